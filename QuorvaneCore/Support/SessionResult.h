@@ -1,0 +1,17 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace quorvane {
+
+// What one run of the command line prints and the status it exits with.
+struct SessionResult {
+    int32_t exitCode = 0;
+    std::string stdout;
+    std::string stderr;
+
+    friend bool operator==(const SessionResult&, const SessionResult&) = default;
+};
+
+} // namespace quorvane

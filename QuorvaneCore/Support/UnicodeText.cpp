@@ -1,0 +1,218 @@
+#include "Support/UnicodeText.h"
+
+#include <memory>
+#include <system_error>
+#include <unicode/brkiter.h>
+#include <unicode/locid.h>
+#include <unicode/uchar.h>
+#include <unicode/unistr.h>
+#include <unicode/utext.h>
+#include <unicode/utf8.h>
+
+namespace quorvane::UnicodeText {
+
+namespace {
+
+// Breaking a UTF-8 text in place keeps cluster boundaries as byte offsets.
+class GraphemeBreaker {
+public:
+    GraphemeBreaker()
+    {
+        UErrorCode status = U_ZERO_ERROR;
+        m_iterator.reset(icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
+        if (U_FAILURE(status))
+            throw std::system_error(status, std::generic_category(), "ICU character break iterator");
+    }
+
+    std::vector<std::string_view> split(std::string_view text)
+    {
+        std::vector<std::string_view> clusters;
+        if (text.empty())
+            return clusters;
+        UErrorCode status = U_ZERO_ERROR;
+        UText* utext = utext_openUTF8(&m_utext, text.data(), static_cast<int64_t>(text.size()), &status);
+        if (U_FAILURE(status))
+            throw std::system_error(status, std::generic_category(), "ICU UTF-8 text");
+        m_iterator->setText(utext, status);
+        int32_t start = m_iterator->first();
+        for (int32_t end = m_iterator->next(); end != icu::BreakIterator::DONE; start = end, end = m_iterator->next())
+            clusters.push_back(text.substr(static_cast<size_t>(start), static_cast<size_t>(end - start)));
+        utext_close(utext);
+        return clusters;
+    }
+
+private:
+    std::unique_ptr<icu::BreakIterator> m_iterator;
+    UText m_utext = UTEXT_INITIALIZER;
+};
+
+icu::UnicodeString toICU(std::string_view text)
+{
+    return icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
+}
+
+std::string fromICU(const icu::UnicodeString& text)
+{
+    std::string result;
+    text.toUTF8String(result);
+    return result;
+}
+
+bool firstScalarHasCategory(std::string_view cluster, uint32_t mask)
+{
+    if (cluster.empty())
+        return false;
+    return (U_GET_GC_MASK(firstScalar(cluster)) & mask) != 0;
+}
+
+} // namespace
+
+std::vector<std::string_view> graphemeClusters(std::string_view text)
+{
+    thread_local GraphemeBreaker breaker;
+    return breaker.split(text);
+}
+
+std::u32string scalars(std::string_view text)
+{
+    std::u32string result;
+    result.reserve(text.size());
+    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+    int32_t length = static_cast<int32_t>(text.size());
+    for (int32_t i = 0; i < length;) {
+        UChar32 c;
+        U8_NEXT_OR_FFFD(bytes, i, length, c);
+        result.push_back(static_cast<char32_t>(c));
+    }
+    return result;
+}
+
+std::string utf8(char32_t scalar)
+{
+    uint8_t buffer[U8_MAX_LENGTH];
+    int32_t length = 0;
+    UBool error = false;
+    U8_APPEND(buffer, length, U8_MAX_LENGTH, static_cast<UChar32>(scalar), error);
+    if (error)
+        return "\xEF\xBF\xBD";
+    return std::string(reinterpret_cast<const char*>(buffer), static_cast<size_t>(length));
+}
+
+std::string utf8(std::u32string_view text)
+{
+    std::string result;
+    result.reserve(text.size());
+    for (char32_t scalar : text)
+        result += utf8(scalar);
+    return result;
+}
+
+bool isValidUTF8(std::string_view text)
+{
+    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+    int32_t length = static_cast<int32_t>(text.size());
+    for (int32_t i = 0; i < length;) {
+        UChar32 c;
+        U8_NEXT(bytes, i, length, c);
+        if (c < 0)
+            return false;
+    }
+    return true;
+}
+
+char32_t firstScalar(std::string_view text)
+{
+    if (text.empty())
+        return 0;
+    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+    int32_t i = 0;
+    UChar32 c;
+    U8_NEXT_OR_FFFD(bytes, i, static_cast<int32_t>(text.size()), c);
+    return static_cast<char32_t>(c);
+}
+
+bool isLetterOrNumber(std::string_view cluster) { return firstScalarHasCategory(cluster, U_GC_L_MASK | U_GC_N_MASK); }
+bool isLetter(std::string_view cluster) { return firstScalarHasCategory(cluster, U_GC_L_MASK); }
+bool isNumeric(std::string_view cluster) { return firstScalarHasCategory(cluster, U_GC_N_MASK); }
+bool isDecimalDigit(std::string_view cluster) { return firstScalarHasCategory(cluster, U_GC_ND_MASK); }
+
+bool isWhiteSpaceScalar(char32_t scalar) { return u_isUWhiteSpace(static_cast<UChar32>(scalar)); }
+
+bool isWhiteSpace(std::string_view cluster)
+{
+    if (cluster.empty())
+        return false;
+    for (char32_t scalar : scalars(cluster)) {
+        if (!isWhiteSpaceScalar(scalar))
+            return false;
+    }
+    return true;
+}
+
+bool isLowercase(std::string_view cluster)
+{
+    icu::UnicodeString text = toICU(cluster);
+    bool cased = false;
+    for (int32_t i = 0; i < text.length(); i = text.moveIndex32(i, 1))
+        cased = cased || u_hasBinaryProperty(text.char32At(i), UCHAR_CASED);
+    icu::UnicodeString lower = text;
+    lower.toLower(icu::Locale::getRoot());
+    return cased && lower == text;
+}
+
+bool isUppercase(std::string_view cluster)
+{
+    icu::UnicodeString text = toICU(cluster);
+    bool cased = false;
+    for (int32_t i = 0; i < text.length(); i = text.moveIndex32(i, 1))
+        cased = cased || u_hasBinaryProperty(text.char32At(i), UCHAR_CASED);
+    icu::UnicodeString upper = text;
+    upper.toUpper(icu::Locale::getRoot());
+    return cased && upper == text;
+}
+
+std::string lowercased(std::string_view text)
+{
+    icu::UnicodeString value = toICU(text);
+    value.toLower(icu::Locale::getRoot());
+    return fromICU(value);
+}
+
+std::string uppercased(std::string_view text)
+{
+    icu::UnicodeString value = toICU(text);
+    value.toUpper(icu::Locale::getRoot());
+    return fromICU(value);
+}
+
+std::string trimmed(std::string_view text)
+{
+    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+    int32_t length = static_cast<int32_t>(text.size());
+    int32_t start = 0;
+    while (start < length) {
+        int32_t next = start;
+        UChar32 c;
+        U8_NEXT_OR_FFFD(bytes, next, length, c);
+        if (!u_isUWhiteSpace(c))
+            break;
+        start = next;
+    }
+    int32_t end = length;
+    while (end > start) {
+        int32_t previous = end;
+        UChar32 c;
+        U8_PREV_OR_FFFD(bytes, start, previous, c);
+        if (!u_isUWhiteSpace(c))
+            break;
+        end = previous;
+    }
+    return std::string(text.substr(static_cast<size_t>(start), static_cast<size_t>(end - start)));
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b)
+{
+    return toICU(a).caseCompare(toICU(b), U_FOLD_CASE_DEFAULT) == 0;
+}
+
+} // namespace quorvane::UnicodeText

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quorvane {
+
+// The one place where the system asks what a character is. Text is UTF-8 throughout;
+// a "character" is an extended grapheme cluster, as a person counts them.
+namespace UnicodeText {
+
+// Splits `text` into extended grapheme clusters; the views point into `text`.
+std::vector<std::string_view> graphemeClusters(std::string_view text);
+
+// Decodes `text` into Unicode scalars; ill-formed bytes become U+FFFD.
+std::u32string scalars(std::string_view text);
+
+// Encodes one scalar (or a sequence) as UTF-8.
+std::string utf8(char32_t scalar);
+std::string utf8(std::u32string_view scalars);
+
+// True when the bytes are well-formed UTF-8.
+bool isValidUTF8(std::string_view text);
+
+// The first scalar of `text`, or U+0000 when it is empty.
+char32_t firstScalar(std::string_view text);
+
+// A cluster is a letter or number when its first scalar's general category is L* or N*.
+bool isLetterOrNumber(std::string_view cluster);
+bool isLetter(std::string_view cluster);
+// Numeric (general category N*) and decimal digit (Nd).
+bool isNumeric(std::string_view cluster);
+bool isDecimalDigit(std::string_view cluster);
+// A cluster is white space when every scalar in it has the White_Space property
+// (line breaks included).
+bool isWhiteSpace(std::string_view cluster);
+bool isWhiteSpaceScalar(char32_t scalar);
+// Lower-case: the cluster changes nothing under lower-case mapping and has a cased letter.
+bool isLowercase(std::string_view cluster);
+bool isUppercase(std::string_view cluster);
+
+// Full case mapping in the root locale ("ß" upper-cases to "SS").
+std::string lowercased(std::string_view text);
+std::string uppercased(std::string_view text);
+
+// Removes White_Space scalars (spaces, tabs, line breaks and their Unicode kin) at both ends.
+std::string trimmed(std::string_view text);
+
+// Case-insensitive equality by full case folding.
+bool equalsIgnoringCase(std::string_view a, std::string_view b);
+
+} // namespace UnicodeText
+
+} // namespace quorvane

@@ -1,0 +1,76 @@
+#include "Support/UnicodeText.h"
+
+#include <gtest/gtest.h>
+
+namespace quorvane {
+namespace {
+
+using Clusters = std::vector<std::string_view>;
+
+TEST(UnicodeText, ClustersFollowExtendedGraphemeRules)
+{
+    EXPECT_EQ(UnicodeText::graphemeClusters(""), Clusters {});
+    EXPECT_EQ(UnicodeText::graphemeClusters("ab"), (Clusters { "a", "b" }));
+    EXPECT_EQ(UnicodeText::graphemeClusters("e\xCC\x81x"), (Clusters { "e\xCC\x81", "x" }));
+    EXPECT_EQ(UnicodeText::graphemeClusters("\r\n"), (Clusters { "\r\n" }));
+    // A family emoji joined by U+200D is one character.
+    EXPECT_EQ(UnicodeText::graphemeClusters("\xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x91\xA7!").size(), 2u);
+}
+
+TEST(UnicodeText, CategoriesComeFromTheFirstScalar)
+{
+    struct Case {
+        const char* cluster;
+        bool letterOrNumber, numeric, digit, whiteSpace;
+    };
+    const Case cases[] = {
+        { "a", true, false, false, false },
+        { "\xC3\xA9", true, false, false, false },   // é
+        { "\xE2\x85\xA7", true, true, false, false }, // Ⅷ (Nl)
+        { "7", true, true, true, false },
+        { "\xD9\xA3", true, true, true, false },      // Arabic-Indic three
+        { "-", false, false, false, false },
+        { " ", false, false, false, true },
+        { "\xE2\x80\xA8", false, false, false, true }, // line separator
+        { "\xC2\xA0", false, false, false, true },     // no-break space
+        { "", false, false, false, false },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.cluster);
+        EXPECT_EQ(UnicodeText::isLetterOrNumber(c.cluster), c.letterOrNumber);
+        EXPECT_EQ(UnicodeText::isNumeric(c.cluster), c.numeric);
+        EXPECT_EQ(UnicodeText::isDecimalDigit(c.cluster), c.digit);
+        EXPECT_EQ(UnicodeText::isWhiteSpace(c.cluster), c.whiteSpace);
+    }
+}
+
+TEST(UnicodeText, CaseMappingIsFullAndLocaleFree)
+{
+    EXPECT_EQ(UnicodeText::lowercased("Hello \xC3\x84"), "hello \xC3\xA4");
+    EXPECT_EQ(UnicodeText::uppercased("stra\xC3\x9F" "e"), "STRASSE");
+    EXPECT_EQ(UnicodeText::lowercased("I"), "i"); // not the Turkish dotless i
+    EXPECT_TRUE(UnicodeText::isLowercase("a"));
+    EXPECT_FALSE(UnicodeText::isLowercase("A"));
+    EXPECT_FALSE(UnicodeText::isLowercase("1"));
+    EXPECT_TRUE(UnicodeText::equalsIgnoringCase("Stra\xC3\x9F" "e", "STRASSE"));
+}
+
+TEST(UnicodeText, TrimmingRemovesUnicodeWhiteSpaceAtBothEnds)
+{
+    EXPECT_EQ(UnicodeText::trimmed("  a b \t\n"), "a b");
+    EXPECT_EQ(UnicodeText::trimmed("\xE2\x80\x83x\xC2\xA0"), "x");
+    EXPECT_EQ(UnicodeText::trimmed(" \r\n "), "");
+    EXPECT_EQ(UnicodeText::trimmed(""), "");
+}
+
+TEST(UnicodeText, ScalarsRoundTripAndReplaceBadBytes)
+{
+    EXPECT_EQ(UnicodeText::scalars("a\xC3\xA9"), U"a\u00E9");
+    EXPECT_EQ(UnicodeText::scalars("a\xFF"), U"a\uFFFD");
+    EXPECT_EQ(UnicodeText::utf8(U"\U0001F600x"), "\xF0\x9F\x98\x80x");
+    EXPECT_TRUE(UnicodeText::isValidUTF8("\xF0\x9F\x98\x80"));
+    EXPECT_FALSE(UnicodeText::isValidUTF8("\xED\xA0\x80")); // a lone surrogate
+}
+
+} // namespace
+} // namespace quorvane

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build needs (only when one is missing),
+# then configures and builds one configuration.
+#   scripts/setup.sh <build-dir> [release|sanitize|fuzz]
+set -euo pipefail
+
+packages=(
+    cmake ninja-build g++ clang ccache pkg-config
+    libicu-dev liburiparser-dev uuid-dev libplist-dev nlohmann-json3-dev
+    libgtest-dev libgmock-dev libbenchmark-dev
+    libcurl4-openssl-dev libssl-dev
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$package")
+    fi
+done
+if ((${#missing[@]})); then
+    echo "Installing: ${missing[*]}" >&2
+    sudo=()
+    [[ $(id -u) -eq 0 ]] || sudo=(sudo)
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
+fi
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=${1:-"$root/build"}
+kind=${2:-release}
+
+options=(-G Ninja -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+case "$kind" in
+    release) options+=(-DCMAKE_BUILD_TYPE=Release) ;;
+    sanitize) options+=(-DCMAKE_BUILD_TYPE=Debug -DQUORVANE_SANITIZE=ON) ;;
+    fuzz) options+=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+                    -DQUORVANE_FUZZ=ON -DQUORVANE_TESTS=OFF -DQUORVANE_BENCH=OFF) ;;
+    *) echo "unknown build kind: $kind" >&2; exit 2 ;;
+esac
+
+cmake -S "$root" -B "$build" "${options[@]}" >/dev/null
+cmake --build "$build"
