@@ -1,0 +1,56 @@
+#pragma once
+
+#include "TOML/TOMLNode.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quorvane {
+
+// Reads the config file's TOML subset into nodes that keep every comment and blank line.
+// The text must already have its line breaks turned into line feeds.
+class TOMLParser {
+public:
+    explicit TOMLParser(std::string_view text);
+
+    // The whole file's nodes; throws a config QuorvaneError "Config line N: ..." on the first fault.
+    std::vector<TOMLNode> parse();
+
+private:
+    using Character = std::string_view;
+
+    bool atEnd() const { return m_cursor >= m_characters.size(); }
+    bool isAt(std::string_view character) const;
+    const Character* peek(size_t offset = 0) const;
+    void skipSpaces();
+    void consumeNewline();
+    void consumeRestOfLine();
+    void advance(size_t count = 1);
+    bool match(std::string_view word);
+    void skipValueTrivia();
+    std::string consumeTrailingComment();
+    TOMLNode parseHeader();
+    TOMLNode parseAssignment();
+    TOMLPath parseKeyPath();
+    std::string parseKey();
+    TOMLValue parseValue();
+    std::string parseBasicString();
+    std::string parseMultilineString();
+    void parseEscape(std::string& into);
+    TOMLValue parseArray();
+    TOMLValue parseInlineTable();
+    TOMLValue parseNumber();
+    std::string textFrom(size_t start) const;
+    [[noreturn]] void error(const std::string& message) const;
+
+    std::string_view m_text;
+    std::vector<Character> m_characters;
+    size_t m_cursor = 0;
+    int64_t m_line = 1;
+    TOMLPath m_table;
+    std::string m_pendingRaw;
+};
+
+} // namespace quorvane
