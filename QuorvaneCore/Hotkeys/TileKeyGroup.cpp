@@ -1,0 +1,29 @@
+#include "Hotkeys/TileKeyGroup.h"
+
+namespace quorvane {
+
+std::string_view toString(TileKeyGroup group)
+{
+    switch (group) {
+    case TileKeyGroup::focus:
+        return "focus";
+    case TileKeyGroup::move:
+        return "move";
+    case TileKeyGroup::layout:
+        return "layout";
+    case TileKeyGroup::more:
+        return "more";
+    }
+    return {};
+}
+
+std::optional<TileKeyGroup> parseTileKeyGroup(std::string_view rawValue)
+{
+    for (TileKeyGroup group : { TileKeyGroup::focus, TileKeyGroup::move, TileKeyGroup::layout, TileKeyGroup::more }) {
+        if (toString(group) == rawValue)
+            return group;
+    }
+    return std::nullopt;
+}
+
+} // namespace quorvane
