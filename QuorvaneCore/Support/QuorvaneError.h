@@ -25,7 +25,10 @@ public:
 
     const char* what() const noexcept override { return m_message.c_str(); }
 
-    friend bool operator==(const QuorvaneError&, const QuorvaneError&) = default;
+    friend bool operator==(const QuorvaneError& a, const QuorvaneError& b)
+    {
+        return a.m_code == b.m_code && a.m_message == b.m_message && a.m_exitCode == b.m_exitCode;
+    }
 
 private:
     std::string m_code;

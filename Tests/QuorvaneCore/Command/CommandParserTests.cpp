@@ -1,0 +1,163 @@
+#include "Command/CommandParser.h"
+
+#include "Command/Invocation.h"
+#include "Support/QuorvaneError.h"
+
+#include <gtest/gtest.h>
+
+namespace quorvane {
+namespace {
+
+using Words = std::vector<std::string>;
+
+Invocation parse(const Words& words) { return CommandParser::parse(words); }
+
+void expectCommand(const Words& words, const Command::Value& expected)
+{
+    SCOPED_TRACE(::testing::PrintToString(words));
+    Invocation invocation;
+    ASSERT_NO_THROW(invocation = parse(words));
+    EXPECT_TRUE(invocation.command == Command { expected });
+}
+
+void expectError(const Words& words, const std::string& message)
+{
+    SCOPED_TRACE(::testing::PrintToString(words));
+    try {
+        parse(words);
+        ADD_FAILURE() << "parsed without an error";
+    } catch (const QuorvaneError& error) {
+        EXPECT_EQ(error, QuorvaneError::usage(message));
+    }
+}
+
+TEST(CommandParser, HelpAndVersionShortCircuit)
+{
+    expectCommand({}, Command::Help {});
+    expectCommand({ "help", "app" }, Command::Help {});
+    expectCommand({ "app", "--help" }, Command::Help {});
+    expectCommand({ "-h" }, Command::Help {});
+    expectCommand({ "--help", "--bogus" }, Command::Help {});
+    expectCommand({ "nonsense", "--version", "--bogus" }, Command::Version {});
+    expectError({ "--bogus", "--help" }, "Unknown option --bogus.");
+}
+
+TEST(CommandParser, FlagsMayStandAnywhere)
+{
+    Invocation before = parse({ "--json", "app", "list" });
+    Invocation between = parse({ "app", "--json", "list" });
+    Invocation after = parse({ "app", "list", "--json" });
+    EXPECT_TRUE(before.json);
+    EXPECT_TRUE(before == between);
+    EXPECT_TRUE(before == after);
+
+    Invocation all = parse({ "--yes", "hotkey", "--config", "a.toml", "unset", "--timeout=0.25", "--config=b.toml", "x" });
+    EXPECT_TRUE(all.yes);
+    EXPECT_EQ(all.configPath, "b.toml");
+    EXPECT_EQ(all.timeout, 0.25);
+    EXPECT_TRUE((all.command == Command { Command::HotkeyUnset { "x" } }));
+}
+
+TEST(CommandParser, ValueOptions)
+{
+    expectCommand({ "app", "add", "u", "--name=Notes" }, Command::AppAdd { "u", "Notes" });
+    expectCommand({ "app", "add", "u", "--name", "Notes" }, Command::AppAdd { "u", "Notes" });
+    expectCommand({ "app", "add", "u", "--name=" }, Command::AppAdd { "u", "" });
+    expectCommand({ "app", "add", "u", "--name=a=b", "--name", "c" }, Command::AppAdd { "u", "c" });
+    expectCommand({ "app", "add", "u", "--", "--name", "x" }, Command::AppAdd { "u" });
+    expectCommand({ "app", "add", "u", "--hotkey", "opt+m", "--tile", "fill", "--icon", "i", "--css", "c", "--js", "j" },
+        Command::AppAdd { "u", std::nullopt, "opt+m", "fill", "i", "c", "j" });
+    expectCommand({ "tile", "Safari", "left-half", "--title", "ignored" }, Command::Tile { "Safari", "left-half" });
+
+    Invocation taken = parse({ "app", "add", "u", "--name", "--json" });
+    EXPECT_FALSE(taken.json);
+    EXPECT_TRUE((taken.command == Command { Command::AppAdd { "u", "--json" } }));
+}
+
+TEST(CommandParser, OptionFailures)
+{
+    expectError({ "--json=1" }, "Unknown option --json.");
+    expectError({ "--frameless" }, "Window style is set in Settings \u203A Tiling. --frameless and --titlebar are not used.");
+    expectError({ "app", "list", "--name" }, "--name needs a value.");
+    expectError({ "--timeout" }, "--timeout needs a value.");
+    for (const char* timeout : { "0", "-1", "abc", "", "1x", "inf", "nan", "-0" })
+        expectError({ "ping", "--timeout", timeout }, "--timeout needs a positive number of seconds.");
+    EXPECT_EQ(parse({ "ping", "--timeout", "+2" }).timeout, 2.0);
+}
+
+TEST(CommandParser, DisplayNumbers)
+{
+    expectCommand({ "tile", "S", "fill", "--display", "+2" }, Command::Tile { "S", "fill", 2 });
+    expectCommand({ "tile", "S", "fill", "--display=9223372036854775807" }, Command::Tile { "S", "fill", INT64_MAX });
+    for (const char* display : { "0", "-0", "-3", "x", "", "+", "1.0", " 1", "9223372036854775808", "99999999999999999999" })
+        expectError({ "tile", "S", "fill", "--display", display }, "Display numbers start at 1.");
+}
+
+TEST(CommandParser, CommandWords)
+{
+    expectCommand({ "version", "extra" }, Command::Version {});
+    expectCommand({ "apply" }, Command::Apply {});
+    expectCommand({ "config", "apply", "now" }, Command::Apply {});
+    expectCommand({ "doctor", "x" }, Command::Doctor {});
+    expectCommand({ "ping" }, Command::Ping {});
+    expectCommand({ "app", "list" }, Command::AppList {});
+    expectCommand({ "app", "remove", "Mail" }, Command::AppRemove { "Mail" });
+    expectCommand({ "hotkey", "set", "opt+cmd+m", "Mail" }, Command::HotkeySet { "opt+cmd+m", "Mail" });
+    expectCommand({ "hotkey", "list" }, Command::HotkeyList {});
+    expectCommand({ "rule", "add", "Safari", "--tile", "fill", "--display", "2", "--title", "^Doc" },
+        Command::RuleAdd { "Safari", "fill", 2, "^Doc" });
+    expectCommand({ "rule", "remove", "Safari" }, Command::RuleRemove { "Safari" });
+    expectCommand({ "layout", "save", "work" }, Command::LayoutSave { "work" });
+    expectCommand({ "layout", "apply", "work" }, Command::LayoutApply { "work" });
+    expectCommand({ "layout", "list" }, Command::LayoutList {});
+    expectCommand({ "config", "show" }, Command::ConfigShow {});
+    expectCommand({ "skill", "paths" }, Command::SkillPaths {});
+    expectCommand({ "skill", "install", "~/x" }, Command::SkillInstall { "~/x" });
+    expectCommand({ "skill", "uninstall", "~/x" }, Command::SkillUninstall { "~/x" });
+}
+
+TEST(CommandParser, CommandFailures)
+{
+    expectError({ "Help" }, "Unknown command Help. Try quorvane help.");
+    expectError({ "-x" }, "Unknown command -x. Try quorvane help.");
+    expectError({ "--", "-h" }, "Unknown command -h. Try quorvane help.");
+    expectError({ "apply", "now" }, "apply takes no arguments.");
+    expectError({ "app" }, "Usage: quorvane app add <url> --name <name>");
+    expectError({ "app", "add" }, "Usage: quorvane app add <url> --name <name>");
+    expectError({ "app", "remove" }, "Usage: quorvane app remove <name>");
+    expectError({ "app", "rm" }, "Unknown app command rm.");
+    expectError({ "hotkey" }, "Usage: quorvane hotkey set <chord> <app>");
+    expectError({ "hotkey", "set", "opt+cmd+m" }, "Usage: quorvane hotkey set <chord> <app>");
+    expectError({ "hotkey", "unset" }, "Usage: quorvane hotkey unset <chord>");
+    expectError({ "hotkey", "del" }, "Unknown hotkey command del.");
+    expectError({ "tile", "Safari" }, "Usage: quorvane tile <app> <tile>");
+    expectError({ "rule" }, "Usage: quorvane rule add <app> --tile <tile>");
+    expectError({ "rule", "add" }, "Usage: quorvane rule add <app> --tile <tile>");
+    expectError({ "rule", "add", "Safari" }, "rule add needs --tile.");
+    expectError({ "rule", "add", "Safari", "--tile", "x", "--display", "0" }, "Display numbers start at 1.");
+    expectError({ "rule", "remove" }, "Usage: quorvane rule remove <app>");
+    expectError({ "rule", "drop" }, "Unknown rule command drop.");
+    expectError({ "layout" }, "Usage: quorvane layout list");
+    expectError({ "layout", "save" }, "Usage: quorvane layout save <name>");
+    expectError({ "layout", "apply" }, "Usage: quorvane layout apply <name>");
+    expectError({ "layout", "x" }, "Unknown layout command x.");
+    expectError({ "config" }, "Usage: quorvane config show");
+    expectError({ "config", "edit" }, "Unknown config command edit.");
+    expectError({ "skill" }, "Usage: quorvane skill paths");
+    expectError({ "skill", "install" }, "Usage: quorvane skill install <folder>");
+    expectError({ "skill", "uninstall" }, "Usage: quorvane skill uninstall <folder>");
+    expectError({ "skill", "x" }, "Unknown skill command x.");
+}
+
+TEST(CommandParser, DestructiveCommands)
+{
+    for (const Words& words : std::vector<Words> { { "app", "remove", "x" }, { "hotkey", "unset", "x" },
+             { "rule", "remove", "x" }, { "skill", "uninstall", "x" } })
+        EXPECT_TRUE(parse(words).command.isDestructive());
+    for (const Words& words : std::vector<Words> { { "app", "list" }, { "hotkey", "set", "a", "b" }, { "skill", "install", "x" },
+             { "apply" } })
+        EXPECT_FALSE(parse(words).command.isDestructive());
+}
+
+} // namespace
+} // namespace quorvane
