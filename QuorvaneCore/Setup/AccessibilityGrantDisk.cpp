@@ -1,0 +1,37 @@
+#include "Setup/AccessibilityGrantDisk.h"
+
+#include "Support/AtomicFile.h"
+#include "Support/UnicodeText.h"
+
+#include <fstream>
+#include <iterator>
+
+namespace quorvane::AccessibilityGrantDisk {
+
+std::string file(const std::string& applicationSupportFolder)
+{
+    return applicationSupportFolder + "/" + std::string(fileName);
+}
+
+std::optional<std::string> load(const std::string& path)
+{
+    std::ifstream stream(path, std::ios::binary);
+    if (!stream)
+        return std::nullopt;
+    std::string contents((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
+    if (stream.bad() || !UnicodeText::isValidUTF8(contents))
+        return std::nullopt;
+    std::string build = UnicodeText::trimmed(contents);
+    if (build.empty())
+        return std::nullopt;
+    return build;
+}
+
+void save(std::string_view build, const std::string& path)
+{
+    std::string contents(build);
+    contents += '\n';
+    AtomicFile::write(contents, path, 0644);
+}
+
+} // namespace quorvane::AccessibilityGrantDisk
