@@ -1,0 +1,260 @@
+#include "Configuration/ConfigDecoder.h"
+
+#include "Configuration/QuorvaneConfig.h"
+#include "TOML/TOMLDocument.h"
+
+#include <map>
+#include <set>
+#include <string_view>
+
+namespace quorvane::ConfigDecoder {
+
+namespace {
+
+// The key nodes of every table, and the header paths in document order, gathered in one pass so that
+// a file with hundreds of tables decodes in linear time.
+class DocumentIndex {
+public:
+    explicit DocumentIndex(const TOMLDocument& document)
+    {
+        for (auto& node : document.nodes) {
+            if (auto* header = node.asHeader())
+                m_headers.push_back(&header->path);
+            else if (auto* key = node.asKey())
+                m_pairs[key->table].push_back(key);
+        }
+    }
+
+    // Every key node of exactly `table`, in document order.
+    const std::vector<const TOMLNode::Key*>& pairs(const TOMLPath& table) const
+    {
+        static const std::vector<const TOMLNode::Key*> none;
+        auto found = m_pairs.find(table);
+        return found == m_pairs.end() ? none : found->second;
+    }
+
+    // The second segment of every `[<parent>.<name>]` header, in document order. A header written twice
+    // names one table, whose keys are gathered from both, so it is listed once.
+    std::vector<std::string> tableNames(std::string_view parent) const
+    {
+        std::vector<std::string> names;
+        std::set<std::string_view> seen;
+        for (auto* path : m_headers) {
+            if (path->size() == 2 && (*path)[0] == parent && seen.insert((*path)[1]).second)
+                names.push_back((*path)[1]);
+        }
+        return names;
+    }
+
+private:
+    std::vector<const TOMLPath*> m_headers;
+    std::map<TOMLPath, std::vector<const TOMLNode::Key*>> m_pairs;
+};
+
+// A table's pairs by key, a later pair replacing an earlier one.
+class Table {
+public:
+    explicit Table(const std::vector<const TOMLNode::Key*>& keys)
+    {
+        for (auto* key : keys)
+            m_values[key->key] = &key->value;
+    }
+
+    const TOMLValue* value(const std::string& key) const
+    {
+        auto found = m_values.find(key);
+        return found == m_values.end() ? nullptr : found->second;
+    }
+
+    void read(const std::string& key, bool& into) const
+    {
+        if (auto* found = value(key); found && found->asBool())
+            into = *found->asBool();
+    }
+
+    void read(const std::string& key, std::string& into) const
+    {
+        if (auto* found = value(key); found && found->asString())
+            into = *found->asString();
+    }
+
+    void read(const std::string& key, std::optional<std::string>& into) const
+    {
+        if (auto* found = value(key); found && found->asString())
+            into = *found->asString();
+    }
+
+    void read(const std::string& key, std::vector<std::string>& into) const
+    {
+        if (auto* found = value(key); found && found->asArray())
+            into = strings(*found->asArray());
+    }
+
+    void readNumber(const std::string& key, double& into) const
+    {
+        auto* found = value(key);
+        if (!found)
+            return;
+        if (auto integer = found->asInteger())
+            into = static_cast<double>(*integer);
+        else if (auto decimal = found->asDouble())
+            into = *decimal;
+    }
+
+    static std::vector<std::string> strings(const TOMLValue::Array& elements)
+    {
+        std::vector<std::string> texts;
+        for (auto& element : elements) {
+            if (auto* text = element.asString())
+                texts.push_back(*text);
+        }
+        return texts;
+    }
+
+private:
+    std::map<std::string, const TOMLValue*> m_values;
+};
+
+int64_t decodeVersion(const DocumentIndex& index)
+{
+    for (auto* key : index.pairs({})) {
+        if (key->key == "version")
+            return key->value.intValue().value_or(1);
+    }
+    return 1;
+}
+
+GeneralConfig decodeGeneral(const DocumentIndex& index)
+{
+    GeneralConfig general;
+    Table table(index.pairs({ "general" }));
+    table.read("launch_at_login", general.launchAtLogin);
+    table.read("check_for_updates", general.checkForUpdates);
+    table.read("animate_tiles", general.animateTiles);
+    table.readNumber("tile_gap", general.tileGap);
+    auto* style = table.value("window_style");
+    general.windowChrome = parseWindowChrome(
+        style && style->asString() ? std::optional<std::string_view>(*style->asString()) : std::nullopt);
+    table.read("tile_mode_hotkey", general.tileModeHotkey);
+    table.read("agent_hotkey_enabled", general.agentHotkeyEnabled);
+    table.read("agent_hotkey", general.agentHotkey);
+    table.read("new_app_hotkey", general.newAppHotkey);
+    table.read("layout_hotkey", general.layoutHotkey);
+    table.read("cycle_windows", general.cycleWindows);
+    table.read("hide_on_repeat", general.hideOnRepeat);
+    table.read("leader_key", general.leaderKey);
+    table.read("agent_command", general.agentCommand);
+    table.read("terminal_bundle_id", general.terminalBundleIdentifier);
+    table.read("auto_tile", general.autoTile);
+    table.read("onboarding_complete", general.onboardingComplete);
+
+    for (auto* key : index.pairs({ "tile_hotkeys" })) {
+        if (auto* chord = key->value.asString())
+            general.tileHotkeys[key->key] = *chord;
+    }
+    return general;
+}
+
+std::optional<WebAppRecord> decodeApp(const DocumentIndex& index, const std::string& slug)
+{
+    Table table(index.pairs({ "apps", slug }));
+    auto* url = table.value("url");
+    if (!url || !url->asString() || url->asString()->empty())
+        return std::nullopt;
+
+    WebAppRecord record { .slug = slug, .spec = {} };
+    auto& spec = record.spec;
+    spec.url = *url->asString();
+    spec.name = slug;
+    table.read("name", spec.name);
+    spec.bundleIdentifier = "app.quorvane.web." + slug;
+    table.read("bundle_id", spec.bundleIdentifier);
+    table.read("hotkey", spec.hotkey);
+    table.read("tile", spec.tile);
+    table.read("user_css", spec.userCSS);
+    table.read("user_js", spec.userJS);
+    table.read("icon", spec.iconPath);
+    table.read("standard_user_agent", spec.standardUserAgent);
+    return record;
+}
+
+std::vector<NativeHotkey> decodeHotkeys(const DocumentIndex& index)
+{
+    std::vector<NativeHotkey> hotkeys;
+    for (auto* key : index.pairs({ "hotkeys" })) {
+        if (auto* bundle = key->value.asString()) {
+            hotkeys.push_back({ key->key, *bundle });
+        } else if (auto* inlineTable = key->value.asTable()) {
+            for (auto& [name, value] : *inlineTable) {
+                if (name != "bundle")
+                    continue;
+                if (auto* bundle = value.asString())
+                    hotkeys.push_back({ key->key, *bundle });
+                break;
+            }
+        }
+    }
+    return hotkeys;
+}
+
+std::optional<TileRule> decodeRule(const DocumentIndex& index, const std::string& id)
+{
+    Table table(index.pairs({ "rules", id }));
+    auto* tile = table.value("tile");
+    if (!tile || !tile->asString())
+        return std::nullopt;
+
+    TileRule rule {
+        .id = id, .bundleIdentifier = {}, .app = {}, .titlePattern = {}, .tile = *tile->asString(), .display = {}
+    };
+    table.read("bundle", rule.bundleIdentifier);
+    table.read("app", rule.app);
+    table.read("title", rule.titlePattern);
+    if (auto* display = table.value("display"))
+        rule.display = display->intValue();
+    return rule;
+}
+
+Layout decodeLayout(const DocumentIndex& index, const std::string& name)
+{
+    Layout layout { .name = name, .assignments = {} };
+    for (auto* key : index.pairs({ "layouts", name })) {
+        if (auto* tile = key->value.asString())
+            layout.assignments.push_back({ key->key, *tile });
+    }
+    return layout;
+}
+
+AgentConfig decodeAgents(const DocumentIndex& index)
+{
+    AgentConfig agents;
+    Table table(index.pairs({ "agents" }));
+    table.read("installed", agents.installed);
+    table.read("custom_folders", agents.customFolders);
+    return agents;
+}
+
+} // namespace
+
+QuorvaneConfig decode(const TOMLDocument& document)
+{
+    DocumentIndex index(document);
+    QuorvaneConfig config;
+    config.version = decodeVersion(index);
+    config.general = decodeGeneral(index);
+    for (auto& slug : index.tableNames("apps")) {
+        if (auto record = decodeApp(index, slug))
+            config.apps.push_back(std::move(*record));
+    }
+    config.hotkeys = decodeHotkeys(index);
+    for (auto& id : index.tableNames("rules")) {
+        if (auto rule = decodeRule(index, id))
+            config.rules.push_back(std::move(*rule));
+    }
+    for (auto& name : index.tableNames("layouts"))
+        config.layouts.push_back(decodeLayout(index, name));
+    config.agents = decodeAgents(index);
+    return config;
+}
+
+} // namespace quorvane::ConfigDecoder

@@ -1,0 +1,205 @@
+#include "Configuration/ConfigFile.h"
+
+#include "Configuration/ConfigDecoder.h"
+#include "Configuration/DefaultConfig.h"
+#include "Configuration/QuorvaneConfig.h"
+#include "Hotkeys/TileKeys.h"
+
+#include <algorithm>
+#include <set>
+#include <utility>
+
+namespace quorvane {
+
+namespace {
+
+std::string normalizedLineBreaks(std::string_view text)
+{
+    std::string normalized;
+    normalized.reserve(text.size());
+    for (size_t index = 0; index < text.size(); ++index) {
+        if (text[index] != '\r') {
+            normalized += text[index];
+            continue;
+        }
+        normalized += '\n';
+        if (index + 1 < text.size() && text[index + 1] == '\n')
+            ++index;
+    }
+    return normalized;
+}
+
+TOMLValue stringArray(const std::vector<std::string>& texts)
+{
+    TOMLValue::Array elements;
+    elements.reserve(texts.size());
+    for (auto& text : texts)
+        elements.push_back(TOMLValue::string(text));
+    return TOMLValue::array(std::move(elements));
+}
+
+bool hasKey(const TOMLDocument& document, const TOMLPath& table, std::string_view key)
+{
+    auto pairs = document.pairs(table);
+    return std::any_of(pairs.begin(), pairs.end(), [&](auto& pair) { return pair.first == key; });
+}
+
+void setOrRemove(
+    TOMLDocument& document, const TOMLPath& table, const std::string& key, const std::optional<std::string>& value)
+{
+    if (value && !value->empty())
+        document.set(table, key, TOMLValue::string(*value));
+    else
+        document.remove(table, key);
+}
+
+// Empty text is written only over a key the user already has, so new tables stay short.
+void setUnlessEmptyAndNew(
+    TOMLDocument& document, const TOMLPath& table, const std::string& key, const std::string& value)
+{
+    if (!value.empty() || hasKey(document, table, key))
+        document.set(table, key, TOMLValue::string(value));
+}
+
+void rewriteTileHotkeys(TOMLDocument& document, const std::map<std::string, std::string>& overrides)
+{
+    const TOMLPath table { "tile_hotkeys" };
+    std::set<std::string> ids;
+    for (auto& binding : TileKeys::bindings())
+        ids.insert(binding.id);
+    for (auto& [key, value] : document.pairs(table)) {
+        if (!ids.contains(key))
+            document.remove(table, key);
+    }
+    for (auto& resolved : TileKeys::resolved(overrides))
+        document.set(table, resolved.id, TOMLValue::string(resolved.chord));
+}
+
+} // namespace
+
+ConfigFile::ConfigFile(std::string_view text)
+    : m_document(TOMLDocument::parse(normalizedLineBreaks(text)))
+{
+}
+
+ConfigFile ConfigFile::makeDefault()
+{
+    return ConfigFile(DefaultConfig::text());
+}
+
+QuorvaneConfig ConfigFile::decode() const
+{
+    return ConfigDecoder::decode(m_document);
+}
+
+// Each edit works on a copy so that a failure part way leaves the document untouched.
+
+void ConfigFile::setGeneral(const GeneralConfig& general)
+{
+    auto document = m_document;
+    const TOMLPath table { "general" };
+    document.set({}, "version", TOMLValue::integer(1));
+    document.set(table, "launch_at_login", TOMLValue::boolean(general.launchAtLogin));
+    document.set(table, "check_for_updates", TOMLValue::boolean(general.checkForUpdates));
+    document.set(table, "animate_tiles", TOMLValue::boolean(general.animateTiles));
+    document.set(table, "tile_gap", TOMLValue::decimal(general.tileGap));
+    document.set(table, "window_style", TOMLValue::string(std::string(toString(general.windowChrome))));
+    document.set(table, "tile_mode_hotkey", TOMLValue::string(general.tileModeHotkey));
+    document.set(table, "agent_hotkey_enabled", TOMLValue::boolean(general.agentHotkeyEnabled));
+    document.set(table, "agent_hotkey", TOMLValue::string(general.agentHotkey));
+    document.set(table, "new_app_hotkey", TOMLValue::string(general.newAppHotkey));
+    document.set(table, "layout_hotkey", TOMLValue::string(general.layoutHotkey));
+    document.set(table, "cycle_windows", TOMLValue::boolean(general.cycleWindows));
+    document.set(table, "hide_on_repeat", TOMLValue::boolean(general.hideOnRepeat));
+    document.set(table, "leader_key", TOMLValue::string(general.leaderKey));
+    rewriteTileHotkeys(document, general.tileHotkeys);
+    document.set(table, "agent_command", stringArray(general.agentCommand));
+    document.set(table, "terminal_bundle_id", TOMLValue::string(general.terminalBundleIdentifier));
+    document.set(table, "auto_tile", TOMLValue::boolean(general.autoTile));
+    document.set(table, "onboarding_complete", TOMLValue::boolean(general.onboardingComplete));
+    m_document = std::move(document);
+}
+
+void ConfigFile::upsertApp(const WebAppRecord& record)
+{
+    auto document = m_document;
+    const TOMLPath table { "apps", record.slug };
+    auto& spec = record.spec;
+    document.set(table, "url", TOMLValue::string(spec.url));
+    document.set(table, "name", TOMLValue::string(spec.name));
+    document.set(table, "bundle_id", TOMLValue::string(spec.bundleIdentifier));
+    setOrRemove(document, table, "hotkey", spec.hotkey);
+    setOrRemove(document, table, "tile", spec.tile);
+    setUnlessEmptyAndNew(document, table, "user_css", spec.userCSS);
+    setUnlessEmptyAndNew(document, table, "user_js", spec.userJS);
+    setOrRemove(document, table, "icon", spec.iconPath);
+    if (!spec.standardUserAgent || hasKey(document, table, "standard_user_agent"))
+        document.set(table, "standard_user_agent", TOMLValue::boolean(spec.standardUserAgent));
+    m_document = std::move(document);
+}
+
+void ConfigFile::removeApp(const std::string& slug)
+{
+    m_document.removeTable({ "apps", slug });
+}
+
+void ConfigFile::setNativeHotkey(const std::string& chord, const std::string& bundleIdentifier)
+{
+    m_document.set({ "hotkeys" }, chord, TOMLValue::table({ { "bundle", TOMLValue::string(bundleIdentifier) } }));
+}
+
+void ConfigFile::removeNativeHotkey(const std::string& chord)
+{
+    m_document.remove({ "hotkeys" }, chord);
+}
+
+void ConfigFile::upsertRule(const TileRule& rule)
+{
+    auto document = m_document;
+    const TOMLPath table { "rules", rule.id };
+    if (!rule.bundleIdentifier.empty())
+        document.set(table, "bundle", TOMLValue::string(rule.bundleIdentifier));
+    setOrRemove(document, table, "app", rule.app);
+    setOrRemove(document, table, "title", rule.titlePattern);
+    document.set(table, "tile", TOMLValue::string(rule.tile));
+    if (rule.display)
+        document.set(table, "display", TOMLValue::integer(*rule.display));
+    else
+        document.remove(table, "display");
+    m_document = std::move(document);
+}
+
+void ConfigFile::removeRule(const std::string& id)
+{
+    m_document.removeTable({ "rules", id });
+}
+
+void ConfigFile::upsertLayout(const Layout& layout)
+{
+    auto document = m_document;
+    const TOMLPath table { "layouts", layout.name };
+    if (layout.assignments.empty()) {
+        document.removeTable(table);
+    } else {
+        std::set<std::string> targets;
+        for (auto& assignment : layout.assignments)
+            targets.insert(assignment.target);
+        for (auto& [key, value] : document.pairs(table)) {
+            if (!targets.contains(key))
+                document.remove(table, key);
+        }
+        for (auto& assignment : layout.assignments)
+            document.set(table, assignment.target, TOMLValue::string(assignment.tile));
+    }
+    m_document = std::move(document);
+}
+
+void ConfigFile::setAgents(const AgentConfig& agents)
+{
+    auto document = m_document;
+    document.set({ "agents" }, "installed", stringArray(agents.installed));
+    document.set({ "agents" }, "custom_folders", stringArray(agents.customFolders));
+    m_document = std::move(document);
+}
+
+} // namespace quorvane

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "TOML/TOMLDocument.h"
+
+#include <string>
+#include <string_view>
+
+namespace quorvane {
+
+struct AgentConfig;
+struct GeneralConfig;
+struct Layout;
+struct QuorvaneConfig;
+struct TileRule;
+struct WebAppRecord;
+
+// One parsed config document with the typed edits the command line and the application make.
+// Every edit either completes or leaves the document as it was; none checks names for existence or validity.
+class ConfigFile {
+public:
+    // Turns CR LF and lone CR into LF and parses; throws the reader's "Config line N: ..." QuorvaneError.
+    explicit ConfigFile(std::string_view text);
+
+    // The default file's document.
+    static ConfigFile makeDefault();
+
+    const TOMLDocument& document() const { return m_document; }
+    // The rendered document.
+    std::string text() const { return m_document.text(); }
+    // The typed configuration; never fails.
+    QuorvaneConfig decode() const;
+
+    // Writes every general setting, changed or not, and rewrites `[tile_hotkeys]` to exactly the tile
+    // binding ids with the chords in force.
+    void setGeneral(const GeneralConfig& general);
+    // Creates or updates `[apps.<slug>]`, keeping keys it does not know and optional keys the user wrote.
+    void upsertApp(const WebAppRecord& record);
+    void removeApp(const std::string& slug);
+    // Sets `[hotkeys]` key `chord` to `{ bundle = "…" }`.
+    void setNativeHotkey(const std::string& chord, const std::string& bundleIdentifier);
+    void removeNativeHotkey(const std::string& chord);
+    // Creates or updates `[rules.<id>]`; an empty bundle identifier leaves `bundle` as it stands.
+    void upsertRule(const TileRule& rule);
+    void removeRule(const std::string& id);
+    // Makes `[layouts.<name>]` hold exactly the assignments, or removes it when there are none.
+    void upsertLayout(const Layout& layout);
+    void setAgents(const AgentConfig& agents);
+
+    friend bool operator==(const ConfigFile& a, const ConfigFile& b) { return a.text() == b.text(); }
+
+private:
+    TOMLDocument m_document;
+};
+
+} // namespace quorvane
