@@ -1,17 +1,313 @@
 #include "TOML/TOMLDocument.h"
 
+#include "Support/QuorvaneError.h"
 #include "TOML/TOMLParser.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <iterator>
 
 namespace quorvane {
 
+namespace {
+
+bool isKeyOf(const TOMLNode& node, const TOMLPath& table, std::string_view key)
+{
+    const TOMLNode::Key* keyNode = node.asKey();
+    return keyNode && keyNode->table == table && keyNode->key == key;
+}
+
+bool isHeaderOf(const TOMLNode& node, const TOMLPath& path)
+{
+    const TOMLNode::Header* header = node.asHeader();
+    return header && header->path == path;
+}
+
+bool endsInLineFeed(const TOMLNode& node)
+{
+    const TOMLNode::Raw* raw = node.asRaw();
+    return raw && raw->text.ends_with('\n');
+}
+
+bool holdsOnlyFiniteNumbers(const TOMLValue& value)
+{
+    if (std::optional<double> number = value.asDouble())
+        return std::isfinite(*number);
+    if (const TOMLValue::Array* elements = value.asArray())
+        return std::all_of(elements->begin(), elements->end(), holdsOnlyFiniteNumbers);
+    if (const TOMLValue::Table* pairs = value.asTable())
+        return std::all_of(pairs->begin(), pairs->end(), [](const auto& pair) { return holdsOnlyFiniteNumbers(pair.second); });
+    return true;
+}
+
+std::string_view trimBlanks(std::string_view text)
+{
+    size_t first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+std::string renderTOMLString(std::string_view text)
+{
+    std::string result = "\"";
+    for (char byte : text) {
+        switch (byte) {
+        case '\\':
+            result += "\\\\";
+            break;
+        case '"':
+            result += "\\\"";
+            break;
+        case '\n':
+            result += "\\n";
+            break;
+        case '\t':
+            result += "\\t";
+            break;
+        case '\r':
+            result += "\\r";
+            break;
+        default:
+            result += byte;
+        }
+    }
+    return result + "\"";
+}
+
+// Quotes stay readable in scripts; only a run that could close the string early (three or more,
+// or any run that ends the text and so meets the closing quotes) is escaped. Carriage returns are
+// escaped because the file store turns raw ones into line feeds.
+std::string renderTOMLMultilineString(std::string_view text)
+{
+    std::string result = "\"\"\"\n";
+    for (size_t i = 0; i < text.size();) {
+        char byte = text[i];
+        if (byte == '"') {
+            size_t run = text.find_first_not_of('"', i);
+            size_t end = run == std::string_view::npos ? text.size() : run;
+            bool escape = end - i >= 3 || end == text.size();
+            for (; i < end; ++i)
+                result += escape ? "\\\"" : "\"";
+            continue;
+        }
+        if (byte == '\\')
+            result += "\\\\";
+        else if (byte == '\r')
+            result += "\\r";
+        else
+            result += byte;
+        ++i;
+    }
+    return result + "\"\"\"";
+}
+
+// Plain positional notation with the shortest digits that read back to the same double:
+// the reader takes neither exponents nor whole numbers beyond the 64-bit range as integers.
+std::string renderTOMLDouble(double value)
+{
+    constexpr double limit = 9223372036854775808.0;
+    if (std::trunc(value) == value && std::fabs(value) < limit)
+        return std::to_string(static_cast<int64_t>(value));
+    char buffer[64];
+    auto [end, status] = std::to_chars(std::begin(buffer), std::end(buffer), value, std::chars_format::scientific);
+    std::string_view scientific(buffer, static_cast<size_t>(end - buffer));
+    if (status != std::errc() || !std::isfinite(value))
+        return std::string(scientific);
+    std::string result;
+    if (scientific.starts_with('-')) {
+        result = "-";
+        scientific.remove_prefix(1);
+    }
+    size_t exponentAt = scientific.find('e');
+    int exponent = 0;
+    std::from_chars(scientific.data() + exponentAt + 1 + (scientific[exponentAt + 1] == '+'),
+        scientific.data() + scientific.size(), exponent);
+    std::string digits;
+    for (char byte : scientific.substr(0, exponentAt)) {
+        if (byte != '.')
+            digits += byte;
+    }
+    int pointAt = exponent + 1;
+    if (pointAt <= 0)
+        return result + "0." + std::string(static_cast<size_t>(-pointAt), '0') + digits;
+    if (static_cast<size_t>(pointAt) >= digits.size())
+        return result + digits + std::string(static_cast<size_t>(pointAt) - digits.size(), '0') + ".0";
+    return result + digits.substr(0, static_cast<size_t>(pointAt)) + "." + digits.substr(static_cast<size_t>(pointAt));
+}
+
+std::string renderTOMLKey(const std::string& key)
+{
+    return TOMLParser::isBareKey(key) ? key : renderTOMLString(key);
+}
+
+std::string renderTOMLValue(const TOMLValue& value)
+{
+    switch (value.kind()) {
+    case TOMLValue::Kind::string: {
+        const std::string& text = *value.asString();
+        return text.find('\n') == std::string::npos ? renderTOMLString(text) : renderTOMLMultilineString(text);
+    }
+    case TOMLValue::Kind::boolean:
+        return *value.asBool() ? "true" : "false";
+    case TOMLValue::Kind::integer:
+        return std::to_string(*value.asInteger());
+    case TOMLValue::Kind::decimal:
+        return renderTOMLDouble(*value.asDouble());
+    case TOMLValue::Kind::array: {
+        std::string result = "[";
+        for (const TOMLValue& element : *value.asArray())
+            result += (result.size() > 1 ? ", " : "") + renderTOMLValue(element);
+        return result + "]";
+    }
+    case TOMLValue::Kind::table: {
+        std::string result = "{ ";
+        bool first = true;
+        for (const auto& [key, element] : *value.asTable()) {
+            result += (first ? "" : ", ") + renderTOMLKey(key) + " = " + renderTOMLValue(element);
+            first = false;
+        }
+        return result + " }";
+    }
+    }
+    return {};
+}
+
+std::string renderTrailing(const std::string& trailing)
+{
+    std::string_view comment = trimBlanks(trailing);
+    return comment.empty() ? std::string() : " " + std::string(comment);
+}
+
+} // namespace
+
 TOMLDocument TOMLDocument::parse(std::string_view text) { return TOMLDocument { TOMLParser(text).parse() }; }
 
-TOMLValue::Table TOMLDocument::pairs(const TOMLPath&) const { return {}; }
-std::vector<TOMLPath> TOMLDocument::headers(const TOMLPath&) const { return {}; }
-void TOMLDocument::set(const TOMLPath&, const std::string&, TOMLValue) { }
-void TOMLDocument::remove(const TOMLPath&, std::string_view) { }
-void TOMLDocument::removeTable(const TOMLPath&) { }
+TOMLValue::Table TOMLDocument::pairs(const TOMLPath& table) const
+{
+    TOMLValue::Table result;
+    for (const TOMLNode& node : nodes) {
+        const TOMLNode::Key* key = node.asKey();
+        if (key && key->table == table)
+            result.emplace_back(key->key, key->value);
+    }
+    return result;
+}
+
+std::vector<TOMLPath> TOMLDocument::headers(const TOMLPath& parent) const
+{
+    std::vector<TOMLPath> result;
+    for (const TOMLNode& node : nodes) {
+        const TOMLNode::Header* header = node.asHeader();
+        if (header && header->path.size() == parent.size() + 1
+            && std::equal(parent.begin(), parent.end(), header->path.begin()))
+            result.push_back(header->path);
+    }
+    return result;
+}
+
+void TOMLDocument::set(const TOMLPath& table, const std::string& key, TOMLValue value)
+{
+    if (!holdsOnlyFiniteNumbers(value))
+        throw QuorvaneError::config("A config value cannot be an infinite number or NaN.");
+    auto existing = std::find_if(nodes.begin(), nodes.end(), [&](const TOMLNode& node) { return isKeyOf(node, table, key); });
+    if (existing != nodes.end()) {
+        existing->asKey()->value = std::move(value);
+        // Decoding lets the last of repeated keys win, so a repeat left behind would undo this edit.
+        nodes.erase(std::remove_if(std::next(existing), nodes.end(),
+                        [&](const TOMLNode& node) { return isKeyOf(node, table, key); }),
+            nodes.end());
+        return;
+    }
+    ensureTable(table);
+    size_t index = insertionIndex(table);
+    // A last comment line without a line feed would otherwise swallow the new key.
+    if (index > 0) {
+        if (TOMLNode::Raw* raw = nodes[index - 1].asRaw(); raw && !raw->text.ends_with('\n'))
+            raw->text += '\n';
+    }
+    nodes.insert(nodes.begin() + static_cast<std::ptrdiff_t>(index), TOMLNode::key(table, key, std::move(value)));
+}
+
+void TOMLDocument::remove(const TOMLPath& table, std::string_view key)
+{
+    std::erase_if(nodes, [&](const TOMLNode& node) { return isKeyOf(node, table, key); });
+}
+
+void TOMLDocument::removeTable(const TOMLPath& path)
+{
+    auto header = std::find_if(nodes.begin(), nodes.end(), [&](const TOMLNode& node) { return isHeaderOf(node, path); });
+    if (header == nodes.end()) {
+        std::erase_if(nodes, [&](const TOMLNode& node) {
+            const TOMLNode::Key* key = node.asKey();
+            return key && key->table == path;
+        });
+        return;
+    }
+    auto next = std::find_if(std::next(header), nodes.end(), [](const TOMLNode& node) { return node.asHeader() != nullptr; });
+    nodes.erase(header, next);
+}
+
 std::string TOMLDocument::text() const { return renderTOML(nodes); }
-std::string renderTOML(const std::vector<TOMLNode>&) { return {}; }
+
+void TOMLDocument::ensureTable(const TOMLPath& path)
+{
+    if (path.empty())
+        return;
+    if (std::any_of(nodes.begin(), nodes.end(), [&](const TOMLNode& node) { return isHeaderOf(node, path); }))
+        return;
+    if (!nodes.empty() && !endsInLineFeed(nodes.back()))
+        nodes.push_back(TOMLNode::raw("\n"));
+    nodes.push_back(TOMLNode::header(path));
+}
+
+size_t TOMLDocument::insertionIndex(const TOMLPath& path) const
+{
+    auto isHeader = [](const TOMLNode& node) { return node.asHeader() != nullptr; };
+    if (path.empty()) {
+        auto end = std::find_if(nodes.begin(), nodes.end(), isHeader);
+        return skipBlank(static_cast<size_t>(end - nodes.begin()), 0);
+    }
+    auto header = std::find_if(nodes.begin(), nodes.end(), [&](const TOMLNode& node) { return isHeaderOf(node, path); });
+    if (header == nodes.end())
+        return nodes.size();
+    auto end = std::find_if(std::next(header), nodes.end(), isHeader);
+    return skipBlank(static_cast<size_t>(end - nodes.begin()), static_cast<size_t>(header - nodes.begin()) + 1);
+}
+
+size_t TOMLDocument::skipBlank(size_t index, size_t floor) const
+{
+    while (index > floor) {
+        const TOMLNode::Raw* raw = nodes[index - 1].asRaw();
+        if (!raw || raw->text.find_first_not_of(" \t\n\r") != std::string::npos)
+            break;
+        --index;
+    }
+    return index;
+}
+
+std::string renderTOML(const std::vector<TOMLNode>& nodes)
+{
+    std::string text;
+    const TOMLPath root;
+    const TOMLPath* headerPath = &root;
+    for (const TOMLNode& node : nodes) {
+        if (const TOMLNode::Raw* raw = node.asRaw()) {
+            text += raw->text;
+        } else if (const TOMLNode::Header* header = node.asHeader()) {
+            text += '[';
+            for (size_t i = 0; i < header->path.size(); ++i)
+                text += (i ? "." : "") + renderTOMLKey(header->path[i]);
+            text += ']' + renderTrailing(header->trailing) + '\n';
+            headerPath = &header->path;
+        } else if (const TOMLNode::Key* key = node.asKey()) {
+            for (size_t i = headerPath->size(); i < key->table.size(); ++i)
+                text += renderTOMLKey(key->table[i]) + '.';
+            text += renderTOMLKey(key->key) + " = " + renderTOMLValue(key->value) + renderTrailing(key->trailing) + '\n';
+        }
+    }
+    return text;
+}
 
 } // namespace quorvane

@@ -18,7 +18,13 @@ public:
     // The whole file's nodes; throws a config QuorvaneError "Config line N: ..." on the first fault.
     std::vector<TOMLNode> parse();
 
+    // True when `key` reads back as a bare key: non-empty, only letters, numbers, `_` and `-`.
+    static bool isBareKey(std::string_view key);
+
 private:
+    // The text's characters: grapheme clusters, with syntax scalars split out of any cluster.
+    static std::vector<std::string_view> characters(std::string_view text);
+
     using Character = std::string_view;
 
     bool atEnd() const { return m_cursor >= m_characters.size(); }
