@@ -91,7 +91,11 @@ void write(std::string_view contents, const std::string& path, mode_t mode)
     if (error)
         throw std::system_error(error, "Cannot create folder " + folder.string());
 
-    std::string temporary = (folder / ("." + destination.filename().string() + ".XXXXXX")).string();
+    // A hidden name in the destination's folder keeps the final rename on one file system.
+    std::string hiddenName = destination.filename().string();
+    hiddenName.insert(0, 1, '.');
+    hiddenName.append(".XXXXXX");
+    std::string temporary = (folder / hiddenName).string();
     FileDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
     if (fd.get() < 0)
         throwErrno("Cannot create a temporary file in " + folder.string());
