@@ -1,0 +1,252 @@
+#include "WebApps/SiteIcons.h"
+
+#include "JSON/JSONValue.h"
+#include "Support/UnicodeText.h"
+#include "WebApps/URLComponents.h"
+
+#include <algorithm>
+#include <charconv>
+#include <map>
+#include <memory>
+#include <unicode/regex.h>
+#include <unicode/unistr.h>
+
+namespace quorvane::SiteIcons {
+
+namespace {
+
+icu::UnicodeString toICU(std::string_view text)
+{
+    return icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
+}
+
+std::string fromICU(const icu::UnicodeString& text)
+{
+    std::string result;
+    text.toUTF8String(result);
+    return result;
+}
+
+std::unique_ptr<icu::RegexPattern> compiled(const icu::UnicodeString& pattern, uint32_t flags = 0)
+{
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<icu::RegexPattern> result(icu::RegexPattern::compile(pattern, flags, status));
+    return U_SUCCESS(status) ? std::move(result) : nullptr;
+}
+
+bool contains(std::string_view text, std::string_view part)
+{
+    return text.find(part) != std::string_view::npos;
+}
+
+// The tags matched by "<link\b[^>]*>", in document order. The pattern is applied as its two halves:
+// a tag ends at the first ">" after its start, and once no ">" follows, no later tag can match either,
+// so the scan stays linear on hostile pages where a single pattern would backtrack through the rest.
+std::vector<std::string> linkTags(std::string_view page)
+{
+    static const std::unique_ptr<icu::RegexPattern> opening = compiled(u"<link\\b", UREGEX_CASE_INSENSITIVE);
+    std::vector<std::string> tags;
+    if (!opening)
+        return tags;
+    icu::UnicodeString text = toICU(page);
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<icu::RegexMatcher> matcher(opening->matcher(text, status));
+    int32_t from = 0;
+    while (U_SUCCESS(status) && matcher->find(from, status) && U_SUCCESS(status)) {
+        int32_t start = matcher->start(status);
+        int32_t close = text.indexOf(u'>', matcher->end(status));
+        if (close < 0 || U_FAILURE(status))
+            break;
+        tags.push_back(fromICU(text.tempSubStringBetween(start, close + 1)));
+        from = close + 1;
+    }
+    return tags;
+}
+
+std::string lowercasedAttribute(std::string_view name, std::string_view tag)
+{
+    std::optional<std::string> value = attribute(name, tag);
+    return value ? UnicodeText::lowercased(*value) : std::string();
+}
+
+// Backslash before every ASCII character that is not a letter or digit makes it literal in a pattern.
+icu::UnicodeString escapedPattern(std::string_view literal)
+{
+    icu::UnicodeString result;
+    for (char32_t scalar : UnicodeText::scalars(literal)) {
+        bool plain = (scalar >= U'a' && scalar <= U'z') || (scalar >= U'A' && scalar <= U'Z')
+            || (scalar >= U'0' && scalar <= U'9') || scalar > 0x7F;
+        if (!plain)
+            result.append(u'\\');
+        result.append(static_cast<UChar32>(scalar));
+    }
+    return result;
+}
+
+const icu::RegexPattern* attributePattern(std::string_view name)
+{
+    thread_local std::map<std::string, std::unique_ptr<icu::RegexPattern>, std::less<>> cache;
+    if (auto found = cache.find(name); found != cache.end())
+        return found->second.get();
+    icu::UnicodeString pattern = u"(?i)\\b" + escapedPattern(name)
+        + u"\\s*=\\s*(?:\"([^\"]*)\"|'([^']*)'|([^\\s>]+))";
+    return cache.emplace(std::string(name), compiled(pattern)).first->second.get();
+}
+
+std::optional<int64_t> sizeFromPiece(std::string_view piece)
+{
+    std::string_view width = piece.substr(0, piece.find_first_of("xX"));
+    if (width.starts_with('+'))
+        width.remove_prefix(1);
+    int64_t value = 0;
+    auto [end, error] = std::from_chars(width.data(), width.data() + width.size(), value);
+    if (width.empty() || error != std::errc() || end != width.data() + width.size())
+        return std::nullopt;
+    if (value < 1 || value > largestIconSize)
+        return std::nullopt;
+    return value;
+}
+
+} // namespace
+
+std::vector<IconCandidate> iconCandidates(std::string_view page, std::string_view base)
+{
+    std::vector<IconCandidate> candidates;
+    for (const std::string& tag : linkTags(page)) {
+        std::string rel = lowercasedAttribute("rel", tag);
+        if (!contains(rel, "icon"))
+            continue;
+        std::optional<std::string> href = attribute("href", tag);
+        std::optional<std::string> url = href ? resolve(*href, base) : std::nullopt;
+        if (!url)
+            continue;
+        std::optional<std::string> sizes = attribute("sizes", tag);
+        candidates.push_back({ *url, iconSize(sizes), rel });
+    }
+    if (std::optional<std::string> href = manifestHref(page)) {
+        if (std::optional<std::string> url = resolve(*href, base))
+            candidates.push_back({ *url, std::nullopt, "manifest" });
+    }
+    return candidates;
+}
+
+std::vector<IconCandidate> manifestIconCandidates(std::string_view manifest, std::string_view base)
+{
+    std::vector<IconCandidate> candidates;
+    JSONValue root;
+    try {
+        root = JSONValue::parse(manifest);
+    } catch (const JSONError&) {
+        return candidates;
+    }
+    const JSONValue::Object* object = root.objectValue();
+    auto icons = object ? object->find("icons") : JSONValue::Object::const_iterator {};
+    if (!object || icons == object->end() || !icons->second.arrayValue())
+        return candidates;
+    for (const JSONValue& icon : *icons->second.arrayValue()) {
+        const JSONValue::Object* fields = icon.objectValue();
+        if (!fields)
+            continue;
+        auto source = fields->find("src");
+        if (source == fields->end() || !source->second.stringValue())
+            continue;
+        std::optional<std::string> url = resolve(*source->second.stringValue(), base);
+        if (!url)
+            continue;
+        std::optional<std::string_view> sizes;
+        if (auto found = fields->find("sizes"); found != fields->end() && found->second.stringValue())
+            sizes = *found->second.stringValue();
+        candidates.push_back({ *url, iconSize(sizes), "manifest-icon" });
+    }
+    return candidates;
+}
+
+std::optional<std::string> manifestHref(std::string_view page)
+{
+    for (const std::string& tag : linkTags(page)) {
+        if (contains(lowercasedAttribute("rel", tag), "manifest"))
+            return attribute("href", tag);
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> attribute(std::string_view name, std::string_view tag)
+{
+    const icu::RegexPattern* pattern = attributePattern(name);
+    if (!pattern)
+        return std::nullopt;
+    icu::UnicodeString text = toICU(tag);
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<icu::RegexMatcher> matcher(pattern->matcher(text, status));
+    if (U_FAILURE(status) || !matcher->find(status) || U_FAILURE(status))
+        return std::nullopt;
+    for (int32_t group = 1; group <= 3; ++group) {
+        if (matcher->start(group, status) >= 0 && U_SUCCESS(status))
+            return fromICU(matcher->group(group, status));
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> resolve(std::string_view target, std::string_view base)
+{
+    if (target.size() >= 5 && UnicodeText::equalsIgnoringCase(target.substr(0, 5), "data:"))
+        return std::nullopt;
+    return resolvedURL(target, base);
+}
+
+std::optional<int64_t> iconSize(std::optional<std::string_view> sizes)
+{
+    if (!sizes)
+        return std::nullopt;
+    std::optional<int64_t> largest;
+    auto readPiece = [&](std::string_view piece) {
+        if (std::optional<int64_t> value = sizeFromPiece(piece))
+            largest = std::max(largest.value_or(0), *value);
+    };
+    size_t pieceStart = 0;
+    for (std::string_view cluster : UnicodeText::graphemeClusters(*sizes)) {
+        size_t offset = static_cast<size_t>(cluster.data() - sizes->data());
+        if (cluster == "," || UnicodeText::isWhiteSpace(cluster)) {
+            readPiece(sizes->substr(pieceStart, offset - pieceStart));
+            pieceStart = offset + cluster.size();
+        }
+    }
+    readPiece(sizes->substr(pieceStart));
+    return largest;
+}
+
+int64_t rank(const IconCandidate& candidate)
+{
+    int64_t score = candidate.size.value_or(32);
+    std::string url = UnicodeText::lowercased(candidate.url);
+    if (contains(candidate.rel, "apple-touch"))
+        score += 50;
+    if (contains(url, ".png"))
+        score += 20;
+    if (contains(url, ".svg"))
+        score -= 10;
+    return score;
+}
+
+std::optional<std::string> bestIconURL(const std::vector<IconCandidate>& candidates)
+{
+    const IconCandidate* best = nullptr;
+    int64_t bestRank = 0;
+    for (const IconCandidate& candidate : candidates) {
+        if (candidate.rel == "manifest")
+            continue;
+        int64_t candidateRank = rank(candidate);
+        if (!best || candidateRank > bestRank) {
+            best = &candidate;
+            bestRank = candidateRank;
+        }
+    }
+    return best ? std::optional<std::string>(best->url) : std::nullopt;
+}
+
+bool isPNG(std::string_view bytes)
+{
+    return bytes.size() >= 4 && bytes.substr(0, 4) == "\x89PNG";
+}
+
+} // namespace quorvane::SiteIcons

@@ -1,0 +1,22 @@
+#include "WebApps/UUID.h"
+
+#include <uuid/uuid.h>
+
+namespace quorvane {
+
+std::string UUID::uuidString() const
+{
+    char text[UUID_STR_LEN] = {};
+    uuid_unparse_upper(bytes.data(), text);
+    return text;
+}
+
+std::optional<UUID> UUID::parse(std::string_view text)
+{
+    UUID uuid;
+    if (text.size() != UUID_STR_LEN - 1 || uuid_parse_range(text.data(), text.data() + text.size(), uuid.bytes.data()))
+        return std::nullopt;
+    return uuid;
+}
+
+} // namespace quorvane

@@ -1,0 +1,139 @@
+#include "WebApps/WebAppBundlePlan.h"
+
+#include "Configuration/QuorvaneConfig.h"
+#include "JSON/JSONValue.h"
+#include "Support/QuorvaneError.h"
+#include "Support/UnicodeText.h"
+#include "WebApps/StableIdentity.h"
+#include "WebApps/URLComponents.h"
+#include "WebApps/WebAppName.h"
+
+namespace quorvane {
+
+namespace {
+
+std::string escapedXML(std::string_view text)
+{
+    std::string result;
+    result.reserve(text.size());
+    for (char c : text) {
+        switch (c) {
+        case '&':
+            result += "&amp;";
+            break;
+        case '<':
+            result += "&lt;";
+            break;
+        case '>':
+            result += "&gt;";
+            break;
+        case '"':
+            result += "&quot;";
+            break;
+        default:
+            result += c;
+        }
+    }
+    return result;
+}
+
+std::string stringEntry(std::string_view key, std::string_view value)
+{
+    return "  <key>" + std::string(key) + "</key><string>" + std::string(value) + "</string>\n";
+}
+
+} // namespace
+
+WebAppBundlePlan::WebAppBundlePlan(std::string name, std::string slug, std::string url, std::string bundleIdentifier,
+    UUID dataStoreIdentifier, std::string_view folder)
+    : name(std::move(name))
+    , slug(std::move(slug))
+    , url(std::move(url))
+    , bundleIdentifier(std::move(bundleIdentifier))
+    , dataStoreIdentifier(dataStoreIdentifier)
+    , bundlePath(WebAppName::bundlePath(folder, this->name))
+{
+}
+
+WebAppBundlePlan WebAppBundlePlan::forRecord(const WebAppRecord& record, std::string_view folder)
+{
+    const WebAppSpec& spec = record.spec;
+    return WebAppBundlePlan(spec.name, record.slug, spec.url, spec.bundleIdentifier,
+        StableIdentity::dataStoreIdentifier(spec.bundleIdentifier), folder);
+}
+
+std::string WebAppBundlePlan::infoPlist() const
+{
+    std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                       "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
+                       "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
+                       "<plist version=\"1.0\">\n"
+                       "<dict>\n";
+    text += stringEntry("CFBundleDevelopmentRegion", "en");
+    text += stringEntry("CFBundleExecutable", escapedXML(executableName));
+    text += stringEntry("CFBundleIconFile", "AppIcon");
+    text += stringEntry("CFBundleIdentifier", escapedXML(bundleIdentifier));
+    text += stringEntry("CFBundleInfoDictionaryVersion", "6.0");
+    text += stringEntry("CFBundleName", escapedXML(name));
+    text += stringEntry("CFBundleDisplayName", escapedXML(name));
+    text += stringEntry("CFBundlePackageType", "APPL");
+    text += stringEntry("CFBundleShortVersionString", "1.0.1");
+    text += stringEntry("CFBundleVersion", "1");
+    text += stringEntry("LSMinimumSystemVersion", "14.0");
+    text += "  <key>NSHighResolutionCapable</key><true/>\n";
+    text += stringEntry("NSPrincipalClass", "NSApplication");
+    text += stringEntry("QVSlug", escapedXML(slug));
+    text += stringEntry("QVURL", escapedXML(url));
+    text += stringEntry("QVDataStoreUUID", dataStoreIdentifier.uuidString());
+    text += "</dict>\n</plist>";
+    return text;
+}
+
+std::string WebAppBundlePlan::stubJSON() const
+{
+    return JSONValue(JSONValue::Object {
+                         { "slug", slug },
+                         { "url", url },
+                         { "name", name },
+                         { "bundleIdentifier", bundleIdentifier },
+                         { "dataStoreIdentifier", dataStoreIdentifier.uuidString() },
+                     })
+        .canonicalString();
+}
+
+std::string validatedWebURL(std::string_view text)
+{
+    std::string trimmed = UnicodeText::trimmed(text);
+    std::optional<URLComponents> components = URLComponents::parse(trimmed);
+    auto isWebScheme = [](std::string_view scheme) {
+        return UnicodeText::equalsIgnoringCase(scheme, "http") || UnicodeText::equalsIgnoringCase(scheme, "https");
+    };
+    if (!components || !components->scheme || !isWebScheme(*components->scheme) || !components->host)
+        throw QuorvaneError::usage("\u201C" + std::string(text) + "\u201D needs to be an http or https address.");
+    return trimmed;
+}
+
+std::string slugify(std::string_view text)
+{
+    std::string lowered = UnicodeText::lowercased(text);
+    std::string slug;
+    bool pendingSeparator = false;
+    for (std::string_view cluster : UnicodeText::graphemeClusters(lowered)) {
+        if (!UnicodeText::isLetterOrNumber(cluster)) {
+            pendingSeparator = true;
+            continue;
+        }
+        if (pendingSeparator && !slug.empty())
+            slug += '-';
+        pendingSeparator = false;
+        slug += cluster;
+    }
+    return slug.empty() ? "app" : slug;
+}
+
+std::string bundleIdentifier(std::string_view slug)
+{
+    return "app.quorvane.web." + std::string(slug);
+}
+
+} // namespace quorvane

@@ -1,0 +1,68 @@
+#include "WebApps/WebAppName.h"
+
+#include "Support/QuorvaneError.h"
+#include "Support/UnicodeText.h"
+
+#include <algorithm>
+
+namespace quorvane::WebAppName {
+
+namespace {
+
+constexpr std::string_view bundleExtension = ".app";
+
+// General category Cc: the C0 controls, DEL and the C1 controls.
+bool isControl(char32_t scalar)
+{
+    return scalar < 0x20 || (scalar >= 0x7F && scalar <= 0x9F);
+}
+
+} // namespace
+
+bool isSafe(std::string_view name)
+{
+    if (name.empty() || name.front() == '.' || name.find('/') != std::string_view::npos)
+        return false;
+    std::u32string scalars = UnicodeText::scalars(name);
+    return std::none_of(scalars.begin(), scalars.end(), isControl);
+}
+
+void requireSafe(std::string_view name)
+{
+    if (name.empty())
+        throw QuorvaneError::usage("A web app needs a name.");
+    if (!isSafe(name))
+        throw QuorvaneError::usage("A web app name cannot contain / or a control character, or start with a dot.");
+}
+
+std::string bundlePath(std::string_view folder, std::string_view name)
+{
+    requireSafe(name);
+    std::string path(folder);
+    if (!path.empty() && path.back() != '/')
+        path += '/';
+    path += name;
+    path += bundleExtension;
+    return path;
+}
+
+void requireSafeBundlePath(std::string_view bundlePath)
+{
+    std::string_view rest = bundlePath;
+    std::string_view last;
+    while (!rest.empty()) {
+        size_t slash = rest.find('/');
+        std::string_view part = rest.substr(0, slash);
+        if (part == "." || part == "..")
+            throw QuorvaneError::usage("A web app bundle path cannot step through . or .. folders.");
+        if (!part.empty())
+            last = part;
+        rest = slash == std::string_view::npos ? std::string_view {} : rest.substr(slash + 1);
+    }
+    if (last.size() <= bundleExtension.size() || !last.ends_with(bundleExtension)
+        || bundlePath.back() == '/')
+        throw QuorvaneError::usage("A web app bundle path must end with the app's name and \".app\".");
+    requireSafe(last.substr(0, last.size() - bundleExtension.size()));
+}
+
+} // namespace quorvane::WebAppName

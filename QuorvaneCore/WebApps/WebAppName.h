@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace quorvane {
+
+// A web app's name is also its bundle's file name. Every path built from a name, and every bundle path a
+// writer or remover is handed, goes through these checks so that no name can reach outside the web-apps folder.
+namespace WebAppName {
+
+// True for a name that is not empty, has no "/" and no control character, and does not begin with ".".
+bool isSafe(std::string_view name);
+
+// Throws a usage error for a name that `isSafe` refuses.
+void requireSafe(std::string_view name);
+
+// `folder` joined with `name` + ".app"; throws a usage error for an unsafe name.
+std::string bundlePath(std::string_view folder, std::string_view name);
+
+// Throws a usage error unless the last part of `bundlePath` is a safe name + ".app" and no part is "." or "..".
+void requireSafeBundlePath(std::string_view bundlePath);
+
+} // namespace WebAppName
+
+} // namespace quorvane

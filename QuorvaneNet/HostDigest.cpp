@@ -1,0 +1,40 @@
+#include "QuorvaneNet/HostDigest.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <openssl/evp.h>
+#include <stdexcept>
+
+namespace quorvane {
+
+std::string hostDigest(std::string_view bytes)
+{
+    unsigned char value[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    if (!EVP_Digest(bytes.data(), bytes.size(), value, &length, EVP_sha1(), nullptr))
+        throw std::runtime_error("SHA-1 is not available.");
+    static constexpr char digits[] = "0123456789abcdef";
+    std::string text;
+    for (unsigned int index = 0; index < length; ++index) {
+        text += digits[value[index] >> 4];
+        text += digits[value[index] & 0x0F];
+    }
+    return text;
+}
+
+std::optional<std::string> digest(const std::string& path)
+{
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error))
+        return std::nullopt;
+    std::ifstream input(path, std::ios::binary);
+    if (!input)
+        return std::nullopt;
+    std::string contents((std::istreambuf_iterator<char>(input)), std::istreambuf_iterator<char>());
+    if (input.bad())
+        return std::nullopt;
+    return hostDigest(contents);
+}
+
+} // namespace quorvane

@@ -1,0 +1,164 @@
+#include "QuorvaneNet/QuietSession.h"
+
+#include "Support/UnicodeText.h"
+#include "WebApps/SiteIcons.h"
+#include "WebApps/URLComponents.h"
+
+#include <algorithm>
+#include <curl/curl.h>
+#include <memory>
+#include <mutex>
+
+namespace quorvane {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Sink {
+    std::string body;
+    size_t cap = 0;
+};
+
+size_t collect(char* data, size_t size, size_t count, void* context)
+{
+    auto* sink = static_cast<Sink*>(context);
+    size_t length = size * count;
+    // Answering with a short count makes the library abort the transfer.
+    if (length > sink->cap - sink->body.size())
+        return 0;
+    sink->body.append(data, length);
+    return length;
+}
+
+bool isWebAddress(std::string_view url)
+{
+    std::optional<URLComponents> components = URLComponents::parse(url);
+    if (!components || !components->scheme)
+        return false;
+    return UnicodeText::equalsIgnoringCase(*components->scheme, "http")
+        || UnicodeText::equalsIgnoringCase(*components->scheme, "https");
+}
+
+void initializeLibrary()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+struct MultiCleanup {
+    void operator()(CURLM* multi) const { curl_multi_cleanup(multi); }
+};
+struct EasyCleanup {
+    void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
+};
+
+} // namespace
+
+QuietSession::QuietSession()
+    : QuietSession(Limits {})
+{
+}
+
+QuietSession::QuietSession(Limits limits)
+    : m_limits(limits)
+{
+}
+
+std::optional<std::string> QuietSession::bytes(std::string_view url, size_t cap) const
+{
+    std::optional<Response> response = fetch(url, cap);
+    if (!response)
+        return std::nullopt;
+    return std::move(response->body);
+}
+
+std::optional<QuietSession::Response> QuietSession::fetch(std::string_view url, size_t cap) const
+{
+    if (!isWebAddress(url))
+        return std::nullopt;
+    initializeLibrary();
+    // A fresh handle per exchange, without the cookie engine: nothing is kept from one exchange to the next.
+    std::unique_ptr<CURL, EasyCleanup> easy(curl_easy_init());
+    std::unique_ptr<CURLM, MultiCleanup> multi(curl_multi_init());
+    if (!easy || !multi)
+        return std::nullopt;
+    std::string address(url);
+    std::string agent(userAgent);
+    Sink sink { {}, cap };
+    CURL* handle = easy.get();
+    curl_easy_setopt(handle, CURLOPT_URL, address.c_str());
+    curl_easy_setopt(handle, CURLOPT_HTTPGET, 1L);
+    curl_easy_setopt(handle, CURLOPT_USERAGENT, agent.c_str());
+    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(handle, CURLOPT_MAXREDIRS, 10L);
+    curl_easy_setopt(handle, CURLOPT_ACCEPT_ENCODING, "");
+    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, static_cast<long>(m_limits.timeLimit.count()));
+    curl_easy_setopt(handle, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(cap));
+    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, collect);
+    curl_easy_setopt(handle, CURLOPT_WRITEDATA, &sink);
+    if (curl_multi_add_handle(multi.get(), handle) != CURLM_OK)
+        return std::nullopt;
+
+    Clock::time_point deadline = Clock::now() + m_limits.timeLimit + m_limits.grace;
+    int running = 1;
+    bool finished = false;
+    while (true) {
+        if (curl_multi_perform(multi.get(), &running) != CURLM_OK)
+            break;
+        if (!running) {
+            finished = true;
+            break;
+        }
+        auto remaining = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (remaining.count() <= 0)
+            break;
+        int wait = static_cast<int>(std::min<long long>(remaining.count(), 1000));
+        if (curl_multi_poll(multi.get(), nullptr, 0, wait, nullptr) != CURLM_OK)
+            break;
+    }
+    CURLcode result = CURLE_OK;
+    int pending = 0;
+    while (CURLMsg* message = curl_multi_info_read(multi.get(), &pending)) {
+        if (message->msg == CURLMSG_DONE && message->easy_handle == handle)
+            result = message->data.result;
+    }
+    curl_multi_remove_handle(multi.get(), handle);
+    if (!finished || result != CURLE_OK)
+        return std::nullopt;
+    long status = 0;
+    curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
+    if (status < 200 || status > 299 || sink.body.empty())
+        return std::nullopt;
+    char* effective = nullptr;
+    curl_easy_getinfo(handle, CURLINFO_EFFECTIVE_URL, &effective);
+    return Response { std::move(sink.body), effective ? std::string(effective) : address };
+}
+
+std::optional<std::string> QuietSession::iconData(std::string_view pageURL) const
+{
+    std::optional<Response> page = fetch(pageURL, m_limits.pageCap);
+    if (!page || !UnicodeText::isValidUTF8(page->body))
+        return std::nullopt;
+    // Relative links resolve against the address the page really came from, after redirects.
+    std::vector<IconCandidate> candidates = SiteIcons::iconCandidates(page->body, page->url);
+    auto manifest = std::find_if(candidates.begin(), candidates.end(),
+        [](const IconCandidate& candidate) { return candidate.rel == "manifest"; });
+    if (manifest != candidates.end()) {
+        std::string manifestURL = manifest->url;
+        std::optional<Response> text = fetch(manifestURL, m_limits.pageCap);
+        if (text && UnicodeText::isValidUTF8(text->body)) {
+            std::vector<IconCandidate> icons = SiteIcons::manifestIconCandidates(text->body, text->url);
+            candidates.insert(candidates.end(), icons.begin(), icons.end());
+        }
+    }
+    std::optional<std::string> best = SiteIcons::bestIconURL(candidates);
+    if (!best)
+        return std::nullopt;
+    return bytes(*best, m_limits.iconCap);
+}
+
+} // namespace quorvane
