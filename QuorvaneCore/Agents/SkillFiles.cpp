@@ -1,0 +1,68 @@
+#include "Agents/SkillFiles.h"
+
+#include "Agents/SkillPaths.h"
+#include "Support/AtomicFile.h"
+#include "Support/QuorvaneError.h"
+#include "Support/UnicodeText.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+namespace quorvane::SkillFiles {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// An empty folder would put the skill directory at the root of the file system.
+void requireFolder(const std::string& folder)
+{
+    if (folder.empty())
+        throw QuorvaneError::usage("Name a folder for the skill.");
+}
+
+} // namespace
+
+std::optional<std::string> installedContents(const std::string& folder)
+{
+    std::ifstream stream(SkillPaths::skillFile(folder), std::ios::binary);
+    if (!stream)
+        return std::nullopt;
+    std::string text((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
+    if (stream.bad() || !UnicodeText::isValidUTF8(text))
+        return std::nullopt;
+    return text;
+}
+
+void install(std::string_view contents, const std::string& folder)
+{
+    requireFolder(folder);
+    fs::create_directories(SkillPaths::skillDirectory(folder));
+    AtomicFile::write(contents, SkillPaths::skillFile(folder), 0644);
+}
+
+SkillUninstallResult uninstall(const std::string& folder)
+{
+    requireFolder(folder);
+    SkillUninstallResult result;
+    fs::path file = SkillPaths::skillFile(folder);
+    // The entry itself counts, so a link whose target is gone is removed too; a folder named like the
+    // skill file is someone else's and stays.
+    fs::file_status entry = fs::symlink_status(file);
+    if (fs::exists(entry) && !fs::is_directory(entry))
+        result.removedFile = fs::remove(file);
+
+    std::error_code error;
+    fs::directory_iterator listing(SkillPaths::skillDirectory(folder), error);
+    if (error)
+        return result;
+    if (listing == fs::directory_iterator()) {
+        fs::remove(SkillPaths::skillDirectory(folder));
+        result.removedDirectory = true;
+    }
+    return result;
+}
+
+} // namespace quorvane::SkillFiles
