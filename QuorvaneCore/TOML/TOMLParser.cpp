@@ -11,8 +11,8 @@ namespace quorvane {
 namespace {
 
 // Syntax scalars that the reader matches on their own even when Unicode joins them into one cluster
-// with a neighbour (a combining mark after a quote, a prepended mark before one): text that begins or
-// ends with such marks must still read back.
+// with a neighbour (a combining mark after a quote, a prepended mark before a quote or backslash):
+// text that begins or ends with such marks must still read back.
 bool isDelimiter(char byte)
 {
     switch (byte) {
@@ -25,6 +25,7 @@ bool isDelimiter(char byte)
     case '{':
     case '}':
     case '.':
+    case '\\':
     case ' ':
     case '\t':
     case '\n':

@@ -1,0 +1,176 @@
+#include "TOML/TOMLDocument.h"
+
+#include "Support/QuorvaneError.h"
+#include "TOMLTestSupport.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+
+namespace quorvane {
+namespace {
+
+using namespace test;
+
+// Parses `before`, applies `edit`, and compares the whole rendered text.
+template<typename Edit> void expectEdit(std::string_view before, Edit edit, std::string_view after)
+{
+    TOMLDocument document = TOMLDocument::parse(before);
+    edit(document);
+    EXPECT_EQ(document.text(), after) << "before: " << before;
+}
+
+void expectSet(std::string_view before, const TOMLPath& table, const std::string& key, const TOMLValue& value,
+    std::string_view after)
+{
+    expectEdit(before, [&](TOMLDocument& document) { document.set(table, key, value); }, after);
+}
+
+// The line `x = <rendered>` that setting x gives, and the value it reads back as.
+void expectRendered(const TOMLValue& value, std::string_view rendered, const TOMLValue& readBack)
+{
+    TOMLDocument document;
+    document.set({}, "x", value);
+    EXPECT_EQ(document.text(), "x = " + std::string(rendered) + "\n");
+    EXPECT_EQ(TOMLDocument::parse(document.text()).pairs({}), TOMLValue::Table({ { "x", readBack } }));
+}
+
+void expectRendered(const TOMLValue& value, std::string_view rendered) { expectRendered(value, rendered, value); }
+
+// Every value must come back from its own text unchanged, also as a key and inside arrays and tables.
+void expectRoundTrip(const TOMLValue& value)
+{
+    TOMLDocument document;
+    document.set({ "t", "a b" }, "k", value);
+    document.set({ "t" }, "nested", TOMLValue::array({ value, TOMLValue::table({ { "v", value } }) }));
+    if (const std::string* text = value.asString())
+        document.set({ *text }, *text, integer(1));
+    TOMLDocument reread = TOMLDocument::parse(document.text());
+    EXPECT_EQ(reread.nodes, document.nodes) << document.text();
+    EXPECT_EQ(reread.text(), document.text());
+}
+
+TEST(TOMLDocument, ListsPairsAndSubTables)
+{
+    auto document = TOMLDocument::parse("a = 1\n[apps.mail]\nurl = \"m\"\nurl = \"n\"\n[apps]\n[apps.x.y]\n"
+                                        "[rules.r1]\n[apps.notes]\nb.c = 2\n");
+    EXPECT_EQ(document.pairs({}), TOMLValue::Table({ { "a", integer(1) } }));
+    EXPECT_EQ(document.pairs({ "apps", "mail" }), TOMLValue::Table({ { "url", str("m") }, { "url", str("n") } }));
+    EXPECT_EQ(document.pairs({ "apps", "notes", "b" }), TOMLValue::Table({ { "c", integer(2) } }));
+    EXPECT_EQ(document.pairs({ "apps" }), TOMLValue::Table());
+    EXPECT_EQ(document.headers({ "apps" }), std::vector<TOMLPath>({ { "apps", "mail" }, { "apps", "notes" } }));
+    EXPECT_EQ(document.headers({}), std::vector<TOMLPath>({ { "apps" } }));
+}
+
+TEST(TOMLDocument, SetReplacesAValueInPlace)
+{
+    expectSet("# top\n[t]\n  k=1   # note\n\nz = 2\n", { "t" }, "k", str("v"), "# top\n[t]\nk = \"v\" # note\n\nz = 2\n");
+    expectSet("[t]\nk = 1\n", { "t" }, "k", integer(1), "[t]\nk = 1\n");
+    expectSet("[x]\na.b = 1\n", { "x", "a" }, "b", integer(2), "[x]\na.b = 2\n");
+}
+
+TEST(TOMLDocument, SetAddsKeysAfterTheTablesLastKey)
+{
+    expectSet("[t]\na = 1\n\n\n[u]\n", { "t" }, "b", integer(2), "[t]\na = 1\nb = 2\n\n\n[u]\n");
+    expectSet("[t]\n\n# about u\n[u]\n", { "t" }, "b", integer(2), "[t]\n\n# about u\nb = 2\n[u]\n");
+    expectSet("# c\n\n[t]\n", {}, "v", integer(1), "# c\n\nv = 1\n[t]\n");
+    expectSet("", {}, "v", integer(1), "v = 1\n");
+    expectSet("[t]\n", { "u" }, "k", boolean(true), "[t]\n\n[u]\nk = true\n");
+    expectSet("[t]\n\n", { "u" }, "k", boolean(true), "[t]\n\n[u]\nk = true\n");
+    expectSet("", { "u" }, "k", boolean(true), "[u]\nk = true\n");
+}
+
+// A last comment line without a line feed must not swallow the new key.
+TEST(TOMLDocument, SetEndsAnUnterminatedLastCommentFirst)
+{
+    expectSet("# todo", {}, "hotkey", str("x"), "# todo\nhotkey = \"x\"\n");
+    expectSet("[t]\nk = 1\n# todo", { "t" }, "hotkey", str("x"), "[t]\nk = 1\n# todo\nhotkey = \"x\"\n");
+    expectSet("[t]\n# todo", { "u" }, "k", integer(1), "[t]\n# todo\n[u]\nk = 1\n");
+}
+
+// Decoding lets the last of repeated keys win, so the repeats must go or the edit would not show.
+TEST(TOMLDocument, SetDropsRepeatsOfTheKey)
+{
+    expectSet("[t]\nk = 1 # first\nj = 0\nk = 2 # second\n[u]\nk = 3\n", { "t" }, "k", integer(9),
+        "[t]\nk = 9 # first\nj = 0\n[u]\nk = 3\n");
+}
+
+TEST(TOMLDocument, SetRefusesNumbersTheFileCannotHold)
+{
+    TOMLDocument document;
+    for (double number : { INFINITY, -INFINITY, NAN }) {
+        EXPECT_THROW(document.set({}, "x", decimal(number)), QuorvaneError);
+        EXPECT_THROW(document.set({}, "x", TOMLValue::array({ TOMLValue::table({ { "y", decimal(number) } }) })),
+            QuorvaneError);
+    }
+    EXPECT_EQ(document.text(), "");
+}
+
+TEST(TOMLDocument, RemovesKeysAndTables)
+{
+    auto remove = [](TOMLPath table, std::string key) {
+        return [=](TOMLDocument& document) { document.remove(table, key); };
+    };
+    auto removeTable = [](TOMLPath path) { return [=](TOMLDocument& document) { document.removeTable(path); }; };
+    expectEdit("[t]\nk = 1 # a\nj = 2\nk = 3\n", remove({ "t" }, "k"), "[t]\nj = 2\n");
+    expectEdit("[t]\nk = 1\n", remove({ "t" }, "missing"), "[t]\nk = 1\n");
+    expectEdit("[t]\nk = 1\n", remove({}, "k"), "[t]\nk = 1\n");
+    expectEdit("a = 1\n\n# about t\n[t]\nk = 1\n\n# about u\n[u]\nj = 2\n", removeTable({ "t" }),
+        "a = 1\n\n# about t\n[u]\nj = 2\n");
+    expectEdit("[t]\nk = 1\n[t.sub]\nj = 2\n[t]\nk = 3\n", removeTable({ "t" }), "[t.sub]\nj = 2\n[t]\nk = 3\n");
+    expectEdit("t.k = 1\n[u]\nt.k = 2\nj = 3\n", removeTable({ "t" }), "[u]\nt.k = 2\nj = 3\n");
+}
+
+TEST(TOMLDocument, RendersLinesInCanonicalForm)
+{
+    expectEdit("  tile_gap=8   # gap \n[\"a\" .b ]#c\n x . \"y.z\" = [ 1 ,2 ]\n", [](TOMLDocument&) { },
+        "tile_gap = 8 # gap\n[a.b] #c\nx.\"y.z\" = [1, 2]\n");
+    EXPECT_EQ(renderTOML({ TOMLNode::header({ "t" }, " \t# c \t"), TOMLNode::key({ "t", "u v" }, "", str("")) }),
+        "[t] # c\n\"u v\".\"\" = \"\"\n");
+}
+
+TEST(TOMLDocument, RendersValues)
+{
+    expectRendered(str("a\tb\\c\"d\re"), R"("a\tb\\c\"d\re")");
+    expectRendered(str("line\n\tnext\n"), "\"\"\"\nline\n\tnext\n\"\"\"");
+    expectRendered(str("say \"\"\"hi\"\" \\\n"), "\"\"\"\nsay \\\"\\\"\\\"hi\"\" \\\\\n\"\"\"");
+    expectRendered(boolean(false), "false");
+    expectRendered(integer(INT64_MIN), "-9223372036854775808");
+    expectRendered(decimal(8.0), "8", integer(8));
+    expectRendered(decimal(-0.0), "0", integer(0));
+    expectRendered(decimal(1.5), "1.5");
+    expectRendered(decimal(0.1), "0.1");
+    expectRendered(TOMLValue::array({}), "[]");
+    expectRendered(TOMLValue::array({ integer(1), TOMLValue::array({ str("a") }) }), "[1, [\"a\"]]");
+    expectRendered(TOMLValue::table({ { "bundle", str("b") }, { "k.1", integer(2) } }), "{ bundle = \"b\", \"k.1\" = 2 }");
+}
+
+// Doubles are written positionally: the reader takes no exponent, and whole numbers beyond the
+// 64-bit range must stay doubles.
+TEST(TOMLDocument, RendersEveryDoubleSoItReadsBack)
+{
+    expectRendered(decimal(1e-5), "0.00001");
+    expectRendered(decimal(-2.5e-7), "-0.00000025");
+    expectRendered(decimal(1e20), "100000000000000000000.0");
+    expectRendered(decimal(9223372036854775808.0), "9223372036854776000.0");
+    expectRendered(decimal(-9223372036854775808.0), "-9223372036854776000.0");
+    expectRendered(decimal(123456.789e3), "123456789", integer(123456789));
+    expectRendered(decimal(1e300), "1" + std::string(300, '0') + ".0");
+    expectRendered(decimal(5e-324), "0." + std::string(323, '0') + "5");
+    expectRendered(decimal(0.30000000000000004), "0.30000000000000004");
+}
+
+// Strings that end in quotes, hold carriage returns, or begin with a combining mark or joiner.
+TEST(TOMLDocument, EveryValueReadsBackFromItsText)
+{
+    for (const char* text : { "", "plain", "a b", "a.b", "document.title = \"Mail\"\n", "x\n\"", "x\n\"\"",
+             "\n\"\"\"\"\"", "\"\n", "a\r\nb\rc", "\\\n\\", "\t\n\t", "\u0301", "\u200Dx", "\uFE0F\n", "\"\u0301\n",
+             "tail\u0600", "\u0600", "\u0D4E", "\n\u0D4E\"", "#\uFE0F\u20E3", "e\u0301", "-\u0301", "\\\u0301\n",
+             "\t\u0301", "ключ", "\xff\xfe" })
+        expectRoundTrip(str(text));
+    for (double number : { 1e-5, 1e20, 1e300, -1e-300, 5e-324, 1.7976931348623157e308, 3.5 })
+        expectRoundTrip(decimal(number));
+    expectRoundTrip(TOMLValue::table({ { "", TOMLValue::array({}) }, { "\u0301", TOMLValue::table({}) } }));
+}
+
+} // namespace
+} // namespace quorvane
