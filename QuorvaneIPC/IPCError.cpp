@@ -1,0 +1,42 @@
+#include "QuorvaneIPC/IPCError.h"
+
+#include <utility>
+
+namespace quorvane {
+
+namespace {
+
+std::string describe(IPCError::Code code, const std::string& path)
+{
+    switch (code) {
+    case IPCError::Code::unavailable:
+        if (path.empty())
+            return "The socket connection failed.";
+        return "Could not reach Quorvane through " + path
+            + "; if Quorvane is not running, delete that file and try again.";
+    case IPCError::Code::timedOut:
+        if (path.empty())
+            return "The socket connection timed out.";
+        return "Quorvane did not answer through " + path + " in time; a longer --timeout gives it more time.";
+    case IPCError::Code::badResponse:
+        if (path.empty())
+            return "The socket message was too long or ended before its line feed.";
+        return "Quorvane's answer through " + path + " could not be read.";
+    case IPCError::Code::pathTooLong:
+        if (path.empty())
+            return "The socket path is longer than 103 bytes.";
+        return "The socket path " + path + " is longer than 103 bytes.";
+    }
+    return "The socket connection failed.";
+}
+
+} // namespace
+
+IPCError::IPCError(Code code, std::string path)
+    : std::runtime_error(describe(code, path))
+    , m_code(code)
+    , m_path(std::move(path))
+{
+}
+
+} // namespace quorvane

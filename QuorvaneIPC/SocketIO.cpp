@@ -1,0 +1,105 @@
+#include "QuorvaneIPC/SocketIO.h"
+
+#include "QuorvaneIPC/IPCError.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cmath>
+#include <cstring>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+
+namespace quorvane {
+
+static_assert(sizeof(sockaddr_un::sun_path) >= socketAddressPathBytes);
+
+void copy(const std::string& path, sockaddr_un& address)
+{
+    if (path.size() + 1 > socketAddressPathBytes)
+        throw IPCError::pathTooLong(path);
+    // An empty path would name an abstract socket on Linux, and a zero byte would cut the path short.
+    if (path.empty() || path.find('\0') != std::string::npos)
+        throw IPCError::unavailable(path);
+    std::memset(&address, 0, sizeof address);
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+}
+
+namespace {
+
+// The poll wait for `remaining` seconds, at most one second so the deadline is tested again.
+int waitMilliseconds(double remaining)
+{
+    if (remaining >= 1)
+        return 1000;
+    return std::max(1, static_cast<int>(std::ceil(remaining * 1000)));
+}
+
+void consume(int fd, char* bytes, std::size_t count)
+{
+    while (count > 0) {
+        ssize_t received = ::recv(fd, bytes, count, 0);
+        if (received < 0 && errno == EINTR)
+            continue;
+        if (received <= 0)
+            throw IPCError::unavailable();
+        bytes += received;
+        count -= static_cast<std::size_t>(received);
+    }
+}
+
+} // namespace
+
+std::string readLine(int fd, double timeout, std::size_t limit)
+{
+    // Elapsed time is compared with the timeout instead of forming a deadline, so no timeout can overflow the clock.
+    const auto start = std::chrono::steady_clock::now();
+    std::string line;
+    char chunk[4096];
+    for (;;) {
+        if (line.size() >= limit)
+            throw IPCError::badResponse();
+        double remaining = timeout - std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        if (!(remaining > 0))
+            throw IPCError::timedOut();
+        pollfd poller { fd, POLLIN, 0 };
+        int ready = ::poll(&poller, 1, waitMilliseconds(remaining));
+        if (ready < 0 && errno != EINTR)
+            throw IPCError::unavailable();
+        if (ready <= 0)
+            continue;
+        // Peek first so that nothing past the line feed, and nothing past the limit, is taken.
+        std::size_t wanted = std::min(sizeof chunk, limit - line.size());
+        ssize_t peeked = ::recv(fd, chunk, wanted, MSG_PEEK);
+        if (peeked < 0 && (errno == EINTR || errno == EAGAIN))
+            continue;
+        if (peeked < 0)
+            throw IPCError::unavailable();
+        if (peeked == 0)
+            throw IPCError::badResponse();
+        auto* newline = static_cast<char*>(std::memchr(chunk, '\n', static_cast<std::size_t>(peeked)));
+        std::size_t taken = newline ? static_cast<std::size_t>(newline - chunk) + 1 : static_cast<std::size_t>(peeked);
+        consume(fd, chunk, taken);
+        if (newline) {
+            line.append(chunk, taken - 1);
+            return line;
+        }
+        line.append(chunk, taken);
+    }
+}
+
+void writeAll(int fd, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        ssize_t sent = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        if (sent < 0 && errno == EINTR)
+            continue;
+        if (sent < 0)
+            throw IPCError::unavailable();
+        bytes.remove_prefix(static_cast<std::size_t>(sent));
+    }
+}
+
+} // namespace quorvane
