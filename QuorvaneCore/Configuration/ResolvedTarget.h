@@ -1,0 +1,41 @@
+#pragma once
+
+#include "Configuration/QuorvaneConfig.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quorvane {
+
+// What a user's application word names: one of the configured web apps, or a bundle identifier.
+struct ResolvedTarget {
+    enum class Kind : uint8_t {
+        webApp,
+        bundle,
+    };
+
+    Kind kind = Kind::bundle;
+    // The web app, for webApp.
+    WebAppRecord record;
+    // The identifier as the user wrote it, for bundle.
+    std::string identifier;
+
+    static ResolvedTarget webApp(WebAppRecord record) { return { Kind::webApp, std::move(record), {} }; }
+    static ResolvedTarget bundle(std::string identifier) { return { Kind::bundle, {}, std::move(identifier) }; }
+
+    // The bundle identifier of the application the target names.
+    const std::string& bundleIdentifier() const
+    {
+        return kind == Kind::webApp ? record.spec.bundleIdentifier : identifier;
+    }
+
+    friend bool operator==(const ResolvedTarget&, const ResolvedTarget&) = default;
+};
+
+// The first web app whose slug, name or bundle identifier equals `text` ignoring case; else `text` itself as a
+// bundle identifier when it contains "." and neither white space nor "/"; else nothing.
+std::optional<ResolvedTarget> resolveTarget(std::string_view text, const QuorvaneConfig& config);
+
+} // namespace quorvane
