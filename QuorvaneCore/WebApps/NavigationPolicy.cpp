@@ -14,10 +14,10 @@ namespace quorvane::NavigationPolicy {
 
 namespace {
 
-constexpr std::array<std::string_view, 4> oauthParameterNames = { "clientid", "redirecturi", "responsetype",
-    "codechallenge" };
+constexpr std::array<std::string_view, 4> oauthParameterNames
+    = { "clientid", "redirecturi", "responsetype", "codechallenge" };
 
-template<size_t N> bool isOneOf(std::string_view text, const std::array<std::string_view, N>& set)
+template <size_t N> bool isOneOf(std::string_view text, const std::array<std::string_view, N>& set)
 {
     return std::find(set.begin(), set.end(), text) != set.end();
 }

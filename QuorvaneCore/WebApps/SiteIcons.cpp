@@ -1,8 +1,8 @@
 #include "WebApps/SiteIcons.h"
 
-#include "JSON/JSONValue.h"
 #include "Support/UnicodeText.h"
 #include "WebApps/URLComponents.h"
+#include "JSON/JSONValue.h"
 
 #include <algorithm>
 #include <charconv>
@@ -88,8 +88,7 @@ const icu::RegexPattern* attributePattern(std::string_view name)
     thread_local std::map<std::string, std::unique_ptr<icu::RegexPattern>, std::less<>> cache;
     if (auto found = cache.find(name); found != cache.end())
         return found->second.get();
-    icu::UnicodeString pattern = u"(?i)\\b" + escapedPattern(name)
-        + u"\\s*=\\s*(?:\"([^\"]*)\"|'([^']*)'|([^\\s>]+))";
+    icu::UnicodeString pattern = u"(?i)\\b" + escapedPattern(name) + u"\\s*=\\s*(?:\"([^\"]*)\"|'([^']*)'|([^\\s>]+))";
     return cache.emplace(std::string(name), compiled(pattern)).first->second.get();
 }
 

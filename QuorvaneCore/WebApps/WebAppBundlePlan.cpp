@@ -1,12 +1,12 @@
 #include "WebApps/WebAppBundlePlan.h"
 
 #include "Configuration/QuorvaneConfig.h"
-#include "JSON/JSONValue.h"
 #include "Support/QuorvaneError.h"
 #include "Support/UnicodeText.h"
 #include "WebApps/StableIdentity.h"
 #include "WebApps/URLComponents.h"
 #include "WebApps/WebAppName.h"
+#include "JSON/JSONValue.h"
 
 namespace quorvane {
 

@@ -59,8 +59,7 @@ void requireSafeBundlePath(std::string_view bundlePath)
             last = part;
         rest = slash == std::string_view::npos ? std::string_view {} : rest.substr(slash + 1);
     }
-    if (last.size() <= bundleExtension.size() || !last.ends_with(bundleExtension)
-        || bundlePath.back() == '/')
+    if (last.size() <= bundleExtension.size() || !last.ends_with(bundleExtension) || bundlePath.back() == '/')
         throw QuorvaneError::usage("A web app bundle path must end with the app's name and \".app\".");
     requireSafe(last.substr(0, last.size() - bundleExtension.size()));
 }

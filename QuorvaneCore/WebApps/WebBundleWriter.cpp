@@ -175,7 +175,8 @@ std::string webHostExecutable(const std::string& bundlePath)
     return (fs::path(bundlePath) / "Contents/MacOS" / executableName).string();
 }
 
-HostRefresh hostRefresh(const std::optional<std::string>& embeddedDigest, const std::string& currentDigest, bool running)
+HostRefresh hostRefresh(
+    const std::optional<std::string>& embeddedDigest, const std::string& currentDigest, bool running)
 {
     if (embeddedDigest == currentDigest)
         return HostRefresh::current;

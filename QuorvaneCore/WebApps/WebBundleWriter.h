@@ -33,7 +33,8 @@ public:
     explicit WebBundleWriter(ToolRunner);
 
     // Creates or overwrites the bundle; with an existing host executable, copies it in, then signs and registers.
-    void install(const WebAppBundlePlan&, const std::optional<std::string>& hostExecutable, std::string_view icon) const;
+    void install(
+        const WebAppBundlePlan&, const std::optional<std::string>& hostExecutable, std::string_view icon) const;
     // Rewrites Info.plist and stub.json of an existing bundle, then signs and registers; nothing without Contents.
     void refreshDetails(const std::string& bundlePath, const WebAppBundlePlan&) const;
     // Replaces the bundle's host with `shippedHost`, then signs and registers; nothing when either is missing.
@@ -47,7 +48,8 @@ public:
     // The trimmed, non-empty CFBundleIdentifier of the bundle's Info.plist (XML or binary), or nothing.
     static std::optional<std::string> bundleIdentifier(const std::string& bundlePath);
     // codesign with an ad-hoc signature and the identifier forced; the tool comes first.
-    static std::vector<std::string> codesignArguments(const std::string& bundlePath, const std::string& bundleIdentifier);
+    static std::vector<std::string> codesignArguments(
+        const std::string& bundlePath, const std::string& bundleIdentifier);
     // Starts the tool with its output discarded and waits; a tool that cannot start is ignored.
     static void run(const std::vector<std::string>& command);
 
@@ -59,6 +61,7 @@ private:
 std::string webHostExecutable(const std::string& bundlePath);
 
 // Whether a bundle's host (its digest, if readable) must be replaced now, after the app quits, or not at all.
-HostRefresh hostRefresh(const std::optional<std::string>& embeddedDigest, const std::string& currentDigest, bool running);
+HostRefresh hostRefresh(
+    const std::optional<std::string>& embeddedDigest, const std::string& currentDigest, bool running);
 
 } // namespace quorvane

@@ -1,0 +1,181 @@
+#include "WebApps/NavigationPolicy.h"
+
+#include <gtest/gtest.h>
+
+namespace quorvane {
+namespace {
+
+using namespace NavigationPolicy;
+
+const std::string app = "https://mail.example.com/inbox";
+
+struct LinkCase {
+    std::string target;
+    bool newWindow;
+    bool mainFrame;
+    LinkActivation activation;
+    LinkDecision expected;
+};
+
+constexpr auto click = LinkActivation::userLink;
+constexpr auto script = LinkActivation::scriptOrRedirect;
+
+TEST(NavigationPolicy, decideLinkFollowsItsRulesInOrder)
+{
+    using enum LinkDecision;
+    const LinkCase cases[] = {
+        // Blank pop-ups wait for their first real address; blank in place just loads.
+        { "about:blank", true, true, click, deferPopup },
+        { "  ", true, true, script, deferPopup },
+        { "about:blank", false, true, click, loadInPlace },
+        // Unparsable targets and targets without a scheme stay.
+        { "/relative/path", false, true, click, loadInPlace },
+        { "https://exa mple.com", false, true, click, loadInPlace },
+        // The page engine's own schemes.
+        { "javascript:void(0)", false, true, click, loadInPlace },
+        { "blob:https://mail.example.com/1", true, true, click, openPopup },
+        { "DATA:text/plain,hi", false, true, click, loadInPlace },
+        // Other schemes go to the system.
+        { "mailto:someone@example.com", false, true, click, openExternally },
+        { "tel:+123", false, false, script, openExternally },
+        { "zoommtg://join?id=1", true, true, script, openExternally },
+        // Local files open elsewhere only on a click; a script or redirect never gets one opened.
+        { "file:///Users/me/Downloads/run.command", false, true, click, openExternally },
+        { "file:///Users/me/Downloads/run.command", false, true, script, loadInPlace },
+        { "FILE:///tmp/x", true, false, script, loadInPlace },
+        // Web addresses.
+        { "https://ads.other.com/frame", false, false, click, loadInPlace },
+        { "https://other.com/", true, true, click, openPopup },
+        { "https://other.com/", false, true, click, openExternally },
+        { "https://other.com/", false, true, script, loadInPlace },
+        { "https://accounts.google.com/o/signin", false, true, click, loadInPlace },
+        { "https://www.mail.example.com/settings", false, true, click, loadInPlace },
+        { " https://MAIL.example.com/x \n", false, true, click, loadInPlace },
+        { "https://example.com/", false, true, click, openExternally },
+        { "https://sub.mail.example.com/", false, true, click, openExternally },
+    };
+    for (const LinkCase& row : cases)
+        EXPECT_EQ(decideLink(app, row.target, row.newWindow, row.mainFrame, row.activation), row.expected)
+            << row.target << " newWindow=" << row.newWindow << " mainFrame=" << row.mainFrame
+            << " script=" << (row.activation == script);
+}
+
+TEST(NavigationPolicy, signInNavigationsAreRecognised)
+{
+    const std::pair<std::string, bool> cases[] = {
+        { "https://accounts.google.com/", true },
+        { "https://WWW.accounts.youtube.com/x", true },
+        { "https://appleid.apple.com/auth", true },
+        { "https://login.microsoftonline.com/common", true },
+        { "https://login.live.com/", true },
+        { "https://github.com/login", true },
+        { "https://github.com/login/oauth/authorize", true },
+        { "https://gist.github.com/sessions/two-factor", true },
+        { "https://github.com/SESSIONS", true },
+        { "https://github.com/loginx", false },
+        { "https://github.com/someone/login", false },
+        { "https://notgithub.com/login", false },
+        { "https://example.com/oauth2/start", true },
+        { "https://example.com/v1/Authorize", true },
+        { "https://example.com/cb?Client_ID=abc", true },
+        { "https://example.com/cb?x=1&redirect_uri=https%3A%2F%2Fa", true },
+        { "https://example.com/cb?response%5Ftype=code", true },
+        { "https://example.com/cb?code_challenge=x", true },
+        { "https://example.com/cb?client=1&state=2", false },
+        { "https://example.com/login", false },
+        { "mailto:accounts.google.com", false },
+        { "not a url", false },
+        { "", false },
+    };
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(isAuthNavigation(text), expected) << text;
+}
+
+TEST(NavigationPolicy, popupFollowUps)
+{
+    using enum PopupFollowUp;
+    const std::pair<std::string, PopupFollowUp> cases[] = {
+        { "", waiting },
+        { "about:blank#x", waiting },
+        { "about:srcdoc", waiting },
+        { "/relative", waiting },
+        { "https://pay.example.com", keep },
+        { "blob:https://x/1", keep },
+        { "mailto:a@b.c", openExternally },
+        // A script cannot hand a local file to another application through a pop-up either.
+        { "file:///Users/me/Downloads/run.command", waiting },
+    };
+    for (const auto& [target, expected] : cases)
+        EXPECT_EQ(decidePopupNavigation(app, target), expected) << target;
+}
+
+TEST(NavigationPolicy, blankAndOffSiteChecks)
+{
+    for (std::string text : { "", "about:blank", "ABOUT:BLANK/", "about:blank?x", "about:blank#top" })
+        EXPECT_TRUE(isBlankNavigation(text)) << text;
+    for (std::string text : { " ", "about:blankx", "about:srcdoc", "https://x" })
+        EXPECT_FALSE(isBlankNavigation(text)) << text;
+
+    EXPECT_TRUE(isOffSite("https://example.com", "https://other.com"));
+    EXPECT_TRUE(isOffSite("https://example.com", "https://app.example.com"));
+    EXPECT_FALSE(isOffSite("https://www.Example.com", "http://example.COM/x"));
+    EXPECT_FALSE(isOffSite("https://example.com", "/relative"));
+    EXPECT_FALSE(isOffSite("not a url", "https://other.com"));
+}
+
+TEST(NavigationPolicy, onlyRealHandlersOfNonEngineSchemesAreOfferedToTheSystem)
+{
+    int asked = 0;
+    auto yes = [&](std::string_view) {
+        ++asked;
+        return true;
+    };
+    for (std::string url :
+        { "about:blank", "javascript:x", "relative/path", ":nothing", "file:///tmp/a.pdf", "File:///tmp/a.command" })
+        EXPECT_FALSE(shouldOfferToSystem(url, yes)) << url;
+    EXPECT_EQ(asked, 0);
+    EXPECT_TRUE(shouldOfferToSystem("zoommtg://join", yes));
+    EXPECT_FALSE(shouldOfferToSystem("unknown:thing", [](std::string_view) { return false; }));
+}
+
+TEST(NavigationPolicy, badgeCountsComeFromParenthesesAtEitherEnd)
+{
+    const std::pair<std::string, std::optional<int64_t>> cases[] = {
+        { "(12) Inbox", 12 },
+        { "Inbox (3)  ", 3 },
+        { "(1) Inbox (2)", 1 },
+        { "Inbox", std::nullopt },
+        { "Inbox (3) of mine", std::nullopt },
+        { " (4) Inbox", std::nullopt },
+        { "(99999999999999999999) Inbox", std::nullopt },
+        { "()", std::nullopt },
+    };
+    for (const auto& [title, expected] : cases)
+        EXPECT_EQ(badgeCount(title), expected) << title;
+}
+
+TEST(NavigationPolicy, downloadNamesCannotNameFoldersOrBreakLines)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        { "report 1/2: final.pdf", "report 1-2- final.pdf" },
+        { "  notes.txt\n", "notes.txt" },
+        { "a\rb\u2028c\u0085d", "a-b-c-d" },
+        { "", "download" },
+        { " \t ", "download" },
+        { "..", "download" },
+        { ".", "download" },
+        { "../x", "..-x" },
+    };
+    for (const auto& [name, expected] : cases)
+        EXPECT_EQ(safeDownloadName(name), expected) << name;
+}
+
+TEST(NavigationPolicy, autofillScriptIsBundled)
+{
+    std::string script = passwordAutofillPreparationScript();
+    for (std::string part : { "MutationObserver", "DOMContentLoaded", "current-password", "new-password", "username" })
+        EXPECT_NE(script.find(part), std::string::npos) << part;
+}
+
+} // namespace
+} // namespace quorvane
