@@ -1,0 +1,103 @@
+#include "Configuration/QuorvaneConfig.h"
+
+#include "Configuration/QuorvanePaths.h"
+
+#include <gtest/gtest.h>
+
+namespace quorvane {
+namespace {
+
+TEST(QuorvaneConfig, WindowChromeAndGapPresets)
+{
+    EXPECT_EQ(parseWindowChrome(std::nullopt), WindowChrome::slim);
+    EXPECT_EQ(parseWindowChrome(" MacOS \n"), WindowChrome::standard);
+    EXPECT_EQ(parseWindowChrome("STANDARD"), WindowChrome::standard);
+    EXPECT_EQ(parseWindowChrome("mac os"), WindowChrome::slim);
+
+    const std::vector<std::pair<double, TileGapPreset>> nearest
+        = { { -3, TileGapPreset::none }, { 4, TileGapPreset::none }, { 4.1, TileGapPreset::small },
+              { 12, TileGapPreset::small }, { 20, TileGapPreset::medium }, { 30, TileGapPreset::large } };
+    for (auto& [gap, preset] : nearest)
+        EXPECT_EQ(nearestTileGapPreset(gap), preset) << gap;
+}
+
+TileRule rule(std::string id, std::string bundle, std::optional<std::string> app, std::optional<std::string> title)
+{
+    return { .id = std::move(id),
+        .bundleIdentifier = std::move(bundle),
+        .app = std::move(app),
+        .titlePattern = std::move(title),
+        .tile = "fill",
+        .display = std::nullopt };
+}
+
+WebAppRecord webApp(std::string slug, std::string name, std::string bundle)
+{
+    WebAppRecord record { .slug = std::move(slug), .spec = {} };
+    record.spec.name = std::move(name);
+    record.spec.bundleIdentifier = std::move(bundle);
+    record.spec.url = "https://example.com";
+    return record;
+}
+
+TEST(QuorvaneConfig, MatchingRule)
+{
+    QuorvaneConfig config;
+    config.apps = { webApp("inbox", "Mail", "app.quorvane.web.inbox"), webApp("mail", "Other", "app.other") };
+    config.rules
+        = { rule("bad-pattern", "com.apple.Safari", {}, "(unclosed"), rule("docs", "com.apple.Safari", {}, "Docs$"),
+              rule("safari", "com.apple.Safari", {}, ""), rule("by-app", "", "mail", {}), rule("nothing", "", {}, {}),
+              rule("slow", "com.slow", {}, "(a+)+$"), rule("case", "com.case", {}, "inbox") };
+
+    struct Case {
+        std::string bundle;
+        std::string title;
+        std::optional<std::string> expected;
+    };
+    const std::vector<Case> cases = {
+        { "com.apple.Safari", "Team Docs", "docs" },
+        { "com.apple.Safari", "Docs — Team", "safari" },
+        // The first web app named or slugged "mail" is the one whose name is Mail in another case.
+        { "app.quorvane.web.inbox", "x", "by-app" },
+        { "app.other", "x", std::nullopt },
+        { "com.unknown", "", std::nullopt },
+        { "com.slow", std::string(64, 'a') + "!", std::nullopt },
+        { "com.case", "Inbox", std::nullopt },
+        { "com.case", "my inbox", "case" },
+    };
+    for (auto& c : cases) {
+        auto found = matchingRule(config, c.bundle, c.title);
+        EXPECT_EQ(found ? std::optional(found->id) : std::nullopt, c.expected) << c.bundle << " " << c.title;
+    }
+}
+
+TEST(QuorvaneConfig, SavedShortcutsListWebAppsThenHotkeys)
+{
+    QuorvaneConfig config;
+    config.apps = { webApp("notes", "Notes", "app.quorvane.web.notes") };
+    config.apps[0].spec.hotkey = "ctrl+opt+n";
+    config.apps[0].spec.tile = "left-half";
+    config.hotkeys = { { "ctrl+opt+s", "com.apple.Safari" }, { "ctrl+opt+o", "app.quorvane.web.notes" } };
+
+    auto rows = savedShortcuts(config);
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0],
+        (SavedShortcut { "app:notes", SavedShortcutKind::webApp, "Notes", "https://example.com", "ctrl+opt+n",
+            "app.quorvane.web.notes", "notes", std::nullopt, "left-half", "https://example.com" }));
+    EXPECT_EQ(rows[1],
+        (SavedShortcut { "hotkey:ctrl+opt+s", SavedShortcutKind::appHotkey, "Safari", "com.apple.Safari", "ctrl+opt+s",
+            "com.apple.Safari", std::nullopt, std::nullopt, std::nullopt, std::nullopt }));
+    EXPECT_EQ(rows[2].name, "Notes");
+}
+
+TEST(QuorvanePaths, SocketFallsBackUnderTheConfigFolderWhenTooLong)
+{
+    EXPECT_EQ(QuorvanePaths::configFile("/home/a"), "/home/a/.config/quorvane/config.toml");
+    std::string home = "/home/" + std::string(60, 'x');
+    std::string primary = home + "/Library/Application Support/Quorvane/quorvane.sock";
+    EXPECT_EQ(QuorvanePaths::resolvedSocketFile(home, primary.size()), primary);
+    EXPECT_EQ(QuorvanePaths::resolvedSocketFile(home, primary.size() - 1), home + "/.config/quorvane/quorvane.sock");
+}
+
+} // namespace
+} // namespace quorvane
