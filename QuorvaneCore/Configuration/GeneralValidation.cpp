@@ -1,0 +1,54 @@
+#include "Configuration/GeneralValidation.h"
+
+#include "Configuration/EffectiveHotkeys.h"
+#include "Configuration/QuorvaneConfig.h"
+#include "Hotkeys/HotkeyParser.h"
+#include "Hotkeys/TileKeys.h"
+#include "Support/QuorvaneError.h"
+
+namespace quorvane {
+
+namespace {
+
+bool readable(const std::string& chord)
+{
+    try {
+        HotkeyParser::parse(chord);
+        return true;
+    } catch (const QuorvaneError&) {
+        return false;
+    }
+}
+
+std::string unreadable(const std::string& chord)
+{
+    return "Could not read hotkey " + chord + ".";
+}
+
+} // namespace
+
+std::optional<std::string> validate(const GeneralConfig& general, const QuorvaneConfig& config)
+{
+    // Built-in chords are checked whether or not their feature is on, and even when empty.
+    for (auto* chord :
+        { &general.tileModeHotkey, &general.agentHotkey, &general.newAppHotkey, &general.layoutHotkey }) {
+        if (!readable(*chord))
+            return unreadable(*chord);
+    }
+    for (auto& binding : TileKeys::bindings()) {
+        auto entry = general.tileHotkeys.find(binding.id);
+        if (entry != general.tileHotkeys.end() && !readable(entry->second))
+            return unreadable(entry->second);
+    }
+    if (!general.leaderKey.empty() && !HotkeyParser::parseLeader(general.leaderKey))
+        return "Use a key name such as caps for the leader key, or leave it empty.";
+
+    auto updated = config;
+    updated.general = general;
+    auto conflicts = hotkeyConflicts(updated);
+    if (!conflicts.empty())
+        return conflicts.front().detail;
+    return std::nullopt;
+}
+
+} // namespace quorvane
