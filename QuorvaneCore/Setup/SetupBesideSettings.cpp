@@ -18,7 +18,8 @@ bool isSystemSettings(const ListedWindow& window)
 {
     if (window.bundleIdentifier == SetupBesideSettings::bundleIdentifier)
         return true;
-    return std::ranges::find(SetupBesideSettings::ownerNames, window.ownerName) != SetupBesideSettings::ownerNames.end();
+    return std::ranges::find(SetupBesideSettings::ownerNames, window.ownerName)
+        != SetupBesideSettings::ownerNames.end();
 }
 
 double horizontalOverlap(double x, double width, const Frame& frame)

@@ -23,13 +23,13 @@ DisplayShift displayMove(const Frame& window, const std::vector<Frame>& screens,
 {
     if (screens.size() < 2)
         return DisplayShift::onlyOneDisplay();
-    auto holder = std::find_if(screens.begin(), screens.end(),
-        [&](const Frame& area) { return holds(area, window.midX(), window.midY()); });
+    auto holder = std::find_if(
+        screens.begin(), screens.end(), [&](const Frame& area) { return holds(area, window.midX(), window.midY()); });
     long long count = static_cast<long long>(screens.size());
     long long current = holder == screens.end() ? 0 : holder - screens.begin();
     long long target = ((current + delta % count) + count) % count;
-    return DisplayShift::moved(frameMovedToDisplay(
-        window, screens[static_cast<size_t>(current)], screens[static_cast<size_t>(target)], gap));
+    return DisplayShift::moved(
+        frameMovedToDisplay(window, screens[static_cast<size_t>(current)], screens[static_cast<size_t>(target)], gap));
 }
 
 Frame frameMovedToDisplay(const Frame& window, const Frame& from, const Frame& to, double gap)
@@ -45,8 +45,7 @@ Frame frameMovedToDisplay(const Frame& window, const Frame& from, const Frame& t
         ry = (window.y - from.y) / from.height;
         rh = window.height / from.height;
     }
-    return { to.x + rx * to.width, to.y + ry * to.height, std::max(rw * to.width, 1.0),
-        std::max(rh * to.height, 1.0) };
+    return { to.x + rx * to.width, to.y + ry * to.height, std::max(rw * to.width, 1.0), std::max(rh * to.height, 1.0) };
 }
 
 Frame displayNoticeFrame(const std::optional<Frame>& near, const NoticeSize& panel, const Frame& screen)
@@ -72,8 +71,7 @@ Frame displayNoticeFrame(const std::optional<Frame>& near, const NoticeSize& pan
 
 Frame appKitFrame(const Frame& fromTopLeft, double primaryHeight)
 {
-    return { fromTopLeft.x, primaryHeight - fromTopLeft.y - fromTopLeft.height, fromTopLeft.width,
-        fromTopLeft.height };
+    return { fromTopLeft.x, primaryHeight - fromTopLeft.y - fromTopLeft.height, fromTopLeft.width, fromTopLeft.height };
 }
 
 Frame topLeftFrame(const Frame& fromAppKit, double primaryHeight)

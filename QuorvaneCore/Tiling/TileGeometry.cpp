@@ -11,7 +11,7 @@ namespace quorvane {
 namespace {
 
 // Calls `visit(index, band)` for each band; the one place where the split arithmetic lives.
-template<typename Visit>
+template <typename Visit>
 void forEachBand(double origin, double length, std::span<const double> weights, double gap, Visit visit)
 {
     if (weights.empty())
@@ -263,8 +263,7 @@ std::optional<std::string> neighborWindow(
             continue;
         double primary = std::abs(horizontal ? dx : dy);
         double cross = std::abs(horizontal ? dy : dx);
-        bool better = !best
-            || (std::abs(primary - bestPrimary) > 8 ? primary < bestPrimary : cross < bestCross);
+        bool better = !best || (std::abs(primary - bestPrimary) > 8 ? primary < bestPrimary : cross < bestCross);
         if (better) {
             best = &box;
             bestPrimary = primary;
