@@ -1,0 +1,33 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quorvane {
+
+class QuorvaneControlling;
+
+// Everything a command may use besides the config file: who asks, where, and how to reach live windows.
+struct CommandContext {
+    // Seconds since 1970.
+    double now = 0;
+    // Whether a person can answer a confirmation question.
+    bool interactive = false;
+    std::string home;
+    // The web-host executable written into generated bundles.
+    std::optional<std::string> hostBinary;
+    std::optional<std::string> machineIdentifier;
+    std::string skillText;
+    std::vector<std::string> manifestFolders;
+    // Absent when no application is running; not owned.
+    QuorvaneControlling* controller = nullptr;
+    // Asks the confirmation question; answers no unless told otherwise.
+    std::function<bool(const std::string& prompt)> confirm = [](const std::string&) { return false; };
+    // Fetches a site icon for a new web app; may give nothing.
+    std::function<std::optional<std::string>(const std::string& url)> iconForURL
+        = [](const std::string&) { return std::nullopt; };
+};
+
+} // namespace quorvane

@@ -1,0 +1,543 @@
+#include "Router/CommandRouter.h"
+
+#include "Agents/SkillFiles.h"
+#include "Agents/SkillPaths.h"
+#include "Command/CommandOutput.h"
+#include "Command/HelpText.h"
+#include "Command/Invocation.h"
+#include "Configuration/ConfigFile.h"
+#include "Configuration/EffectiveHotkeys.h"
+#include "Configuration/QuorvaneConfig.h"
+#include "Configuration/QuorvanePaths.h"
+#include "Configuration/ResolvedTarget.h"
+#include "Hotkeys/HotkeyChord.h"
+#include "Hotkeys/HotkeyParser.h"
+#include "Resources/BundledResource.h"
+#include "Router/CommandContext.h"
+#include "Router/ConfigDoctor.h"
+#include "Router/DoctorCheck.h"
+#include "Router/QuorvaneControlling.h"
+#include "Support/ExitCode.h"
+#include "Support/QuorvaneError.h"
+#include "Support/QuorvaneVersion.h"
+#include "Support/UnicodeText.h"
+#include "Tiling/TileSlot.h"
+#include "WebApps/ICNSWriter.h"
+#include "WebApps/StableIdentity.h"
+#include "WebApps/URLComponents.h"
+#include "WebApps/WebAppBundlePlan.h"
+#include "WebApps/WebAppName.h"
+#include "WebApps/WebBundleWriter.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <system_error>
+
+namespace quorvane::CommandRouter {
+
+namespace {
+
+using Object = JSONValue::Object;
+using Array = JSONValue::Array;
+
+CommandOutput success(std::string message, JSONValue payload)
+{
+    return { ExitCode::ok, std::move(message), std::move(payload) };
+}
+
+JSONValue optionalText(const std::optional<std::string>& text)
+{
+    return text ? JSONValue(*text) : JSONValue();
+}
+
+TileSlot requireSlot(const std::string& text)
+{
+    if (auto slot = parseTileSlot(text))
+        return *slot;
+    throw QuorvaneError::usage("Unknown tile " + text + ".");
+}
+
+QuorvaneControlling& requireController(const CommandContext& context, const char* message)
+{
+    if (!context.controller)
+        throw QuorvaneError::unavailable(message);
+    return *context.controller;
+}
+
+JSONValue appJSON(const WebAppRecord& record)
+{
+    return Object {
+        { "slug", record.slug },
+        { "name", record.spec.name },
+        { "url", record.spec.url },
+        { "bundleIdentifier", record.spec.bundleIdentifier },
+        { "hotkey", optionalText(record.spec.hotkey) },
+        { "tile", optionalText(record.spec.tile) },
+    };
+}
+
+JSONValue layoutJSON(const Layout& layout)
+{
+    Array assignments;
+    for (const LayoutAssignment& assignment : layout.assignments)
+        assignments.push_back(Object { { "target", assignment.target }, { "tile", assignment.tile } });
+    return Object { { "name", layout.name }, { "assignments", std::move(assignments) } };
+}
+
+JSONValue configJSON(const QuorvaneConfig& config)
+{
+    Array apps, layouts;
+    for (const WebAppRecord& record : config.apps)
+        apps.push_back(appJSON(record));
+    for (const Layout& layout : config.layouts)
+        layouts.push_back(layoutJSON(layout));
+    return Object { { "version", config.version }, { "apps", std::move(apps) }, { "layouts", std::move(layouts) } };
+}
+
+std::string canonicalChord(const std::string& text)
+{
+    return HotkeyParser::parse(text).canonical();
+}
+
+// The canonical text of a stored chord, or nothing when it does not parse.
+std::optional<std::string> storedCanonical(const std::string& text)
+{
+    try {
+        return canonicalChord(text);
+    } catch (const QuorvaneError&) {
+        return std::nullopt;
+    }
+}
+
+std::string fallbackIcon()
+{
+    return std::string(BundledResource::data("FallbackIcon.icns").value_or(std::string_view()));
+}
+
+std::string readWholeFile(const std::string& path)
+{
+    std::ifstream stream(path, std::ios::binary);
+    if (!stream)
+        throw std::system_error(errno, std::generic_category(), "Cannot read " + path);
+    std::ostringstream contents;
+    contents << stream.rdbuf();
+    if (stream.bad())
+        throw std::system_error(errno, std::generic_category(), "Cannot read " + path);
+    return contents.str();
+}
+
+// ICNS files are used as they are, PNG images are wrapped, and nothing at all becomes the fallback artwork.
+std::string iconFile(std::string bytes)
+{
+    if (bytes.empty())
+        return fallbackIcon();
+    if (bytes.starts_with("\x89PNG"))
+        return ICNSWriter::wrappingPNG(bytes);
+    return bytes;
+}
+
+WebAppBundlePlan planFor(const WebAppRecord& record, const CommandContext& context)
+{
+    return WebAppBundlePlan(record.spec.name, record.slug, record.spec.url, record.spec.bundleIdentifier,
+        StableIdentity::dataStoreIdentifier(record.spec.bundleIdentifier), QuorvanePaths::appsDirectory(context.home));
+}
+
+CommandOutput appAdd(const Command::AppAdd& command, ConfigFile& file, const CommandContext& context)
+{
+    std::string url = validatedWebURL(command.url);
+    std::string name = UnicodeText::trimmed(command.name.value_or(""));
+    if (name.empty())
+        name = URLComponents::parse(url).value().host.value_or("");
+    // The name becomes the bundle's file name: refuse one that could point outside the web-apps folder
+    // before anything is written.
+    WebAppName::requireSafe(name);
+    std::string slug = slugify(name);
+
+    QuorvaneConfig config = file.decode();
+    // Two names that differ only in case would share one bundle on a case-insensitive disk.
+    bool taken = std::any_of(config.apps.begin(), config.apps.end(), [&](const WebAppRecord& app) {
+        return app.slug == slug || UnicodeText::equalsIgnoringCase(app.spec.name, name);
+    });
+    if (taken)
+        throw QuorvaneError::conflict("An app named " + name + " already exists.");
+
+    std::optional<std::string> hotkey;
+    if (command.hotkey) {
+        hotkey = canonicalChord(*command.hotkey);
+        ensureHotkeyAvailable(*hotkey, config);
+    }
+    std::optional<std::string> tile;
+    if (command.tile)
+        tile = std::string(toString(requireSlot(*command.tile)));
+
+    WebAppRecord record;
+    record.slug = slug;
+    record.spec.url = url;
+    record.spec.name = name;
+    record.spec.bundleIdentifier = bundleIdentifier(slug);
+    record.spec.hotkey = hotkey;
+    record.spec.tile = tile;
+    record.spec.userCSS = command.css.value_or("");
+    record.spec.userJS = command.js.value_or("");
+    record.spec.standardUserAgent = true;
+    file.upsertApp(record);
+
+    std::string icon;
+    if (command.icon)
+        icon = readWholeFile(*command.icon);
+    else if (context.iconForURL)
+        icon = context.iconForURL(url).value_or("");
+    icon = iconFile(std::move(icon));
+
+    WebAppBundlePlan plan = planFor(record, context);
+    WebBundleWriter().install(plan, context.hostBinary, icon);
+    return success("Added " + name + "\n  " + plan.bundlePath, appJSON(record));
+}
+
+CommandOutput appRemove(const Command::AppRemove& command, ConfigFile& file, const CommandContext& context)
+{
+    auto target = resolveTarget(command.name, file.decode());
+    if (!target || target->kind != ResolvedTarget::Kind::webApp)
+        throw QuorvaneError::notFound("No web app named " + command.name + ".");
+    const WebAppRecord& record = target->record;
+    // A hand-edited name such as "../x" is refused here, before the file or the disk is touched.
+    std::string bundlePath = WebAppName::bundlePath(QuorvanePaths::appsDirectory(context.home), record.spec.name);
+    file.removeApp(record.slug);
+    WebBundleWriter().remove(bundlePath);
+    return success("Removed " + record.spec.name + ".", Object { { "slug", record.slug } });
+}
+
+CommandOutput appList(const ConfigFile& file)
+{
+    QuorvaneConfig config = file.decode();
+    std::string lines;
+    Array apps;
+    for (const WebAppRecord& record : config.apps) {
+        if (!lines.empty())
+            lines += '\n';
+        lines += record.spec.name + '\t' + record.spec.url;
+        if (record.spec.hotkey)
+            lines += '\t' + *record.spec.hotkey;
+        if (record.spec.tile)
+            lines += '\t' + *record.spec.tile;
+        apps.push_back(appJSON(record));
+    }
+    return success(lines.empty() ? "No web apps yet." : lines, Object { { "apps", std::move(apps) } });
+}
+
+CommandOutput hotkeySet(const Command::HotkeySet& command, ConfigFile& file)
+{
+    QuorvaneConfig config = file.decode();
+    HotkeyChord chord = HotkeyParser::parse(command.chord);
+    std::string canonical = chord.canonical();
+    ensureHotkeyAvailable(canonical, config, command.target);
+    auto target = resolveTarget(command.target, config);
+    if (!target) {
+        throw QuorvaneError::notFound(
+            "No app named " + command.target + ". Use a web app name or a bundle id such as com.example.editor.");
+    }
+    if (target->kind == ResolvedTarget::Kind::bundle) {
+        file.setNativeHotkey(canonical, target->identifier);
+    } else {
+        WebAppRecord record = target->record;
+        record.spec.hotkey = canonical;
+        file.upsertApp(record);
+        file.removeNativeHotkey(canonical);
+    }
+    return success(chord.display() + " \u2192 " + command.target,
+        Object { { "chord", canonical }, { "target", command.target } });
+}
+
+CommandOutput hotkeyUnset(const Command::HotkeyUnset& command, ConfigFile& file)
+{
+    std::string canonical = canonicalChord(command.chord);
+    QuorvaneConfig config = file.decode();
+    bool removed = false;
+    for (WebAppRecord record : config.apps) {
+        if (record.spec.hotkey && storedCanonical(*record.spec.hotkey) == canonical) {
+            record.spec.hotkey.reset();
+            file.upsertApp(record);
+            removed = true;
+        }
+    }
+    for (const auto& [key, value] : file.document().pairs({ "hotkeys" })) {
+        if (storedCanonical(key) == canonical) {
+            file.removeNativeHotkey(key);
+            removed = true;
+        }
+    }
+    if (!removed)
+        throw QuorvaneError::notFound("No hotkey " + canonical + ".");
+    return success("Removed " + canonical + ".", Object { { "chord", canonical } });
+}
+
+CommandOutput hotkeyList(const ConfigFile& file)
+{
+    std::string lines;
+    Array rows;
+    for (const EffectiveHotkey& row : effectiveHotkeys(file.decode())) {
+        if (row.source == "builtin")
+            continue;
+        if (!lines.empty())
+            lines += '\n';
+        lines += row.chord + '\t' + row.bundleIdentifier;
+        rows.push_back(
+            Object { { "chord", row.chord }, { "bundleIdentifier", row.bundleIdentifier }, { "source", row.source } });
+    }
+    return success(lines.empty() ? "No hotkeys yet." : lines, Object { { "hotkeys", std::move(rows) } });
+}
+
+CommandOutput tile(const Command::Tile& command, const ConfigFile& file, const CommandContext& context)
+{
+    QuorvaneControlling& controller = requireController(context, "Open Quorvane to move windows.");
+    TileSlot slot = requireSlot(command.slot);
+    auto target = resolveTarget(command.target, file.decode());
+    if (!target)
+        throw QuorvaneError::notFound("No app named " + command.target + ".");
+    controller.snap(target->bundleIdentifier(), slot, command.display);
+    std::string tileName(toString(slot));
+    return success("Tiled " + command.target + " to " + tileName + ".",
+        Object { { "target", command.target }, { "tile", tileName } });
+}
+
+CommandOutput ruleAdd(const Command::RuleAdd& command, ConfigFile& file)
+{
+    std::string tileName(toString(requireSlot(command.tile)));
+    auto target = resolveTarget(command.target, file.decode());
+    if (!target)
+        throw QuorvaneError::notFound("No app named " + command.target + ".");
+
+    TileRule rule;
+    rule.titlePattern = command.title;
+    rule.tile = tileName;
+    rule.display = command.display;
+    if (target->kind == ResolvedTarget::Kind::bundle) {
+        rule.id = slugify(target->identifier);
+        rule.bundleIdentifier = target->identifier;
+        file.upsertRule(rule);
+    } else if (!command.title && !command.display) {
+        WebAppRecord record = target->record;
+        record.spec.tile = tileName;
+        file.upsertApp(record);
+    } else {
+        rule.id = target->record.slug;
+        rule.bundleIdentifier = target->record.spec.bundleIdentifier;
+        file.upsertRule(rule);
+    }
+    return success(command.target + " opens on " + tileName + ".",
+        Object { { "target", command.target }, { "tile", tileName } });
+}
+
+CommandOutput ruleRemove(const Command::RuleRemove& command, ConfigFile& file)
+{
+    QuorvaneConfig config = file.decode();
+    auto target = resolveTarget(command.target, config);
+    auto hasRule = [&](auto matches) { return std::any_of(config.rules.begin(), config.rules.end(), matches); };
+    if (target && target->kind == ResolvedTarget::Kind::webApp) {
+        WebAppRecord record = target->record;
+        record.spec.tile.reset();
+        file.upsertApp(record);
+        file.removeRule(record.slug);
+    } else if (target) {
+        std::string id = slugify(target->identifier);
+        if (!hasRule([&](const TileRule& rule) { return rule.bundleIdentifier == target->identifier || rule.id == id; }))
+            throw QuorvaneError::notFound("No rule for " + command.target + ".");
+        file.removeRule(id);
+    } else {
+        if (!hasRule([&](const TileRule& rule) { return rule.id == command.target; }))
+            throw QuorvaneError::notFound("No rule for " + command.target + ".");
+        file.removeRule(command.target);
+    }
+    return success("Removed the rule for " + command.target + ".", Object { { "target", command.target } });
+}
+
+CommandOutput layoutSave(const Command::LayoutSave& command, ConfigFile& file, const CommandContext& context)
+{
+    QuorvaneControlling& controller = requireController(context, "Open Quorvane to save the current layout.");
+    Layout layout = controller.captureLayout(command.name);
+    file.upsertLayout(layout);
+    return success("Saved layout " + command.name + ".", layoutJSON(layout));
+}
+
+CommandOutput layoutApply(const Command::LayoutApply& command, const ConfigFile& file, const CommandContext& context)
+{
+    QuorvaneControlling& controller = requireController(context, "Open Quorvane to apply a layout.");
+    QuorvaneConfig config = file.decode();
+    bool known = std::any_of(config.layouts.begin(), config.layouts.end(),
+        [&](const Layout& layout) { return layout.name == command.name; });
+    if (!known)
+        throw QuorvaneError::notFound("No layout named " + command.name + ".");
+    controller.applyLayout(command.name);
+    return success("Applied " + command.name + ".", Object { { "name", command.name } });
+}
+
+CommandOutput layoutList(const ConfigFile& file)
+{
+    QuorvaneConfig config = file.decode();
+    std::string lines;
+    Array layouts;
+    for (const Layout& layout : config.layouts) {
+        if (!lines.empty())
+            lines += '\n';
+        lines += layout.name;
+        layouts.push_back(layoutJSON(layout));
+    }
+    return success(lines.empty() ? "No layouts yet." : lines, Object { { "layouts", std::move(layouts) } });
+}
+
+// Re-creates the bundles of configured web apps that are missing on disk; existing ones stay as they are.
+CommandOutput reconcile(const ConfigFile& file, const CommandContext& context)
+{
+    QuorvaneConfig config = file.decode();
+    std::optional<std::string> icon;
+    for (const WebAppRecord& record : config.apps) {
+        WebAppBundlePlan plan = planFor(record, context);
+        std::error_code error;
+        if (std::filesystem::exists(std::filesystem::symlink_status(plan.bundlePath, error)))
+            continue;
+        if (!icon)
+            icon = fallbackIcon();
+        WebBundleWriter().install(plan, context.hostBinary, *icon);
+    }
+    return success("Applied config.toml.", configJSON(config));
+}
+
+CommandOutput doctor(const ConfigFile& file, const CommandContext& context)
+{
+    std::vector<DoctorCheck> checks = configDoctor(file.decode());
+    if (context.controller) {
+        std::vector<DoctorCheck> permissions = context.controller->permissionChecks();
+        checks.insert(checks.end(), permissions.begin(), permissions.end());
+    } else {
+        checks.push_back(
+            { "menu-bar", DoctorCheck::Status::warn, "Quorvane is not running, so hotkeys and tiling are waiting." });
+    }
+    std::string lines;
+    Array rows;
+    bool failed = false;
+    for (const DoctorCheck& check : checks) {
+        std::string status(toString(check.status));
+        if (!lines.empty())
+            lines += '\n';
+        lines += "[" + status + "] " + check.name + ": " + check.detail;
+        rows.push_back(Object { { "name", check.name }, { "status", status }, { "detail", check.detail } });
+        failed = failed || check.status == DoctorCheck::Status::fail;
+    }
+    return { failed ? ExitCode::failed : ExitCode::ok, lines, Object { { "ok", !failed }, { "checks", std::move(rows) } } };
+}
+
+CommandOutput skillPaths(const ConfigFile& file, const CommandContext& context)
+{
+    std::vector<std::string> folders = context.manifestFolders;
+    std::vector<std::string> custom = file.decode().agents.customFolders;
+    folders.insert(folders.end(), custom.begin(), custom.end());
+    auto exists = [](const std::string& path) {
+        std::error_code error;
+        return std::filesystem::exists(std::filesystem::symlink_status(path, error));
+    };
+    std::string lines;
+    Array rows;
+    for (const SkillLocation& location : SkillPaths::classify(folders, context.home, exists)) {
+        if (!rows.empty())
+            lines += '\n';
+        lines += std::string(location.present ? "found" : "missing") + '\t' + location.folder;
+        rows.push_back(Object { { "folder", location.folder }, { "present", location.present } });
+    }
+    return success(lines, Object { { "folders", std::move(rows) } });
+}
+
+CommandOutput skillInstall(const Command::SkillInstall& command, ConfigFile& file, const CommandContext& context)
+{
+    SkillFiles::install(context.skillText, SkillPaths::expand(command.folder, context.home));
+    AgentConfig agents = file.decode().agents;
+    if (std::find(agents.installed.begin(), agents.installed.end(), command.folder) == agents.installed.end()) {
+        agents.installed.push_back(command.folder);
+        file.setAgents(agents);
+    }
+    return success("Installed the Quorvane skill in " + command.folder + ".", Object { { "folder", command.folder } });
+}
+
+CommandOutput skillUninstall(const Command::SkillUninstall& command, ConfigFile& file, const CommandContext& context)
+{
+    std::string expanded = SkillPaths::expand(command.folder, context.home);
+    SkillFiles::uninstall(expanded);
+    AgentConfig agents = file.decode().agents;
+    std::erase_if(agents.installed, [&](const std::string& entry) {
+        return entry == command.folder || SkillPaths::expand(entry, context.home) == expanded;
+    });
+    file.setAgents(agents);
+    return success(
+        "Removed the Quorvane skill from " + command.folder + ".", Object { { "folder", command.folder } });
+}
+
+CommandOutput dispatch(const Invocation& invocation, ConfigFile& file, const CommandContext& context)
+{
+    const Command::Value& value = invocation.command.value;
+    if (std::holds_alternative<Command::Help>(value))
+        return success(std::string(HelpText::text()), Object { { "help", std::string(HelpText::text()) } });
+    if (std::holds_alternative<Command::Version>(value))
+        return success(QuorvaneVersion::current, Object { { "version", QuorvaneVersion::current } });
+    if (std::holds_alternative<Command::Ping>(value)) {
+        requireController(context, "Quorvane is not running.");
+        return success("ok", Object { { "pong", true } });
+    }
+    if (auto* command = std::get_if<Command::AppAdd>(&value))
+        return appAdd(*command, file, context);
+    if (auto* command = std::get_if<Command::AppRemove>(&value))
+        return appRemove(*command, file, context);
+    if (std::holds_alternative<Command::AppList>(value))
+        return appList(file);
+    if (auto* command = std::get_if<Command::HotkeySet>(&value))
+        return hotkeySet(*command, file);
+    if (auto* command = std::get_if<Command::HotkeyUnset>(&value))
+        return hotkeyUnset(*command, file);
+    if (std::holds_alternative<Command::HotkeyList>(value))
+        return hotkeyList(file);
+    if (auto* command = std::get_if<Command::Tile>(&value))
+        return tile(*command, file, context);
+    if (auto* command = std::get_if<Command::RuleAdd>(&value))
+        return ruleAdd(*command, file);
+    if (auto* command = std::get_if<Command::RuleRemove>(&value))
+        return ruleRemove(*command, file);
+    if (auto* command = std::get_if<Command::LayoutSave>(&value))
+        return layoutSave(*command, file, context);
+    if (auto* command = std::get_if<Command::LayoutApply>(&value))
+        return layoutApply(*command, file, context);
+    if (std::holds_alternative<Command::LayoutList>(value))
+        return layoutList(file);
+    if (std::holds_alternative<Command::ConfigShow>(value))
+        return success(file.text(), configJSON(file.decode()));
+    if (std::holds_alternative<Command::Apply>(value))
+        return reconcile(file, context);
+    if (std::holds_alternative<Command::Doctor>(value))
+        return doctor(file, context);
+    if (std::holds_alternative<Command::SkillPaths>(value))
+        return skillPaths(file, context);
+    if (auto* command = std::get_if<Command::SkillInstall>(&value))
+        return skillInstall(*command, file, context);
+    if (auto* command = std::get_if<Command::SkillUninstall>(&value))
+        return skillUninstall(*command, file, context);
+    throw QuorvaneError::failed("This command is not known to the router.");
+}
+
+} // namespace
+
+CommandOutput run(const Invocation& invocation, ConfigFile& file, const CommandContext& context)
+{
+    try {
+        if (invocation.command.isDestructive() && !invocation.yes) {
+            bool confirmed = context.interactive && context.confirm && context.confirm("This removes something. Continue?");
+            if (!confirmed)
+                throw QuorvaneError::cancelled("Pass --yes to confirm.");
+        }
+        return dispatch(invocation, file, context);
+    } catch (const QuorvaneError& error) {
+        return { error.exitCode(), error.message(), Object { { "code", error.code() } } };
+    } catch (const std::exception& error) {
+        return { ExitCode::failed, error.what(), Object { { "code", "failed" } } };
+    }
+}
+
+} // namespace quorvane::CommandRouter
