@@ -1,0 +1,177 @@
+#include "QuorvaneIPC/QuorvaneSession.h"
+
+#include "Agents/BundledResources.h"
+#include "Command/CommandOutput.h"
+#include "Command/CommandParser.h"
+#include "Command/HelpText.h"
+#include "Command/Invocation.h"
+#include "Configuration/ConfigFile.h"
+#include "Configuration/QuorvanePaths.h"
+#include "QuorvaneIPC/FileDescriptor.h"
+#include "QuorvaneIPC/IPCClient.h"
+#include "QuorvaneIPC/IPCError.h"
+#include "RPC/RPCRequest.h"
+#include "RPC/RPCResponse.h"
+#include "Router/CommandContext.h"
+#include "Router/CommandRouter.h"
+#include "Support/AtomicFile.h"
+#include "Support/ExitCode.h"
+#include "Support/QuorvaneError.h"
+#include "Support/QuorvaneVersion.h"
+#include "Support/UnicodeText.h"
+#include "JSON/JSONValue.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <limits>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
+#include <uuid/uuid.h>
+
+namespace quorvane::QuorvaneSession {
+
+namespace {
+
+constexpr mode_t configMode = 0644;
+
+std::string withNewline(std::string text)
+{
+    if (!text.empty() && text.back() != '\n')
+        text += '\n';
+    return text;
+}
+
+// How the tool prints an output it produced itself: a newline always follows.
+SessionResult rendered(const CommandOutput& output, bool json)
+{
+    if (output.ok())
+        return { output.exitCode, output.rendered(json) + "\n", "" };
+    return { output.exitCode, json ? output.rendered(json) + "\n" : "", output.message + "\n" };
+}
+
+SessionResult failure(int32_t exitCode, const std::string& message)
+{
+    return { exitCode, "", message + "\n" };
+}
+
+std::string newRequestIdentifier()
+{
+    uuid_t bytes;
+    uuid_generate_random(bytes);
+    char text[37];
+    uuid_unparse_upper(bytes, text);
+    return text;
+}
+
+bool fileExists(const std::string& path)
+{
+    struct stat status;
+    return ::lstat(path.c_str(), &status) == 0;
+}
+
+SessionResult forward(const std::vector<std::string>& arguments, const Invocation& invocation, const std::string& path)
+{
+    RPCResponse response
+        = IPCClient::request(path, RPCRequest { newRequestIdentifier(), arguments }, invocation.timeout);
+    if (response.exitCode < std::numeric_limits<int32_t>::min()
+        || response.exitCode > std::numeric_limits<int32_t>::max())
+        return failure(1,
+            "Quorvane answered with exit code " + std::to_string(response.exitCode)
+                + ", which no process can exit with.");
+    auto exitCode = static_cast<int32_t>(response.exitCode);
+    if (!invocation.json) {
+        std::string text = withNewline(response.message);
+        return exitCode == 0 ? SessionResult { exitCode, text, "" } : SessionResult { exitCode, "", text };
+    }
+    // The payload goes into the output verbatim, so it must be the JSON it claims to be.
+    try {
+        JSONValue::parse(response.payload);
+    } catch (const JSONError&) {
+        throw IPCError::badResponse(path);
+    }
+    std::string line = std::string("{\"ok\":") + (exitCode == 0 ? "true" : "false")
+        + ",\"exitCode\":" + std::to_string(exitCode) + ",\"message\":" + quoteJSON(response.message)
+        + ",\"result\":" + response.payload + "}\n";
+    std::string error = response.message.ends_with('\n') ? response.message : response.message + "\n";
+    return { exitCode, line, exitCode == 0 ? "" : error };
+}
+
+// The file's text, or nothing when no file is there. Any other failure to read it is raised.
+std::optional<std::string> readConfig(const std::string& path)
+{
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd && errno == ENOENT)
+        return std::nullopt;
+    if (!fd)
+        throw std::system_error(errno, std::generic_category(), "Could not read " + path);
+    std::string text;
+    char chunk[16384];
+    for (;;) {
+        ssize_t count = ::read(fd.get(), chunk, sizeof chunk);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0)
+            throw std::system_error(errno, std::generic_category(), "Could not read " + path);
+        if (count == 0)
+            break;
+        text.append(chunk, static_cast<std::size_t>(count));
+    }
+    if (!UnicodeText::isValidUTF8(text))
+        throw std::system_error(EILSEQ, std::generic_category(), "Could not read " + path + " as UTF-8 text");
+    return text;
+}
+
+SessionResult runDirectly(const Invocation& invocation, const std::string& home,
+    const std::optional<std::string>& hostBinary, bool interactive, QuorvaneControlling* controller, double now)
+{
+    std::string path = invocation.configPath.value_or(QuorvanePaths::configFile(home));
+    std::optional<std::string> stored = readConfig(path);
+    ConfigFile file = stored ? ConfigFile(*stored) : ConfigFile::makeDefault();
+    std::string before = file.text();
+
+    CommandContext context;
+    context.now = now;
+    context.interactive = interactive;
+    context.home = home;
+    context.hostBinary = hostBinary;
+    context.skillText = BundledResources::skillText();
+    context.manifestFolders = BundledResources::skillFolders();
+    context.controller = controller;
+    context.confirm = [yes = invocation.yes](const std::string&) { return yes; };
+    // The tool never downloads site icons.
+    context.iconForURL = [](const std::string&) { return std::nullopt; };
+
+    CommandOutput output = CommandRouter::run(invocation, file, context);
+    std::string after = file.text();
+    bool failedRemoval = invocation.command.isDestructive() && !output.ok();
+    if (after != before && !failedRemoval)
+        AtomicFile::write(after, path, configMode);
+    return rendered(output, invocation.json);
+}
+
+} // namespace
+
+SessionResult run(const std::vector<std::string>& arguments, const std::string& home,
+    const std::optional<std::string>& hostBinary, bool interactive, QuorvaneControlling* controller,
+    const std::optional<std::string>& socketPath, double now)
+{
+    try {
+        Invocation invocation = CommandParser::parse(arguments);
+        if (invocation.command.is<Command::Help>() || invocation.command.is<Command::Version>()) {
+            std::string text = invocation.command.is<Command::Help>() ? std::string(HelpText::text())
+                                                                      : std::string(QuorvaneVersion::current);
+            return rendered(CommandOutput { ExitCode::ok, text, JSONValue(text) }, invocation.json);
+        }
+        std::string path = socketPath.value_or(QuorvanePaths::resolvedSocketFile(home, socketPathLimit));
+        if (!invocation.configPath && !controller && fileExists(path))
+            return forward(arguments, invocation, path);
+        return runDirectly(invocation, home, hostBinary, interactive, controller, now);
+    } catch (const QuorvaneError& error) {
+        return failure(error.exitCode(), error.message());
+    } catch (const std::exception& error) {
+        return failure(1, error.what());
+    }
+}
+
+} // namespace quorvane::QuorvaneSession
