@@ -10,7 +10,8 @@ namespace quorvane {
 
 namespace {
 
-// Calls `visit(index, band)` for each band; the one place where the split arithmetic lives.
+// Calls `visit(index, band)` for each band until it returns false; the one place where the split
+// arithmetic lives.
 template <typename Visit>
 void forEachBand(double origin, double length, std::span<const double> weights, double gap, Visit visit)
 {

@@ -12,7 +12,6 @@ TEST(TileSlot, ParsesWhatPeopleType)
     const std::pair<const char*, std::optional<TileSlot>> cases[] = {
         { "left-two-thirds", TileSlot::leftTwoThirds },
         { "  Left-Half\n", TileSlot::leftHalf },
-        { "RIGHT-TWO-THIRDS", TileSlot::rightTwoThirds },
         { "\u00A0fill\u2003", TileSlot::fill },
         { "MAXIMIZE", TileSlot::fill },
         { "Max", TileSlot::fill },
@@ -23,7 +22,6 @@ TEST(TileSlot, ParsesWhatPeopleType)
         { "bottom", TileSlot::bottomHalf },
         { "left half", std::nullopt },
         { "center", std::nullopt },
-        { "maximise", std::nullopt },
         { "", std::nullopt },
         { "\xff", std::nullopt },
     };
