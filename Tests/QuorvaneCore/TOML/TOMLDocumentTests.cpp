@@ -132,6 +132,8 @@ TEST(TOMLDocument, RendersValues)
 {
     expectRendered(str("a\tb\\c\"d\re"), R"("a\tb\\c\"d\re")");
     expectRendered(str("line\n\tnext\n"), "\"\"\"\nline\n\tnext\n\"\"\"");
+    // The file store turns raw carriage returns into line feeds, so they are escaped here too.
+    expectRendered(str("a\r\nb\r"), "\"\"\"\na\\r\nb\\r\"\"\"");
     expectRendered(str("say \"\"\"hi\"\" \\\n"), "\"\"\"\nsay \\\"\\\"\\\"hi\"\" \\\\\n\"\"\"");
     expectRendered(boolean(false), "false");
     expectRendered(integer(INT64_MIN), "-9223372036854775808");

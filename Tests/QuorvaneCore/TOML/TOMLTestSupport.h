@@ -1,14 +1,19 @@
 #pragma once
 
-#include "TOML/TOMLNode.h"
+#include "TOML/TOMLDocument.h"
 
+#include <iomanip>
 #include <ostream>
 
 namespace quorvane {
 
-// Readable failure output for values and nodes.
-void PrintTo(const TOMLValue& value, std::ostream* out);
-void PrintTo(const TOMLNode& node, std::ostream* out);
+// Failures show nodes and values as the file would hold them; the case number tells 2 from 2.0.
+inline void PrintTo(const TOMLNode& node, std::ostream* out) { *out << std::quoted(renderTOML({ node })); }
+inline void PrintTo(const TOMLValue& value, std::ostream* out)
+{
+    *out << "case " << static_cast<int>(value.kind()) << ": ";
+    PrintTo(TOMLNode::key({}, "v", value), out);
+}
 
 namespace test {
 
