@@ -53,12 +53,30 @@ void edit(benchmark::State& state, const std::string& text)
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(text.size()));
 }
 
-void BM_ParseDefault(benchmark::State& state) { parse(state, std::string(DefaultConfig::text())); }
-void BM_RenderDefault(benchmark::State& state) { render(state, std::string(DefaultConfig::text())); }
-void BM_EditDefault(benchmark::State& state) { edit(state, std::string(DefaultConfig::text())); }
-void BM_ParseTables(benchmark::State& state) { parse(state, generatedConfig(state.range(0))); }
-void BM_RenderTables(benchmark::State& state) { render(state, generatedConfig(state.range(0))); }
-void BM_EditTables(benchmark::State& state) { edit(state, generatedConfig(state.range(0))); }
+void BM_ParseDefault(benchmark::State& state)
+{
+    parse(state, std::string(DefaultConfig::text()));
+}
+void BM_RenderDefault(benchmark::State& state)
+{
+    render(state, std::string(DefaultConfig::text()));
+}
+void BM_EditDefault(benchmark::State& state)
+{
+    edit(state, std::string(DefaultConfig::text()));
+}
+void BM_ParseTables(benchmark::State& state)
+{
+    parse(state, generatedConfig(state.range(0)));
+}
+void BM_RenderTables(benchmark::State& state)
+{
+    render(state, generatedConfig(state.range(0)));
+}
+void BM_EditTables(benchmark::State& state)
+{
+    edit(state, generatedConfig(state.range(0)));
+}
 
 } // namespace
 

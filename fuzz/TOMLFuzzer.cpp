@@ -93,7 +93,10 @@ void checkRoundTrip(const TOMLDocument& document)
         fail("rendering is not idempotent", text);
 }
 
-std::string randomText(FuzzedDataProvider& data) { return data.ConsumeRandomLengthString(24); }
+std::string randomText(FuzzedDataProvider& data)
+{
+    return data.ConsumeRandomLengthString(24);
+}
 
 TOMLValue randomValue(FuzzedDataProvider& data, int depth)
 {

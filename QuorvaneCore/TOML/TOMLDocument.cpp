@@ -37,7 +37,8 @@ bool holdsOnlyFiniteNumbers(const TOMLValue& value)
     if (const TOMLValue::Array* elements = value.asArray())
         return std::all_of(elements->begin(), elements->end(), holdsOnlyFiniteNumbers);
     if (const TOMLValue::Table* pairs = value.asTable())
-        return std::all_of(pairs->begin(), pairs->end(), [](const auto& pair) { return holdsOnlyFiniteNumbers(pair.second); });
+        return std::all_of(
+            pairs->begin(), pairs->end(), [](const auto& pair) { return holdsOnlyFiniteNumbers(pair.second); });
     return true;
 }
 
@@ -182,7 +183,10 @@ std::string renderTrailing(const std::string& trailing)
 
 } // namespace
 
-TOMLDocument TOMLDocument::parse(std::string_view text) { return TOMLDocument { TOMLParser(text).parse() }; }
+TOMLDocument TOMLDocument::parse(std::string_view text)
+{
+    return TOMLDocument { TOMLParser(text).parse() };
+}
 
 TOMLValue::Table TOMLDocument::pairs(const TOMLPath& table) const
 {
@@ -211,7 +215,8 @@ void TOMLDocument::set(const TOMLPath& table, const std::string& key, TOMLValue 
 {
     if (!holdsOnlyFiniteNumbers(value))
         throw QuorvaneError::config("A config value cannot be an infinite number or NaN.");
-    auto existing = std::find_if(nodes.begin(), nodes.end(), [&](const TOMLNode& node) { return isKeyOf(node, table, key); });
+    auto existing
+        = std::find_if(nodes.begin(), nodes.end(), [&](const TOMLNode& node) { return isKeyOf(node, table, key); });
     if (existing != nodes.end()) {
         existing->asKey()->value = std::move(value);
         // Decoding lets the last of repeated keys win, so a repeat left behind would undo this edit.
@@ -237,7 +242,8 @@ void TOMLDocument::remove(const TOMLPath& table, std::string_view key)
 
 void TOMLDocument::removeTable(const TOMLPath& path)
 {
-    auto header = std::find_if(nodes.begin(), nodes.end(), [&](const TOMLNode& node) { return isHeaderOf(node, path); });
+    auto header
+        = std::find_if(nodes.begin(), nodes.end(), [&](const TOMLNode& node) { return isHeaderOf(node, path); });
     if (header == nodes.end()) {
         std::erase_if(nodes, [&](const TOMLNode& node) {
             const TOMLNode::Key* key = node.asKey();
@@ -245,11 +251,15 @@ void TOMLDocument::removeTable(const TOMLPath& path)
         });
         return;
     }
-    auto next = std::find_if(std::next(header), nodes.end(), [](const TOMLNode& node) { return node.asHeader() != nullptr; });
+    auto next
+        = std::find_if(std::next(header), nodes.end(), [](const TOMLNode& node) { return node.asHeader() != nullptr; });
     nodes.erase(header, next);
 }
 
-std::string TOMLDocument::text() const { return renderTOML(nodes); }
+std::string TOMLDocument::text() const
+{
+    return renderTOML(nodes);
+}
 
 void TOMLDocument::ensureTable(const TOMLPath& path)
 {
@@ -269,7 +279,8 @@ size_t TOMLDocument::insertionIndex(const TOMLPath& path) const
         auto end = std::find_if(nodes.begin(), nodes.end(), isHeader);
         return skipBlank(static_cast<size_t>(end - nodes.begin()), 0);
     }
-    auto header = std::find_if(nodes.begin(), nodes.end(), [&](const TOMLNode& node) { return isHeaderOf(node, path); });
+    auto header
+        = std::find_if(nodes.begin(), nodes.end(), [&](const TOMLNode& node) { return isHeaderOf(node, path); });
     if (header == nodes.end())
         return nodes.size();
     auto end = std::find_if(std::next(header), nodes.end(), isHeader);
@@ -304,7 +315,8 @@ std::string renderTOML(const std::vector<TOMLNode>& nodes)
         } else if (const TOMLNode::Key* key = node.asKey()) {
             for (size_t i = headerPath->size(); i < key->table.size(); ++i)
                 text += renderTOMLKey(key->table[i]) + '.';
-            text += renderTOMLKey(key->key) + " = " + renderTOMLValue(key->value) + renderTrailing(key->trailing) + '\n';
+            text
+                += renderTOMLKey(key->key) + " = " + renderTOMLValue(key->value) + renderTrailing(key->trailing) + '\n';
         }
     }
     return text;

@@ -19,7 +19,10 @@ TOMLNode::TOMLNode(Key key)
 {
 }
 
-TOMLNode TOMLNode::raw(std::string text) { return TOMLNode(Raw { std::move(text) }); }
+TOMLNode TOMLNode::raw(std::string text)
+{
+    return TOMLNode(Raw { std::move(text) });
+}
 
 TOMLNode TOMLNode::header(TOMLPath path, std::string trailing)
 {

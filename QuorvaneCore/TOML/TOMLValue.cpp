@@ -14,12 +14,30 @@ TOMLValue::TOMLValue(Payload payload)
 {
 }
 
-TOMLValue TOMLValue::string(std::string text) { return TOMLValue(Payload(std::in_place_index<0>, std::move(text))); }
-TOMLValue TOMLValue::boolean(bool value) { return TOMLValue(Payload(std::in_place_index<1>, value)); }
-TOMLValue TOMLValue::integer(int64_t value) { return TOMLValue(Payload(std::in_place_index<2>, value)); }
-TOMLValue TOMLValue::decimal(double value) { return TOMLValue(Payload(std::in_place_index<3>, value)); }
-TOMLValue TOMLValue::array(Array elements) { return TOMLValue(Payload(std::in_place_index<4>, std::move(elements))); }
-TOMLValue TOMLValue::table(Table pairs) { return TOMLValue(Payload(std::in_place_index<5>, std::move(pairs))); }
+TOMLValue TOMLValue::string(std::string text)
+{
+    return TOMLValue(Payload(std::in_place_index<0>, std::move(text)));
+}
+TOMLValue TOMLValue::boolean(bool value)
+{
+    return TOMLValue(Payload(std::in_place_index<1>, value));
+}
+TOMLValue TOMLValue::integer(int64_t value)
+{
+    return TOMLValue(Payload(std::in_place_index<2>, value));
+}
+TOMLValue TOMLValue::decimal(double value)
+{
+    return TOMLValue(Payload(std::in_place_index<3>, value));
+}
+TOMLValue TOMLValue::array(Array elements)
+{
+    return TOMLValue(Payload(std::in_place_index<4>, std::move(elements)));
+}
+TOMLValue TOMLValue::table(Table pairs)
+{
+    return TOMLValue(Payload(std::in_place_index<5>, std::move(pairs)));
+}
 
 std::optional<bool> TOMLValue::asBool() const
 {

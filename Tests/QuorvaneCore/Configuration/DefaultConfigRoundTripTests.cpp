@@ -6,7 +6,10 @@
 namespace quorvane {
 namespace {
 
-std::string defaultText() { return std::string(DefaultConfig::text()); }
+std::string defaultText()
+{
+    return std::string(DefaultConfig::text());
+}
 
 // `text` with the one occurrence of `from` replaced by `to`.
 std::string replacing(std::string text, std::string_view from, std::string_view to)
@@ -17,7 +20,7 @@ std::string replacing(std::string text, std::string_view from, std::string_view 
     return text.replace(at, from.size(), to);
 }
 
-template<typename Edit> void expectEdit(Edit edit, const std::string& expected)
+template <typename Edit> void expectEdit(Edit edit, const std::string& expected)
 {
     TOMLDocument document = TOMLDocument::parse(DefaultConfig::text());
     edit(document);

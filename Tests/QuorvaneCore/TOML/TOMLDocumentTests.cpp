@@ -12,7 +12,7 @@ namespace {
 using namespace test;
 
 // Parses `before`, applies `edit`, and compares the whole rendered text.
-template<typename Edit> void expectEdit(std::string_view before, Edit edit, std::string_view after)
+template <typename Edit> void expectEdit(std::string_view before, Edit edit, std::string_view after)
 {
     TOMLDocument document = TOMLDocument::parse(before);
     edit(document);
@@ -22,7 +22,8 @@ template<typename Edit> void expectEdit(std::string_view before, Edit edit, std:
 void expectSet(std::string_view before, const TOMLPath& table, const std::string& key, const TOMLValue& value,
     std::string_view after)
 {
-    expectEdit(before, [&](TOMLDocument& document) { document.set(table, key, value); }, after);
+    expectEdit(
+        before, [&](TOMLDocument& document) { document.set(table, key, value); }, after);
 }
 
 // The line `x = <rendered>` that setting x gives, and the value it reads back as.
@@ -34,7 +35,10 @@ void expectRendered(const TOMLValue& value, std::string_view rendered, const TOM
     EXPECT_EQ(TOMLDocument::parse(document.text()).pairs({}), TOMLValue::Table({ { "x", readBack } }));
 }
 
-void expectRendered(const TOMLValue& value, std::string_view rendered) { expectRendered(value, rendered, value); }
+void expectRendered(const TOMLValue& value, std::string_view rendered)
+{
+    expectRendered(value, rendered, value);
+}
 
 // Every value must come back from its own text unchanged, also as a key and inside arrays and tables.
 void expectRoundTrip(const TOMLValue& value)
@@ -63,7 +67,8 @@ TEST(TOMLDocument, ListsPairsAndSubTables)
 
 TEST(TOMLDocument, SetReplacesAValueInPlace)
 {
-    expectSet("# top\n[t]\n  k=1   # note\n\nz = 2\n", { "t" }, "k", str("v"), "# top\n[t]\nk = \"v\" # note\n\nz = 2\n");
+    expectSet(
+        "# top\n[t]\n  k=1   # note\n\nz = 2\n", { "t" }, "k", str("v"), "# top\n[t]\nk = \"v\" # note\n\nz = 2\n");
     expectSet("[t]\nk = 1\n", { "t" }, "k", integer(1), "[t]\nk = 1\n");
     expectSet("[x]\na.b = 1\n", { "x", "a" }, "b", integer(2), "[x]\na.b = 2\n");
 }
@@ -99,17 +104,16 @@ TEST(TOMLDocument, SetRefusesNumbersTheFileCannotHold)
     TOMLDocument document;
     for (double number : { INFINITY, -INFINITY, NAN }) {
         EXPECT_THROW(document.set({}, "x", decimal(number)), QuorvaneError);
-        EXPECT_THROW(document.set({}, "x", TOMLValue::array({ TOMLValue::table({ { "y", decimal(number) } }) })),
-            QuorvaneError);
+        EXPECT_THROW(
+            document.set({}, "x", TOMLValue::array({ TOMLValue::table({ { "y", decimal(number) } }) })), QuorvaneError);
     }
     EXPECT_EQ(document.text(), "");
 }
 
 TEST(TOMLDocument, RemovesKeysAndTables)
 {
-    auto remove = [](TOMLPath table, std::string key) {
-        return [=](TOMLDocument& document) { document.remove(table, key); };
-    };
+    auto remove
+        = [](TOMLPath table, std::string key) { return [=](TOMLDocument& document) { document.remove(table, key); }; };
     auto removeTable = [](TOMLPath path) { return [=](TOMLDocument& document) { document.removeTable(path); }; };
     expectEdit("[t]\nk = 1 # a\nj = 2\nk = 3\n", remove({ "t" }, "k"), "[t]\nj = 2\n");
     expectEdit("[t]\nk = 1\n", remove({ "t" }, "missing"), "[t]\nk = 1\n");
@@ -122,7 +126,8 @@ TEST(TOMLDocument, RemovesKeysAndTables)
 
 TEST(TOMLDocument, RendersLinesInCanonicalForm)
 {
-    expectEdit("  tile_gap=8   # gap \n[\"a\" .b ]#c\n x . \"y.z\" = [ 1 ,2 ]\n", [](TOMLDocument&) { },
+    expectEdit(
+        "  tile_gap=8   # gap \n[\"a\" .b ]#c\n x . \"y.z\" = [ 1 ,2 ]\n", [](TOMLDocument&) {},
         "tile_gap = 8 # gap\n[a.b] #c\nx.\"y.z\" = [1, 2]\n");
     EXPECT_EQ(renderTOML({ TOMLNode::header({ "t" }, " \t# c \t"), TOMLNode::key({ "t", "u v" }, "", str("")) }),
         "[t] # c\n\"u v\".\"\" = \"\"\n");
@@ -143,7 +148,8 @@ TEST(TOMLDocument, RendersValues)
     expectRendered(decimal(0.1), "0.1");
     expectRendered(TOMLValue::array({}), "[]");
     expectRendered(TOMLValue::array({ integer(1), TOMLValue::array({ str("a") }) }), "[1, [\"a\"]]");
-    expectRendered(TOMLValue::table({ { "bundle", str("b") }, { "k.1", integer(2) } }), "{ bundle = \"b\", \"k.1\" = 2 }");
+    expectRendered(
+        TOMLValue::table({ { "bundle", str("b") }, { "k.1", integer(2) } }), "{ bundle = \"b\", \"k.1\" = 2 }");
 }
 
 // Doubles are written positionally: the reader takes no exponent, and whole numbers beyond the
