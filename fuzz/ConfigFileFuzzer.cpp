@@ -1,0 +1,96 @@
+// Whatever parses decodes without failing, and every typed edit made from the decoded values
+// reads back as the values it wrote.
+
+#include "Configuration/ConfigFile.h"
+#include "Configuration/QuorvaneConfig.h"
+#include "Hotkeys/TileKeys.h"
+#include "Support/QuorvaneError.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <set>
+
+using namespace quorvane;
+
+namespace {
+
+[[noreturn]] void fail(const char* what, const ConfigFile& file)
+{
+    std::fprintf(stderr, "%s\n---\n%s\n---\n", what, file.text().c_str());
+    std::abort();
+}
+
+std::optional<std::string> nonEmpty(const std::optional<std::string>& text)
+{
+    return text && !text->empty() ? text : std::nullopt;
+}
+
+void checkGeneral(ConfigFile file, GeneralConfig general)
+{
+    file.setGeneral(general);
+    general.tileHotkeys.clear();
+    for (auto& resolved : TileKeys::resolved(file.decode().general.tileHotkeys))
+        general.tileHotkeys[resolved.id] = resolved.chord;
+    auto config = ConfigFile(file.text()).decode();
+    if (config.general != general || config.version != 1)
+        fail("general settings do not read back", file);
+}
+
+void checkApp(ConfigFile file, WebAppRecord record)
+{
+    file.upsertApp(record);
+    record.spec.hotkey = nonEmpty(record.spec.hotkey);
+    record.spec.tile = nonEmpty(record.spec.tile);
+    record.spec.iconPath = nonEmpty(record.spec.iconPath);
+    for (auto& app : ConfigFile(file.text()).decode().apps) {
+        if (app.slug == record.slug && app != record)
+            fail("a web app does not read back", file);
+    }
+}
+
+void checkRule(ConfigFile file, TileRule rule)
+{
+    file.upsertRule(rule);
+    rule.app = nonEmpty(rule.app);
+    rule.titlePattern = nonEmpty(rule.titlePattern);
+    for (auto& read : ConfigFile(file.text()).decode().rules) {
+        if (read.id == rule.id && read != rule)
+            fail("a rule does not read back", file);
+    }
+}
+
+void checkLayout(ConfigFile file, const Layout& layout)
+{
+    std::set<std::string> targets;
+    for (auto& assignment : layout.assignments) {
+        if (!targets.insert(assignment.target).second)
+            return;
+    }
+    file.upsertLayout(layout);
+    for (auto& read : ConfigFile(file.text()).decode().layouts) {
+        if (read.name == layout.name && (layout.assignments.empty() || read != layout))
+            fail("a layout does not read back", file);
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
+{
+    std::string_view text(reinterpret_cast<const char*>(bytes), size);
+    std::optional<ConfigFile> file;
+    try {
+        file.emplace(text);
+    } catch (const QuorvaneError&) {
+        return 0;
+    }
+    auto config = file->decode();
+    checkGeneral(*file, config.general);
+    for (auto& app : config.apps)
+        checkApp(*file, app);
+    for (auto& rule : config.rules)
+        checkRule(*file, rule);
+    for (auto& layout : config.layouts)
+        checkLayout(*file, layout);
+    return 0;
+}
