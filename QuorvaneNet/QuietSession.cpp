@@ -67,13 +67,13 @@ QuietSession::QuietSession(Limits limits)
 
 std::optional<std::string> QuietSession::bytes(std::string_view url, size_t cap) const
 {
-    std::optional<Response> response = fetch(url, cap);
+    std::optional<Response> response = exchange(url, cap);
     if (!response)
         return std::nullopt;
     return std::move(response->body);
 }
 
-std::optional<QuietSession::Response> QuietSession::fetch(std::string_view url, size_t cap) const
+std::optional<QuietSession::Response> QuietSession::exchange(std::string_view url, size_t cap) const
 {
     if (!isWebAddress(url))
         return std::nullopt;
@@ -140,7 +140,7 @@ std::optional<QuietSession::Response> QuietSession::fetch(std::string_view url, 
 
 std::optional<std::string> QuietSession::iconData(std::string_view pageURL) const
 {
-    std::optional<Response> page = fetch(pageURL, m_limits.pageCap);
+    std::optional<Response> page = exchange(pageURL, m_limits.pageCap);
     if (!page || !UnicodeText::isValidUTF8(page->body))
         return std::nullopt;
     // Relative links resolve against the address the page really came from, after redirects.
@@ -149,7 +149,7 @@ std::optional<std::string> QuietSession::iconData(std::string_view pageURL) cons
         [](const IconCandidate& candidate) { return candidate.rel == "manifest"; });
     if (manifest != candidates.end()) {
         std::string manifestURL = manifest->url;
-        std::optional<Response> text = fetch(manifestURL, m_limits.pageCap);
+        std::optional<Response> text = exchange(manifestURL, m_limits.pageCap);
         if (text && UnicodeText::isValidUTF8(text->body)) {
             std::vector<IconCandidate> icons = SiteIcons::manifestIconCandidates(text->body, text->url);
             candidates.insert(candidates.end(), icons.begin(), icons.end());

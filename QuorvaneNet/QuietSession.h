@@ -44,7 +44,8 @@ private:
         // The address the body came from, after redirects.
         std::string url;
     };
-    std::optional<Response> fetch(std::string_view url, size_t cap) const;
+    // One GET within the time limit (plus grace); nothing on any failure.
+    std::optional<Response> exchange(std::string_view url, size_t cap) const;
 
     Limits m_limits;
 };

@@ -18,7 +18,8 @@ endfunction()
 # The fallback web-app icon: our artwork wrapped by the core's own icon-file writer.
 add_executable(MakeFallbackIcon
     "${PROJECT_SOURCE_DIR}/Resources/Artwork/MakeFallbackIcon.cpp"
-    "${PROJECT_SOURCE_DIR}/QuorvaneCore/WebApps/ICNSWriter.cpp")
+    "${PROJECT_SOURCE_DIR}/QuorvaneCore/WebApps/ICNSWriter.cpp"
+    "${PROJECT_SOURCE_DIR}/QuorvaneCore/Support/QuorvaneError.cpp")
 target_include_directories(MakeFallbackIcon PRIVATE "${PROJECT_SOURCE_DIR}/QuorvaneCore")
 target_compile_options(MakeFallbackIcon PRIVATE ${QUORVANE_WARNINGS})
 set(fallback_artwork "${PROJECT_SOURCE_DIR}/Resources/Artwork/FallbackIcon.png")

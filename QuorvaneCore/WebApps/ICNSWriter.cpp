@@ -1,7 +1,8 @@
 #include "WebApps/ICNSWriter.h"
 
+#include "Support/QuorvaneError.h"
+
 #include <cstdint>
-#include <stdexcept>
 
 namespace quorvane::ICNSWriter {
 
@@ -13,7 +14,7 @@ constexpr size_t largePNGThreshold = 80000;
 void appendHeader(std::string& out, std::string_view type, size_t dataLength)
 {
     if (dataLength > maximumFileLength - headerLength)
-        throw std::length_error("An icon element is too large for an icon file.");
+        throw QuorvaneError::failed("The icon is too large for an icon file.");
     auto length = static_cast<uint32_t>(dataLength + headerLength);
     out += type;
     for (int shift = 24; shift >= 0; shift -= 8)

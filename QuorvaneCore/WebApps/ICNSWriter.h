@@ -10,7 +10,7 @@ namespace quorvane {
 // Apple icon files: "icns", the big-endian file length, then typed elements.
 namespace ICNSWriter {
 
-// Element lengths are 32-bit: an element or a file that would not fit is refused with std::length_error.
+// Lengths are 32-bit: an element or a file that would not fit is refused with a "failed" QuorvaneError.
 inline constexpr size_t maximumFileLength = 0xFFFFFFFFu;
 
 // The file holding each (type, data) element whose type is exactly four bytes, in order.

@@ -111,8 +111,14 @@ std::optional<int64_t> sizeFromPiece(std::string_view piece)
 std::vector<IconCandidate> iconCandidates(std::string_view page, std::string_view base)
 {
     std::vector<IconCandidate> candidates;
+    std::optional<std::string> manifest;
+    bool manifestFound = false;
     for (const std::string& tag : linkTags(page)) {
         std::string rel = lowercasedAttribute("rel", tag);
+        if (!manifestFound && contains(rel, "manifest")) {
+            manifestFound = true;
+            manifest = attribute("href", tag);
+        }
         if (!contains(rel, "icon"))
             continue;
         std::optional<std::string> href = attribute("href", tag);
@@ -122,10 +128,8 @@ std::vector<IconCandidate> iconCandidates(std::string_view page, std::string_vie
         std::optional<std::string> sizes = attribute("sizes", tag);
         candidates.push_back({ *url, iconSize(sizes), rel });
     }
-    if (std::optional<std::string> href = manifestHref(page)) {
-        if (std::optional<std::string> url = resolve(*href, base))
-            candidates.push_back({ *url, std::nullopt, "manifest" });
-    }
+    if (std::optional<std::string> url = manifest ? resolve(*manifest, base) : std::nullopt)
+        candidates.push_back({ *url, std::nullopt, "manifest" });
     return candidates;
 }
 
