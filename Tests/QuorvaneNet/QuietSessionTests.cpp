@@ -1,13 +1,128 @@
-#include "LocalHTTPServer.h"
 #include "QuorvaneNet/QuietSession.h"
 
+#include <arpa/inet.h>
+#include <atomic>
 #include <gtest/gtest.h>
+#include <map>
+#include <mutex>
+#include <poll.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
 
 namespace quorvane {
 namespace {
 
-using Reply = test::LocalHTTPServer::Reply;
 using namespace std::chrono_literals;
+
+struct Reply {
+    int status = 200;
+    std::string body;
+    // Extra header lines, each ending in "\r\n".
+    std::string headers;
+    // Holds the connection open without a word until the server stops.
+    bool silent = false;
+    // Streams body data without a length until the client gives up.
+    bool endless = false;
+};
+
+// A small HTTP server on 127.0.0.1 with fixed replies by path, one thread per connection.
+class LocalHTTPServer {
+public:
+    explicit LocalHTTPServer(std::map<std::string, Reply> routes)
+        : m_routes(std::move(routes))
+    {
+        sockaddr_in address {
+            .sin_family = AF_INET, .sin_port = 0, .sin_addr = { htonl(INADDR_LOOPBACK) }, .sin_zero = {}
+        };
+        socklen_t length = sizeof address;
+        m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
+        if (::bind(m_listener, reinterpret_cast<sockaddr*>(&address), length) || ::listen(m_listener, 16)
+            || ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length))
+            throw std::runtime_error("cannot listen on 127.0.0.1");
+        m_base = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+        m_acceptor = std::thread([this] {
+            while (readable(m_listener))
+                if (int connection = ::accept(m_listener, nullptr, nullptr); connection >= 0)
+                    m_connections.emplace_back([this, connection] { answer(connection); });
+        });
+    }
+
+    ~LocalHTTPServer()
+    {
+        m_stopping = true;
+        m_acceptor.join();
+        for (std::thread& connection : m_connections)
+            connection.join();
+        ::close(m_listener);
+    }
+
+    std::string url(const std::string& path) const { return m_base + path; }
+
+    std::vector<std::string> requests() const
+    {
+        std::lock_guard guard(m_lock);
+        return m_requests;
+    }
+
+private:
+    bool readable(int fd) const
+    {
+        for (pollfd entry { fd, POLLIN, 0 }; !m_stopping;)
+            if (::poll(&entry, 1, 20) > 0)
+                return true;
+        return false;
+    }
+
+    static bool send(int fd, std::string_view data)
+    {
+        for (ssize_t sent = 0; !data.empty(); data.remove_prefix(static_cast<size_t>(sent)))
+            if ((sent = ::send(fd, data.data(), data.size(), MSG_NOSIGNAL)) <= 0)
+                return false;
+        return true;
+    }
+
+    void answer(int connection)
+    {
+        std::string head;
+        char buffer[4096];
+        while (head.find("\r\n\r\n") == std::string::npos && readable(connection)) {
+            ssize_t received = ::recv(connection, buffer, sizeof buffer, 0);
+            if (received <= 0)
+                break;
+            head.append(buffer, static_cast<size_t>(received));
+        }
+        {
+            std::lock_guard guard(m_lock);
+            m_requests.push_back(head);
+        }
+        size_t start = head.find(' ') + 1;
+        auto route = m_routes.find(head.substr(start, head.find(' ', start) - start));
+        Reply reply = route != m_routes.end() ? route->second : Reply { 404, "Not found" };
+        if (reply.silent) {
+            while (readable(connection) && ::recv(connection, buffer, sizeof buffer, 0) > 0) { }
+        } else if (reply.endless) {
+            std::string chunk(64 * 1024, 'x');
+            for (bool open = send(connection, "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n"); open && !m_stopping;)
+                open = send(connection, chunk);
+        } else {
+            send(connection,
+                "HTTP/1.1 " + std::to_string(reply.status)
+                    + " Reply\r\nContent-Length: " + std::to_string(reply.body.size()) + "\r\nConnection: close\r\n"
+                    + reply.headers + "\r\n" + reply.body);
+        }
+        ::close(connection);
+    }
+
+    std::map<std::string, Reply> m_routes;
+    std::string m_base;
+    int m_listener = -1;
+    std::atomic<bool> m_stopping { false };
+    mutable std::mutex m_lock;
+    std::vector<std::string> m_requests;
+    std::vector<std::thread> m_connections;
+    std::thread m_acceptor;
+};
 
 const QuietSession::Limits shortLimits { 400ms, 200ms, 4096, 8192 };
 
@@ -20,7 +135,7 @@ std::string png(size_t length)
 
 TEST(QuietSession, bytesAreTheBodyOfASuccessfulNonEmptyAnswer)
 {
-    test::LocalHTTPServer server({
+    LocalHTTPServer server({
         { "/page", { 200, "hello" } },
         { "/empty", { 200, "" } },
         { "/created", { 201, "made" } },
@@ -63,7 +178,7 @@ TEST(QuietSession, onlyWebAddressesAreFetched)
 
 TEST(QuietSession, aServerThatNeverAnswersCostsOnlyTheTimeLimit)
 {
-    test::LocalHTTPServer server({ { "/silent", { .silent = true } } });
+    LocalHTTPServer server({ { "/silent", { .silent = true } } });
     QuietSession session(shortLimits);
     auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(session.bytes(server.url("/silent")), std::nullopt);
@@ -73,7 +188,7 @@ TEST(QuietSession, aServerThatNeverAnswersCostsOnlyTheTimeLimit)
 
 TEST(QuietSession, iconDataFollowsThePageAndItsManifestToTheBestIcon)
 {
-    test::LocalHTTPServer server({
+    LocalHTTPServer server({
         { "/start", { 302, "", "Location: /app/\r\n" } },
         { "/app/", { 200, R"(<link rel="icon" href="favicon.ico" sizes="16x16">
                               <link rel="manifest" href="site.webmanifest">)" } },
