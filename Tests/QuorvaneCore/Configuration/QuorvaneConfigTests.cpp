@@ -23,12 +23,7 @@ TEST(QuorvaneConfig, WindowChromeAndGapPresets)
 
 TileRule rule(std::string id, std::string bundle, std::optional<std::string> app, std::optional<std::string> title)
 {
-    return { .id = std::move(id),
-        .bundleIdentifier = std::move(bundle),
-        .app = std::move(app),
-        .titlePattern = std::move(title),
-        .tile = "fill",
-        .display = std::nullopt };
+    return { std::move(id), std::move(bundle), std::move(app), std::move(title), "fill", std::nullopt };
 }
 
 WebAppRecord webApp(std::string slug, std::string name, std::string bundle)
@@ -50,8 +45,7 @@ TEST(QuorvaneConfig, MatchingRule)
               rule("slow", "com.slow", {}, "(a+)+$"), rule("case", "com.case", {}, "inbox") };
 
     struct Case {
-        std::string bundle;
-        std::string title;
+        std::string bundle, title;
         std::optional<std::string> expected;
     };
     const std::vector<Case> cases = {
@@ -71,23 +65,18 @@ TEST(QuorvaneConfig, MatchingRule)
     }
 }
 
-TEST(QuorvaneConfig, SavedShortcutsListWebAppsThenHotkeys)
+TEST(QuorvaneConfig, SavedShortcutsNameHotkeysByTheirWebAppOrTheLastPartOfTheBundle)
 {
     QuorvaneConfig config;
     config.apps = { webApp("notes", "Notes", "app.quorvane.web.notes") };
-    config.apps[0].spec.hotkey = "ctrl+opt+n";
-    config.apps[0].spec.tile = "left-half";
-    config.hotkeys = { { "ctrl+opt+s", "com.apple.Safari" }, { "ctrl+opt+o", "app.quorvane.web.notes" } };
-
-    auto rows = savedShortcuts(config);
-    ASSERT_EQ(rows.size(), 3u);
-    EXPECT_EQ(rows[0],
-        (SavedShortcut { "app:notes", SavedShortcutKind::webApp, "Notes", "https://example.com", "ctrl+opt+n",
-            "app.quorvane.web.notes", "notes", std::nullopt, "left-half", "https://example.com" }));
-    EXPECT_EQ(rows[1],
-        (SavedShortcut { "hotkey:ctrl+opt+s", SavedShortcutKind::appHotkey, "Safari", "com.apple.Safari", "ctrl+opt+s",
-            "com.apple.Safari", std::nullopt, std::nullopt, std::nullopt, std::nullopt }));
-    EXPECT_EQ(rows[2].name, "Notes");
+    config.hotkeys = { { "ctrl+opt+s", "com.apple.Safari" }, { "ctrl+opt+o", "app.quorvane.web.notes" },
+        { "ctrl+opt+x", "plain" } };
+    std::vector<std::pair<std::string, std::string>> rows;
+    for (auto& row : savedShortcuts(config))
+        rows.emplace_back(row.id, row.name);
+    EXPECT_EQ(rows,
+        (std::vector<std::pair<std::string, std::string>> { { "app:notes", "Notes" }, { "hotkey:ctrl+opt+s", "Safari" },
+            { "hotkey:ctrl+opt+o", "Notes" }, { "hotkey:ctrl+opt+x", "plain" } }));
 }
 
 TEST(QuorvanePaths, SocketFallsBackUnderTheConfigFolderWhenTooLong)
