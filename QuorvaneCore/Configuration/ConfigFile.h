@@ -24,6 +24,7 @@ public:
     // The default file's document.
     static ConfigFile makeDefault();
 
+    // The parsed document, comments and blank lines included.
     const TOMLDocument& document() const { return m_document; }
     // The rendered document.
     std::string text() const { return m_document.text(); }
@@ -35,15 +36,19 @@ public:
     void setGeneral(const GeneralConfig& general);
     // Creates or updates `[apps.<slug>]`, keeping keys it does not know and optional keys the user wrote.
     void upsertApp(const WebAppRecord& record);
+    // Removes `[apps.<slug>]` with the lines up to the next table; nothing when absent.
     void removeApp(const std::string& slug);
     // Sets `[hotkeys]` key `chord` to `{ bundle = "…" }`.
     void setNativeHotkey(const std::string& chord, const std::string& bundleIdentifier);
+    // Removes every `[hotkeys]` line of exactly this chord text.
     void removeNativeHotkey(const std::string& chord);
     // Creates or updates `[rules.<id>]`; an empty bundle identifier leaves `bundle` as it stands.
     void upsertRule(const TileRule& rule);
+    // Removes `[rules.<id>]`; nothing when absent.
     void removeRule(const std::string& id);
     // Makes `[layouts.<name>]` hold exactly the assignments, or removes it when there are none.
     void upsertLayout(const Layout& layout);
+    // Writes both skill folder lists of `[agents]`.
     void setAgents(const AgentConfig& agents);
 
     friend bool operator==(const ConfigFile& a, const ConfigFile& b) { return a.text() == b.text(); }

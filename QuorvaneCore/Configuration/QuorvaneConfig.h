@@ -144,6 +144,7 @@ struct QuorvaneConfig {
     friend bool operator==(const QuorvaneConfig&, const QuorvaneConfig&) = default;
 };
 
+// Whether a settings row is a web app or an application hotkey.
 enum class SavedShortcutKind { webApp, appHotkey };
 
 // "webApp" or "appHotkey".

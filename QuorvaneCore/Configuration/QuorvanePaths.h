@@ -23,7 +23,9 @@ std::string fallbackSocketFile(const std::string& home);
 std::string resolvedSocketFile(const std::string& home, std::size_t pathLimit);
 // The agent launcher script.
 std::string commandFile(const std::string& home);
+// When the application last checked for updates.
 std::string updateStampFile(const std::string& home);
+// Which build was last granted Accessibility.
 std::string accessibilityGrantFile(const std::string& home);
 // home + "/Applications/Quorvane Apps"
 std::string appsDirectory(const std::string& home);
