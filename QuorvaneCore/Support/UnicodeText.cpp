@@ -1,5 +1,6 @@
 #include "Support/UnicodeText.h"
 
+#include <algorithm>
 #include <memory>
 #include <system_error>
 #include <unicode/brkiter.h>
@@ -69,6 +70,20 @@ bool firstScalarHasCategory(std::string_view cluster, uint32_t mask)
 
 std::vector<std::string_view> graphemeClusters(std::string_view text)
 {
+    // Between two ASCII characters there is always a boundary except inside CR LF: every extending,
+    // joining or prepended scalar lies outside ASCII. Pure ASCII text, the common case for config
+    // files and command words, so needs no break iterator at all.
+    bool ascii = std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (ascii) {
+        std::vector<std::string_view> clusters;
+        clusters.reserve(text.size());
+        for (size_t i = 0; i < text.size(); ++i) {
+            size_t length = text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n' ? 2 : 1;
+            clusters.push_back(text.substr(i, length));
+            i += length - 1;
+        }
+        return clusters;
+    }
     thread_local GraphemeBreaker breaker;
     return breaker.split(text);
 }

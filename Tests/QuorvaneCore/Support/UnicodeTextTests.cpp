@@ -1,6 +1,7 @@
 #include "Support/UnicodeText.h"
 
 #include <gtest/gtest.h>
+#include <random>
 
 namespace quorvane {
 namespace {
@@ -13,8 +14,26 @@ TEST(UnicodeText, ClustersFollowExtendedGraphemeRules)
     EXPECT_EQ(UnicodeText::graphemeClusters("ab"), (Clusters { "a", "b" }));
     EXPECT_EQ(UnicodeText::graphemeClusters("e\xCC\x81x"), (Clusters { "e\xCC\x81", "x" }));
     EXPECT_EQ(UnicodeText::graphemeClusters("\r\n"), (Clusters { "\r\n" }));
+    EXPECT_EQ(UnicodeText::graphemeClusters("a\r\r\n\n"), (Clusters { "a", "\r", "\r\n", "\n" }));
+    EXPECT_EQ(UnicodeText::graphemeClusters("\"\xCC\x81\""), (Clusters { "\"\xCC\x81", "\"" }));
     // A family emoji joined by U+200D is one character.
     EXPECT_EQ(UnicodeText::graphemeClusters("\xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x91\xA7!").size(), 2u);
+}
+
+TEST(UnicodeText, PlainASCIIBreaksAsTheFullRulesDo)
+{
+    // A trailing "é" sends the text through the break iterator; the ASCII part must split the same way.
+    std::mt19937 random(7);
+    for (int round = 0; round < 200; ++round) {
+        std::string text;
+        for (int i = 0, length = static_cast<int>(random() % 12); i < length; ++i)
+            text += "a \r\n\t\"#="[random() % 8];
+        Clusters fast = UnicodeText::graphemeClusters(text);
+        Clusters full = UnicodeText::graphemeClusters(text + "\xC3\xA9");
+        ASSERT_FALSE(full.empty());
+        full.pop_back();
+        EXPECT_EQ(fast, full) << ::testing::PrintToString(text);
+    }
 }
 
 TEST(UnicodeText, CategoriesComeFromTheFirstScalar)
