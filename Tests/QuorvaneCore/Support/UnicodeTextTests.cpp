@@ -29,7 +29,8 @@ TEST(UnicodeText, PlainASCIIBreaksAsTheFullRulesDo)
         for (int i = 0, length = static_cast<int>(random() % 12); i < length; ++i)
             text += "a \r\n\t\"#="[random() % 8];
         Clusters fast = UnicodeText::graphemeClusters(text);
-        Clusters full = UnicodeText::graphemeClusters(text + "\xC3\xA9");
+        std::string extended = text + "\xC3\xA9";
+        Clusters full = UnicodeText::graphemeClusters(extended);
         ASSERT_FALSE(full.empty());
         full.pop_back();
         EXPECT_EQ(fast, full) << ::testing::PrintToString(text);
