@@ -10,9 +10,7 @@ fuzz_seconds=${QUORVANE_FUZZ_SECONDS:-10}
 "$root/scripts/setup.sh" "$root/build/sanitize" sanitize
 ctest --test-dir "$root/build/sanitize" --output-on-failure --timeout 300 -j2
 
-if [[ -x "$root/scripts/check-lean-cli.sh" ]]; then
-    "$root/scripts/check-lean-cli.sh" "$root/build/sanitize/cli/quorvane"
-fi
+"$root/scripts/check-lean-cli.sh" "$root/build/sanitize/cli/quorvane"
 
 "$root/scripts/setup.sh" "$root/build/fuzz" fuzz
 shopt -s nullglob
