@@ -1,5 +1,6 @@
 #include "Configuration/QuorvaneConfig.h"
 
+#include "Support/RawValue.h"
 #include "Support/UnicodeText.h"
 
 #include <array>
@@ -60,11 +61,8 @@ std::string_view toString(TileGapPreset preset)
 
 std::optional<TileGapPreset> parseTileGapPreset(std::string_view rawValue)
 {
-    for (auto& entry : tileGapPresets) {
-        if (entry.rawValue == rawValue)
-            return entry.preset;
-    }
-    return std::nullopt;
+    return parseRawValue<TileGapPreset>(
+        rawValue, { TileGapPreset::none, TileGapPreset::small, TileGapPreset::medium, TileGapPreset::large });
 }
 
 std::string_view title(TileGapPreset preset)
@@ -100,11 +98,7 @@ std::string_view toString(SavedShortcutKind kind)
 
 std::optional<SavedShortcutKind> parseSavedShortcutKind(std::string_view rawValue)
 {
-    if (rawValue == "webApp")
-        return SavedShortcutKind::webApp;
-    if (rawValue == "appHotkey")
-        return SavedShortcutKind::appHotkey;
-    return std::nullopt;
+    return parseRawValue<SavedShortcutKind>(rawValue, { SavedShortcutKind::webApp, SavedShortcutKind::appHotkey });
 }
 
 namespace {

@@ -1,5 +1,7 @@
 #include "Hotkeys/HotkeyModifier.h"
 
+#include "Support/RawValue.h"
+
 namespace quorvane {
 
 std::string_view toString(HotkeyModifier modifier)
@@ -21,11 +23,7 @@ std::string_view toString(HotkeyModifier modifier)
 
 std::optional<HotkeyModifier> parseHotkeyModifier(std::string_view rawValue)
 {
-    for (HotkeyModifier modifier : allHotkeyModifiers) {
-        if (toString(modifier) == rawValue)
-            return modifier;
-    }
-    return std::nullopt;
+    return parseRawValue<HotkeyModifier>(rawValue, allHotkeyModifiers);
 }
 
 } // namespace quorvane

@@ -1,5 +1,7 @@
 #include "Hotkeys/TileAction.h"
 
+#include "Support/RawValue.h"
+
 #include <vector>
 
 namespace quorvane {
@@ -38,11 +40,7 @@ std::optional<TileAction> TileAction::fromToken(std::string_view token)
         actions.insert(actions.end(), { fill(), nextDisplay(), previousDisplay(), exit() });
         return actions;
     }();
-    for (const TileAction& action : all) {
-        if (action.token() == token)
-            return action;
-    }
-    return std::nullopt;
+    return parseRawValue<TileAction>(token, all, &TileAction::token);
 }
 
 } // namespace quorvane

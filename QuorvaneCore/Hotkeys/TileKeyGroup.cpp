@@ -1,5 +1,7 @@
 #include "Hotkeys/TileKeyGroup.h"
 
+#include "Support/RawValue.h"
+
 namespace quorvane {
 
 std::string_view toString(TileKeyGroup group)
@@ -19,11 +21,8 @@ std::string_view toString(TileKeyGroup group)
 
 std::optional<TileKeyGroup> parseTileKeyGroup(std::string_view rawValue)
 {
-    for (TileKeyGroup group : { TileKeyGroup::focus, TileKeyGroup::move, TileKeyGroup::layout, TileKeyGroup::more }) {
-        if (toString(group) == rawValue)
-            return group;
-    }
-    return std::nullopt;
+    return parseRawValue<TileKeyGroup>(
+        rawValue, { TileKeyGroup::focus, TileKeyGroup::move, TileKeyGroup::layout, TileKeyGroup::more });
 }
 
 } // namespace quorvane

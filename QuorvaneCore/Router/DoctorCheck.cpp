@@ -1,5 +1,7 @@
 #include "Router/DoctorCheck.h"
 
+#include "Support/RawValue.h"
+
 namespace quorvane {
 
 std::string_view toString(DoctorCheck::Status status)
@@ -14,11 +16,8 @@ std::string_view toString(DoctorCheck::Status status)
 
 std::optional<DoctorCheck::Status> parseDoctorCheckStatus(std::string_view rawValue)
 {
-    for (auto status : { DoctorCheck::Status::pass, DoctorCheck::Status::warn, DoctorCheck::Status::fail }) {
-        if (toString(status) == rawValue)
-            return status;
-    }
-    return std::nullopt;
+    return parseRawValue<DoctorCheck::Status>(
+        rawValue, { DoctorCheck::Status::pass, DoctorCheck::Status::warn, DoctorCheck::Status::fail });
 }
 
 } // namespace quorvane

@@ -1,5 +1,7 @@
 #include "Tiling/Direction.h"
 
+#include "Support/RawValue.h"
+
 namespace quorvane {
 
 std::string_view toString(Direction direction)
@@ -19,11 +21,7 @@ std::string_view toString(Direction direction)
 
 std::optional<Direction> parseDirection(std::string_view text)
 {
-    for (Direction direction : { Direction::left, Direction::right, Direction::up, Direction::down }) {
-        if (text == toString(direction))
-            return direction;
-    }
-    return std::nullopt;
+    return parseRawValue<Direction>(text, { Direction::left, Direction::right, Direction::up, Direction::down });
 }
 
 } // namespace quorvane

@@ -1,5 +1,7 @@
 #include "Tiling/LayoutKind.h"
 
+#include "Support/RawValue.h"
+
 #include <array>
 
 namespace quorvane {
@@ -38,11 +40,7 @@ std::string_view toString(LayoutKind kind)
 
 std::optional<LayoutKind> parseLayoutKind(std::string_view text)
 {
-    for (LayoutKind kind : allKinds) {
-        if (text == toString(kind))
-            return kind;
-    }
-    return std::nullopt;
+    return parseRawValue<LayoutKind>(text, allKinds);
 }
 
 std::optional<LayoutKind> layoutKind(int number)

@@ -1,5 +1,6 @@
 #include "Tiling/TileSlot.h"
 
+#include "Support/RawValue.h"
 #include "Support/UnicodeText.h"
 
 #include <string>
@@ -58,11 +59,7 @@ std::optional<TileSlot> parseTileSlot(std::string_view text)
         if (name == alias)
             return slot;
     }
-    for (TileSlot slot : allTileSlots) {
-        if (name == toString(slot))
-            return slot;
-    }
-    return std::nullopt;
+    return parseRawValue<TileSlot>(name, allTileSlots);
 }
 
 } // namespace quorvane
