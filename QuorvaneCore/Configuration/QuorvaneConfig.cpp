@@ -1,12 +1,11 @@
 #include "Configuration/QuorvaneConfig.h"
 
 #include "Support/RawValue.h"
+#include "Support/RegularExpression.h"
 #include "Support/UnicodeText.h"
 
 #include <array>
 #include <cmath>
-#include <unicode/regex.h>
-#include <unicode/unistr.h>
 
 namespace quorvane {
 
@@ -109,15 +108,8 @@ constexpr int32_t titleMatchStepLimit = 200;
 
 bool titleMatches(const std::string& pattern, std::string_view title)
 {
-    UErrorCode status = U_ZERO_ERROR;
-    icu::RegexMatcher matcher(icu::UnicodeString::fromUTF8(pattern), 0, status);
-    if (U_FAILURE(status))
-        return false;
-    auto input = icu::UnicodeString::fromUTF8(icu::StringPiece(title.data(), static_cast<int32_t>(title.size())));
-    matcher.reset(input);
-    matcher.setTimeLimit(titleMatchStepLimit, status);
-    bool found = matcher.find(status);
-    return U_SUCCESS(status) && found;
+    std::optional<RegularExpression> expression = RegularExpression::make(pattern);
+    return expression && expression->firstMatch(title, titleMatchStepLimit);
 }
 
 const WebAppRecord* webAppNamed(const QuorvaneConfig& config, const std::string& app)

@@ -1,14 +1,12 @@
 #include "WebApps/NavigationPolicy.h"
 
 #include "Resources/BundledResource.h"
+#include "Support/RegularExpression.h"
 #include "Support/UnicodeText.h"
 #include "WebApps/URLComponents.h"
 
 #include <algorithm>
 #include <charconv>
-#include <memory>
-#include <unicode/regex.h>
-#include <unicode/unistr.h>
 
 namespace quorvane::NavigationPolicy {
 
@@ -42,10 +40,8 @@ bool isWebScheme(std::string_view scheme)
     return scheme == "http" || scheme == "https";
 }
 
-std::optional<int64_t> decimal(const icu::UnicodeString& digits)
+std::optional<int64_t> decimal(std::string_view text)
 {
-    std::string text;
-    digits.toUTF8String(text);
     int64_t value = 0;
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (text.empty() || error != std::errc() || end != text.data() + text.size())
@@ -148,26 +144,11 @@ bool shouldOfferToSystem(std::string_view url, const std::function<bool(std::str
 
 std::optional<int64_t> badgeCount(std::string_view title)
 {
-    static const std::array<std::unique_ptr<icu::RegexPattern>, 2> patterns = [] {
-        std::array<std::unique_ptr<icu::RegexPattern>, 2> compiled;
-        const char16_t* sources[] = { u"^\\((\\d+)\\)", u"\\((\\d+)\\)\\s*$" };
-        for (size_t index = 0; index < compiled.size(); ++index) {
-            UErrorCode status = U_ZERO_ERROR;
-            compiled[index].reset(icu::RegexPattern::compile(sources[index], 0, status));
-            if (U_FAILURE(status))
-                compiled[index].reset();
-        }
-        return compiled;
-    }();
-    icu::UnicodeString text
-        = icu::UnicodeString::fromUTF8(icu::StringPiece(title.data(), static_cast<int32_t>(title.size())));
-    for (const auto& pattern : patterns) {
-        if (!pattern)
-            continue;
-        UErrorCode status = U_ZERO_ERROR;
-        std::unique_ptr<icu::RegexMatcher> matcher(pattern->matcher(text, status));
-        if (U_SUCCESS(status) && matcher->find(status) && U_SUCCESS(status))
-            return decimal(matcher->group(1, status));
+    static const std::optional<RegularExpression> patterns[]
+        = { RegularExpression::make("^\\((\\d+)\\)"), RegularExpression::make("\\((\\d+)\\)\\s*$") };
+    for (const std::optional<RegularExpression>& pattern : patterns) {
+        if (std::optional<RegularExpression::Match> match = pattern ? pattern->firstMatch(title) : std::nullopt)
+            return decimal(match->groups[0].value_or(""));
     }
     return std::nullopt;
 }

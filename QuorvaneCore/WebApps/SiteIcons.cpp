@@ -1,5 +1,6 @@
 #include "WebApps/SiteIcons.h"
 
+#include "Support/RegularExpression.h"
 #include "Support/UnicodeText.h"
 #include "WebApps/URLComponents.h"
 #include "JSON/JSONValue.h"
@@ -7,32 +8,10 @@
 #include <algorithm>
 #include <charconv>
 #include <map>
-#include <memory>
-#include <unicode/regex.h>
-#include <unicode/unistr.h>
 
 namespace quorvane::SiteIcons {
 
 namespace {
-
-icu::UnicodeString toICU(std::string_view text)
-{
-    return icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
-}
-
-std::string fromICU(const icu::UnicodeString& text)
-{
-    std::string result;
-    text.toUTF8String(result);
-    return result;
-}
-
-std::unique_ptr<icu::RegexPattern> compiled(const icu::UnicodeString& pattern, uint32_t flags = 0)
-{
-    UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<icu::RegexPattern> result(icu::RegexPattern::compile(pattern, flags, status));
-    return U_SUCCESS(status) ? std::move(result) : nullptr;
-}
 
 bool contains(std::string_view text, std::string_view part)
 {
@@ -44,22 +23,22 @@ bool contains(std::string_view text, std::string_view part)
 // so the scan stays linear on hostile pages where a single pattern would backtrack through the rest.
 std::vector<std::string> linkTags(std::string_view page)
 {
-    static const std::unique_ptr<icu::RegexPattern> opening = compiled(u"<link\\b", UREGEX_CASE_INSENSITIVE);
+    static const std::optional<RegularExpression> opening = RegularExpression::make("<link\\b", true);
     std::vector<std::string> tags;
     if (!opening)
         return tags;
-    icu::UnicodeString text = toICU(page);
-    UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<icu::RegexMatcher> matcher(opening->matcher(text, status));
-    int32_t from = 0;
-    while (U_SUCCESS(status) && matcher->find(from, status) && U_SUCCESS(status)) {
-        int32_t start = matcher->start(status);
-        int32_t close = text.indexOf(u'>', matcher->end(status));
-        if (close < 0 || U_FAILURE(status))
-            break;
-        tags.push_back(fromICU(text.tempSubStringBetween(start, close + 1)));
+    size_t from = 0;
+    opening->forEachMatch(page, [&](const RegularExpression::Match& match) {
+        // An opening inside the last tag starts no tag of its own.
+        if (match.start < from)
+            return true;
+        size_t close = page.find('>', match.end);
+        if (close == std::string_view::npos)
+            return false;
+        tags.emplace_back(page.substr(match.start, close + 1 - match.start));
         from = close + 1;
-    }
+        return true;
+    });
     return tags;
 }
 
@@ -70,26 +49,26 @@ std::string lowercasedAttribute(std::string_view name, std::string_view tag)
 }
 
 // Backslash before every ASCII character that is not a letter or digit makes it literal in a pattern.
-icu::UnicodeString escapedPattern(std::string_view literal)
+std::string escapedPattern(std::string_view literal)
 {
-    icu::UnicodeString result;
+    std::string result;
     for (char32_t scalar : UnicodeText::scalars(literal)) {
         bool plain = (scalar >= U'a' && scalar <= U'z') || (scalar >= U'A' && scalar <= U'Z')
             || (scalar >= U'0' && scalar <= U'9') || scalar > 0x7F;
         if (!plain)
-            result.append(u'\\');
-        result.append(static_cast<UChar32>(scalar));
+            result += '\\';
+        result += UnicodeText::utf8(scalar);
     }
     return result;
 }
 
-const icu::RegexPattern* attributePattern(std::string_view name)
+const std::optional<RegularExpression>& attributePattern(std::string_view name)
 {
-    thread_local std::map<std::string, std::unique_ptr<icu::RegexPattern>, std::less<>> cache;
+    thread_local std::map<std::string, std::optional<RegularExpression>, std::less<>> cache;
     if (auto found = cache.find(name); found != cache.end())
-        return found->second.get();
-    icu::UnicodeString pattern = u"(?i)\\b" + escapedPattern(name) + u"\\s*=\\s*(?:\"([^\"]*)\"|'([^']*)'|([^\\s>]+))";
-    return cache.emplace(std::string(name), compiled(pattern)).first->second.get();
+        return found->second;
+    std::string pattern = "(?i)\\b" + escapedPattern(name) + "\\s*=\\s*(?:\"([^\"]*)\"|'([^']*)'|([^\\s>]+))";
+    return cache.emplace(std::string(name), RegularExpression::make(pattern)).first->second;
 }
 
 std::optional<int64_t> sizeFromPiece(std::string_view piece)
@@ -175,17 +154,13 @@ std::optional<std::string> manifestHref(std::string_view page)
 
 std::optional<std::string> attribute(std::string_view name, std::string_view tag)
 {
-    const icu::RegexPattern* pattern = attributePattern(name);
-    if (!pattern)
+    const std::optional<RegularExpression>& pattern = attributePattern(name);
+    std::optional<RegularExpression::Match> match = pattern ? pattern->firstMatch(tag) : std::nullopt;
+    if (!match)
         return std::nullopt;
-    icu::UnicodeString text = toICU(tag);
-    UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<icu::RegexMatcher> matcher(pattern->matcher(text, status));
-    if (U_FAILURE(status) || !matcher->find(status) || U_FAILURE(status))
-        return std::nullopt;
-    for (int32_t group = 1; group <= 3; ++group) {
-        if (matcher->start(group, status) >= 0 && U_SUCCESS(status))
-            return fromICU(matcher->group(group, status));
+    for (std::optional<std::string>& value : match->groups) {
+        if (value)
+            return std::move(value);
     }
     return std::nullopt;
 }
