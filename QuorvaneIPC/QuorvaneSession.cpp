@@ -7,7 +7,6 @@
 #include "Command/Invocation.h"
 #include "Configuration/ConfigFile.h"
 #include "Configuration/QuorvanePaths.h"
-#include "QuorvaneIPC/FileDescriptor.h"
 #include "QuorvaneIPC/IPCClient.h"
 #include "QuorvaneIPC/IPCError.h"
 #include "RPC/RPCRequest.h"
@@ -16,17 +15,16 @@
 #include "Router/CommandRouter.h"
 #include "Support/AtomicFile.h"
 #include "Support/ExitCode.h"
+#include "Support/FileContents.h"
 #include "Support/QuorvaneError.h"
 #include "Support/QuorvaneVersion.h"
 #include "Support/UnicodeText.h"
 #include "JSON/JSONValue.h"
 
 #include <cerrno>
-#include <fcntl.h>
 #include <limits>
 #include <sys/stat.h>
 #include <system_error>
-#include <unistd.h>
 #include <uuid/uuid.h>
 
 namespace quorvane::QuorvaneSession {
@@ -100,24 +98,8 @@ SessionResult forward(const std::vector<std::string>& arguments, const Invocatio
 // The file's text, or nothing when no file is there. Any other failure to read it is raised.
 std::optional<std::string> readConfig(const std::string& path)
 {
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd && errno == ENOENT)
-        return std::nullopt;
-    if (!fd)
-        throw std::system_error(errno, std::generic_category(), "Could not read " + path);
-    std::string text;
-    char chunk[16384];
-    for (;;) {
-        ssize_t count = ::read(fd.get(), chunk, sizeof chunk);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count < 0)
-            throw std::system_error(errno, std::generic_category(), "Could not read " + path);
-        if (count == 0)
-            break;
-        text.append(chunk, static_cast<std::size_t>(count));
-    }
-    if (!UnicodeText::isValidUTF8(text))
+    std::optional<std::string> text = FileContents::readIfPresent(path);
+    if (text && !UnicodeText::isValidUTF8(*text))
         throw std::system_error(EILSEQ, std::generic_category(), "Could not read " + path + " as UTF-8 text");
     return text;
 }

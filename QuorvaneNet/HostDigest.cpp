@@ -1,10 +1,11 @@
 #include "QuorvaneNet/HostDigest.h"
 
+#include "Support/FileContents.h"
+
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <openssl/evp.h>
 #include <stdexcept>
+#include <system_error>
 
 namespace quorvane {
 
@@ -28,12 +29,12 @@ std::optional<std::string> digest(const std::string& path)
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error))
         return std::nullopt;
-    std::ifstream input(path, std::ios::binary);
-    if (!input)
+    std::string contents;
+    try {
+        contents = FileContents::read(path);
+    } catch (const std::system_error&) {
         return std::nullopt;
-    std::string contents((std::istreambuf_iterator<char>(input)), std::istreambuf_iterator<char>());
-    if (input.bad())
-        return std::nullopt;
+    }
     return hostDigest(contents);
 }
 

@@ -2,12 +2,11 @@
 
 #include "Agents/SkillPaths.h"
 #include "Support/AtomicFile.h"
+#include "Support/FileContents.h"
 #include "Support/QuorvaneError.h"
 #include "Support/UnicodeText.h"
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 
 namespace quorvane::SkillFiles {
@@ -27,11 +26,13 @@ void requireFolder(const std::string& folder)
 
 std::optional<std::string> installedContents(const std::string& folder)
 {
-    std::ifstream stream(SkillPaths::skillFile(folder), std::ios::binary);
-    if (!stream)
+    std::string text;
+    try {
+        text = FileContents::read(SkillPaths::skillFile(folder));
+    } catch (const std::system_error&) {
         return std::nullopt;
-    std::string text((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
-    if (stream.bad() || !UnicodeText::isValidUTF8(text))
+    }
+    if (!UnicodeText::isValidUTF8(text))
         return std::nullopt;
     return text;
 }

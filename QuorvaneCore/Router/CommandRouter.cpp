@@ -18,6 +18,7 @@
 #include "Router/DoctorCheck.h"
 #include "Router/QuorvaneControlling.h"
 #include "Support/ExitCode.h"
+#include "Support/FileContents.h"
 #include "Support/QuorvaneError.h"
 #include "Support/QuorvaneVersion.h"
 #include "Support/UnicodeText.h"
@@ -31,9 +32,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <system_error>
 
 namespace quorvane::CommandRouter {
 
@@ -116,18 +114,6 @@ std::string fallbackIcon()
     return std::string(BundledResource::data("FallbackIcon.icns").value_or(std::string_view()));
 }
 
-std::string readWholeFile(const std::string& path)
-{
-    std::ifstream stream(path, std::ios::binary);
-    if (!stream)
-        throw std::system_error(errno, std::generic_category(), "Cannot read " + path);
-    std::ostringstream contents;
-    contents << stream.rdbuf();
-    if (stream.bad())
-        throw std::system_error(errno, std::generic_category(), "Cannot read " + path);
-    return contents.str();
-}
-
 // ICNS files are used as they are, PNG images are wrapped, and nothing at all becomes the fallback artwork.
 std::string iconFile(std::string bytes)
 {
@@ -186,7 +172,7 @@ CommandOutput appAdd(const Command::AppAdd& command, ConfigFile& file, const Com
 
     std::string icon;
     if (command.icon)
-        icon = readWholeFile(*command.icon);
+        icon = FileContents::read(*command.icon);
     else if (context.iconForURL)
         icon = context.iconForURL(url).value_or("");
     icon = iconFile(std::move(icon));

@@ -1,11 +1,10 @@
 #include "Setup/AccessibilityGrantDisk.h"
 
 #include "Support/AtomicFile.h"
+#include "Support/FileContents.h"
 #include "Support/UnicodeText.h"
 
-#include <cerrno>
-#include <fcntl.h>
-#include <unistd.h>
+#include <system_error>
 
 namespace quorvane::AccessibilityGrantDisk {
 
@@ -19,22 +18,10 @@ namespace {
 // The whole file, or none when it cannot be opened or read (a folder, for one).
 std::optional<std::string> readAll(const std::string& path)
 {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    try {
+        return FileContents::read(path);
+    } catch (const std::system_error&) {
         return std::nullopt;
-    std::string contents;
-    char buffer[4096];
-    for (;;) {
-        ssize_t count = ::read(fd, buffer, sizeof buffer);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count <= 0) {
-            ::close(fd);
-            if (count < 0)
-                return std::nullopt;
-            return contents;
-        }
-        contents.append(buffer, static_cast<size_t>(count));
     }
 }
 

@@ -1,6 +1,7 @@
 #include "WebApps/WebBundleWriter.h"
 
 #include "Support/AtomicFile.h"
+#include "Support/FileContents.h"
 #include "Support/UnicodeText.h"
 #include "WebApps/WebAppBundlePlan.h"
 #include "WebApps/WebAppName.h"
@@ -9,8 +10,6 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <plist/plist.h>
 #include <spawn.h>
@@ -50,15 +49,14 @@ void copyHost(const std::string& source, const std::string& bundlePath)
     fs::permissions(destination, executablePermissions, fs::perm_options::replace);
 }
 
+// The file's bytes, or nothing when it cannot be read for any reason.
 std::optional<std::string> readFile(const std::string& path)
 {
-    std::ifstream input(path, std::ios::binary);
-    if (!input)
+    try {
+        return FileContents::read(path);
+    } catch (const std::system_error&) {
         return std::nullopt;
-    std::string contents((std::istreambuf_iterator<char>(input)), std::istreambuf_iterator<char>());
-    if (input.bad())
-        return std::nullopt;
-    return contents;
+    }
 }
 
 } // namespace
