@@ -20,16 +20,13 @@ TEST(FocusAction, DecisionTable)
         { true, false, 3, 1, true, true, FocusAction::focus() },
         { true, true, 1, 0, true, false, FocusAction::focus() },
         { true, true, 1, 0, true, true, FocusAction::hide() },
-        { true, true, 0, std::nullopt, true, false, FocusAction::focus() },
         { true, true, 0, std::nullopt, true, true, FocusAction::hide() },
         { true, true, 2, 0, false, true, FocusAction::hide() },
         { true, true, 2, 0, false, false, FocusAction::focus() },
         // Cycling takes precedence over hiding once there are two windows.
         { true, true, 3, 1, true, true, FocusAction::cycle(2) },
         { true, true, 3, 2, true, false, FocusAction::cycle(0) },
-        { true, true, 3, 0, true, false, FocusAction::cycle(1) },
         { true, true, 3, std::nullopt, true, false, FocusAction::cycle(1) },
-        { true, true, 2, 1, true, false, FocusAction::cycle(0) },
         // Out-of-range indexes are clamped before stepping.
         { true, true, 3, 7, true, false, FocusAction::cycle(0) },
         { true, true, 3, -4, true, false, FocusAction::cycle(1) },

@@ -36,62 +36,41 @@ void expectError(std::string_view text, std::string_view message)
     }
 }
 
+void expectNotAKey(std::string_view text, std::string_view key)
+{
+    expectError(text, "\u201C" + std::string(key) + "\u201D is not a key Quorvane can bind.");
+}
+
 std::optional<uint32_t> keyCode(std::string_view text)
 {
     return MacKeyCodes::code(HotkeyParser::parse(text).key);
 }
 
-TEST(HotkeyParser, EveryNamedKeyAndAliasHasItsNameFaceAndCode)
+TEST(HotkeyParser, EveryNamedKeyHasItsFaceAndCodeAndEveryAliasItsName)
 {
-    struct Case {
-        const char* written;
+    struct Named {
         const char* name;
         const char* face;
         uint32_t code;
     };
-    const Case cases[] = {
-        { "space", "space", "Space", 0x31 },
-        { "spacebar", "space", "Space", 0x31 },
-        { "return", "return", "Return", 0x24 },
-        { "enter", "return", "Return", 0x24 },
-        { "escape", "escape", "Esc", 0x35 },
-        { "esc", "escape", "Esc", 0x35 },
-        { "tab", "tab", "Tab", 0x30 },
-        { "left", "left", "\u2190", 0x7B },
-        { "arrowleft", "left", "\u2190", 0x7B },
-        { "right", "right", "\u2192", 0x7C },
-        { "arrowright", "right", "\u2192", 0x7C },
-        { "down", "down", "\u2193", 0x7D },
-        { "arrowdown", "down", "\u2193", 0x7D },
-        { "up", "up", "\u2191", 0x7E },
-        { "ArrowUp", "up", "\u2191", 0x7E },
-        { "delete", "delete", "Delete", 0x33 },
-        { "forwarddelete", "forwarddelete", "Forwarddelete", 0x75 },
-        { "home", "home", "Home", 0x73 },
-        { "end", "end", "End", 0x77 },
-        { "pageup", "pageup", "Pageup", 0x74 },
-        { "pagedown", "pagedown", "Pagedown", 0x79 },
-        { "caps", "caps", "Caps", 0x39 },
-        { "CapsLock", "caps", "Caps", 0x39 },
-        { "minus", "minus", "-", 0x1B },
-        { "equal", "equal", "=", 0x18 },
-        { "comma", "comma", ",", 0x2B },
-        { "period", "period", ".", 0x2F },
-        { "slash", "slash", "/", 0x2C },
-        { "semicolon", "semicolon", ";", 0x29 },
-        { "quote", "quote", "'", 0x27 },
-        { "backslash", "backslash", "\\", 0x2A },
-        { "grave", "grave", "`", 0x32 },
-        { "leftbracket", "leftbracket", "[", 0x21 },
-        { "[", "leftbracket", "[", 0x21 },
-        { "rightbracket", "rightbracket", "]", 0x1E },
-        { "]", "rightbracket", "]", 0x1E },
-    };
-    for (const Case& c : cases) {
-        std::string text = std::string("ctrl+") + c.written;
-        expectParses(text, std::string("ctrl+") + c.name, std::string("\u2303") + c.face);
-        EXPECT_EQ(keyCode(text), c.code) << c.written;
+    const Named named[] = { { "space", "Space", 0x31 }, { "return", "Return", 0x24 }, { "escape", "Esc", 0x35 },
+        { "tab", "Tab", 0x30 }, { "left", "\u2190", 0x7B }, { "right", "\u2192", 0x7C }, { "down", "\u2193", 0x7D },
+        { "up", "\u2191", 0x7E }, { "delete", "Delete", 0x33 }, { "forwarddelete", "Forwarddelete", 0x75 },
+        { "home", "Home", 0x73 }, { "end", "End", 0x77 }, { "pageup", "Pageup", 0x74 },
+        { "pagedown", "Pagedown", 0x79 }, { "caps", "Caps", 0x39 }, { "minus", "-", 0x1B }, { "equal", "=", 0x18 },
+        { "comma", ",", 0x2B }, { "period", ".", 0x2F }, { "slash", "/", 0x2C }, { "semicolon", ";", 0x29 },
+        { "quote", "'", 0x27 }, { "backslash", "\\", 0x2A }, { "grave", "`", 0x32 }, { "leftbracket", "[", 0x21 },
+        { "rightbracket", "]", 0x1E } };
+    for (const Named& key : named) {
+        std::string text = std::string("ctrl+") + key.name;
+        expectParses(text, text, std::string("\u2303") + key.face);
+        EXPECT_EQ(keyCode(text), key.code) << key.name;
     }
+    const std::pair<const char*, const char*> aliases[] = { { "spacebar", "space" }, { "enter", "return" },
+        { "esc", "escape" }, { "arrowleft", "left" }, { "arrowright", "right" }, { "arrowdown", "down" },
+        { "ArrowUp", "up" }, { "CapsLock", "caps" }, { "[", "leftbracket" }, { "]", "rightbracket" } };
+    for (auto [alias, name] : aliases)
+        EXPECT_EQ(HotkeyParser::parse(std::string("ctrl+") + alias).key.canonical(), name) << alias;
 }
 
 TEST(HotkeyParser, LettersAndDigitsHaveTheirANSIKeyCodes)
@@ -118,38 +97,24 @@ TEST(HotkeyParser, FunctionKeysOneToTwentyWithOrWithoutLeadingZeros)
         expectParses("cmd+F" + digits, "cmd+f" + digits, "\u2318F" + digits);
         EXPECT_EQ(keyCode("cmd+f" + digits), codes[number - 1]) << number;
     }
-    expectError("cmd+f0", "\u201Cf0\u201D is not a key Quorvane can bind.");
-    expectError("cmd+f21", "\u201Cf21\u201D is not a key Quorvane can bind.");
-    expectError("cmd+f1a", "\u201Cf1a\u201D is not a key Quorvane can bind.");
+    for (const char* key : { "f0", "f21", "f1a", "f00" })
+        expectNotAKey(std::string("cmd+") + key, key);
 
-    // Leading zeros name the same key, so both spellings compare equal.
-    expectParses("ctrl+f01", "ctrl+f1", "\u2303F1");
+    // Leading zeros name the same key; a run of digits far past any integer's range is simply not a key.
     expectParses("ctrl+F0012", "ctrl+f12", "\u2303F12");
-    EXPECT_EQ(HotkeyParser::parse("ctrl+f01"), HotkeyParser::parse("ctrl+f1"));
     EXPECT_EQ(keyCode("ctrl+f020"), 0x5Au);
-    expectError("ctrl+f00", "\u201Cf00\u201D is not a key Quorvane can bind.");
-    // A run of digits far past any integer's range is simply not a key.
-    expectError("ctrl+f99999999999999999999999999999999999999",
-        "\u201Cf99999999999999999999999999999999999999\u201D is not a key Quorvane can bind.");
-    expectError("ctrl+f00000000000000000000000000000000000021",
-        "\u201Cf00000000000000000000000000000000000021\u201D is not a key Quorvane can bind.");
+    expectNotAKey("ctrl+f99999999999999999999999999999999999999", "f99999999999999999999999999999999999999");
+    expectNotAKey("ctrl+f00000000000000000000000000000000000021", "f00000000000000000000000000000000000021");
     expectParses("ctrl+f00000000000000000000000000000000000002", "ctrl+f2", "\u2303F2");
 }
 
 TEST(HotkeyParser, ModifiersAndTheirAliasesInAnyOrder)
 {
-    expectParses("CTRL+Opt+L", "ctrl+opt+l", "\u2303\u2325L");
-    expectParses("ctrl + opt + l", "ctrl+opt+l", "\u2303\u2325L");
-    expectParses("opt+ctrl+l", "ctrl+opt+l", "\u2303\u2325L");
+    expectParses("\tCTRL + Opt+L\n", "ctrl+opt+l", "\u2303\u2325L");
     expectParses("control+option+shift+command+h", "ctrl+opt+shift+cmd+h", "\u2303\u2325\u21E7\u2318H");
     expectParses("cmd+shift+alt+ctl+h", "ctrl+opt+shift+cmd+h", "\u2303\u2325\u21E7\u2318H");
     expectParses("ctrl+ctrl+x", "ctrl+x", "\u2303X");
     expectParses("Opt + Control + [", "ctrl+opt+leftbracket", "\u2303\u2325[");
-    expectParses("\tctrl+opt+space\n", "ctrl+opt+space", "\u2303\u2325Space");
-    expectParses("ctrl+opt+esc", "ctrl+opt+escape", "\u2303\u2325Esc");
-    expectParses("ctrl+enter", "ctrl+return", "\u2303Return");
-    expectParses("ctrl+capslock", "ctrl+caps", "\u2303Caps");
-    EXPECT_EQ(HotkeyParser::parse("opt+ctrl+l"), HotkeyParser::parse("ctrl+opt+l"));
     EXPECT_EQ(std::unordered_set<HotkeyChord>({ HotkeyParser::parse("opt+ctrl+l"), HotkeyParser::parse("ctrl+opt+l") })
                   .size(),
         1u);
@@ -167,49 +132,35 @@ TEST(HotkeyParser, LeaderChords)
 
 TEST(HotkeyParser, GlyphForm)
 {
-    expectParses("\u2303\u2325L", "ctrl+opt+l", "\u2303\u2325L");
     expectParses("\u2303\u2325 H", "ctrl+opt+h", "\u2303\u2325H");
     expectParses("\u2318\u21E7K", "shift+cmd+k", "\u21E7\u2318K");
     expectParses("\u2325\u2303[", "ctrl+opt+leftbracket", "\u2303\u2325[");
     expectParses("\u2318 Space", "cmd+space", "\u2318Space");
-    expectError("\u2303\u2325+h", "\u201C+h\u201D is not a key Quorvane can bind.");
-    expectError("\u2303\u2325", "\u201C\u201D is not a key Quorvane can bind.");
+    expectNotAKey("\u2303\u2325+h", "+h");
+    expectNotAKey("\u2303\u2325", "");
 }
 
 TEST(HotkeyParser, EveryFailureHasItsMessage)
 {
-    expectError("", "A hotkey needs a key.");
     expectError("  \n", "A hotkey needs a key.");
-    expectError("ctrl+",
-        "\u201C"
-        "ctrl+\u201D has an empty hotkey piece.");
     expectError(" ctrl++a", "\u201C ctrl++a\u201D has an empty hotkey piece.");
-    expectError("+", "\u201C+\u201D has an empty hotkey piece.");
     expectError("win+nope+", "\u201Cwin+nope+\u201D has an empty hotkey piece.");
-    expectError("win+a", "\u201Cwin\u201D is not a modifier. Use ctrl, opt, shift, cmd, or leader.");
     expectError("ctrl+ WIN +a", "\u201Cwin\u201D is not a modifier. Use ctrl, opt, shift, cmd, or leader.");
-    expectError("ctrl+opt+-", "\u201C-\u201D is not a key Quorvane can bind.");
-    expectError("ctrl+opt+;", "\u201C;\u201D is not a key Quorvane can bind.");
-    expectError("ctrl+Nope", "\u201Cnope\u201D is not a key Quorvane can bind.");
-    expectError("ctrl+ab",
-        "\u201C"
-        "ab\u201D is not a key Quorvane can bind.");
-    expectError("e",
-        "\u201C"
-        "e\u201D needs a modifier, or use leader+e.");
+    expectNotAKey("ctrl+opt+-", "-");
+    expectNotAKey("ctrl+Nope", "nope");
+    expectNotAKey("ctrl+ab", "ab");
+    expectError("e", "\u201Ce\u201D needs a modifier, or use leader+e.");
     expectError(" Esc ", "\u201C Esc \u201D needs a modifier, or use leader+escape.");
     expectError("leader+ctrl+e", "\u201Cleader+ctrl+e\u201D mixes the leader key with other modifiers.");
-    expectError("\u2318\u21E7", "\u201C\u201D is not a key Quorvane can bind.");
 }
 
 TEST(SystemHotkeys, ReservedWhateverTheSpelling)
 {
     const char* reserved[] = { "cmd+space", "opt+cmd+space", "ctrl+cmd+space", "ctrl+up", "ctrl+down", "ctrl+left",
         "ctrl+right", "opt+cmd+escape", "ctrl+cmd+q", "shift+cmd+q", "shift+cmd+3", "shift+cmd+4", "shift+cmd+5",
-        "cmd+opt+esc", "command+control+spacebar", "ctrl+arrowup", "\u2318\u21E73", "cmd+shift+3", "cmd+shift+Q" };
-    for (const char* text : reserved) {
+        "cmd+opt+esc", "command+control+spacebar", "ctrl+arrowup", "\u2318\u21E73", "cmd+shift+Q" };
+    for (const char* text : reserved)
         EXPECT_EQ(SystemHotkeys::reservation(HotkeyParser::parse(text)), "macOS uses this chord.") << text;
-    }
     for (const char* text : { "ctrl+opt+space", "shift+cmd+6", "opt+escape", "leader+space", "ctrl+shift+up" })
         EXPECT_EQ(SystemHotkeys::reservation(HotkeyParser::parse(text)), std::nullopt) << text;
 }
@@ -223,7 +174,6 @@ TEST(HotkeyParser, LenientReadersSwallowErrors)
         EXPECT_EQ(HotkeyParser::parseLeader(text), std::nullopt) << text;
 
     using Caps = std::vector<std::string>;
-    EXPECT_EQ(hotkeyKeycaps("ctrl+opt+space"), (Caps { "\u2303", "\u2325", "Space" }));
     EXPECT_EQ(hotkeyKeycaps("cmd+shift+opt+ctrl+f5"), (Caps { "\u2303", "\u2325", "\u21E7", "\u2318", "F5" }));
     EXPECT_EQ(hotkeyKeycaps("leader+e"), (Caps { "Leader", "E" }));
     EXPECT_EQ(hotkeyKeycaps("bad"), Caps {});
@@ -232,13 +182,10 @@ TEST(HotkeyParser, LenientReadersSwallowErrors)
 TEST(MacKeyCodes, CarbonMaskAddsTheModifierBits)
 {
     auto mask = [](std::string_view text) { return MacKeyCodes::carbonModifiers(HotkeyParser::parse(text).modifiers); };
-    EXPECT_EQ(mask("ctrl+a"), 0x1000u);
-    EXPECT_EQ(mask("opt+a"), 0x0800u);
-    EXPECT_EQ(mask("shift+a"), 0x0200u);
-    EXPECT_EQ(mask("cmd+a"), 0x0100u);
-    EXPECT_EQ(mask("ctrl+opt+shift+cmd+a"), 0x1B00u);
-    EXPECT_EQ(mask("leader+a"), 0u);
-    EXPECT_EQ(MacKeyCodes::code(HotkeyKey::named("nope")), std::nullopt);
+    const std::pair<const char*, uint32_t> masks[] = { { "ctrl+a", 0x1000 }, { "opt+a", 0x0800 }, { "shift+a", 0x0200 },
+        { "cmd+a", 0x0100 }, { "ctrl+opt+shift+cmd+a", 0x1B00 }, { "leader+a", 0 } };
+    for (auto [text, bits] : masks)
+        EXPECT_EQ(mask(text), bits) << text;
 }
 
 } // namespace

@@ -23,6 +23,12 @@ void expectValue(const std::string& value, const TOMLValue& expected)
     expectNodes("x = " + value + "\n", { TOMLNode::key({}, "x", expected) });
 }
 
+void expectValues(const std::vector<std::pair<std::string, TOMLValue>>& cases)
+{
+    for (const auto& [text, value] : cases)
+        expectValue(text, value);
+}
+
 void expectError(std::string_view text, const std::string& message)
 {
     try {
@@ -33,6 +39,12 @@ void expectError(std::string_view text, const std::string& message)
         EXPECT_EQ(error.code(), "config");
         EXPECT_EQ(error.exitCode(), ExitCode::config);
     }
+}
+
+void expectErrors(std::initializer_list<std::string_view> texts, const std::string& message)
+{
+    for (std::string_view text : texts)
+        expectError(text, message);
 }
 
 TEST(TOMLParser, GroupsBlankAndCommentLinesIntoRawNodes)
@@ -67,43 +79,25 @@ TEST(TOMLParser, KeepsTrailingCommentsAndReadsOnAfterAValue)
     expectNodes("[t] k = true", { TOMLNode::header({ "t" }), TOMLNode::key({ "t" }, "k", boolean(true)) });
 }
 
-TEST(TOMLParser, ReadsScalars)
+TEST(TOMLParser, ReadsValues)
 {
-    expectValue("true", boolean(true));
-    expectValue("false", boolean(false));
-    expectValue("0", integer(0));
-    expectValue("-12", integer(-12));
-    expectValue("-9223372036854775808", integer(INT64_MIN));
-    expectValue("1.5", decimal(1.5));
-    expectValue("-0.25", decimal(-0.25));
-    expectValue("2.0", decimal(2.0));
-    expectValue("1.", decimal(1.0));
+    expectValues({ { "true", boolean(true) }, { "false", boolean(false) }, { "0", integer(0) }, { "-12", integer(-12) },
+        { "-9223372036854775808", integer(INT64_MIN) }, { "-0.25", decimal(-0.25) }, { "2.0", decimal(2.0) },
+        { "1.", decimal(1.0) } });
     // Too small for a double reads as zero rather than failing.
     expectValue("0." + std::string(400, '0') + "1", decimal(0.0));
-}
-
-TEST(TOMLParser, ReadsStringsAndEscapes)
-{
-    expectValue(R"("ctrl+opt+a")", str("ctrl+opt+a"));
-    expectValue(R"("")", str(""));
-    expectValue(R"("a\tb\nc\rd\\e\"f")", str("a\tb\nc\rd\\e\"f"));
-    expectValue(R"("\q\u0041")", str("qu0041"));
-    expectValue("\"\"\"\nhello\n\"\"\"", str("hello\n"));
-    expectValue("\"\"\"one \"two\" \"\"\n\\t\\\"\"\"\"", str("one \"two\" \"\"\n\t\""));
-    expectValue("\"\"\"a\"\"\"", str("a"));
-}
-
-TEST(TOMLParser, ReadsArraysAndInlineTables)
-{
-    expectValue(R"([1, "two", [3]])", TOMLValue::array({ integer(1), str("two"), TOMLValue::array({ integer(3) }) }));
-    expectValue("[ ]", TOMLValue::array({}));
-    expectValue("[1, 2,]", TOMLValue::array({ integer(1), integer(2) }));
-    expectValue("[\n  1, # one\n\n  2 # two\n]", TOMLValue::array({ integer(1), integer(2) }));
-    expectValue(R"({ bundle = "com.apple.Mail", "a b" = { c = [] }, })",
-        TOMLValue::table(
-            { { "bundle", str("com.apple.Mail") }, { "a b", TOMLValue::table({ { "c", TOMLValue::array({}) } }) } }));
-    expectValue("{}", TOMLValue::table({}));
-    expectValue("{ a = 1, a = 2 }", TOMLValue::table({ { "a", integer(1) }, { "a", integer(2) } }));
+    expectValues({ { R"("")", str("") }, { R"("a\tb\nc\rd\\e\"f")", str("a\tb\nc\rd\\e\"f") },
+        { R"("\q\u0041")", str("qu0041") }, { "\"\"\"\nhello\n\"\"\"", str("hello\n") },
+        { "\"\"\"one \"two\" \"\"\n\\t\\\"\"\"\"", str("one \"two\" \"\"\n\t\"") }, { "\"\"\"a\"\"\"", str("a") } });
+    expectValues(
+        { { R"([1, "two", [3]])", TOMLValue::array({ integer(1), str("two"), TOMLValue::array({ integer(3) }) }) },
+            { "[ ]", TOMLValue::array({}) }, { "[1, 2,]", TOMLValue::array({ integer(1), integer(2) }) },
+            { "[\n  1, # one\n\n  2 # two\n]", TOMLValue::array({ integer(1), integer(2) }) },
+            { R"({ bundle = "com.apple.Mail", "a b" = { c = [] }, })",
+                TOMLValue::table({ { "bundle", str("com.apple.Mail") },
+                    { "a b", TOMLValue::table({ { "c", TOMLValue::array({}) } }) } }) },
+            { "{}", TOMLValue::table({}) },
+            { "{ a = 1, a = 2 }", TOMLValue::table({ { "a", integer(1) }, { "a", integer(2) } }) } });
 }
 
 TEST(TOMLParser, IntViewAcceptsWholeDoublesInRange)
@@ -120,35 +114,27 @@ TEST(TOMLParser, ReportsEachFaultWithItsLine)
 {
     expectError("[[apps]]\n", "Config line 1: Quorvane's config does not use array tables.");
     expectError("\n[general\n", "Config line 2: A table header is missing ].");
-    expectError("[ general]\n", "Config line 1: Expected a key.");
-    expectError("= 1\n", "Config line 1: Expected a key.");
-    expectError("'lit' = 1\n", "Config line 1: Expected a key.");
-    expectError("[a.]\n", "Config line 1: Expected a key.");
+    expectErrors({ "[ general]\n", "'lit' = 1\n", "[a.]\n" }, "Config line 1: Expected a key.");
     expectError("\n\n\n\n\n\ngeneral.tile_gap 8\n", "Config line 7: Expected = after general.tile_gap.");
     expectError("a = 1 b\n", "Config line 1: Expected = after b.");
     expectError("a = 1e5\n", "Config line 1: Expected = after e5.");
-    expectError("a = 2024-01-01\n", "Config line 1: Expected = after -01-01.");
     expectError("a =", "Config line 1: Expected a value.");
     expectError("a = [1,\n", "Config line 2: Expected a value.");
-    expectError("a = 'x'\n", "Config line 1: Unsupported value.");
-    expectError("a = +1\n", "Config line 1: Unsupported value.");
-    expectError("a = inf\n", "Config line 1: Unsupported value.");
+    expectErrors({ "a = 'x'\n", "a = +1\n", "a = inf\n" }, "Config line 1: Unsupported value.");
     expectError("a = trueish\n", "Config line 1: Expected = after ish.");
-    expectError("a = yes\n", "Config line 1: Unsupported value.");
     expectError("a = fals\n", "Config line 1: Expected true or false.");
     expectError("a = \"abc\nb = 1\n", "Config line 1: A string is missing its closing quote.");
-    expectError("a = \"abc", "Config line 1: A string is missing its closing quote.");
     expectError("a = \"abc\\", "Config line 1: A string ends in a backslash.");
     expectError("a = \"\"\"\nabc\n\"\"", "Config line 3: A multiline string is missing its closing quotes.");
     expectError("a = [1 2]\n", "Config line 1: An array is missing ] .");
     expectError("a = [1\n", "Config line 2: An array is missing ] .");
-    expectError("a = { b 1 }\n", "Config line 1: Expected = in an inline table.");
-    expectError("a = { b.c = 1 }\n", "Config line 1: Expected = in an inline table.");
-    expectError("a = { b = 1 c = 2 }\n", "Config line 1: An inline table is missing } .");
-    expectError("a = { b = 1", "Config line 1: An inline table is missing } .");
+    expectErrors({ "a = { b 1 }\n", "a = { b.c = 1 }\n" }, "Config line 1: Expected = in an inline table.");
+    expectErrors({ "a = { b = 1 c = 2 }\n", "a = { b = 1" }, "Config line 1: An inline table is missing } .");
     expectError("a = 99999999999999999999\n", "Config line 1: \u201C99999999999999999999\u201D is not a number.");
     expectError("a = -\n", "Config line 1: \u201C-\u201D is not a number.");
     expectError("a = \u0663\n", "Config line 1: \u201C\u0663\u201D is not a number.");
+    std::string huge = "1" + std::string(400, '0') + ".5";
+    expectError("a = " + huge + "\n", "Config line 1: \u201C" + huge + "\u201D is not a number.");
 }
 
 TEST(TOMLParser, CountsLinesInsideValues)
@@ -159,23 +145,15 @@ TEST(TOMLParser, CountsLinesInsideValues)
     expectError("# c\n\n{\n", "Config line 3: Expected a key.");
 }
 
-TEST(TOMLParser, RefusesNumbersBeyondADouble)
-{
-    std::string huge = "1" + std::string(400, '0') + ".5";
-    expectError("a = " + huge + "\n", "Config line 1: \u201C" + huge + "\u201D is not a number.");
-}
-
 // A combining mark or joiner fuses with the character before it into one grapheme cluster, and a
 // prepended mark with the character after it; syntax characters are still found on their own.
 TEST(TOMLParser, FindsSyntaxInsideGraphemeClusters)
 {
-    expectValue("\"\u0301tail\"", str("\u0301tail"));
-    expectValue("\"\u200D\"", str("\u200D"));
-    expectValue("\"\uFE0F\"", str("\uFE0F"));
-    expectValue("\"end\u0600\"", str("end\u0600"));
-    expectValue("\"\"\"\n\u0301\"\"\"", str("\u0301"));
-    expectValue("[\"a\",\"\u0301\"]", TOMLValue::array({ str("a"), str("\u0301") }));
-    expectValue("\"\u0D4E\\\"\"", str("\u0D4E\""));
+    expectValues(
+        { { "\"\u0301tail\"", str("\u0301tail") }, { "\"\u200D\"", str("\u200D") }, { "\"\uFE0F\"", str("\uFE0F") },
+            { "\"end\u0600\"", str("end\u0600") }, { "\"\"\"\n\u0301\"\"\"", str("\u0301") },
+            { "[\"a\",\"\u0301\"]", TOMLValue::array({ str("a"), str("\u0301") }) },
+            { "\"\u0D4E\\\"\"", str("\u0D4E\"") } });
     expectNodes("\"\u0301\" = 1\n", { TOMLNode::key({}, "\u0301", integer(1)) });
     expectNodes("[\"\u0301\"]\n", { TOMLNode::header({ "\u0301" }) });
     expectNodes("x = 1 #\uFE0F\u20E3\n", { TOMLNode::key({}, "x", integer(1), "#\uFE0F\u20E3") });
