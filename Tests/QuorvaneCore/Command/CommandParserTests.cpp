@@ -10,7 +10,10 @@ namespace {
 
 using Words = std::vector<std::string>;
 
-Invocation parse(const Words& words) { return CommandParser::parse(words); }
+Invocation parse(const Words& words)
+{
+    return CommandParser::parse(words);
+}
 
 void expectCommand(const Words& words, const Command::Value& expected)
 {
@@ -35,8 +38,7 @@ TEST(CommandParser, HelpAndVersionShortCircuit)
 {
     expectCommand({}, Command::Help {});
     expectCommand({ "help", "app" }, Command::Help {});
-    expectCommand({ "app", "--help" }, Command::Help {});
-    expectCommand({ "-h" }, Command::Help {});
+    expectCommand({ "app", "-h" }, Command::Help {});
     expectCommand({ "--help", "--bogus" }, Command::Help {});
     expectCommand({ "nonsense", "--version", "--bogus" }, Command::Version {});
     expectError({ "--bogus", "--help" }, "Unknown option --bogus.");
@@ -44,14 +46,10 @@ TEST(CommandParser, HelpAndVersionShortCircuit)
 
 TEST(CommandParser, FlagsMayStandAnywhere)
 {
-    Invocation before = parse({ "--json", "app", "list" });
-    Invocation between = parse({ "app", "--json", "list" });
-    Invocation after = parse({ "app", "list", "--json" });
-    EXPECT_TRUE(before.json);
-    EXPECT_TRUE(before == between);
-    EXPECT_TRUE(before == after);
-
-    Invocation all = parse({ "--yes", "hotkey", "--config", "a.toml", "unset", "--timeout=0.25", "--config=b.toml", "x" });
+    EXPECT_TRUE(parse({ "--json", "app", "list" }).json);
+    EXPECT_TRUE(parse({ "--json", "app", "list" }) == parse({ "app", "list", "--json" }));
+    Invocation all
+        = parse({ "--yes", "hotkey", "--config", "a.toml", "unset", "--timeout=0.25", "--config=b.toml", "x" });
     EXPECT_TRUE(all.yes);
     EXPECT_EQ(all.configPath, "b.toml");
     EXPECT_EQ(all.timeout, 0.25);
@@ -60,26 +58,25 @@ TEST(CommandParser, FlagsMayStandAnywhere)
 
 TEST(CommandParser, ValueOptions)
 {
-    expectCommand({ "app", "add", "u", "--name=Notes" }, Command::AppAdd { "u", "Notes" });
     expectCommand({ "app", "add", "u", "--name", "Notes" }, Command::AppAdd { "u", "Notes" });
     expectCommand({ "app", "add", "u", "--name=" }, Command::AppAdd { "u", "" });
     expectCommand({ "app", "add", "u", "--name=a=b", "--name", "c" }, Command::AppAdd { "u", "c" });
     expectCommand({ "app", "add", "u", "--", "--name", "x" }, Command::AppAdd { "u" });
-    expectCommand({ "app", "add", "u", "--hotkey", "opt+m", "--tile", "fill", "--icon", "i", "--css", "c", "--js", "j" },
+    expectCommand({ "app", "add", "u", "--name", "--json" }, Command::AppAdd { "u", "--json" });
+    expectCommand(
+        { "app", "add", "u", "--hotkey", "opt+m", "--tile", "fill", "--icon", "i", "--css", "c", "--js", "j" },
         Command::AppAdd { "u", std::nullopt, "opt+m", "fill", "i", "c", "j" });
+    expectCommand({ "rule", "add", "Safari", "--tile", "fill", "--display", "2", "--title", "^Doc" },
+        Command::RuleAdd { "Safari", "fill", 2, "^Doc" });
     expectCommand({ "tile", "Safari", "left-half", "--title", "ignored" }, Command::Tile { "Safari", "left-half" });
-
-    Invocation taken = parse({ "app", "add", "u", "--name", "--json" });
-    EXPECT_FALSE(taken.json);
-    EXPECT_TRUE((taken.command == Command { Command::AppAdd { "u", "--json" } }));
 }
 
 TEST(CommandParser, OptionFailures)
 {
     expectError({ "--json=1" }, "Unknown option --json.");
-    expectError({ "--frameless" }, "Window style is set in Settings \u203A Tiling. --frameless and --titlebar are not used.");
+    expectError(
+        { "--frameless" }, "Window style is set in Settings \u203A Tiling. --frameless and --titlebar are not used.");
     expectError({ "app", "list", "--name" }, "--name needs a value.");
-    expectError({ "--timeout" }, "--timeout needs a value.");
     for (const char* timeout : { "0", "-1", "abc", "", "1x", "inf", "nan", "-0" })
         expectError({ "ping", "--timeout", timeout }, "--timeout needs a positive number of seconds.");
     EXPECT_EQ(parse({ "ping", "--timeout", "+2" }).timeout, 2.0);
@@ -89,37 +86,22 @@ TEST(CommandParser, DisplayNumbers)
 {
     expectCommand({ "tile", "S", "fill", "--display", "+2" }, Command::Tile { "S", "fill", 2 });
     expectCommand({ "tile", "S", "fill", "--display=9223372036854775807" }, Command::Tile { "S", "fill", INT64_MAX });
-    for (const char* display : { "0", "-0", "-3", "x", "", "+", "1.0", " 1", "9223372036854775808", "99999999999999999999" })
+    for (const char* display :
+        { "0", "-0", "-3", "x", "", "+", "1.0", " 1", "9223372036854775808", "99999999999999999999" })
         expectError({ "tile", "S", "fill", "--display", display }, "Display numbers start at 1.");
 }
 
+// Plain command words are run end to end by the router's tests; these are the ones with a twist.
 TEST(CommandParser, CommandWords)
 {
     expectCommand({ "version", "extra" }, Command::Version {});
-    expectCommand({ "apply" }, Command::Apply {});
     expectCommand({ "config", "apply", "now" }, Command::Apply {});
     expectCommand({ "doctor", "x" }, Command::Doctor {});
-    expectCommand({ "ping" }, Command::Ping {});
-    expectCommand({ "app", "list" }, Command::AppList {});
-    expectCommand({ "app", "remove", "Mail" }, Command::AppRemove { "Mail" });
-    expectCommand({ "hotkey", "set", "opt+cmd+m", "Mail" }, Command::HotkeySet { "opt+cmd+m", "Mail" });
-    expectCommand({ "hotkey", "list" }, Command::HotkeyList {});
-    expectCommand({ "rule", "add", "Safari", "--tile", "fill", "--display", "2", "--title", "^Doc" },
-        Command::RuleAdd { "Safari", "fill", 2, "^Doc" });
-    expectCommand({ "rule", "remove", "Safari" }, Command::RuleRemove { "Safari" });
-    expectCommand({ "layout", "save", "work" }, Command::LayoutSave { "work" });
-    expectCommand({ "layout", "apply", "work" }, Command::LayoutApply { "work" });
-    expectCommand({ "layout", "list" }, Command::LayoutList {});
-    expectCommand({ "config", "show" }, Command::ConfigShow {});
-    expectCommand({ "skill", "paths" }, Command::SkillPaths {});
-    expectCommand({ "skill", "install", "~/x" }, Command::SkillInstall { "~/x" });
-    expectCommand({ "skill", "uninstall", "~/x" }, Command::SkillUninstall { "~/x" });
 }
 
 TEST(CommandParser, CommandFailures)
 {
     expectError({ "Help" }, "Unknown command Help. Try quorvane help.");
-    expectError({ "-x" }, "Unknown command -x. Try quorvane help.");
     expectError({ "--", "-h" }, "Unknown command -h. Try quorvane help.");
     expectError({ "apply", "now" }, "apply takes no arguments.");
     expectError({ "app" }, "Usage: quorvane app add <url> --name <name>");
@@ -134,7 +116,6 @@ TEST(CommandParser, CommandFailures)
     expectError({ "rule" }, "Usage: quorvane rule add <app> --tile <tile>");
     expectError({ "rule", "add" }, "Usage: quorvane rule add <app> --tile <tile>");
     expectError({ "rule", "add", "Safari" }, "rule add needs --tile.");
-    expectError({ "rule", "add", "Safari", "--tile", "x", "--display", "0" }, "Display numbers start at 1.");
     expectError({ "rule", "remove" }, "Usage: quorvane rule remove <app>");
     expectError({ "rule", "drop" }, "Unknown rule command drop.");
     expectError({ "layout" }, "Usage: quorvane layout list");
@@ -154,8 +135,8 @@ TEST(CommandParser, DestructiveCommands)
     for (const Words& words : std::vector<Words> { { "app", "remove", "x" }, { "hotkey", "unset", "x" },
              { "rule", "remove", "x" }, { "skill", "uninstall", "x" } })
         EXPECT_TRUE(parse(words).command.isDestructive());
-    for (const Words& words : std::vector<Words> { { "app", "list" }, { "hotkey", "set", "a", "b" }, { "skill", "install", "x" },
-             { "apply" } })
+    for (const Words& words :
+        std::vector<Words> { { "app", "list" }, { "hotkey", "set", "a", "b" }, { "skill", "install", "x" } })
         EXPECT_FALSE(parse(words).command.isDestructive());
 }
 

@@ -1,9 +1,9 @@
 #include "RPC/RPCCodec.h"
 
 #include "Command/CommandOutput.h"
-#include "JSON/JSONValue.h"
 #include "RPC/RPCRequest.h"
 #include "RPC/RPCResponse.h"
+#include "JSON/JSONValue.h"
 
 #include <gtest/gtest.h>
 
@@ -27,39 +27,30 @@ TEST(RPCCodec, ResponseFromOutputCarriesTheCanonicalPayload)
 
 TEST(RPCCodec, DecodesMembersInAnyOrderAndIgnoresExtras)
 {
-    EXPECT_EQ(RPCCodec::decodeRequest("{\"arguments\":[\"ping\"],\"extra\":{},\"id\":\"x\"}"), (RPCRequest { "x", { "ping" } }));
+    EXPECT_EQ(RPCCodec::decodeRequest("{\"arguments\":[\"ping\"],\"extra\":{},\"id\":\"x\"}"),
+        (RPCRequest { "x", { "ping" } }));
     EXPECT_EQ(RPCCodec::decodeResponse("{\"payload\":\"{}\",\"message\":\"\",\"exitCode\":-4294967296,\"id\":\"\"}"),
         (RPCResponse { "", -4294967296, "", "{}" }));
-    EXPECT_EQ(RPCCodec::decodeResponse("{\"id\":\"\",\"exitCode\":3.0,\"message\":\"m\",\"payload\":\"{}\"}").exitCode, 3);
+    EXPECT_EQ(
+        RPCCodec::decodeResponse("{\"id\":\"\",\"exitCode\":3.0,\"message\":\"m\",\"payload\":\"{}\"}").exitCode, 3);
 }
 
 TEST(RPCCodec, RefusesMissingOrMistypedMembers)
 {
-    for (const char* line : {
-             "{\"arguments\":[]}",
-             "{\"id\":1,\"arguments\":[]}",
-             "{\"id\":\"x\",\"arguments\":\"ping\"}",
-             "{\"id\":\"x\",\"arguments\":[1]}",
-             "[]",
-             "{\"id\":\"x\",\"arguments\":[]",
-         }) {
-        SCOPED_TRACE(line);
-        EXPECT_THROW(RPCCodec::decodeRequest(line), JSONError);
-    }
-    for (const char* line : {
-             "{\"id\":\"x\",\"message\":\"m\",\"payload\":\"{}\"}",
+    for (const char* line : { "{\"arguments\":[]}", "{\"id\":1,\"arguments\":[]}",
+             "{\"id\":\"x\",\"arguments\":\"ping\"}", "{\"id\":\"x\",\"arguments\":[1]}", "[]" })
+        EXPECT_THROW(RPCCodec::decodeRequest(line), JSONError) << line;
+    for (const char* line : { "{\"id\":\"x\",\"message\":\"m\",\"payload\":\"{}\"}",
              "{\"id\":\"x\",\"exitCode\":\"0\",\"message\":\"m\",\"payload\":\"{}\"}",
              "{\"id\":\"x\",\"exitCode\":0.5,\"message\":\"m\",\"payload\":\"{}\"}",
-             "{\"id\":\"x\",\"exitCode\":0,\"message\":\"m\",\"payload\":{}}",
-         }) {
-        SCOPED_TRACE(line);
-        EXPECT_THROW(RPCCodec::decodeResponse(line), JSONError);
-    }
+             "{\"id\":\"x\",\"exitCode\":0,\"message\":\"m\",\"payload\":{}}" })
+        EXPECT_THROW(RPCCodec::decodeResponse(line), JSONError) << line;
 }
 
 TEST(RPCCodec, RoundTrips)
 {
-    RPCRequest request { "3F2504E0-4F89-11D3-9A0C-0305E82C3301", { "app", "add", "https://x.example/?a=\"1\"", "\xC3\xA9", "" } };
+    RPCRequest request { "3F2504E0-4F89-11D3-9A0C-0305E82C3301",
+        { "app", "add", "https://x.example/?a=\"1\"", "\xC3\xA9", "" } };
     std::string line = RPCCodec::encodeLine(request);
     EXPECT_EQ(RPCCodec::decodeRequest(std::string_view(line).substr(0, line.size() - 1)), request);
     RPCResponse response { "id", 8, "two\nlines\t\x01", "{\"a\":[1]}" };

@@ -27,41 +27,34 @@ class FakeController : public QuorvaneControlling {
 public:
     void snap(const std::string& bundleIdentifier, TileSlot slot, std::optional<int64_t> display) override
     {
-        failIfAsked();
-        calls.push_back("snap " + bundleIdentifier + " " + std::string(toString(slot)) + " "
+        record("snap " + bundleIdentifier + " " + std::string(toString(slot)) + " "
             + (display ? std::to_string(*display) : "-"));
     }
     Layout captureLayout(const std::string& name) override
     {
-        failIfAsked();
-        calls.push_back("capture " + name);
+        record("capture " + name);
         return { name, { { "com.apple.Safari", "left-half" }, { "mail", "right-half" } } };
     }
-    void applyLayout(const std::string& name) override
-    {
-        failIfAsked();
-        calls.push_back("apply " + name);
-    }
+    void applyLayout(const std::string& name) override { record("apply " + name); }
     std::vector<DoctorCheck> permissionChecks() override
     {
         return { { "accessibility", DoctorCheck::Status::pass, "Quorvane can move windows." } };
     }
     std::string macName() override { return "test"; }
 
-    std::vector<std::string> calls;
-    std::function<void()> failure;
-
-private:
-    void failIfAsked()
+    void record(std::string call)
     {
         if (failure)
             failure();
+        calls.push_back(std::move(call));
     }
+    std::vector<std::string> calls;
+    std::function<void()> failure;
 };
 
 class CommandRouterTest : public ::testing::Test {
 protected:
-    CommandOutput run(const Words& words, bool live = false)
+    CommandOutput run(const Words& words)
     {
         CommandContext context;
         context.home = home.path();
@@ -76,25 +69,32 @@ protected:
         return CommandRouter::run(CommandParser::parse(words), file, context);
     }
 
-    void expectOutput(const Words& words, int32_t exitCode, const std::string& message, const std::string& payload,
-        bool live = false)
+    void expectOutput(const Words& words, int32_t exitCode, const std::string& message, const std::string& payload)
     {
         SCOPED_TRACE(::testing::PrintToString(words));
-        CommandOutput output = run(words, live);
+        CommandOutput output = run(words);
         EXPECT_EQ(output.exitCode, exitCode);
         EXPECT_EQ(output.message, message);
         EXPECT_EQ(output.payload.canonicalString(), payload);
     }
 
-    void expectError(const Words& words, int32_t exitCode, const std::string& code, const std::string& message,
-        bool live = false)
+    // A success whose payload only echoes the command's words.
+    void expectMessage(const Words& words, const std::string& message)
+    {
+        SCOPED_TRACE(::testing::PrintToString(words));
+        CommandOutput output = run(words);
+        EXPECT_EQ(output.exitCode, 0);
+        EXPECT_EQ(output.message, message);
+    }
+
+    void expectError(const Words& words, int32_t exitCode, const std::string& code, const std::string& message)
     {
         std::string before = file.text();
-        expectOutput(words, exitCode, message, "{\"code\":\"" + code + "\"}", live);
-        if (exitCode != 8) {
-            EXPECT_EQ(file.text(), before) << "a failed command changed the file";
-        }
+        expectOutput(words, exitCode, message, "{\"code\":\"" + code + "\"}");
+        EXPECT_EQ(file.text(), before) << "a failed command changed the file";
     }
+
+    void expectInFile(const std::string& text) { EXPECT_NE(file.text().find(text), std::string::npos) << file.text(); }
 
     // The default file with `extra` appended.
     void useConfig(const std::string& extra) { file = ConfigFile(file.text() + extra); }
@@ -104,6 +104,7 @@ protected:
     test::TemporaryFolder home;
     ConfigFile file = ConfigFile::makeDefault();
     FakeController controller;
+    bool live = false;
     bool interactive = false;
     bool answer = false;
     std::vector<std::string> prompts;
@@ -123,7 +124,7 @@ TEST_F(CommandRouterTest, DestructiveCommandsNeedConfirmation)
     EXPECT_EQ(prompts, Words { "This removes something. Continue?" });
 
     answer = true;
-    expectOutput({ "rule", "remove", "Mail" }, 0, "Removed the rule for Mail.", "{\"target\":\"Mail\"}");
+    expectMessage({ "rule", "remove", "Mail" }, "Removed the rule for Mail.");
 }
 
 TEST_F(CommandRouterTest, LiveCommandsNeedTheApplicationBeforeAnythingElse)
@@ -137,65 +138,51 @@ TEST_F(CommandRouterTest, LiveCommandsNeedTheApplicationBeforeAnythingElse)
 TEST_F(CommandRouterTest, LiveCommandsReachTheController)
 {
     useConfig(mailApp);
-    expectOutput({ "ping" }, 0, "ok", "{\"pong\":true}", true);
-    expectOutput({ "tile", "mail", "left-half", "--display", "2" }, 0, "Tiled mail to left-half.",
-        "{\"target\":\"mail\",\"tile\":\"left-half\"}", true);
+    live = true;
+    expectOutput({ "ping" }, 0, "ok", "{\"pong\":true}");
+    expectMessage({ "tile", "mail", "left-half", "--display", "2" }, "Tiled mail to left-half.");
     expectOutput({ "tile", "com.apple.Safari", " Fill " }, 0, "Tiled com.apple.Safari to fill.",
-        "{\"target\":\"com.apple.Safari\",\"tile\":\"fill\"}", true);
-    expectError({ "tile", "Safari", "middle" }, 1, "usage", "Unknown tile middle.", true);
-    expectError({ "tile", "Safari", "fill" }, 5, "not_found", "No app named Safari.", true);
-    expectOutput({ "layout", "save", "work" }, 0, "Saved layout work.",
-        "{\"assignments\":[{\"target\":\"com.apple.Safari\",\"tile\":\"left-half\"},{\"target\":\"mail\",\"tile\":"
-        "\"right-half\"}],\"name\":\"work\"}",
-        true);
-    EXPECT_EQ(file.decode().layouts.size(), 1u);
-    expectOutput({ "layout", "apply", "work" }, 0, "Applied work.", "{\"name\":\"work\"}", true);
-    expectError({ "layout", "apply", "Work" }, 5, "not_found", "No layout named Work.", true);
+        "{\"target\":\"com.apple.Safari\",\"tile\":\"fill\"}");
+    expectError({ "tile", "Safari", "middle" }, 1, "usage", "Unknown tile middle.");
+    expectError({ "tile", "Safari", "fill" }, 5, "not_found", "No app named Safari.");
+    expectMessage({ "layout", "save", "work" }, "Saved layout work.");
+    expectMessage({ "layout", "apply", "work" }, "Applied work.");
+    expectError({ "layout", "apply", "Work" }, 5, "not_found", "No layout named Work.");
     EXPECT_EQ(controller.calls,
-        Words({ "snap app.quorvane.web.mail left-half 2", "snap com.apple.Safari fill -", "capture work", "apply work" }));
+        Words({ "snap app.quorvane.web.mail left-half 2", "snap com.apple.Safari fill -", "capture work",
+            "apply work" }));
 }
 
 TEST_F(CommandRouterTest, ControllerFailuresBecomeOutputs)
 {
+    live = true;
     controller.failure = [] { throw QuorvaneError::notFound("No window of Safari is open."); };
-    expectError({ "tile", "com.apple.Safari", "fill" }, 5, "not_found", "No window of Safari is open.", true);
+    expectError({ "tile", "com.apple.Safari", "fill" }, 5, "not_found", "No window of Safari is open.");
     controller.failure = [] { throw std::runtime_error("The window server went away."); };
-    expectOutput({ "layout", "save", "x" }, 8, "The window server went away.", "{\"code\":\"failed\"}", true);
+    expectOutput({ "layout", "save", "x" }, 8, "The window server went away.", "{\"code\":\"failed\"}");
 }
 
 TEST_F(CommandRouterTest, AddingAWebApp)
 {
-    expectOutput({ "app", "add", " https://mail.example.com/inbox ", "--hotkey", "cmd+opt+m", "--tile", "Left-Half" }, 0,
-        "Added mail.example.com\n  " + appsFolder() + "/mail.example.com.app",
+    expectOutput({ "app", "add", " https://mail.example.com/inbox ", "--hotkey", "cmd+opt+m", "--tile", "Left-Half" },
+        0, "Added mail.example.com\n  " + appsFolder() + "/mail.example.com.app",
         "{\"bundleIdentifier\":\"app.quorvane.web.mail-example-com\",\"hotkey\":\"opt+cmd+m\",\"name\":"
         "\"mail.example.com\",\"slug\":\"mail-example-com\",\"tile\":\"left-half\",\"url\":"
         "\"https://mail.example.com/inbox\"}");
-    EXPECT_NE(file.text().find("[apps.mail-example-com]\nurl = \"https://mail.example.com/inbox\"\n"
-                               "name = \"mail.example.com\"\nbundle_id = \"app.quorvane.web.mail-example-com\"\n"
-                               "hotkey = \"opt+cmd+m\"\ntile = \"left-half\"\n"),
-        std::string::npos)
-        << file.text();
-    EXPECT_TRUE(fs::exists(appsFolder() + "/mail.example.com.app/Contents/Info.plist"));
     EXPECT_TRUE(fs::exists(appsFolder() + "/mail.example.com.app/Contents/Resources/AppIcon.icns"));
 
-    expectError({ "app", "add", "http://mail.example.com" }, 6, "conflict", "An app named mail.example.com already exists.");
+    expectError(
+        { "app", "add", "http://mail.example.com" }, 6, "conflict", "An app named mail.example.com already exists.");
     // Different slugs, one name ignoring case: both would land in one bundle folder on a case-insensitive disk.
-    expectOutput({ "app", "add", "https://a.example", "--name", "Stra\xC3\x9F" "e" }, 0,
-        "Added Stra\xC3\x9F" "e\n  " + appsFolder() + "/Stra\xC3\x9F" "e.app",
-        "{\"bundleIdentifier\":\"app.quorvane.web.stra\xC3\x9F" "e\",\"hotkey\":null,\"name\":\"Stra\xC3\x9F" "e\","
-        "\"slug\":\"stra\xC3\x9F" "e\",\"tile\":null,\"url\":\"https://a.example\"}");
+    ASSERT_EQ(run({ "app", "add", "https://a.example", "--name", "Stra\u00DFe" }).exitCode, 0);
     expectError({ "app", "add", "https://b.example", "--name", "STRASSE" }, 6, "conflict",
         "An app named STRASSE already exists.");
     expectError({ "app", "add", "https://c.example", "--name", "Other", "--hotkey", "opt+cmd+m" }, 6, "conflict",
         "opt+cmd+m is already used.");
-    expectError({ "app", "add", "https://c.example", "--name", "Other", "--tile", "middle" }, 1, "usage",
-        "Unknown tile middle.");
     expectError({ "app", "add", "ftp://c.example" }, 1, "usage",
         "\u201Cftp://c.example\u201D needs to be an http or https address.");
-    for (const char* name : { "../Slack", ".hidden", "a/b" }) {
-        expectError({ "app", "add", "https://c.example", "--name", name }, 1, "usage",
-            "A web app name cannot contain / or a control character, or start with a dot.");
-    }
+    expectError({ "app", "add", "https://c.example", "--name", "../Slack" }, 1, "usage",
+        "A web app name cannot contain / or a control character, or start with a dot.");
     EXPECT_FALSE(fs::exists(home.path() + "/Applications/Slack.app"));
 }
 
@@ -207,10 +194,7 @@ TEST_F(CommandRouterTest, AnIconFileIsWrappedWhenItIsAPNG)
     std::string icns = test::readFile(appsFolder() + "/X.app/Contents/Resources/AppIcon.icns");
     EXPECT_TRUE(icns.starts_with("icns"));
     EXPECT_NE(icns.find(png), std::string::npos);
-
-    CommandOutput missing = run({ "app", "add", "https://y.example", "--name", "Y", "--icon", home.file("none.png") });
-    EXPECT_EQ(missing.exitCode, 8);
-    EXPECT_EQ(missing.payload.canonicalString(), "{\"code\":\"failed\"}");
+    EXPECT_EQ(run({ "app", "add", "https://y.example", "--name", "Y", "--icon", home.file("none.png") }).exitCode, 8);
 }
 
 TEST_F(CommandRouterTest, RemovingAWebApp)
@@ -219,7 +203,6 @@ TEST_F(CommandRouterTest, RemovingAWebApp)
     ASSERT_TRUE(fs::exists(appsFolder() + "/Mail.app"));
     expectOutput({ "app", "remove", "MAIL", "--yes" }, 0, "Removed Mail.", "{\"slug\":\"mail\"}");
     EXPECT_FALSE(fs::exists(appsFolder() + "/Mail.app"));
-    EXPECT_EQ(file.text().find("[apps.mail]"), std::string::npos);
     expectError({ "app", "remove", "Mail", "--yes" }, 5, "not_found", "No web app named Mail.");
     expectError({ "app", "remove", "com.apple.Safari", "--yes" }, 5, "not_found", "No web app named com.apple.Safari.");
 }
@@ -228,8 +211,7 @@ TEST_F(CommandRouterTest, AHandEditedNameNeverReachesOutsideTheAppsFolder)
 {
     fs::create_directories(home.file("Applications/victim.app"));
     useConfig("\n[apps.victim]\nurl = \"https://v.example\"\nname = \"../victim\"\n");
-    CommandOutput output = run({ "app", "remove", "victim", "--yes" });
-    EXPECT_EQ(output.exitCode, 1);
+    EXPECT_EQ(run({ "app", "remove", "victim", "--yes" }).exitCode, 1);
     EXPECT_TRUE(fs::exists(home.file("Applications/victim.app")));
     EXPECT_EQ(run({ "apply" }).exitCode, 1);
     EXPECT_FALSE(fs::exists(home.file("Applications/victim.app/Contents")));
@@ -238,9 +220,7 @@ TEST_F(CommandRouterTest, AHandEditedNameNeverReachesOutsideTheAppsFolder)
 TEST_F(CommandRouterTest, ApplyRecreatesMissingBundlesOnly)
 {
     useConfig(mailApp);
-    CommandOutput output = run({ "apply" });
-    EXPECT_EQ(output.exitCode, 0);
-    EXPECT_EQ(output.message, "Applied config.toml.");
+    expectMessage({ "apply" }, "Applied config.toml.");
     EXPECT_TRUE(fs::exists(appsFolder() + "/Mail.app/Contents/Info.plist"));
     test::writeFile(appsFolder() + "/Mail.app/Contents/Info.plist", "kept");
     EXPECT_EQ(run({ "apply" }).exitCode, 0);
@@ -250,27 +230,23 @@ TEST_F(CommandRouterTest, ApplyRecreatesMissingBundlesOnly)
 TEST_F(CommandRouterTest, SettingAndRemovingHotkeys)
 {
     useConfig(mailApp);
-    expectOutput({ "hotkey", "set", "cmd+ctrl+e", "com.example.editor" }, 0,
-        "\u2303\u2318E \u2192 com.example.editor", "{\"chord\":\"ctrl+cmd+e\",\"target\":\"com.example.editor\"}");
-    EXPECT_NE(file.text().find("\"ctrl+cmd+e\" = { bundle = \"com.example.editor\" }"), std::string::npos);
-
-    // Moving the chord to a web app named in another case takes it out of [hotkeys].
+    expectOutput({ "hotkey", "set", "cmd+ctrl+e", "com.example.editor" }, 0, "\u2303\u2318E \u2192 com.example.editor",
+        "{\"chord\":\"ctrl+cmd+e\",\"target\":\"com.example.editor\"}");
     expectError({ "hotkey", "set", "ctrl+cmd+e", "Notes" }, 6, "conflict", "ctrl+cmd+e is already used.");
-    EXPECT_EQ(run({ "hotkey", "set", "opt+cmd+m", "MAIL" }).exitCode, 0);
-    EXPECT_EQ(file.decode().apps.at(0).spec.hotkey, "opt+cmd+m");
-    EXPECT_EQ(run({ "hotkey", "set", "opt+cmd+m", "mail" }).exitCode, 0) << "a chord held by the target itself";
-
     expectError({ "hotkey", "set", "opt+cmd+x", "Notes" }, 5, "not_found",
         "No app named Notes. Use a web app name or a bundle id such as com.example.editor.");
+    // A web app named in another case gets the chord in its own table; setting it again is no conflict.
+    EXPECT_EQ(run({ "hotkey", "set", "opt+cmd+m", "MAIL" }).exitCode, 0);
+    EXPECT_EQ(run({ "hotkey", "set", "opt+cmd+m", "mail" }).exitCode, 0) << "a chord held by the target itself";
     expectOutput({ "hotkey", "list" }, 0, "opt+cmd+m\tapp.quorvane.web.mail\nctrl+cmd+e\tcom.example.editor",
         "{\"hotkeys\":[{\"bundleIdentifier\":\"app.quorvane.web.mail\",\"chord\":\"opt+cmd+m\",\"source\":"
         "\"app:mail\"},{\"bundleIdentifier\":\"com.example.editor\",\"chord\":\"ctrl+cmd+e\",\"source\":"
         "\"hotkeys\"}]}");
 
     expectOutput({ "hotkey", "unset", "cmd+ctrl+e", "--yes" }, 0, "Removed ctrl+cmd+e.", "{\"chord\":\"ctrl+cmd+e\"}");
-    expectOutput({ "hotkey", "unset", "cmd+opt+m", "--yes" }, 0, "Removed opt+cmd+m.", "{\"chord\":\"opt+cmd+m\"}");
+    expectMessage({ "hotkey", "unset", "cmd+opt+m", "--yes" }, "Removed opt+cmd+m.");
     expectError({ "hotkey", "unset", "opt+cmd+m", "--yes" }, 5, "not_found", "No hotkey opt+cmd+m.");
-    expectOutput({ "hotkey", "list" }, 0, "No hotkeys yet.", "{\"hotkeys\":[]}");
+    expectMessage({ "hotkey", "list" }, "No hotkeys yet.");
 }
 
 TEST_F(CommandRouterTest, Rules)
@@ -282,27 +258,20 @@ TEST_F(CommandRouterTest, Rules)
     EXPECT_EQ(file.decode().apps.at(0).spec.tile, "left-half");
     EXPECT_EQ(file.text().find("[rules."), std::string::npos);
     EXPECT_EQ(run({ "rule", "add", "Mail", "--tile", "fill", "--title", "Inbox" }).exitCode, 0);
-    EXPECT_NE(file.text().find("[rules.mail]\nbundle = \"app.quorvane.web.mail\"\ntitle = \"Inbox\"\ntile = \"fill\"\n"),
-        std::string::npos)
-        << file.text();
-
+    expectInFile("[rules.mail]\nbundle = \"app.quorvane.web.mail\"\ntitle = \"Inbox\"\ntile = \"fill\"\n");
     EXPECT_EQ(run({ "rule", "add", "com.apple.Terminal", "--tile", "right-third", "--display", "2" }).exitCode, 0);
-    EXPECT_NE(file.text().find("[rules.com-apple-terminal]\nbundle = \"com.apple.Terminal\"\ntile = \"right-third\"\n"
-                               "display = 2\n"),
-        std::string::npos)
-        << file.text();
+    expectInFile("[rules.com-apple-terminal]\nbundle = \"com.apple.Terminal\"\ntile = \"right-third\"\ndisplay = 2\n");
     expectError({ "rule", "add", "Terminal", "--tile", "fill" }, 5, "not_found", "No app named Terminal.");
     expectError({ "rule", "add", "Terminal", "--tile", "nowhere" }, 1, "usage", "Unknown tile nowhere.");
 
-    expectOutput({ "rule", "remove", "com.apple.Terminal", "--yes" }, 0, "Removed the rule for com.apple.Terminal.",
-        "{\"target\":\"com.apple.Terminal\"}");
+    expectMessage({ "rule", "remove", "com.apple.Terminal", "--yes" }, "Removed the rule for com.apple.Terminal.");
     expectError({ "rule", "remove", "com.apple.Terminal", "--yes" }, 5, "not_found", "No rule for com.apple.Terminal.");
-    expectOutput({ "rule", "remove", "mail", "--yes" }, 0, "Removed the rule for mail.", "{\"target\":\"mail\"}");
+    expectMessage({ "rule", "remove", "mail", "--yes" }, "Removed the rule for mail.");
     EXPECT_EQ(file.decode().apps.at(0).spec.tile, std::nullopt);
     EXPECT_TRUE(file.decode().rules.empty());
 
     useConfig("\n[rules.scratch]\nbundle = \"\"\napp = \"gone\"\ntile = \"fill\"\n");
-    expectOutput({ "rule", "remove", "scratch", "--yes" }, 0, "Removed the rule for scratch.", "{\"target\":\"scratch\"}");
+    expectMessage({ "rule", "remove", "scratch", "--yes" }, "Removed the rule for scratch.");
     expectError({ "rule", "remove", "scratch", "--yes" }, 5, "not_found", "No rule for scratch.");
 }
 
@@ -311,16 +280,11 @@ TEST_F(CommandRouterTest, ListsAndShow)
     expectOutput({ "app", "list" }, 0, "No web apps yet.", "{\"apps\":[]}");
     expectOutput({ "layout", "list" }, 0, "No layouts yet.", "{\"layouts\":[]}");
     useConfig(mailApp + "hotkey = \"opt+cmd+m\"\ntile = \"fill\"\n\n[layouts.work]\nmail = \"fill\"\n");
-    CommandOutput list = run({ "app", "list" });
-    EXPECT_EQ(list.message, "Mail\thttps://mail.example.com\topt+cmd+m\tfill");
-
-    CommandOutput show = run({ "--json", "config", "show" });
-    EXPECT_EQ(show.message, file.text());
-    EXPECT_EQ(show.payload.canonicalString(),
+    expectMessage({ "app", "list" }, "Mail\thttps://mail.example.com\topt+cmd+m\tfill");
+    expectOutput({ "--json", "config", "show" }, 0, file.text(),
         "{\"apps\":[{\"bundleIdentifier\":\"app.quorvane.web.mail\",\"hotkey\":\"opt+cmd+m\",\"name\":\"Mail\","
         "\"slug\":\"mail\",\"tile\":\"fill\",\"url\":\"https://mail.example.com\"}],\"layouts\":[{\"assignments\":"
         "[{\"target\":\"mail\",\"tile\":\"fill\"}],\"name\":\"work\"}],\"version\":1}");
-    EXPECT_EQ(show.rendered(true).rfind("{\"exitCode\":0,\"message\":", 0), 0u);
 }
 
 TEST_F(CommandRouterTest, Doctor)
@@ -336,9 +300,11 @@ TEST_F(CommandRouterTest, Doctor)
 
     useConfig("\n[apps.a]\nurl = \"ftp://host\"\nname = \"A\"\ntile = \"middle\"\nhotkey = \"opt+cmd+m\"\n"
               "\n[apps.b]\nurl = \"https://b.example\"\nname = \"B\"\nhotkey = \"cmd+opt+m\"\n");
-    CommandOutput output = run({ "doctor" }, true);
+    live = true;
+    CommandOutput output = run({ "doctor" });
     EXPECT_EQ(output.exitCode, 8);
-    EXPECT_NE(output.message.find("[fail] a: ftp://host is not an http or https address.\n[fail] a: Unknown tile middle."),
+    EXPECT_NE(
+        output.message.find("[fail] a: ftp://host is not an http or https address.\n[fail] a: Unknown tile middle."),
         std::string::npos)
         << output.message;
     EXPECT_TRUE(output.message.ends_with("[pass] accessibility: Quorvane can move windows.")) << output.message;
@@ -352,16 +318,14 @@ TEST_F(CommandRouterTest, Skills)
         "{\"folders\":[{\"folder\":\"~/.agents/skills\",\"present\":true},{\"folder\":\"~/missing/skills\","
         "\"present\":false}]}");
 
-    expectOutput({ "skill", "install", "~/agents/skills" }, 0, "Installed the Quorvane skill in ~/agents/skills.",
-        "{\"folder\":\"~/agents/skills\"}");
+    expectMessage({ "skill", "install", "~/agents/skills" }, "Installed the Quorvane skill in ~/agents/skills.");
     EXPECT_EQ(test::readFile(home.file("agents/skills/quorvane/SKILL.md")), "skill text\n");
     EXPECT_EQ(run({ "skill", "install", "~/agents/skills" }).exitCode, 0);
     EXPECT_EQ(file.decode().agents.installed, Words { "~/agents/skills" });
 
     // The expanded spelling removes the "~" entry too.
-    expectOutput({ "skill", "uninstall", home.file("agents/skills"), "--yes" }, 0,
-        "Removed the Quorvane skill from " + home.file("agents/skills") + ".",
-        "{\"folder\":\"" + home.file("agents/skills") + "\"}");
+    expectMessage({ "skill", "uninstall", home.file("agents/skills"), "--yes" },
+        "Removed the Quorvane skill from " + home.file("agents/skills") + ".");
     EXPECT_FALSE(fs::exists(home.file("agents/skills/quorvane/SKILL.md")));
     EXPECT_TRUE(file.decode().agents.installed.empty());
 }
