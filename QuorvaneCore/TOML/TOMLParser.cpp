@@ -383,44 +383,35 @@ void TOMLParser::parseEscape(std::string& into)
     into += character.substr(1);
 }
 
-TOMLValue TOMLParser::parseArray()
+template<typename ReadElement>
+void TOMLParser::parseDelimited(std::string_view closing, const char* missing, ReadElement readElement)
 {
     advance();
     skipValueTrivia();
-    TOMLValue::Array elements;
-    while (true) {
-        if (isAt("]")) {
-            advance();
-            break;
-        }
-        elements.push_back(parseValue());
+    while (!isAt(closing)) {
+        readElement();
         skipValueTrivia();
-        if (atEnd())
-            error("An array is missing ] .");
         if (isAt(",")) {
             advance();
             skipValueTrivia();
-            continue;
+        } else if (!isAt(closing)) {
+            error(missing);
         }
-        if (isAt("]")) {
-            advance();
-            break;
-        }
-        error("An array is missing ] .");
     }
+    advance();
+}
+
+TOMLValue TOMLParser::parseArray()
+{
+    TOMLValue::Array elements;
+    parseDelimited("]", "An array is missing ] .", [&] { elements.push_back(parseValue()); });
     return TOMLValue::array(std::move(elements));
 }
 
 TOMLValue TOMLParser::parseInlineTable()
 {
-    advance();
-    skipValueTrivia();
     TOMLValue::Table pairs;
-    while (true) {
-        if (isAt("}")) {
-            advance();
-            break;
-        }
+    parseDelimited("}", "An inline table is missing } .", [&] {
         std::string key = parseKey();
         skipSpaces();
         if (!isAt("="))
@@ -428,20 +419,7 @@ TOMLValue TOMLParser::parseInlineTable()
         advance();
         skipSpaces();
         pairs.emplace_back(std::move(key), parseValue());
-        skipValueTrivia();
-        if (atEnd())
-            error("An inline table is missing } .");
-        if (isAt(",")) {
-            advance();
-            skipValueTrivia();
-            continue;
-        }
-        if (isAt("}")) {
-            advance();
-            break;
-        }
-        error("An inline table is missing } .");
-    }
+    });
     return TOMLValue::table(std::move(pairs));
 }
 

@@ -45,6 +45,9 @@ private:
     std::string parseBasicString();
     std::string parseMultilineString();
     void parseEscape(std::string& into);
+    // Reads elements up to `closing`, separated by commas (a trailing one allowed); the opening
+    // bracket is under the cursor.
+    template<typename ReadElement> void parseDelimited(std::string_view closing, const char* missing, ReadElement);
     TOMLValue parseArray();
     TOMLValue parseInlineTable();
     TOMLValue parseNumber();
