@@ -41,7 +41,6 @@ TEST(ConfigDecoder, GeneralKeys)
             { "check_for_updates", "false", "1", [](auto& g) { g.checkForUpdates = false; } },
             { "animate_tiles", "false", "0.0", [](auto& g) { g.animateTiles = false; } },
             { "tile_gap", "8", "\"8\"", [](auto& g) { g.tileGap = 8; } },
-            { "tile_gap", "8.0", "true", [](auto& g) { g.tileGap = 8; } },
             { "tile_gap", "12.5", "[]", [](auto& g) { g.tileGap = 12.5; } },
             { "window_style", "\" MacOS \"", "1", [](auto& g) { g.windowChrome = WindowChrome::standard; } },
             { "tile_mode_hotkey", "\"ctrl+opt+t\"", "[]", [](auto& g) { g.tileModeHotkey = "ctrl+opt+t"; } },

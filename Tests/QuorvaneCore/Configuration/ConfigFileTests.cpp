@@ -29,6 +29,13 @@ std::string replaced(std::string text, const std::string& from, const std::strin
 
 const std::string defaults(DefaultConfig::text());
 
+TEST(ConfigFile, TheDefaultFileRendersBackByteForByte)
+{
+    EXPECT_EQ(defaults.size(), 1571u);
+    EXPECT_TRUE(defaults.ends_with("custom_folders = []\n"));
+    EXPECT_EQ(ConfigFile(defaults).text(), defaults);
+}
+
 TEST(ConfigFile, LineBreaksAreNormalisedBeforeParsing)
 {
     EXPECT_EQ(ConfigFile("a = 1\r\nb = 2\rc = 3\r\n").text(), "a = 1\nb = 2\nc = 3\n");

@@ -1,57 +1,34 @@
 #include "Configuration/GeneralValidation.h"
 
 #include "Configuration/ConfigFile.h"
+#include "Configuration/DefaultConfig.h"
 #include "Configuration/QuorvaneConfig.h"
 
-#include <functional>
 #include <gtest/gtest.h>
 
 namespace quorvane {
 namespace {
 
+// Each change is decoded into new general settings and checked against the unchanged configuration.
 TEST(GeneralValidation, FirstProblemInOrder)
 {
-    auto config = ConfigFile::makeDefault().decode();
-    config.hotkeys = { { "ctrl+opt+s", "com.apple.Safari" } };
-    struct Case {
-        std::string name;
-        std::function<void(GeneralConfig&)> change;
-        std::optional<std::string> expected;
-    };
-    const std::vector<Case> cases = {
-        { "defaults", [](auto&) {}, std::nullopt },
-        { "tile mode key", [](auto& g) { g.tileModeHotkey = "ctrl+opt+nosuchkey"; },
-            "Could not read hotkey ctrl+opt+nosuchkey." },
-        { "empty agent chord while off",
-            [](auto& g) {
-                g.agentHotkeyEnabled = false;
-                g.agentHotkey = "";
-            },
-            "Could not read hotkey ." },
-        { "built-ins before tiles",
-            [](auto& g) {
-                g.tileHotkeys["fill"] = "bad+key";
-                g.layoutHotkey = "worse";
-            },
-            "Could not read hotkey worse." },
-        { "tiles in table order",
-            [](auto& g) {
-                g.tileHotkeys["fill"] = "bad+key";
-                g.tileHotkeys["focus_left"] = "worse";
-            },
-            "Could not read hotkey worse." },
-        { "unknown tile ids are not read", [](auto& g) { g.tileHotkeys["bogus"] = "bad+key"; }, std::nullopt },
-        { "leader key", [](auto& g) { g.leaderKey = "caps lock please"; },
+    const std::string base = std::string(DefaultConfig::text()) + "[hotkeys]\n\"ctrl+opt+s\" = \"com.apple.Safari\"\n";
+    const QuorvaneConfig config = ConfigFile(base).decode();
+    const std::pair<std::string, std::optional<std::string>> cases[] = {
+        { "", std::nullopt },
+        { "[general]\ntile_mode_hotkey = \"ctrl+opt+nosuchkey\"", "Could not read hotkey ctrl+opt+nosuchkey." },
+        { "[general]\nagent_hotkey_enabled = false\nagent_hotkey = \"\"", "Could not read hotkey ." },
+        // Built-in chords are read before tile chords, and tile chords in table order; unknown ids not at all.
+        { "[general]\nlayout_hotkey = \"worse\"\n[tile_hotkeys]\nfill = \"bad+key\"", "Could not read hotkey worse." },
+        { "[tile_hotkeys]\nfill = \"bad+key\"\nfocus_left = \"worse\"", "Could not read hotkey worse." },
+        { "[tile_hotkeys]\nbogus = \"bad+key\"", std::nullopt },
+        { "[general]\nleader_key = \"caps lock please\"",
             "Use a key name such as caps for the leader key, or leave it empty." },
-        { "conflict", [](auto& g) { g.newAppHotkey = "ctrl+opt+f"; }, "ctrl+opt+f is already used." },
-        { "conflict with the rest of the configuration", [](auto& g) { g.tileHotkeys["fill"] = "ctrl+opt+s"; },
-            "ctrl+opt+s is already used." },
+        { "[general]\nnew_app_hotkey = \"ctrl+opt+f\"", "ctrl+opt+f is already used." },
+        { "[tile_hotkeys]\nfill = \"ctrl+opt+s\"", "ctrl+opt+s is already used." },
     };
-    for (auto& c : cases) {
-        auto general = config.general;
-        c.change(general);
-        EXPECT_EQ(validate(general, config), c.expected) << c.name;
-    }
+    for (const auto& [change, expected] : cases)
+        EXPECT_EQ(validate(ConfigFile(base + change + "\n").decode().general, config), expected) << change;
 }
 
 } // namespace

@@ -119,6 +119,7 @@ TEST(TOMLDocument, RemovesKeysAndTables)
         = [](TOMLPath table, std::string key) { return [=](TOMLDocument& document) { document.remove(table, key); }; };
     auto removeTable = [](TOMLPath path) { return [=](TOMLDocument& document) { document.removeTable(path); }; };
     expectEdit("[t]\nk = 1 # a\nj = 2\nk = 3\n", remove({ "t" }, "k"), "[t]\nj = 2\n");
+    expectEdit("[t]\n# about k\nk = 1\n", remove({ "t" }, "k"), "[t]\n# about k\n");
     expectEdit("[t]\nk = 1\n", remove({ "t" }, "missing"), "[t]\nk = 1\n");
     expectEdit("[t]\nk = 1\n", remove({}, "k"), "[t]\nk = 1\n");
     expectEdit("a = 1\n\n# about t\n[t]\nk = 1\n\n# about u\n[u]\nj = 2\n", removeTable({ "t" }),
@@ -141,8 +142,9 @@ TEST(TOMLDocument, RendersValues)
     // The file store turns raw carriage returns into line feeds, so they are escaped in multiline strings too.
     expectRendered({ { str("a\tb\\c\"d\re"), R"("a\tb\\c\"d\re")" },
         { str("line\n\tnext\n"), "\"\"\"\nline\n\tnext\n\"\"\"" }, { str("a\r\nb\r"), "\"\"\"\na\\r\nb\\r\"\"\"" },
-        { str("say \"\"\"hi\"\" \\\n"), "\"\"\"\nsay \\\"\\\"\\\"hi\"\" \\\\\n\"\"\"" }, { boolean(false), "false" },
-        { integer(INT64_MIN), "-9223372036854775808" }, { TOMLValue::array({}), "[]" },
+        { str("say \"\"\"hi\"\" \\\n"), "\"\"\"\nsay \\\"\\\"\\\"hi\"\" \\\\\n\"\"\"" },
+        { str("let a = 1\ndocument.title = \"Mail\""), "\"\"\"\nlet a = 1\ndocument.title = \"Mail\\\"\"\"\"" },
+        { boolean(false), "false" }, { integer(INT64_MIN), "-9223372036854775808" }, { TOMLValue::array({}), "[]" },
         { TOMLValue::array({ integer(1), TOMLValue::array({ str("a") }) }), "[1, [\"a\"]]" },
         { TOMLValue::table({ { "bundle", str("b") }, { "k.1", integer(2) } }), "{ bundle = \"b\", \"k.1\" = 2 }" } });
 }
