@@ -132,11 +132,11 @@ TEST(EnsureHotkeyAvailable, EachOutcome)
         { "cmd+shift+4", std::nullopt, "conflict", "macOS uses this chord. Pick another chord." },
         { "ctrl+", std::nullopt, "usage", "\u201Cctrl+\u201D has an empty hotkey piece." },
         { "cmd+opt+m", std::nullopt, "conflict", "opt+cmd+m is already used." },
-        { "cmd+opt+m", "mail", "", "" },
         { "cmd+opt+m", "MAIL", "", "" },
         { "cmd+opt+m", "com.example.editor", "conflict", "opt+cmd+m is already used." },
         { "ctrl+opt+e", "com.example.editor", "", "" },
         { "ctrl+opt+e", "com.example.Editor", "conflict", "ctrl+opt+e is already used." },
+        { "ctrl+opt+e", "Text Edit", "conflict", "ctrl+opt+e is already used." },
         { "ctrl+opt+space", "quorvane.tile-mode", "", "" },
     };
     const QuorvaneConfig config = mailAndEditor();

@@ -32,8 +32,7 @@ TEST(FocusAction, DecisionTable)
         { true, true, 3, -4, true, false, FocusAction::cycle(1) },
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.running << c.frontmost << " windows " << c.windows << " focused "
-                                        << c.focused.value_or(-99) << " cycle " << c.cycle << " hide " << c.hide);
+        SCOPED_TRACE(testing::Message() << "row " << &c - cases);
         EXPECT_EQ(focusAction(c.running, c.frontmost, c.windows, c.focused, c.cycle, c.hide), c.expected);
     }
 }

@@ -175,7 +175,6 @@ TEST(HotkeyParser, LenientReadersSwallowErrors)
 
     using Caps = std::vector<std::string>;
     EXPECT_EQ(hotkeyKeycaps("cmd+shift+opt+ctrl+f5"), (Caps { "\u2303", "\u2325", "\u21E7", "\u2318", "F5" }));
-    EXPECT_EQ(hotkeyKeycaps("leader+e"), (Caps { "Leader", "E" }));
     EXPECT_EQ(hotkeyKeycaps("bad"), Caps {});
 }
 

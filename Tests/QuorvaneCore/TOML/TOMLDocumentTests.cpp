@@ -82,6 +82,7 @@ TEST(TOMLDocument, SetAddsKeysAfterTheTablesLastKey)
     expectSet("[t]\na = 1\n\n\n[u]\n", { "t" }, "b", integer(2), "[t]\na = 1\nb = 2\n\n\n[u]\n");
     expectSet("[t]\n\n# about u\n[u]\n", { "t" }, "b", integer(2), "[t]\n\n# about u\nb = 2\n[u]\n");
     expectSet("# c\n\n[t]\n", {}, "v", integer(1), "# c\n\nv = 1\n[t]\n");
+    expectSet("# c\n\nv = 1\n\n[t]\n", {}, "w", integer(2), "# c\n\nv = 1\nw = 2\n\n[t]\n");
     expectSet("[t]\n", { "u" }, "k", boolean(true), "[t]\n\n[u]\nk = true\n");
     expectSet("[t]\n\n", { "u" }, "k", boolean(true), "[t]\n\n[u]\nk = true\n");
     expectSet("", { "u" }, "k", boolean(true), "[u]\nk = true\n");
