@@ -124,30 +124,22 @@ TEST_F(QuorvaneSessionTest, ForwardsTheWordsUnchangedWithAFreshIdentifier)
 
 TEST_F(QuorvaneSessionTest, RendersForwardedAnswers)
 {
-    struct Case {
-        RPCResponse response;
-        bool json;
-        SessionResult expected;
+    auto expectForwarded = [&](RPCResponse response, std::vector<std::string> words, SessionResult expected) {
+        auto server = serve(response);
+        expectRun(words, expected);
     };
-    for (const Case& c : std::vector<Case> {
-             { { "", 0, "ok", "{}" }, false, { 0, "ok\n", "" } },
-             { { "", 0, "two\nlines\n", "{}" }, false, { 0, "two\nlines\n", "" } },
-             { { "", 5, "No app named x.", "{}" }, false, { 5, "", "No app named x.\n" } },
-             { { "", 7, "", "{}" }, false, { 7, "", "" } },
-             { { "", 0, "ok", "{\"pong\":true}" }, true,
-                 { 0, "{\"ok\":true,\"exitCode\":0,\"message\":\"ok\",\"result\":{\"pong\":true}}\n", "" } },
-             { { "", 3, "", "[1, 2]" }, true,
-                 { 3, "{\"ok\":false,\"exitCode\":3,\"message\":\"\",\"result\":[1, 2]}\n", "\n" } },
-             { { "", -2, "a\t\"b\"\n", "{}" }, true,
-                 { -2, "{\"ok\":false,\"exitCode\":-2,\"message\":\"a\\t\\\"b\\\"\\n\",\"result\":{}}\n",
-                     "a\t\"b\"\n" } },
-             { { "", 4294967296, "ok", "{}" }, false,
-                 { 1, "", "Quorvane answered with exit code 4294967296, which no process can exit with.\n" } },
-         }) {
-        auto server = serve(c.response);
-        expectRun(
-            c.json ? std::vector<std::string> { "ping", "--json" } : std::vector<std::string> { "ping" }, c.expected);
-    }
+    expectForwarded({ "", 0, "ok", "{}" }, { "ping" }, { 0, "ok\n", "" });
+    expectForwarded({ "", 0, "two\nlines\n", "{}" }, { "ping" }, { 0, "two\nlines\n", "" });
+    expectForwarded({ "", 5, "No app named x.", "{}" }, { "ping" }, { 5, "", "No app named x.\n" });
+    expectForwarded({ "", 7, "", "{}" }, { "ping" }, { 7, "", "" });
+    expectForwarded({ "", 0, "ok", "{\"pong\":true}" }, { "ping", "--json" },
+        { 0, "{\"ok\":true,\"exitCode\":0,\"message\":\"ok\",\"result\":{\"pong\":true}}\n", "" });
+    expectForwarded({ "", 3, "", "[1, 2]" }, { "ping", "--json" },
+        { 3, "{\"ok\":false,\"exitCode\":3,\"message\":\"\",\"result\":[1, 2]}\n", "\n" });
+    expectForwarded({ "", -2, "a\t\"b\"\n", "{}" }, { "ping", "--json" },
+        { -2, "{\"ok\":false,\"exitCode\":-2,\"message\":\"a\\t\\\"b\\\"\\n\",\"result\":{}}\n", "a\t\"b\"\n" });
+    expectForwarded({ "", 4294967296, "ok", "{}" }, { "ping" },
+        { 1, "", "Quorvane answered with exit code 4294967296, which no process can exit with.\n" });
 }
 
 TEST_F(QuorvaneSessionTest, ForwardsOnlyWithoutAConfigFileOrAController)
@@ -198,7 +190,6 @@ TEST_F(QuorvaneSessionTest, SocketFailuresExitWithOne)
 TEST_F(QuorvaneSessionTest, DirectModeReportsFromTheDefaultsWithoutCreatingAFile)
 {
     expectRun({ "hotkey", "list" }, { 0, "No hotkeys yet.\n", "" });
-    expectRun({ "ping" }, { 3, "", "Quorvane is not running.\n" });
     expectRun({ "--json", "layout", "apply", "Desk" },
         { 3,
             "{\"exitCode\":3,\"message\":\"Open Quorvane to apply a "

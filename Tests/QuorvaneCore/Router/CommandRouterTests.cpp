@@ -69,22 +69,17 @@ protected:
         return CommandRouter::run(CommandParser::parse(words), file, context);
     }
 
-    void expectOutput(const Words& words, int32_t exitCode, const std::string& message, const std::string& payload)
+    // Without `payload`, a success whose payload only echoes the command's words.
+    void expectOutput(const Words& words, int32_t exitCode, const std::string& message,
+        const std::optional<std::string>& payload = std::nullopt)
     {
         SCOPED_TRACE(::testing::PrintToString(words));
         CommandOutput output = run(words);
         EXPECT_EQ(output.exitCode, exitCode);
         EXPECT_EQ(output.message, message);
-        EXPECT_EQ(output.payload.canonicalString(), payload);
-    }
-
-    // A success whose payload only echoes the command's words.
-    void expectMessage(const Words& words, const std::string& message)
-    {
-        SCOPED_TRACE(::testing::PrintToString(words));
-        CommandOutput output = run(words);
-        EXPECT_EQ(output.exitCode, 0);
-        EXPECT_EQ(output.message, message);
+        if (payload) {
+            EXPECT_EQ(output.payload.canonicalString(), *payload);
+        }
     }
 
     void expectError(const Words& words, int32_t exitCode, const std::string& code, const std::string& message)
@@ -124,7 +119,7 @@ TEST_F(CommandRouterTest, DestructiveCommandsNeedConfirmation)
     EXPECT_EQ(prompts, Words { "This removes something. Continue?" });
 
     answer = true;
-    expectMessage({ "rule", "remove", "Mail" }, "Removed the rule for Mail.");
+    expectOutput({ "rule", "remove", "Mail" }, 0, "Removed the rule for Mail.");
 }
 
 TEST_F(CommandRouterTest, LiveCommandsNeedTheApplicationBeforeAnythingElse)
@@ -140,13 +135,13 @@ TEST_F(CommandRouterTest, LiveCommandsReachTheController)
     useConfig(mailApp);
     live = true;
     expectOutput({ "ping" }, 0, "ok", "{\"pong\":true}");
-    expectMessage({ "tile", "mail", "left-half", "--display", "2" }, "Tiled mail to left-half.");
+    expectOutput({ "tile", "mail", "left-half", "--display", "2" }, 0, "Tiled mail to left-half.");
     expectOutput({ "tile", "com.apple.Safari", " Fill " }, 0, "Tiled com.apple.Safari to fill.",
         "{\"target\":\"com.apple.Safari\",\"tile\":\"fill\"}");
     expectError({ "tile", "Safari", "middle" }, 1, "usage", "Unknown tile middle.");
     expectError({ "tile", "Safari", "fill" }, 5, "not_found", "No app named Safari.");
-    expectMessage({ "layout", "save", "work" }, "Saved layout work.");
-    expectMessage({ "layout", "apply", "work" }, "Applied work.");
+    expectOutput({ "layout", "save", "work" }, 0, "Saved layout work.");
+    expectOutput({ "layout", "apply", "work" }, 0, "Applied work.");
     expectError({ "layout", "apply", "Work" }, 5, "not_found", "No layout named Work.");
     EXPECT_EQ(controller.calls,
         Words({ "snap app.quorvane.web.mail left-half 2", "snap com.apple.Safari fill -", "capture work",
@@ -220,7 +215,7 @@ TEST_F(CommandRouterTest, AHandEditedNameNeverReachesOutsideTheAppsFolder)
 TEST_F(CommandRouterTest, ApplyRecreatesMissingBundlesOnly)
 {
     useConfig(mailApp);
-    expectMessage({ "apply" }, "Applied config.toml.");
+    expectOutput({ "apply" }, 0, "Applied config.toml.");
     EXPECT_TRUE(fs::exists(appsFolder() + "/Mail.app/Contents/Info.plist"));
     test::writeFile(appsFolder() + "/Mail.app/Contents/Info.plist", "kept");
     EXPECT_EQ(run({ "apply" }).exitCode, 0);
@@ -244,9 +239,9 @@ TEST_F(CommandRouterTest, SettingAndRemovingHotkeys)
         "\"hotkeys\"}]}");
 
     expectOutput({ "hotkey", "unset", "cmd+ctrl+e", "--yes" }, 0, "Removed ctrl+cmd+e.", "{\"chord\":\"ctrl+cmd+e\"}");
-    expectMessage({ "hotkey", "unset", "cmd+opt+m", "--yes" }, "Removed opt+cmd+m.");
+    expectOutput({ "hotkey", "unset", "cmd+opt+m", "--yes" }, 0, "Removed opt+cmd+m.");
     expectError({ "hotkey", "unset", "opt+cmd+m", "--yes" }, 5, "not_found", "No hotkey opt+cmd+m.");
-    expectMessage({ "hotkey", "list" }, "No hotkeys yet.");
+    expectOutput({ "hotkey", "list" }, 0, "No hotkeys yet.");
 }
 
 TEST_F(CommandRouterTest, Rules)
@@ -264,14 +259,14 @@ TEST_F(CommandRouterTest, Rules)
     expectError({ "rule", "add", "Terminal", "--tile", "fill" }, 5, "not_found", "No app named Terminal.");
     expectError({ "rule", "add", "Terminal", "--tile", "nowhere" }, 1, "usage", "Unknown tile nowhere.");
 
-    expectMessage({ "rule", "remove", "com.apple.Terminal", "--yes" }, "Removed the rule for com.apple.Terminal.");
+    expectOutput({ "rule", "remove", "com.apple.Terminal", "--yes" }, 0, "Removed the rule for com.apple.Terminal.");
     expectError({ "rule", "remove", "com.apple.Terminal", "--yes" }, 5, "not_found", "No rule for com.apple.Terminal.");
-    expectMessage({ "rule", "remove", "mail", "--yes" }, "Removed the rule for mail.");
+    expectOutput({ "rule", "remove", "mail", "--yes" }, 0, "Removed the rule for mail.");
     EXPECT_EQ(file.decode().apps.at(0).spec.tile, std::nullopt);
     EXPECT_TRUE(file.decode().rules.empty());
 
     useConfig("\n[rules.scratch]\nbundle = \"\"\napp = \"gone\"\ntile = \"fill\"\n");
-    expectMessage({ "rule", "remove", "scratch", "--yes" }, "Removed the rule for scratch.");
+    expectOutput({ "rule", "remove", "scratch", "--yes" }, 0, "Removed the rule for scratch.");
     expectError({ "rule", "remove", "scratch", "--yes" }, 5, "not_found", "No rule for scratch.");
 }
 
@@ -280,7 +275,7 @@ TEST_F(CommandRouterTest, ListsAndShow)
     expectOutput({ "app", "list" }, 0, "No web apps yet.", "{\"apps\":[]}");
     expectOutput({ "layout", "list" }, 0, "No layouts yet.", "{\"layouts\":[]}");
     useConfig(mailApp + "hotkey = \"opt+cmd+m\"\ntile = \"fill\"\n\n[layouts.work]\nmail = \"fill\"\n");
-    expectMessage({ "app", "list" }, "Mail\thttps://mail.example.com\topt+cmd+m\tfill");
+    expectOutput({ "app", "list" }, 0, "Mail\thttps://mail.example.com\topt+cmd+m\tfill");
     expectOutput({ "--json", "config", "show" }, 0, file.text(),
         "{\"apps\":[{\"bundleIdentifier\":\"app.quorvane.web.mail\",\"hotkey\":\"opt+cmd+m\",\"name\":\"Mail\","
         "\"slug\":\"mail\",\"tile\":\"fill\",\"url\":\"https://mail.example.com\"}],\"layouts\":[{\"assignments\":"
@@ -318,13 +313,13 @@ TEST_F(CommandRouterTest, Skills)
         "{\"folders\":[{\"folder\":\"~/.agents/skills\",\"present\":true},{\"folder\":\"~/missing/skills\","
         "\"present\":false}]}");
 
-    expectMessage({ "skill", "install", "~/agents/skills" }, "Installed the Quorvane skill in ~/agents/skills.");
+    expectOutput({ "skill", "install", "~/agents/skills" }, 0, "Installed the Quorvane skill in ~/agents/skills.");
     EXPECT_EQ(test::readFile(home.file("agents/skills/quorvane/SKILL.md")), "skill text\n");
     EXPECT_EQ(run({ "skill", "install", "~/agents/skills" }).exitCode, 0);
     EXPECT_EQ(file.decode().agents.installed, Words { "~/agents/skills" });
 
     // The expanded spelling removes the "~" entry too.
-    expectMessage({ "skill", "uninstall", home.file("agents/skills"), "--yes" },
+    expectOutput({ "skill", "uninstall", home.file("agents/skills"), "--yes" }, 0,
         "Removed the Quorvane skill from " + home.file("agents/skills") + ".");
     EXPECT_FALSE(fs::exists(home.file("agents/skills/quorvane/SKILL.md")));
     EXPECT_TRUE(file.decode().agents.installed.empty());
