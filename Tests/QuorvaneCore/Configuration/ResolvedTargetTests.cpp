@@ -7,47 +7,22 @@ namespace {
 
 TEST(ResolveTarget, WebAppsByAnyNameThenDottedBundleIdentifiers)
 {
+    // The second web app is named after the first one's slug, and loses to it.
     QuorvaneConfig config;
-    for (const char* slug : { "mail", "notes" }) {
+    for (auto [slug, name] : { std::pair { "mail", "Mail Box" }, std::pair { "notes", "mail" } }) {
         WebAppRecord record;
         record.slug = slug;
-        record.spec.name = std::string(slug) == "mail" ? "Mail Box" : "Notes";
+        record.spec.name = name;
         record.spec.bundleIdentifier = std::string("app.quorvane.web.") + slug;
         config.apps.push_back(record);
     }
-    // A web app named after another's slug still loses to the earlier web app.
-    config.apps[1].spec.name = "mail";
-
-    struct Case {
-        const char* text;
-        std::optional<std::string> webApp; // slug
-        std::optional<std::string> bundle;
-    };
-    const Case cases[] = {
-        { "mail", "mail", std::nullopt },
-        { "MAIL BOX", "mail", std::nullopt },
-        { "App.Quorvane.Web.Notes", "notes", std::nullopt },
-        { "com.example.editor", std::nullopt, "com.example.editor" },
-        { "Com.Example.Editor", std::nullopt, "Com.Example.Editor" },
-        { "com.example\teditor", std::nullopt, std::nullopt },
-        { "/Applications/Safari.app", std::nullopt, std::nullopt },
-        { "Safari", std::nullopt, std::nullopt },
-        { "", std::nullopt, std::nullopt },
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.text);
-        auto target = resolveTarget(c.text, config);
-        if (c.webApp) {
-            ASSERT_TRUE(target.has_value());
-            EXPECT_EQ(target->kind, ResolvedTarget::Kind::webApp);
-            EXPECT_EQ(target->record.slug, *c.webApp);
-            EXPECT_EQ(target->bundleIdentifier(), "app.quorvane.web." + *c.webApp);
-        } else if (c.bundle) {
-            EXPECT_EQ(target, ResolvedTarget::bundle(*c.bundle));
-        } else {
-            EXPECT_EQ(target, std::nullopt);
-        }
-    }
+    const auto mail = ResolvedTarget::webApp(config.apps[0]), notes = ResolvedTarget::webApp(config.apps[1]);
+    const std::pair<const char*, std::optional<ResolvedTarget>> cases[] = { { "mail", mail }, { "MAIL BOX", mail },
+        { "App.Quorvane.Web.Notes", notes }, { "com.example.editor", ResolvedTarget::bundle("com.example.editor") },
+        { "Com.Example.Editor", ResolvedTarget::bundle("Com.Example.Editor") }, { "com.example\teditor", std::nullopt },
+        { "/Applications/Safari.app", std::nullopt }, { "Safari", std::nullopt }, { "", std::nullopt } };
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(resolveTarget(text, config), expected) << text;
 }
 
 } // namespace
