@@ -22,8 +22,6 @@ TEST(AccessibilityGrant, ShouldAskAgain)
         bool asks;
     } cases[] = {
         { false, false, std::nullopt, false },
-        { false, true, "11", false },
-        { true, true, "12", false },
         { true, true, "11", false },
         // Not trusted after onboarding: ask unless this very build was granted (the user revoked it).
         { true, false, std::nullopt, true },

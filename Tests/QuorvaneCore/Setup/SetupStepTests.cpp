@@ -7,27 +7,16 @@ namespace {
 
 TEST(SetupStep, NumbersEyebrowsAndTitles)
 {
-    struct {
-        SetupStep step;
-        int number;
-        const char* eyebrow;
-        const char* title;
-    } cases[] = {
-        { SetupStep::welcome, 1, "STEP 1 OF 6", "Welcome" },
-        { SetupStep::accessibility, 2, "STEP 2 OF 6", "Accessibility" },
-        { SetupStep::commandLine, 3, "STEP 3 OF 6", "Command line" },
-        { SetupStep::skillFile, 4, "STEP 4 OF 6", "Skill file" },
-        { SetupStep::agentHotkey, 5, "STEP 5 OF 6", "Agent hotkey" },
-        { SetupStep::done, 6, "STEP 6 OF 6", "Done" },
-    };
-    for (const auto& [step, expectedNumber, expectedEyebrow, expectedTitle] : cases) {
-        EXPECT_EQ(number(step), expectedNumber);
-        EXPECT_EQ(eyebrow(step), expectedEyebrow);
-        EXPECT_EQ(title(step), expectedTitle);
+    const char* titles[] = { "Welcome", "Accessibility", "Command line", "Skill file", "Agent hotkey", "Done" };
+    for (SetupStep step : allSetupSteps) {
+        EXPECT_EQ(title(step), titles[rawValue(step)]);
         EXPECT_EQ(setupStep(rawValue(step)), step);
-        EXPECT_EQ(mayContinue(step, false), step != SetupStep::accessibility) << expectedTitle;
+        EXPECT_EQ(mayContinue(step, false), step != SetupStep::accessibility) << title(step);
         EXPECT_TRUE(mayContinue(step, true));
     }
+    EXPECT_EQ(number(SetupStep::welcome), 1);
+    EXPECT_EQ(eyebrow(SetupStep::commandLine), "STEP 3 OF 6");
+    EXPECT_EQ(eyebrow(SetupStep::done), "STEP 6 OF 6");
 }
 
 TEST(SetupStep, ReadsTheEnvironmentValue)

@@ -22,8 +22,8 @@ protected:
     WebAppBundlePlan plan(const std::string& name, const std::string& url = "https://mail.example.com")
     {
         std::string identifier = bundleIdentifier(slugify(name));
-        return WebAppBundlePlan(name, slugify(name), url, identifier, StableIdentity::dataStoreIdentifier(identifier),
-            folder.file("Apps"));
+        return WebAppBundlePlan(
+            name, slugify(name), url, identifier, StableIdentity::dataStoreIdentifier(identifier), folder.file("Apps"));
     }
 
     std::string host(const std::string& contents)
@@ -143,7 +143,8 @@ TEST_F(WebBundleWriterTest, bundleIdentifierReadsXMLAndBinaryPropertyLists)
         return root;
     };
     for (bool binary : { false, true }) {
-        EXPECT_EQ(identifierOf(dictionary(plist_new_string(" app.quorvane.web.mail\n")), binary), "app.quorvane.web.mail");
+        EXPECT_EQ(
+            identifierOf(dictionary(plist_new_string(" app.quorvane.web.mail\n")), binary), "app.quorvane.web.mail");
         EXPECT_EQ(identifierOf(dictionary(nullptr), binary), std::nullopt);
         EXPECT_EQ(identifierOf(dictionary(plist_new_string(" \n ")), binary), std::nullopt);
         EXPECT_EQ(identifierOf(dictionary(plist_new_uint(7)), binary), std::nullopt);
