@@ -100,7 +100,6 @@ TEST_F(SocketServerTest, ServesAPrivateSocketOnItsOwnThread)
     expectServed(1e300); // a timeout no deadline could hold
     struct stat status;
     ASSERT_EQ(::stat(path.c_str(), &status), 0);
-    EXPECT_TRUE(S_ISSOCK(status.st_mode));
     EXPECT_EQ(status.st_mode & 0777, 0600u);
     EXPECT_TRUE(socketThreadRunning());
 
