@@ -32,33 +32,19 @@ TEST(TileGeometry, EveryTileOfTheWorkedExample)
     EXPECT_NEAR(frameForTile(TileSlot::rightThird, area, gap).x, 962.0 + 2.0 / 3, 1e-9);
 }
 
-TEST(TileGeometry, GapsAtTheEdgesAndBetweenTiles)
+TEST(TileGeometry, GapsAndSplitsAtTheirLimits)
 {
-    const Frame square { 0, 0, 1000, 800 }, tiny { 0, 0, 10, 10 };
-    struct {
-        TileSlot slot;
-        Frame in;
-        double gap;
-        Frame expected;
-    } cases[] = {
-        { TileSlot::rightHalf, square, 0, { 500, 0, 500, 800 } },
-        { TileSlot::leftHalf, square, -5, { 0, 0, 500, 800 } }, // a negative gap is no gap
-        { TileSlot::fill, tiny, 8, { 8, 8, 1, 1 } }, // smaller than its gaps: one point
-        { TileSlot::rightHalf, tiny, 8, { 17, 8, 1, 1 } },
-    };
-    for (const auto& [slot, in, gap, expected] : cases)
-        EXPECT_EQ(frameForTile(slot, in, gap), expected) << toString(slot) << " gap " << gap;
-}
-
-// Split boundaries that no tile or layout reaches.
-TEST(TileGeometry, BandsAndStacks)
-{
-    EXPECT_EQ(bands(0, 100, {}, 8), std::vector<Band> {});
-    const Frame region { 10, 20, 100, 300 };
-    EXPECT_EQ(stack(region, 0, 10), std::vector<Frame> { region });
-    EXPECT_EQ(stack(region, 2, -15), (std::vector<Frame> { { 10, 20, 100, 150 }, { 10, 170, 100, 150 } }));
+    const Frame square { 0, 0, 1000, 800 }, tiny { 0, 0, 10, 10 }, region { 10, 20, 100, 300 };
+    EXPECT_EQ(frameForTile(TileSlot::rightHalf, square, 0), (Frame { 500, 0, 500, 800 }));
+    EXPECT_EQ(frameForTile(TileSlot::leftHalf, square, -5), (Frame { 0, 0, 500, 800 })); // a negative gap is no gap
+    // Smaller than its gaps: each tile and row keeps one point.
+    EXPECT_EQ(frameForTile(TileSlot::fill, tiny, 8), (Frame { 8, 8, 1, 1 }));
+    EXPECT_EQ(frameForTile(TileSlot::rightHalf, tiny, 8), (Frame { 17, 8, 1, 1 }));
     EXPECT_EQ(
         stack({ 0, 0, 100, 10 }, 3, 8), (std::vector<Frame> { { 0, 0, 100, 1 }, { 0, 9, 100, 1 }, { 0, 18, 100, 1 } }));
+    EXPECT_EQ(stack(region, 2, -15), (std::vector<Frame> { { 10, 20, 100, 150 }, { 10, 170, 100, 150 } }));
+    EXPECT_EQ(stack(region, 0, 10), std::vector<Frame> { region });
+    EXPECT_EQ(bands(0, 100, {}, 8), std::vector<Band> {});
 }
 
 TEST(TileGeometry, LayoutsGiveOneFramePerWindow)

@@ -168,10 +168,8 @@ TEST(WebBundleWriter, runDiscardsOutputAndIgnoresToolsThatCannotStart)
 TEST(WebBundleWriter, hostRefreshWaitsForRunningAppsOnly)
 {
     EXPECT_EQ(hostRefresh("abc", "abc", true), HostRefresh::current);
-    EXPECT_EQ(hostRefresh("old", "abc", false), HostRefresh::refresh);
     EXPECT_EQ(hostRefresh("old", "abc", true), HostRefresh::waitUntilQuit);
     EXPECT_EQ(hostRefresh(std::nullopt, "abc", false), HostRefresh::refresh);
-    EXPECT_EQ(hostRefresh(std::nullopt, "abc", true), HostRefresh::waitUntilQuit);
 }
 
 } // namespace
