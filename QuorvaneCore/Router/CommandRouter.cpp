@@ -458,54 +458,47 @@ CommandOutput skillUninstall(const Command::SkillUninstall& command, ConfigFile&
         "Removed the Quorvane skill from " + command.folder + ".", Object { { "folder", command.folder } });
 }
 
+template<typename... Routines> struct Overloaded : Routines... {
+    using Routines::operator()...;
+};
+template<typename... Routines> Overloaded(Routines...) -> Overloaded<Routines...>;
+
+// One routine per command; a command without one does not compile.
 CommandOutput dispatch(const Invocation& invocation, ConfigFile& file, const CommandContext& context)
 {
-    const Command::Value& value = invocation.command.value;
-    if (std::holds_alternative<Command::Help>(value))
-        return success(std::string(HelpText::text()), Object { { "help", std::string(HelpText::text()) } });
-    if (std::holds_alternative<Command::Version>(value))
-        return success(QuorvaneVersion::current, Object { { "version", QuorvaneVersion::current } });
-    if (std::holds_alternative<Command::Ping>(value)) {
-        requireController(context, "Quorvane is not running.");
-        return success("ok", Object { { "pong", true } });
-    }
-    if (auto* command = std::get_if<Command::AppAdd>(&value))
-        return appAdd(*command, file, context);
-    if (auto* command = std::get_if<Command::AppRemove>(&value))
-        return appRemove(*command, file, context);
-    if (std::holds_alternative<Command::AppList>(value))
-        return appList(file);
-    if (auto* command = std::get_if<Command::HotkeySet>(&value))
-        return hotkeySet(*command, file);
-    if (auto* command = std::get_if<Command::HotkeyUnset>(&value))
-        return hotkeyUnset(*command, file);
-    if (std::holds_alternative<Command::HotkeyList>(value))
-        return hotkeyList(file);
-    if (auto* command = std::get_if<Command::Tile>(&value))
-        return tile(*command, file, context);
-    if (auto* command = std::get_if<Command::RuleAdd>(&value))
-        return ruleAdd(*command, file);
-    if (auto* command = std::get_if<Command::RuleRemove>(&value))
-        return ruleRemove(*command, file);
-    if (auto* command = std::get_if<Command::LayoutSave>(&value))
-        return layoutSave(*command, file, context);
-    if (auto* command = std::get_if<Command::LayoutApply>(&value))
-        return layoutApply(*command, file, context);
-    if (std::holds_alternative<Command::LayoutList>(value))
-        return layoutList(file);
-    if (std::holds_alternative<Command::ConfigShow>(value))
-        return success(file.text(), configJSON(file.decode()));
-    if (std::holds_alternative<Command::Apply>(value))
-        return reconcile(file, context);
-    if (std::holds_alternative<Command::Doctor>(value))
-        return doctor(file, context);
-    if (std::holds_alternative<Command::SkillPaths>(value))
-        return skillPaths(file, context);
-    if (auto* command = std::get_if<Command::SkillInstall>(&value))
-        return skillInstall(*command, file, context);
-    if (auto* command = std::get_if<Command::SkillUninstall>(&value))
-        return skillUninstall(*command, file, context);
-    throw QuorvaneError::failed("This command is not known to the router.");
+    using C = Command;
+    return std::visit(
+        Overloaded {
+            [&](const C::Help&) {
+                return success(std::string(HelpText::text()), Object { { "help", std::string(HelpText::text()) } });
+            },
+            [&](const C::Version&) {
+                return success(QuorvaneVersion::current, Object { { "version", QuorvaneVersion::current } });
+            },
+            [&](const C::Ping&) {
+                requireController(context, "Quorvane is not running.");
+                return success("ok", Object { { "pong", true } });
+            },
+            [&](const C::AppAdd& command) { return appAdd(command, file, context); },
+            [&](const C::AppRemove& command) { return appRemove(command, file, context); },
+            [&](const C::AppList&) { return appList(file); },
+            [&](const C::HotkeySet& command) { return hotkeySet(command, file); },
+            [&](const C::HotkeyUnset& command) { return hotkeyUnset(command, file); },
+            [&](const C::HotkeyList&) { return hotkeyList(file); },
+            [&](const C::Tile& command) { return tile(command, file, context); },
+            [&](const C::RuleAdd& command) { return ruleAdd(command, file); },
+            [&](const C::RuleRemove& command) { return ruleRemove(command, file); },
+            [&](const C::LayoutSave& command) { return layoutSave(command, file, context); },
+            [&](const C::LayoutApply& command) { return layoutApply(command, file, context); },
+            [&](const C::LayoutList&) { return layoutList(file); },
+            [&](const C::ConfigShow&) { return success(file.text(), configJSON(file.decode())); },
+            [&](const C::Apply&) { return reconcile(file, context); },
+            [&](const C::Doctor&) { return doctor(file, context); },
+            [&](const C::SkillPaths&) { return skillPaths(file, context); },
+            [&](const C::SkillInstall& command) { return skillInstall(command, file, context); },
+            [&](const C::SkillUninstall& command) { return skillUninstall(command, file, context); },
+        },
+        invocation.command.value);
 }
 
 } // namespace

@@ -326,12 +326,7 @@ std::string TOMLParser::parseBasicString()
             advance();
             return text;
         }
-        if (isAt("\\")) {
-            parseEscape(text);
-        } else {
-            text += m_characters[m_cursor];
-            advance();
-        }
+        takeStringCharacter(text);
     }
 }
 
@@ -345,13 +340,18 @@ std::string TOMLParser::parseMultilineString()
             error("A multiline string is missing its closing quotes.");
         if (match("\"\"\""))
             return text;
-        if (isAt("\\")) {
-            parseEscape(text);
-        } else {
-            text += m_characters[m_cursor];
-            advance();
-        }
+        takeStringCharacter(text);
     }
+}
+
+void TOMLParser::takeStringCharacter(std::string& into)
+{
+    if (isAt("\\")) {
+        parseEscape(into);
+        return;
+    }
+    into += m_characters[m_cursor];
+    advance();
 }
 
 void TOMLParser::parseEscape(std::string& into)

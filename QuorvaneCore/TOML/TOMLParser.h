@@ -44,6 +44,8 @@ private:
     TOMLValue parseValue();
     std::string parseBasicString();
     std::string parseMultilineString();
+    // Appends the character under the cursor to a string's text, reading an escape when it is one.
+    void takeStringCharacter(std::string& into);
     void parseEscape(std::string& into);
     // Reads elements up to `closing`, separated by commas (a trailing one allowed); the opening
     // bracket is under the cursor.
