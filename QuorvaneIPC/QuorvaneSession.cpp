@@ -22,7 +22,6 @@
 #include "JSON/JSONValue.h"
 
 #include <cerrno>
-#include <limits>
 #include <sys/stat.h>
 #include <system_error>
 #include <uuid/uuid.h>
@@ -72,8 +71,8 @@ SessionResult forward(const std::vector<std::string>& arguments, const Invocatio
 {
     RPCResponse response
         = IPCClient::request(path, RPCRequest { newRequestIdentifier(), arguments }, invocation.timeout);
-    if (response.exitCode < std::numeric_limits<int32_t>::min()
-        || response.exitCode > std::numeric_limits<int32_t>::max())
+    // A process exit status keeps only its low eight bits, so 256 would read as success.
+    if (response.exitCode < 0 || response.exitCode > 255)
         return failure(1,
             "Quorvane answered with exit code " + std::to_string(response.exitCode)
                 + ", which no process can exit with.");

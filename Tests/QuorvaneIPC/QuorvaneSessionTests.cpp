@@ -133,10 +133,15 @@ TEST_F(QuorvaneSessionTest, RendersForwardedAnswers)
         { 0, "{\"ok\":true,\"exitCode\":0,\"message\":\"ok\",\"result\":{\"pong\":true}}\n", "" });
     expectForwarded({ "", 3, "", "[1, 2]" }, { "ping", "--json" },
         { 3, "{\"ok\":false,\"exitCode\":3,\"message\":\"\",\"result\":[1, 2]}\n", "\n" });
-    expectForwarded({ "", -2, "a\t\"b\"\n", "{}" }, { "ping", "--json" },
-        { -2, "{\"ok\":false,\"exitCode\":-2,\"message\":\"a\\t\\\"b\\\"\\n\",\"result\":{}}\n", "a\t\"b\"\n" });
-    expectForwarded({ "", 4294967296, "ok", "{}" }, { "ping" },
-        { 1, "", "Quorvane answered with exit code 4294967296, which no process can exit with.\n" });
+    expectForwarded({ "", 255, "a\t\"b\"\n", "{}" }, { "ping", "--json" },
+        { 255, "{\"ok\":false,\"exitCode\":255,\"message\":\"a\\t\\\"b\\\"\\n\",\"result\":{}}\n", "a\t\"b\"\n" });
+    // A process exit status keeps only the low eight bits, so 256 would read as success.
+    for (int64_t unexitable : { int64_t(256), int64_t(-1), int64_t(4294967296) })
+        for (std::vector<std::string> words : { std::vector<std::string> { "ping" }, { "ping", "--json" } })
+            expectForwarded({ "", unexitable, "ok", "{}" }, words,
+                { 1, "",
+                    "Quorvane answered with exit code " + std::to_string(unexitable)
+                        + ", which no process can exit with.\n" });
 }
 
 TEST_F(QuorvaneSessionTest, ForwardsOnlyWithoutAConfigFileOrAController)
