@@ -9,6 +9,7 @@
 #include "Configuration/QuorvanePaths.h"
 #include "QuorvaneIPC/IPCClient.h"
 #include "QuorvaneIPC/IPCError.h"
+#include "QuorvaneIPC/SessionOptions.h"
 #include "RPC/RPCRequest.h"
 #include "RPC/RPCResponse.h"
 #include "Router/CommandContext.h"
@@ -103,22 +104,21 @@ std::optional<std::string> readConfig(const std::string& path)
     return text;
 }
 
-SessionResult runDirectly(const Invocation& invocation, const std::string& home,
-    const std::optional<std::string>& hostBinary, bool interactive, QuorvaneControlling* controller, double now)
+SessionResult runDirectly(const Invocation& invocation, const SessionOptions& options)
 {
-    std::string path = invocation.configPath.value_or(QuorvanePaths::configFile(home));
+    std::string path = invocation.configPath.value_or(QuorvanePaths::configFile(options.home));
     std::optional<std::string> stored = readConfig(path);
     ConfigFile file = stored ? ConfigFile(*stored) : ConfigFile::makeDefault();
     std::string before = file.text();
 
     CommandContext context;
-    context.now = now;
-    context.interactive = interactive;
-    context.home = home;
-    context.hostBinary = hostBinary;
+    context.now = options.now;
+    context.interactive = options.interactive;
+    context.home = options.home;
+    context.hostBinary = options.hostBinary;
     context.skillText = BundledResources::skillText();
     context.manifestFolders = BundledResources::skillFolders();
-    context.controller = controller;
+    context.controller = options.controller;
     context.confirm = [yes = invocation.yes](const std::string&) { return yes; };
     // The tool never downloads site icons.
     context.iconForURL = [](const std::string&) { return std::nullopt; };
@@ -133,21 +133,20 @@ SessionResult runDirectly(const Invocation& invocation, const std::string& home,
 
 } // namespace
 
-SessionResult run(const std::vector<std::string>& arguments, const std::string& home,
-    const std::optional<std::string>& hostBinary, bool interactive, QuorvaneControlling* controller,
-    const std::optional<std::string>& socketPath, double now)
+SessionResult run(const SessionOptions& options)
 {
     try {
-        Invocation invocation = CommandParser::parse(arguments);
+        Invocation invocation = CommandParser::parse(options.arguments);
         if (invocation.command.is<Command::Help>() || invocation.command.is<Command::Version>()) {
             std::string text = invocation.command.is<Command::Help>() ? std::string(HelpText::text())
                                                                       : std::string(QuorvaneVersion::current);
             return rendered(CommandOutput { ExitCode::ok, text, JSONValue(text) }, invocation.json);
         }
-        std::string path = socketPath.value_or(QuorvanePaths::resolvedSocketFile(home, socketPathLimit));
-        if (!invocation.configPath && !controller && fileExists(path))
-            return forward(arguments, invocation, path);
-        return runDirectly(invocation, home, hostBinary, interactive, controller, now);
+        std::string path
+            = options.socketPath.value_or(QuorvanePaths::resolvedSocketFile(options.home, socketPathLimit));
+        if (!invocation.configPath && !options.controller && fileExists(path))
+            return forward(options.arguments, invocation, path);
+        return runDirectly(invocation, options);
     } catch (const QuorvaneError& error) {
         return failure(error.exitCode(), error.message());
     } catch (const std::exception& error) {

@@ -2,6 +2,7 @@
 #include "Configuration/QuorvanePaths.h"
 #include "QuorvaneIPC/IPCClient.h"
 #include "QuorvaneIPC/QuorvaneSession.h"
+#include "QuorvaneIPC/SessionOptions.h"
 #include "QuorvaneIPC/SocketServer.h"
 #include "RPC/RPCRequest.h"
 #include "RPC/RPCResponse.h"
@@ -55,7 +56,7 @@ void forwardedSession(benchmark::State& state)
     auto server = pingServer(QuorvanePaths::resolvedSocketFile(home.path, QuorvaneSession::socketPathLimit));
     std::vector<std::string> words { "--json", "ping" };
     for (auto _ : state)
-        benchmark::DoNotOptimize(QuorvaneSession::run(words, home.path, std::nullopt, false, nullptr, std::nullopt, 0));
+        benchmark::DoNotOptimize(QuorvaneSession::run(SessionOptions { words, home.path }));
 }
 BENCHMARK(forwardedSession);
 
@@ -65,9 +66,9 @@ void directSession(benchmark::State& state)
     Home home;
     std::vector<std::string> words { "hotkey", "set", "ctrl+opt+e", "com.example.editor", "--config",
         home.path + "/config.toml" };
-    QuorvaneSession::run(words, home.path, std::nullopt, false, nullptr, std::nullopt, 0);
+    QuorvaneSession::run(SessionOptions { words, home.path });
     for (auto _ : state)
-        benchmark::DoNotOptimize(QuorvaneSession::run(words, home.path, std::nullopt, false, nullptr, std::nullopt, 0));
+        benchmark::DoNotOptimize(QuorvaneSession::run(SessionOptions { words, home.path }));
 }
 BENCHMARK(directSession);
 

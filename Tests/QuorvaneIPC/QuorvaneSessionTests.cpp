@@ -4,6 +4,8 @@
 #include "Configuration/QuorvaneConfig.h"
 #include "Configuration/QuorvanePaths.h"
 #include "QuorvaneIPC/FileDescriptor.h"
+#include "QuorvaneIPC/SessionOptions.h"
+#include "QuorvaneIPC/SessionPrinter.h"
 #include "QuorvaneIPC/SocketIO.h"
 #include "QuorvaneIPC/SocketServer.h"
 #include "RPC/RPCRequest.h"
@@ -16,6 +18,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <filesystem>
 #include <grp.h>
 #include <mutex>
@@ -28,8 +31,8 @@ namespace quorvane {
 
 void PrintTo(const SessionResult& result, std::ostream* out)
 {
-    *out << "{" << result.exitCode << ", " << testing::PrintToString(result.stdout) << ", "
-         << testing::PrintToString(result.stderr) << "}";
+    *out << "{" << result.exitCode << ", " << testing::PrintToString(result.standardOutput) << ", "
+         << testing::PrintToString(result.standardError) << "}";
 }
 
 namespace {
@@ -57,7 +60,8 @@ protected:
 
     SessionResult run(std::vector<std::string> arguments, QuorvaneControlling* controller = nullptr)
     {
-        return QuorvaneSession::run(arguments, home, std::nullopt, true, controller, std::nullopt, 1.7e9);
+        return QuorvaneSession::run(
+            SessionOptions { arguments, home, std::nullopt, true, controller, std::nullopt, 1.7e9 });
     }
     void expectRun(std::vector<std::string> arguments, SessionResult expected)
     {
@@ -67,8 +71,8 @@ protected:
     {
         SessionResult result = run(arguments);
         EXPECT_EQ(result.exitCode, 1) << testing::PrintToString(arguments);
-        EXPECT_EQ(result.stdout, "");
-        EXPECT_THAT(result.stderr, testing::AllOf(HasSubstr(part), testing::EndsWith("\n")));
+        EXPECT_EQ(result.standardOutput, "");
+        EXPECT_THAT(result.standardError, testing::AllOf(HasSubstr(part), testing::EndsWith("\n")));
     }
 
     // The application's stand-in on the socket `home` resolves to: answers `response` after `delay`.
@@ -103,7 +107,7 @@ TEST_F(QuorvaneSessionTest, HelpAndVersionTouchNeitherSocketNorConfig)
     expectRun({}, { 0, help + "\n", "" });
     expectRun({ "version", "--config", config, "--yes" }, { 0, "1.0.1\n", "" });
     SessionResult json = run({ "--json", "help" });
-    EXPECT_EQ(JSONValue::parse(json.stdout),
+    EXPECT_EQ(JSONValue::parse(json.standardOutput),
         JSONValue(JSONValue::Object { { "exitCode", 0 }, { "message", help }, { "ok", true }, { "result", help } }));
 }
 
@@ -197,7 +201,7 @@ TEST_F(QuorvaneSessionTest, DirectModeReportsFromTheDefaultsWithoutCreatingAFile
             "{\"exitCode\":3,\"message\":\"Open Quorvane to apply a "
             "layout.\",\"ok\":false,\"result\":{\"code\":\"unavailable\"}}\n",
             "Open Quorvane to apply a layout.\n" });
-    EXPECT_THAT(run({ "doctor" }).stdout, HasSubstr("[warn] menu-bar: Quorvane is not running"));
+    EXPECT_THAT(run({ "doctor" }).standardOutput, HasSubstr("[warn] menu-bar: Quorvane is not running"));
     EXPECT_FALSE(fs::exists(config));
 }
 
@@ -242,12 +246,36 @@ TEST_F(QuorvaneSessionTest, FailuresBeforeTheCommandRuns)
     fs::create_directories(folder.file("folder.toml"));
     SessionResult parse = run({ "--config", broken, "config", "show" });
     EXPECT_EQ(parse.exitCode, 2);
-    EXPECT_THAT(parse.stderr, testing::StartsWith("Config line 1"));
+    EXPECT_THAT(parse.standardError, testing::StartsWith("Config line 1"));
     // Unreadable, not UTF-8, and a write that cannot happen.
     for (std::string path : { folder.file("folder.toml"), latin1, std::string("/proc/quorvane/config.toml") })
         expectFailure({ "--config", path, "rule", "add", "com.example.editor", "--tile", "left-half" },
             fs::path(path).parent_path().string());
     EXPECT_EQ(test::readFile(latin1), "# caf\xE9\n");
+}
+
+TEST_F(QuorvaneSessionTest, OutputThatCannotBeWrittenExitsWithOne)
+{
+    SessionResult result { 5, "shown", "warned\n" };
+    auto printed = [&](bool fullOutput, bool fullError) {
+        int output[2], error[2];
+        EXPECT_EQ(::pipe(output), 0);
+        EXPECT_EQ(::pipe(error), 0);
+        FileDescriptor full(::open("/dev/full", O_WRONLY | O_CLOEXEC));
+        int status
+            = SessionPrinter::print(result, fullOutput ? full.get() : output[1], fullError ? full.get() : error[1]);
+        ::close(output[1]);
+        ::close(error[1]);
+        std::string said = test::readFile("/proc/self/fd/" + std::to_string(error[0]));
+        ::close(output[0]);
+        ::close(error[0]);
+        return std::pair(status, said);
+    };
+    EXPECT_EQ(printed(false, false), std::pair(5, std::string("warned\n")));
+    EXPECT_EQ(printed(true, false),
+        std::pair(1, std::string("warned\nCould not write the output: No space left on device.\n")));
+    EXPECT_EQ(printed(false, true).first, 1);
+    EXPECT_EQ(printed(true, true).first, 1);
 }
 
 } // namespace
