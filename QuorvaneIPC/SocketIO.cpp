@@ -37,6 +37,11 @@ int waitMilliseconds(double remaining)
     return std::max(1, static_cast<int>(std::ceil(remaining * 1000)));
 }
 
+double secondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
 void consume(int fd, char* bytes, std::size_t count)
 {
     while (count > 0) {
@@ -61,7 +66,7 @@ std::string readLine(int fd, double timeout, std::size_t limit)
     for (;;) {
         if (line.size() >= limit)
             throw IPCError::badResponse();
-        double remaining = timeout - std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        double remaining = timeout - secondsSince(start);
         if (!(remaining > 0))
             throw IPCError::timedOut();
         pollfd poller { fd, POLLIN, 0 };
@@ -90,11 +95,21 @@ std::string readLine(int fd, double timeout, std::size_t limit)
     }
 }
 
-void writeAll(int fd, std::string_view bytes)
+void writeAll(int fd, std::string_view bytes, double timeout)
 {
+    const auto start = std::chrono::steady_clock::now();
     while (!bytes.empty()) {
-        ssize_t sent = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-        if (sent < 0 && errno == EINTR)
+        double remaining = timeout - secondsSince(start);
+        if (!(remaining > 0))
+            throw IPCError::timedOut();
+        pollfd poller { fd, POLLOUT, 0 };
+        int ready = ::poll(&poller, 1, waitMilliseconds(remaining));
+        if (ready < 0 && errno != EINTR)
+            throw IPCError::unavailable();
+        if (ready <= 0)
+            continue;
+        ssize_t sent = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (sent < 0 && (errno == EINTR || errno == EAGAIN))
             continue;
         if (sent < 0)
             throw IPCError::unavailable();

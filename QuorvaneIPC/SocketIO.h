@@ -22,7 +22,8 @@ void copy(const std::string& path, sockaddr_un& address);
 // unavailable on a wait or receive error. Bytes after the line feed stay unread.
 std::string readLine(int fd, double timeout, std::size_t limit);
 
-// Sends every byte of `bytes` without raising SIGPIPE; throws IPCError unavailable when a send fails.
-void writeAll(int fd, std::string_view bytes);
+// Sends every byte of `bytes` without raising SIGPIPE. Throws IPCError: timedOut when the peer has not
+// taken them all within `timeout` seconds, unavailable when a wait or send fails.
+void writeAll(int fd, std::string_view bytes, double timeout);
 
 } // namespace quorvane

@@ -30,7 +30,7 @@ struct Home {
 
 std::shared_ptr<SocketServer> pingServer(const std::string& path)
 {
-    auto server = SocketServer::create(path, [](const RPCRequest&) {
+    auto server = SocketServer::create(path, [](const RPCRequest&, std::stop_token) {
         return RPCResponse("", CommandOutput { 0, "ok", JSONValue::Object { { "pong", true } } });
     });
     server->start();

@@ -78,13 +78,13 @@ protected:
     // The application's stand-in on the socket `home` resolves to: answers `response` after `delay`.
     std::shared_ptr<SocketServer> serve(RPCResponse response, std::chrono::milliseconds delay = 0ms)
     {
-        auto server
-            = SocketServer::create(QuorvanePaths::resolvedSocketFile(home, 103), [=, this](const RPCRequest& request) {
-                  std::this_thread::sleep_for(delay);
-                  std::lock_guard guard(lock);
-                  requests.push_back(request);
-                  return response;
-              });
+        auto server = SocketServer::create(
+            QuorvanePaths::resolvedSocketFile(home, 103), [=, this](const RPCRequest& request, std::stop_token) {
+                std::this_thread::sleep_for(delay);
+                std::lock_guard guard(lock);
+                requests.push_back(request);
+                return response;
+            });
         server->start();
         return server;
     }
@@ -186,7 +186,7 @@ TEST_F(QuorvaneSessionTest, SocketFailuresExitWithOne)
         std::thread fake([&] {
             FileDescriptor connection(::accept(stale.get(), nullptr, nullptr));
             readLine(connection.get(), 5, socketLineLimit);
-            writeAll(connection.get(), answer);
+            writeAll(connection.get(), answer, 5);
         });
         expectFailure({ "--json", "ping" }, "could not be read");
         fake.join();

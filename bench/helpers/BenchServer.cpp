@@ -73,7 +73,7 @@ int main(int argc, char** argv)
     context.manifestFolders = BundledResources::skillFolders();
     context.controller = &controller;
 
-    auto server = SocketServer::create(argv[1], [&](const RPCRequest& request) {
+    auto server = SocketServer::create(argv[1], [&](const RPCRequest& request, std::stop_token) {
         std::lock_guard guard(lock);
         try {
             Invocation invocation = CommandParser::parse(request.arguments);
