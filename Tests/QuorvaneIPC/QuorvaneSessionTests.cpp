@@ -223,9 +223,10 @@ TEST_F(QuorvaneSessionTest, AFailedRemovalNeverWritesTheFile)
     std::string bundle = QuorvanePaths::appsDirectory(home) + "/Notes.app";
     fs::create_directories(bundle + "/Contents");
     // An unprivileged user may write the config but not remove the bundle: the table leaves the document,
-    // then the bundle's removal fails.
+    // then the bundle's removal fails. Root runs the command as nobody, since root may remove anything.
     for (const std::string& path : { home, home + "/.config", QuorvanePaths::configDirectory(home), config })
         fs::permissions(path, fs::perms::all);
+    fs::permissions(QuorvanePaths::appsDirectory(home), fs::perms(0555));
     pid_t child = ::fork();
     if (child == 0) {
         if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
