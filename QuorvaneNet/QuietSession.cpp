@@ -34,10 +34,7 @@ size_t collect(char* data, size_t size, size_t count, void* context)
 bool isWebAddress(std::string_view url)
 {
     std::optional<URLComponents> components = URLComponents::parse(url);
-    if (!components || !components->scheme)
-        return false;
-    return UnicodeText::equalsIgnoringCase(*components->scheme, "http")
-        || UnicodeText::equalsIgnoringCase(*components->scheme, "https");
+    return components && components->hasWebScheme();
 }
 
 void initializeLibrary()

@@ -99,14 +99,11 @@ std::string canonicalChord(const std::string& text)
     return HotkeyParser::parse(text).canonical();
 }
 
-// The canonical text of a stored chord, or nothing when it does not parse.
-std::optional<std::string> storedCanonical(const std::string& text)
+// Whether a stored chord text, which may not parse, names the chord `canonical`.
+bool namesChord(const std::string& text, const std::string& canonical)
 {
-    try {
-        return canonicalChord(text);
-    } catch (const QuorvaneError&) {
-        return std::nullopt;
-    }
+    auto chord = HotkeyParser::tryParse(text);
+    return chord && chord->canonical() == canonical;
 }
 
 std::string fallbackIcon()
@@ -242,14 +239,14 @@ CommandOutput hotkeyUnset(const Command::HotkeyUnset& command, ConfigFile& file)
     QuorvaneConfig config = file.decode();
     bool removed = false;
     for (WebAppRecord record : config.apps) {
-        if (record.spec.hotkey && storedCanonical(*record.spec.hotkey) == canonical) {
+        if (record.spec.hotkey && namesChord(*record.spec.hotkey, canonical)) {
             record.spec.hotkey.reset();
             file.upsertApp(record);
             removed = true;
         }
     }
     for (const auto& [key, value] : file.document().pairs({ "hotkeys" })) {
-        if (storedCanonical(key) == canonical) {
+        if (namesChord(key, canonical)) {
             file.removeNativeHotkey(key);
             removed = true;
         }

@@ -105,10 +105,7 @@ std::string validatedWebURL(std::string_view text)
 {
     std::string trimmed = UnicodeText::trimmed(text);
     std::optional<URLComponents> components = URLComponents::parse(trimmed);
-    auto isWebScheme = [](std::string_view scheme) {
-        return UnicodeText::equalsIgnoringCase(scheme, "http") || UnicodeText::equalsIgnoringCase(scheme, "https");
-    };
-    if (!components || !components->scheme || !isWebScheme(*components->scheme) || !components->host)
+    if (!components || !components->hasWebScheme() || !components->host)
         throw QuorvaneError::usage("\u201C" + std::string(text) + "\u201D needs to be an http or https address.");
     return trimmed;
 }
