@@ -42,6 +42,19 @@ double secondsSince(std::chrono::steady_clock::time_point start)
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
+// Waits at most one second, and at most `remaining`, for `events` on `fd`; false when they did not come.
+// Throws IPCError timedOut when nothing remains, unavailable when the wait fails.
+bool waitFor(int fd, short events, double remaining)
+{
+    if (!(remaining > 0))
+        throw IPCError::timedOut();
+    pollfd poller { fd, events, 0 };
+    int ready = ::poll(&poller, 1, waitMilliseconds(remaining));
+    if (ready < 0 && errno != EINTR)
+        throw IPCError::unavailable();
+    return ready > 0;
+}
+
 void consume(int fd, char* bytes, std::size_t count)
 {
     while (count > 0) {
@@ -66,14 +79,7 @@ std::string readLine(int fd, double timeout, std::size_t limit)
     for (;;) {
         if (line.size() >= limit)
             throw IPCError::badResponse();
-        double remaining = timeout - secondsSince(start);
-        if (!(remaining > 0))
-            throw IPCError::timedOut();
-        pollfd poller { fd, POLLIN, 0 };
-        int ready = ::poll(&poller, 1, waitMilliseconds(remaining));
-        if (ready < 0 && errno != EINTR)
-            throw IPCError::unavailable();
-        if (ready <= 0)
+        if (!waitFor(fd, POLLIN, timeout - secondsSince(start)))
             continue;
         // Peek first so that nothing past the line feed, and nothing past the limit, is taken.
         std::size_t wanted = std::min(sizeof chunk, limit - line.size());
@@ -99,14 +105,7 @@ void writeAll(int fd, std::string_view bytes, double timeout)
 {
     const auto start = std::chrono::steady_clock::now();
     while (!bytes.empty()) {
-        double remaining = timeout - secondsSince(start);
-        if (!(remaining > 0))
-            throw IPCError::timedOut();
-        pollfd poller { fd, POLLOUT, 0 };
-        int ready = ::poll(&poller, 1, waitMilliseconds(remaining));
-        if (ready < 0 && errno != EINTR)
-            throw IPCError::unavailable();
-        if (ready <= 0)
+        if (!waitFor(fd, POLLOUT, timeout - secondsSince(start)))
             continue;
         ssize_t sent = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
         if (sent < 0 && (errno == EINTR || errno == EAGAIN))
