@@ -142,8 +142,8 @@ SessionResult run(const SessionOptions& options)
                                                                       : std::string(QuorvaneVersion::current);
             return rendered(CommandOutput { ExitCode::ok, text, JSONValue(text) }, invocation.json);
         }
-        std::string path
-            = options.socketPath.value_or(QuorvanePaths::resolvedSocketFile(options.home, socketPathLimit));
+        std::string path = options.socketPath.value_or(
+            QuorvanePaths::resolvedSocketFile(options.home, QuorvanePaths::socketPathLimit));
         if (!invocation.configPath && !options.controller && fileExists(path))
             return forward(options.arguments, invocation, path);
         return runDirectly(invocation, options);

@@ -2,16 +2,11 @@
 
 #include "Support/SessionResult.h"
 
-#include <cstddef>
-
 namespace quorvane {
 
 struct SessionOptions;
 
 namespace QuorvaneSession {
-
-// The socket path limit both the tool and the application resolve with.
-inline constexpr std::size_t socketPathLimit = 103;
 
 // One whole `quorvane` command: parses the arguments, forwards them to the running application when its
 // socket file exists (and neither `--config` nor a controller is given) or runs them against the config

@@ -1,5 +1,6 @@
 #include "QuorvaneIPC/SocketIO.h"
 
+#include "Configuration/QuorvanePaths.h"
 #include "QuorvaneIPC/IPCError.h"
 
 #include <algorithm>
@@ -13,11 +14,11 @@
 
 namespace quorvane {
 
-static_assert(sizeof(sockaddr_un::sun_path) >= socketAddressPathBytes);
+static_assert(sizeof(sockaddr_un::sun_path) > QuorvanePaths::socketPathLimit);
 
 void copy(const std::string& path, sockaddr_un& address)
 {
-    if (path.size() + 1 > socketAddressPathBytes)
+    if (path.size() > QuorvanePaths::socketPathLimit)
         throw IPCError::pathTooLong(path);
     // An empty path would name an abstract socket on Linux, and a zero byte would cut the path short.
     if (path.empty() || path.find('\0') != std::string::npos)

@@ -53,7 +53,7 @@ BENCHMARK(clientRoundTrip);
 void forwardedSession(benchmark::State& state)
 {
     Home home;
-    auto server = pingServer(QuorvanePaths::resolvedSocketFile(home.path, QuorvaneSession::socketPathLimit));
+    auto server = pingServer(QuorvanePaths::resolvedSocketFile(home.path, QuorvanePaths::socketPathLimit));
     std::vector<std::string> words { "--json", "ping" };
     for (auto _ : state)
         benchmark::DoNotOptimize(QuorvaneSession::run(SessionOptions { words, home.path }));

@@ -9,6 +9,10 @@ namespace quorvane {
 // Every file and folder the programs use, as plain concatenation onto the home folder.
 namespace QuorvanePaths {
 
+// The longest socket path, in UTF-8 bytes, that the tool and the application use: with its terminating zero
+// byte it fits the 104-byte path field of a local socket address on every platform.
+inline constexpr std::size_t socketPathLimit = 103;
+
 // home + "/.config/quorvane"
 std::string configDirectory(const std::string& home);
 // home + "/.config/quorvane/config.toml"

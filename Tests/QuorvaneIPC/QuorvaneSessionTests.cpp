@@ -78,8 +78,8 @@ protected:
     // The application's stand-in on the socket `home` resolves to: answers `response` after `delay`.
     std::shared_ptr<SocketServer> serve(RPCResponse response, std::chrono::milliseconds delay = 0ms)
     {
-        auto server = SocketServer::create(
-            QuorvanePaths::resolvedSocketFile(home, 103), [=, this](const RPCRequest& request, std::stop_token) {
+        auto server = SocketServer::create(QuorvanePaths::resolvedSocketFile(home, QuorvanePaths::socketPathLimit),
+            [=, this](const RPCRequest& request, std::stop_token) {
                 std::this_thread::sleep_for(delay);
                 std::lock_guard guard(lock);
                 requests.push_back(request);
@@ -98,7 +98,7 @@ protected:
 TEST_F(QuorvaneSessionTest, HelpAndVersionTouchNeitherSocketNorConfig)
 {
     // Both would fail if used: a socket file nobody listens on, and a folder where the config should be.
-    std::string socket = QuorvanePaths::resolvedSocketFile(home, 103);
+    std::string socket = QuorvanePaths::resolvedSocketFile(home, QuorvanePaths::socketPathLimit);
     fs::create_directories(fs::path(socket).parent_path());
     test::writeFile(socket, "");
     fs::create_directories(config);
@@ -174,7 +174,7 @@ TEST_F(QuorvaneSessionTest, SocketFailuresExitWithOne)
         std::this_thread::sleep_for(20ms);
 
     // A socket file whose application is gone: no falling back to running directly.
-    std::string socket = QuorvanePaths::resolvedSocketFile(home, 103);
+    std::string socket = QuorvanePaths::resolvedSocketFile(home, QuorvanePaths::socketPathLimit);
     FileDescriptor stale(::socket(AF_UNIX, SOCK_STREAM, 0));
     sockaddr_un address;
     copy(socket, address);
