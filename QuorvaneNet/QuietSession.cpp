@@ -1,5 +1,6 @@
 #include "QuorvaneNet/QuietSession.h"
 
+#include "Support/QuorvaneVersion.h"
 #include "Support/UnicodeText.h"
 #include "WebApps/SiteIcons.h"
 #include "WebApps/URLComponents.h"
@@ -52,6 +53,12 @@ struct EasyCleanup {
 
 } // namespace
 
+std::string QuietSession::userAgent()
+{
+    return std::string("Mozilla/5.0 (X11; Linux x86_64) AppleWebKit/605.1.15 (KHTML, like Gecko) Quorvane/")
+        + QuorvaneVersion::current;
+}
+
 QuietSession::QuietSession()
     : QuietSession(Limits {})
 {
@@ -81,7 +88,7 @@ std::optional<QuietSession::Response> QuietSession::exchange(std::string_view ur
     if (!easy || !multi)
         return std::nullopt;
     std::string address(url);
-    std::string agent(userAgent);
+    std::string agent = userAgent();
     Sink sink { {}, cap };
     CURL* handle = easy.get();
     curl_easy_setopt(handle, CURLOPT_URL, address.c_str());

@@ -2,6 +2,7 @@
 
 #include "Configuration/QuorvaneConfig.h"
 #include "Support/QuorvaneError.h"
+#include "Support/QuorvaneVersion.h"
 #include "Support/UnicodeText.h"
 #include "WebApps/StableIdentity.h"
 #include "WebApps/URLComponents.h"
@@ -77,7 +78,7 @@ std::string WebAppBundlePlan::infoPlist() const
     text += stringEntry("CFBundleName", escapedXML(name));
     text += stringEntry("CFBundleDisplayName", escapedXML(name));
     text += stringEntry("CFBundlePackageType", "APPL");
-    text += stringEntry("CFBundleShortVersionString", "1.0.1");
+    text += stringEntry("CFBundleShortVersionString", QuorvaneVersion::current);
     text += stringEntry("CFBundleVersion", "1");
     text += stringEntry("LSMinimumSystemVersion", "14.0");
     text += "  <key>NSHighResolutionCapable</key><true/>\n";
