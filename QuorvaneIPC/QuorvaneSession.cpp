@@ -9,6 +9,7 @@
 #include "Configuration/QuorvanePaths.h"
 #include "QuorvaneIPC/IPCClient.h"
 #include "QuorvaneIPC/IPCError.h"
+#include "QuorvaneIPC/SessionOptions.h"
 #include "RPC/RPCRequest.h"
 #include "RPC/RPCResponse.h"
 #include "Router/CommandContext.h"
@@ -22,7 +23,6 @@
 #include "JSON/JSONValue.h"
 
 #include <cerrno>
-#include <limits>
 #include <sys/stat.h>
 #include <system_error>
 #include <uuid/uuid.h>
@@ -72,8 +72,8 @@ SessionResult forward(const std::vector<std::string>& arguments, const Invocatio
 {
     RPCResponse response
         = IPCClient::request(path, RPCRequest { newRequestIdentifier(), arguments }, invocation.timeout);
-    if (response.exitCode < std::numeric_limits<int32_t>::min()
-        || response.exitCode > std::numeric_limits<int32_t>::max())
+    // A process exit status keeps only its low eight bits, so 256 would read as success.
+    if (response.exitCode < 0 || response.exitCode > 255)
         return failure(1,
             "Quorvane answered with exit code " + std::to_string(response.exitCode)
                 + ", which no process can exit with.");
@@ -104,22 +104,21 @@ std::optional<std::string> readConfig(const std::string& path)
     return text;
 }
 
-SessionResult runDirectly(const Invocation& invocation, const QuorvanePaths& paths,
-    const std::optional<std::string>& hostBinary, bool interactive, QuorvaneControlling* controller, double now)
+SessionResult runDirectly(const Invocation& invocation, const SessionOptions& options)
 {
-    std::string path = invocation.configPath.value_or(paths.configFile());
+    std::string path = invocation.configPath.value_or(options.paths.configFile());
     std::optional<std::string> stored = readConfig(path);
     ConfigFile file = stored ? ConfigFile(*stored) : ConfigFile::makeDefault();
     std::string before = file.text();
 
     CommandContext context;
-    context.now = now;
-    context.interactive = interactive;
-    context.paths = paths;
-    context.hostBinary = hostBinary;
+    context.now = options.now;
+    context.interactive = options.interactive;
+    context.paths = options.paths;
+    context.hostBinary = options.hostBinary;
     context.skillText = BundledResources::skillText();
     context.manifestFolders = BundledResources::skillFolders();
-    context.controller = controller;
+    context.controller = options.controller;
     context.confirm = [yes = invocation.yes](const std::string&) { return yes; };
     // The tool never downloads site icons.
     context.iconForURL = [](const std::string&) { return std::nullopt; };
@@ -134,21 +133,19 @@ SessionResult runDirectly(const Invocation& invocation, const QuorvanePaths& pat
 
 } // namespace
 
-SessionResult run(const std::vector<std::string>& arguments, const QuorvanePaths& paths,
-    const std::optional<std::string>& hostBinary, bool interactive, QuorvaneControlling* controller,
-    const std::optional<std::string>& socketPath, double now)
+SessionResult run(const SessionOptions& options)
 {
     try {
-        Invocation invocation = CommandParser::parse(arguments);
+        Invocation invocation = CommandParser::parse(options.arguments);
         if (invocation.command.is<Command::Help>() || invocation.command.is<Command::Version>()) {
             std::string text = invocation.command.is<Command::Help>() ? std::string(HelpText::text())
                                                                       : std::string(QuorvaneVersion::current);
             return rendered(CommandOutput { ExitCode::ok, text, JSONValue(text) }, invocation.json);
         }
-        std::string path = socketPath.value_or(paths.resolvedSocketFile(socketPathLimit));
-        if (!invocation.configPath && !controller && fileExists(path))
-            return forward(arguments, invocation, path);
-        return runDirectly(invocation, paths, hostBinary, interactive, controller, now);
+        std::string path = options.socketPath.value_or(options.paths.resolvedSocketFile(QuorvanePaths::socketPathLimit));
+        if (!invocation.configPath && !options.controller && fileExists(path))
+            return forward(options.arguments, invocation, path);
+        return runDirectly(invocation, options);
     } catch (const QuorvaneError& error) {
         return failure(error.exitCode(), error.message());
     } catch (const std::exception& error) {

@@ -30,15 +30,15 @@ struct SocketServer::Listener {
     bool stopped = false;
     // The connection being served, so that `stop` can cut a slow reader short.
     int connectionFD = -1;
+    // Asked to stop when the server stops, so that a waiting handler gives up.
+    std::stop_source stopping;
+    double idleLimit = defaultIdleLimit;
 };
 
 namespace {
 
 constexpr int acceptWaitMilliseconds = 200;
-constexpr double requestTimeout = 5.0;
 constexpr int listenBacklog = 8;
-// A client that stops reading cannot hold the thread longer than this.
-constexpr timeval sendTimeout { 5, 0 };
 
 bool fromThisUser(int connection)
 {
@@ -51,14 +51,15 @@ bool fromThisUser(int connection)
 
 } // namespace
 
-std::shared_ptr<SocketServer> SocketServer::create(std::string path, Handler handler)
+std::shared_ptr<SocketServer> SocketServer::create(std::string path, Handler handler, double idleLimit)
 {
-    return std::shared_ptr<SocketServer>(new SocketServer(std::move(path), std::move(handler)));
+    return std::shared_ptr<SocketServer>(new SocketServer(std::move(path), std::move(handler), idleLimit));
 }
 
-SocketServer::SocketServer(std::string path, Handler handler)
+SocketServer::SocketServer(std::string path, Handler handler, double idleLimit)
     : m_path(std::move(path))
     , m_handler(std::move(handler))
+    , m_idleLimit(idleLimit)
 {
 }
 
@@ -101,10 +102,10 @@ void SocketServer::start()
 
     auto listener = std::make_shared<Listener>();
     listener->listenFD = socketFD.get();
+    listener->idleLimit = m_idleLimit;
     try {
-        std::thread thread(acceptLoop, weak_from_this(), listener);
-        ::pthread_setname_np(thread.native_handle(), "quorvane.socket");
-        thread.detach();
+        m_thread = std::thread(acceptLoop, weak_from_this(), listener);
+        ::pthread_setname_np(m_thread.native_handle(), "quorvane.socket");
     } catch (...) {
         ::unlink(m_path.c_str());
         throw;
@@ -118,24 +119,33 @@ void SocketServer::start()
 void SocketServer::stop()
 {
     std::shared_ptr<Listener> listener;
+    std::thread thread;
     {
         std::lock_guard guard(m_lock);
         listener = std::exchange(m_listener, nullptr);
+        thread = std::move(m_thread);
     }
     if (!listener)
         return;
     {
         std::lock_guard guard(listener->lock);
         listener->stopped = true;
-        // Wakes the thread's wait and read at once; the thread closes the descriptors itself.
+        // Wakes the thread's wait and read at once; the thread closes the descriptors itself. Only the
+        // reading side of a connection is shut, so that an answer the handler still gives goes out.
         if (listener->listenFD >= 0)
             ::shutdown(listener->listenFD, SHUT_RDWR);
         if (listener->connectionFD >= 0)
-            ::shutdown(listener->connectionFD, SHUT_RDWR);
+            ::shutdown(listener->connectionFD, SHUT_RD);
     }
+    listener->stopping.request_stop();
     struct stat current { };
     if (::lstat(m_path.c_str(), &current) == 0 && current.st_dev == m_device && current.st_ino == m_inode)
         ::unlink(m_path.c_str());
+    // The last reference to the server may drop on its own thread, which then ends by itself.
+    if (thread.get_id() == std::this_thread::get_id())
+        thread.detach();
+    else if (thread.joinable())
+        thread.join();
 }
 
 void SocketServer::acceptLoop(std::weak_ptr<SocketServer> server, std::shared_ptr<Listener> listener)
@@ -162,9 +172,9 @@ void SocketServer::acceptLoop(std::weak_ptr<SocketServer> server, std::shared_pt
             std::lock_guard guard(listener->lock);
             listener->connectionFD = connection;
             if (listener->stopped)
-                ::shutdown(connection, SHUT_RDWR);
+                ::shutdown(connection, SHUT_RD);
         }
-        serve(connection, server);
+        serve(connection, server, *listener);
         {
             std::lock_guard guard(listener->lock);
             listener->connectionFD = -1;
@@ -176,15 +186,14 @@ void SocketServer::acceptLoop(std::weak_ptr<SocketServer> server, std::shared_pt
     ::close(std::exchange(listener->listenFD, -1));
 }
 
-void SocketServer::serve(int connection, const std::weak_ptr<SocketServer>& server)
+void SocketServer::serve(int connection, const std::weak_ptr<SocketServer>& server, Listener& listener)
 {
     if (!fromThisUser(connection))
         return;
-    ::setsockopt(connection, SOL_SOCKET, SO_SNDTIMEO, &sendTimeout, sizeof sendTimeout);
 
     RPCRequest request;
     try {
-        request = RPCCodec::decodeRequest(readLine(connection, requestTimeout, socketLineLimit));
+        request = RPCCodec::decodeRequest(readLine(connection, listener.idleLimit, socketLineLimit));
     } catch (const IPCError&) {
         return;
     } catch (const JSONError&) {
@@ -196,7 +205,7 @@ void SocketServer::serve(int connection, const std::weak_ptr<SocketServer>& serv
         return;
     RPCResponse response;
     try {
-        response = owner->m_handler(request);
+        response = owner->m_handler(request, listener.stopping.get_token());
     } catch (const QuorvaneError& error) {
         response = RPCResponse("", error.exitCode(), error.message(), "{}");
     } catch (const std::exception& error) {
@@ -204,7 +213,7 @@ void SocketServer::serve(int connection, const std::weak_ptr<SocketServer>& serv
     }
     response.id = request.id;
     try {
-        writeAll(connection, RPCCodec::encodeLine(response));
+        writeAll(connection, RPCCodec::encodeLine(response), listener.idleLimit);
     } catch (const IPCError&) {
         // The client gave up or went away; nobody is left to tell.
     } catch (const JSONError&) {

@@ -1,10 +1,13 @@
 // The `quorvane` command: gathers the words, the home folder, the XDG places and the terminal, runs the
 // session and prints exactly what it returns.
 #include "QuorvaneIPC/QuorvaneSession.h"
+#include "QuorvaneIPC/SessionOptions.h"
+#include "QuorvaneIPC/SessionPrinter.h"
+#include "Support/SessionResult.h"
 
-#include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <optional>
 #include <pwd.h>
 #include <string>
 #include <unistd.h>
@@ -38,31 +41,15 @@ std::optional<std::string> hostBinary()
     return host;
 }
 
-void writeAll(int fd, const std::string& text)
-{
-    const char* bytes = text.data();
-    size_t left = text.size();
-    while (left > 0) {
-        ssize_t written = ::write(fd, bytes, left);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return;
-        bytes += written;
-        left -= static_cast<size_t>(written);
-    }
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
-    std::vector<std::string> arguments(argv + 1, argv + argc);
-    double now = std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
-    quorvane::SessionResult result
-        = quorvane::QuorvaneSession::run(arguments, quorvane::QuorvanePaths::fromEnvironment(homeFolder()),
-            hostBinary(), ::isatty(STDIN_FILENO) == 1, nullptr, std::nullopt, now);
-    writeAll(STDOUT_FILENO, result.stdout);
-    writeAll(STDERR_FILENO, result.stderr);
-    return result.exitCode;
+    quorvane::SessionOptions options;
+    options.arguments.assign(argv + 1, argv + argc);
+    options.paths = quorvane::QuorvanePaths::fromEnvironment(homeFolder());
+    options.hostBinary = hostBinary();
+    options.interactive = ::isatty(STDIN_FILENO) == 1;
+    options.now = std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
+    return quorvane::SessionPrinter::print(quorvane::QuorvaneSession::run(options), STDOUT_FILENO, STDERR_FILENO);
 }

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# Builds with AddressSanitizer + UndefinedBehaviorSanitizer and runs every test, then builds the
-# libFuzzer targets with clang and runs each briefly over its seed corpus.
+# Checks that the core modules' declared dependencies match their includes, builds with AddressSanitizer +
+# UndefinedBehaviorSanitizer and runs every test, then builds the libFuzzer targets with clang and runs each
+# briefly over its seed corpus.
 #   QUORVANE_FUZZ_SECONDS   seconds per fuzz target (default 10)
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 fuzz_seconds=${QUORVANE_FUZZ_SECONDS:-10}
 
+"$root/scripts/check-module-includes.sh" "$root"
 "$root/scripts/setup.sh" "$root/build/sanitize" sanitize
 ctest --test-dir "$root/build/sanitize" --output-on-failure --timeout 300 -j2
 

@@ -26,13 +26,8 @@ void requireFolder(const std::string& folder)
 
 std::optional<std::string> installedContents(const std::string& folder)
 {
-    std::string text;
-    try {
-        text = FileContents::read(SkillPaths::skillFile(folder));
-    } catch (const std::system_error&) {
-        return std::nullopt;
-    }
-    if (!UnicodeText::isValidUTF8(text))
+    std::optional<std::string> text = FileContents::readIfReadable(SkillPaths::skillFile(folder));
+    if (!text || !UnicodeText::isValidUTF8(*text))
         return std::nullopt;
     return text;
 }

@@ -22,6 +22,10 @@ struct QuorvanePaths {
     std::string dataHome;
     std::string runtimeDirectory;
 
+    // The longest socket path, in UTF-8 bytes, that the tool and the application use: with its terminating
+    // zero byte it fits the 104-byte path field of a local socket address on every platform.
+    static constexpr std::size_t socketPathLimit = 103;
+
     // The places for `home` under the variables `lookup` gives. An empty or relative value counts as
     // unset; trailing slashes are dropped.
     static QuorvanePaths fromEnvironment(std::string home, const Lookup& lookup);

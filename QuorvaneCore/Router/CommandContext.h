@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Configuration/QuorvanePaths.h"
+#include "WebApps/WebBundleWriter.h"
 
 #include <functional>
 #include <optional>
@@ -31,6 +32,8 @@ struct CommandContext {
     // Fetches a site icon for a new web app; may give nothing.
     std::function<std::optional<std::string>(const std::string& url)> iconForURL
         = [](const std::string&) { return std::nullopt; };
+    // Runs one external tool (signing and registering web-app bundles) and waits for it.
+    WebBundleWriter::ToolRunner runTool = &WebBundleWriter::run;
 };
 
 } // namespace quorvane

@@ -99,14 +99,11 @@ std::string canonicalChord(const std::string& text)
     return HotkeyParser::parse(text).canonical();
 }
 
-// The canonical text of a stored chord, or nothing when it does not parse.
-std::optional<std::string> storedCanonical(const std::string& text)
+// Whether a stored chord text, which may not parse, names the chord `canonical`.
+bool namesChord(const std::string& text, const std::string& canonical)
 {
-    try {
-        return canonicalChord(text);
-    } catch (const QuorvaneError&) {
-        return std::nullopt;
-    }
+    auto chord = HotkeyParser::tryParse(text);
+    return chord && chord->canonical() == canonical;
 }
 
 std::string fallbackIcon()
@@ -178,7 +175,7 @@ CommandOutput appAdd(const Command::AppAdd& command, ConfigFile& file, const Com
     icon = iconFile(std::move(icon));
 
     WebAppBundlePlan plan = planFor(record, context);
-    WebBundleWriter().install(plan, context.hostBinary, icon);
+    WebBundleWriter(context.runTool).install(plan, context.hostBinary, icon);
     return success("Added " + name + "\n  " + plan.bundlePath, appJSON(record));
 }
 
@@ -191,7 +188,7 @@ CommandOutput appRemove(const Command::AppRemove& command, ConfigFile& file, con
     // A hand-edited name such as "../x" is refused here, before the file or the disk is touched.
     std::string bundlePath = WebAppName::bundlePath(context.paths.appsDirectory(), record.spec.name);
     file.removeApp(record.slug);
-    WebBundleWriter().remove(bundlePath);
+    WebBundleWriter(context.runTool).remove(bundlePath);
     return success("Removed " + record.spec.name + ".", Object { { "slug", record.slug } });
 }
 
@@ -232,8 +229,8 @@ CommandOutput hotkeySet(const Command::HotkeySet& command, ConfigFile& file)
         file.upsertApp(record);
         file.removeNativeHotkey(canonical);
     }
-    return success(chord.display() + " \u2192 " + command.target,
-        Object { { "chord", canonical }, { "target", command.target } });
+    return success(
+        chord.display() + " \u2192 " + command.target, Object { { "chord", canonical }, { "target", command.target } });
 }
 
 CommandOutput hotkeyUnset(const Command::HotkeyUnset& command, ConfigFile& file)
@@ -242,14 +239,14 @@ CommandOutput hotkeyUnset(const Command::HotkeyUnset& command, ConfigFile& file)
     QuorvaneConfig config = file.decode();
     bool removed = false;
     for (WebAppRecord record : config.apps) {
-        if (record.spec.hotkey && storedCanonical(*record.spec.hotkey) == canonical) {
+        if (record.spec.hotkey && namesChord(*record.spec.hotkey, canonical)) {
             record.spec.hotkey.reset();
             file.upsertApp(record);
             removed = true;
         }
     }
     for (const auto& [key, value] : file.document().pairs({ "hotkeys" })) {
-        if (storedCanonical(key) == canonical) {
+        if (namesChord(key, canonical)) {
             file.removeNativeHotkey(key);
             removed = true;
         }
@@ -312,8 +309,8 @@ CommandOutput ruleAdd(const Command::RuleAdd& command, ConfigFile& file)
         rule.bundleIdentifier = target->record.spec.bundleIdentifier;
         file.upsertRule(rule);
     }
-    return success(command.target + " opens on " + tileName + ".",
-        Object { { "target", command.target }, { "tile", tileName } });
+    return success(
+        command.target + " opens on " + tileName + ".", Object { { "target", command.target }, { "tile", tileName } });
 }
 
 CommandOutput ruleRemove(const Command::RuleRemove& command, ConfigFile& file)
@@ -328,7 +325,8 @@ CommandOutput ruleRemove(const Command::RuleRemove& command, ConfigFile& file)
         file.removeRule(record.slug);
     } else if (target) {
         std::string id = slugify(target->identifier);
-        if (!hasRule([&](const TileRule& rule) { return rule.bundleIdentifier == target->identifier || rule.id == id; }))
+        if (!hasRule(
+                [&](const TileRule& rule) { return rule.bundleIdentifier == target->identifier || rule.id == id; }))
             throw QuorvaneError::notFound("No rule for " + command.target + ".");
         file.removeRule(id);
     } else {
@@ -385,7 +383,7 @@ CommandOutput reconcile(const ConfigFile& file, const CommandContext& context)
             continue;
         if (!icon)
             icon = fallbackIcon();
-        WebBundleWriter().install(plan, context.hostBinary, *icon);
+        WebBundleWriter(context.runTool).install(plan, context.hostBinary, *icon);
     }
     return success("Applied config.toml.", configJSON(config));
 }
@@ -411,7 +409,8 @@ CommandOutput doctor(const ConfigFile& file, const CommandContext& context)
         rows.push_back(Object { { "name", check.name }, { "status", status }, { "detail", check.detail } });
         failed = failed || check.status == DoctorCheck::Status::fail;
     }
-    return { failed ? ExitCode::failed : ExitCode::ok, lines, Object { { "ok", !failed }, { "checks", std::move(rows) } } };
+    return { failed ? ExitCode::failed : ExitCode::ok, lines,
+        Object { { "ok", !failed }, { "checks", std::move(rows) } } };
 }
 
 CommandOutput skillPaths(const ConfigFile& file, const CommandContext& context)
@@ -454,14 +453,13 @@ CommandOutput skillUninstall(const Command::SkillUninstall& command, ConfigFile&
         return entry == command.folder || SkillPaths::expand(entry, context.paths.home) == expanded;
     });
     file.setAgents(agents);
-    return success(
-        "Removed the Quorvane skill from " + command.folder + ".", Object { { "folder", command.folder } });
+    return success("Removed the Quorvane skill from " + command.folder + ".", Object { { "folder", command.folder } });
 }
 
-template<typename... Routines> struct Overloaded : Routines... {
+template <typename... Routines> struct Overloaded : Routines... {
     using Routines::operator()...;
 };
-template<typename... Routines> Overloaded(Routines...) -> Overloaded<Routines...>;
+template <typename... Routines> Overloaded(Routines...) -> Overloaded<Routines...>;
 
 // One routine per command; a command without one does not compile.
 CommandOutput dispatch(const Invocation& invocation, ConfigFile& file, const CommandContext& context)
@@ -507,7 +505,8 @@ CommandOutput run(const Invocation& invocation, ConfigFile& file, const CommandC
 {
     try {
         if (invocation.command.isDestructive() && !invocation.yes) {
-            bool confirmed = context.interactive && context.confirm && context.confirm("This removes something. Continue?");
+            bool confirmed
+                = context.interactive && context.confirm && context.confirm("This removes something. Continue?");
             if (!confirmed)
                 throw QuorvaneError::cancelled("Pass --yes to confirm.");
         }

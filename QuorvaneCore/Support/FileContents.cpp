@@ -62,4 +62,13 @@ std::optional<std::string> readIfPresent(const std::string& path)
     }
 }
 
+std::optional<std::string> readIfReadable(const std::string& path)
+{
+    try {
+        return read(path);
+    } catch (const std::system_error&) {
+        return std::nullopt;
+    }
+}
+
 } // namespace quorvane::FileContents

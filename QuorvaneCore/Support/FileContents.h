@@ -14,6 +14,10 @@ std::string read(const std::string& path);
 // The bytes of the file at `path`, or nothing when no file is there.
 std::optional<std::string> readIfPresent(const std::string& path);
 
+// The bytes of the file at `path`, or nothing when it cannot be read for any reason. Never throws a
+// platform failure.
+std::optional<std::string> readIfReadable(const std::string& path);
+
 } // namespace FileContents
 
 } // namespace quorvane

@@ -40,14 +40,6 @@ bool isBareKeyCharacter(std::string_view character)
     return character == "_" || character == "-" || UnicodeText::isLetterOrNumber(character);
 }
 
-std::string_view trimBlanks(std::string_view text)
-{
-    size_t first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
 std::optional<double> toDouble(std::string_view text)
 {
     double value = 0;
@@ -98,6 +90,14 @@ std::vector<std::string_view> TOMLParser::characters(std::string_view text)
             result.push_back(cluster.substr(start));
     }
     return result;
+}
+
+std::string_view TOMLParser::trimBlanks(std::string_view text)
+{
+    size_t first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
 bool TOMLParser::isBareKey(std::string_view key)
@@ -383,7 +383,7 @@ void TOMLParser::parseEscape(std::string& into)
     into += character.substr(1);
 }
 
-template<typename ReadElement>
+template <typename ReadElement>
 void TOMLParser::parseDelimited(std::string_view closing, const char* missing, ReadElement readElement)
 {
     advance();

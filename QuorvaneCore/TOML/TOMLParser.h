@@ -20,6 +20,8 @@ public:
 
     // True when `key` reads back as a bare key: non-empty, only letters, numbers, `_` and `-`.
     static bool isBareKey(std::string_view key);
+    // `text` without the spaces and tabs, TOML's only blanks, at either end.
+    static std::string_view trimBlanks(std::string_view text);
 
 private:
     // The text's characters: grapheme clusters, with syntax scalars split out of any cluster.
@@ -49,7 +51,7 @@ private:
     void parseEscape(std::string& into);
     // Reads elements up to `closing`, separated by commas (a trailing one allowed); the opening
     // bracket is under the cursor.
-    template<typename ReadElement> void parseDelimited(std::string_view closing, const char* missing, ReadElement);
+    template <typename ReadElement> void parseDelimited(std::string_view closing, const char* missing, ReadElement);
     TOMLValue parseArray();
     TOMLValue parseInlineTable();
     TOMLValue parseNumber();

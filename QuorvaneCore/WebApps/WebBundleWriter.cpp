@@ -49,16 +49,6 @@ void copyHost(const std::string& source, const std::string& bundlePath)
     fs::permissions(destination, executablePermissions, fs::perm_options::replace);
 }
 
-// The file's bytes, or nothing when it cannot be read for any reason.
-std::optional<std::string> readFile(const std::string& path)
-{
-    try {
-        return FileContents::read(path);
-    } catch (const std::system_error&) {
-        return std::nullopt;
-    }
-}
-
 } // namespace
 
 WebBundleWriter::WebBundleWriter()
@@ -120,7 +110,7 @@ void WebBundleWriter::signAndRegister(const std::string& bundlePath, const std::
 
 std::optional<std::string> WebBundleWriter::bundleIdentifier(const std::string& bundlePath)
 {
-    std::optional<std::string> data = readFile(contentsPath(bundlePath, "Info.plist"));
+    std::optional<std::string> data = FileContents::readIfReadable(contentsPath(bundlePath, "Info.plist"));
     if (!data || data->empty() || data->size() > UINT32_MAX)
         return std::nullopt;
     plist_t root = nullptr;

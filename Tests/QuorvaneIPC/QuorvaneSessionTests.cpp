@@ -4,6 +4,8 @@
 #include "Configuration/QuorvaneConfig.h"
 #include "Configuration/QuorvanePaths.h"
 #include "QuorvaneIPC/FileDescriptor.h"
+#include "QuorvaneIPC/SessionOptions.h"
+#include "QuorvaneIPC/SessionPrinter.h"
 #include "QuorvaneIPC/SocketIO.h"
 #include "QuorvaneIPC/SocketServer.h"
 #include "RPC/RPCRequest.h"
@@ -17,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fcntl.h>
 #include <filesystem>
 #include <grp.h>
 #include <mutex>
@@ -30,8 +33,8 @@ namespace quorvane {
 
 void PrintTo(const SessionResult& result, std::ostream* out)
 {
-    *out << "{" << result.exitCode << ", " << testing::PrintToString(result.stdout) << ", "
-         << testing::PrintToString(result.stderr) << "}";
+    *out << "{" << result.exitCode << ", " << testing::PrintToString(result.standardOutput) << ", "
+         << testing::PrintToString(result.standardError) << "}";
 }
 
 namespace {
@@ -60,7 +63,8 @@ protected:
 
     SessionResult run(std::vector<std::string> arguments, QuorvaneControlling* controller = nullptr)
     {
-        return QuorvaneSession::run(arguments, paths, std::nullopt, true, controller, std::nullopt, 1.7e9);
+        return QuorvaneSession::run(
+            SessionOptions { arguments, paths, std::nullopt, true, controller, std::nullopt, 1.7e9 });
     }
     void expectRun(std::vector<std::string> arguments, SessionResult expected)
     {
@@ -70,19 +74,20 @@ protected:
     {
         SessionResult result = run(arguments);
         EXPECT_EQ(result.exitCode, 1) << testing::PrintToString(arguments);
-        EXPECT_EQ(result.stdout, "");
-        EXPECT_THAT(result.stderr, testing::AllOf(HasSubstr(part), testing::EndsWith("\n")));
+        EXPECT_EQ(result.standardOutput, "");
+        EXPECT_THAT(result.standardError, testing::AllOf(HasSubstr(part), testing::EndsWith("\n")));
     }
 
     // The application's stand-in on the socket `paths` resolves to: answers `response` after `delay`.
     std::shared_ptr<SocketServer> serve(RPCResponse response, std::chrono::milliseconds delay = 0ms)
     {
-        auto server = SocketServer::create(paths.resolvedSocketFile(103), [=, this](const RPCRequest& request) {
-            std::this_thread::sleep_for(delay);
-            std::lock_guard guard(lock);
-            requests.push_back(request);
-            return response;
-        });
+        auto server = SocketServer::create(paths.resolvedSocketFile(QuorvanePaths::socketPathLimit),
+            [=, this](const RPCRequest& request, std::stop_token) {
+                std::this_thread::sleep_for(delay);
+                std::lock_guard guard(lock);
+                requests.push_back(request);
+                return response;
+            });
         server->start();
         return server;
     }
@@ -96,7 +101,7 @@ protected:
 TEST_F(QuorvaneSessionTest, HelpAndVersionTouchNeitherSocketNorConfig)
 {
     // Both would fail if used: a socket file nobody listens on, and a folder where the config should be.
-    std::string socket = paths.resolvedSocketFile(103);
+    std::string socket = paths.resolvedSocketFile(QuorvanePaths::socketPathLimit);
     fs::create_directories(fs::path(socket).parent_path());
     test::writeFile(socket, "");
     fs::create_directories(config);
@@ -105,7 +110,7 @@ TEST_F(QuorvaneSessionTest, HelpAndVersionTouchNeitherSocketNorConfig)
     expectRun({}, { 0, help + "\n", "" });
     expectRun({ "version", "--config", config, "--yes" }, { 0, "1.0.1\n", "" });
     SessionResult json = run({ "--json", "help" });
-    EXPECT_EQ(JSONValue::parse(json.stdout),
+    EXPECT_EQ(JSONValue::parse(json.standardOutput),
         JSONValue(JSONValue::Object { { "exitCode", 0 }, { "message", help }, { "ok", true }, { "result", help } }));
 }
 
@@ -135,10 +140,15 @@ TEST_F(QuorvaneSessionTest, RendersForwardedAnswers)
         { 0, "{\"ok\":true,\"exitCode\":0,\"message\":\"ok\",\"result\":{\"pong\":true}}\n", "" });
     expectForwarded({ "", 3, "", "[1, 2]" }, { "ping", "--json" },
         { 3, "{\"ok\":false,\"exitCode\":3,\"message\":\"\",\"result\":[1, 2]}\n", "\n" });
-    expectForwarded({ "", -2, "a\t\"b\"\n", "{}" }, { "ping", "--json" },
-        { -2, "{\"ok\":false,\"exitCode\":-2,\"message\":\"a\\t\\\"b\\\"\\n\",\"result\":{}}\n", "a\t\"b\"\n" });
-    expectForwarded({ "", 4294967296, "ok", "{}" }, { "ping" },
-        { 1, "", "Quorvane answered with exit code 4294967296, which no process can exit with.\n" });
+    expectForwarded({ "", 255, "a\t\"b\"\n", "{}" }, { "ping", "--json" },
+        { 255, "{\"ok\":false,\"exitCode\":255,\"message\":\"a\\t\\\"b\\\"\\n\",\"result\":{}}\n", "a\t\"b\"\n" });
+    // A process exit status keeps only the low eight bits, so 256 would read as success.
+    for (int64_t unexitable : { int64_t(256), int64_t(-1), int64_t(4294967296) })
+        for (std::vector<std::string> words : { std::vector<std::string> { "ping" }, { "ping", "--json" } })
+            expectForwarded({ "", unexitable, "ok", "{}" }, words,
+                { 1, "",
+                    "Quorvane answered with exit code " + std::to_string(unexitable)
+                        + ", which no process can exit with.\n" });
 }
 
 TEST_F(QuorvaneSessionTest, ForwardsOnlyWithoutAConfigFileOrAController)
@@ -202,7 +212,7 @@ TEST_F(QuorvaneSessionTest, SocketFailuresExitWithOne)
         std::this_thread::sleep_for(20ms);
 
     // A socket file whose application is gone: no falling back to running directly.
-    std::string socket = paths.resolvedSocketFile(103);
+    std::string socket = paths.resolvedSocketFile(QuorvanePaths::socketPathLimit);
     FileDescriptor stale(::socket(AF_UNIX, SOCK_STREAM, 0));
     sockaddr_un address;
     copy(socket, address);
@@ -214,7 +224,7 @@ TEST_F(QuorvaneSessionTest, SocketFailuresExitWithOne)
         std::thread fake([&] {
             FileDescriptor connection(::accept(stale.get(), nullptr, nullptr));
             readLine(connection.get(), 5, socketLineLimit);
-            writeAll(connection.get(), answer);
+            writeAll(connection.get(), answer, 5);
         });
         expectFailure({ "--json", "ping" }, "could not be read");
         fake.join();
@@ -229,7 +239,7 @@ TEST_F(QuorvaneSessionTest, DirectModeReportsFromTheDefaultsWithoutCreatingAFile
             "{\"exitCode\":3,\"message\":\"Open Quorvane to apply a "
             "layout.\",\"ok\":false,\"result\":{\"code\":\"unavailable\"}}\n",
             "Open Quorvane to apply a layout.\n" });
-    EXPECT_THAT(run({ "doctor" }).stdout, HasSubstr("[warn] menu-bar: Quorvane is not running"));
+    EXPECT_THAT(run({ "doctor" }).standardOutput, HasSubstr("[warn] menu-bar: Quorvane is not running"));
     EXPECT_FALSE(fs::exists(config));
 }
 
@@ -251,9 +261,10 @@ TEST_F(QuorvaneSessionTest, AFailedRemovalNeverWritesTheFile)
     std::string bundle = paths.appsDirectory() + "/Notes.app";
     fs::create_directories(bundle + "/Contents");
     // An unprivileged user may write the config but not remove the bundle: the table leaves the document,
-    // then the bundle's removal fails.
+    // then the bundle's removal fails. Root runs the command as nobody, since root may remove anything.
     for (const std::string& path : { paths.home, paths.home + "/.config", paths.configDirectory(), config })
         fs::permissions(path, fs::perms::all);
+    fs::permissions(paths.appsDirectory(), fs::perms(0555));
     pid_t child = ::fork();
     if (child == 0) {
         if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
@@ -274,12 +285,36 @@ TEST_F(QuorvaneSessionTest, FailuresBeforeTheCommandRuns)
     fs::create_directories(folder.file("folder.toml"));
     SessionResult parse = run({ "--config", broken, "config", "show" });
     EXPECT_EQ(parse.exitCode, 2);
-    EXPECT_THAT(parse.stderr, testing::StartsWith("Config line 1"));
+    EXPECT_THAT(parse.standardError, testing::StartsWith("Config line 1"));
     // Unreadable, not UTF-8, and a write that cannot happen.
     for (std::string path : { folder.file("folder.toml"), latin1, std::string("/proc/quorvane/config.toml") })
         expectFailure({ "--config", path, "rule", "add", "com.example.editor", "--tile", "left-half" },
             fs::path(path).parent_path().string());
     EXPECT_EQ(test::readFile(latin1), "# caf\xE9\n");
+}
+
+TEST_F(QuorvaneSessionTest, OutputThatCannotBeWrittenExitsWithOne)
+{
+    SessionResult result { 5, "shown", "warned\n" };
+    auto printed = [&](bool fullOutput, bool fullError) {
+        int output[2], error[2];
+        EXPECT_EQ(::pipe(output), 0);
+        EXPECT_EQ(::pipe(error), 0);
+        FileDescriptor full(::open("/dev/full", O_WRONLY | O_CLOEXEC));
+        int status
+            = SessionPrinter::print(result, fullOutput ? full.get() : output[1], fullError ? full.get() : error[1]);
+        ::close(output[1]);
+        ::close(error[1]);
+        std::string said = test::readFile("/proc/self/fd/" + std::to_string(error[0]));
+        ::close(output[0]);
+        ::close(error[0]);
+        return std::pair(status, said);
+    };
+    EXPECT_EQ(printed(false, false), std::pair(5, std::string("warned\n")));
+    EXPECT_EQ(printed(true, false),
+        std::pair(1, std::string("warned\nCould not write the output: No space left on device.\n")));
+    EXPECT_EQ(printed(false, true).first, 1);
+    EXPECT_EQ(printed(true, true).first, 1);
 }
 
 } // namespace

@@ -138,7 +138,7 @@ TEST(QuietSession, bytesAreTheBodyOfASuccessfulNonEmptyAnswer)
 
     for (const std::string& request : server.requests()) {
         EXPECT_NE(request.find("GET "), std::string::npos);
-        EXPECT_NE(request.find("User-Agent: " + std::string(QuietSession::userAgent) + "\r\n"), std::string::npos);
+        EXPECT_NE(request.find("User-Agent: " + QuietSession::userAgent() + "\r\n"), std::string::npos);
         EXPECT_EQ(request.find("Cookie"), std::string::npos) << request;
     }
 }

@@ -73,8 +73,8 @@ int main(int argc, char** argv)
     context.manifestFolders = BundledResources::skillFolders();
     context.controller = &controller;
 
-    std::string socket = argc > 1 ? argv[1] : context.paths.resolvedSocketFile(QuorvaneSession::socketPathLimit);
-    auto server = SocketServer::create(socket, [&](const RPCRequest& request) {
+    std::string socket = argc > 1 ? argv[1] : context.paths.resolvedSocketFile(QuorvanePaths::socketPathLimit);
+    auto server = SocketServer::create(socket, [&](const RPCRequest& request, std::stop_token) {
         std::lock_guard guard(lock);
         try {
             Invocation invocation = CommandParser::parse(request.arguments);

@@ -66,6 +66,9 @@ protected:
             prompts.push_back(prompt);
             return answer;
         };
+        context.hostBinary = hostBinary;
+        // No test depends on which system tools happen to be installed.
+        context.runTool = [this](const std::vector<std::string>& command) { tools.push_back(command); };
         return CommandRouter::run(CommandParser::parse(words), file, context);
     }
 
@@ -105,6 +108,8 @@ protected:
     bool interactive = false;
     bool answer = false;
     std::vector<std::string> prompts;
+    std::optional<std::string> hostBinary;
+    std::vector<Words> tools;
 };
 
 const std::string mailApp = "\n[apps.mail]\nurl = \"https://mail.example.com\"\nname = \"Mail\"\n"
@@ -181,6 +186,19 @@ TEST_F(CommandRouterTest, AddingAWebApp)
     expectError({ "app", "add", "https://c.example", "--name", "../Slack" }, 1, "usage",
         "A web app name cannot contain / or a control character, or start with a dot.");
     EXPECT_FALSE(fs::exists(besideApps("Slack.app")));
+}
+
+TEST_F(CommandRouterTest, BundlesWithAHostAreSignedAndRegisteredThroughTheContext)
+{
+    ASSERT_EQ(run({ "app", "add", "https://a.example", "--name", "A" }).exitCode, 0);
+    EXPECT_TRUE(tools.empty()) << "a bundle without a host is neither signed nor registered";
+    hostBinary = home.file("QuorvaneWebHost");
+    test::writeFile(*hostBinary, "host");
+    ASSERT_EQ(run({ "app", "add", "https://b.example", "--name", "B" }).exitCode, 0);
+    ASSERT_EQ(tools.size(), 2u);
+    EXPECT_EQ(tools[0].front(), "/usr/bin/codesign");
+    EXPECT_TRUE(tools[1].front().ends_with("/lsregister"));
+    EXPECT_EQ(tools[1].back(), appsFolder() + "/B.app");
 }
 
 TEST_F(CommandRouterTest, AnIconFileIsWrappedWhenItIsAPNG)
