@@ -6,6 +6,7 @@
 #include "Command/HelpText.h"
 #include "Command/Invocation.h"
 #include "Configuration/ConfigFile.h"
+#include "Configuration/ConfigLock.h"
 #include "Configuration/QuorvanePaths.h"
 #include "QuorvaneIPC/IPCClient.h"
 #include "QuorvaneIPC/IPCError.h"
@@ -98,16 +99,32 @@ SessionResult forward(const std::vector<std::string>& arguments, const Invocatio
 // The file's text, or nothing when no file is there. Any other failure to read it is raised.
 std::optional<std::string> readConfig(const std::string& path)
 {
-    std::optional<std::string> text = FileContents::readIfPresent(path);
+    std::optional<std::string> text = FileContents::readIfPresent(path, ConfigFile::maximumFileSize);
     if (text && !UnicodeText::isValidUTF8(*text))
         throw std::system_error(EILSEQ, std::generic_category(), "Could not read " + path + " as UTF-8 text");
     return text;
 }
 
-SessionResult runDirectly(const Invocation& invocation, const std::string& home,
-    const std::optional<std::string>& hostBinary, bool interactive, QuorvaneControlling* controller, double now)
+// Every word may end up in the file, which must stay UTF-8 text; the socket refuses such words the same way.
+void requireUTF8(const std::vector<std::string>& arguments)
 {
+    for (size_t index = 0; index < arguments.size(); ++index) {
+        if (!UnicodeText::isValidUTF8(arguments[index]))
+            throw QuorvaneError::usage(
+                "Word " + std::to_string(index + 1) + " of the command is not UTF-8 text, so Quorvane cannot use it.");
+    }
+}
+
+SessionResult runDirectly(const std::vector<std::string>& arguments, const Invocation& invocation,
+    const std::string& home, const std::optional<std::string>& hostBinary, bool interactive,
+    QuorvaneControlling* controller, double now)
+{
+    requireUTF8(arguments);
     std::string path = invocation.configPath.value_or(QuorvanePaths::configFile(home));
+    // Held from the read to the replace, so that parallel changes are made one after another, none lost.
+    std::optional<ConfigLock> lock;
+    if (invocation.command.changesConfig())
+        lock.emplace(path, invocation.timeout);
     std::optional<std::string> stored = readConfig(path);
     ConfigFile file = stored ? ConfigFile(*stored) : ConfigFile::makeDefault();
     std::string before = file.text();
@@ -128,7 +145,7 @@ SessionResult runDirectly(const Invocation& invocation, const std::string& home,
     std::string after = file.text();
     bool failedRemoval = invocation.command.isDestructive() && !output.ok();
     if (after != before && !failedRemoval)
-        AtomicFile::write(after, path, configMode);
+        AtomicFile::writeThroughLinks(after, path, configMode);
     return rendered(output, invocation.json);
 }
 
@@ -148,7 +165,7 @@ SessionResult run(const std::vector<std::string>& arguments, const std::string& 
         std::string path = socketPath.value_or(QuorvanePaths::resolvedSocketFile(home, socketPathLimit));
         if (!invocation.configPath && !controller && fileExists(path))
             return forward(arguments, invocation, path);
-        return runDirectly(invocation, home, hostBinary, interactive, controller, now);
+        return runDirectly(arguments, invocation, home, hostBinary, interactive, controller, now);
     } catch (const QuorvaneError& error) {
         return failure(error.exitCode(), error.message());
     } catch (const std::exception& error) {

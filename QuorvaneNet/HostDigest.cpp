@@ -1,6 +1,7 @@
 #include "QuorvaneNet/HostDigest.h"
 
 #include "Support/FileContents.h"
+#include "Support/QuorvaneError.h"
 
 #include <filesystem>
 #include <openssl/evp.h>
@@ -33,6 +34,8 @@ std::optional<std::string> digest(const std::string& path)
     try {
         contents = FileContents::read(path);
     } catch (const std::system_error&) {
+        return std::nullopt;
+    } catch (const QuorvaneError&) {
         return std::nullopt;
     }
     return hostDigest(contents);

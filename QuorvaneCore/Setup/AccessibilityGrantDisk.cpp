@@ -2,6 +2,7 @@
 
 #include "Support/AtomicFile.h"
 #include "Support/FileContents.h"
+#include "Support/QuorvaneError.h"
 #include "Support/UnicodeText.h"
 
 #include <system_error>
@@ -21,6 +22,8 @@ std::optional<std::string> readAll(const std::string& path)
     try {
         return FileContents::read(path);
     } catch (const std::system_error&) {
+        return std::nullopt;
+    } catch (const QuorvaneError&) {
         return std::nullopt;
     }
 }
