@@ -58,9 +58,9 @@ struct Command {
         friend bool operator==(const SkillUninstall&, const SkillUninstall&) = default;
     };
 
-#define QUORVANE_FIELDLESS_COMMAND(Name)                                                                               \
-    struct Name {                                                                                                      \
-        friend bool operator==(const Name&, const Name&) = default;                                                    \
+#define QUORVANE_FIELDLESS_COMMAND(Name)                                  \
+    struct Name {                                                         \
+        friend bool operator==(const Name&, const Name&) = default;       \
     };
     QUORVANE_FIELDLESS_COMMAND(Help)
     QUORVANE_FIELDLESS_COMMAND(Version)
@@ -80,14 +80,8 @@ struct Command {
 
     Value value = Help {};
 
-    template <typename Case> bool is() const
-    {
-        return std::holds_alternative<Case>(value);
-    }
-    template <typename Case> const Case* as() const
-    {
-        return std::get_if<Case>(&value);
-    }
+    template<typename Case> bool is() const { return std::holds_alternative<Case>(value); }
+    template<typename Case> const Case* as() const { return std::get_if<Case>(&value); }
 
     // True for the commands that remove something and so need confirmation.
     bool isDestructive() const;

@@ -177,27 +177,12 @@ char32_t firstScalar(std::string_view text)
     return static_cast<char32_t>(c);
 }
 
-bool isLetterOrNumber(std::string_view cluster)
-{
-    return firstScalarHasCategory(cluster, U_GC_L_MASK | U_GC_N_MASK);
-}
-bool isLetter(std::string_view cluster)
-{
-    return firstScalarHasCategory(cluster, U_GC_L_MASK);
-}
-bool isNumeric(std::string_view cluster)
-{
-    return firstScalarHasCategory(cluster, U_GC_N_MASK);
-}
-bool isDecimalDigit(std::string_view cluster)
-{
-    return firstScalarHasCategory(cluster, U_GC_ND_MASK);
-}
+bool isLetterOrNumber(std::string_view cluster) { return firstScalarHasCategory(cluster, U_GC_L_MASK | U_GC_N_MASK); }
+bool isLetter(std::string_view cluster) { return firstScalarHasCategory(cluster, U_GC_L_MASK); }
+bool isNumeric(std::string_view cluster) { return firstScalarHasCategory(cluster, U_GC_N_MASK); }
+bool isDecimalDigit(std::string_view cluster) { return firstScalarHasCategory(cluster, U_GC_ND_MASK); }
 
-bool isWhiteSpaceScalar(char32_t scalar)
-{
-    return u_isUWhiteSpace(static_cast<UChar32>(scalar));
-}
+bool isWhiteSpaceScalar(char32_t scalar) { return u_isUWhiteSpace(static_cast<UChar32>(scalar)); }
 
 bool isWhiteSpace(std::string_view cluster)
 {

@@ -420,7 +420,7 @@ void TOMLParser::parseEscape(std::string& into)
     into += character.substr(1);
 }
 
-template <typename ReadElement>
+template<typename ReadElement>
 void TOMLParser::parseDelimited(std::string_view closing, const char* missing, ReadElement readElement)
 {
     // Every level is a frame of the reader's own stack, so a hostile file must not choose the depth.

@@ -61,7 +61,7 @@ private:
     void parseEscape(std::string& into);
     // Reads elements up to `closing`, separated by commas (a trailing one allowed); the opening
     // bracket is under the cursor.
-    template <typename ReadElement> void parseDelimited(std::string_view closing, const char* missing, ReadElement);
+    template<typename ReadElement> void parseDelimited(std::string_view closing, const char* missing, ReadElement);
     TOMLValue parseArray();
     TOMLValue parseInlineTable();
     TOMLValue parseNumber();

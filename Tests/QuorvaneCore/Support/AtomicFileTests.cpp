@@ -20,7 +20,7 @@ using test::TemporaryFolder;
 
 mode_t modeOf(const std::string& path)
 {
-    struct stat info { };
+    struct stat info {};
     EXPECT_EQ(::stat(path.c_str(), &info), 0);
     return info.st_mode & 07777;
 }
@@ -140,7 +140,7 @@ TEST(AtomicFile, RootKeepsTheOwnerOfAReplacedFile)
     test::writeFile(folder.file("config.toml"), "old");
     ASSERT_EQ(::chown(folder.file("config.toml").c_str(), 65534, 65534), 0);
     AtomicFile::writeThroughLinks("new", folder.file("config.toml"), 0644);
-    struct stat info { };
+    struct stat info {};
     ASSERT_EQ(::stat(folder.file("config.toml").c_str(), &info), 0);
     EXPECT_EQ(info.st_uid, 65534u);
     EXPECT_EQ(info.st_gid, 65534u);
