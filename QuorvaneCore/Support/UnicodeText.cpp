@@ -5,6 +5,7 @@
 #include <system_error>
 #include <unicode/brkiter.h>
 #include <unicode/locid.h>
+#include <unicode/normalizer2.h>
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
 #include <unicode/utext.h>
@@ -259,6 +260,30 @@ std::string trimmed(std::string_view text)
 bool equalsIgnoringCase(std::string_view a, std::string_view b)
 {
     return toICU(a).caseCompare(toICU(b), U_FOLD_CASE_DEFAULT) == 0;
+}
+
+namespace {
+
+icu::UnicodeString normalizedAndFolded(std::string_view text)
+{
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::Normalizer2* nfc = icu::Normalizer2::getNFCInstance(status);
+    if (U_FAILURE(status))
+        throw std::system_error(status, std::generic_category(), "ICU NFC normalizer");
+    icu::UnicodeString value = nfc->normalize(toICU(text), status);
+    value.foldCase(U_FOLD_CASE_DEFAULT);
+    // Folding can leave text unnormalised ("ǰ" folds to j and a combining caron), so normalise again.
+    value = nfc->normalize(value, status);
+    if (U_FAILURE(status))
+        throw std::system_error(status, std::generic_category(), "ICU NFC normalization");
+    return value;
+}
+
+} // namespace
+
+bool equalsIgnoringCaseAndNormalization(std::string_view a, std::string_view b)
+{
+    return normalizedAndFolded(a) == normalizedAndFolded(b);
 }
 
 } // namespace quorvane::UnicodeText

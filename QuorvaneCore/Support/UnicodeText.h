@@ -55,6 +55,10 @@ std::string trimmed(std::string_view text);
 // Case-insensitive equality by full case folding.
 bool equalsIgnoringCase(std::string_view a, std::string_view b);
 
+// Equality after NFC normalisation and full case folding: two texts that a normalisation- and
+// case-insensitive file system would store as one name ("Café" precomposed or decomposed, any case).
+bool equalsIgnoringCaseAndNormalization(std::string_view a, std::string_view b);
+
 } // namespace UnicodeText
 
 } // namespace quorvane
