@@ -6,6 +6,7 @@
 #include "Command/HelpText.h"
 #include "Command/Invocation.h"
 #include "Configuration/ConfigFile.h"
+#include "Configuration/ConfigLock.h"
 #include "Configuration/QuorvanePaths.h"
 #include "QuorvaneIPC/IPCClient.h"
 #include "QuorvaneIPC/IPCError.h"
@@ -98,15 +99,30 @@ SessionResult forward(const std::vector<std::string>& arguments, const Invocatio
 // The file's text, or nothing when no file is there. Any other failure to read it is raised.
 std::optional<std::string> readConfig(const std::string& path)
 {
-    std::optional<std::string> text = FileContents::readIfPresent(path);
+    std::optional<std::string> text = FileContents::readIfPresent(path, ConfigFile::maximumFileSize);
     if (text && !UnicodeText::isValidUTF8(*text))
         throw std::system_error(EILSEQ, std::generic_category(), "Could not read " + path + " as UTF-8 text");
     return text;
 }
 
+// Every word may end up in the file, which must stay UTF-8 text; the socket refuses such words the same way.
+void requireUTF8(const std::vector<std::string>& arguments)
+{
+    for (size_t index = 0; index < arguments.size(); ++index) {
+        if (!UnicodeText::isValidUTF8(arguments[index]))
+            throw QuorvaneError::usage(
+                "Word " + std::to_string(index + 1) + " of the command is not UTF-8 text, so Quorvane cannot use it.");
+    }
+}
+
 SessionResult runDirectly(const Invocation& invocation, const SessionOptions& options)
 {
+    requireUTF8(options.arguments);
     std::string path = invocation.configPath.value_or(options.paths.configFile());
+    // Held from the read to the replace, so that parallel changes are made one after another, none lost.
+    std::optional<ConfigLock> lock;
+    if (invocation.command.changesConfig())
+        lock.emplace(path, invocation.timeout);
     std::optional<std::string> stored = readConfig(path);
     ConfigFile file = stored ? ConfigFile(*stored) : ConfigFile::makeDefault();
     std::string before = file.text();
@@ -127,7 +143,7 @@ SessionResult runDirectly(const Invocation& invocation, const SessionOptions& op
     std::string after = file.text();
     bool failedRemoval = invocation.command.isDestructive() && !output.ok();
     if (after != before && !failedRemoval)
-        AtomicFile::write(after, path, configMode);
+        AtomicFile::writeThroughLinks(after, path, configMode);
     return rendered(output, invocation.json);
 }
 

@@ -1,6 +1,7 @@
 #include "QuorvaneNet/HostDigest.h"
 
 #include "Support/FileContents.h"
+#include "Support/QuorvaneError.h"
 
 #include <filesystem>
 #include <openssl/evp.h>

@@ -17,13 +17,13 @@ allowed=(
     '^nlohmann/'    'QuorvaneCore/JSON/JSONParser.cpp'
     '^uriparser/'   'QuorvaneCore/WebApps/URLComponents.cpp'
     '^plist/'       'QuorvaneCore/WebApps/WebBundleWriter.cpp'
-    '^uuid/'        'QuorvaneCore/WebApps/UUID.cpp QuorvaneCore/WebApps/StableIdentity.cpp QuorvaneIPC/QuorvaneSession.cpp'
+    '^uuid/'        'QuorvaneCore/Support/UUID.cpp QuorvaneCore/WebApps/StableIdentity.cpp QuorvaneIPC/QuorvaneSession.cpp'
     '^curl/'        'QuorvaneNet/QuietSession.cpp'
     '^openssl/'     'QuorvaneNet/HostDigest.cpp'
-    # The platform's file, process and socket calls: the file layer, the bundle writer, the local socket
+    # The platform's file, process and socket calls: the file layer and its lock, the bundle writer, the local socket
     # and the tool's entry.
     '^(unistd|fcntl|poll|spawn|pwd|pthread)\.h$|^sys/'
-                    'QuorvaneCore/Support/AtomicFile.h QuorvaneCore/Support/AtomicFile.cpp QuorvaneCore/Support/FileContents.cpp QuorvaneCore/WebApps/WebBundleWriter.cpp QuorvaneIPC/ cli/'
+                    'QuorvaneCore/Support/AtomicFile.h QuorvaneCore/Support/AtomicFile.cpp QuorvaneCore/Support/FileContents.cpp QuorvaneCore/Configuration/ConfigLock.cpp QuorvaneCore/WebApps/WebAppName.cpp QuorvaneCore/WebApps/WebBundleWriter.cpp QuorvaneIPC/ cli/'
 )
 
 failures=0

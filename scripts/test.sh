@@ -16,6 +16,8 @@ ctest --test-dir "$root/build/sanitize" --output-on-failure --timeout 300 -j2
 
 "$root/scripts/setup.sh" "$root/build/fuzz" fuzz
 shopt -s nullglob
+# The config readers get inputs long enough to nest values past the reader's depth bound.
+declare -A max_len=([TOMLFuzzer]=65536 [ConfigFileFuzzer]=65536)
 for fuzzer in "$root"/build/fuzz/fuzz/*Fuzzer; do
     name=$(basename "$fuzzer")
     corpus=$(mktemp -d)
@@ -24,6 +26,7 @@ for fuzzer in "$root"/build/fuzz/fuzz/*Fuzzer; do
     fi
     echo "fuzzing $name for ${fuzz_seconds}s"
     if ! "$fuzzer" -max_total_time="$fuzz_seconds" -print_final_stats=1 -timeout=10 -rss_limit_mb=4096 \
+            ${max_len[$name]:+-max_len=${max_len[$name]}} \
             -artifact_prefix="$root/build/fuzz/$name-" "$corpus" >"$root/build/fuzz/$name.log" 2>&1; then
         tail -n 60 "$root/build/fuzz/$name.log"
         echo "$name found a problem" >&2

@@ -35,7 +35,9 @@ std::optional<std::string> installedContents(const std::string& folder)
 void install(std::string_view contents, const std::string& folder)
 {
     requireFolder(folder);
-    fs::create_directories(SkillPaths::skillDirectory(folder));
+    // The chosen folder may be a link (a dotfile repository); the skill's own folder and file inside are
+    // replaced when they are links, never written through.
+    AtomicFile::makeFolder(SkillPaths::skillDirectory(folder));
     AtomicFile::write(contents, SkillPaths::skillFile(folder), 0644);
 }
 

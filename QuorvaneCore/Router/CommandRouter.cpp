@@ -40,6 +40,9 @@ namespace {
 using Object = JSONValue::Object;
 using Array = JSONValue::Array;
 
+// The largest icon file `app add --icon` reads.
+constexpr size_t iconSizeLimit = 5 * 1024 * 1024;
+
 CommandOutput success(std::string message, JSONValue payload)
 {
     return { ExitCode::ok, std::move(message), std::move(payload) };
@@ -136,12 +139,16 @@ CommandOutput appAdd(const Command::AppAdd& command, ConfigFile& file, const Com
     // The name becomes the bundle's file name: refuse one that could point outside the web-apps folder
     // before anything is written.
     WebAppName::requireSafe(name);
+    size_t longest = WebAppName::maximumLength(context.paths.appsDirectory());
+    if (name.size() > longest)
+        throw QuorvaneError::usage("A web app name can be at most " + std::to_string(longest) + " bytes long.");
     std::string slug = slugify(name);
 
     QuorvaneConfig config = file.decode();
-    // Two names that differ only in case would share one bundle on a case-insensitive disk.
+    // Two names that differ only in case or in Unicode form ("Café" precomposed or decomposed) would
+    // share one bundle on a case- and normalisation-insensitive disk.
     bool taken = std::any_of(config.apps.begin(), config.apps.end(), [&](const WebAppRecord& app) {
-        return app.slug == slug || UnicodeText::equalsIgnoringCase(app.spec.name, name);
+        return app.slug == slug || UnicodeText::equalsIgnoringCaseAndNormalization(app.spec.name, name);
     });
     if (taken)
         throw QuorvaneError::conflict("An app named " + name + " already exists.");
@@ -154,6 +161,9 @@ CommandOutput appAdd(const Command::AppAdd& command, ConfigFile& file, const Com
     std::optional<std::string> tile;
     if (command.tile)
         tile = std::string(toString(requireSlot(*command.tile)));
+    std::string icon;
+    if (command.icon)
+        icon = FileContents::read(*command.icon, iconSizeLimit);
 
     WebAppRecord record;
     record.slug = slug;
@@ -167,10 +177,7 @@ CommandOutput appAdd(const Command::AppAdd& command, ConfigFile& file, const Com
     record.spec.standardUserAgent = true;
     file.upsertApp(record);
 
-    std::string icon;
-    if (command.icon)
-        icon = FileContents::read(*command.icon);
-    else if (context.iconForURL)
+    if (!command.icon && context.iconForURL)
         icon = context.iconForURL(url).value_or("");
     icon = iconFile(std::move(icon));
 
@@ -185,11 +192,19 @@ CommandOutput appRemove(const Command::AppRemove& command, ConfigFile& file, con
     if (!target || target->kind != ResolvedTarget::Kind::webApp)
         throw QuorvaneError::notFound("No web app named " + command.name + ".");
     const WebAppRecord& record = target->record;
-    // A hand-edited name such as "../x" is refused here, before the file or the disk is touched.
-    std::string bundlePath = WebAppName::bundlePath(context.paths.appsDirectory(), record.spec.name);
+    Object payload { { "slug", record.slug } };
     file.removeApp(record.slug);
-    WebBundleWriter(context.runTool).remove(bundlePath);
-    return success("Removed " + record.spec.name + ".", Object { { "slug", record.slug } });
+    // A hand-edited name such as "../x" never names a bundle of ours, so the disk is left alone.
+    if (!WebAppName::isSafe(record.spec.name)) {
+        return success("Removed " + record.spec.name
+                + " from config.toml. Its name cannot be a bundle's, so nothing on disk was touched.",
+            std::move(payload));
+    }
+    // A name too long for a file name never had a bundle to remove.
+    std::string folder = context.paths.appsDirectory();
+    if (record.spec.name.size() <= WebAppName::maximumLength(folder))
+        WebBundleWriter(context.runTool).remove(WebAppName::bundlePath(folder, record.spec.name));
+    return success("Removed " + record.spec.name + ".", std::move(payload));
 }
 
 CommandOutput appList(const ConfigFile& file)
@@ -372,19 +387,33 @@ CommandOutput layoutList(const ConfigFile& file)
 }
 
 // Re-creates the bundles of configured web apps that are missing on disk; existing ones stay as they are.
+// One web app that cannot be installed does not keep the others from being re-created: every failure
+// is reported at the end.
 CommandOutput reconcile(const ConfigFile& file, const CommandContext& context)
 {
     QuorvaneConfig config = file.decode();
     std::optional<std::string> icon;
+    std::string failures;
     for (const WebAppRecord& record : config.apps) {
-        WebAppBundlePlan plan = planFor(record, context);
-        std::error_code error;
-        if (std::filesystem::exists(std::filesystem::symlink_status(plan.bundlePath, error)))
+        std::string reason;
+        try {
+            WebAppBundlePlan plan = planFor(record, context);
+            std::error_code error;
+            if (std::filesystem::exists(std::filesystem::symlink_status(plan.bundlePath, error)))
+                continue;
+            if (!icon)
+                icon = fallbackIcon();
+            WebBundleWriter(context.runTool).install(plan, context.hostBinary, *icon);
             continue;
-        if (!icon)
-            icon = fallbackIcon();
-        WebBundleWriter(context.runTool).install(plan, context.hostBinary, *icon);
+        } catch (const QuorvaneError& error) {
+            reason = error.message();
+        } catch (const std::exception& error) {
+            reason = error.what();
+        }
+        failures += (failures.empty() ? "" : "\n") + ("Could not re-create " + record.spec.name + ": " + reason);
     }
+    if (!failures.empty())
+        return { ExitCode::failed, failures, Object { { "code", "failed" } } };
     return success("Applied config.toml.", configJSON(config));
 }
 
@@ -448,6 +477,11 @@ CommandOutput skillUninstall(const Command::SkillUninstall& command, ConfigFile&
 {
     std::string expanded = SkillPaths::expand(command.folder, context.paths.home);
     SkillFiles::uninstall(expanded);
+    // A folder standing as the skill file is someone else's and stays; then nothing was removed.
+    std::error_code error;
+    if (std::filesystem::exists(std::filesystem::symlink_status(SkillPaths::skillFile(expanded), error)))
+        throw QuorvaneError::failed("The Quorvane skill in " + command.folder + " was not removed: "
+            + SkillPaths::skillFile(expanded) + " is a folder.");
     AgentConfig agents = file.decode().agents;
     std::erase_if(agents.installed, [&](const std::string& entry) {
         return entry == command.folder || SkillPaths::expand(entry, context.paths.home) == expanded;

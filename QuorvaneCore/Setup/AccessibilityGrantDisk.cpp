@@ -2,6 +2,7 @@
 
 #include "Support/AtomicFile.h"
 #include "Support/FileContents.h"
+#include "Support/QuorvaneError.h"
 #include "Support/UnicodeText.h"
 
 #include <system_error>

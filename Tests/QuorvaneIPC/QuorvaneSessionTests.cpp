@@ -1,6 +1,8 @@
 #include "QuorvaneIPC/QuorvaneSession.h"
 
 #include "Command/HelpText.h"
+#include "Configuration/ConfigFile.h"
+#include "Configuration/ConfigLock.h"
 #include "Configuration/QuorvaneConfig.h"
 #include "Configuration/QuorvanePaths.h"
 #include "QuorvaneIPC/FileDescriptor.h"
@@ -315,6 +317,91 @@ TEST_F(QuorvaneSessionTest, OutputThatCannotBeWrittenExitsWithOne)
         std::pair(1, std::string("warned\nCould not write the output: No space left on device.\n")));
     EXPECT_EQ(printed(false, true).first, 1);
     EXPECT_EQ(printed(true, true).first, 1);
+}
+
+TEST_F(QuorvaneSessionTest, AWordThatIsNotUTF8IsRefusedBeforeAnythingIsWritten)
+{
+    expectFailure({ "hotkey", "set", "ctrl+opt+e", "com.example.\xFF" },
+        "Word 4 of the command is not UTF-8 text, so Quorvane cannot use it.");
+    expectFailure({ "app", "add", "https://x.example", "--name", "caf\xE9" }, "Word 5 of the command is not UTF-8");
+    EXPECT_FALSE(fs::exists(config));
+    EXPECT_FALSE(fs::exists(paths.appsDirectory()));
+}
+
+// The file a person sees may be a link into a dotfile repository; only a regular file (or a free name in
+// an existing folder) at its end is ever read or replaced, and the file keeps its permissions.
+TEST_F(QuorvaneSessionTest, TheConfigFileIsReadAndReplacedOnlyAsARegularFile)
+{
+    std::vector<std::string> change { "rule", "add", "com.example.editor", "--tile", "left-half" };
+    auto withConfig = [&](const std::string& path) {
+        std::vector<std::string> words { "--config", path };
+        words.insert(words.end(), change.begin(), change.end());
+        return words;
+    };
+    test::writeFile(folder.file("private.toml"), "# mine\n");
+    fs::permissions(folder.file("private.toml"), fs::perms(0600));
+    fs::create_symlink("private.toml", folder.file("linked.toml"));
+    ASSERT_EQ(run(withConfig(folder.file("linked.toml"))).exitCode, 0);
+    EXPECT_TRUE(fs::is_symlink(folder.file("linked.toml")));
+    EXPECT_THAT(test::readFile(folder.file("private.toml")), testing::StartsWith("# mine\n"));
+    EXPECT_EQ(fs::status(folder.file("private.toml")).permissions(), fs::perms(0600));
+
+    ASSERT_EQ(::mkfifo(folder.file("fifo").c_str(), 0644), 0);
+    test::writeFile(folder.file("huge.toml"), std::string(ConfigFile::maximumFileSize + 1, '#'));
+    const std::pair<std::string, std::string> refused[] = {
+        { "/dev/null", "Quorvane reads only regular files, and " },
+        { folder.file("fifo"), "Quorvane reads only regular files, and " },
+        { "/dev/zero", "Quorvane reads only regular files, and " },
+        { folder.file("huge.toml"), " is larger than 16 MiB, more than Quorvane reads." },
+        { "/nonexistent/x.toml", "which is in a folder that does not exist" },
+    };
+    for (const auto& [target, part] : refused) {
+        std::string link = folder.file("config-link.toml");
+        fs::remove(link);
+        fs::create_symlink(target, link);
+        expectFailure(withConfig(link), part);
+        expectFailure(withConfig(link), link);
+    }
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    EXPECT_FALSE(fs::exists("/nonexistent"));
+}
+
+TEST_F(QuorvaneSessionTest, ChangesWaitForTheConfigLockAndReadsDoNot)
+{
+    expectRun({ "hotkey", "set", "ctrl+opt+e", "com.example.editor" }, { 0, "⌃⌥E → com.example.editor\n", "" });
+    std::string before = test::readFile(config);
+    {
+        ConfigLock held(config, 0);
+        expectFailure({ "--timeout", "0.05", "hotkey", "set", "ctrl+shift+cmd+f", "com.example.files" },
+            "Another change to " + config + " did not finish within 0.05 seconds. Try again.");
+        expectRun({ "hotkey", "list" }, { 0, "ctrl+opt+e\tcom.example.editor\n", "" });
+    }
+    EXPECT_EQ(test::readFile(config), before);
+    EXPECT_EQ(run({ "hotkey", "set", "ctrl+shift+cmd+f", "com.example.files" }).exitCode, 0);
+    // The lock stands beside the path the user sees, so a linked config in a read-only folder still locks.
+    EXPECT_TRUE(fs::exists(fs::path(config).parent_path() / ".config.toml.lock"));
+}
+
+TEST_F(QuorvaneSessionTest, ParallelChangesAllPersist)
+{
+    const std::string keys = "abcdefghijklmnop";
+    std::vector<pid_t> children;
+    for (char key : keys) {
+        pid_t child = ::fork();
+        if (child == 0) {
+            std::string chord = std::string("ctrl+shift+cmd+") + key;
+            ::_exit(run({ "hotkey", "set", chord, std::string("com.example.") + key }).exitCode);
+        }
+        children.push_back(child);
+    }
+    for (pid_t child : children) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    }
+    std::string text = test::readFile(config);
+    for (char key : keys)
+        EXPECT_THAT(text, HasSubstr(std::string("com.example.") + key));
 }
 
 } // namespace

@@ -179,6 +179,11 @@ TEST_F(CommandRouterTest, AddingAWebApp)
     ASSERT_EQ(run({ "app", "add", "https://a.example", "--name", "Stra\u00DFe" }).exitCode, 0);
     expectError({ "app", "add", "https://b.example", "--name", "STRASSE" }, 6, "conflict",
         "An app named STRASSE already exists.");
+    // One name in two Unicode forms, precomposed and decomposed, is one folder on a normalising disk.
+    ASSERT_EQ(run({ "app", "add", "https://d.example", "--name", "Caf\u00E9" }).exitCode, 0);
+    for (const char* name : { "Cafe\u0301", "CAFE\u0301", "caf\u00C9" })
+        expectError({ "app", "add", "https://e.example", "--name", name }, 6, "conflict",
+            "An app named " + std::string(name) + " already exists.");
     expectError({ "app", "add", "https://c.example", "--name", "Other", "--hotkey", "opt+cmd+m" }, 6, "conflict",
         "opt+cmd+m is already used.");
     expectError({ "app", "add", "ftp://c.example" }, 1, "usage",
@@ -186,6 +191,10 @@ TEST_F(CommandRouterTest, AddingAWebApp)
     expectError({ "app", "add", "https://c.example", "--name", "../Slack" }, 1, "usage",
         "A web app name cannot contain / or a control character, or start with a dot.");
     EXPECT_FALSE(fs::exists(besideApps("Slack.app")));
+    // The bundle folder's name must fit in one file name, ".app" included.
+    expectError({ "app", "add", "https://c.example", "--name", std::string(252, 'n') }, 1, "usage",
+        "A web app name can be at most 251 bytes long.");
+    EXPECT_EQ(run({ "app", "add", "https://c.example", "--name", std::string(251, 'n') }).exitCode, 0);
 }
 
 TEST_F(CommandRouterTest, BundlesWithAHostAreSignedAndRegisteredThroughTheContext)
@@ -210,6 +219,14 @@ TEST_F(CommandRouterTest, AnIconFileIsWrappedWhenItIsAPNG)
     EXPECT_TRUE(icns.starts_with("icns"));
     EXPECT_NE(icns.find(png), std::string::npos);
     EXPECT_EQ(run({ "app", "add", "https://y.example", "--name", "Y", "--icon", home.file("none.png") }).exitCode, 8);
+    EXPECT_EQ(file.decode().apps.size(), 1u) << "a failed icon read adds no record";
+
+    // Only regular files of at most 5 MiB are icons; a FIFO or a device would never end.
+    test::writeFile(home.file("huge.png"), std::string(5 * 1024 * 1024 + 1, 'x'));
+    expectError({ "app", "add", "https://y.example", "--name", "Y", "--icon", home.file("huge.png") }, 1, "usage",
+        home.file("huge.png") + " is larger than 5 MiB, more than Quorvane reads.");
+    expectError({ "app", "add", "https://y.example", "--name", "Y", "--icon", "/dev/zero" }, 1, "usage",
+        "Quorvane reads only regular files, and /dev/zero is not one.");
 }
 
 TEST_F(CommandRouterTest, RemovingAWebApp)
@@ -222,14 +239,30 @@ TEST_F(CommandRouterTest, RemovingAWebApp)
     expectError({ "app", "remove", "com.apple.Safari", "--yes" }, 5, "not_found", "No web app named com.apple.Safari.");
 }
 
-TEST_F(CommandRouterTest, AHandEditedNameNeverReachesOutsideTheAppsFolder)
+// Records whose name can never be a bundle's (hand-edited, or too long for a file name) can still be
+// removed, and never stop `apply` from re-creating the others.
+TEST_F(CommandRouterTest, RecordsWithoutAPossibleBundleAreRemovedAndSkippedByApply)
 {
     fs::create_directories(besideApps("victim.app"));
-    useConfig("\n[apps.victim]\nurl = \"https://v.example\"\nname = \"../victim\"\n");
-    EXPECT_EQ(run({ "app", "remove", "victim", "--yes" }).exitCode, 1);
-    EXPECT_TRUE(fs::exists(besideApps("victim.app")));
-    EXPECT_EQ(run({ "apply" }).exitCode, 1);
+    std::string longName(252, 'n');
+    useConfig("\n[apps.victim]\nurl = \"https://v.example\"\nname = \"../victim\"\n"
+              "\n[apps.long]\nurl = \"https://l.example\"\nname = \""
+        + longName + "\"\n" + mailApp);
+    CommandOutput applied = run({ "apply" });
+    EXPECT_EQ(applied.exitCode, 8);
+    EXPECT_EQ(applied.message.substr(0, applied.message.find('\n')),
+        "Could not re-create ../victim: A web app name cannot contain / or a control character, or start with a "
+        "dot.");
+    EXPECT_NE(applied.message.find("\nCould not re-create " + longName + ": "), std::string::npos) << applied.message;
+    EXPECT_TRUE(fs::exists(appsFolder() + "/Mail.app/Contents/Info.plist")) << "later web apps are still re-created";
     EXPECT_FALSE(fs::exists(besideApps("victim.app/Contents")));
+
+    expectOutput({ "app", "remove", "victim", "--yes" }, 0,
+        "Removed ../victim from config.toml. Its name cannot be a bundle's, so nothing on disk was touched.");
+    EXPECT_TRUE(fs::exists(besideApps("victim.app")));
+    expectOutput({ "app", "remove", longName, "--yes" }, 0, "Removed " + longName + ".");
+    EXPECT_EQ(file.decode().apps.size(), 1u);
+    expectOutput({ "apply" }, 0, "Applied config.toml.");
 }
 
 TEST_F(CommandRouterTest, ApplyRecreatesMissingBundlesOnly)
@@ -343,6 +376,17 @@ TEST_F(CommandRouterTest, Skills)
         "Removed the Quorvane skill from " + home.file("agents/skills") + ".");
     EXPECT_FALSE(fs::exists(home.file("agents/skills/quorvane/SKILL.md")));
     EXPECT_TRUE(file.decode().agents.installed.empty());
+
+    // Someone's folder standing as the skill file stays, and that is a failure, not a removal.
+    ASSERT_EQ(run({ "skill", "install", "~/agents/skills" }).exitCode, 0);
+    fs::remove(home.file("agents/skills/quorvane/SKILL.md"));
+    fs::create_directories(home.file("agents/skills/quorvane/SKILL.md"));
+    test::writeFile(home.file("agents/skills/quorvane/SKILL.md/notes"), "mine");
+    expectOutput({ "skill", "uninstall", "~/agents/skills", "--yes" }, 8,
+        "The Quorvane skill in ~/agents/skills was not removed: " + home.file("agents/skills/quorvane/SKILL.md")
+            + " is a folder.",
+        "{\"code\":\"failed\"}");
+    EXPECT_EQ(test::readFile(home.file("agents/skills/quorvane/SKILL.md/notes")), "mine");
 }
 
 } // namespace
