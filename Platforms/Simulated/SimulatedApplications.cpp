@@ -7,7 +7,7 @@
 
 namespace quorvane {
 
-SimulatedApplications::SimulatedApplications(SimulatedMainLoop& loop, SimulatedWindowSystem& windows)
+SimulatedApplications::SimulatedApplications(MainLoop& loop, SimulatedWindowSystem& windows)
     : m_loop(loop)
     , m_windows(windows)
 {

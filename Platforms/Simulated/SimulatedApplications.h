@@ -6,14 +6,14 @@
 
 namespace quorvane {
 
-class SimulatedMainLoop;
+class MainLoop;
 class SimulatedWindowSystem;
 
 // Running and installed applications of the simulated desktop. The application in front is the owner of
 // the focused window.
 class SimulatedApplications : public Applications {
 public:
-    SimulatedApplications(SimulatedMainLoop&, SimulatedWindowSystem&);
+    SimulatedApplications(MainLoop&, SimulatedWindowSystem&);
 
     // Starts an application; a pid of 0 gets the next free one. Gives its pid.
     int32_t launch(RunningApplication);
@@ -37,7 +37,7 @@ public:
 private:
     RunningApplication* find(int32_t pid);
 
-    SimulatedMainLoop& m_loop;
+    MainLoop& m_loop;
     SimulatedWindowSystem& m_windows;
     std::vector<RunningApplication> m_running;
     std::map<std::string, std::string> m_installed;

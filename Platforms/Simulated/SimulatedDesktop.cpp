@@ -2,11 +2,19 @@
 
 namespace quorvane {
 
-SimulatedDesktop::SimulatedDesktop() = default;
+SimulatedDesktop::SimulatedDesktop()
+    : mainLoop(loop)
+{
+}
+
+SimulatedDesktop::SimulatedDesktop(MainLoop& mainLoop)
+    : mainLoop(mainLoop)
+{
+}
 
 Platform SimulatedDesktop::platform()
 {
-    return Platform { loop, windowSystem, workers, applications, hotkeys, keyboardTap, fileWatcher, permissions,
+    return Platform { mainLoop, windowSystem, workers, applications, hotkeys, keyboardTap, fileWatcher, permissions,
         overlay, loginItem };
 }
 

@@ -18,7 +18,10 @@ namespace quorvane {
 // backend provides. Create it on the thread that plays the main thread.
 class SimulatedDesktop {
 public:
+    // A desktop on its own virtual clock, `loop`.
     SimulatedDesktop();
+    // A desktop whose parts post to `mainLoop` instead, for running the application on a real main loop.
+    explicit SimulatedDesktop(MainLoop& mainLoop);
 
     // Every part, as the model takes them.
     Platform platform();
@@ -31,12 +34,14 @@ public:
     void addSampleScene();
 
     SimulatedMainLoop loop;
-    SimulatedWindowSystem windowSystem { loop };
+    // The loop every part posts to: `loop` unless another was given.
+    MainLoop& mainLoop;
+    SimulatedWindowSystem windowSystem { mainLoop };
     SimulatedWorkerPool workers;
-    SimulatedApplications applications { loop, windowSystem };
-    SimulatedHotkeyRegistrar hotkeys { loop };
-    SimulatedKeyboardTap keyboardTap { loop };
-    SimulatedFileWatcher fileWatcher { loop };
+    SimulatedApplications applications { mainLoop, windowSystem };
+    SimulatedHotkeyRegistrar hotkeys { mainLoop };
+    SimulatedKeyboardTap keyboardTap { mainLoop };
+    SimulatedFileWatcher fileWatcher { mainLoop };
     SimulatedPermissions permissions;
     SimulatedOverlayPanels overlay;
     SimulatedLoginItem loginItem;

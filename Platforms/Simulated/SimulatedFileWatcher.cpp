@@ -7,7 +7,7 @@
 
 namespace quorvane {
 
-SimulatedFileWatcher::SimulatedFileWatcher(SimulatedMainLoop& loop)
+SimulatedFileWatcher::SimulatedFileWatcher(MainLoop& loop)
     : m_loop(loop)
 {
 }

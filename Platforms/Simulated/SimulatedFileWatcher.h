@@ -8,7 +8,7 @@
 
 namespace quorvane {
 
-class SimulatedMainLoop;
+class MainLoop;
 
 // Watches real files by looking at them every few virtual milliseconds: a change of the entry at a watched
 // name (contents, replacement, removal, creation) posts that watch's callback once per look.
@@ -17,7 +17,7 @@ public:
     // Virtual seconds between looks.
     static constexpr double interval = 0.05;
 
-    explicit SimulatedFileWatcher(SimulatedMainLoop&);
+    explicit SimulatedFileWatcher(MainLoop&);
     ~SimulatedFileWatcher() override;
 
     // Looks at every watched name now.
@@ -43,7 +43,7 @@ private:
 
     static Snapshot look(const std::string& path);
 
-    SimulatedMainLoop& m_loop;
+    MainLoop& m_loop;
     std::map<WatchId, Watch> m_watches;
     WatchId m_nextWatch = 1;
     TimerId m_timer = 0;

@@ -4,7 +4,7 @@
 
 namespace quorvane {
 
-SimulatedHotkeyRegistrar::SimulatedHotkeyRegistrar(SimulatedMainLoop& loop)
+SimulatedHotkeyRegistrar::SimulatedHotkeyRegistrar(MainLoop& loop)
     : m_loop(loop)
 {
 }

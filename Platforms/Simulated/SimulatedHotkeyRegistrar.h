@@ -7,12 +7,12 @@
 
 namespace quorvane {
 
-class SimulatedMainLoop;
+class MainLoop;
 
 // Global chords of the simulated desktop; chords another program holds are refused.
 class SimulatedHotkeyRegistrar : public HotkeyRegistrar {
 public:
-    explicit SimulatedHotkeyRegistrar(SimulatedMainLoop&);
+    explicit SimulatedHotkeyRegistrar(MainLoop&);
 
     // Another program holds `chord`: registering it fails.
     void refuse(const KeyChord& chord);
@@ -28,7 +28,7 @@ public:
     void setPressHandler(std::function<void(uint32_t id)>) override;
 
 private:
-    SimulatedMainLoop& m_loop;
+    MainLoop& m_loop;
     std::set<KeyChord> m_refused;
     std::map<uint32_t, KeyChord> m_registrations;
     int m_attempts = 0;

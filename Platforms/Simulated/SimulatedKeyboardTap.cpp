@@ -4,7 +4,7 @@
 
 namespace quorvane {
 
-SimulatedKeyboardTap::SimulatedKeyboardTap(SimulatedMainLoop& loop)
+SimulatedKeyboardTap::SimulatedKeyboardTap(MainLoop& loop)
     : m_loop(loop)
 {
 }

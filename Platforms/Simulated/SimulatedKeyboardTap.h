@@ -6,7 +6,7 @@
 
 namespace quorvane {
 
-class SimulatedMainLoop;
+class MainLoop;
 
 // The keyboard of the simulated desktop: typed and scripted keys go through the tap's handler first, and
 // the keys it does not swallow reach the application in front.
@@ -18,7 +18,7 @@ public:
         KeyEvent event;
     };
 
-    explicit SimulatedKeyboardTap(SimulatedMainLoop&);
+    explicit SimulatedKeyboardTap(MainLoop&);
 
     // Whether input monitoring is allowed.
     void setAvailable(bool);
@@ -36,7 +36,7 @@ public:
     void setInterest(const KeyInterest&) override;
 
 private:
-    SimulatedMainLoop& m_loop;
+    MainLoop& m_loop;
     mutable std::mutex m_mutex;
     bool m_available = false;
     bool m_running = false;

@@ -3,10 +3,12 @@
 #include "Platforms/Simulated/SimulatedMainLoop.h"
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 namespace quorvane {
 
-SimulatedWindowSystem::SimulatedWindowSystem(SimulatedMainLoop& loop)
+SimulatedWindowSystem::SimulatedWindowSystem(MainLoop& loop)
     : m_loop(loop)
 {
 }
@@ -200,8 +202,12 @@ void SimulatedWindowSystem::setFrame(WindowHandle handle, const Frame& frame, Ax
         if (!window->refusesWrites)
             window->facts.frame = Frame { frame.x, frame.y, std::max(frame.width, 1.0), std::max(frame.height, 1.0) };
     }
-    if (seconds > 0)
-        m_loop.addTime(seconds);
+    if (seconds > 0) {
+        if (auto* simulated = dynamic_cast<SimulatedMainLoop*>(&m_loop))
+            simulated->addTime(seconds);
+        else
+            std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+    }
     std::lock_guard guard(m_mutex);
     m_writes.push_back(FrameWrite { handle, frame, order, m_loop.now() });
 }

@@ -7,7 +7,7 @@
 
 namespace quorvane {
 
-class SimulatedMainLoop;
+class MainLoop;
 
 // One window of the simulated desktop and how it behaves.
 struct SimulatedWindow {
@@ -22,8 +22,8 @@ struct SimulatedWindow {
     bool refusesWrites = false;
 };
 
-// Displays and windows kept in memory. Frame writes are logged with the virtual time they ended at; a slow
-// window's write moves the virtual clock. Safe to call from worker threads.
+// Displays and windows kept in memory. Frame writes are logged with the time they ended at; a slow window's
+// write moves the virtual clock (or, on a real main loop, takes that long). Safe to call from worker threads.
 class SimulatedWindowSystem : public WindowSystem {
 public:
     // One logged frame write.
@@ -36,7 +36,7 @@ public:
         friend bool operator==(const FrameWrite&, const FrameWrite&) = default;
     };
 
-    explicit SimulatedWindowSystem(SimulatedMainLoop&);
+    explicit SimulatedWindowSystem(MainLoop&);
 
     // The scene.
     void setDisplays(std::vector<DisplayFacts>);
@@ -81,7 +81,7 @@ private:
     SimulatedWindow* find(WindowHandle);
     void focusLocked(std::optional<WindowHandle>);
 
-    SimulatedMainLoop& m_loop;
+    MainLoop& m_loop;
     mutable std::mutex m_mutex;
     std::vector<DisplayFacts> m_displays;
     // Front to back.
