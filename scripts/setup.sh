@@ -9,6 +9,7 @@ packages=(
     libicu-dev liburiparser-dev uuid-dev libplist-dev nlohmann-json3-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     libcurl4-openssl-dev libssl-dev
+    libglib2.0-dev
 )
 
 missing=()

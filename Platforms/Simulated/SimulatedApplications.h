@@ -1,0 +1,50 @@
+#pragma once
+
+#include "QuorvaneApp/Platform/Applications.h"
+
+#include <map>
+
+namespace quorvane {
+
+class MainLoop;
+class SimulatedWindowSystem;
+
+// Running and installed applications of the simulated desktop. The application in front is the owner of
+// the focused window.
+class SimulatedApplications : public Applications {
+public:
+    SimulatedApplications(MainLoop&, SimulatedWindowSystem&);
+
+    // Starts an application; a pid of 0 gets the next free one. Gives its pid.
+    int32_t launch(RunningApplication);
+    // Makes `locate` find the application at `location`, and `open` of that location launch it.
+    void install(const std::string& bundleIdentifier, const std::string& location);
+    // The application quits: it and its windows are gone and the quit handler is posted.
+    void terminate(int32_t pid);
+    // Every location `open` was given, in order.
+    const std::vector<std::string>& opened() const { return m_opened; }
+    const std::vector<int32_t>& activations() const { return m_activations; }
+
+    std::vector<RunningApplication> running() override;
+    std::optional<RunningApplication> frontmost() override;
+    void activate(int32_t pid) override;
+    void hide(int32_t pid) override;
+    std::optional<std::string> locate(const std::string& bundleIdentifier) override;
+    bool open(const std::string& location) override;
+    void setQuitHandler(std::function<void(const RunningApplication&)>) override;
+    int32_t ownPid() override { return 1; }
+
+private:
+    RunningApplication* find(int32_t pid);
+
+    MainLoop& m_loop;
+    SimulatedWindowSystem& m_windows;
+    std::vector<RunningApplication> m_running;
+    std::map<std::string, std::string> m_installed;
+    std::vector<std::string> m_opened;
+    std::vector<int32_t> m_activations;
+    int32_t m_nextPid = 100;
+    std::function<void(const RunningApplication&)> m_quitHandler;
+};
+
+} // namespace quorvane

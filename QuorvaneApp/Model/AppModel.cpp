@@ -1,0 +1,446 @@
+#include "QuorvaneApp/Model/AppModel.h"
+
+#include "Agents/BundledResources.h"
+#include "Agents/SkillFiles.h"
+#include "Agents/SkillPaths.h"
+#include "Command/CommandOutput.h"
+#include "Command/CommandParser.h"
+#include "Command/Invocation.h"
+#include "Configuration/GeneralValidation.h"
+#include "QuorvaneApp/Config/ConfigStore.h"
+#include "QuorvaneApp/Config/ConfigWatch.h"
+#include "QuorvaneApp/Config/TemporaryFileSweep.h"
+#include "QuorvaneApp/Keys/HotkeyCenter.h"
+#include "QuorvaneApp/Model/SocketLink.h"
+#include "QuorvaneApp/Platform/LoginItem.h"
+#include "QuorvaneApp/Platform/Permissions.h"
+#include "QuorvaneApp/Tiling/TilingActions.h"
+#include "QuorvaneIPC/SocketServer.h"
+#include "RPC/RPCResponse.h"
+#include "Router/CommandContext.h"
+#include "Router/CommandRouter.h"
+#include "Router/DoctorCheck.h"
+#include "Setup/AccessibilityGrant.h"
+#include "Setup/AccessibilityGrantDisk.h"
+#include "Setup/SetupStep.h"
+#include "Support/ExitCode.h"
+#include "Support/QuorvaneError.h"
+#include "JSON/JSONValue.h"
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <unistd.h>
+
+namespace quorvane {
+
+namespace {
+
+AppModel* sharedModel = nullptr;
+
+constexpr double censusInterval = 1.2;
+// Temporary files younger than this may belong to a write in progress.
+constexpr double temporaryFileAge = 60;
+
+const std::string lastGoodBanner = "config.toml could not be read. The last good copy is still in use.";
+const std::string defaultsBanner = "config.toml could not be read, so Quorvane runs on the default settings.";
+
+double systemSeconds()
+{
+    return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
+}
+
+void writeLineToStandardError(const std::string& line)
+{
+    std::string text = line + "\n";
+    std::fwrite(text.data(), 1, text.size(), stderr);
+}
+
+RPCResponse responseFor(const QuorvaneError& error)
+{
+    return RPCResponse("", error.exitCode(), error.message(), "{}");
+}
+
+} // namespace
+
+AppModel::AppModel(const Platform& platform, AppEnvironment environment)
+    : m_platform(platform)
+    , m_environment(std::move(environment))
+    , m_paths(m_environment.paths)
+{
+    sharedModel = this;
+    if (!m_environment.logLine)
+        m_environment.logLine = writeLineToStandardError;
+    if (!m_environment.wallClock)
+        m_environment.wallClock = systemSeconds;
+    m_socketPath = m_environment.socketPath.value_or(m_paths.resolvedSocketFile(QuorvanePaths::socketPathLimit));
+    m_skillText = BundledResources::skillText();
+    m_manifestFolders = BundledResources::skillFolders();
+
+    // 1. Census and tiling state, keys.
+    m_tiling = std::make_unique<TilingActions>(*this);
+    m_hotkeys = std::make_unique<HotkeyCenter>(*this);
+    sweepTemporaryFiles();
+    // 2. The configuration.
+    loadConfig();
+    // 3. Fired hotkeys reach `perform`.
+    m_hotkeys->connectActions();
+    // 4.
+    refreshSkills();
+    // 5. A setup probe shows only the onboarding panel.
+    if (m_environment.setupStep && parseSetupStep(*m_environment.setupStep)) {
+        m_setupProbe = true;
+        return;
+    }
+    // 6.
+    m_hotkeys->start();
+    m_keysStarted = true;
+    // 7.
+    startSocket();
+    // 8.
+    watchConfig();
+    // 9.
+    m_censusTimer = m_platform.mainLoop.addTimer(censusInterval, true, [this] { census(); });
+}
+
+AppModel::~AppModel()
+{
+    if (m_censusTimer)
+        m_platform.mainLoop.cancelTimer(m_censusTimer);
+    stopSocket();
+    m_watch.reset();
+    if (sharedModel == this)
+        sharedModel = nullptr;
+}
+
+AppModel* AppModel::shared()
+{
+    return sharedModel;
+}
+
+// Start-up and the timer
+
+void AppModel::finishLaunch()
+{
+    if (m_didFinishLaunch)
+        return;
+    m_didFinishLaunch = true;
+    if (m_environment.setupStep) {
+        if (std::optional<SetupStep> step = parseSetupStep(*m_environment.setupStep)) {
+            showOnboarding(rawValue(*step));
+            return;
+        }
+    }
+    syncLoginItem();
+    handleRPC({ "apply" });
+    m_banner.clear();
+    sweepWebHosts();
+    m_accessibilityOn = m_platform.permissions.windowControlAllowed();
+    if (!m_config.general.onboardingComplete) {
+        showOnboarding(rawValue(SetupStep::welcome));
+    } else if (AccessibilityGrant::shouldAskAgain(true, m_accessibilityOn, currentBuild(),
+                   AccessibilityGrantDisk::load(m_paths.accessibilityGrantFile()))) {
+        m_regrantingAccessibility = true;
+        showOnboarding(rawValue(SetupStep::accessibility));
+    }
+    rememberAccessibilityGrant();
+    startUpdater();
+}
+
+void AppModel::census()
+{
+    m_tiling->census();
+    m_hotkeys->noteInputMonitoring();
+    m_accessibilityOn = m_platform.permissions.windowControlAllowed();
+    rememberAccessibilityGrant();
+}
+
+void AppModel::rebind()
+{
+    m_hotkeys->rebind();
+}
+
+void AppModel::beginQuitting()
+{
+    m_quitting = true;
+    stopSocket();
+}
+
+// Configuration
+
+const ConfigFile& AppModel::file() const
+{
+    return m_store->file();
+}
+
+void AppModel::setBanner(std::string text, bool success)
+{
+    m_banner = std::move(text);
+    if (!m_holdBannerTone)
+        m_bannerIsSuccess = success;
+    // Until the panels exist, a person running the application from a terminal reads banners here.
+    if (!m_banner.empty())
+        m_environment.logLine(m_banner);
+}
+
+void AppModel::loadConfig()
+{
+    m_store = std::make_unique<ConfigStore>(m_paths.configFile(), m_environment.wallClock);
+    ConfigStore::LoadOutcome outcome = m_store->load();
+    m_config = m_store->file().decode();
+    m_adoptedText = m_store->file().text();
+    ++m_configGeneration;
+    if (outcome == ConfigStore::LoadOutcome::broken)
+        setBanner(defaultsBanner, false);
+}
+
+void AppModel::adopt()
+{
+    std::string text = m_store->file().text();
+    if (text == m_adoptedText)
+        return;
+    m_adoptedText = std::move(text);
+    m_config = m_store->file().decode();
+    ++m_configGeneration;
+    if (m_keysStarted)
+        rebind();
+    refreshSkills();
+}
+
+void AppModel::watchConfig()
+{
+    if (!m_watch)
+        m_watch
+            = std::make_unique<ConfigWatch>(m_platform.fileWatcher, m_paths.configFile(), [this] { reloadFromDisk(); });
+}
+
+void AppModel::reloadFromDisk()
+{
+    switch (m_store->reload()) {
+    case ConfigStore::ReloadOutcome::reloaded:
+        adopt();
+        syncLoginItem();
+        break;
+    case ConfigStore::ReloadOutcome::broken:
+        setBanner(lastGoodBanner, false);
+        break;
+    case ConfigStore::ReloadOutcome::unchanged:
+    case ConfigStore::ReloadOutcome::unreadable:
+        break;
+    }
+}
+
+std::optional<std::string> AppModel::persist(const std::function<bool(ConfigFile&)>& edit)
+{
+    ConfigStore::SaveResult result = m_store->update(edit);
+    adopt();
+    if (result.keptBrokenAs) {
+        std::string name = std::filesystem::path(*result.keptBrokenAs).filename().string();
+        setBanner("The config.toml that could not be read was kept as " + name + ".", false);
+    }
+    if (result.failure)
+        setBanner(*result.failure, false);
+    return result.failure;
+}
+
+std::optional<std::string> AppModel::validate(const GeneralConfig& general) const
+{
+    return quorvane::validate(general, m_config);
+}
+
+void AppModel::setGeneral(const GeneralConfig& general)
+{
+    if (std::optional<std::string> problem = validate(general)) {
+        setBanner(*problem, false);
+        return;
+    }
+    std::optional<std::string> failure = persist([&](ConfigFile& file) {
+        file.setGeneral(general);
+        return true;
+    });
+    syncLoginItem();
+    startUpdater();
+    if (!failure)
+        setBanner("", false);
+}
+
+void AppModel::refreshSkills()
+{
+    std::vector<std::string> folders = m_manifestFolders;
+    const std::vector<std::string>& custom = m_config.agents.customFolders;
+    folders.insert(folders.end(), custom.begin(), custom.end());
+    auto exists = [](const std::string& path) {
+        std::error_code error;
+        return std::filesystem::exists(std::filesystem::symlink_status(path, error));
+    };
+    m_skills.clear();
+    for (const SkillLocation& location : SkillPaths::classify(folders, m_paths.home, exists)) {
+        std::string expanded = SkillPaths::expand(location.folder, m_paths.home);
+        m_skills.push_back(SkillRow { location.folder, location.present,
+            SkillPaths::status(SkillFiles::installedContents(expanded), m_skillText) });
+    }
+}
+
+void AppModel::sweepTemporaryFiles()
+{
+    TemporaryFileSweep::sweep(m_paths.configDirectory(), temporaryFileAge);
+    TemporaryFileSweep::sweep(m_paths.applicationSupport(), temporaryFileAge);
+}
+
+// Socket and commands
+
+void AppModel::startSocket()
+{
+    if (m_server)
+        return;
+    m_socketLink = std::make_shared<SocketLink>(m_platform.mainLoop, m_environment.fetchIcon);
+    m_socketLink->attach(this);
+    m_server = SocketServer::create(m_socketPath, m_socketLink->handler());
+    try {
+        m_server->start();
+        m_socketListening = true;
+    } catch (const std::exception& error) {
+        // The application keeps running without a socket; the tool then edits the file itself.
+        m_environment.logLine("Quorvane could not listen on " + m_socketPath + ": " + error.what());
+    }
+}
+
+void AppModel::stopSocket()
+{
+    if (m_socketLink)
+        m_socketLink->detach();
+    if (m_server)
+        m_server->stop();
+    m_socketListening = false;
+}
+
+RPCResponse AppModel::handleRPC(const std::vector<std::string>& arguments)
+{
+    return handleRPC(arguments, std::nullopt, std::nullopt);
+}
+
+RPCResponse AppModel::handleRPC(const std::vector<std::string>& arguments, const std::optional<std::string>& iconURL,
+    const std::optional<std::string>& iconBytes)
+{
+    Invocation invocation;
+    try {
+        invocation = CommandParser::parse(arguments);
+    } catch (const QuorvaneError& error) {
+        return responseFor(error);
+    } catch (const std::exception& error) {
+        return RPCResponse("", ExitCode::usage, error.what(), "{}");
+    }
+
+    CommandContext context = makeContext();
+    // Icons are fetched on the socket thread before the request reaches the main thread, never here.
+    context.iconForURL = [&](const std::string& url) -> std::optional<std::string> {
+        return iconURL && url == *iconURL ? iconBytes : std::nullopt;
+    };
+    CommandOutput output;
+    bool destructive = invocation.command.isDestructive();
+    std::optional<std::string> failure = persist([&](ConfigFile& copy) {
+        output = CommandRouter::run(invocation, copy, context);
+        // A destructive command that failed part-way saves nothing, as when the tool runs it itself.
+        return output.ok() || !destructive;
+    });
+    if (failure && output.ok())
+        output = CommandOutput { ExitCode::failed, *failure, JSONValue::Object { { "code", "failed" } } };
+    return RPCResponse("", output);
+}
+
+CommandContext AppModel::makeContext()
+{
+    CommandContext context;
+    context.now = m_environment.wallClock();
+    context.interactive = false;
+    context.paths = m_paths;
+    context.hostBinary = m_environment.hostBinary;
+    context.skillText = m_skillText;
+    context.manifestFolders = m_manifestFolders;
+    context.controller = this;
+    context.confirm = [](const std::string&) { return false; };
+    return context;
+}
+
+// Live window control
+
+void AppModel::snap(const std::string& bundleIdentifier, TileSlot slot, std::optional<int64_t> display)
+{
+    m_tiling->snap(bundleIdentifier, slot, display);
+}
+
+Layout AppModel::captureLayout(const std::string& name)
+{
+    return m_tiling->captureLayout(name);
+}
+
+void AppModel::applyLayout(const std::string& name)
+{
+    m_tiling->applyLayout(name);
+}
+
+std::vector<DoctorCheck> AppModel::permissionChecks()
+{
+    std::vector<DoctorCheck> checks = m_platform.permissions.checks();
+    std::vector<DoctorCheck> keys = m_hotkeys->permissionChecks();
+    checks.insert(checks.end(), keys.begin(), keys.end());
+    return checks;
+}
+
+std::string AppModel::macName()
+{
+    char name[256] = {};
+    if (::gethostname(name, sizeof name - 1) != 0)
+        return "";
+    return name;
+}
+
+// Steps whose subject lives in a later part of the application
+
+void AppModel::syncLoginItem()
+{
+    m_platform.loginItem.setEnabled(m_config.general.launchAtLogin);
+}
+
+void AppModel::showOnboarding(int step)
+{
+    // The onboarding panel comes with the guided setup; until then the model only records the step.
+    m_onboardingStep = step;
+}
+
+void AppModel::sweepWebHosts()
+{
+    // Refreshing the web hosts of generated web apps comes with the web host; nothing is out of date yet.
+}
+
+void AppModel::startUpdater()
+{
+    // Updates come from the system's package manager; there is no update framework to start or configure.
+}
+
+std::string AppModel::currentBuild() const
+{
+    return AccessibilityGrant::currentBuild(m_environment.bundleVersion);
+}
+
+void AppModel::rememberAccessibilityGrant()
+{
+    if (!m_accessibilityOn)
+        return;
+    std::string build = currentBuild();
+    if (m_rememberedBuild == build)
+        return;
+    std::optional<std::string> recorded = AccessibilityGrantDisk::load(m_paths.accessibilityGrantFile());
+    if (!AccessibilityGrant::shouldRemember(true, build, recorded)) {
+        m_rememberedBuild = build;
+        return;
+    }
+    try {
+        AccessibilityGrantDisk::save(build, m_paths.accessibilityGrantFile());
+        m_rememberedBuild = build;
+    } catch (const std::system_error&) {
+        // The next census tries again.
+    }
+}
+
+} // namespace quorvane

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "QuorvaneApp/Model/AppEnvironment.h"
+#include "QuorvaneIPC/SocketServer.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace quorvane {
+
+class AppModel;
+class MainLoop;
+struct RPCRequest;
+struct RPCResponse;
+
+// What the socket thread holds of the model: requests hop to the main thread and wait there, and the socket
+// thread itself only parses the words and fetches a new web app's icon. Once the model is gone or the main
+// loop quits, every request is answered "Quorvane is not running." at once. The main loop must outlive the
+// socket thread's last request.
+class SocketLink : public std::enable_shared_from_this<SocketLink> {
+public:
+    SocketLink(MainLoop&, AppEnvironment::IconFetch);
+
+    // Main thread: the model that answers requests from now on, or none.
+    void attach(AppModel*);
+    void detach() { attach(nullptr); }
+
+    // The server's handler; it holds this link.
+    SocketServer::Handler handler();
+    // Socket thread: one request, answered by the model on the main thread unless the server stops first.
+    RPCResponse answer(const RPCRequest&, std::stop_token);
+
+    // Seconds an icon fetch leaves of the request's own time limit, for the rest of the command.
+    static constexpr double iconMargin = 1.5;
+
+private:
+    MainLoop& m_loop;
+    AppEnvironment::IconFetch m_fetchIcon;
+    // Read and written on the main thread only.
+    AppModel* m_model = nullptr;
+};
+
+} // namespace quorvane

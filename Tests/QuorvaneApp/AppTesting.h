@@ -1,0 +1,83 @@
+#pragma once
+
+#include "Platforms/Simulated/SimulatedDesktop.h"
+#include "QuorvaneApp/Model/AppModel.h"
+#include "QuorvaneIPC/IPCClient.h"
+#include "RPC/RPCRequest.h"
+#include "RPC/RPCResponse.h"
+#include "TestSupport/TemporaryFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <exception>
+#include <memory>
+#include <thread>
+
+namespace quorvane::test {
+
+// A model on the simulated desktop with a home folder of its own and a fixed wall clock.
+class AppTest : public testing::Test {
+public:
+    // 2023-11-14T22:13:20Z
+    static constexpr double fixedWallClock = 1700000000;
+
+    TemporaryFolder home;
+    SimulatedDesktop desktop;
+    std::vector<std::string> loggedLines;
+    AppEnvironment environment = makeEnvironment();
+    std::unique_ptr<AppModel> model;
+
+    ~AppTest() override
+    {
+        // The model goes before the desktop it runs on.
+        model.reset();
+    }
+
+    AppEnvironment makeEnvironment()
+    {
+        AppEnvironment made;
+        made.paths = paths();
+        made.socketPath = home.file("quorvane.sock");
+        made.logLine = [this](const std::string& line) { loggedLines.push_back(line); };
+        made.wallClock = [] { return fixedWallClock; };
+        return made;
+    }
+
+    AppModel& start()
+    {
+        model = std::make_unique<AppModel>(desktop.platform(), environment);
+        return *model;
+    }
+
+    QuorvanePaths paths() const { return QuorvanePaths { home.path() }; }
+    std::string configPath() const { return paths().configFile(); }
+
+    // Sends one command line through the socket from another thread while this thread serves the main loop.
+    RPCResponse forward(const std::vector<std::string>& arguments, double timeout = 10)
+    {
+        std::atomic<bool> done = false;
+        RPCResponse response;
+        std::exception_ptr failure;
+        std::thread client([&] {
+            try {
+                response = IPCClient::request(*environment.socketPath, RPCRequest { "request", arguments }, timeout);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+            done = true;
+            desktop.loop.post([] {});
+        });
+        // Once the loop quits nothing hops to it any more, and its posts are dropped.
+        while (!done && !desktop.loop.quitting()) {
+            desktop.loop.waitForWork(timeout);
+            desktop.loop.runPending();
+        }
+        client.join();
+        if (failure)
+            std::rethrow_exception(failure);
+        return response;
+    }
+};
+
+} // namespace quorvane::test
