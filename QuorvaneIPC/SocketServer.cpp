@@ -37,7 +37,8 @@ struct SocketServer::Listener {
 
 namespace {
 
-constexpr int acceptWaitMilliseconds = 200;
+// Out of descriptors the listening socket stays readable; pausing this long keeps the loop from spinning.
+constexpr auto descriptorPause = std::chrono::milliseconds(200);
 constexpr int listenBacklog = 8;
 
 bool fromThisUser(int connection)
@@ -158,14 +159,15 @@ void SocketServer::acceptLoop(std::weak_ptr<SocketServer> server, std::shared_pt
                 break;
             listenFD = listener->listenFD;
         }
+        // No timeout: the idle application wakes only for a client, and `stop` wakes this wait by shutting
+        // the listening socket down.
         pollfd poller { listenFD, POLLIN, 0 };
-        if (::poll(&poller, 1, acceptWaitMilliseconds) <= 0 || !(poller.revents & POLLIN))
+        if (::poll(&poller, 1, -1) <= 0 || !(poller.revents & POLLIN))
             continue;
         int connection = ::accept4(listenFD, nullptr, nullptr, SOCK_CLOEXEC);
         if (connection < 0) {
-            // Out of descriptors the socket stays readable; pausing keeps the loop from spinning.
             if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM)
-                std::this_thread::sleep_for(std::chrono::milliseconds(acceptWaitMilliseconds));
+                std::this_thread::sleep_for(descriptorPause);
             continue;
         }
         {
