@@ -9,6 +9,10 @@ packages=(
     libicu-dev liburiparser-dev uuid-dev libplist-dev nlohmann-json3-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     libcurl4-openssl-dev libssl-dev
+    libwebkit2gtk-4.1-dev
+    # The web host's end-to-end tests: a virtual display, a private session bus, the desktop-entry
+    # checker and screenshots.
+    xvfb x11-utils dbus desktop-file-utils imagemagick libxcb-xtest0-dev
 )
 
 missing=()
