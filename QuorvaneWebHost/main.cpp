@@ -7,9 +7,11 @@
 
 #include "Support/QuorvaneError.h"
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <glib-unix.h>
 #include <gtk/gtk.h>
 #include <memory>
 #include <sys/stat.h>
@@ -55,7 +57,17 @@ void activate(GApplication* application, Host* host)
     host->window->present();
 }
 
+// GTK gives WM_CLASS a capital first letter while it starts up; the desktop needs the id as it is.
+void startup(GApplication*, Host* host) { gdk_set_program_class(host->desktopIdentifier.c_str()); }
+
 void shutdown(GApplication*, Host* host) { host->window.reset(); }
+
+// A polite end on SIGTERM (log-out, a test stopping the host) lets the engine finish writing cookies.
+int quitOnSignal(void* application)
+{
+    g_application_quit(G_APPLICATION(application));
+    return G_SOURCE_CONTINUE;
+}
 
 // An application registered under the app's own id when a bus takes it, else one without an id.
 GtkApplication* registeredApplication(Host& host)
@@ -98,11 +110,13 @@ int main(int, char** argv)
 
     // WM_CLASS and the application id both name the desktop entry, so launchers and task lists match.
     g_set_prgname(host.desktopIdentifier.c_str());
-    gdk_set_program_class(host.desktopIdentifier.c_str());
     g_set_application_name(host.identity.name.c_str());
 
     GtkApplication* application = registeredApplication(host);
+    g_signal_connect_after(application, "startup", G_CALLBACK(startup), &host);
     g_signal_connect(application, "activate", G_CALLBACK(activate), &host);
+    g_unix_signal_add(SIGTERM, quitOnSignal, application);
+    g_unix_signal_add(SIGINT, quitOnSignal, application);
     g_signal_connect(application, "shutdown", G_CALLBACK(shutdown), &host);
     // Arguments are not the page's business: only the program name goes on.
     char* arguments[] = { argv[0], nullptr };
