@@ -82,6 +82,8 @@ WebHostWindow::WebHostWindow(GtkApplication* application, WebHostIdentity identi
         m_places.websiteData.c_str(), "base-cache-directory", m_places.websiteCache.c_str(), nullptr);
     m_context = webkit_web_context_new_with_website_data_manager(data);
     g_object_unref(data);
+    // Each page's process runs inside bubblewrap: a site gets no more of the files than a browser tab.
+    webkit_web_context_set_sandbox_enabled(m_context, true);
     std::string cookies = m_places.websiteData + "/cookies.sqlite";
     webkit_cookie_manager_set_persistent_storage(
         webkit_web_context_get_cookie_manager(m_context), cookies.c_str(), WEBKIT_COOKIE_PERSISTENT_STORAGE_SQLITE);

@@ -214,6 +214,17 @@ TEST_F(WebHost, downloadsGetSafeNamesAndNeverOverwrite)
         EXPECT_EQ(test::readFile(folder + "/" + name), "saved bytes") << name;
 }
 
+TEST_F(WebHost, opensWithoutASessionBus)
+{
+    s_server->route("/bare/start", html(page("/bare/ready", "", "document.title = '(2) Bare';")));
+    std::map<std::string, std::string> bare = s_desktop->environment();
+    bare.erase("DBUS_SESSION_BUS_ADDRESS");
+    bare["XDG_RUNTIME_DIR"] = s_desktop->home();
+    ChildProcess host({ webHostExecutable(install("Bare", "/bare/start")) }, bare, s_desktop->logFile("bare"));
+    EXPECT_TRUE(requested("/bare/ready"));
+    EXPECT_EQ(host.waitForExit(1), -1) << test::readFile(s_desktop->logFile("bare"));
+}
+
 TEST_F(WebHost, aSecondStartPresentsTheRunningWindow)
 {
     s_server->route("/single/start", html(page("/single/ready", "<h1>Quorvane web app</h1><p>A local test page.</p>")));
