@@ -104,10 +104,10 @@ std::optional<std::string> readConfig(const std::string& path)
     return text;
 }
 
-SessionResult runDirectly(const Invocation& invocation, const std::string& home,
+SessionResult runDirectly(const Invocation& invocation, const QuorvanePaths& paths,
     const std::optional<std::string>& hostBinary, bool interactive, QuorvaneControlling* controller, double now)
 {
-    std::string path = invocation.configPath.value_or(QuorvanePaths::configFile(home));
+    std::string path = invocation.configPath.value_or(paths.configFile());
     std::optional<std::string> stored = readConfig(path);
     ConfigFile file = stored ? ConfigFile(*stored) : ConfigFile::makeDefault();
     std::string before = file.text();
@@ -115,7 +115,7 @@ SessionResult runDirectly(const Invocation& invocation, const std::string& home,
     CommandContext context;
     context.now = now;
     context.interactive = interactive;
-    context.home = home;
+    context.paths = paths;
     context.hostBinary = hostBinary;
     context.skillText = BundledResources::skillText();
     context.manifestFolders = BundledResources::skillFolders();
@@ -134,7 +134,7 @@ SessionResult runDirectly(const Invocation& invocation, const std::string& home,
 
 } // namespace
 
-SessionResult run(const std::vector<std::string>& arguments, const std::string& home,
+SessionResult run(const std::vector<std::string>& arguments, const QuorvanePaths& paths,
     const std::optional<std::string>& hostBinary, bool interactive, QuorvaneControlling* controller,
     const std::optional<std::string>& socketPath, double now)
 {
@@ -145,10 +145,10 @@ SessionResult run(const std::vector<std::string>& arguments, const std::string& 
                                                                       : std::string(QuorvaneVersion::current);
             return rendered(CommandOutput { ExitCode::ok, text, JSONValue(text) }, invocation.json);
         }
-        std::string path = socketPath.value_or(QuorvanePaths::resolvedSocketFile(home, socketPathLimit));
+        std::string path = socketPath.value_or(paths.resolvedSocketFile(socketPathLimit));
         if (!invocation.configPath && !controller && fileExists(path))
             return forward(arguments, invocation, path);
-        return runDirectly(invocation, home, hostBinary, interactive, controller, now);
+        return runDirectly(invocation, paths, hostBinary, interactive, controller, now);
     } catch (const QuorvaneError& error) {
         return failure(error.exitCode(), error.message());
     } catch (const std::exception& error) {

@@ -73,9 +73,14 @@ void SocketServer::start()
     if (m_listener)
         throw std::logic_error("The socket server is already listening.");
 
+    // The socket's own folder, when missing, is made private: in the runtime folder it holds nothing else.
     auto parent = std::filesystem::path(m_path).parent_path();
-    if (!parent.empty())
-        std::filesystem::create_directories(parent);
+    if (!parent.empty() && !std::filesystem::exists(parent)) {
+        if (auto above = parent.parent_path(); !above.empty())
+            std::filesystem::create_directories(above);
+        if (::mkdir(parent.c_str(), 0700) != 0 && errno != EEXIST)
+            throw std::system_error(errno, std::generic_category(), "Could not create " + parent.string());
+    }
     if (::unlink(m_path.c_str()) != 0 && errno != ENOENT)
         throw std::system_error(errno, std::generic_category(), "Could not remove " + m_path);
 

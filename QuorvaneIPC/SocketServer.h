@@ -28,8 +28,9 @@ public:
     const std::string& path() const { return m_path; }
 
     // Replaces whatever file stands at the path with a socket only this user can open, and starts
-    // serving. Throws the platform's error when the folder or an old file is in the way, IPCError
-    // otherwise, and std::logic_error when already listening.
+    // serving. A missing folder for the socket is created with mode 0700, its parents as usual. Throws the platform's
+    // error when the folder or an old file is in the way, IPCError otherwise, and std::logic_error when already
+    // listening.
     void start();
     // Stops listening and removes the socket file this server made; a connection being read is cut
     // short. Returns at once: the thread ends within one 200 ms wait, or after the handler returns.

@@ -22,7 +22,7 @@ std::string homeFolder()
     return "/";
 }
 
-// An XDG base directory: the variable when it holds an absolute path, else the home folder's default.
+// The cache base directory: $XDG_CACHE_HOME when it holds an absolute path, else the home folder's default.
 std::string baseDirectory(const char* variable, const std::string& fallback)
 {
     if (const char* value = std::getenv(variable); value && value[0] == '/')
@@ -35,11 +35,11 @@ std::string baseDirectory(const char* variable, const std::string& fallback)
 WebHostPlaces WebHostPlaces::forStore(const UUID& store)
 {
     std::string home = homeFolder();
-    std::string storeFolder = "/quorvane/web-data/" + store.uuidString();
+    QuorvanePaths paths = QuorvanePaths::fromEnvironment(home);
     WebHostPlaces places;
-    places.configFile = QuorvanePaths::configFile(home);
-    places.websiteData = baseDirectory("XDG_DATA_HOME", home + "/.local/share") + storeFolder;
-    places.websiteCache = baseDirectory("XDG_CACHE_HOME", home + "/.cache") + storeFolder;
+    places.configFile = paths.configFile();
+    places.websiteData = paths.applicationSupport() + "/web-data/" + store.uuidString();
+    places.websiteCache = baseDirectory("XDG_CACHE_HOME", home + "/.cache") + "/quorvane/web-data/" + store.uuidString();
     std::error_code error;
     if (const char* special = g_get_user_special_dir(G_USER_DIRECTORY_DOWNLOAD))
         places.downloads = special;

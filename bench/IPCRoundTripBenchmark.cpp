@@ -52,10 +52,11 @@ BENCHMARK(clientRoundTrip);
 void forwardedSession(benchmark::State& state)
 {
     Home home;
-    auto server = pingServer(QuorvanePaths::resolvedSocketFile(home.path, QuorvaneSession::socketPathLimit));
+    QuorvanePaths paths { home.path };
+    auto server = pingServer(paths.resolvedSocketFile(QuorvaneSession::socketPathLimit));
     std::vector<std::string> words { "--json", "ping" };
     for (auto _ : state)
-        benchmark::DoNotOptimize(QuorvaneSession::run(words, home.path, std::nullopt, false, nullptr, std::nullopt, 0));
+        benchmark::DoNotOptimize(QuorvaneSession::run(words, paths, std::nullopt, false, nullptr, std::nullopt, 0));
 }
 BENCHMARK(forwardedSession);
 
@@ -63,11 +64,12 @@ BENCHMARK(forwardedSession);
 void directSession(benchmark::State& state)
 {
     Home home;
+    QuorvanePaths paths { home.path };
     std::vector<std::string> words { "hotkey", "set", "ctrl+opt+e", "com.example.editor", "--config",
         home.path + "/config.toml" };
-    QuorvaneSession::run(words, home.path, std::nullopt, false, nullptr, std::nullopt, 0);
+    QuorvaneSession::run(words, paths, std::nullopt, false, nullptr, std::nullopt, 0);
     for (auto _ : state)
-        benchmark::DoNotOptimize(QuorvaneSession::run(words, home.path, std::nullopt, false, nullptr, std::nullopt, 0));
+        benchmark::DoNotOptimize(QuorvaneSession::run(words, paths, std::nullopt, false, nullptr, std::nullopt, 0));
 }
 BENCHMARK(directSession);
 

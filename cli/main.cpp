@@ -1,5 +1,5 @@
-// The `quorvane` command: gathers the words, the home folder and the terminal, runs the session and
-// prints exactly what it returns.
+// The `quorvane` command: gathers the words, the home folder, the XDG places and the terminal, runs the
+// session and prints exactly what it returns.
 #include "QuorvaneIPC/QuorvaneSession.h"
 
 #include <cerrno>
@@ -59,8 +59,9 @@ int main(int argc, char** argv)
 {
     std::vector<std::string> arguments(argv + 1, argv + argc);
     double now = std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
-    quorvane::SessionResult result = quorvane::QuorvaneSession::run(
-        arguments, homeFolder(), hostBinary(), ::isatty(STDIN_FILENO) == 1, nullptr, std::nullopt, now);
+    quorvane::SessionResult result
+        = quorvane::QuorvaneSession::run(arguments, quorvane::QuorvanePaths::fromEnvironment(homeFolder()),
+            hostBinary(), ::isatty(STDIN_FILENO) == 1, nullptr, std::nullopt, now);
     writeAll(STDOUT_FILENO, result.stdout);
     writeAll(STDERR_FILENO, result.stderr);
     return result.exitCode;

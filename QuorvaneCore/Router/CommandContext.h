@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Configuration/QuorvanePaths.h"
+
 #include <functional>
 #include <optional>
 #include <string>
@@ -15,7 +17,8 @@ struct CommandContext {
     double now = 0;
     // Whether a person can answer a confirmation question.
     bool interactive = false;
-    std::string home;
+    // The home folder and every place built from it.
+    QuorvanePaths paths;
     // The web-host executable written into generated bundles.
     std::optional<std::string> hostBinary;
     std::optional<std::string> machineIdentifier;

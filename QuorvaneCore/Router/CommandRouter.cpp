@@ -127,7 +127,7 @@ std::string iconFile(std::string bytes)
 WebAppBundlePlan planFor(const WebAppRecord& record, const CommandContext& context)
 {
     return WebAppBundlePlan(record.spec.name, record.slug, record.spec.url, record.spec.bundleIdentifier,
-        StableIdentity::dataStoreIdentifier(record.spec.bundleIdentifier), QuorvanePaths::appsDirectory(context.home));
+        StableIdentity::dataStoreIdentifier(record.spec.bundleIdentifier), context.paths.appsDirectory());
 }
 
 CommandOutput appAdd(const Command::AppAdd& command, ConfigFile& file, const CommandContext& context)
@@ -189,7 +189,7 @@ CommandOutput appRemove(const Command::AppRemove& command, ConfigFile& file, con
         throw QuorvaneError::notFound("No web app named " + command.name + ".");
     const WebAppRecord& record = target->record;
     // A hand-edited name such as "../x" is refused here, before the file or the disk is touched.
-    std::string bundlePath = WebAppName::bundlePath(QuorvanePaths::appsDirectory(context.home), record.spec.name);
+    std::string bundlePath = WebAppName::bundlePath(context.paths.appsDirectory(), record.spec.name);
     file.removeApp(record.slug);
     WebBundleWriter().remove(bundlePath);
     return success("Removed " + record.spec.name + ".", Object { { "slug", record.slug } });
@@ -425,7 +425,7 @@ CommandOutput skillPaths(const ConfigFile& file, const CommandContext& context)
     };
     std::string lines;
     Array rows;
-    for (const SkillLocation& location : SkillPaths::classify(folders, context.home, exists)) {
+    for (const SkillLocation& location : SkillPaths::classify(folders, context.paths.home, exists)) {
         if (!rows.empty())
             lines += '\n';
         lines += std::string(location.present ? "found" : "missing") + '\t' + location.folder;
@@ -436,7 +436,7 @@ CommandOutput skillPaths(const ConfigFile& file, const CommandContext& context)
 
 CommandOutput skillInstall(const Command::SkillInstall& command, ConfigFile& file, const CommandContext& context)
 {
-    SkillFiles::install(context.skillText, SkillPaths::expand(command.folder, context.home));
+    SkillFiles::install(context.skillText, SkillPaths::expand(command.folder, context.paths.home));
     AgentConfig agents = file.decode().agents;
     if (std::find(agents.installed.begin(), agents.installed.end(), command.folder) == agents.installed.end()) {
         agents.installed.push_back(command.folder);
@@ -447,11 +447,11 @@ CommandOutput skillInstall(const Command::SkillInstall& command, ConfigFile& fil
 
 CommandOutput skillUninstall(const Command::SkillUninstall& command, ConfigFile& file, const CommandContext& context)
 {
-    std::string expanded = SkillPaths::expand(command.folder, context.home);
+    std::string expanded = SkillPaths::expand(command.folder, context.paths.home);
     SkillFiles::uninstall(expanded);
     AgentConfig agents = file.decode().agents;
     std::erase_if(agents.installed, [&](const std::string& entry) {
-        return entry == command.folder || SkillPaths::expand(entry, context.home) == expanded;
+        return entry == command.folder || SkillPaths::expand(entry, context.paths.home) == expanded;
     });
     file.setAgents(agents);
     return success(

@@ -16,10 +16,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <grp.h>
 #include <mutex>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <thread>
@@ -50,14 +52,15 @@ public:
 class QuorvaneSessionTest : public testing::Test {
 protected:
     test::TemporaryFolder folder;
-    std::string home = folder.path();
-    std::string config = QuorvanePaths::configFile(home);
+    // The usual login: a runtime folder, the other places under the home folder.
+    QuorvanePaths paths { folder.path(), "", "", folder.file("run") };
+    std::string config = paths.configFile();
     std::mutex lock;
     std::vector<RPCRequest> requests;
 
     SessionResult run(std::vector<std::string> arguments, QuorvaneControlling* controller = nullptr)
     {
-        return QuorvaneSession::run(arguments, home, std::nullopt, true, controller, std::nullopt, 1.7e9);
+        return QuorvaneSession::run(arguments, paths, std::nullopt, true, controller, std::nullopt, 1.7e9);
     }
     void expectRun(std::vector<std::string> arguments, SessionResult expected)
     {
@@ -71,16 +74,15 @@ protected:
         EXPECT_THAT(result.stderr, testing::AllOf(HasSubstr(part), testing::EndsWith("\n")));
     }
 
-    // The application's stand-in on the socket `home` resolves to: answers `response` after `delay`.
+    // The application's stand-in on the socket `paths` resolves to: answers `response` after `delay`.
     std::shared_ptr<SocketServer> serve(RPCResponse response, std::chrono::milliseconds delay = 0ms)
     {
-        auto server
-            = SocketServer::create(QuorvanePaths::resolvedSocketFile(home, 103), [=, this](const RPCRequest& request) {
-                  std::this_thread::sleep_for(delay);
-                  std::lock_guard guard(lock);
-                  requests.push_back(request);
-                  return response;
-              });
+        auto server = SocketServer::create(paths.resolvedSocketFile(103), [=, this](const RPCRequest& request) {
+            std::this_thread::sleep_for(delay);
+            std::lock_guard guard(lock);
+            requests.push_back(request);
+            return response;
+        });
         server->start();
         return server;
     }
@@ -94,7 +96,7 @@ protected:
 TEST_F(QuorvaneSessionTest, HelpAndVersionTouchNeitherSocketNorConfig)
 {
     // Both would fail if used: a socket file nobody listens on, and a folder where the config should be.
-    std::string socket = QuorvanePaths::resolvedSocketFile(home, 103);
+    std::string socket = paths.resolvedSocketFile(103);
     fs::create_directories(fs::path(socket).parent_path());
     test::writeFile(socket, "");
     fs::create_directories(config);
@@ -150,10 +152,45 @@ TEST_F(QuorvaneSessionTest, ForwardsOnlyWithoutAConfigFileOrAController)
     EXPECT_TRUE(received().empty());
     expectRun({ "ping" }, { 0, "forwarded\n", "" });
 
-    home = folder.path() + "/" + std::string(40, 'h'); // too long for the socket in Application Support
+    paths.runtimeDirectory = folder.file(std::string(80, 'r')); // too long for a socket path
     auto fallback = serve(RPCResponse("", 0, "fallback", "{}"));
-    EXPECT_TRUE(fs::exists(QuorvanePaths::fallbackSocketFile(home)));
+    EXPECT_TRUE(fs::exists(paths.fallbackSocketFile()));
     expectRun({ "ping" }, { 0, "fallback\n", "" });
+}
+
+TEST_F(QuorvaneSessionTest, TheToolFindsTheApplicationInTheSameRuntimeFolder)
+{
+    auto server = serve(RPCResponse("", 0, "forwarded", "{}"));
+    EXPECT_EQ(server->path(), folder.file("run/quorvane/quorvane.sock"));
+    struct stat status;
+    ASSERT_EQ(::stat(folder.file("run/quorvane").c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0700u);
+    expectRun({ "hotkey", "list" }, { 0, "forwarded\n", "" });
+
+    // Another login's runtime folder holds no socket, and neither does a runtime folder once the
+    // application has stopped: the tool then edits the file itself.
+    QuorvanePaths application = paths;
+    paths.runtimeDirectory = folder.file("elsewhere");
+    expectRun({ "hotkey", "list" }, { 0, "No hotkeys yet.\n", "" });
+    paths = application;
+    server->stop();
+    expectRun({ "hotkey", "list" }, { 0, "No hotkeys yet.\n", "" });
+    EXPECT_EQ(received().size(), 1u);
+}
+
+TEST_F(QuorvaneSessionTest, NothingLandsInTheHomeFolderOutsideTheLinuxPlaces)
+{
+    for (std::vector<std::string> words :
+        { std::vector<std::string> { "hotkey", "set", "ctrl+opt+e", "com.example.editor" },
+            { "app", "add", "https://notes.example", "--name", "Notes" }, { "apply" } })
+        EXPECT_EQ(run(words).exitCode, 0) << testing::PrintToString(words);
+    serve(RPCResponse("", 0, "", "{}"))->stop();
+    EXPECT_TRUE(fs::exists(paths.appsDirectory() + "/Notes.app"));
+    std::vector<std::string> top;
+    for (const auto& entry : fs::directory_iterator(folder.path()))
+        top.push_back(entry.path().filename().string());
+    std::sort(top.begin(), top.end());
+    EXPECT_EQ(top, (std::vector<std::string> { ".config", ".local", "run" }));
 }
 
 TEST_F(QuorvaneSessionTest, SocketFailuresExitWithOne)
@@ -165,7 +202,7 @@ TEST_F(QuorvaneSessionTest, SocketFailuresExitWithOne)
         std::this_thread::sleep_for(20ms);
 
     // A socket file whose application is gone: no falling back to running directly.
-    std::string socket = QuorvanePaths::resolvedSocketFile(home, 103);
+    std::string socket = paths.resolvedSocketFile(103);
     FileDescriptor stale(::socket(AF_UNIX, SOCK_STREAM, 0));
     sockaddr_un address;
     copy(socket, address);
@@ -209,13 +246,13 @@ TEST_F(QuorvaneSessionTest, AFailedRemovalNeverWritesTheFile)
 {
     std::string text
         = "[apps.notes]\nurl = \"https://notes.example/\"\nname = \"Notes\"\nbundle_id = \"app.quorvane.web.notes\"\n";
-    fs::create_directories(QuorvanePaths::configDirectory(home));
+    fs::create_directories(paths.configDirectory());
     test::writeFile(config, text);
-    std::string bundle = QuorvanePaths::appsDirectory(home) + "/Notes.app";
+    std::string bundle = paths.appsDirectory() + "/Notes.app";
     fs::create_directories(bundle + "/Contents");
     // An unprivileged user may write the config but not remove the bundle: the table leaves the document,
     // then the bundle's removal fails.
-    for (const std::string& path : { home, home + "/.config", QuorvanePaths::configDirectory(home), config })
+    for (const std::string& path : { paths.home, paths.home + "/.config", paths.configDirectory(), config })
         fs::permissions(path, fs::perms::all);
     pid_t child = ::fork();
     if (child == 0) {

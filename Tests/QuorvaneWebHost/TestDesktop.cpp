@@ -143,6 +143,14 @@ void TestDesktop::screenshot(const std::string& path) const
     shot.waitForExit(20);
 }
 
+QuorvanePaths TestDesktop::paths() const
+{
+    return QuorvanePaths::fromEnvironment(m_home, [this](std::string_view name) -> std::optional<std::string> {
+        auto variable = m_environment.find(std::string(name));
+        return variable != m_environment.end() ? std::optional(variable->second) : std::nullopt;
+    });
+}
+
 std::string TestDesktop::handedOut() const { return fileText(m_folder.file("handed-out")); }
 
 std::string TestDesktop::busTraffic() const { return fileText(m_folder.file("bus.log")); }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ChildProcess.h"
+#include "Configuration/QuorvanePaths.h"
 #include "TestSupport/TemporaryFolder.h"
 
 #include <functional>
@@ -22,6 +23,8 @@ public:
 
     const std::string& home() const { return m_home; }
     std::string dataHome() const { return m_folder.path() + "/data"; }
+    // The places a program on this desktop uses.
+    QuorvanePaths paths() const;
     // The environment for a program on this desktop.
     const std::map<std::string, std::string>& environment() const { return m_environment; }
     // Where programs started by the test may write their output.

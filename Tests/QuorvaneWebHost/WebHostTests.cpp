@@ -67,7 +67,7 @@ protected:
         std::string slug = slugify(name);
         std::string identifier = bundleIdentifier(slug);
         WebAppBundlePlan plan(name, slug, s_server->url(path), identifier,
-            StableIdentity::dataStoreIdentifier(identifier), QuorvanePaths::appsDirectory(s_desktop->home()));
+            StableIdentity::dataStoreIdentifier(identifier), s_desktop->paths().appsDirectory());
         WebBundleWriter([](const std::vector<std::string>&) {}).install(plan, std::string(QUORVANE_WEB_HOST), "");
         return plan.bundlePath;
     }

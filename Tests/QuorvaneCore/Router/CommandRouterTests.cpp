@@ -57,7 +57,7 @@ protected:
     CommandOutput run(const Words& words)
     {
         CommandContext context;
-        context.home = home.path();
+        context.paths = QuorvanePaths { home.path() };
         context.skillText = "skill text\n";
         context.manifestFolders = { "~/.agents/skills", "~/missing/skills" };
         context.controller = live ? &controller : nullptr;
@@ -94,7 +94,9 @@ protected:
     // The default file with `extra` appended.
     void useConfig(const std::string& extra) { file = ConfigFile(file.text() + extra); }
 
-    std::string appsFolder() const { return home.path() + "/Applications/Quorvane Apps"; }
+    std::string appsFolder() const { return home.path() + "/.local/share/quorvane/apps"; }
+    // Beside the apps folder, where a name with "../" would reach.
+    std::string besideApps(const std::string& name) const { return home.path() + "/.local/share/quorvane/" + name; }
 
     test::TemporaryFolder home;
     ConfigFile file = ConfigFile::makeDefault();
@@ -178,7 +180,7 @@ TEST_F(CommandRouterTest, AddingAWebApp)
         "\u201Cftp://c.example\u201D needs to be an http or https address.");
     expectError({ "app", "add", "https://c.example", "--name", "../Slack" }, 1, "usage",
         "A web app name cannot contain / or a control character, or start with a dot.");
-    EXPECT_FALSE(fs::exists(home.path() + "/Applications/Slack.app"));
+    EXPECT_FALSE(fs::exists(besideApps("Slack.app")));
 }
 
 TEST_F(CommandRouterTest, AnIconFileIsWrappedWhenItIsAPNG)
@@ -204,12 +206,12 @@ TEST_F(CommandRouterTest, RemovingAWebApp)
 
 TEST_F(CommandRouterTest, AHandEditedNameNeverReachesOutsideTheAppsFolder)
 {
-    fs::create_directories(home.file("Applications/victim.app"));
+    fs::create_directories(besideApps("victim.app"));
     useConfig("\n[apps.victim]\nurl = \"https://v.example\"\nname = \"../victim\"\n");
     EXPECT_EQ(run({ "app", "remove", "victim", "--yes" }).exitCode, 1);
-    EXPECT_TRUE(fs::exists(home.file("Applications/victim.app")));
+    EXPECT_TRUE(fs::exists(besideApps("victim.app")));
     EXPECT_EQ(run({ "apply" }).exitCode, 1);
-    EXPECT_FALSE(fs::exists(home.file("Applications/victim.app/Contents")));
+    EXPECT_FALSE(fs::exists(besideApps("victim.app/Contents")));
 }
 
 TEST_F(CommandRouterTest, ApplyRecreatesMissingBundlesOnly)
