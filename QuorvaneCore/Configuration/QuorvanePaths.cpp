@@ -93,6 +93,16 @@ std::string QuorvanePaths::appsDirectory() const
     return applicationSupport() + "/apps";
 }
 
+std::string QuorvanePaths::desktopEntriesDirectory() const
+{
+    return orElse(dataHome, home + "/.local/share") + "/applications";
+}
+
+std::string QuorvanePaths::iconThemeDirectory() const
+{
+    return orElse(dataHome, home + "/.local/share") + "/icons/hicolor";
+}
+
 std::string QuorvanePaths::autostartDirectory() const
 {
     return orElse(configHome, home + "/.config") + "/autostart";

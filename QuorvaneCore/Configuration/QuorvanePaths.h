@@ -50,6 +50,10 @@ struct QuorvanePaths {
     std::string appsDirectory() const;
     // $XDG_CONFIG_HOME/autostart, else home + "/.config/autostart": the desktop's log-in entries.
     std::string autostartDirectory() const;
+    // $XDG_DATA_HOME/applications, else home + "/.local/share/applications": the desktop's launcher entries.
+    std::string desktopEntriesDirectory() const;
+    // $XDG_DATA_HOME/icons/hicolor, else under home + "/.local/share": the icon theme every desktop reads.
+    std::string iconThemeDirectory() const;
     // Where the command-line tool is linked, in order of preference.
     std::vector<std::string> preferredCLILinks() const;
 
