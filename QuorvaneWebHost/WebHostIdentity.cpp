@@ -2,9 +2,9 @@
 
 #include "Configuration/ConfigFile.h"
 #include "Configuration/QuorvaneConfig.h"
-#include "JSON/JSONValue.h"
 #include "Support/FileContents.h"
 #include "Support/QuorvaneError.h"
+#include "JSON/JSONValue.h"
 
 #include <filesystem>
 #include <system_error>

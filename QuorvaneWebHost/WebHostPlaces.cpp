@@ -39,7 +39,8 @@ WebHostPlaces WebHostPlaces::forStore(const UUID& store)
     WebHostPlaces places;
     places.configFile = paths.configFile();
     places.websiteData = paths.applicationSupport() + "/web-data/" + store.uuidString();
-    places.websiteCache = baseDirectory("XDG_CACHE_HOME", home + "/.cache") + "/quorvane/web-data/" + store.uuidString();
+    places.websiteCache
+        = baseDirectory("XDG_CACHE_HOME", home + "/.cache") + "/quorvane/web-data/" + store.uuidString();
     std::error_code error;
     if (const char* special = g_get_user_special_dir(G_USER_DIRECTORY_DOWNLOAD))
         places.downloads = special;

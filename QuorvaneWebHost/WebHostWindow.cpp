@@ -88,8 +88,8 @@ WebHostWindow::WebHostWindow(GtkApplication* application, WebHostIdentity identi
     webkit_cookie_manager_set_persistent_storage(
         webkit_web_context_get_cookie_manager(m_context), cookies.c_str(), WEBKIT_COOKIE_PERSISTENT_STORAGE_SQLITE);
     g_signal_connect(m_context, "download-started", G_CALLBACK(onDownloadStarted), this);
-    g_signal_connect(m_context, "initialize-notification-permissions",
-        G_CALLBACK(onInitializeNotificationPermissions), this);
+    g_signal_connect(
+        m_context, "initialize-notification-permissions", G_CALLBACK(onInitializeNotificationPermissions), this);
 
     m_settings = webkit_settings_new();
     // The standard agent is WebKit's browser-like one; otherwise the app names itself after it.
@@ -152,11 +152,10 @@ void WebHostWindow::present()
 
 WebKitWebView* WebHostWindow::makeView(WebKitWebView* related)
 {
-    GObject* view = related
-        ? G_OBJECT(g_object_new(WEBKIT_TYPE_WEB_VIEW, "related-view", related, "settings", m_settings,
-              "user-content-manager", m_content, nullptr))
-        : G_OBJECT(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", m_context, "settings", m_settings,
-              "user-content-manager", m_content, nullptr));
+    GObject* view = related ? G_OBJECT(g_object_new(WEBKIT_TYPE_WEB_VIEW, "related-view", related, "settings",
+                        m_settings, "user-content-manager", m_content, nullptr))
+                            : G_OBJECT(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", m_context, "settings",
+                                m_settings, "user-content-manager", m_content, nullptr));
     g_signal_connect(view, "decide-policy", G_CALLBACK(onDecidePolicy), this);
     g_signal_connect(view, "create", G_CALLBACK(onCreate), this);
     g_signal_connect(view, "show-notification", G_CALLBACK(onShowNotification), this);
@@ -314,8 +313,7 @@ bool WebHostWindow::showNotification(WebKitNotification* notification)
     const char* body = webkit_notification_get_body(notification);
     if (body && *body)
         g_notification_set_body(desktop, body);
-    g_notification_set_default_action_and_target_value(
-        desktop, "app.notification-clicked", g_variant_new_uint64(id));
+    g_notification_set_default_action_and_target_value(desktop, "app.notification-clicked", g_variant_new_uint64(id));
     std::string key = "web-" + std::to_string(id);
     g_application_send_notification(G_APPLICATION(m_application), key.c_str(), desktop);
     g_object_unref(desktop);
@@ -346,7 +344,10 @@ bool WebHostWindow::permissionRequest(WebKitWebView* view, WebKitPermissionReque
     return true;
 }
 
-void WebHostWindow::onTitle(WebKitWebView*, void*, WebHostWindow* self) { self->updateTitle(); }
+void WebHostWindow::onTitle(WebKitWebView*, void*, WebHostWindow* self)
+{
+    self->updateTitle();
+}
 
 int WebHostWindow::onDecidePolicy(WebKitWebView* view, WebKitPolicyDecision* decision, int type, WebHostWindow* self)
 {

@@ -34,8 +34,8 @@ class WebHostWindow {
 public:
     // `desktopIdentifier` names the app to the desktop; `sessionBus` says whether the application is
     // registered on a session bus (the badge and notifications need one).
-    WebHostWindow(GtkApplication*, WebHostIdentity, const WebHostOptions&, WebHostPlaces,
-        std::string desktopIdentifier, bool sessionBus);
+    WebHostWindow(GtkApplication*, WebHostIdentity, const WebHostOptions&, WebHostPlaces, std::string desktopIdentifier,
+        bool sessionBus);
     ~WebHostWindow();
     WebHostWindow(const WebHostWindow&) = delete;
     WebHostWindow& operator=(const WebHostWindow&) = delete;

@@ -52,15 +52,21 @@ void withoutSessionBus()
 void activate(GApplication* application, Host* host)
 {
     if (!host->window)
-        host->window = std::make_unique<WebHostWindow>(GTK_APPLICATION(application), host->identity,
-            host->options, host->places, host->desktopIdentifier, host->sessionBus);
+        host->window = std::make_unique<WebHostWindow>(GTK_APPLICATION(application), host->identity, host->options,
+            host->places, host->desktopIdentifier, host->sessionBus);
     host->window->present();
 }
 
 // GTK gives WM_CLASS a capital first letter while it starts up; the desktop needs the id as it is.
-void startup(GApplication*, Host* host) { gdk_set_program_class(host->desktopIdentifier.c_str()); }
+void startup(GApplication*, Host* host)
+{
+    gdk_set_program_class(host->desktopIdentifier.c_str());
+}
 
-void shutdown(GApplication*, Host* host) { host->window.reset(); }
+void shutdown(GApplication*, Host* host)
+{
+    host->window.reset();
+}
 
 // A polite end on SIGTERM (log-out, a test stopping the host) lets the engine finish writing cookies.
 int quitOnSignal(void* application)

@@ -31,11 +31,20 @@ std::string entryString(std::string_view text)
     std::string out;
     for (char c : text) {
         switch (c) {
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\t': out += "\\t"; break;
-        case '\r': out += "\\r"; break;
-        default: out += (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) ? ' ' : c;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        default:
+            out += (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) ? ' ' : c;
         }
     }
     if (out.starts_with(' '))
@@ -100,7 +109,8 @@ std::string DesktopEntryWriter::entryPath(const std::string& bundleIdentifier) c
 std::string DesktopEntryWriter::iconPath(const std::string& bundleIdentifier, int edge) const
 {
     std::string size = std::to_string(edge) + "x" + std::to_string(edge);
-    return m_paths.iconThemeDirectory() + "/" + size + "/apps/" + requireFileName(desktopIdentifier(bundleIdentifier) + ".png");
+    return m_paths.iconThemeDirectory() + "/" + size + "/apps/"
+        + requireFileName(desktopIdentifier(bundleIdentifier) + ".png");
 }
 
 void DesktopEntryWriter::install(const WebAppBundlePlan& plan, std::string_view icon) const
@@ -139,8 +149,8 @@ std::string DesktopEntryWriter::entryText(const WebAppBundlePlan& plan, const st
            "Type=Application\n"
            "Version=1.0\n"
            "Name="
-        + entryString(plan.name) + "\nComment=" + entryString(plan.url) + "\nExec="
-        + execArgument(webHostExecutable(plan.bundlePath)) + "\nIcon=" + entryString(iconName)
+        + entryString(plan.name) + "\nComment=" + entryString(plan.url)
+        + "\nExec=" + execArgument(webHostExecutable(plan.bundlePath)) + "\nIcon=" + entryString(iconName)
         + "\nTerminal=false\nStartupNotify=true\nStartupWMClass=" + id
         + "\nCategories=Network;\nX-Quorvane-BundleIdentifier=" + entryString(plan.bundleIdentifier) + "\n";
 }

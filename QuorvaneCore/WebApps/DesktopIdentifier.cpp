@@ -9,8 +9,14 @@ namespace {
 constexpr size_t maximumLength = 255;
 constexpr std::string_view hexDigits = "0123456789abcdef";
 
-bool isASCIILetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool isASCIIDigit(char c) { return c >= '0' && c <= '9'; }
+bool isASCIILetter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool isASCIIDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 std::string escapedElement(std::string_view element)
 {

@@ -39,7 +39,10 @@ ChildProcess::ChildProcess(const std::vector<std::string>& command,
         throw std::runtime_error("cannot start " + command.front());
 }
 
-ChildProcess::~ChildProcess() { stop(); }
+ChildProcess::~ChildProcess()
+{
+    stop();
+}
 
 int ChildProcess::waitForExit(double seconds)
 {

@@ -104,14 +104,14 @@ TestDesktop::TestDesktop()
     std::string display = ":" + readLine(pipe[0]);
     m_environment["DISPLAY"] = display;
 
-    m_bus = std::make_unique<ChildProcess>(
-        std::vector<std::string> { "dbus-daemon", "--session", "--nofork", "--print-address=" + std::to_string(pipe[1]) },
+    m_bus = std::make_unique<ChildProcess>(std::vector<std::string> { "dbus-daemon", "--session", "--nofork",
+                                               "--print-address=" + std::to_string(pipe[1]) },
         m_environment, logFile("dbus"), pipe[1]);
     m_environment["DBUS_SESSION_BUS_ADDRESS"] = readLine(pipe[0]);
     ::close(pipe[0]);
     ::close(pipe[1]);
-    m_monitor = std::make_unique<ChildProcess>(std::vector<std::string> { "dbus-monitor", "--session" }, m_environment,
-        m_folder.file("bus.log"));
+    m_monitor = std::make_unique<ChildProcess>(
+        std::vector<std::string> { "dbus-monitor", "--session" }, m_environment, m_folder.file("bus.log"));
     waitUntil([this] { return !busTraffic().empty(); }, 10);
 
     m_connection = xcb_connect(display.c_str(), nullptr);
@@ -151,8 +151,14 @@ QuorvanePaths TestDesktop::paths() const
     });
 }
 
-std::string TestDesktop::handedOut() const { return fileText(m_folder.file("handed-out")); }
+std::string TestDesktop::handedOut() const
+{
+    return fileText(m_folder.file("handed-out"));
+}
 
-std::string TestDesktop::busTraffic() const { return fileText(m_folder.file("bus.log")); }
+std::string TestDesktop::busTraffic() const
+{
+    return fileText(m_folder.file("bus.log"));
+}
 
 } // namespace quorvane::test

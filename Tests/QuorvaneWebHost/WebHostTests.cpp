@@ -12,8 +12,8 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <set>
 #include <gtest/gtest.h>
+#include <set>
 
 namespace quorvane {
 namespace {
@@ -113,8 +113,9 @@ TEST_F(WebHost, navigationsFollowThePolicyInTheEngine)
         { "off-site script", "", "location = '@/script/next';", false, "/script/next", "" },
         { "sign-in click", wholePageLink("@/signin?client_id=app&redirect_uri=x"), "", true,
             "/signin?client_id=app&redirect_uri=x", "" },
-        { "pop-up", wholePageLink("#", "onclick=\"window.open('about:blank').location = '@/pop-up/next'; return false\""),
-            "", true, "/pop-up/next", "" },
+        { "pop-up",
+            wholePageLink("#", "onclick=\"window.open('about:blank').location = '@/pop-up/next'; return false\""), "",
+            true, "/pop-up/next", "" },
         { "mail link", wholePageLink("mailto:team@example.com"), "", true, "", "mailto:team@example.com" },
         { "file by script", "", "location = 'file:///etc/hostname'; setTimeout(() => fetch('/file/after'), 1000);",
             false, "/file/after", "" },
@@ -174,7 +175,8 @@ TEST_F(WebHost, eachWebAppKeepsItsOwnCookies)
 TEST_F(WebHost, badgesAndNotificationsReachTheSessionBus)
 {
     s_server->route("/inbox/start",
-        html(page("/inbox/ready", "", "new Notification('Three new letters', { body: 'From the test' });", "(3) Inbox")));
+        html(page(
+            "/inbox/ready", "", "new Notification('Three new letters', { body: 'From the test' });", "(3) Inbox")));
     auto host = start(install("Inbox", "/inbox/start"));
     ASSERT_TRUE(requested("/inbox/ready"));
     EXPECT_TRUE(s_desktop->waitFor(&TestDesktop::busTraffic, "com.canonical.Unity.LauncherEntry", 20));
@@ -188,26 +190,30 @@ TEST_F(WebHost, badgesAndNotificationsReachTheSessionBus)
 
 TEST_F(WebHost, downloadsGetSafeNamesAndNeverOverwrite)
 {
-    Reply file { 200, "saved bytes", "Content-Type: application/octet-stream\r\n"
-                                     "Content-Disposition: attachment; filename=\"report:2024.txt\"\r\n" };
+    Reply file { 200, "saved bytes",
+        "Content-Type: application/octet-stream\r\n"
+        "Content-Disposition: attachment; filename=\"report:2024.txt\"\r\n" };
     s_server->route("/downloads/file", file);
     s_server->route("/downloads/start",
-        html(page("/downloads/ready", "<iframe src=\"/downloads/file\"></iframe><iframe src=\"/downloads/file\"></iframe>")));
+        html(page(
+            "/downloads/ready", "<iframe src=\"/downloads/file\"></iframe><iframe src=\"/downloads/file\"></iframe>")));
     auto host = start(install("Downloads", "/downloads/start"));
     ASSERT_TRUE(requested("/downloads/ready"));
     // The engine itself already turns ":" into "_" before the host sees the name; either way no separator
     // survives, and the second copy gets a number instead of replacing the first.
     std::string folder = s_desktop->home() + "/Downloads";
     std::set<std::string> names;
-    test::waitUntil([&] {
-        names.clear();
-        for (const auto& entry : std::filesystem::directory_iterator(folder))
-            names.insert(entry.path().filename().string());
-        return names.size() == 2;
-    }, 20);
+    test::waitUntil(
+        [&] {
+            names.clear();
+            for (const auto& entry : std::filesystem::directory_iterator(folder))
+                names.insert(entry.path().filename().string());
+            return names.size() == 2;
+        },
+        20);
     ASSERT_EQ(names.size(), 2u) << test::readFile(s_desktop->logFile("host"));
-    std::string first = *std::min_element(names.begin(), names.end(),
-        [](const std::string& a, const std::string& b) { return a.size() < b.size(); });
+    std::string first = *std::min_element(
+        names.begin(), names.end(), [](const std::string& a, const std::string& b) { return a.size() < b.size(); });
     EXPECT_EQ(first.find(':'), std::string::npos) << first;
     EXPECT_TRUE(names.contains(first.substr(0, first.size() - 4) + " (2).txt")) << first;
     for (const std::string& name : names)

@@ -28,7 +28,9 @@ LocalHTTPServer::LocalHTTPServer(std::map<std::string, Reply> routes)
     : m_routes(std::move(routes))
     , m_listener(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0))
 {
-    sockaddr_in address { .sin_family = AF_INET, .sin_port = 0, .sin_addr = { htonl(INADDR_LOOPBACK) }, .sin_zero = {} };
+    sockaddr_in address {
+        .sin_family = AF_INET, .sin_port = 0, .sin_addr = { htonl(INADDR_LOOPBACK) }, .sin_zero = {}
+    };
     socklen_t length = sizeof address;
     if (::bind(m_listener, reinterpret_cast<sockaddr*>(&address), length) || ::listen(m_listener, 64)
         || ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length))
@@ -73,7 +75,8 @@ std::vector<std::string> LocalHTTPServer::requests() const
     return m_requests;
 }
 
-std::optional<std::string> LocalHTTPServer::waitForRequest(const std::string& target, std::chrono::milliseconds limit) const
+std::optional<std::string> LocalHTTPServer::waitForRequest(
+    const std::string& target, std::chrono::milliseconds limit) const
 {
     auto deadline = std::chrono::steady_clock::now() + limit;
     do {
@@ -109,8 +112,9 @@ void LocalHTTPServer::answer(int connection)
             open = send(connection, std::string(64 * 1024, 'x'));
     else
         send(connection,
-            "HTTP/1.1 " + std::to_string(reply.status) + " Reply\r\nContent-Length: " + std::to_string(reply.body.size())
-                + "\r\nConnection: close\r\n" + reply.headers + "\r\n" + reply.body);
+            "HTTP/1.1 " + std::to_string(reply.status)
+                + " Reply\r\nContent-Length: " + std::to_string(reply.body.size()) + "\r\nConnection: close\r\n"
+                + reply.headers + "\r\n" + reply.body);
     ::shutdown(connection, SHUT_WR);
 }
 

@@ -35,7 +35,10 @@ public:
     // "http://127.0.0.1:<port>" + path.
     std::string url(const std::string& path) const { return m_base + path; }
     // The same server under another host name, which a browser counts as another site.
-    std::string otherSiteURL(const std::string& path) const { return "http://localhost:" + std::to_string(m_port) + path; }
+    std::string otherSiteURL(const std::string& path) const
+    {
+        return "http://localhost:" + std::to_string(m_port) + path;
+    }
 
     // Answers `target` with `reply` from now on.
     void route(const std::string& target, Reply reply);
