@@ -20,13 +20,14 @@ allowed=(
     '^uuid/'        'QuorvaneCore/Support/UUID.cpp QuorvaneCore/WebApps/StableIdentity.cpp QuorvaneIPC/QuorvaneSession.cpp'
     '^curl/'        'QuorvaneNet/QuietSession.cpp'
     # The desktop itself stays in its backend folders, so the application logic builds without a display.
-    '^(glib|gio/|glib-unix)' 'Platforms/GLib/'
+    '^(glib|gio/|glib-unix)' 'Platforms/GLib/ QuorvaneWebHost/'
+    '^(gtk/|webkit2/)' 'QuorvaneWebHost/'
     '^(xcb/|xkbcommon/)' 'Platforms/X11/'
     '^openssl/'     'QuorvaneNet/HostDigest.cpp'
     # The platform's file, process and socket calls: the file layer and its lock, the bundle writer, the local socket
     # and the tool's entry.
     '^(unistd|fcntl|poll|spawn|pwd|pthread)\.h$|^sys/'
-                    'QuorvaneCore/Support/AtomicFile.h QuorvaneCore/Support/AtomicFile.cpp QuorvaneCore/Support/FileContents.cpp QuorvaneCore/Configuration/ConfigLock.cpp QuorvaneCore/WebApps/WebAppName.cpp QuorvaneCore/WebApps/WebBundleWriter.cpp QuorvaneIPC/ cli/ QuorvaneApp/Config/ConfigStore.cpp QuorvaneApp/Model/AppModel.cpp Platforms/ app/'
+                    'QuorvaneCore/Support/AtomicFile.h QuorvaneCore/Support/AtomicFile.cpp QuorvaneCore/Support/FileContents.cpp QuorvaneCore/Configuration/ConfigLock.cpp QuorvaneCore/WebApps/WebAppName.cpp QuorvaneCore/WebApps/WebBundleWriter.cpp QuorvaneIPC/ cli/ QuorvaneApp/Config/ConfigStore.cpp QuorvaneApp/Model/AppModel.cpp Platforms/ app/ QuorvaneWebHost/'
 )
 
 failures=0
@@ -94,7 +95,7 @@ while IFS=: read -r file header; do
         done
     done
     $permitted || fail "$file includes <$header>, which belongs elsewhere (see the table in this script)."
-done < <(sources QuorvaneCore QuorvaneIPC QuorvaneNet cli QuorvaneApp Platforms app \
+done < <(sources QuorvaneCore QuorvaneIPC QuorvaneNet cli QuorvaneApp Platforms app QuorvaneWebHost \
     | xargs -r grep -HoE '^[[:space:]]*#[[:space:]]*include[[:space:]]*<[^>]+>' || true)
 
 if ((failures)); then

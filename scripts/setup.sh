@@ -10,6 +10,10 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     libcurl4-openssl-dev libssl-dev
     libglib2.0-dev
+    libwebkit2gtk-4.1-dev
+    # The web host's end-to-end tests: a virtual display, a private session bus, the desktop-entry
+    # checker and screenshots.
+    xvfb x11-utils dbus desktop-file-utils imagemagick libxcb-xtest0-dev
 )
 
 missing=()

@@ -27,7 +27,7 @@ std::string orElse(const std::string& base, const std::string& fallback)
 QuorvanePaths QuorvanePaths::fromEnvironment(std::string home, const Lookup& lookup)
 {
     return { std::move(home), baseDirectory(lookup, "XDG_CONFIG_HOME"), baseDirectory(lookup, "XDG_DATA_HOME"),
-        baseDirectory(lookup, "XDG_RUNTIME_DIR") };
+        baseDirectory(lookup, "XDG_RUNTIME_DIR"), baseDirectory(lookup, "XDG_CACHE_HOME") };
 }
 
 QuorvanePaths QuorvanePaths::fromEnvironment(std::string home)
@@ -91,6 +91,21 @@ std::string QuorvanePaths::accessibilityGrantFile() const
 std::string QuorvanePaths::appsDirectory() const
 {
     return applicationSupport() + "/apps";
+}
+
+std::string QuorvanePaths::desktopEntriesDirectory() const
+{
+    return orElse(dataHome, home + "/.local/share") + "/applications";
+}
+
+std::string QuorvanePaths::iconThemeDirectory() const
+{
+    return orElse(dataHome, home + "/.local/share") + "/icons/hicolor";
+}
+
+std::string QuorvanePaths::cacheDirectory() const
+{
+    return orElse(cacheHome, home + "/.cache") + "/quorvane";
 }
 
 std::string QuorvanePaths::autostartDirectory() const

@@ -17,10 +17,11 @@ struct QuorvanePaths {
     using Lookup = std::function<std::optional<std::string>(std::string_view name)>;
 
     std::string home;
-    // $XDG_CONFIG_HOME, $XDG_DATA_HOME and $XDG_RUNTIME_DIR; empty when unset.
+    // $XDG_CONFIG_HOME, $XDG_DATA_HOME, $XDG_RUNTIME_DIR and $XDG_CACHE_HOME; empty when unset.
     std::string configHome;
     std::string dataHome;
     std::string runtimeDirectory;
+    std::string cacheHome;
 
     // The longest socket path, in UTF-8 bytes, that the tool and the application use: with its terminating
     // zero byte it fits the 104-byte path field of a local socket address on every platform.
@@ -54,6 +55,12 @@ struct QuorvanePaths {
     std::string appsDirectory() const;
     // $XDG_CONFIG_HOME/autostart, else home + "/.config/autostart": the desktop's log-in entries.
     std::string autostartDirectory() const;
+    // $XDG_DATA_HOME/applications, else home + "/.local/share/applications": the desktop's launcher entries.
+    std::string desktopEntriesDirectory() const;
+    // $XDG_DATA_HOME/icons/hicolor, else under home + "/.local/share": the icon theme every desktop reads.
+    std::string iconThemeDirectory() const;
+    // $XDG_CACHE_HOME/quorvane, else home + "/.cache/quorvane": what can be thrown away, such as web caches.
+    std::string cacheDirectory() const;
     // Where the command-line tool is linked, in order of preference.
     std::vector<std::string> preferredCLILinks() const;
 

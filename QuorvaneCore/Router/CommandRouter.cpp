@@ -23,6 +23,7 @@
 #include "Support/QuorvaneVersion.h"
 #include "Support/UnicodeText.h"
 #include "Tiling/TileSlot.h"
+#include "WebApps/DesktopEntryWriter.h"
 #include "WebApps/ICNSWriter.h"
 #include "WebApps/StableIdentity.h"
 #include "WebApps/URLComponents.h"
@@ -183,6 +184,7 @@ CommandOutput appAdd(const Command::AppAdd& command, ConfigFile& file, const Com
 
     WebAppBundlePlan plan = planFor(record, context);
     WebBundleWriter(context.runTool).install(plan, context.hostBinary, icon);
+    DesktopEntryWriter(context.paths).install(plan, icon);
     return success("Added " + name + "\n  " + plan.bundlePath, appJSON(record));
 }
 
@@ -204,6 +206,7 @@ CommandOutput appRemove(const Command::AppRemove& command, ConfigFile& file, con
     std::string folder = context.paths.appsDirectory();
     if (record.spec.name.size() <= WebAppName::maximumLength(folder))
         WebBundleWriter(context.runTool).remove(WebAppName::bundlePath(folder, record.spec.name));
+    DesktopEntryWriter(context.paths).remove(record.spec.bundleIdentifier);
     return success("Removed " + record.spec.name + ".", std::move(payload));
 }
 
@@ -386,12 +389,21 @@ CommandOutput layoutList(const ConfigFile& file)
     return success(lines.empty() ? "No layouts yet." : lines, Object { { "layouts", std::move(layouts) } });
 }
 
-// Re-creates the bundles of configured web apps that are missing on disk; existing ones stay as they are.
-// One web app that cannot be installed does not keep the others from being re-created: every failure
-// is reported at the end.
+// The icon file inside a bundle, or nothing when it cannot be read (the entry then gets the fallback).
+std::string bundleIcon(const std::string& bundlePath)
+{
+    return FileContents::readIfReadable(bundlePath + "/Contents/Resources/AppIcon.icns").value_or("");
+}
+
+// Re-creates the bundles of configured web apps that are missing on disk, gives the shipped host to bundles
+// made without one, and writes missing desktop entries; files already in place stay as they are. One web
+// app that cannot be installed does not keep the others from being re-created: every failure is reported
+// at the end.
 CommandOutput reconcile(const ConfigFile& file, const CommandContext& context)
 {
+    namespace fs = std::filesystem;
     QuorvaneConfig config = file.decode();
+    DesktopEntryWriter entries(context.paths);
     std::optional<std::string> icon;
     std::string failures;
     for (const WebAppRecord& record : config.apps) {
@@ -399,11 +411,20 @@ CommandOutput reconcile(const ConfigFile& file, const CommandContext& context)
         try {
             WebAppBundlePlan plan = planFor(record, context);
             std::error_code error;
-            if (std::filesystem::exists(std::filesystem::symlink_status(plan.bundlePath, error)))
+            fs::file_status status = fs::symlink_status(plan.bundlePath, error);
+            if (!fs::exists(status)) {
+                if (!icon)
+                    icon = fallbackIcon();
+                WebBundleWriter(context.runTool).install(plan, context.hostBinary, *icon);
+                entries.install(plan, *icon);
                 continue;
-            if (!icon)
-                icon = fallbackIcon();
-            WebBundleWriter(context.runTool).install(plan, context.hostBinary, *icon);
+            }
+            // A bundle written while no host was shipped would otherwise never open.
+            if (fs::is_directory(status) && context.hostBinary
+                && !fs::exists(fs::symlink_status(webHostExecutable(plan.bundlePath), error)))
+                WebBundleWriter(context.runTool).refreshHost(plan.bundlePath, *context.hostBinary, plan.bundleIdentifier);
+            if (!fs::exists(fs::symlink_status(entries.entryPath(plan.bundleIdentifier), error)))
+                entries.install(plan, bundleIcon(plan.bundlePath));
             continue;
         } catch (const QuorvaneError& error) {
             reason = error.message();

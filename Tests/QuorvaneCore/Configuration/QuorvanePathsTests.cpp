@@ -28,11 +28,13 @@ TEST(QuorvanePaths, EveryPlaceWithAndWithoutTheVariables)
     EXPECT_EQ(plain.accessibilityGrantFile(), "/home/a/.local/share/quorvane/accessibility-grant.txt");
     EXPECT_EQ(plain.appsDirectory(), "/home/a/.local/share/quorvane/apps");
     EXPECT_EQ(plain.autostartDirectory(), "/home/a/.config/autostart");
+    EXPECT_EQ(plain.cacheDirectory(), "/home/a/.cache/quorvane");
     EXPECT_EQ(plain.preferredCLILinks(),
         (std::vector<std::string> { "/usr/local/bin/quorvane", "/home/a/.local/bin/quorvane" }));
 
     QuorvanePaths xdg
-        = pathsUnder({ { "XDG_CONFIG_HOME", "/c" }, { "XDG_DATA_HOME", "/d" }, { "XDG_RUNTIME_DIR", "/r" } });
+        = pathsUnder({ { "XDG_CONFIG_HOME", "/c" }, { "XDG_DATA_HOME", "/d" }, { "XDG_RUNTIME_DIR", "/r" },
+            { "XDG_CACHE_HOME", "/k" } });
     EXPECT_EQ(xdg.configFile(), "/c/quorvane/config.toml");
     EXPECT_EQ(xdg.socketFile(), "/r/quorvane/quorvane.sock");
     EXPECT_EQ(xdg.fallbackSocketFile(), "/c/quorvane/quorvane.sock");
@@ -41,6 +43,7 @@ TEST(QuorvanePaths, EveryPlaceWithAndWithoutTheVariables)
     EXPECT_EQ(xdg.accessibilityGrantFile(), "/d/quorvane/accessibility-grant.txt");
     EXPECT_EQ(xdg.appsDirectory(), "/d/quorvane/apps");
     EXPECT_EQ(xdg.autostartDirectory(), "/c/autostart");
+    EXPECT_EQ(xdg.cacheDirectory(), "/k/quorvane");
     EXPECT_EQ(xdg.preferredCLILinks(), plain.preferredCLILinks());
 }
 

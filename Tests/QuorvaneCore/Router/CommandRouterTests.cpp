@@ -58,6 +58,7 @@ protected:
     {
         CommandContext context;
         context.paths = QuorvanePaths { home.path() };
+        context.hostBinary = hostBinary;
         context.skillText = "skill text\n";
         context.manifestFolders = { "~/.agents/skills", "~/missing/skills" };
         context.controller = live ? &controller : nullptr;
@@ -66,7 +67,6 @@ protected:
             prompts.push_back(prompt);
             return answer;
         };
-        context.hostBinary = hostBinary;
         // No test depends on which system tools happen to be installed.
         context.runTool = [this](const std::vector<std::string>& command) { tools.push_back(command); };
         return CommandRouter::run(CommandParser::parse(words), file, context);
@@ -106,9 +106,9 @@ protected:
     FakeController controller;
     bool live = false;
     bool interactive = false;
+    std::optional<std::string> hostBinary;
     bool answer = false;
     std::vector<std::string> prompts;
-    std::optional<std::string> hostBinary;
     std::vector<Words> tools;
 };
 
@@ -273,6 +273,27 @@ TEST_F(CommandRouterTest, ApplyRecreatesMissingBundlesOnly)
     test::writeFile(appsFolder() + "/Mail.app/Contents/Info.plist", "kept");
     EXPECT_EQ(run({ "apply" }).exitCode, 0);
     EXPECT_EQ(test::readFile(appsFolder() + "/Mail.app/Contents/Info.plist"), "kept");
+}
+
+TEST_F(CommandRouterTest, WebAppsAreDesktopApplications)
+{
+    std::string entry = home.file(".local/share/applications/app.quorvane.web.mail.desktop");
+    ASSERT_EQ(run({ "app", "add", "https://mail.example.com", "--name", "Mail" }).exitCode, 0);
+    EXPECT_NE(test::readFile(entry).find("\nName=Mail\n"), std::string::npos);
+    EXPECT_FALSE(fs::is_empty(home.file(".local/share/icons/hicolor"))) << "no icon";
+
+    // A bundle made while no host was shipped, and a lost entry, are both repaired by apply.
+    fs::remove(entry);
+    test::writeFile(home.file("QuorvaneWebHost"), "host");
+    hostBinary = home.file("QuorvaneWebHost");
+    EXPECT_EQ(run({ "apply" }).exitCode, 0);
+    EXPECT_TRUE(fs::exists(entry));
+    EXPECT_EQ(test::readFile(appsFolder() + "/Mail.app/Contents/MacOS/QuorvaneWebHost"), "host");
+
+    ASSERT_EQ(run({ "app", "remove", "Mail", "--yes" }).exitCode, 0);
+    EXPECT_FALSE(fs::exists(entry));
+    for (const auto& file : fs::recursive_directory_iterator(home.file(".local/share/icons")))
+        EXPECT_TRUE(file.is_directory()) << file.path() << " left behind";
 }
 
 TEST_F(CommandRouterTest, SettingAndRemovingHotkeys)
