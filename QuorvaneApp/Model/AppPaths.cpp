@@ -14,6 +14,7 @@ AppPaths AppPaths::forHome(const std::string& home)
     paths.applicationSupport = QuorvanePaths::applicationSupport(home);
     paths.socketFile = QuorvanePaths::resolvedSocketFile(home, QuorvaneSession::socketPathLimit);
     paths.accessibilityGrantFile = QuorvanePaths::accessibilityGrantFile(home);
+    paths.appsDirectory = QuorvanePaths::appsDirectory(home);
     return paths;
 }
 

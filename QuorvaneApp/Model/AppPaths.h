@@ -13,6 +13,8 @@ struct AppPaths {
     std::string applicationSupport;
     std::string socketFile;
     std::string accessibilityGrantFile;
+    // Where generated web-app bundles live.
+    std::string appsDirectory;
 
     // Every path of the home folder `home`, with the socket the command-line tool resolves too.
     static AppPaths forHome(const std::string& home);
