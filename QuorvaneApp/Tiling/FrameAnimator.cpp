@@ -22,6 +22,8 @@ FrameAnimator::FrameAnimator(const MotionPlatform& platform)
 FrameAnimator::~FrameAnimator()
 {
     m_clock.stop();
+    // The gate outlives the animator in passes still under way; it must not keep the session alive with it.
+    m_gate->setSession(nullptr);
 }
 
 void FrameAnimator::move(WindowHandle handle, int32_t pid, const Frame& to, bool animate)
