@@ -6,7 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <set>
+#include <unordered_map>
 
 namespace quorvane {
 
@@ -61,6 +61,21 @@ std::vector<LiveWindow> WindowAccess::windows()
     std::vector<RunningApplication> running = m_applications.running();
     int32_t ownPid = m_applications.ownPid();
 
+    // The on-screen entries and the windows of each process, each in their own order.
+    std::unordered_map<int32_t, std::vector<Frame>> visible;
+    if (onScreen) {
+        for (const OnScreenWindow& entry : *onScreen)
+            visible[entry.pid].push_back(entry.frame);
+    }
+    std::unordered_map<int32_t, std::vector<const WindowFacts*>> byProcess;
+    std::vector<int32_t> processes;
+    for (const WindowFacts& window : facts) {
+        std::vector<const WindowFacts*>& list = byProcess[window.pid];
+        if (list.empty())
+            processes.push_back(window.pid);
+        list.push_back(&window);
+    }
+
     auto keep = [&](const WindowFacts& window) {
         if (window.ownWindow || window.pid == ownPid || !window.frame)
             return false;
@@ -74,26 +89,31 @@ std::vector<LiveWindow> WindowAccess::windows()
         // Where the platform keeps no list of what is really visible, every listed window counts as visible.
         if (!onScreen)
             return true;
-        return std::any_of(onScreen->begin(), onScreen->end(), [&](const OnScreenWindow& entry) {
-            return entry.pid == window.pid && near(entry.frame, frame, matchTolerance);
-        });
+        auto entries = visible.find(window.pid);
+        return entries != visible.end()
+            && std::any_of(entries->second.begin(), entries->second.end(),
+                [&](const Frame& entry) { return near(entry, frame, matchTolerance); });
     };
-
     std::vector<LiveWindow> result;
-    std::set<int32_t> listed;
-    for (const RunningApplication& application : running) {
-        if (!listed.insert(application.pid).second || !application.regular)
-            continue;
-        for (const WindowFacts& window : facts) {
-            if (window.pid == application.pid && keep(window))
-                result.push_back(liveWindow(window));
+    auto take = [&](int32_t pid) {
+        auto windows = byProcess.find(pid);
+        if (windows == byProcess.end())
+            return;
+        for (const WindowFacts* window : windows->second) {
+            if (keep(*window))
+                result.push_back(liveWindow(*window));
         }
+        byProcess.erase(windows);
+    };
+    for (const RunningApplication& application : running) {
+        if (application.regular)
+            take(application.pid);
+        else
+            byProcess.erase(application.pid);
     }
     // Windows whose process the platform does not list as an application come last.
-    for (const WindowFacts& window : facts) {
-        if (!listed.contains(window.pid) && keep(window))
-            result.push_back(liveWindow(window));
-    }
+    for (int32_t pid : processes)
+        take(pid);
     return result;
 }
 
