@@ -7,6 +7,8 @@
 #include "QuorvaneApp/Tiling/WindowAccess.h"
 #include "Tiling/TileMotion.h"
 
+#include "helpers/BenchHome.h"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -23,16 +25,7 @@ namespace {
 
 using namespace quorvane;
 
-struct Home {
-    std::string path;
-    Home()
-    {
-        path = (std::filesystem::temp_directory_path() / "quorvane-bench-XXXXXX").string();
-        if (!::mkdtemp(path.data()))
-            std::abort();
-    }
-    ~Home() { std::filesystem::remove_all(path); }
-};
+using Home = bench::BenchHome;
 
 WindowHandle openWindow(SimulatedDesktop& desktop, int32_t pid, const std::string& bundle, const Frame& frame)
 {
