@@ -43,22 +43,24 @@ void MotionSession::apply(double progress, std::function<void()> done)
 
     auto remaining = std::make_shared<std::atomic<size_t>>(groups.size());
     auto shared = std::make_shared<std::function<void()>>(std::move(done));
-    for (Group& group : groups) {
-        m_platform.workers.submit([self = shared_from_this(), group = std::move(group), progress, remaining, shared] {
-            for (const std::shared_ptr<MoveBox>& move : group) {
-                if (move->slow && progress < 1)
-                    continue;
-                Frame frame = progress >= 1 ? move->to : TileMotion::frame(move->from, move->to, progress);
-                double begun = self->m_platform.clock.now();
-                self->m_platform.access.setFrame(move->handle, frame, move->order);
-                if (self->m_platform.clock.now() - begun > TileMotion::slowWrite)
-                    move->slow = true;
-            }
-            // The last application to finish carries on; acquire-release makes every write visible to it.
-            if (remaining->fetch_sub(1, std::memory_order_acq_rel) == 1)
-                (*shared)();
-        });
-    }
+    auto write = [self = shared_from_this(), progress, remaining, shared](const Group& group) {
+        for (const std::shared_ptr<MoveBox>& move : group) {
+            if (move->slow && progress < 1)
+                continue;
+            Frame frame = progress >= 1 ? move->to : TileMotion::frame(move->from, move->to, progress);
+            double begun = self->m_platform.clock.now();
+            self->m_platform.access.setFrame(move->handle, frame, move->order);
+            if (self->m_platform.clock.now() - begun > TileMotion::slowWrite)
+                move->slow = true;
+        }
+        // The last application to finish carries on; acquire-release makes every write visible to it.
+        if (remaining->fetch_sub(1, std::memory_order_acq_rel) == 1)
+            (*shared)();
+    };
+    // The first application's writes stay on this worker; the others get one work item each.
+    for (size_t index = 1; index < groups.size(); ++index)
+        m_platform.workers.submit([write, group = std::move(groups[index])] { write(group); });
+    write(groups.front());
 }
 
 void MotionSession::suspendEnhanced()

@@ -33,8 +33,9 @@ public:
     uint64_t token() const { return m_token; }
     const std::vector<std::shared_ptr<MoveBox>>& moves() const { return m_moves; }
 
-    // Writes the frames at `progress` (the targets from 1 on), the applications side by side; slow windows
-    // wait for the final frame. `done` runs once every application's writes are over, on the last worker.
+    // Writes the frames at `progress` (the targets from 1 on), the applications side by side (the first one on
+    // the calling worker); slow windows wait for the final frame. `done` runs once every application's writes
+    // are over, on the last worker.
     void apply(double progress, std::function<void()> done);
     // Switches off every application's enhanced mode, remembering what it was before motion began.
     void suspendEnhanced();

@@ -137,8 +137,13 @@ struct ThreadedScene {
             desktop->windowSystem.setDisplays({ DisplayFacts { "sim:1", area, area, true } });
             ready.set_value();
             loop->run();
+            // Everything goes on the thread that made it, the GLib loop last.
             animator.reset();
             workers.reset();
+            access.reset();
+            windows.reset();
+            desktop.reset();
+            loop.reset();
         });
         ready.get_future().wait();
     }
@@ -147,6 +152,8 @@ struct ThreadedScene {
         loop->quit();
         mainThread.join();
     }
+    ThreadedScene(const ThreadedScene&) = delete;
+    ThreadedScene& operator=(const ThreadedScene&) = delete;
     void onMain(const std::function<void()>& work) { loop->runAndWait(work); }
 };
 
