@@ -235,6 +235,18 @@ TEST_F(TilingActionsTest, WindowsOfLaunchTimeAreNeverPlacedAndNewOnesAlternate)
     EXPECT_EQ(frameOf(desktop, old), (Frame { 100, 100, 300, 300 }));
 }
 
+TEST_F(TilingActionsTest, APlatformsChangeNoticeRunsTheCensusAtOnce)
+{
+    begin("auto_tile = true\nanimate_tiles = false");
+    desktop.windowSystem.announceChange();
+    desktop.loop.runPending();
+    EXPECT_TRUE(tiling().seededCensus());
+    WindowHandle window = open(terminal, { 100, 100, 300, 300 });
+    desktop.windowSystem.announceChange();
+    desktop.loop.runPending();
+    EXPECT_EQ(frameOf(desktop, window), tile(TileSlot::leftHalf));
+}
+
 TEST_F(TilingActionsTest, NewWindowsArePlacedByTheFirstMatchingSource)
 {
     const Frame second { 1000, 0, 800, 600 };
