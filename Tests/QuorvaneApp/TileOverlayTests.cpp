@@ -100,18 +100,6 @@ TEST_F(TileOverlayTest, TheCheatSheetSitsAboveTheBottomOfTheMainDisplay)
     EXPECT_EQ(desktop.overlay.shown(PanelKind::cheatSheet)->frame, cases[2].expected);
 }
 
-TEST_F(TileOverlayTest, TheCheatSheetListsTheTileKeysByGroup)
-{
-    overlay.show(false, 0, TileKeys::resolved({ { "fill", "ctrl+opt+shift+f" } }));
-    PanelContent content = desktop.overlay.shown(PanelKind::cheatSheet)->content;
-    EXPECT_EQ(content.title, "Tile mode");
-    ASSERT_EQ(content.rows.size(), TileKeys::bindings().size());
-    auto fill = std::find_if(
-        content.rows.begin(), content.rows.end(), [](const PanelRow& row) { return row.keys == "ctrl+opt+shift+f"; });
-    ASSERT_NE(fill, content.rows.end());
-    EXPECT_EQ(fill->group, "More");
-}
-
 TEST_F(TileOverlayTest, WithoutWindowControlTheRingsGo)
 {
     openWindow(desktop, editor, "org.example.Editor", { 0, 0, 300, 300 });
@@ -152,13 +140,6 @@ TEST_F(TileOverlayTest, TheAgentToastStaysThreePointTwoSecondsAfterTheLastCall)
     EXPECT_TRUE(desktop.overlay.shown(PanelKind::toast));
     desktop.advance(0.05);
     EXPECT_FALSE(desktop.overlay.shown(PanelKind::toast));
-}
-
-TEST_F(TileOverlayTest, OwnsWhatTheBackendDrew)
-{
-    desktop.overlay.claim("sim:ring-1");
-    EXPECT_TRUE(overlay.owns("sim:ring-1"));
-    EXPECT_FALSE(overlay.owns("sim:1"));
 }
 
 } // namespace

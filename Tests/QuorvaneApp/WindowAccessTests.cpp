@@ -128,21 +128,6 @@ TEST_F(WindowAccessTest, TheFrontWindowIsTheFirstOnScreenEntryThatMatches)
     EXPECT_FALSE(access.frontWindow());
 }
 
-TEST_F(WindowAccessTest, TheFocusedWindowIsAnyKindAndTakesItsApplicationsIdentifier)
-{
-    SimulatedWindow dialog;
-    dialog.facts.pid = app;
-    dialog.facts.frame = Frame { 10, 10, 50, 50 };
-    dialog.facts.kind = WindowKind::dialog;
-    desktop.windowSystem.focus(desktop.windowSystem.addWindow(dialog));
-    std::optional<LiveWindow> focused = access.focusedWindow();
-    ASSERT_TRUE(focused);
-    EXPECT_EQ(focused->bundleIdentifier, "org.example.Editor");
-    desktop.windowSystem.update(
-        *desktop.windowSystem.frontWindowOf(app), [](SimulatedWindow& w) { w.facts.frame.reset(); });
-    EXPECT_FALSE(access.focusedWindow());
-}
-
 TEST_F(WindowAccessTest, FrameWritesAreAtLeastOnePointInEachDirection)
 {
     WindowHandle window = openWindow(desktop, app, "org.example.Editor", Frame { 0, 0, 300, 300 });
