@@ -34,7 +34,7 @@ public:
     // Writes the frame in the given order, never narrower or lower than one point.
     void setFrame(WindowHandle, const Frame&, AxisWrite);
 
-    // Displays ordered by left edge; displays whose left edges are within a point go lower one first.
+    // Displays ordered by left edge; of two whose left edges are within a point, the lower one goes first.
     std::vector<DisplayFacts> orderedScreens();
     // The first display (in display order) whose visible area holds the frame's centre; else the main
     // display, else the first one; none without displays.
