@@ -122,14 +122,6 @@ TEST_F(TileOverlayTest, ASecondNoticeRestartsItsSecond)
     EXPECT_FALSE(noticeShown());
 }
 
-TEST_F(TileOverlayTest, TheNoticeSitsAboveItsWindowOrNearTheTopOfTheDisplay)
-{
-    overlay.showNotice("Only one display connected", Frame { 100, 300, 400, 300 });
-    EXPECT_EQ(desktop.overlay.shown(PanelKind::notice)->frame, (Frame { 170, 256, 260, 36 }));
-    overlay.showNotice("Only one display connected", std::nullopt);
-    EXPECT_EQ(desktop.overlay.shown(PanelKind::notice)->frame, (Frame { 370, 56, 260, 36 }));
-}
-
 TEST_F(TileOverlayTest, TheAgentToastStaysThreePointTwoSecondsAfterTheLastCall)
 {
     overlay.showAgentToast("Terminal", "claude");
