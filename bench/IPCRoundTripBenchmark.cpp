@@ -7,6 +7,8 @@
 #include "RPC/RPCRequest.h"
 #include "RPC/RPCResponse.h"
 
+#include "helpers/BenchHome.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -17,16 +19,7 @@ namespace {
 
 using namespace quorvane;
 
-struct Home {
-    std::string path;
-    Home()
-    {
-        path = (std::filesystem::temp_directory_path() / "quorvane-bench-XXXXXX").string();
-        if (!::mkdtemp(path.data()))
-            std::abort();
-    }
-    ~Home() { std::filesystem::remove_all(path); }
-};
+using Home = bench::BenchHome;
 
 std::shared_ptr<SocketServer> pingServer(const std::string& path)
 {

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs (only when one is missing),
 # then configures and builds one configuration.
-#   scripts/setup.sh <build-dir> [release|sanitize|fuzz]
+#   scripts/setup.sh <build-dir> [release|sanitize|tsan|fuzz]
 set -euo pipefail
 
 packages=(
@@ -38,6 +38,7 @@ options=(-G Ninja -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 case "$kind" in
     release) options+=(-DCMAKE_BUILD_TYPE=Release) ;;
     sanitize) options+=(-DCMAKE_BUILD_TYPE=Debug -DQUORVANE_SANITIZE=ON) ;;
+    tsan) options+=(-DCMAKE_BUILD_TYPE=Debug -DQUORVANE_THREAD_SANITIZE=ON -DQUORVANE_BENCH=OFF) ;;
     fuzz) options+=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
                     -DQUORVANE_FUZZ=ON -DQUORVANE_TESTS=OFF -DQUORVANE_BENCH=OFF) ;;
     *) echo "unknown build kind: $kind" >&2; exit 2 ;;

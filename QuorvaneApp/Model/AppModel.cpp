@@ -100,6 +100,7 @@ AppModel::AppModel(const Platform& platform, AppEnvironment environment)
     // 8.
     watchConfig();
     // 9.
+    m_tiling->start();
     m_censusTimer = m_platform.mainLoop.addTimer(censusInterval, true, [this] { census(); });
 }
 
@@ -377,6 +378,16 @@ Layout AppModel::captureLayout(const std::string& name)
 void AppModel::applyLayout(const std::string& name)
 {
     m_tiling->applyLayout(name);
+}
+
+void AppModel::performTile(const TileAction& action)
+{
+    m_tiling->performTile(action);
+}
+
+void AppModel::toggleTileMode()
+{
+    m_tiling->toggleTileMode();
 }
 
 std::vector<DoctorCheck> AppModel::permissionChecks()

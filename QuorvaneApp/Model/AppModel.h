@@ -26,6 +26,7 @@ class SocketServer;
 class TilingActions;
 struct CommandContext;
 struct RPCResponse;
+struct TileAction;
 
 // The hub of the application: one object on the main thread that owns the configuration, the socket, the
 // census and the tiling and key machinery, all over one platform. Every member runs on the main thread.
@@ -91,6 +92,10 @@ public:
     void applyLayout(const std::string& name) override;
     std::vector<DoctorCheck> permissionChecks() override;
     std::string macName() override;
+
+    // Tiling from keys and the menu.
+    void performTile(const TileAction&);
+    void toggleTileMode();
 
     // State the views and later parts read.
     const Platform& platform() const { return m_platform; }

@@ -1,27 +1,418 @@
 #include "QuorvaneApp/Tiling/TilingActions.h"
 
 #include "Configuration/QuorvaneConfig.h"
+#include "Configuration/ResolvedTarget.h"
+#include "Hotkeys/TileAction.h"
+#include "Hotkeys/TileKeys.h"
 #include "QuorvaneApp/Model/AppModel.h"
+#include "QuorvaneApp/Platform/Applications.h"
+#include "QuorvaneApp/Platform/Permissions.h"
+#include "QuorvaneApp/Platform/WindowSystem.h"
+#include "QuorvaneApp/Tiling/StableOrder.h"
+#include "Support/QuorvaneError.h"
+#include "Tiling/DisplayGeometry.h"
+#include "Tiling/DisplayNotice.h"
+#include "Tiling/TileGeometry.h"
+#include "Tiling/WindowBox.h"
+#include "WebApps/WebAppName.h"
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
 
 namespace quorvane {
 
+namespace {
+
+// How close (in x) a listed window must be to the acted-on one to be taken for it.
+constexpr double sameWindowDistance = 8;
+// How far a window on no tile, or at the edge of its tiles, is nudged: a share of its display.
+constexpr double nudgeShare = 0.08;
+// Tolerance of tile recognition for moves and layouts.
+constexpr double slotTolerance = 8;
+// Windows whose left edges are this close form one column of a layout.
+constexpr double columnBand = 8;
+
+} // namespace
+
 TilingActions::TilingActions(AppModel& model)
     : m_model(model)
+    , m_access(model.platform().windowSystem, model.platform().applications)
+    , m_self(std::make_shared<TilingActions*>(this))
 {
+    const Platform& platform = model.platform();
+    m_animator = std::make_unique<FrameAnimator>(
+        MotionPlatform { m_access, platform.windowSystem, platform.workers, platform.mainLoop });
+    m_overlay = std::make_unique<TileOverlay>(platform.mainLoop, platform.overlay, m_access, platform.permissions);
 }
 
-TilingActions::~TilingActions() = default;
+TilingActions::~TilingActions()
+{
+    m_model.platform().windowSystem.setChangeHandler({});
+}
 
-// The tiling issue fills these in; until then commands reach them and nothing moves.
-void TilingActions::snap(const std::string&, TileSlot, std::optional<int64_t>) { }
+void TilingActions::start()
+{
+    m_model.platform().windowSystem.setChangeHandler([weak = std::weak_ptr(m_self)] {
+        if (std::shared_ptr<TilingActions*> self = weak.lock())
+            (*self)->census();
+    });
+}
+
+double TilingActions::gap() const
+{
+    return m_model.config().general.tileGap;
+}
+
+void TilingActions::requestMove(const LiveWindow& window, const Frame& to)
+{
+    m_animator->move(window.handle, window.pid, to, m_model.config().general.animateTiles);
+}
+
+std::optional<LiveWindow> TilingActions::actedOnWindow()
+{
+    std::optional<LiveWindow> focused = m_access.focusedWindow();
+    if (focused && focused->pid != m_model.platform().applications.ownPid())
+        return focused;
+    return m_access.frontWindow();
+}
+
+// Keys
+
+void TilingActions::performTile(const TileAction& action)
+{
+    switch (action.kind) {
+    case TileAction::Kind::focus:
+        focusNeighbor(action.direction);
+        break;
+    case TileAction::Kind::move:
+        moveFocused(action.direction);
+        break;
+    case TileAction::Kind::layout:
+        applyLayoutNumber(action.number);
+        break;
+    case TileAction::Kind::fill:
+        fillFocused();
+        break;
+    case TileAction::Kind::nextDisplay:
+        moveFocusedDisplay(1);
+        break;
+    case TileAction::Kind::previousDisplay:
+        moveFocusedDisplay(-1);
+        break;
+    case TileAction::Kind::exit:
+        if (m_model.tileMode())
+            toggleTileMode();
+        break;
+    }
+}
+
+void TilingActions::toggleTileMode()
+{
+    if (!m_model.tileMode()) {
+        m_model.setTileMode(true);
+        const GeneralConfig& general = m_model.config().general;
+        m_overlay->show(!m_model.platform().permissions.inputMonitoringAllowed(), general.tileGap,
+            TileKeys::resolved(general.tileHotkeys));
+    } else {
+        m_model.setTileMode(false);
+        m_overlay->hide();
+    }
+    m_model.rebind();
+}
+
+void TilingActions::moveFocused(Direction direction)
+{
+    std::optional<LiveWindow> window = actedOnWindow();
+    if (!window)
+        return;
+    std::optional<DisplayFacts> display = m_access.screen(window->frame);
+    if (!display)
+        return;
+    const Frame& area = display->visibleFrame;
+    Frame target = window->frame;
+    std::optional<TileSlot> current = inferSlot(window->frame, area, gap(), slotTolerance);
+    std::optional<TileSlot> next = current ? adjacentSlot(*current, direction) : std::nullopt;
+    if (next) {
+        target = frameForTile(*next, area, gap());
+    } else {
+        switch (direction) {
+        case Direction::left:
+            target.x -= nudgeShare * area.width;
+            break;
+        case Direction::right:
+            target.x += nudgeShare * area.width;
+            break;
+        case Direction::up:
+            target.y -= nudgeShare * area.height;
+            break;
+        case Direction::down:
+            target.y += nudgeShare * area.height;
+            break;
+        }
+    }
+    LiveWindow written = *window;
+    for (const LiveWindow& listed : m_access.windows()) {
+        if (listed.pid == window->pid && std::abs(listed.frame.x - window->frame.x) < sameWindowDistance) {
+            written = listed;
+            break;
+        }
+    }
+    requestMove(written, target);
+}
+
+void TilingActions::focusNeighbor(Direction direction)
+{
+    std::optional<LiveWindow> window = actedOnWindow();
+    if (!window)
+        return;
+    std::optional<DisplayFacts> display = m_access.screen(window->frame);
+    std::vector<LiveWindow> candidates;
+    for (const LiveWindow& listed : m_access.windows()) {
+        std::optional<DisplayFacts> on = m_access.screen(listed.frame);
+        if (on == display)
+            candidates.push_back(listed);
+    }
+    auto self = std::find_if(candidates.begin(), candidates.end(), [&](const LiveWindow& candidate) {
+        return candidate.pid == window->pid && std::abs(candidate.frame.x - window->frame.x) < sameWindowDistance;
+    });
+    if (self == candidates.end())
+        return;
+    std::vector<WindowBox> boxes;
+    for (const LiveWindow& candidate : candidates)
+        boxes.push_back(WindowBox { candidate.id, candidate.frame });
+    std::optional<std::string> neighbor = neighborWindow(self->id, direction, boxes);
+    if (!neighbor)
+        return;
+    auto chosen = std::find_if(
+        candidates.begin(), candidates.end(), [&](const LiveWindow& candidate) { return candidate.id == *neighbor; });
+    const Platform& platform = m_model.platform();
+    platform.windowSystem.raise(chosen->handle);
+    std::vector<RunningApplication> running = platform.applications.running();
+    bool stillRunning = std::any_of(running.begin(), running.end(),
+        [&](const RunningApplication& application) { return application.pid == chosen->pid; });
+    if (stillRunning)
+        platform.applications.activate(chosen->pid);
+}
+
+void TilingActions::applyLayoutNumber(int number)
+{
+    std::optional<LayoutKind> kind = layoutKind(number);
+    if (!kind)
+        return;
+    std::optional<DisplayFacts> display = m_access.mainScreen();
+    if (!display)
+        return;
+    std::vector<LiveWindow> windows;
+    for (const LiveWindow& listed : m_access.windows()) {
+        if (m_access.screen(listed.frame) == display)
+            windows.push_back(listed);
+    }
+    // Columns left to right, then top to bottom within a column, as the windows stand now.
+    stableOrder(windows, [](const LiveWindow& a, const LiveWindow& b) {
+        double apart = std::abs(a.frame.x - b.frame.x);
+        return apart > columnBand ? a.frame.x < b.frame.x : a.frame.y < b.frame.y;
+    });
+    int count = std::max(static_cast<int>(windows.size()), 1);
+    std::vector<Frame> frames = framesForLayout(*kind, count, display->visibleFrame, gap());
+    for (size_t index = 0; index < windows.size() && index < frames.size(); ++index)
+        requestMove(windows[index], frames[index]);
+}
+
+void TilingActions::fillFocused()
+{
+    std::optional<LiveWindow> window = actedOnWindow();
+    if (!window)
+        return;
+    if (std::optional<DisplayFacts> display = m_access.screen(window->frame))
+        requestMove(*window, frameForTile(TileSlot::fill, display->visibleFrame, gap()));
+}
+
+void TilingActions::moveFocusedDisplay(int delta)
+{
+    std::vector<Frame> areas;
+    for (const DisplayFacts& display : m_access.orderedScreens())
+        areas.push_back(display.visibleFrame);
+    std::optional<LiveWindow> window = actedOnWindow();
+    DisplayShift shift = displayMove(window ? window->frame : Frame {}, areas, delta, gap());
+    if (shift.kind == DisplayShift::Kind::onlyOneDisplay) {
+        m_overlay->showNotice(
+            std::string(DisplayNotice::onlyOne), window ? std::optional(window->frame) : std::nullopt);
+        return;
+    }
+    if (window)
+        requestMove(*window, shift.frame);
+}
+
+void TilingActions::cycleLayouts()
+{
+    const std::vector<Layout>& layouts = m_model.config().layouts;
+    if (layouts.empty()) {
+        m_model.setBanner("No saved layouts.", false);
+        return;
+    }
+    std::string name = layouts[m_layoutCursor % layouts.size()].name;
+    ++m_layoutCursor;
+    try {
+        applyLayout(name);
+        m_model.setBanner("", false);
+    } catch (const QuorvaneError& error) {
+        m_model.setBanner(error.message(), false);
+    }
+}
+
+// Commands
+
+std::optional<std::string> TilingActions::applicationLocation(const std::string& bundleIdentifier)
+{
+    if (std::optional<std::string> location = m_model.platform().applications.locate(bundleIdentifier))
+        return location;
+    for (const WebAppRecord& app : m_model.config().apps) {
+        if (app.spec.bundleIdentifier != bundleIdentifier || !WebAppName::isSafe(app.spec.name))
+            continue;
+        std::string bundle = WebAppName::bundlePath(m_model.paths().appsDirectory(), app.spec.name);
+        std::error_code error;
+        if (std::filesystem::exists(bundle, error))
+            return bundle;
+    }
+    return std::nullopt;
+}
+
+void TilingActions::snap(const std::string& bundleIdentifier, TileSlot slot, std::optional<int64_t> display)
+{
+    for (const LiveWindow& window : m_access.windows()) {
+        if (window.bundleIdentifier == bundleIdentifier) {
+            place(window, slot, display);
+            return;
+        }
+    }
+    std::optional<std::string> location = applicationLocation(bundleIdentifier);
+    if (!location)
+        throw QuorvaneError::notFound("No app with bundle id " + bundleIdentifier + ".");
+    m_pendingSnap[bundleIdentifier] = PendingSnap { slot, display };
+    // Before the first census every window counts as present at launch and is never placed: seed it now,
+    // so the window the launch opens is new.
+    if (!m_seededCensus)
+        census();
+    if (!m_model.platform().applications.open(*location)) {
+        m_pendingSnap.erase(bundleIdentifier);
+        throw QuorvaneError::failed("Quorvane could not open " + bundleIdentifier + ".");
+    }
+}
 
 Layout TilingActions::captureLayout(const std::string& name)
 {
-    return Layout { name, {} };
+    Layout layout { name, {} };
+    const QuorvaneConfig& config = m_model.config();
+    for (const LiveWindow& window : m_access.windows()) {
+        std::string target = window.bundleIdentifier;
+        for (const WebAppRecord& app : config.apps) {
+            if (app.spec.bundleIdentifier == window.bundleIdentifier) {
+                target = app.slug;
+                break;
+            }
+        }
+        std::optional<DisplayFacts> display = m_access.screen(window.frame);
+        if (!display)
+            continue;
+        if (std::optional<TileSlot> slot = inferSlot(window.frame, display->visibleFrame, gap(), slotTolerance))
+            layout.assignments.push_back(LayoutAssignment { target, std::string(toString(*slot)) });
+    }
+    if (layout.assignments.empty())
+        throw QuorvaneError::failed("No tiled windows to save.");
+    return layout;
 }
 
-void TilingActions::applyLayout(const std::string&) { }
+void TilingActions::applyLayout(const std::string& name)
+{
+    const QuorvaneConfig& config = m_model.config();
+    auto layout = std::find_if(
+        config.layouts.begin(), config.layouts.end(), [&](const Layout& layout) { return layout.name == name; });
+    if (layout == config.layouts.end())
+        throw QuorvaneError::notFound("No layout named " + name + ".");
+    std::vector<LiveWindow> listed = m_access.windows();
+    for (const LayoutAssignment& assignment : layout->assignments) {
+        std::optional<TileSlot> slot = parseTileSlot(assignment.tile);
+        std::optional<ResolvedTarget> target = resolveTarget(assignment.target, config);
+        if (!slot || !target)
+            continue;
+        std::vector<LiveWindow> windows;
+        for (const LiveWindow& window : listed) {
+            if (window.bundleIdentifier == target->bundleIdentifier())
+                windows.push_back(window);
+        }
+        std::optional<DisplayFacts> display
+            = windows.empty() ? m_access.mainScreen() : m_access.screen(windows.front().frame);
+        if (!display)
+            continue;
+        Frame region = frameForTile(*slot, display->visibleFrame, gap());
+        std::vector<Frame> frames = stack(region, static_cast<int>(windows.size()), gap());
+        for (size_t index = 0; index < windows.size(); ++index)
+            requestMove(windows[index], frames[index]);
+    }
+}
 
-void TilingActions::census() { }
+// New windows
+
+void TilingActions::census()
+{
+    if (!m_model.platform().permissions.windowControlAllowed())
+        return;
+    std::vector<LiveWindow> windows = m_access.windows();
+    std::set<std::string> ids;
+    for (const LiveWindow& window : windows)
+        ids.insert(window.id);
+    if (!m_seededCensus) {
+        m_seenWindows = std::move(ids);
+        m_seededCensus = true;
+        return;
+    }
+    std::vector<LiveWindow> appeared;
+    for (const LiveWindow& window : windows) {
+        if (!m_seenWindows.contains(window.id))
+            appeared.push_back(window);
+    }
+    m_seenWindows = std::move(ids);
+    for (const LiveWindow& window : appeared)
+        placeNew(window);
+}
+
+void TilingActions::placeNew(const LiveWindow& window)
+{
+    auto pending = m_pendingSnap.find(window.bundleIdentifier);
+    if (pending != m_pendingSnap.end()) {
+        PendingSnap snap = pending->second;
+        m_pendingSnap.erase(pending);
+        place(window, snap.slot, snap.display);
+        return;
+    }
+    const QuorvaneConfig& config = m_model.config();
+    if (std::optional<TileRule> rule = matchingRule(config, window.bundleIdentifier, window.title)) {
+        if (std::optional<TileSlot> slot = parseTileSlot(rule->tile)) {
+            place(window, *slot, rule->display);
+            return;
+        }
+    }
+    for (const WebAppRecord& app : config.apps) {
+        if (app.spec.bundleIdentifier != window.bundleIdentifier || !app.spec.tile)
+            continue;
+        if (std::optional<TileSlot> slot = parseTileSlot(*app.spec.tile)) {
+            place(window, *slot, std::nullopt);
+            return;
+        }
+    }
+    if (config.general.autoTile) {
+        place(window, m_autoTileSide ? TileSlot::rightHalf : TileSlot::leftHalf, std::nullopt);
+        m_autoTileSide = !m_autoTileSide;
+    }
+}
+
+void TilingActions::place(const LiveWindow& window, TileSlot slot, std::optional<int64_t> display)
+{
+    std::optional<DisplayFacts> screen = m_access.screen(display);
+    if (!screen)
+        return;
+    requestMove(window, frameForTile(slot, screen->visibleFrame, gap()));
+}
 
 } // namespace quorvane

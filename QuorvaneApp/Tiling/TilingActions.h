@@ -1,33 +1,100 @@
 #pragma once
 
+#include "QuorvaneApp/Tiling/FrameAnimator.h"
+#include "QuorvaneApp/Tiling/LiveWindow.h"
+#include "QuorvaneApp/Tiling/TileOverlay.h"
+#include "QuorvaneApp/Tiling/WindowAccess.h"
+#include "Tiling/Direction.h"
+#include "Tiling/TileSlot.h"
+
 #include <cstdint>
+#include <map>
+#include <memory>
 #include <optional>
+#include <set>
 #include <string>
 
 namespace quorvane {
 
 class AppModel;
-enum class TileSlot;
 struct Layout;
+struct TileAction;
 
-// Tiling as commands and the census reach it: snapping, layouts and the placement of new windows.
-// Owned by the model; main thread only.
+// Tiling as keys, commands and the census reach it: moving and focusing windows, layouts, snapping, and
+// the placement of new windows. Owned by the model; main thread only. Actions that find no window,
+// display or neighbour do nothing and say nothing.
 class TilingActions {
 public:
+    // A tile asked for an application that had no window yet.
+    struct PendingSnap {
+        TileSlot slot = TileSlot::fill;
+        std::optional<int64_t> display;
+    };
+
     explicit TilingActions(AppModel&);
     ~TilingActions();
+    TilingActions(const TilingActions&) = delete;
+    TilingActions& operator=(const TilingActions&) = delete;
 
-    // Moves the first window of the application into `slot` of a display, launching it when needed.
+    // Runs the census whenever the platform says the window list changed.
+    void start();
+
+    // A tile chord or tile-mode key.
+    void performTile(const TileAction&);
+    // Turns tile mode on (cheat sheet, bare keys) or off.
+    void toggleTileMode();
+    // Moves the acted-on window to the next tile in `direction`, or nudges it 8 % of its display.
+    void moveFocused(Direction);
+    // Raises and focuses the window next to the acted-on one in `direction`.
+    void focusNeighbor(Direction);
+    // Arranges the main display's windows by layout `number` (1 to 6).
+    void applyLayoutNumber(int number);
+    // Fills the acted-on window's display with it.
+    void fillFocused();
+    // Moves the acted-on window `delta` displays along the display order.
+    void moveFocusedDisplay(int delta);
+    // Applies the next saved layout; the banner tells what went wrong.
+    void cycleLayouts();
+
+    // Moves the first window of the application into `slot` of a display, launching the application and
+    // tiling its first new window when it has none.
     void snap(const std::string& bundleIdentifier, TileSlot, std::optional<int64_t> display);
-    // The current windows as a layout called `name`.
+    // The tiled windows as a layout called `name`; fails when no window is on a tile.
     Layout captureLayout(const std::string& name);
     // Arranges the windows by the configured layout called `name`.
     void applyLayout(const std::string& name);
-    // One pass of the window census: new windows are tiled by rule.
+    // One pass of the window census: new windows are placed.
     void census();
+    // Places a window that has just appeared: pending snap, rule, web app tile or auto-tile, first match.
+    void placeNew(const LiveWindow&);
+    // Moves the window to `slot` of display `display` (the main display when absent or out of range).
+    void place(const LiveWindow&, TileSlot, std::optional<int64_t> display);
+
+    WindowAccess& access() { return m_access; }
+    FrameAnimator& animator() { return *m_animator; }
+    TileOverlay& overlay() { return *m_overlay; }
+    const std::map<std::string, PendingSnap>& pendingSnaps() const { return m_pendingSnap; }
+    bool seededCensus() const { return m_seededCensus; }
 
 private:
+    // The focused window unless it is this application's own, else the front window.
+    std::optional<LiveWindow> actedOnWindow();
+    // Where the application is installed, or its generated web-app bundle when that exists.
+    std::optional<std::string> applicationLocation(const std::string& bundleIdentifier);
+    double gap() const;
+    void requestMove(const LiveWindow&, const Frame& to);
+
     AppModel& m_model;
+    WindowAccess m_access;
+    std::unique_ptr<FrameAnimator> m_animator;
+    std::unique_ptr<TileOverlay> m_overlay;
+    std::set<std::string> m_seenWindows;
+    bool m_seededCensus = false;
+    std::map<std::string, PendingSnap> m_pendingSnap;
+    bool m_autoTileSide = false;
+    uint64_t m_layoutCursor = 0;
+    // Posted change notices reach the census through this while the object lives.
+    std::shared_ptr<TilingActions*> m_self;
 };
 
 } // namespace quorvane

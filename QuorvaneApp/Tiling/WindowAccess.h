@@ -1,0 +1,52 @@
+#pragma once
+
+#include "QuorvaneApp/Platform/DisplayFacts.h"
+#include "QuorvaneApp/Tiling/LiveWindow.h"
+#include "Tiling/AxisWrite.h"
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace quorvane {
+
+class Applications;
+class WindowSystem;
+
+// The rules that turn a platform's raw window and display facts into what tiling manages: which windows
+// count, which display is which, the front window. Every backend shares them. Reads on the main thread;
+// `setFrame` from any thread.
+class WindowAccess {
+public:
+    // Smallest width and height of a managed window.
+    static constexpr double minimumSize = 80;
+    // How far (per component, exclusive) a window's frame may be from its on-screen entry.
+    static constexpr double matchTolerance = 12;
+
+    WindowAccess(WindowSystem&, Applications&);
+
+    // Every manageable window: applications in the platform's order, each one's windows front to back.
+    std::vector<LiveWindow> windows();
+    // The window with keyboard focus, whatever kind it is; none when its frame cannot be read.
+    std::optional<LiveWindow> focusedWindow();
+    // The front-most manageable window.
+    std::optional<LiveWindow> frontWindow();
+    // Writes the frame in the given order, never narrower or lower than one point.
+    void setFrame(WindowHandle, const Frame&, AxisWrite);
+
+    // Displays ordered by left edge; of two whose left edges are within a point, the lower one goes first.
+    std::vector<DisplayFacts> orderedScreens();
+    // The first display (in display order) whose visible area holds the frame's centre; else the main
+    // display, else the first one; none without displays.
+    std::optional<DisplayFacts> screen(const Frame& containing);
+    // Display `number` counted from 1; the main (else first) display for no number or one out of range.
+    std::optional<DisplayFacts> screen(std::optional<int64_t> number);
+    // The main display, else the first in display order.
+    std::optional<DisplayFacts> mainScreen();
+
+private:
+    WindowSystem& m_windows;
+    Applications& m_applications;
+};
+
+} // namespace quorvane

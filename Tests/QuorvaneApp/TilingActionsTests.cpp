@@ -1,0 +1,392 @@
+#include "AppTesting.h"
+#include "TilingTesting.h"
+
+#include "Hotkeys/TileAction.h"
+#include "QuorvaneApp/Tiling/TilingActions.h"
+#include "Support/QuorvaneError.h"
+#include "Tiling/TileGeometry.h"
+
+#include <filesystem>
+
+namespace quorvane {
+namespace {
+
+using test::frameOf;
+using test::launchApp;
+using test::openWindow;
+using test::writeFile;
+
+const Frame area { 0, 0, 1000, 800 };
+
+Frame tile(TileSlot slot, const Frame& in = area)
+{
+    return frameForTile(slot, in, 0);
+}
+
+class TilingActionsTest : public test::AppTest {
+public:
+    int32_t editor = launchApp(desktop, "org.example.Editor");
+    int32_t terminal = launchApp(desktop, "org.example.Terminal");
+
+    TilingActionsTest() { test::oneDisplay(desktop, area); }
+
+    // Starts the model with these lines under [general], after the defaults.
+    void begin(const std::string& general = "", const std::string& rest = "")
+    {
+        std::filesystem::create_directories(home.file(".config/quorvane"));
+        writeFile(configPath(), "[general]\n" + general + "\n" + rest);
+        start();
+    }
+    TilingActions& tiling() { return model->tiling(); }
+    WindowHandle open(int32_t pid, const Frame& frame, const std::string& title = "")
+    {
+        std::string bundle = pid == editor ? "org.example.Editor" : pid == terminal ? "org.example.Terminal" : "";
+        for (const RunningApplication& application : desktop.applications.running()) {
+            if (application.pid == pid)
+                bundle = application.bundleIdentifier;
+        }
+        return openWindow(desktop, pid, bundle, frame, title);
+    }
+    WindowHandle openFocused(int32_t pid, const Frame& frame)
+    {
+        WindowHandle handle = open(pid, frame);
+        desktop.windowSystem.focus(handle);
+        return handle;
+    }
+    // Lets every requested move land (less than one census period).
+    void settle() { desktop.advance(0.5); }
+};
+
+TEST_F(TilingActionsTest, MovesStepBetweenTilesOrNudgeTheWindow)
+{
+    begin();
+    struct Case {
+        std::string name;
+        Frame from;
+        Direction direction;
+        Frame to;
+    };
+    const Frame loose { 100, 100, 300, 300 };
+    const Frame leftTwoThirds = tile(TileSlot::leftTwoThirds);
+    const Case cases[] = {
+        { "left half to right half", tile(TileSlot::leftHalf), Direction::right, tile(TileSlot::rightHalf) },
+        { "right half has no right neighbour", tile(TileSlot::rightHalf), Direction::right, { 580, 0, 500, 800 } },
+        { "left two thirds has no left neighbour", leftTwoThirds, Direction::left,
+            { -80, 0, leftTwoThirds.width, 800 } },
+        { "left two thirds to the right third", leftTwoThirds, Direction::right, tile(TileSlot::rightThird) },
+        { "top-left down", tile(TileSlot::topLeft), Direction::down, tile(TileSlot::bottomLeft) },
+        { "fill has no neighbours", tile(TileSlot::fill), Direction::up, { 0, -64, 1000, 800 } },
+        { "an untiled window down", loose, Direction::down, { 100, 164, 300, 300 } },
+        { "an untiled window left", loose, Direction::left, { 20, 100, 300, 300 } },
+    };
+    for (const Case& c : cases) {
+        WindowHandle window = openFocused(editor, c.from);
+        tiling().moveFocused(c.direction);
+        settle();
+        EXPECT_EQ(frameOf(desktop, window), c.to) << c.name;
+        desktop.windowSystem.removeWindow(window);
+    }
+}
+
+TEST_F(TilingActionsTest, ActionsTakeTheFrontWindowWhenThisApplicationHasFocus)
+{
+    begin();
+    WindowHandle back = open(terminal, { 100, 100, 300, 300 });
+    WindowHandle front = open(editor, { 200, 200, 300, 300 });
+    SimulatedWindow panel;
+    panel.facts.pid = 1;
+    panel.facts.ownWindow = true;
+    panel.facts.frame = Frame { 0, 0, 500, 100 };
+    desktop.windowSystem.focus(desktop.windowSystem.addWindow(panel));
+    tiling().fillFocused();
+    settle();
+    EXPECT_EQ(frameOf(desktop, front), tile(TileSlot::fill));
+    EXPECT_EQ(frameOf(desktop, back), (Frame { 100, 100, 300, 300 }));
+}
+
+TEST_F(TilingActionsTest, NothingToActOnDoesNothing)
+{
+    begin();
+    for (const TileAction& action : { TileAction::move(Direction::left), TileAction::focus(Direction::left),
+             TileAction::fill(), TileAction::layout(1), TileAction::nextDisplay() })
+        model->performTile(action);
+    settle();
+    EXPECT_TRUE(desktop.windowSystem.writes().empty());
+}
+
+TEST_F(TilingActionsTest, FocusGoesToTheNeighbourOnTheSameDisplay)
+{
+    begin();
+    WindowHandle right = open(terminal, tile(TileSlot::rightHalf));
+    openFocused(editor, tile(TileSlot::leftHalf));
+    model->performTile(TileAction::focus(Direction::left));
+    EXPECT_TRUE(desktop.windowSystem.raised().empty());
+    model->performTile(TileAction::focus(Direction::right));
+    EXPECT_EQ(desktop.windowSystem.raised(), std::vector<WindowHandle> { right });
+    EXPECT_EQ(desktop.applications.activations(), std::vector<int32_t> { terminal });
+    EXPECT_EQ(desktop.windowSystem.focusedWindow()->handle, right);
+}
+
+TEST_F(TilingActionsTest, LayoutThreeDealsQuartersAndStacksTheRest)
+{
+    begin();
+    std::vector<WindowHandle> windows;
+    for (int index = 0; index < 5; ++index)
+        windows.push_back(open(index % 2 ? terminal : editor, { 100.0 * index, 50, 300, 300 }));
+    model->performTile(TileAction::layout(3));
+    settle();
+    std::vector<Frame> rows = stack(tile(TileSlot::bottomRight), 2, 0);
+    const Frame expected[]
+        = { tile(TileSlot::topLeft), tile(TileSlot::topRight), tile(TileSlot::bottomLeft), rows[0], rows[1] };
+    for (size_t index = 0; index < 5; ++index)
+        EXPECT_EQ(frameOf(desktop, windows[index]), expected[index]) << index;
+}
+
+TEST_F(TilingActionsTest, LayoutThreeTwiceSwapsTheTopRightAndBottomLeftWindows)
+{
+    begin();
+    std::vector<WindowHandle> windows;
+    for (int index = 0; index < 4; ++index)
+        windows.push_back(open(editor, { 100.0 * index, 50, 300, 300 }));
+    model->performTile(TileAction::layout(3));
+    settle();
+    model->performTile(TileAction::layout(3));
+    settle();
+    EXPECT_EQ(frameOf(desktop, windows[1]), tile(TileSlot::bottomLeft));
+    EXPECT_EQ(frameOf(desktop, windows[2]), tile(TileSlot::topRight));
+}
+
+TEST_F(TilingActionsTest, LayoutNumbersOutsideOneToSixDoNothing)
+{
+    begin();
+    open(editor, { 100, 100, 300, 300 });
+    for (int number : { 0, 7, -1 })
+        model->performTile(TileAction::layout(number));
+    settle();
+    EXPECT_TRUE(desktop.windowSystem.writes().empty());
+}
+
+TEST_F(TilingActionsTest, DisplayMovesKeepTheTileOrShowTheNotice)
+{
+    begin();
+    WindowHandle window = openFocused(editor, tile(TileSlot::leftHalf));
+    model->performTile(TileAction::nextDisplay());
+    std::optional<SimulatedOverlayPanels::Shown> notice = desktop.overlay.shown(PanelKind::notice);
+    ASSERT_TRUE(notice);
+    EXPECT_EQ(notice->content.title, "Only one display connected");
+    EXPECT_EQ(tiling().overlay().notice(), "Only one display connected");
+
+    const Frame second { 1000, 0, 800, 600 };
+    desktop.windowSystem.setDisplays(
+        { DisplayFacts { "sim:1", area, area, true }, DisplayFacts { "sim:2", second, second, false } });
+    model->performTile(TileAction::previousDisplay());
+    settle();
+    EXPECT_EQ(frameOf(desktop, window), tile(TileSlot::leftHalf, second));
+}
+
+TEST_F(TilingActionsTest, CyclingLayoutsAppliesEachSavedOneInTurn)
+{
+    begin("", "[layouts.a]\n\"org.example.Editor\" = \"left-half\"\n[layouts.b]\n\"org.example.Editor\" = \"fill\"\n");
+    WindowHandle window = open(editor, { 100, 100, 300, 300 });
+    const Frame expected[] = { tile(TileSlot::leftHalf), tile(TileSlot::fill), tile(TileSlot::leftHalf) };
+    for (const Frame& frame : expected) {
+        tiling().cycleLayouts();
+        settle();
+        EXPECT_EQ(frameOf(desktop, window), frame);
+    }
+}
+
+TEST_F(TilingActionsTest, CyclingWithoutSavedLayoutsSaysSo)
+{
+    begin();
+    model->setBanner("All good.", true);
+    tiling().cycleLayouts();
+    EXPECT_EQ(model->banner(), "No saved layouts.");
+    EXPECT_FALSE(model->bannerIsSuccess());
+}
+
+TEST_F(TilingActionsTest, TileModeTogglesTheCheatSheetAndExitOnlyLeavesIt)
+{
+    begin();
+    model->performTile(TileAction::exit());
+    EXPECT_FALSE(model->tileMode());
+    model->toggleTileMode();
+    EXPECT_TRUE(model->tileMode());
+    EXPECT_TRUE(desktop.overlay.shown(PanelKind::cheatSheet));
+    model->performTile(TileAction::exit());
+    EXPECT_FALSE(model->tileMode());
+    EXPECT_FALSE(desktop.overlay.shown(PanelKind::cheatSheet));
+}
+
+// The census
+
+TEST_F(TilingActionsTest, WindowsOfLaunchTimeAreNeverPlacedAndNewOnesAlternate)
+{
+    begin("auto_tile = true\nanimate_tiles = false");
+    WindowHandle old = open(editor, { 100, 100, 300, 300 });
+    desktop.advance(1.2);
+    EXPECT_TRUE(tiling().seededCensus());
+    const TileSlot sides[] = { TileSlot::leftHalf, TileSlot::rightHalf, TileSlot::leftHalf };
+    for (TileSlot side : sides) {
+        WindowHandle window = open(terminal, { 100, 100, 300, 300 });
+        desktop.advance(1.2);
+        EXPECT_EQ(frameOf(desktop, window), tile(side));
+    }
+    EXPECT_EQ(frameOf(desktop, old), (Frame { 100, 100, 300, 300 }));
+}
+
+TEST_F(TilingActionsTest, APlatformsChangeNoticeRunsTheCensusAtOnce)
+{
+    begin("auto_tile = true\nanimate_tiles = false");
+    desktop.windowSystem.announceChange();
+    desktop.loop.runPending();
+    EXPECT_TRUE(tiling().seededCensus());
+    WindowHandle window = open(terminal, { 100, 100, 300, 300 });
+    desktop.windowSystem.announceChange();
+    desktop.loop.runPending();
+    EXPECT_EQ(frameOf(desktop, window), tile(TileSlot::leftHalf));
+}
+
+TEST_F(TilingActionsTest, NewWindowsArePlacedByTheFirstMatchingSource)
+{
+    const Frame second { 1000, 0, 800, 600 };
+    desktop.windowSystem.setDisplays(
+        { DisplayFacts { "sim:1", area, area, true }, DisplayFacts { "sim:2", second, second, false } });
+    int32_t notes = launchApp(desktop, "app.quorvane.web.notes");
+    int32_t other = launchApp(desktop, "org.example.Other");
+    begin("auto_tile = false\nanimate_tiles = false",
+        "[rules.editor]\nbundle = \"org.example.Editor\"\ntitle = \"^Report\"\ntile = \"right-third\"\ndisplay = 2\n"
+        "[rules.broken]\nbundle = \"org.example.Terminal\"\ntile = \"middle\"\n"
+        "[apps.notes]\nurl = \"https://notes.example.com/\"\nname = \"Notes\"\n"
+        "bundle_id = \"app.quorvane.web.notes\"\ntile = \"bottom-half\"\n");
+    desktop.advance(1.2);
+    struct Case {
+        std::string name;
+        int32_t pid;
+        std::string title;
+        Frame expected;
+    };
+    const Frame untouched { 100, 100, 300, 300 };
+    const Case cases[] = {
+        { "rule with title and display", editor, "Report 3", tile(TileSlot::rightThird, second) },
+        { "title the rule does not match", editor, "Notes", untouched },
+        { "rule whose tile does not parse", terminal, "", untouched },
+        { "web app tile", notes, "Notes", tile(TileSlot::bottomHalf) },
+        { "no rule and no auto-tile", other, "", untouched },
+    };
+    for (const Case& c : cases) {
+        WindowHandle window = open(c.pid, untouched, c.title);
+        desktop.advance(1.2);
+        EXPECT_EQ(frameOf(desktop, window), c.expected) << c.name;
+    }
+}
+
+TEST_F(TilingActionsTest, SnappingAWindowlessAppLaunchesItAndTheCensusPlacesItsFirstWindow)
+{
+    desktop.applications.install("org.example.Notes", "/usr/share/applications/org.example.Notes.desktop");
+    begin("animate_tiles = false");
+    // Right after start, before the census has run once.
+    model->snap("org.example.Notes", TileSlot::rightHalf, std::nullopt);
+    EXPECT_EQ(desktop.applications.opened(),
+        std::vector<std::string> { "/usr/share/applications/org.example.Notes.desktop" });
+    ASSERT_EQ(tiling().pendingSnaps().count("org.example.Notes"), 1u);
+    int32_t pid = desktop.applications.running().back().pid;
+    WindowHandle window = openWindow(desktop, pid, "org.example.Notes", { 10, 10, 300, 300 });
+    desktop.advance(1.2);
+    EXPECT_EQ(frameOf(desktop, window), tile(TileSlot::rightHalf));
+    EXPECT_TRUE(tiling().pendingSnaps().empty());
+    // Only the first window is placed.
+    WindowHandle later = openWindow(desktop, pid, "org.example.Notes", { 10, 10, 300, 300 });
+    desktop.advance(1.2);
+    EXPECT_EQ(frameOf(desktop, later), (Frame { 10, 10, 300, 300 }));
+}
+
+TEST_F(TilingActionsTest, SnapFailures)
+{
+    begin("",
+        "[apps.notes]\nurl = \"https://notes.example.com/\"\nname = \"Notes\"\nbundle_id = "
+        "\"app.quorvane.web.notes\"\n");
+    try {
+        model->snap("org.example.Missing", TileSlot::leftHalf, std::nullopt);
+        ADD_FAILURE() << "no error";
+    } catch (const QuorvaneError& error) {
+        EXPECT_EQ(error.message(), "No app with bundle id org.example.Missing.");
+        EXPECT_EQ(error.exitCode(), 5);
+    }
+    // The web app's bundle is on disk but will not start: the snap fails instead of waiting for ever.
+    std::filesystem::create_directories(paths().appsDirectory() + "/Notes.app");
+    try {
+        model->snap("app.quorvane.web.notes", TileSlot::leftHalf, std::nullopt);
+        ADD_FAILURE() << "no error";
+    } catch (const QuorvaneError& error) {
+        EXPECT_EQ(error.message(), "Quorvane could not open app.quorvane.web.notes.");
+        EXPECT_EQ(error.exitCode(), 8);
+    }
+    EXPECT_EQ(
+        desktop.applications.opened(), std::vector<std::string> { paths().appsDirectory() + "/Notes.app" });
+    EXPECT_TRUE(tiling().pendingSnaps().empty());
+}
+
+// Commands through the socket
+
+TEST_F(TilingActionsTest, TileCommandsWorkEndToEnd)
+{
+    begin();
+    WindowHandle window = open(editor, { 100, 100, 300, 300 });
+    RPCResponse response = forward({ "tile", "org.example.Editor", "left-half" });
+    EXPECT_EQ(response.exitCode, 0);
+    EXPECT_EQ(response.message, "Tiled org.example.Editor to left-half.");
+    settle();
+    EXPECT_EQ(frameOf(desktop, window), tile(TileSlot::leftHalf));
+    RPCResponse missing = forward({ "tile", "org.example.Missing", "left-half" });
+    EXPECT_EQ(missing.exitCode, 5);
+    EXPECT_EQ(missing.message, "No app with bundle id org.example.Missing.");
+}
+
+TEST_F(TilingActionsTest, LayoutsAreSavedAndAppliedEndToEnd)
+{
+    int32_t notes = launchApp(desktop, "app.quorvane.web.notes");
+    begin("",
+        "[apps.notes]\nurl = \"https://notes.example.com/\"\nname = \"Notes\"\nbundle_id = "
+        "\"app.quorvane.web.notes\"\n");
+    WindowHandle loose = open(editor, { 100, 100, 300, 300 });
+    RPCResponse untiled = forward({ "layout", "save", "work" });
+    EXPECT_EQ(untiled.exitCode, 8);
+    EXPECT_EQ(untiled.message, "No tiled windows to save.");
+
+    WindowHandle left = open(editor, tile(TileSlot::leftHalf));
+    WindowHandle right = open(notes, tile(TileSlot::rightHalf));
+    EXPECT_EQ(forward({ "layout", "save", "work" }).exitCode, 0);
+    ASSERT_EQ(model->config().layouts.size(), 1u);
+    EXPECT_EQ(model->config().layouts[0].assignments,
+        (std::vector<LayoutAssignment> { { "org.example.Editor", "left-half" }, { "notes", "right-half" } }));
+
+    for (WindowHandle handle : { left, right, loose })
+        desktop.windowSystem.update(handle, [](SimulatedWindow& w) { w.facts.frame = Frame { 50, 50, 200, 200 }; });
+    RPCResponse applied = forward({ "layout", "apply", "work" });
+    EXPECT_EQ(applied.exitCode, 0) << applied.message;
+    settle();
+    // Both editor windows share the left half as rows.
+    std::vector<Frame> rows = stack(tile(TileSlot::leftHalf), 2, 0);
+    std::vector<Frame> editorFrames = { frameOf(desktop, left), frameOf(desktop, loose) };
+    std::sort(editorFrames.begin(), editorFrames.end(), [](const Frame& a, const Frame& b) { return a.y < b.y; });
+    EXPECT_EQ(editorFrames, rows);
+    EXPECT_EQ(frameOf(desktop, right), tile(TileSlot::rightHalf));
+}
+
+TEST_F(TilingActionsTest, AssignmentsWithUnknownTilesOrTargetsAreSkipped)
+{
+    begin("",
+        "[layouts.mixed]\n\"org.example.Editor\" = \"middle\"\n\"nothing here\" = \"left-half\"\n"
+        "\"org.example.Absent\" = \"fill\"\n\"org.example.Terminal\" = \"right-half\"\n");
+    WindowHandle editorWindow = open(editor, { 100, 100, 300, 300 });
+    WindowHandle terminalWindow = open(terminal, { 100, 100, 300, 300 });
+    tiling().applyLayout("mixed");
+    settle();
+    EXPECT_EQ(frameOf(desktop, editorWindow), (Frame { 100, 100, 300, 300 }));
+    EXPECT_EQ(frameOf(desktop, terminalWindow), tile(TileSlot::rightHalf));
+    EXPECT_THROW(tiling().applyLayout("absent"), QuorvaneError);
+}
+
+} // namespace
+} // namespace quorvane
