@@ -14,6 +14,9 @@ AppPaths AppPaths::forHome(const std::string& home)
     paths.applicationSupport = QuorvanePaths::applicationSupport(home);
     paths.socketFile = QuorvanePaths::resolvedSocketFile(home, QuorvaneSession::socketPathLimit);
     paths.accessibilityGrantFile = QuorvanePaths::accessibilityGrantFile(home);
+    paths.commandFile = QuorvanePaths::commandFile(home);
+    paths.appsDirectory = QuorvanePaths::appsDirectory(home);
+    paths.cliLinks = QuorvanePaths::preferredCLILinks(home);
     return paths;
 }
 

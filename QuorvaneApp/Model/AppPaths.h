@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace quorvane {
 
@@ -13,6 +14,12 @@ struct AppPaths {
     std::string applicationSupport;
     std::string socketFile;
     std::string accessibilityGrantFile;
+    // The agent launcher script.
+    std::string commandFile;
+    // Where generated web apps live.
+    std::string appsDirectory;
+    // Where the command-line tool is linked, in order of preference.
+    std::vector<std::string> cliLinks;
 
     // Every path of the home folder `home`, with the socket the command-line tool resolves too.
     static AppPaths forHome(const std::string& home);

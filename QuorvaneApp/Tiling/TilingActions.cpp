@@ -24,4 +24,14 @@ void TilingActions::applyLayout(const std::string&) { }
 
 void TilingActions::census() { }
 
+void TilingActions::performTile(const TileAction&) { }
+
+void TilingActions::toggleTileMode()
+{
+    m_model.setTileMode(!m_model.tileMode());
+    m_model.rebind();
+}
+
+void TilingActions::cycleLayouts() { }
+
 } // namespace quorvane

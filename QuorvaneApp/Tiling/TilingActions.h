@@ -9,6 +9,7 @@ namespace quorvane {
 class AppModel;
 enum class TileSlot;
 struct Layout;
+struct TileAction;
 
 // Tiling as commands and the census reach it: snapping, layouts and the placement of new windows.
 // Owned by the model; main thread only.
@@ -25,6 +26,12 @@ public:
     void applyLayout(const std::string& name);
     // One pass of the window census: new windows are tiled by rule.
     void census();
+    // A tile chord or tile-mode key.
+    void performTile(const TileAction&);
+    // Turns tile mode on or off; the keys follow at once.
+    void toggleTileMode();
+    // Applies the next saved layout.
+    void cycleLayouts();
 
 private:
     AppModel& m_model;
