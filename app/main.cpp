@@ -1,11 +1,14 @@
 // The `quorvane-app` executable: builds a desktop backend, runs the application model on the GLib main loop
 // until SIGINT or SIGTERM, and leaves no socket behind.
 //   quorvane-app --simulate    the simulated desktop with sample windows on two displays
+//   quorvane-app --link-cli    links the `quorvane` beside this executable into the PATH and says where
 #include "Platforms/GLib/GLibMainLoop.h"
 #include "Platforms/GLib/GLibWorkerPool.h"
 #include "Platforms/GLib/GioFileWatcher.h"
 #include "Platforms/Simulated/SimulatedDesktop.h"
 #include "QuorvaneApp/Model/AppModel.h"
+#include "QuorvaneApp/Model/AppPaths.h"
+#include "QuorvaneApp/Setup/CLILink.h"
 #include "QuorvaneNet/QuietSession.h"
 
 #include <chrono>
@@ -31,18 +34,37 @@ std::string homeFolder()
     return home;
 }
 
-// The web host shipped beside this executable, when there is one.
-std::optional<std::string> hostBinary()
+// The folder holding this executable, with a trailing "/".
+std::optional<std::string> executableFolder()
 {
     std::string executable(4096, '\0');
     ssize_t length = ::readlink("/proc/self/exe", executable.data(), executable.size());
     if (length <= 0 || static_cast<size_t>(length) >= executable.size())
         return std::nullopt;
     executable.resize(static_cast<size_t>(length));
-    std::string host = executable.substr(0, executable.rfind('/') + 1) + "QuorvaneWebHost";
+    return executable.substr(0, executable.rfind('/') + 1);
+}
+
+// The web host shipped beside this executable, when there is one.
+std::optional<std::string> hostBinary()
+{
+    std::optional<std::string> folder = executableFolder();
+    if (!folder)
+        return std::nullopt;
+    std::string host = *folder + "QuorvaneWebHost";
     if (::access(host.c_str(), X_OK) != 0)
         return std::nullopt;
     return host;
+}
+
+int linkCommandLineTool()
+{
+    std::vector<std::string> commands;
+    if (std::optional<std::string> folder = executableFolder())
+        commands.push_back(*folder + "quorvane");
+    std::string message = CLILink::install(commands, AppPaths::forHome(homeFolder()).cliLinks);
+    std::puts(message.c_str());
+    return message.starts_with("Linked ") ? 0 : 1;
 }
 
 std::optional<std::string> fetchIcon(const std::string& url, double seconds)
@@ -72,8 +94,10 @@ AppEnvironment environmentOfProcess()
 int main(int argc, char** argv)
 {
     std::vector<std::string> arguments(argv + 1, argv + argc);
+    if (arguments == std::vector<std::string> { "--link-cli" })
+        return linkCommandLineTool();
     if (arguments != std::vector<std::string> { "--simulate" }) {
-        std::fputs("usage: quorvane-app --simulate\n"
+        std::fputs("usage: quorvane-app --simulate | --link-cli\n"
                    "Only the simulated desktop is available in this build.\n",
             stderr);
         return 1;
