@@ -4,6 +4,7 @@
 #include "Hotkeys/TileKeys.h"
 #include "QuorvaneApp/Platform/KeyboardTap.h"
 #include "QuorvaneApp/Platform/MainLoop.h"
+#include "Support/UnicodeText.h"
 
 #include <algorithm>
 #include <array>
@@ -16,20 +17,29 @@ namespace {
 struct TileKeyCodes {
     // By shift (0 without, 1 with): the action of each bound key code, the first binding of a code winning.
     std::array<std::map<uint32_t, TileAction>, 2> actions;
+    // By shift: every text a bound key reports, with its action, in binding order.
+    std::array<std::vector<std::pair<std::string, TileAction>>, 2> characters;
+    // Every reported text is its own lower case, so a direct match is the one the binding table finds first.
+    bool reportsLowerCase = true;
     // Every key code tile mode acts on, sorted.
     std::vector<uint32_t> codes;
 };
 
-// The tile keys by code, built once: the lookup runs on every key press in tile mode.
+// The tile keys by code and by text, built once: the lookup runs on every key press in tile mode.
 const TileKeyCodes& tileKeyCodes()
 {
     static const TileKeyCodes table = [] {
         TileKeyCodes made;
         for (const TileKeyBinding& binding : TileKeys::bindings()) {
+            size_t shift = binding.shifted ? 1 : 0;
+            for (const std::string& reported : binding.characters) {
+                made.characters[shift].emplace_back(reported, binding.action);
+                made.reportsLowerCase = made.reportsLowerCase && UnicodeText::lowercased(reported) == reported;
+            }
             std::optional<uint32_t> code = MacKeyCodes::code(binding.key);
             if (!code)
                 continue;
-            made.actions[binding.shifted ? 1 : 0].emplace(*code, binding.action);
+            made.actions[shift].emplace(*code, binding.action);
             made.codes.push_back(*code);
         }
         std::sort(made.codes.begin(), made.codes.end());
@@ -39,15 +49,28 @@ const TileKeyCodes& tileKeyCodes()
     return table;
 }
 
+// What `TileKeys::action` answers, without walking the binding table on every key.
 std::optional<TileAction> tileKeyAction(uint32_t keyCode, const std::string& characters, bool shift)
 {
-    const std::map<uint32_t, TileAction>& actions = tileKeyCodes().actions[shift ? 1 : 0];
-    if (auto found = actions.find(keyCode); found != actions.end())
+    const TileKeyCodes& table = tileKeyCodes();
+    size_t index = shift ? 1 : 0;
+    if (auto found = table.actions[index].find(keyCode); found != table.actions[index].end())
         return found->second;
     // Keys whose codes differ on this keyboard are found by what they type.
     if (characters.empty())
         return std::nullopt;
-    return TileKeys::action(keyCode, characters, shift);
+    if (!table.reportsLowerCase)
+        return TileKeys::action(keyCode, characters, shift);
+    auto match = [&](const std::string& typed) -> std::optional<TileAction> {
+        for (const auto& [reported, action] : table.characters[index]) {
+            if (reported == typed)
+                return action;
+        }
+        return std::nullopt;
+    };
+    if (std::optional<TileAction> action = match(characters))
+        return action;
+    return match(UnicodeText::lowercased(characters));
 }
 
 // Shift alone does not count: Shift+E still completes "leader+e", and Shift+H moves in tile mode.
@@ -117,7 +140,7 @@ void KeyTap::Shared::refreshInterest()
         interest.leaderKeyCode = state.leaderKeyCode;
         interest.tileMode = state.tileMode;
         interest.leaderArmed = state.armed(now);
-        for (const auto& [code, token] : state.leaderTokens)
+        for (const auto& [code, action] : state.leaderTokens)
             interest.keyCodes.push_back(code);
         if (state.tileMode) {
             const std::vector<uint32_t>& tileCodes = tileKeyCodes().codes;
@@ -183,7 +206,7 @@ void KeyTap::update(bool tileMode, std::optional<uint32_t> leaderKeyCode,
         state.leaderKeyCode = leaderKeyCode;
         state.leaderTokens.clear();
         for (const auto& [token, code] : leaderTokens)
-            state.leaderTokens[code] = token;
+            state.leaderTokens.insert_or_assign(code, TapAction::forToken(token));
         if (!leaderKeyCode)
             state.leaderArmedUntil = 0;
     }
@@ -214,7 +237,7 @@ KeyDecision KeyTap::nextDecision(KeyTapState& state, const KeyEvent& event, doub
         auto found = state.leaderTokens.find(event.keyCode);
         if (found == state.leaderTokens.end() || held)
             return {};
-        return { true, TapAction::forToken(found->second) };
+        return { true, found->second };
     }
     if (!state.tileMode || held)
         return {};

@@ -24,8 +24,8 @@ struct KeyTapState {
     std::optional<uint32_t> leaderKeyCode;
     // The leader window ends at this instant of the main loop's clock; 0 means not armed.
     double leaderArmedUntil = 0;
-    // For each leader chord, the key that completes it and its token.
-    std::map<uint32_t, std::string> leaderTokens;
+    // For each leader chord, the key that completes it and its token, read as an action once.
+    std::map<uint32_t, TapAction> leaderTokens;
 
     // Whether a leader press is waiting for its key at `now`.
     bool armed(double now) const { return leaderArmedUntil > 0 && now <= leaderArmedUntil; }

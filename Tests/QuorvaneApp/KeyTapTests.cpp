@@ -44,7 +44,8 @@ KeyTapState leaderState(bool tileMode)
     KeyTapState state;
     state.tileMode = tileMode;
     state.leaderKeyCode = keyCode("caps");
-    state.leaderTokens = { { keyCode("e"), "org.example.Editor" }, { keyCode("f"), "tile:fill" } };
+    state.leaderTokens = { { keyCode("e"), TapAction::token("org.example.Editor") },
+        { keyCode("f"), TapAction::tile(TileAction::fill()) } };
     return state;
 }
 
@@ -104,6 +105,9 @@ TEST(KeyTapDecision, TileModeSwallowsTheBareTileKeysOnly)
         { "an unknown key code typing an arrow's character", true,
             { { 10, KeyEvent { KeyEvent::Type::keyDown, 0x7F, {}, "\uF702" },
                 tiles(TileAction::focus(Direction::left)) } } },
+        { "an unknown key code typing a capital letter, with shift", true,
+            { { 10, KeyEvent { KeyEvent::Type::keyDown, 0x7F, { shift }, "H" },
+                tiles(TileAction::move(Direction::left)) } } },
         { "tile mode off: h types", false, { { 10, keyDown("h"), passes } } },
         { "tile mode never sees the key that ends the leader", true,
             { { 10, flagsChanged("caps"), swallowed }, { 10.1, keyDown("h"), passes },
@@ -119,7 +123,8 @@ TEST(KeyTapDecision, AnUpdateKeepsTheLaterOfTwoLeaderChordsOnOneKey)
     KeyTap tap(desktop.keyboardTap, desktop.loop);
     tap.update(
         false, keyCode("caps"), { { "org.example.Editor", keyCode("e") }, { "org.example.Browser", keyCode("e") } });
-    EXPECT_EQ(tap.state().leaderTokens, (std::map<uint32_t, std::string> { { keyCode("e"), "org.example.Browser" } }));
+    EXPECT_EQ(tap.state().leaderTokens,
+        (std::map<uint32_t, TapAction> { { keyCode("e"), TapAction::token("org.example.Browser") } }));
     tap.update(false, std::nullopt, {});
     EXPECT_EQ(tap.state(), KeyTapState {});
 }
