@@ -29,14 +29,22 @@ QuorvanePaths paths()
     return QuorvanePaths::fromEnvironment(homeFolder());
 }
 
-std::optional<std::string> hostBinary()
+std::optional<std::string> executableFolder()
 {
     std::string executable(4096, '\0');
     ssize_t length = ::readlink("/proc/self/exe", executable.data(), executable.size());
     if (length <= 0 || static_cast<size_t>(length) >= executable.size())
         return std::nullopt;
     executable.resize(static_cast<size_t>(length));
-    std::string host = executable.substr(0, executable.rfind('/') + 1) + "QuorvaneWebHost";
+    return executable.substr(0, executable.rfind('/') + 1);
+}
+
+std::optional<std::string> hostBinary()
+{
+    std::optional<std::string> folder = executableFolder();
+    if (!folder)
+        return std::nullopt;
+    std::string host = *folder + "QuorvaneWebHost";
     if (::access(host.c_str(), X_OK) != 0)
         return std::nullopt;
     return host;

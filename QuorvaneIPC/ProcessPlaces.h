@@ -14,6 +14,9 @@ namespace ProcessPlaces {
 // "/") and the XDG variables of the environment.
 QuorvanePaths paths();
 
+// The folder holding this process's executable, with a trailing "/".
+std::optional<std::string> executableFolder();
+
 // The web-host executable shipped beside this process's executable, when there is one.
 std::optional<std::string> hostBinary();
 

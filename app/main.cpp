@@ -1,12 +1,14 @@
 // The `quorvane-app` executable: builds a desktop backend, runs the application model on the GLib main loop
 // until SIGINT or SIGTERM, and leaves no socket behind.
 //   quorvane-app --simulate    the simulated desktop with sample windows on two displays
+//   quorvane-app --link-cli    links the `quorvane` beside this executable into the PATH and says where
 #include "Platforms/GLib/GLibMainLoop.h"
 #include "Platforms/GLib/GLibWorkerPool.h"
 #include "Platforms/GLib/GioFileWatcher.h"
 #include "Platforms/Simulated/SimulatedDesktop.h"
 #include "QuorvaneApp/Model/AppModel.h"
 #include "QuorvaneIPC/ProcessPlaces.h"
+#include "QuorvaneApp/Setup/CLILink.h"
 #include "QuorvaneNet/QuietSession.h"
 
 #include <chrono>
@@ -17,6 +19,16 @@
 namespace {
 
 using namespace quorvane;
+
+int linkCommandLineTool()
+{
+    std::vector<std::string> commands;
+    if (std::optional<std::string> folder = ProcessPlaces::executableFolder())
+        commands.push_back(*folder + "quorvane");
+    std::string message = CLILink::install(commands, ProcessPlaces::paths().preferredCLILinks());
+    std::puts(message.c_str());
+    return message.starts_with("Linked ") ? 0 : 1;
+}
 
 std::optional<std::string> fetchIcon(const std::string& url, double seconds)
 {
@@ -45,8 +57,10 @@ AppEnvironment environmentOfProcess()
 int main(int argc, char** argv)
 {
     std::vector<std::string> arguments(argv + 1, argv + argc);
+    if (arguments == std::vector<std::string> { "--link-cli" })
+        return linkCommandLineTool();
     if (arguments != std::vector<std::string> { "--simulate" }) {
-        std::fputs("usage: quorvane-app --simulate\n"
+        std::fputs("usage: quorvane-app --simulate | --link-cli\n"
                    "Only the simulated desktop is available in this build.\n",
             stderr);
         return 1;

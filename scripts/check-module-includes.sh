@@ -27,7 +27,7 @@ allowed=(
     # The platform's file, process and socket calls: the file layer and its lock, the bundle writer, the local socket
     # and the tool's entry.
     '^(unistd|fcntl|poll|spawn|pwd|pthread)\.h$|^sys/'
-                    'QuorvaneCore/Support/AtomicFile.h QuorvaneCore/Support/AtomicFile.cpp QuorvaneCore/Support/FileContents.cpp QuorvaneCore/Configuration/ConfigLock.cpp QuorvaneCore/WebApps/WebAppName.cpp QuorvaneCore/WebApps/WebBundleWriter.cpp QuorvaneIPC/ cli/ QuorvaneApp/Config/ConfigStore.cpp QuorvaneApp/Model/AppModel.cpp Platforms/ app/ QuorvaneWebHost/'
+                    'QuorvaneCore/Support/AtomicFile.h QuorvaneCore/Support/AtomicFile.cpp QuorvaneCore/Support/FileContents.cpp QuorvaneCore/Configuration/ConfigLock.cpp QuorvaneCore/WebApps/WebAppName.cpp QuorvaneCore/WebApps/WebBundleWriter.cpp QuorvaneIPC/ cli/ QuorvaneApp/Config/ConfigStore.cpp QuorvaneApp/Model/AppModel.cpp QuorvaneApp/Model/MachineName.cpp QuorvaneApp/Setup/CLILink.cpp Platforms/ app/ QuorvaneWebHost/'
 )
 
 failures=0

@@ -107,6 +107,13 @@ bool SimulatedApplications::open(const std::string& location)
     return true;
 }
 
+bool SimulatedApplications::openInTerminal(
+    const std::string& script, const std::optional<std::string>& terminalLocation)
+{
+    m_terminalRuns.push_back(TerminalRun { script, terminalLocation });
+    return true;
+}
+
 void SimulatedApplications::setQuitHandler(std::function<void(const RunningApplication&)> handler)
 {
     m_quitHandler = std::move(handler);

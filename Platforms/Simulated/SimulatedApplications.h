@@ -24,6 +24,14 @@ public:
     // Every location `open` was given, in order.
     const std::vector<std::string>& opened() const { return m_opened; }
     const std::vector<int32_t>& activations() const { return m_activations; }
+    // One script run in a terminal: the script and the terminal's location, if one was given.
+    struct TerminalRun {
+        std::string script;
+        std::optional<std::string> terminalLocation;
+
+        friend bool operator==(const TerminalRun&, const TerminalRun&) = default;
+    };
+    const std::vector<TerminalRun>& terminalRuns() const { return m_terminalRuns; }
 
     std::vector<RunningApplication> running() override;
     std::optional<RunningApplication> frontmost() override;
@@ -31,6 +39,7 @@ public:
     void hide(int32_t pid) override;
     std::optional<std::string> locate(const std::string& bundleIdentifier) override;
     bool open(const std::string& location) override;
+    bool openInTerminal(const std::string& script, const std::optional<std::string>& terminalLocation) override;
     void setQuitHandler(std::function<void(const RunningApplication&)>) override;
     int32_t ownPid() override { return 1; }
 
@@ -43,6 +52,7 @@ private:
     std::map<std::string, std::string> m_installed;
     std::vector<std::string> m_opened;
     std::vector<int32_t> m_activations;
+    std::vector<TerminalRun> m_terminalRuns;
     int32_t m_nextPid = 100;
     std::function<void(const RunningApplication&)> m_quitHandler;
 };

@@ -14,6 +14,11 @@ void SimulatedHotkeyRegistrar::refuse(const KeyChord& chord)
     m_refused.insert(chord);
 }
 
+void SimulatedHotkeyRegistrar::refuseOnce(const KeyChord& chord)
+{
+    m_refusedOnce.insert(chord);
+}
+
 bool SimulatedHotkeyRegistrar::press(const KeyChord& chord)
 {
     for (const auto& [id, registered] : m_registrations) {
@@ -29,7 +34,7 @@ bool SimulatedHotkeyRegistrar::press(const KeyChord& chord)
 bool SimulatedHotkeyRegistrar::registerChord(uint32_t id, const KeyChord& chord)
 {
     ++m_attempts;
-    if (m_refused.contains(chord))
+    if (m_refused.contains(chord) || m_refusedOnce.erase(chord) > 0)
         return false;
     for (const auto& [other, registered] : m_registrations) {
         if (registered == chord)

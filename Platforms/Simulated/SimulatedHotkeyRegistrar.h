@@ -16,6 +16,8 @@ public:
 
     // Another program holds `chord`: registering it fails.
     void refuse(const KeyChord& chord);
+    // The next registration of `chord` fails, later ones work (a program held it for a moment).
+    void refuseOnce(const KeyChord& chord);
     // The user presses `chord`: the press handler is posted with its id. False when nothing holds it.
     bool press(const KeyChord& chord);
     // Every registration in force, by id.
@@ -30,6 +32,7 @@ public:
 private:
     MainLoop& m_loop;
     std::set<KeyChord> m_refused;
+    std::set<KeyChord> m_refusedOnce;
     std::map<uint32_t, KeyChord> m_registrations;
     int m_attempts = 0;
     std::function<void(uint32_t)> m_pressHandler;

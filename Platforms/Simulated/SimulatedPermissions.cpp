@@ -4,11 +4,20 @@
 
 namespace quorvane {
 
+// The model writes the permission rows itself; the simulation has no display or window manager to report.
 std::vector<DoctorCheck> SimulatedPermissions::checks()
 {
-    if (m_windowControl)
-        return { DoctorCheck { "windows", DoctorCheck::Status::pass, "Quorvane can move windows." } };
-    return { DoctorCheck { "windows", DoctorCheck::Status::fail, "Quorvane may not move windows." } };
+    return {};
+}
+
+// The simulated desktop asks for the same two permissions as a desktop with an Input Monitoring switch.
+PermissionWording SimulatedPermissions::wording()
+{
+    PermissionWording wording;
+    wording.keyboardWatched = "Input Monitoring is on.";
+    wording.leaderKeyWaits = "Leader keys need Input Monitoring.";
+    wording.tileModeWaits = "Tile mode uses \u2303\u2325 chords until Input Monitoring is allowed.";
+    return wording;
 }
 
 } // namespace quorvane

@@ -13,6 +13,7 @@ public:
     bool windowControlAllowed() override { return m_windowControl; }
     bool inputMonitoringAllowed() override { return m_inputMonitoring; }
     std::vector<DoctorCheck> checks() override;
+    PermissionWording wording() override;
 
 private:
     bool m_windowControl = true;

@@ -1,32 +1,169 @@
 #include "QuorvaneApp/Keys/HotkeyCenter.h"
 
+#include "Configuration/EffectiveHotkeys.h"
+#include "Hotkeys/HotkeyParser.h"
+#include "Hotkeys/MacKeyCodes.h"
 #include "QuorvaneApp/Model/AppModel.h"
+#include "QuorvaneApp/Platform/HotkeyRegistrar.h"
+#include "QuorvaneApp/Platform/Permissions.h"
 #include "Router/DoctorCheck.h"
+#include "Support/UnicodeText.h"
+
+#include <algorithm>
 
 namespace quorvane {
 
 HotkeyCenter::HotkeyCenter(AppModel& model)
     : m_model(model)
+    , m_tap(model.platform().keyboardTap, model.platform().mainLoop)
+    , m_self(std::make_shared<HotkeyCenter*>(this))
 {
 }
 
-HotkeyCenter::~HotkeyCenter() = default;
+HotkeyCenter::~HotkeyCenter()
+{
+    *m_self = nullptr;
+    for (uint32_t id : m_refs)
+        m_model.platform().hotkeys.unregisterChord(id);
+}
 
-// The keys issue fills these in; until then no chord is registered and no key is seen.
-void HotkeyCenter::connectActions() { }
+void HotkeyCenter::connectActions()
+{
+    setOnAction([this](const TapAction& action) { m_model.perform(action); });
+}
 
 void HotkeyCenter::start()
 {
+    installHandler();
+    m_tap.start();
     rebind();
 }
 
-void HotkeyCenter::rebind() { }
+void HotkeyCenter::rebind()
+{
+    const QuorvaneConfig& config = m_model.config();
+    std::vector<Binding> table;
+    // The effective table holds only chords that parse.
+    for (const EffectiveHotkey& row : effectiveHotkeys(config))
+        table.push_back(Binding { row.bundleIdentifier, HotkeyParser::parse(row.chord) });
+    apply(table, m_model.tileMode(), HotkeyParser::parseLeader(config.general.leaderKey));
+}
 
-void HotkeyCenter::noteInputMonitoring() { }
+void HotkeyCenter::noteInputMonitoring()
+{
+    if (!m_tap.running()) {
+        installHandler();
+        m_tap.start();
+        if (!m_tap.running()) {
+            m_inputMonitoringOn = false;
+            return;
+        }
+    }
+    if (!m_inputMonitoringOn) {
+        m_inputMonitoringOn = true;
+        // Leader chords and tile mode take effect without a restart.
+        m_model.rebind();
+    }
+}
 
 std::vector<DoctorCheck> HotkeyCenter::permissionChecks()
 {
-    return {};
+    PermissionWording wording = m_model.platform().permissions.wording();
+    std::vector<DoctorCheck> checks;
+    if (m_tap.running())
+        checks.push_back(DoctorCheck { "keyboard", DoctorCheck::Status::pass, wording.keyboardWatched });
+    else if (!UnicodeText::trimmed(m_model.config().general.leaderKey).empty())
+        checks.push_back(DoctorCheck { "keyboard", DoctorCheck::Status::warn, wording.leaderKeyWaits });
+    else
+        checks.push_back(DoctorCheck { "keyboard", DoctorCheck::Status::warn, wording.tileModeWaits });
+    for (const std::string& chord : m_refused) {
+        checks.push_back(DoctorCheck {
+            "hotkeys", DoctorCheck::Status::warn, chord + " is held by another program, so it does nothing." });
+    }
+    return checks;
+}
+
+void HotkeyCenter::setOnAction(std::function<void(const TapAction&)> onAction)
+{
+    m_onAction = onAction;
+    m_tap.setOnAction(std::move(onAction));
+}
+
+void HotkeyCenter::installHandler()
+{
+    if (m_handlerInstalled)
+        return;
+    m_handlerInstalled = true;
+    m_model.platform().hotkeys.setPressHandler([self = m_self](uint32_t id) {
+        if (*self)
+            (*self)->fire(id);
+    });
+}
+
+void HotkeyCenter::apply(
+    const std::vector<Binding>& permanent, bool tileMode, const std::optional<HotkeyKey>& leaderKey)
+{
+    if (!m_tap.running())
+        m_tap.start();
+    m_leaderKeyCode = leaderKey ? MacKeyCodes::code(*leaderKey) : std::nullopt;
+
+    std::vector<std::pair<std::string, uint32_t>> leaderTokens;
+    for (const Binding& binding : permanent) {
+        if (!binding.chord.isLeader())
+            continue;
+        if (std::optional<uint32_t> code = MacKeyCodes::code(binding.chord.key))
+            leaderTokens.emplace_back(binding.token, *code);
+    }
+
+    HotkeyRegistrar& registrar = m_model.platform().hotkeys;
+    for (uint32_t id : m_refs)
+        registrar.unregisterChord(id);
+    m_refs.clear();
+    m_tokens.clear();
+
+    // The first registration of a key and modifiers holds it; a refused one leaves it to later rows.
+    std::set<std::string> registered;
+    std::vector<std::pair<std::string, std::string>> refused;
+    for (const Binding& binding : permanent) {
+        if (binding.chord.isLeader())
+            continue;
+        std::optional<uint32_t> code = MacKeyCodes::code(binding.chord.key);
+        if (!code)
+            continue;
+        std::string signature
+            = std::to_string(*code) + "-" + std::to_string(MacKeyCodes::carbonModifiers(binding.chord.modifiers));
+        if (registered.contains(signature))
+            continue;
+        if (registerHotkey(binding.token, *code, binding.chord.modifiers))
+            registered.insert(signature);
+        else
+            refused.emplace_back(signature, binding.chord.canonical());
+    }
+    m_refused.clear();
+    for (const auto& [signature, chord] : refused) {
+        if (!registered.contains(signature) && std::find(m_refused.begin(), m_refused.end(), chord) == m_refused.end())
+            m_refused.push_back(chord);
+    }
+
+    m_tap.update(tileMode && m_tap.running(), m_leaderKeyCode, leaderTokens);
+}
+
+bool HotkeyCenter::registerHotkey(const std::string& token, uint32_t keyCode, const std::set<HotkeyModifier>& modifiers)
+{
+    uint32_t id = m_nextID++;
+    if (!m_model.platform().hotkeys.registerChord(id, KeyChord { keyCode, modifiers }))
+        return false;
+    m_refs.push_back(id);
+    m_tokens[id] = token;
+    return true;
+}
+
+void HotkeyCenter::fire(uint32_t id)
+{
+    auto found = m_tokens.find(id);
+    if (found == m_tokens.end() || !m_onAction)
+        return;
+    m_onAction(TapAction::forToken(found->second));
 }
 
 } // namespace quorvane

@@ -1,5 +1,16 @@
 #pragma once
 
+#include "Hotkeys/HotkeyChord.h"
+#include "QuorvaneApp/Keys/KeyTap.h"
+#include "QuorvaneApp/Keys/TapAction.h"
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
 #include <vector>
 
 namespace quorvane {
@@ -11,10 +22,18 @@ struct DoctorCheck;
 // Owned by the model; main thread only.
 class HotkeyCenter {
 public:
+    // One row of the hotkey table: the chord and the token it fires.
+    struct Binding {
+        std::string token;
+        HotkeyChord chord;
+    };
+
     explicit HotkeyCenter(AppModel&);
     ~HotkeyCenter();
+    HotkeyCenter(const HotkeyCenter&) = delete;
+    HotkeyCenter& operator=(const HotkeyCenter&) = delete;
 
-    // Start-up step 3: fired actions reach the model.
+    // Start-up step 3: fired actions reach the model's `perform`.
     void connectActions();
     // Start-up step 6: installs the press handler, starts the keyboard tap and registers every hotkey.
     void start();
@@ -22,11 +41,42 @@ public:
     void rebind();
     // Census tick: starts the tap once input monitoring is allowed, and rebinds when it first runs.
     void noteInputMonitoring();
-    // The key rows of `quorvane doctor`.
+    // The "keyboard" row of `quorvane doctor`, and a "hotkeys" row per chord another program holds.
     std::vector<DoctorCheck> permissionChecks();
+
+    // Where fired actions go.
+    void setOnAction(std::function<void(const TapAction&)>);
+    // Receives the presses of registered chords; at most once.
+    void installHandler();
+    // Replaces every registration: ordinary chords go to the desktop, the first of each key and modifiers
+    // holding it; leader chords go to the tap, whose tile mode is on only while it runs.
+    void apply(const std::vector<Binding>& permanent, bool tileMode, const std::optional<HotkeyKey>& leaderKey);
+    // One registration under the next id; false when the desktop refuses it.
+    bool registerHotkey(const std::string& token, uint32_t keyCode, const std::set<HotkeyModifier>& modifiers);
+    // A registered chord was pressed; an id no registration holds does nothing.
+    void fire(uint32_t id);
+
+    KeyTap& tap() { return m_tap; }
+    // The token of each registration in force, by id.
+    const std::map<uint32_t, std::string>& tokens() const { return m_tokens; }
+    // Canonical chords of the table that the desktop refused and no later row with the same key took.
+    const std::vector<std::string>& refusedChords() const { return m_refused; }
+    bool inputMonitoringOn() const { return m_inputMonitoringOn; }
 
 private:
     AppModel& m_model;
+    std::function<void(const TapAction&)> m_onAction;
+    std::vector<uint32_t> m_refs;
+    std::map<uint32_t, std::string> m_tokens;
+    // Never reset, so a late press of a dropped registration finds nothing.
+    uint32_t m_nextID = 1;
+    bool m_handlerInstalled = false;
+    KeyTap m_tap;
+    std::optional<uint32_t> m_leaderKeyCode;
+    std::vector<std::string> m_refused;
+    bool m_inputMonitoringOn = false;
+    // What the desktop's press handler reaches; cleared when this center goes.
+    std::shared_ptr<HotkeyCenter*> m_self;
 };
 
 } // namespace quorvane

@@ -7,10 +7,14 @@
 #include "Command/CommandParser.h"
 #include "Command/Invocation.h"
 #include "Configuration/GeneralValidation.h"
+#include "QuorvaneApp/Agents/AgentActions.h"
 #include "QuorvaneApp/Config/ConfigStore.h"
 #include "QuorvaneApp/Config/ConfigWatch.h"
 #include "QuorvaneApp/Config/TemporaryFileSweep.h"
+#include "QuorvaneApp/Keys/AppHotkeyActions.h"
 #include "QuorvaneApp/Keys/HotkeyCenter.h"
+#include "QuorvaneApp/Keys/HotkeyEdits.h"
+#include "QuorvaneApp/Model/MachineName.h"
 #include "QuorvaneApp/Model/SocketLink.h"
 #include "QuorvaneApp/Platform/LoginItem.h"
 #include "QuorvaneApp/Platform/Permissions.h"
@@ -30,7 +34,6 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <unistd.h>
 
 namespace quorvane {
 
@@ -80,6 +83,9 @@ AppModel::AppModel(const Platform& platform, AppEnvironment environment)
     // 1. Census and tiling state, keys.
     m_tiling = std::make_unique<TilingActions>(*this);
     m_hotkeys = std::make_unique<HotkeyCenter>(*this);
+    m_actions = std::make_unique<AppHotkeyActions>(*this);
+    m_edits = std::make_unique<HotkeyEdits>(*this);
+    m_agents = std::make_unique<AgentActions>(*this);
     sweepTemporaryFiles();
     // 2. The configuration.
     loadConfig();
@@ -151,7 +157,7 @@ void AppModel::finishLaunch()
 void AppModel::census()
 {
     m_tiling->census();
-    m_hotkeys->noteInputMonitoring();
+    noteInputMonitoring();
     m_accessibilityOn = m_platform.permissions.windowControlAllowed();
     rememberAccessibilityGrant();
 }
@@ -159,6 +165,11 @@ void AppModel::census()
 void AppModel::rebind()
 {
     m_hotkeys->rebind();
+}
+
+void AppModel::noteInputMonitoring()
+{
+    m_hotkeys->noteInputMonitoring();
 }
 
 void AppModel::beginQuitting()
@@ -392,18 +403,90 @@ void AppModel::toggleTileMode()
 
 std::vector<DoctorCheck> AppModel::permissionChecks()
 {
-    std::vector<DoctorCheck> checks = m_platform.permissions.checks();
+    PermissionWording wording = m_platform.permissions.wording();
+    std::vector<DoctorCheck> checks;
+    if (m_platform.permissions.windowControlAllowed())
+        checks.push_back(DoctorCheck { "window-control", DoctorCheck::Status::pass, wording.windowControlAllowed });
+    else
+        checks.push_back(DoctorCheck { "window-control", DoctorCheck::Status::fail, wording.windowControlDenied });
     std::vector<DoctorCheck> keys = m_hotkeys->permissionChecks();
     checks.insert(checks.end(), keys.begin(), keys.end());
+    std::vector<DoctorCheck> backend = m_platform.permissions.checks();
+    checks.insert(checks.end(), backend.begin(), backend.end());
     return checks;
 }
 
 std::string AppModel::macName()
 {
-    char name[256] = {};
-    if (::gethostname(name, sizeof name - 1) != 0)
-        return "";
-    return name;
+    return MachineName::current("/etc/machine-info");
+}
+
+// Keys
+
+void AppModel::perform(const TapAction& action)
+{
+    m_actions->perform(action);
+}
+
+void AppModel::performToken(const std::string& token)
+{
+    m_actions->performToken(token);
+}
+
+void AppModel::focusBundle(const std::string& bundleIdentifier)
+{
+    m_actions->focusBundle(bundleIdentifier);
+}
+
+void AppModel::openBundle(const std::string& bundleIdentifier)
+{
+    m_actions->openBundle(bundleIdentifier);
+}
+
+std::optional<std::string> AppModel::url(const std::string& bundleIdentifier)
+{
+    return m_actions->url(bundleIdentifier);
+}
+
+void AppModel::setShortcutHotkey(const SavedShortcut& shortcut, const std::string& chord)
+{
+    m_edits->setShortcutHotkey(shortcut, chord);
+}
+
+void AppModel::setAppHotkey(const std::string& slug, const std::string& chord)
+{
+    m_edits->setAppHotkey(slug, chord);
+}
+
+void AppModel::setNativeHotkey(const std::string& chord, const std::string& bundle)
+{
+    m_edits->setNativeHotkey(chord, bundle);
+}
+
+void AppModel::replaceNativeHotkey(const std::string& oldChord, const std::string& newChord, const std::string& bundle)
+{
+    m_edits->replaceNativeHotkey(oldChord, newChord, bundle);
+}
+
+void AppModel::unsetHotkey(const std::string& chord)
+{
+    m_edits->unsetHotkey(chord);
+}
+
+void AppModel::launchAgent()
+{
+    m_agents->launchAgent();
+}
+
+void AppModel::applyAgentSetup(const std::vector<std::string>& argv, const std::string& terminalBundleIdentifier)
+{
+    m_agents->applyAgentSetup(argv, terminalBundleIdentifier);
+}
+
+void AppModel::showSettings(SettingsTab tab)
+{
+    // The settings window comes with the views; until then the model only records the tab.
+    m_settingsTab = tab;
 }
 
 // Steps whose subject lives in a later part of the application

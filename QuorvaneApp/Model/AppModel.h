@@ -4,6 +4,7 @@
 #include "Configuration/QuorvaneConfig.h"
 #include "QuorvaneApp/Model/AppEnvironment.h"
 #include "Configuration/QuorvanePaths.h"
+#include "QuorvaneApp/Model/SettingsTab.h"
 #include "QuorvaneApp/Model/SkillRow.h"
 #include "QuorvaneApp/Platform/MainLoop.h"
 #include "QuorvaneApp/Platform/Platform.h"
@@ -18,7 +19,10 @@
 
 namespace quorvane {
 
+class AgentActions;
+class AppHotkeyActions;
 class ConfigStore;
+class HotkeyEdits;
 class SocketLink;
 class ConfigWatch;
 class HotkeyCenter;
@@ -26,6 +30,8 @@ class SocketServer;
 class TilingActions;
 struct CommandContext;
 struct RPCResponse;
+struct SavedShortcut;
+struct TapAction;
 struct TileAction;
 
 // The hub of the application: one object on the main thread that owns the configuration, the socket, the
@@ -48,6 +54,8 @@ public:
     void census();
     // Rebuilds every hotkey registration from the configuration.
     void rebind();
+    // Census tick: the keyboard tap starts once it may, and the keys follow.
+    void noteInputMonitoring();
     // The application is terminating: panels skip their close-time actions, the socket stops.
     void beginQuitting();
 
@@ -93,9 +101,28 @@ public:
     std::vector<DoctorCheck> permissionChecks() override;
     std::string macName() override;
 
-    // Tiling from keys and the menu.
+    // Keys: what fired hotkeys do.
+    void perform(const TapAction&);
+    void performToken(const std::string& token);
     void performTile(const TileAction&);
     void toggleTileMode();
+    void focusBundle(const std::string& bundleIdentifier);
+    void openBundle(const std::string& bundleIdentifier);
+    // Where the application is installed, if anywhere.
+    std::optional<std::string> url(const std::string& bundleIdentifier);
+    // The settings window's hotkey edits, run as the command line's `hotkey set` and `hotkey unset`.
+    void setShortcutHotkey(const SavedShortcut&, const std::string& chord);
+    void setAppHotkey(const std::string& slug, const std::string& chord);
+    void setNativeHotkey(const std::string& chord, const std::string& bundle);
+    void replaceNativeHotkey(const std::string& oldChord, const std::string& newChord, const std::string& bundle);
+    void unsetHotkey(const std::string& chord);
+    // The agent hotkey, and the first-run guide's agent choice.
+    void launchAgent();
+    void applyAgentSetup(const std::vector<std::string>& argv, const std::string& terminalBundleIdentifier);
+    // Brings up the settings window on `tab`.
+    void showSettings(SettingsTab tab);
+    // The tab the settings window shows, once it was asked for.
+    std::optional<SettingsTab> settingsTab() const { return m_settingsTab; }
 
     // State the views and later parts read.
     const Platform& platform() const { return m_platform; }
@@ -152,6 +179,10 @@ private:
     bool m_regrantingAccessibility = false;
     std::unique_ptr<TilingActions> m_tiling;
     std::unique_ptr<HotkeyCenter> m_hotkeys;
+    std::unique_ptr<AppHotkeyActions> m_actions;
+    std::unique_ptr<HotkeyEdits> m_edits;
+    std::unique_ptr<AgentActions> m_agents;
+    std::optional<SettingsTab> m_settingsTab;
     std::string m_socketPath;
     std::shared_ptr<SocketServer> m_server;
     std::shared_ptr<SocketLink> m_socketLink;

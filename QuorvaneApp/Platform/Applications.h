@@ -39,6 +39,15 @@ public:
     virtual std::optional<std::string> locate(const std::string& bundleIdentifier) = 0;
     // Launches (or activates) the application at `location`; false when it cannot be started.
     virtual bool open(const std::string& location) = 0;
+    // Runs the executable script `script` in the terminal application at `terminalLocation` (as `locate` gives
+    // it) and brings that terminal to the front; without a location, in the desktop's default terminal. False
+    // when nothing could be started; what the script then does is not awaited.
+    virtual bool openInTerminal(const std::string& script, const std::optional<std::string>& terminalLocation)
+    {
+        (void)script;
+        (void)terminalLocation;
+        return false;
+    }
     // `handler` is posted to the main loop with each application that quits.
     virtual void setQuitHandler(std::function<void(const RunningApplication&)> handler) = 0;
     // The process id of this application itself.

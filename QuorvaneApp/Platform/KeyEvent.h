@@ -14,6 +14,9 @@ struct KeyEvent {
         keyDown,
         // A modifier or lock key (shift, caps) went down or up.
         flagsChanged,
+        // The platform switched the tap off for a moment (it answered too slowly, or the user's input did it).
+        // The backend has switched it on again; the handler lets the notice pass and changes nothing.
+        tapDisabled,
     };
 
     Type type = Type::keyDown;

@@ -1,10 +1,27 @@
 #pragma once
 
+#include <string>
 #include <vector>
 
 namespace quorvane {
 
 struct DoctorCheck;
+
+// The sentences of the permission rows of `quorvane doctor`, in the words of the desktop the application
+// runs on, so that each one is true there.
+struct PermissionWording {
+    // The "window-control" row.
+    std::string windowControlAllowed = "Quorvane can move windows.";
+    std::string windowControlDenied = "Quorvane may not move windows.";
+    // The "keyboard" row: the keyboard tap runs.
+    std::string keyboardWatched = "The leader key and the bare keys of tile mode work.";
+    // The tap cannot run and a leader key is configured.
+    std::string leaderKeyWaits = "Leader keys wait until Quorvane may see key presses.";
+    // The tap cannot run and no leader key is configured.
+    std::string tileModeWaits = "Tile mode uses the ctrl+opt chords until Quorvane may see key presses.";
+
+    friend bool operator==(const PermissionWording&, const PermissionWording&) = default;
+};
 
 // What the desktop allows this application, and how the backend words it for `quorvane doctor`.
 class Permissions {
@@ -17,6 +34,8 @@ public:
     virtual bool inputMonitoringAllowed() = 0;
     // The backend's own check rows (the display it uses, the window manager, permissions).
     virtual std::vector<DoctorCheck> checks() = 0;
+    // The sentences of the "window-control" and "keyboard" rows.
+    virtual PermissionWording wording() { return {}; }
 };
 
 } // namespace quorvane

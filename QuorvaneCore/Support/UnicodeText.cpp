@@ -178,12 +178,27 @@ char32_t firstScalar(std::string_view text)
     return static_cast<char32_t>(c);
 }
 
-bool isLetterOrNumber(std::string_view cluster) { return firstScalarHasCategory(cluster, U_GC_L_MASK | U_GC_N_MASK); }
-bool isLetter(std::string_view cluster) { return firstScalarHasCategory(cluster, U_GC_L_MASK); }
-bool isNumeric(std::string_view cluster) { return firstScalarHasCategory(cluster, U_GC_N_MASK); }
-bool isDecimalDigit(std::string_view cluster) { return firstScalarHasCategory(cluster, U_GC_ND_MASK); }
+bool isLetterOrNumber(std::string_view cluster)
+{
+    return firstScalarHasCategory(cluster, U_GC_L_MASK | U_GC_N_MASK);
+}
+bool isLetter(std::string_view cluster)
+{
+    return firstScalarHasCategory(cluster, U_GC_L_MASK);
+}
+bool isNumeric(std::string_view cluster)
+{
+    return firstScalarHasCategory(cluster, U_GC_N_MASK);
+}
+bool isDecimalDigit(std::string_view cluster)
+{
+    return firstScalarHasCategory(cluster, U_GC_ND_MASK);
+}
 
-bool isWhiteSpaceScalar(char32_t scalar) { return u_isUWhiteSpace(static_cast<UChar32>(scalar)); }
+bool isWhiteSpaceScalar(char32_t scalar)
+{
+    return u_isUWhiteSpace(static_cast<UChar32>(scalar));
+}
 
 bool isWhiteSpace(std::string_view cluster)
 {
@@ -220,6 +235,15 @@ bool isUppercase(std::string_view cluster)
 
 std::string lowercased(std::string_view text)
 {
+    // ASCII maps only A to Z in the root locale; key presses are lower-cased on every key, so skip ICU there.
+    if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        std::string lower(text);
+        for (char& c : lower) {
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+        }
+        return lower;
+    }
     icu::UnicodeString value = toICU(text);
     value.toLower(icu::Locale::getRoot());
     return fromICU(value);

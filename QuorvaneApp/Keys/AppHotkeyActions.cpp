@@ -1,0 +1,162 @@
+#include "QuorvaneApp/Keys/AppHotkeyActions.h"
+
+#include "Hotkeys/FocusAction.h"
+#include "QuorvaneApp/Keys/TapAction.h"
+#include "QuorvaneApp/Model/AppModel.h"
+#include "QuorvaneApp/Platform/Applications.h"
+#include "QuorvaneApp/Platform/Permissions.h"
+#include "QuorvaneApp/Platform/WindowSystem.h"
+#include "QuorvaneApp/Tiling/TilingActions.h"
+#include "Support/QuorvaneError.h"
+#include "WebApps/WebAppName.h"
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+
+namespace quorvane {
+
+namespace {
+
+// Windows smaller than this are palettes and the like, never cycled.
+constexpr double smallestWindow = 80;
+// The focused window is one of the application's when their origins are this close.
+constexpr double sameOrigin = 8;
+
+bool manageable(const WindowFacts& window)
+{
+    if (!window.frame || window.frame->width < smallestWindow || window.frame->height < smallestWindow)
+        return false;
+    if (window.kind && *window.kind != WindowKind::standard)
+        return false;
+    return !window.minimized && !window.fullScreen && !window.ownWindow;
+}
+
+} // namespace
+
+AppHotkeyActions::AppHotkeyActions(AppModel& model)
+    : m_model(model)
+{
+}
+
+void AppHotkeyActions::perform(const TapAction& action)
+{
+    const TileAction* tile = std::get_if<TileAction>(&action.value);
+    const std::string* token = std::get_if<std::string>(&action.value);
+    bool leavesTileMode = (token && *token == "quorvane.tile-mode") || (tile && tile->kind == TileAction::Kind::exit);
+    if (leavesTileMode && m_model.tileMode()) {
+        m_model.tiling().toggleTileMode();
+        return;
+    }
+    if (token)
+        performToken(*token);
+    else
+        m_model.tiling().performTile(*tile);
+}
+
+void AppHotkeyActions::performToken(const std::string& token)
+{
+    if (token == "quorvane.tile-mode")
+        m_model.tiling().toggleTileMode();
+    else if (token == "quorvane.agent")
+        m_model.launchAgent();
+    else if (token == "quorvane.new-app")
+        m_model.setBanner(newAppBanner, true);
+    else if (token == "quorvane.layout")
+        m_model.tiling().cycleLayouts();
+    else
+        focusBundle(token);
+}
+
+void AppHotkeyActions::focusBundle(const std::string& bundleIdentifier)
+{
+    Applications& applications = m_model.platform().applications;
+    std::vector<RunningApplication> running = applications.running();
+    auto first = std::find_if(running.begin(), running.end(),
+        [&](const RunningApplication& application) { return application.bundleIdentifier == bundleIdentifier; });
+    bool isRunning = first != running.end();
+    std::optional<RunningApplication> front = applications.frontmost();
+    bool isFrontmost = front && front->bundleIdentifier == bundleIdentifier;
+
+    std::vector<WindowFacts> windows = windowsOf(bundleIdentifier);
+    std::optional<int> focusedIndex;
+    std::optional<WindowFacts> focused;
+    if (m_model.platform().permissions.windowControlAllowed())
+        focused = m_model.platform().windowSystem.focusedWindow();
+    if (focused && focused->frame) {
+        for (size_t index = 0; index < windows.size(); ++index) {
+            const Frame& frame = *windows[index].frame;
+            if (windows[index].pid == focused->pid && std::abs(frame.x - focused->frame->x) < sameOrigin
+                && std::abs(frame.y - focused->frame->y) < sameOrigin) {
+                focusedIndex = static_cast<int>(index);
+                break;
+            }
+        }
+    }
+
+    const GeneralConfig& general = m_model.config().general;
+    FocusAction decision = focusAction(isRunning, isFrontmost, static_cast<int>(windows.size()), focusedIndex,
+        general.cycleWindows, general.hideOnRepeat);
+    switch (decision.kind) {
+    case FocusAction::Kind::cycle:
+        // The list may have changed between reading and acting.
+        if (decision.index >= 0 && static_cast<size_t>(decision.index) < windows.size()) {
+            const WindowFacts& window = windows[static_cast<size_t>(decision.index)];
+            m_model.platform().windowSystem.raise(window.handle);
+            applications.activate(window.pid);
+        }
+        break;
+    case FocusAction::Kind::launch:
+        openBundle(bundleIdentifier);
+        break;
+    case FocusAction::Kind::focus:
+        if (isRunning)
+            applications.activate(first->pid);
+        else
+            openBundle(bundleIdentifier);
+        break;
+    case FocusAction::Kind::hide:
+        if (isRunning)
+            applications.hide(first->pid);
+        break;
+    }
+}
+
+void AppHotkeyActions::openBundle(const std::string& bundleIdentifier)
+{
+    if (std::optional<std::string> location = url(bundleIdentifier)) {
+        m_model.platform().applications.open(*location);
+        return;
+    }
+    m_model.setBanner("Quorvane could not find " + bundleIdentifier + ".", false);
+}
+
+std::optional<std::string> AppHotkeyActions::url(const std::string& bundleIdentifier)
+{
+    if (std::optional<std::string> location = m_model.platform().applications.locate(bundleIdentifier))
+        return location;
+    for (const WebAppRecord& record : m_model.config().apps) {
+        if (record.spec.bundleIdentifier != bundleIdentifier || !WebAppName::isSafe(record.spec.name))
+            continue;
+        std::string bundle = WebAppName::bundlePath(m_model.paths().appsDirectory(), record.spec.name);
+        std::error_code error;
+        if (std::filesystem::exists(bundle, error))
+            return bundle;
+    }
+    return std::nullopt;
+}
+
+std::vector<WindowFacts> AppHotkeyActions::windowsOf(const std::string& bundleIdentifier)
+{
+    // Without window control the desktop shows no windows, so an application in front is focused or hidden.
+    if (!m_model.platform().permissions.windowControlAllowed())
+        return {};
+    std::vector<WindowFacts> windows = m_model.platform().windowSystem.windows();
+    std::erase_if(windows,
+        [&](const WindowFacts& window) { return window.bundleIdentifier != bundleIdentifier || !manageable(window); });
+    std::stable_sort(windows.begin(), windows.end(),
+        [](const WindowFacts& a, const WindowFacts& b) { return a.frame->x < b.frame->x; });
+    return windows;
+}
+
+} // namespace quorvane

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quorvane {
+
+class AppModel;
+struct TapAction;
+struct WindowFacts;
+
+// What fired hotkeys do: tile actions go to tiling, built-in tokens run their command, and any other token
+// launches, focuses, cycles or hides the application it names. Owned by the model; main thread only.
+class AppHotkeyActions {
+public:
+    explicit AppHotkeyActions(AppModel&);
+
+    // Leaves tile mode on its own toggle or the exit action; otherwise hands the action on.
+    void perform(const TapAction&);
+    // Runs a built-in token or focuses the application it names.
+    void performToken(const std::string& token);
+    // The application hotkey: launch when not running, activate when behind, else cycle its windows or hide it.
+    void focusBundle(const std::string& bundleIdentifier);
+    // Launches the application, or says in the banner that it cannot be found.
+    void openBundle(const std::string& bundleIdentifier);
+    // Where the application is installed: the desktop's own answer, else a generated web app's bundle on disk.
+    std::optional<std::string> url(const std::string& bundleIdentifier);
+
+    // The banner the new-web-app token shows until there is a window for it.
+    static constexpr const char* newAppBanner = "Add a web app with quorvane app add <address> --name <name>.";
+
+private:
+    // The application's manageable windows, left to right; windows with equal x keep the desktop's order.
+    std::vector<WindowFacts> windowsOf(const std::string& bundleIdentifier);
+
+    AppModel& m_model;
+};
+
+} // namespace quorvane

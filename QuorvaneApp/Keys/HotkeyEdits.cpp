@@ -1,0 +1,110 @@
+#include "QuorvaneApp/Keys/HotkeyEdits.h"
+
+#include "Configuration/ConfigFile.h"
+#include "Configuration/QuorvaneConfig.h"
+#include "Hotkeys/HotkeyParser.h"
+#include "QuorvaneApp/Model/AppModel.h"
+#include "RPC/RPCResponse.h"
+#include "Support/QuorvaneError.h"
+#include "Support/UnicodeText.h"
+
+#include <algorithm>
+
+namespace quorvane {
+
+namespace {
+
+// The chord as it is stored, or the text itself when it names no chord (the command then says why).
+std::string canonicalOrText(const std::string& text)
+{
+    try {
+        return HotkeyParser::parse(text).canonical();
+    } catch (const QuorvaneError&) {
+        return text;
+    }
+}
+
+} // namespace
+
+HotkeyEdits::HotkeyEdits(AppModel& model)
+    : m_model(model)
+{
+}
+
+void HotkeyEdits::setShortcutHotkey(const SavedShortcut& shortcut, const std::string& chord)
+{
+    if (shortcut.kind == SavedShortcutKind::webApp && shortcut.slug) {
+        setAppHotkey(*shortcut.slug, chord);
+    } else if (shortcut.kind == SavedShortcutKind::appHotkey && shortcut.hotkey) {
+        std::string trimmed = UnicodeText::trimmed(chord);
+        if (trimmed.empty())
+            unsetHotkey(*shortcut.hotkey);
+        else
+            replaceNativeHotkey(*shortcut.hotkey, trimmed, shortcut.bundleIdentifier);
+    }
+}
+
+void HotkeyEdits::setAppHotkey(const std::string& slug, const std::string& chord)
+{
+    const std::vector<WebAppRecord>& apps = m_model.config().apps;
+    auto found = std::find_if(apps.begin(), apps.end(), [&](const WebAppRecord& app) { return app.slug == slug; });
+    if (found == apps.end())
+        return;
+    std::string trimmed = UnicodeText::trimmed(chord);
+    if (trimmed.empty()) {
+        WebAppRecord record = *found;
+        record.spec.hotkey.reset();
+        m_model.persist([&](ConfigFile& file) {
+            file.upsertApp(record);
+            return true;
+        });
+        return;
+    }
+    run({ "hotkey", "set", trimmed, found->spec.name });
+}
+
+void HotkeyEdits::setNativeHotkey(const std::string& chord, const std::string& bundle)
+{
+    run({ "hotkey", "set", chord, bundle });
+}
+
+void HotkeyEdits::replaceNativeHotkey(
+    const std::string& oldChord, const std::string& newChord, const std::string& bundle)
+{
+    std::string chord = UnicodeText::trimmed(newChord);
+    std::string target = UnicodeText::trimmed(bundle);
+    if (chord.empty() || target.empty()) {
+        m_model.setBanner(needsChordAndApp, false);
+        return;
+    }
+    RPCResponse bound = execute({ "hotkey", "set", chord, target });
+    if (bound.exitCode != 0 || canonicalOrText(chord) == canonicalOrText(oldChord)) {
+        report(bound);
+        return;
+    }
+    // A failed removal leaves both chords bound and says so; the new one works either way.
+    RPCResponse removed = execute({ "hotkey", "unset", oldChord, "--yes" });
+    report(removed.exitCode != 0 ? removed : bound);
+}
+
+void HotkeyEdits::unsetHotkey(const std::string& chord)
+{
+    run({ "hotkey", "unset", chord, "--yes" });
+}
+
+RPCResponse HotkeyEdits::execute(const std::vector<std::string>& arguments)
+{
+    return m_model.handleRPC(arguments);
+}
+
+void HotkeyEdits::report(const RPCResponse& response)
+{
+    m_model.setBanner(response.message, response.exitCode == 0);
+}
+
+void HotkeyEdits::run(const std::vector<std::string>& arguments)
+{
+    report(execute(arguments));
+}
+
+} // namespace quorvane

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "AppTesting.h"
+#include "Configuration/DefaultConfig.h"
+#include "Hotkeys/HotkeyParser.h"
+#include "Hotkeys/MacKeyCodes.h"
+#include "QuorvaneApp/Keys/HotkeyCenter.h"
+#include "QuorvaneApp/Keys/KeyTap.h"
+
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace quorvane::test {
+
+// The key code of a key name ("e", "caps", "left").
+inline uint32_t keyCode(const std::string& name)
+{
+    return *MacKeyCodes::code(name.size() == 1 ? HotkeyKey::character(name) : HotkeyKey::named(name));
+}
+
+// A key-down of `name` with `modifiers` held, typing `characters` (by default the letter itself).
+inline KeyEvent keyDown(const std::string& name, std::set<HotkeyModifier> modifiers = {},
+    std::optional<std::string> characters = std::nullopt)
+{
+    std::string typed = characters ? *characters : name.size() == 1 ? name : "";
+    return KeyEvent { KeyEvent::Type::keyDown, keyCode(name), std::move(modifiers), typed };
+}
+
+inline KeyEvent flagsChanged(const std::string& name, std::set<HotkeyModifier> modifiers = {})
+{
+    return KeyEvent { KeyEvent::Type::flagsChanged, keyCode(name), std::move(modifiers), "" };
+}
+
+// The chord the desktop's registrar holds for a chord text.
+inline KeyChord keyChord(const std::string& text)
+{
+    HotkeyChord chord = HotkeyParser::parse(text);
+    return KeyChord { *MacKeyCodes::code(chord.key), chord.modifiers };
+}
+
+// The default file with some `[general]` values replaced (given as TOML) and `tail` appended.
+inline std::string configText(
+    const std::vector<std::pair<std::string, std::string>>& general, const std::string& tail = "")
+{
+    std::string text(DefaultConfig::text());
+    for (const auto& [key, value] : general) {
+        size_t at = text.find("\n" + key + " = ") + 1;
+        text.replace(at, text.find('\n', at) - at, key + " = " + value);
+    }
+    return text + tail;
+}
+
+// A model on the sample scene with keys: the tap may run unless a test says otherwise.
+class KeysTest : public AppTest {
+public:
+    KeysTest()
+    {
+        desktop.addSampleScene();
+        desktop.keyboardTap.setAvailable(true);
+    }
+
+    AppModel& startWith(const std::string& text)
+    {
+        std::filesystem::create_directories(std::filesystem::path(configPath()).parent_path());
+        writeFile(configPath(), text);
+        return start();
+    }
+
+    HotkeyCenter& center() { return model->hotkeys(); }
+};
+
+} // namespace quorvane::test

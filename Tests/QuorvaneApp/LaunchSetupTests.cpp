@@ -1,0 +1,157 @@
+#include "KeysTesting.h"
+
+#include "QuorvaneApp/Model/MachineName.h"
+#include "QuorvaneApp/Setup/CLILink.h"
+
+#include <filesystem>
+
+namespace quorvane {
+namespace {
+
+namespace fs = std::filesystem;
+using test::readFile;
+using test::writeFile;
+
+// A file system root of its own: the command beside the application, and the two link places.
+class CLILinkTest : public testing::Test {
+public:
+    test::TemporaryFolder root;
+    std::string command = root.file("opt/quorvane/quorvane");
+    std::string system = root.file("usr/local/bin/quorvane");
+    std::string user = root.file("home/a/.local/bin/quorvane");
+
+    CLILinkTest()
+    {
+        fs::create_directories(fs::path(command).parent_path());
+        writeFile(command, "#!/bin/sh\n");
+        fs::permissions(command, fs::perms(0755));
+    }
+
+    std::string install() { return CLILink::install({ command }, { system, user }); }
+
+    bool linksToCommand(const std::string& path) { return fs::is_symlink(path) && fs::read_symlink(path) == command; }
+};
+
+TEST_F(CLILinkTest, WhateverStandsAtTheFirstPlaceIsReplacedUnlessItIsAFolder)
+{
+    struct Case {
+        const char* name;
+        std::function<void(CLILinkTest&)> prepare;
+        bool linkedAtSystem;
+    };
+    const Case cases[] = {
+        { "nothing there, no folder yet", [](auto&) {}, true },
+        { "a regular file",
+            [](auto& t) {
+                fs::create_directories(fs::path(t.system).parent_path());
+                writeFile(t.system, "an old copy");
+            },
+            true },
+        { "a dangling link",
+            [](auto& t) {
+                fs::create_directories(fs::path(t.system).parent_path());
+                fs::create_symlink(t.root.file("gone"), t.system);
+            },
+            true },
+        { "a folder, which is kept",
+            [](auto& t) {
+                fs::create_directories(t.system);
+                writeFile(t.system + "/keep", "mine");
+            },
+            false },
+        { "a first folder that cannot be made",
+            [](auto& t) {
+                fs::create_directories(t.root.file("usr/local"));
+                writeFile(t.root.file("usr/local/bin"), "a file where the folder belongs");
+            },
+            false },
+    };
+    for (const Case& c : cases) {
+        fs::remove_all(root.file("usr"));
+        fs::remove_all(root.file("home"));
+        c.prepare(*this);
+        std::string linked = c.linkedAtSystem ? system : user;
+        EXPECT_EQ(install(), "Linked quorvane at " + linked) << c.name;
+        EXPECT_TRUE(linksToCommand(linked)) << c.name;
+        if (!c.linkedAtSystem && fs::is_directory(system)) {
+            EXPECT_EQ(readFile(system + "/keep"), "mine") << c.name;
+        }
+    }
+}
+
+TEST_F(CLILinkTest, WithoutACommandOrAnyPlaceItSaysSo)
+{
+    fs::permissions(command, fs::perms(0644));
+    EXPECT_EQ(install(), "The quorvane command is not in this build.");
+    EXPECT_EQ(CLILink::install({ root.file("missing") }, { system }), "The quorvane command is not in this build.");
+    fs::permissions(command, fs::perms(0755));
+    fs::create_directories(system);
+    fs::create_directories(user);
+    EXPECT_EQ(install(), "Could not link quorvane. Copy the command into a directory on your PATH.");
+}
+
+TEST(MachineName, ThePrettyHostNameIsReadAsAShellValue)
+{
+    const std::pair<std::string, std::optional<std::string>> cases[] = {
+        { "PRETTY_HOSTNAME=Studio\n", "Studio" },
+        { "ICON_NAME=computer-laptop\nPRETTY_HOSTNAME=\"Ana's Laptop\"\nCHASSIS=laptop\n", "Ana's Laptop" },
+        { "PRETTY_HOSTNAME='Büro \"2\"'", "Büro \"2\"" },
+        { "PRETTY_HOSTNAME=\"Say \\\"hi\\\"\"\n", "Say \"hi\"" },
+        { "# PRETTY_HOSTNAME=Old\nPRETTY_HOSTNAME=New\n", "New" },
+        { "PRETTY_HOSTNAME=\"  \"\n", std::nullopt },
+        { "PRETTY_HOSTNAME=\n", std::nullopt },
+        { "CHASSIS=desktop\n", std::nullopt },
+        { "", std::nullopt },
+    };
+    for (const auto& [text, name] : cases)
+        EXPECT_EQ(MachineName::prettyHostName(text), name) << text;
+}
+
+TEST(MachineName, WithoutAMachineInfoFileItIsTheHostName)
+{
+    test::TemporaryFolder folder;
+    char host[256] = {};
+    ASSERT_EQ(::gethostname(host, sizeof host - 1), 0);
+    EXPECT_EQ(MachineName::current(folder.file("machine-info")), host);
+    writeFile(folder.file("machine-info"), "PRETTY_HOSTNAME=\"Studio\"\n");
+    EXPECT_EQ(MachineName::current(folder.file("machine-info")), "Studio");
+}
+
+using AccessibilityAtLaunch = test::KeysTest;
+
+TEST_F(AccessibilityAtLaunch, ANewBuildWithoutThePermissionAsksAgain)
+{
+    struct Case {
+        const char* name;
+        bool onboardingComplete;
+        bool trusted;
+        std::optional<std::string> recorded;
+        std::optional<int> step;
+        std::optional<std::string> recordedAfter;
+    };
+    const Case cases[] = {
+        { "trusted, same build", true, true, "1.0.1", std::nullopt, "1.0.1" },
+        { "trusted, older build recorded", true, true, "0.9", std::nullopt, "1.0.1" },
+        { "not trusted, older build recorded", true, false, "0.9", 1, "0.9" },
+        { "not trusted, nothing recorded", true, false, std::nullopt, 1, std::nullopt },
+        { "not trusted, onboarding not complete", false, false, "0.9", 0, "0.9" },
+    };
+    std::string grant = paths().accessibilityGrantFile();
+    for (const Case& c : cases) {
+        model.reset();
+        fs::remove_all(fs::path(grant).parent_path());
+        if (c.recorded) {
+            fs::create_directories(fs::path(grant).parent_path());
+            writeFile(grant, *c.recorded + "\n");
+        }
+        desktop.permissions.setWindowControl(c.trusted);
+        startWith(test::configText({ { "onboarding_complete", c.onboardingComplete ? "true" : "false" } }));
+        model->finishLaunch();
+        EXPECT_EQ(model->onboardingStep(), c.step) << c.name;
+        std::optional<std::string> after = fs::exists(grant) ? std::optional(readFile(grant)) : std::nullopt;
+        EXPECT_EQ(after, c.recordedAfter ? std::optional(*c.recordedAfter + "\n") : std::nullopt) << c.name;
+    }
+}
+
+} // namespace
+} // namespace quorvane
