@@ -12,9 +12,11 @@
 #include "QuorvaneApp/Config/TemporaryFileSweep.h"
 #include "QuorvaneApp/Keys/HotkeyCenter.h"
 #include "QuorvaneApp/Model/SocketLink.h"
+#include "QuorvaneApp/Platform/Applications.h"
 #include "QuorvaneApp/Platform/LoginItem.h"
 #include "QuorvaneApp/Platform/Permissions.h"
 #include "QuorvaneApp/Tiling/TilingActions.h"
+#include "QuorvaneApp/WebApps/WebHostRefresh.h"
 #include "QuorvaneIPC/SocketServer.h"
 #include "RPC/RPCResponse.h"
 #include "Router/CommandContext.h"
@@ -80,6 +82,13 @@ AppModel::AppModel(const Platform& platform, AppEnvironment environment)
     // 1. Census and tiling state, keys.
     m_tiling = std::make_unique<TilingActions>(*this);
     m_hotkeys = std::make_unique<HotkeyCenter>(*this);
+    m_webHosts = std::make_shared<WebHostRefresh>(m_platform.applications, m_paths, m_environment.hostBinary,
+        [this](const std::string& text) { setBanner(text, false); });
+    m_platform.applications.setQuitHandler(
+        [hosts = std::weak_ptr<WebHostRefresh>(m_webHosts)](const RunningApplication& application) {
+            if (std::shared_ptr<WebHostRefresh> live = hosts.lock())
+                live->applicationQuit(application);
+        });
     sweepTemporaryFiles();
     // 2. The configuration.
     loadConfig();
@@ -109,6 +118,7 @@ AppModel::~AppModel()
         m_platform.mainLoop.cancelTimer(m_censusTimer);
     stopSocket();
     m_watch.reset();
+    m_platform.applications.setQuitHandler(nullptr);
     if (sharedModel == this)
         sharedModel = nullptr;
 }
@@ -410,7 +420,7 @@ void AppModel::showOnboarding(int step)
 
 void AppModel::sweepWebHosts()
 {
-    // Refreshing the web hosts of generated web apps comes with the web host; nothing is out of date yet.
+    m_webHosts->refreshStaleWebHosts(m_config);
 }
 
 void AppModel::startUpdater()

@@ -2,8 +2,8 @@
 
 #include "Configuration/ConfigFile.h"
 #include "Configuration/QuorvaneConfig.h"
-#include "QuorvaneApp/Model/AppEnvironment.h"
 #include "Configuration/QuorvanePaths.h"
+#include "QuorvaneApp/Model/AppEnvironment.h"
 #include "QuorvaneApp/Model/SkillRow.h"
 #include "QuorvaneApp/Platform/MainLoop.h"
 #include "QuorvaneApp/Platform/Platform.h"
@@ -24,6 +24,7 @@ class ConfigWatch;
 class HotkeyCenter;
 class SocketServer;
 class TilingActions;
+class WebHostRefresh;
 struct CommandContext;
 struct RPCResponse;
 
@@ -98,6 +99,8 @@ public:
     const AppEnvironment& environment() const { return m_environment; }
     TilingActions& tiling() { return *m_tiling; }
     HotkeyCenter& hotkeys() { return *m_hotkeys; }
+    // The web hosts inside web-app bundles, and a bundle's details after an edit.
+    WebHostRefresh& webHosts() { return *m_webHosts; }
     bool tileMode() const { return m_tileMode; }
     void setTileMode(bool on) { m_tileMode = on; }
     const std::vector<SkillRow>& skills() const { return m_skills; }
@@ -147,6 +150,8 @@ private:
     bool m_regrantingAccessibility = false;
     std::unique_ptr<TilingActions> m_tiling;
     std::unique_ptr<HotkeyCenter> m_hotkeys;
+    // Shared so that a quit notice already on its way finds out whether the model is still there.
+    std::shared_ptr<WebHostRefresh> m_webHosts;
     std::string m_socketPath;
     std::shared_ptr<SocketServer> m_server;
     std::shared_ptr<SocketLink> m_socketLink;
