@@ -2,8 +2,8 @@
 
 #include "Configuration/ConfigFile.h"
 #include "Configuration/QuorvaneConfig.h"
-#include "Configuration/QuorvanePaths.h"
 #include "QuorvaneApp/Model/AppEnvironment.h"
+#include "Configuration/QuorvanePaths.h"
 #include "QuorvaneApp/Model/SkillRow.h"
 #include "QuorvaneApp/Platform/MainLoop.h"
 #include "QuorvaneApp/Platform/Platform.h"
