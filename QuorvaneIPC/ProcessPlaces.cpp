@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace quorvane::ProcessPlaces {
@@ -37,7 +38,9 @@ std::optional<std::string> hostBinary()
         return std::nullopt;
     executable.resize(static_cast<size_t>(length));
     std::string host = executable.substr(0, executable.rfind('/') + 1) + "QuorvaneWebHost";
-    if (::access(host.c_str(), X_OK) != 0)
+    // A folder of that name passes the access check too, but cannot be copied into a bundle.
+    struct stat facts { };
+    if (::stat(host.c_str(), &facts) != 0 || !S_ISREG(facts.st_mode) || ::access(host.c_str(), X_OK) != 0)
         return std::nullopt;
     return host;
 }
