@@ -103,7 +103,8 @@ void WebHostRefresh::applicationQuit(const RunningApplication& application)
 {
     auto waiting = std::find_if(m_pending.begin(), m_pending.end(),
         [&](const auto& entry) { return WebAppLocations::isInstance(application, entry.first); });
-    if (waiting == m_pending.end() || isRunning(waiting->first))
+    // A platform may still list the quitting process while it reports the quit.
+    if (waiting == m_pending.end() || isRunning(waiting->first, application.pid))
         return;
     InstalledWebHost host { waiting->second, waiting->first };
     m_pending.erase(waiting);
@@ -146,11 +147,11 @@ void WebHostRefresh::refreshWebBundle(const std::string& oldName, const WebAppRe
     }
 }
 
-bool WebHostRefresh::isRunning(const std::string& bundleIdentifier)
+bool WebHostRefresh::isRunning(const std::string& bundleIdentifier, int32_t quittingPid)
 {
     std::vector<RunningApplication> running = m_applications.running();
     return std::any_of(running.begin(), running.end(), [&](const RunningApplication& application) {
-        return WebAppLocations::isInstance(application, bundleIdentifier);
+        return application.pid != quittingPid && WebAppLocations::isInstance(application, bundleIdentifier);
     });
 }
 

@@ -3,6 +3,7 @@
 #include "Configuration/QuorvanePaths.h"
 #include "WebApps/WebBundleWriter.h"
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <optional>
@@ -46,7 +47,8 @@ public:
     bool watchingHostQuits() const { return !m_pending.empty(); }
 
 private:
-    bool isRunning(const std::string& bundleIdentifier);
+    // Whether an instance other than the process `quittingPid` runs.
+    bool isRunning(const std::string& bundleIdentifier, int32_t quittingPid = 0);
     void refreshHost(const InstalledWebHost&);
 
     Applications& m_applications;
