@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace quorvane::ProcessPlaces {
@@ -45,7 +46,9 @@ std::optional<std::string> hostBinary()
     if (!folder)
         return std::nullopt;
     std::string host = *folder + "QuorvaneWebHost";
-    if (::access(host.c_str(), X_OK) != 0)
+    // A folder of that name passes the access check too, but cannot be copied into a bundle.
+    struct stat facts { };
+    if (::stat(host.c_str(), &facts) != 0 || !S_ISREG(facts.st_mode) || ::access(host.c_str(), X_OK) != 0)
         return std::nullopt;
     return host;
 }

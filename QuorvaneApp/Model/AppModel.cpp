@@ -16,9 +16,11 @@
 #include "QuorvaneApp/Keys/HotkeyEdits.h"
 #include "QuorvaneApp/Model/MachineName.h"
 #include "QuorvaneApp/Model/SocketLink.h"
+#include "QuorvaneApp/Platform/Applications.h"
 #include "QuorvaneApp/Platform/LoginItem.h"
 #include "QuorvaneApp/Platform/Permissions.h"
 #include "QuorvaneApp/Tiling/TilingActions.h"
+#include "QuorvaneApp/WebApps/WebHostRefresh.h"
 #include "QuorvaneIPC/SocketServer.h"
 #include "RPC/RPCResponse.h"
 #include "Router/CommandContext.h"
@@ -86,6 +88,13 @@ AppModel::AppModel(const Platform& platform, AppEnvironment environment)
     m_actions = std::make_unique<AppHotkeyActions>(*this);
     m_edits = std::make_unique<HotkeyEdits>(*this);
     m_agents = std::make_unique<AgentActions>(*this);
+    m_webHosts = std::make_shared<WebHostRefresh>(m_platform.applications, m_paths, m_environment.hostBinary,
+        [this](const std::string& text) { setBanner(text, false); });
+    m_platform.applications.setQuitHandler(
+        [hosts = std::weak_ptr<WebHostRefresh>(m_webHosts)](const RunningApplication& application) {
+            if (std::shared_ptr<WebHostRefresh> live = hosts.lock())
+                live->applicationQuit(application);
+        });
     sweepTemporaryFiles();
     // 2. The configuration.
     loadConfig();
@@ -116,6 +125,7 @@ AppModel::~AppModel()
         m_platform.mainLoop.cancelTimer(m_censusTimer);
     stopSocket();
     m_watch.reset();
+    m_platform.applications.setQuitHandler(nullptr);
     if (sharedModel == this)
         sharedModel = nullptr;
 }
@@ -504,7 +514,7 @@ void AppModel::showOnboarding(int step)
 
 void AppModel::sweepWebHosts()
 {
-    // Refreshing the web hosts of generated web apps comes with the web host; nothing is out of date yet.
+    m_webHosts->refreshStaleWebHosts(m_config);
 }
 
 void AppModel::startUpdater()

@@ -28,6 +28,7 @@ class ConfigWatch;
 class HotkeyCenter;
 class SocketServer;
 class TilingActions;
+class WebHostRefresh;
 struct CommandContext;
 struct RPCResponse;
 struct SavedShortcut;
@@ -130,6 +131,8 @@ public:
     const AppEnvironment& environment() const { return m_environment; }
     TilingActions& tiling() { return *m_tiling; }
     HotkeyCenter& hotkeys() { return *m_hotkeys; }
+    // The web hosts inside web-app bundles, and a bundle's details after an edit.
+    WebHostRefresh& webHosts() { return *m_webHosts; }
     bool tileMode() const { return m_tileMode; }
     void setTileMode(bool on) { m_tileMode = on; }
     const std::vector<SkillRow>& skills() const { return m_skills; }
@@ -183,6 +186,8 @@ private:
     std::unique_ptr<HotkeyEdits> m_edits;
     std::unique_ptr<AgentActions> m_agents;
     std::optional<SettingsTab> m_settingsTab;
+    // Shared so that a quit notice already on its way finds out whether the model is still there.
+    std::shared_ptr<WebHostRefresh> m_webHosts;
     std::string m_socketPath;
     std::shared_ptr<SocketServer> m_server;
     std::shared_ptr<SocketLink> m_socketLink;

@@ -37,7 +37,8 @@ public:
     virtual void hide(int32_t pid) = 0;
     // Where the application with this identifier is installed (a path or a desktop file), or none.
     virtual std::optional<std::string> locate(const std::string& bundleIdentifier) = 0;
-    // Launches (or activates) the application at `location`; false when it cannot be started.
+    // Launches (or activates) the application at `location`: a desktop entry file, or an executable file
+    // (a web app's host when its entry is missing). False when it cannot be started.
     virtual bool open(const std::string& location) = 0;
     // Runs the executable script `script` in the terminal application at `terminalLocation` (as `locate` gives
     // it) and brings that terminal to the front; without a location, in the desktop's default terminal. False
