@@ -11,6 +11,7 @@
 #include "QuorvaneApp/Config/ConfigWatch.h"
 #include "QuorvaneApp/Config/TemporaryFileSweep.h"
 #include "QuorvaneApp/Keys/HotkeyCenter.h"
+#include "QuorvaneApp/Model/ApplicationIds.h"
 #include "QuorvaneApp/Model/SocketLink.h"
 #include "QuorvaneApp/Platform/LoginItem.h"
 #include "QuorvaneApp/Platform/Permissions.h"
@@ -358,8 +359,15 @@ CommandContext AppModel::makeContext()
     context.skillText = m_skillText;
     context.manifestFolders = m_manifestFolders;
     context.controller = this;
+    context.isApplicationId = [this](const std::string& word) { return isApplicationId(m_platform.applications, word); };
     context.confirm = [](const std::string&) { return false; };
     return context;
+}
+
+std::optional<ResolvedTarget> AppModel::resolveTarget(std::string_view text)
+{
+    return quorvane::resolveTarget(
+        text, m_config, [this](const std::string& word) { return isApplicationId(m_platform.applications, word); });
 }
 
 // Live window control
