@@ -234,7 +234,11 @@ void AppModel::reloadFromDisk()
 std::optional<std::string> AppModel::persist(const std::function<bool(ConfigFile&)>& edit)
 {
     ConfigStore::SaveResult result = m_store->update(edit);
+    uint64_t generation = m_configGeneration;
     adopt();
+    // Every saved change keeps the login item in line, whichever command or panel made it.
+    if (m_configGeneration != generation)
+        syncLoginItem();
     if (result.keptBrokenAs) {
         std::string name = std::filesystem::path(*result.keptBrokenAs).filename().string();
         setBanner("The config.toml that could not be read was kept as " + name + ".", false);
@@ -255,11 +259,14 @@ void AppModel::setGeneral(const GeneralConfig& general)
         setBanner(*problem, false);
         return;
     }
+    uint64_t generation = m_configGeneration;
     std::optional<std::string> failure = persist([&](ConfigFile& file) {
         file.setGeneral(general);
         return true;
     });
-    syncLoginItem();
+    // A save that changed nothing still brings the login item in line; one that changed something did so.
+    if (m_configGeneration == generation)
+        syncLoginItem();
     startUpdater();
     if (!failure)
         setBanner("", false);
