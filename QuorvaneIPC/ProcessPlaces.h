@@ -14,6 +14,10 @@ namespace ProcessPlaces {
 // "/") and the XDG variables of the environment.
 QuorvanePaths paths();
 
+// The absolute path of this process's executable, as the system reports it; an executable replaced by an
+// upgrade while running keeps its path.
+std::optional<std::string> executable();
+
 // The web-host executable shipped beside this process's executable, when there is one.
 std::optional<std::string> hostBinary();
 

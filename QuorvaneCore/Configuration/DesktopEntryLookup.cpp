@@ -53,25 +53,6 @@ std::string_view trimmedASCII(std::string_view text)
     return text.substr(start, end - start + 1);
 }
 
-// Whether the "[Desktop Entry]" group of `text` sets Hidden to true.
-bool hides(std::string_view text)
-{
-    bool inEntry = false;
-    while (!text.empty()) {
-        size_t newline = std::min(text.find('\n'), text.size());
-        std::string_view line = trimmedASCII(text.substr(0, newline));
-        text.remove_prefix(std::min(newline + 1, text.size()));
-        if (line.starts_with('[')) {
-            inEntry = line == "[Desktop Entry]";
-            continue;
-        }
-        size_t equals = line.find('=');
-        if (inEntry && equals != std::string_view::npos && trimmedASCII(line.substr(0, equals)) == "Hidden")
-            return trimmedASCII(line.substr(equals + 1)) == "true";
-    }
-    return false;
-}
-
 // The text of a desktop file, or empty when it cannot be read: an unreadable file still holds its id.
 std::string readEntry(const std::string& path)
 {
@@ -96,9 +77,27 @@ std::optional<std::string> find(const QuorvanePaths& paths, std::string_view id)
             continue;
         // The first file with the id decides, even when it hides the id: that is how a user removes an entry
         // the system installed.
-        if (hides(readEntry(file->string())))
+        if (entryValue(readEntry(file->string()), "Hidden") == "true")
             return std::nullopt;
         return file->string();
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> entryValue(std::string_view text, std::string_view key)
+{
+    bool inEntry = false;
+    while (!text.empty()) {
+        size_t newline = std::min(text.find('\n'), text.size());
+        std::string_view line = trimmedASCII(text.substr(0, newline));
+        text.remove_prefix(std::min(newline + 1, text.size()));
+        if (line.starts_with('[')) {
+            inEntry = line == "[Desktop Entry]";
+            continue;
+        }
+        size_t equals = line.find('=');
+        if (inEntry && equals != std::string_view::npos && trimmedASCII(line.substr(0, equals)) == key)
+            return std::string(trimmedASCII(line.substr(equals + 1)));
     }
     return std::nullopt;
 }

@@ -18,6 +18,10 @@ namespace DesktopEntryLookup {
 // when `id` could not be a file name (empty, or holding "/" or a control character).
 std::optional<std::string> find(const QuorvanePaths& paths, std::string_view id);
 
+// The value of `key` in the "[Desktop Entry]" group of a desktop file's text, as written; nothing when the
+// group does not set it.
+std::optional<std::string> entryValue(std::string_view text, std::string_view key);
+
 // Whether `find` gives a file.
 bool isInstalled(const QuorvanePaths& paths, std::string_view id);
 
