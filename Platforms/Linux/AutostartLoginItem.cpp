@@ -6,6 +6,7 @@
 #include "Support/QuorvaneError.h"
 #include "Support/UnicodeText.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <optional>
@@ -36,14 +37,17 @@ std::string stringEscaped(char c)
     }
 }
 
+// Line breaks and tabs have escapes in a desktop file; other control characters and bytes that are not UTF-8
+// cannot be written at all.
 void requireUsablePath(const std::string& path)
 {
-    bool control = false;
-    for (char c : path)
-        control = control || ((static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7f);
-    if (!path.starts_with('/') || control || !UnicodeText::isValidUTF8(path))
+    bool control = std::any_of(path.begin(), path.end(), [](char c) {
+        return (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7f;
+    });
+    bool utf8 = UnicodeText::isValidUTF8(path);
+    if (!path.starts_with('/') || control || !utf8)
         throw std::system_error(EINVAL, std::generic_category(),
-            "An autostart entry cannot start " + std::string(UnicodeText::isValidUTF8(path) ? path : "this executable"));
+            "An autostart entry cannot start " + (utf8 ? path : std::string("this executable")));
 }
 
 } // namespace

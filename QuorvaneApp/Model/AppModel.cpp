@@ -366,7 +366,8 @@ CommandContext AppModel::makeContext()
     context.skillText = m_skillText;
     context.manifestFolders = m_manifestFolders;
     context.controller = this;
-    context.isApplicationId = [this](const std::string& word) { return isApplicationId(m_platform.applications, word); };
+    context.isApplicationId
+        = [this](const std::string& word) { return isApplicationId(m_platform.applications, word); };
     context.confirm = [](const std::string&) { return false; };
     return context;
 }

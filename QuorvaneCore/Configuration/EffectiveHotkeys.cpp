@@ -65,7 +65,8 @@ void ensureHotkeyAvailable(std::string_view text, const QuorvaneConfig& config,
         throw QuorvaneError::conflict(*reason + " Pick another chord.");
 
     std::string canonical = chord.canonical();
-    std::optional<ResolvedTarget> target = replacing ? resolveTarget(*replacing, config, isApplicationId) : std::nullopt;
+    std::optional<ResolvedTarget> target
+        = replacing ? resolveTarget(*replacing, config, isApplicationId) : std::nullopt;
     for (const EffectiveHotkey& row : effectiveHotkeys(config)) {
         if (row.chord != canonical)
             continue;

@@ -23,7 +23,7 @@ protected:
     std::string entry() const { return item.entryPath(); }
     ino_t inode() const
     {
-        struct stat status {};
+        struct stat status { };
         return ::stat(entry().c_str(), &status) == 0 ? status.st_ino : 0;
     }
 
@@ -104,9 +104,8 @@ TEST_F(AutostartLoginItemTest, FailuresAreLoggedNotThrown)
     ASSERT_EQ(logged.size(), 1u);
     EXPECT_TRUE(logged[0].starts_with("Quorvane could not change its login item " + entry())) << logged[0];
 
-    AutostartLoginItem relative(home.file("autostart"), "quorvane-app", [this](const std::string& line) {
-        logged.push_back(line);
-    });
+    AutostartLoginItem relative(
+        home.file("autostart"), "quorvane-app", [this](const std::string& line) { logged.push_back(line); });
     relative.setEnabled(true);
     EXPECT_EQ(logged.size(), 2u);
     EXPECT_FALSE(fs::exists(relative.entryPath()));

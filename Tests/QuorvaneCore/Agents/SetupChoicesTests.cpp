@@ -52,8 +52,8 @@ TEST(TerminalCommand, EachTerminalRunsTheScriptItsOwnWay)
 {
     using Words = std::vector<std::string>;
     const std::string script = "/home/a b/.config/quorvane/agent.command";
-    const std::set<std::string> installed = { "org.gnome.Terminal", "org.kde.konsole", "xterm", "debian-xterm",
-        "kitty", "Alacritty", "org.wezfurlong.wezterm", "com.mitchellh.ghostty", "org.example.term" };
+    const std::set<std::string> installed = { "org.gnome.Terminal", "org.kde.konsole", "xterm", "debian-xterm", "kitty",
+        "Alacritty", "org.wezfurlong.wezterm", "com.mitchellh.ghostty", "org.example.term" };
     auto isInstalled = [&](const std::string& id) { return installed.contains(id); };
     const std::pair<std::string, Words> cases[] = {
         { "org.gnome.Terminal", { "gnome-terminal", "--", script } },

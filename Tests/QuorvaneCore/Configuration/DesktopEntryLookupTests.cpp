@@ -79,9 +79,9 @@ TEST_F(DesktopEntryLookupTest, AHiddenEntryRemovesTheIdFromLaterFolders)
 TEST(QuorvanePathsDataFolders, SharedDataFoldersComeFromTheVariableOrTheDefault)
 {
     auto folders = [](std::optional<std::string> value) {
-        return QuorvanePaths::fromEnvironment("/home/a",
-            [&](std::string_view name) { return name == "XDG_DATA_DIRS" ? value : std::nullopt; })
-            .applicationDirectories();
+        return QuorvanePaths::fromEnvironment("/home/a", [&](std::string_view name) {
+            return name == "XDG_DATA_DIRS" ? value : std::nullopt;
+        }).applicationDirectories();
     };
     using Folders = std::vector<std::string>;
     EXPECT_EQ(folders(std::nullopt),
