@@ -331,10 +331,10 @@ CommandOutput ruleAdd(const Command::RuleAdd& command, ConfigFile& file, const C
         command.target + " opens on " + tileName + ".", Object { { "target", command.target }, { "tile", tileName } });
 }
 
-CommandOutput ruleRemove(const Command::RuleRemove& command, ConfigFile& file)
+CommandOutput ruleRemove(const Command::RuleRemove& command, ConfigFile& file, const CommandContext& context)
 {
     QuorvaneConfig config = file.decode();
-    auto target = resolveTarget(command.target, config);
+    auto target = resolveTarget(command.target, config, context.isApplicationId);
     auto hasRule = [&](auto matches) { return std::any_of(config.rules.begin(), config.rules.end(), matches); };
     if (target && target->kind == ResolvedTarget::Kind::webApp) {
         WebAppRecord record = target->record;
@@ -540,7 +540,7 @@ CommandOutput dispatch(const Invocation& invocation, ConfigFile& file, const Com
             [&](const C::HotkeyList&) { return hotkeyList(file); },
             [&](const C::Tile& command) { return tile(command, file, context); },
             [&](const C::RuleAdd& command) { return ruleAdd(command, file, context); },
-            [&](const C::RuleRemove& command) { return ruleRemove(command, file); },
+            [&](const C::RuleRemove& command) { return ruleRemove(command, file, context); },
             [&](const C::LayoutSave& command) { return layoutSave(command, file, context); },
             [&](const C::LayoutApply& command) { return layoutApply(command, file, context); },
             [&](const C::LayoutList&) { return layoutList(file); },

@@ -418,10 +418,14 @@ TEST_F(CommandRouterTest, Skills)
 TEST_F(CommandRouterTest, DotlessIdentifiersTheDesktopKnowsAreTargets)
 {
     live = true;
-    applicationIds = { "xterm", "firefox-esr", "two words", "a/b" };
+    applicationIds = { "xterm", "firefox-esr", "Alacritty", "two words", "a/b" };
     expectOutput({ "tile", "xterm", "left-half" }, 0, "Tiled xterm to left-half.");
     expectOutput({ "rule", "add", "firefox-esr", "--tile", "right-half" }, 0, "firefox-esr opens on right-half.");
     expectInFile("[rules.firefox-esr]\nbundle = \"firefox-esr\"");
+    // A rule is kept under the identifier's slug, and removed by the identifier as written.
+    expectOutput({ "rule", "add", "Alacritty", "--tile", "fill" }, 0, "Alacritty opens on fill.");
+    expectOutput({ "rule", "remove", "Alacritty", "--yes" }, 0, "Removed the rule for Alacritty.");
+    EXPECT_EQ(file.decode().rules.size(), 1u);
     expectOutput({ "hotkey", "set", "opt+cmd+x", "xterm" }, 0, "\u2325\u2318X \u2192 xterm");
     expectInFile("\"opt+cmd+x\" = { bundle = \"xterm\" }");
     // A chord held by the same dotless target is no clash.
