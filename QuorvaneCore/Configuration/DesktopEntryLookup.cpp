@@ -35,7 +35,11 @@ std::optional<fs::path> locate(const fs::path& folder, std::string_view rest)
         return file;
     for (size_t dash = rest.find('-', 1); dash != std::string_view::npos && dash + 1 < rest.size();
          dash = rest.find('-', dash + 1)) {
-        fs::path child = folder / std::string(rest.substr(0, dash));
+        std::string_view name = rest.substr(0, dash);
+        // "." and ".." would leave the applications folder.
+        if (name == "." || name == "..")
+            continue;
+        fs::path child = folder / std::string(name);
         if (!fs::is_directory(child, error))
             continue;
         if (std::optional<fs::path> found = locate(child, rest.substr(dash + 1)))

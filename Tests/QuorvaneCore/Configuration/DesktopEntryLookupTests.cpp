@@ -47,6 +47,10 @@ TEST_F(DesktopEntryLookupTest, IdsNameFilesInTheDataFoldersFirstOneWinning)
     install("local", "org/kde/konsole.desktop");
     install("system", "kde/dolphin.desktop");
     install("system", "a-b/c.desktop");
+    // Beside the applications folder, where ".." would lead.
+    fs::create_directories(root.file("data/applications/x"));
+    test::writeFile(root.file("data/escape.desktop"), "[Desktop Entry]\n");
+    test::writeFile(root.file("data/applications/x/escape.desktop"), "[Desktop Entry]\n");
     const std::pair<std::string, std::optional<std::string>> cases[] = {
         { "xterm", "data/applications/xterm.desktop" },
         { "firefox-esr", "system/applications/firefox-esr.desktop" },
@@ -60,6 +64,9 @@ TEST_F(DesktopEntryLookupTest, IdsNameFilesInTheDataFoldersFirstOneWinning)
         { "", std::nullopt },
         { "xterm\n", std::nullopt },
         { "-", std::nullopt },
+        { "..-escape", std::nullopt },
+        { "x-..-escape", std::nullopt },
+        { "x-escape", "data/applications/x/escape.desktop" },
     };
     for (const auto& [id, relative] : cases)
         expectFound(id, relative);
