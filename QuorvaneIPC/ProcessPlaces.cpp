@@ -30,14 +30,26 @@ QuorvanePaths paths()
     return QuorvanePaths::fromEnvironment(homeFolder());
 }
 
+std::optional<std::string> executable()
+{
+    std::string path(4096, '\0');
+    ssize_t length = ::readlink("/proc/self/exe", path.data(), path.size());
+    if (length <= 0 || static_cast<size_t>(length) >= path.size())
+        return std::nullopt;
+    path.resize(static_cast<size_t>(length));
+    // The kernel marks a file removed since start-up; a package upgrade puts the new one at the same path.
+    constexpr std::string_view deleted = " (deleted)";
+    if (path.ends_with(deleted))
+        path.resize(path.size() - deleted.size());
+    return path;
+}
+
 std::optional<std::string> executableFolder()
 {
-    std::string executable(4096, '\0');
-    ssize_t length = ::readlink("/proc/self/exe", executable.data(), executable.size());
-    if (length <= 0 || static_cast<size_t>(length) >= executable.size())
+    std::optional<std::string> own = executable();
+    if (!own)
         return std::nullopt;
-    executable.resize(static_cast<size_t>(length));
-    return executable.substr(0, executable.rfind('/') + 1);
+    return own->substr(0, own->rfind('/') + 1);
 }
 
 std::optional<std::string> hostBinary()

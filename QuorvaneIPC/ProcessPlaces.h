@@ -14,6 +14,9 @@ namespace ProcessPlaces {
 // "/") and the XDG variables of the environment.
 QuorvanePaths paths();
 
+// The absolute path of this process's executable, as the system reports it; an executable replaced by an
+// upgrade while running keeps its path.
+std::optional<std::string> executable();
 // The folder holding this process's executable, with a trailing "/".
 std::optional<std::string> executableFolder();
 

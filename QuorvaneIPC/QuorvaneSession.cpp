@@ -7,6 +7,7 @@
 #include "Command/Invocation.h"
 #include "Configuration/ConfigFile.h"
 #include "Configuration/ConfigLock.h"
+#include "Configuration/DesktopEntryLookup.h"
 #include "Configuration/QuorvanePaths.h"
 #include "QuorvaneIPC/IPCClient.h"
 #include "QuorvaneIPC/IPCError.h"
@@ -135,6 +136,9 @@ SessionResult runDirectly(const Invocation& invocation, const SessionOptions& op
     context.skillText = BundledResources::skillText();
     context.manifestFolders = BundledResources::skillFolders();
     context.controller = options.controller;
+    // Plain file look-ups: the tool starts without a desktop library.
+    context.isApplicationId
+        = [&paths = options.paths](const std::string& word) { return DesktopEntryLookup::isInstalled(paths, word); };
     context.confirm = [yes = invocation.yes](const std::string&) { return yes; };
     // The tool never downloads site icons.
     context.iconForURL = [](const std::string&) { return std::nullopt; };

@@ -15,6 +15,7 @@
 #include "QuorvaneApp/Keys/HotkeyCenter.h"
 #include "QuorvaneApp/Keys/HotkeyEdits.h"
 #include "QuorvaneApp/Model/MachineName.h"
+#include "QuorvaneApp/Model/ApplicationIds.h"
 #include "QuorvaneApp/Model/SocketLink.h"
 #include "QuorvaneApp/Platform/Applications.h"
 #include "QuorvaneApp/Platform/LoginItem.h"
@@ -255,7 +256,11 @@ void AppModel::reloadFromDisk()
 std::optional<std::string> AppModel::persist(const std::function<bool(ConfigFile&)>& edit)
 {
     ConfigStore::SaveResult result = m_store->update(edit);
+    uint64_t generation = m_configGeneration;
     adopt();
+    // Every saved change keeps the login item in line, whichever command or panel made it.
+    if (m_configGeneration != generation)
+        syncLoginItem();
     if (result.keptBrokenAs) {
         std::string name = std::filesystem::path(*result.keptBrokenAs).filename().string();
         setBanner("The config.toml that could not be read was kept as " + name + ".", false);
@@ -276,11 +281,14 @@ void AppModel::setGeneral(const GeneralConfig& general)
         setBanner(*problem, false);
         return;
     }
+    uint64_t generation = m_configGeneration;
     std::optional<std::string> failure = persist([&](ConfigFile& file) {
         file.setGeneral(general);
         return true;
     });
-    syncLoginItem();
+    // A save that changed nothing still brings the login item in line; one that changed something did so.
+    if (m_configGeneration == generation)
+        syncLoginItem();
     startUpdater();
     if (!failure)
         setBanner("", false);
@@ -380,8 +388,16 @@ CommandContext AppModel::makeContext()
     context.skillText = m_skillText;
     context.manifestFolders = m_manifestFolders;
     context.controller = this;
+    context.isApplicationId
+        = [this](const std::string& word) { return isApplicationId(m_platform.applications, word); };
     context.confirm = [](const std::string&) { return false; };
     return context;
+}
+
+std::optional<ResolvedTarget> AppModel::resolveTarget(std::string_view text)
+{
+    return quorvane::resolveTarget(
+        text, m_config, [this](const std::string& word) { return isApplicationId(m_platform.applications, word); });
 }
 
 // Live window control

@@ -4,6 +4,7 @@
 #include "Configuration/QuorvaneConfig.h"
 #include "QuorvaneApp/Model/AppEnvironment.h"
 #include "Configuration/QuorvanePaths.h"
+#include "Configuration/ResolvedTarget.h"
 #include "QuorvaneApp/Model/SettingsTab.h"
 #include "QuorvaneApp/Model/SkillRow.h"
 #include "QuorvaneApp/Platform/MainLoop.h"
@@ -15,6 +16,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quorvane {
@@ -91,6 +93,9 @@ public:
     RPCResponse handleRPC(const std::vector<std::string>& arguments, const std::optional<std::string>& iconURL,
         const std::optional<std::string>& iconBytes);
     CommandContext makeContext();
+    // The target a user's word names, dotless identifiers of this desktop's applications included: what
+    // commands and saved layouts resolve their targets with.
+    std::optional<ResolvedTarget> resolveTarget(std::string_view text);
     // The path the socket listens on (or would).
     const std::string& socketPath() const { return m_socketPath; }
     bool socketListening() const { return m_socketListening; }

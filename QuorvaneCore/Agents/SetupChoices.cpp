@@ -1,7 +1,8 @@
 #include "Agents/SetupChoices.h"
 
+#include "Agents/LinuxTerminal.h"
+
 #include <algorithm>
-#include <iterator>
 
 namespace quorvane::SetupChoices {
 
@@ -19,6 +20,32 @@ const std::vector<SetupAgent>& agents()
 }
 
 const std::vector<SetupTerminal>& terminals()
+{
+#if defined(__linux__)
+    static const std::vector<SetupTerminal> catalogue = [] {
+        std::vector<SetupTerminal> entries;
+        for (const LinuxTerminal& terminal : linuxTerminals())
+            entries.push_back({ terminal.name, terminal.desktopIdentifier });
+        return entries;
+    }();
+    return catalogue;
+#else
+    return macTerminals();
+#endif
+}
+
+const SetupTerminal& fallbackTerminal()
+{
+#if defined(__linux__)
+    // Not a desktop-file id: the agent launcher opens unknown terminals with the system's default one.
+    static const SetupTerminal fallback { "Terminal", "x-terminal-emulator" };
+#else
+    static const SetupTerminal fallback = macTerminals().front();
+#endif
+    return fallback;
+}
+
+const std::vector<SetupTerminal>& macTerminals()
 {
     static const std::vector<SetupTerminal> catalogue = {
         { "Terminal", "com.apple.Terminal" },
@@ -69,14 +96,24 @@ std::vector<SetupAgent> installedAgents(
     return found;
 }
 
-std::vector<SetupTerminal> installedTerminals(const std::function<bool(const std::string&)>& isInstalled)
+std::vector<SetupTerminal> installedTerminals(const std::vector<SetupTerminal>& catalogue,
+    const SetupTerminal& fallback, const std::function<bool(const std::string&)>& isInstalled)
 {
     std::vector<SetupTerminal> found;
-    std::copy_if(terminals().begin(), terminals().end(), std::back_inserter(found),
-        [&](const SetupTerminal& terminal) { return isInstalled(terminal.bundleIdentifier); });
+    for (const SetupTerminal& terminal : catalogue) {
+        bool named = std::any_of(
+            found.begin(), found.end(), [&](const SetupTerminal& listed) { return listed.name == terminal.name; });
+        if (!named && isInstalled(terminal.bundleIdentifier))
+            found.push_back(terminal);
+    }
     if (found.empty())
-        found.push_back(terminals().front());
+        found.push_back(fallback);
     return found;
+}
+
+std::vector<SetupTerminal> installedTerminals(const std::function<bool(const std::string&)>& isInstalled)
+{
+    return installedTerminals(terminals(), fallbackTerminal(), isInstalled);
 }
 
 } // namespace quorvane::SetupChoices

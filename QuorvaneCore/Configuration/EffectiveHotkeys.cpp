@@ -57,15 +57,16 @@ std::vector<HotkeyConflict> hotkeyConflicts(const QuorvaneConfig& config)
     return conflicts;
 }
 
-void ensureHotkeyAvailable(
-    std::string_view text, const QuorvaneConfig& config, std::optional<std::string_view> replacing)
+void ensureHotkeyAvailable(std::string_view text, const QuorvaneConfig& config,
+    std::optional<std::string_view> replacing, const ApplicationIdCheck& isApplicationId)
 {
     HotkeyChord chord = HotkeyParser::parse(text);
     if (auto reason = SystemHotkeys::reservation(chord))
         throw QuorvaneError::conflict(*reason + " Pick another chord.");
 
     std::string canonical = chord.canonical();
-    std::optional<ResolvedTarget> target = replacing ? resolveTarget(*replacing, config) : std::nullopt;
+    std::optional<ResolvedTarget> target
+        = replacing ? resolveTarget(*replacing, config, isApplicationId) : std::nullopt;
     for (const EffectiveHotkey& row : effectiveHotkeys(config)) {
         if (row.chord != canonical)
             continue;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Configuration/ResolvedTarget.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -37,9 +39,9 @@ std::vector<EffectiveHotkey> effectiveHotkeys(const QuorvaneConfig&);
 std::vector<HotkeyConflict> hotkeyConflicts(const QuorvaneConfig&);
 
 // Throws QuorvaneError when `text` does not parse ("usage"), is reserved by macOS or already bound ("conflict").
-// Rows that fire the application `replacing` names are not a clash.
-void ensureHotkeyAvailable(
-    std::string_view text, const QuorvaneConfig&, std::optional<std::string_view> replacing = std::nullopt);
+// Rows that fire the application `replacing` names (resolved with `isApplicationId`) are not a clash.
+void ensureHotkeyAvailable(std::string_view text, const QuorvaneConfig&,
+    std::optional<std::string_view> replacing = std::nullopt, const ApplicationIdCheck& isApplicationId = {});
 
 // The chord text configured for an application, as written: its web app's hotkey, else its first `[hotkeys]`
 // entry, else empty.

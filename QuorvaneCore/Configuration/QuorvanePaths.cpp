@@ -1,5 +1,6 @@
 #include "Configuration/QuorvanePaths.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace quorvane {
@@ -17,6 +18,27 @@ std::string baseDirectory(const QuorvanePaths::Lookup& lookup, std::string_view 
     return *value;
 }
 
+std::vector<std::string> dataFolders(const QuorvanePaths::Lookup& lookup)
+{
+    std::vector<std::string> folders;
+    std::string_view list;
+    std::optional<std::string> value = lookup("XDG_DATA_DIRS");
+    if (value)
+        list = *value;
+    while (!list.empty()) {
+        size_t colon = std::min(list.find(':'), list.size());
+        std::string folder(list.substr(0, colon));
+        list.remove_prefix(std::min(colon + 1, list.size()));
+        while (folder.size() > 1 && folder.back() == '/')
+            folder.pop_back();
+        if (folder.starts_with('/'))
+            folders.push_back(std::move(folder));
+    }
+    if (folders.empty())
+        folders = { "/usr/local/share", "/usr/share" };
+    return folders;
+}
+
 std::string orElse(const std::string& base, const std::string& fallback)
 {
     return base.empty() ? fallback : base;
@@ -27,7 +49,7 @@ std::string orElse(const std::string& base, const std::string& fallback)
 QuorvanePaths QuorvanePaths::fromEnvironment(std::string home, const Lookup& lookup)
 {
     return { std::move(home), baseDirectory(lookup, "XDG_CONFIG_HOME"), baseDirectory(lookup, "XDG_DATA_HOME"),
-        baseDirectory(lookup, "XDG_RUNTIME_DIR"), baseDirectory(lookup, "XDG_CACHE_HOME") };
+        baseDirectory(lookup, "XDG_RUNTIME_DIR"), baseDirectory(lookup, "XDG_CACHE_HOME"), dataFolders(lookup) };
 }
 
 QuorvanePaths QuorvanePaths::fromEnvironment(std::string home)
@@ -96,6 +118,14 @@ std::string QuorvanePaths::appsDirectory() const
 std::string QuorvanePaths::desktopEntriesDirectory() const
 {
     return orElse(dataHome, home + "/.local/share") + "/applications";
+}
+
+std::vector<std::string> QuorvanePaths::applicationDirectories() const
+{
+    std::vector<std::string> folders { desktopEntriesDirectory() };
+    for (const std::string& folder : dataDirectories)
+        folders.push_back(folder + "/applications");
+    return folders;
 }
 
 std::string QuorvanePaths::iconThemeDirectory() const

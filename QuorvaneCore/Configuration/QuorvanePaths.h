@@ -22,13 +22,16 @@ struct QuorvanePaths {
     std::string dataHome;
     std::string runtimeDirectory;
     std::string cacheHome;
+    // $XDG_DATA_DIRS, most important first: the shared data folders searched after `dataHome`.
+    std::vector<std::string> dataDirectories;
 
     // The longest socket path, in UTF-8 bytes, that the tool and the application use: with its terminating
     // zero byte it fits the 104-byte path field of a local socket address on every platform.
     static constexpr std::size_t socketPathLimit = 103;
 
     // The places for `home` under the variables `lookup` gives. An empty or relative value counts as
-    // unset; trailing slashes are dropped.
+    // unset; trailing slashes are dropped. $XDG_DATA_DIRS keeps its absolute pieces, and is
+    // /usr/local/share:/usr/share when it has none.
     static QuorvanePaths fromEnvironment(std::string home, const Lookup& lookup);
     // The same, reading this process's environment.
     static QuorvanePaths fromEnvironment(std::string home);
@@ -57,6 +60,9 @@ struct QuorvanePaths {
     std::string autostartDirectory() const;
     // $XDG_DATA_HOME/applications, else home + "/.local/share/applications": the desktop's launcher entries.
     std::string desktopEntriesDirectory() const;
+    // `desktopEntriesDirectory`, then the "applications" folder of each of `dataDirectories`: where desktop
+    // files are looked up, the first holding an id winning.
+    std::vector<std::string> applicationDirectories() const;
     // $XDG_DATA_HOME/icons/hicolor, else under home + "/.local/share": the icon theme every desktop reads.
     std::string iconThemeDirectory() const;
     // $XDG_CACHE_HOME/quorvane, else home + "/.cache/quorvane": what can be thrown away, such as web caches.

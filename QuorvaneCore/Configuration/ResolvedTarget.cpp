@@ -22,4 +22,19 @@ std::optional<ResolvedTarget> resolveTarget(std::string_view text, const Quorvan
     return std::nullopt;
 }
 
+std::optional<ResolvedTarget> resolveTarget(
+    std::string_view text, const QuorvaneConfig& config, const ApplicationIdCheck& isApplicationId)
+{
+    if (std::optional<ResolvedTarget> target = resolveTarget(text, config))
+        return target;
+    std::u32string scalars = UnicodeText::scalars(text);
+    bool plainWord = !scalars.empty() && std::none_of(scalars.begin(), scalars.end(), [](char32_t scalar) {
+        return scalar == U'/' || scalar < 0x20 || scalar == 0x7f || UnicodeText::isWhiteSpaceScalar(scalar);
+    });
+    std::string word(text);
+    if (plainWord && isApplicationId && isApplicationId(word))
+        return ResolvedTarget::bundle(std::move(word));
+    return std::nullopt;
+}
+
 } // namespace quorvane

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Configuration/QuorvanePaths.h"
+#include "Configuration/ResolvedTarget.h"
 #include "WebApps/WebBundleWriter.h"
 
 #include <functional>
@@ -25,6 +26,9 @@ struct CommandContext {
     std::optional<std::string> machineIdentifier;
     std::string skillText;
     std::vector<std::string> manifestFolders;
+    // Whether a word without a dot is an application's identifier: the tool looks for an installed desktop
+    // file, the application also asks its running applications. Absent, only dotted words are identifiers.
+    ApplicationIdCheck isApplicationId;
     // Absent when no application is running; not owned.
     QuorvaneControlling* controller = nullptr;
     // Asks the confirmation question; answers no unless told otherwise.

@@ -228,13 +228,13 @@ CommandOutput appList(const ConfigFile& file)
     return success(lines.empty() ? "No web apps yet." : lines, Object { { "apps", std::move(apps) } });
 }
 
-CommandOutput hotkeySet(const Command::HotkeySet& command, ConfigFile& file)
+CommandOutput hotkeySet(const Command::HotkeySet& command, ConfigFile& file, const CommandContext& context)
 {
     QuorvaneConfig config = file.decode();
     HotkeyChord chord = HotkeyParser::parse(command.chord);
     std::string canonical = chord.canonical();
-    ensureHotkeyAvailable(canonical, config, command.target);
-    auto target = resolveTarget(command.target, config);
+    ensureHotkeyAvailable(canonical, config, command.target, context.isApplicationId);
+    auto target = resolveTarget(command.target, config, context.isApplicationId);
     if (!target) {
         throw QuorvaneError::notFound(
             "No app named " + command.target + ". Use a web app name or a bundle id such as com.example.editor.");
@@ -294,7 +294,7 @@ CommandOutput tile(const Command::Tile& command, const ConfigFile& file, const C
 {
     QuorvaneControlling& controller = requireController(context, "Open Quorvane to move windows.");
     TileSlot slot = requireSlot(command.slot);
-    auto target = resolveTarget(command.target, file.decode());
+    auto target = resolveTarget(command.target, file.decode(), context.isApplicationId);
     if (!target)
         throw QuorvaneError::notFound("No app named " + command.target + ".");
     controller.snap(target->bundleIdentifier(), slot, command.display);
@@ -303,10 +303,10 @@ CommandOutput tile(const Command::Tile& command, const ConfigFile& file, const C
         Object { { "target", command.target }, { "tile", tileName } });
 }
 
-CommandOutput ruleAdd(const Command::RuleAdd& command, ConfigFile& file)
+CommandOutput ruleAdd(const Command::RuleAdd& command, ConfigFile& file, const CommandContext& context)
 {
     std::string tileName(toString(requireSlot(command.tile)));
-    auto target = resolveTarget(command.target, file.decode());
+    auto target = resolveTarget(command.target, file.decode(), context.isApplicationId);
     if (!target)
         throw QuorvaneError::notFound("No app named " + command.target + ".");
 
@@ -331,10 +331,10 @@ CommandOutput ruleAdd(const Command::RuleAdd& command, ConfigFile& file)
         command.target + " opens on " + tileName + ".", Object { { "target", command.target }, { "tile", tileName } });
 }
 
-CommandOutput ruleRemove(const Command::RuleRemove& command, ConfigFile& file)
+CommandOutput ruleRemove(const Command::RuleRemove& command, ConfigFile& file, const CommandContext& context)
 {
     QuorvaneConfig config = file.decode();
-    auto target = resolveTarget(command.target, config);
+    auto target = resolveTarget(command.target, config, context.isApplicationId);
     auto hasRule = [&](auto matches) { return std::any_of(config.rules.begin(), config.rules.end(), matches); };
     if (target && target->kind == ResolvedTarget::Kind::webApp) {
         WebAppRecord record = target->record;
@@ -535,12 +535,12 @@ CommandOutput dispatch(const Invocation& invocation, ConfigFile& file, const Com
             [&](const C::AppAdd& command) { return appAdd(command, file, context); },
             [&](const C::AppRemove& command) { return appRemove(command, file, context); },
             [&](const C::AppList&) { return appList(file); },
-            [&](const C::HotkeySet& command) { return hotkeySet(command, file); },
+            [&](const C::HotkeySet& command) { return hotkeySet(command, file, context); },
             [&](const C::HotkeyUnset& command) { return hotkeyUnset(command, file); },
             [&](const C::HotkeyList&) { return hotkeyList(file); },
             [&](const C::Tile& command) { return tile(command, file, context); },
-            [&](const C::RuleAdd& command) { return ruleAdd(command, file); },
-            [&](const C::RuleRemove& command) { return ruleRemove(command, file); },
+            [&](const C::RuleAdd& command) { return ruleAdd(command, file, context); },
+            [&](const C::RuleRemove& command) { return ruleRemove(command, file, context); },
             [&](const C::LayoutSave& command) { return layoutSave(command, file, context); },
             [&](const C::LayoutApply& command) { return layoutApply(command, file, context); },
             [&](const C::LayoutList&) { return layoutList(file); },

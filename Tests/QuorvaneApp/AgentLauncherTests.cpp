@@ -10,7 +10,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string iTerm = "com.googlecode.iterm2";
+const std::string konsole = "org.kde.konsole";
 
 class AgentLauncherTest : public test::KeysTest {
 protected:
@@ -28,8 +28,8 @@ protected:
 
 TEST_F(AgentLauncherTest, TheAgentHotkeyWritesTheScriptAndRunsItInTheChosenTerminal)
 {
-    desktop.applications.install(iTerm, "/usr/share/applications/iterm.desktop");
-    startWithAgent("[\"/usr/local/bin/claude\", \"--model\", \"it's big\"]", iTerm);
+    desktop.applications.install(konsole, "/usr/share/applications/org.kde.konsole.desktop");
+    startWithAgent("[\"/usr/local/bin/claude\", \"--model\", \"it's big\"]", konsole);
     ASSERT_TRUE(desktop.hotkeys.press(test::keyChord("ctrl+opt+a")));
     desktop.loop.runPending();
 
@@ -39,8 +39,8 @@ TEST_F(AgentLauncherTest, TheAgentHotkeyWritesTheScriptAndRunsItInTheChosenTermi
     EXPECT_EQ(fs::status(script).permissions() & fs::perms::all, fs::perms(0755));
     using Run = SimulatedApplications::TerminalRun;
     EXPECT_EQ(desktop.applications.terminalRuns(),
-        (std::vector<Run> { Run { script, "/usr/share/applications/iterm.desktop" } }));
-    EXPECT_EQ(toast(), "Opening claude in iTerm");
+        (std::vector<Run> { Run { script, "/usr/share/applications/org.kde.konsole.desktop" } }));
+    EXPECT_EQ(toast(), "Opening claude in Konsole");
     desktop.advance(3.1);
     EXPECT_TRUE(toast());
     desktop.advance(0.2);
@@ -49,19 +49,19 @@ TEST_F(AgentLauncherTest, TheAgentHotkeyWritesTheScriptAndRunsItInTheChosenTermi
 
 TEST_F(AgentLauncherTest, AMissingTerminalLeavesTheScriptToTheDefaultOne)
 {
-    startWithAgent("[\"claude\"]", iTerm);
+    startWithAgent("[\"claude\"]", konsole);
     model->launchAgent();
     ASSERT_EQ(desktop.applications.terminalRuns().size(), 1u);
     EXPECT_EQ(desktop.applications.terminalRuns()[0].terminalLocation, std::nullopt);
-    EXPECT_EQ(toast(), "Opening claude in iTerm");
+    EXPECT_EQ(toast(), "Opening claude in Konsole");
 }
 
 TEST_F(AgentLauncherTest, TheToastNamesTheTerminalByCatalogueElseByIdentifier)
 {
     const std::pair<std::string, std::string> cases[] = {
         { "", "Terminal" },
-        { "com.apple.Terminal", "Terminal" },
-        { "org.alacritty", "Alacritty" },
+        { "org.gnome.Terminal", "GNOME Terminal" },
+        { "Alacritty", "Alacritty" },
         { "org.codeberg.dnkl.foot", "org.codeberg.dnkl.foot" },
         { "/usr/share/applications/foot.desktop", "foot.desktop" },
     };
@@ -91,7 +91,7 @@ TEST_F(AgentLauncherTest, AFailureGoesToTheBannerAndOpensTheAgentsTab)
     };
     for (const Case& c : cases) {
         model.reset();
-        startWithAgent(c.command, iTerm);
+        startWithAgent(c.command, konsole);
         c.prepare(*this);
         model->performToken("quorvane.agent");
         EXPECT_TRUE(model->banner().starts_with(c.bannerStart) && !model->banner().empty()) << c.name;
@@ -104,7 +104,7 @@ TEST_F(AgentLauncherTest, AFailureGoesToTheBannerAndOpensTheAgentsTab)
 
 TEST_F(AgentLauncherTest, TheGuidesChoiceIsSavedWithATrimmedTerminal)
 {
-    startWithAgent("[]", iTerm);
+    startWithAgent("[]", konsole);
     model->applyAgentSetup({ "codex", "--full-auto" }, " org.alacritty\n");
     EXPECT_EQ(model->config().general.agentCommand, (std::vector<std::string> { "codex", "--full-auto" }));
     EXPECT_EQ(model->config().general.terminalBundleIdentifier, "org.alacritty");

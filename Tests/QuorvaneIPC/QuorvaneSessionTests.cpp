@@ -254,6 +254,24 @@ TEST_F(QuorvaneSessionTest, DirectModeWritesWhatChanged)
     EXPECT_THAT(test::readFile(config), testing::Not(HasSubstr("com.example.editor")));
 }
 
+TEST_F(QuorvaneSessionTest, DotlessIdsOfDesktopFilesInTheDataFoldersAreApplications)
+{
+    paths.dataHome = folder.file("data");
+    paths.dataDirectories = { folder.file("shared") };
+    fs::create_directories(folder.file("data/applications"));
+    fs::create_directories(folder.file("shared/applications/org"));
+    test::writeFile(folder.file("data/applications/xterm.desktop"), "[Desktop Entry]\nType=Application\n");
+    test::writeFile(folder.file("shared/applications/org/editor.desktop"), "[Desktop Entry]\nType=Application\n");
+
+    expectRun({ "rule", "add", "xterm", "--tile", "left-half" }, { 0, "xterm opens on left-half.\n", "" });
+    expectRun({ "hotkey", "set", "ctrl+opt+e", "org-editor" }, { 0, "⌃⌥E → org-editor\n", "" });
+    expectRun({ "rule", "add", "nothing", "--tile", "fill" }, { 5, "", "No app named nothing.\n" });
+    expectRun({ "hotkey", "set", "ctrl+opt+shift+n", "editor" },
+        { 5, "", "No app named editor. Use a web app name or a bundle id such as com.example.editor.\n" });
+    EXPECT_THAT(test::readFile(config),
+        testing::AllOf(HasSubstr("bundle = \"xterm\""), HasSubstr("{ bundle = \"org-editor\" }")));
+}
+
 TEST_F(QuorvaneSessionTest, AFailedRemovalNeverWritesTheFile)
 {
     std::string text

@@ -25,5 +25,37 @@ TEST(ResolveTarget, WebAppsByAnyNameThenDottedBundleIdentifiers)
         EXPECT_EQ(resolveTarget(text, config), expected) << text;
 }
 
+TEST(ResolveTarget, DotlessWordsTheDesktopKnows)
+{
+    QuorvaneConfig config;
+    WebAppRecord record;
+    record.slug = "xterm";
+    record.spec.name = "Web Term";
+    record.spec.bundleIdentifier = "app.quorvane.web.xterm";
+    config.apps.push_back(record);
+    std::vector<std::string> asked;
+    ApplicationIdCheck known = [&](const std::string& word) {
+        asked.push_back(word);
+        return word != "nothing";
+    };
+    const std::pair<const char*, std::optional<ResolvedTarget>> cases[] = {
+        { "firefox-esr", ResolvedTarget::bundle("firefox-esr") },
+        { "nothing", std::nullopt },
+        // A web app still comes first, and dotted words never need the desktop.
+        { "XTERM", ResolvedTarget::webApp(record) },
+        { "org.gnome.Terminal", ResolvedTarget::bundle("org.gnome.Terminal") },
+        // Never asked: blanks, slashes, control characters and the empty word.
+        { "two words", std::nullopt },
+        { "no\u00A0break", std::nullopt },
+        { "../xterm", std::nullopt },
+        { "x\x01", std::nullopt },
+        { "", std::nullopt },
+    };
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(resolveTarget(text, config, known), expected) << text;
+    EXPECT_EQ(asked, (std::vector<std::string> { "firefox-esr", "nothing" }));
+    EXPECT_EQ(resolveTarget("firefox-esr", config, ApplicationIdCheck {}), std::nullopt) << "no desktop to ask";
+}
+
 } // namespace
 } // namespace quorvane

@@ -14,6 +14,7 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <set>
 #include <stdexcept>
 
 namespace quorvane {
@@ -62,6 +63,8 @@ protected:
         context.skillText = "skill text\n";
         context.manifestFolders = { "~/.agents/skills", "~/missing/skills" };
         context.controller = live ? &controller : nullptr;
+        if (!applicationIds.empty())
+            context.isApplicationId = [this](const std::string& word) { return applicationIds.contains(word); };
         context.interactive = interactive;
         context.confirm = [this](const std::string& prompt) {
             prompts.push_back(prompt);
@@ -108,6 +111,8 @@ protected:
     bool interactive = false;
     std::optional<std::string> hostBinary;
     bool answer = false;
+    // Dotless words the desktop knows as application identifiers.
+    std::set<std::string> applicationIds;
     std::vector<std::string> prompts;
     std::vector<Words> tools;
 };
@@ -408,6 +413,32 @@ TEST_F(CommandRouterTest, Skills)
             + " is a folder.",
         "{\"code\":\"failed\"}");
     EXPECT_EQ(test::readFile(home.file("agents/skills/quorvane/SKILL.md/notes")), "mine");
+}
+
+TEST_F(CommandRouterTest, DotlessIdentifiersTheDesktopKnowsAreTargets)
+{
+    live = true;
+    applicationIds = { "xterm", "firefox-esr", "Alacritty", "two words", "a/b" };
+    expectOutput({ "tile", "xterm", "left-half" }, 0, "Tiled xterm to left-half.");
+    expectOutput({ "rule", "add", "firefox-esr", "--tile", "right-half" }, 0, "firefox-esr opens on right-half.");
+    expectInFile("[rules.firefox-esr]\nbundle = \"firefox-esr\"");
+    // A rule is kept under the identifier's slug, and removed by the identifier as written.
+    expectOutput({ "rule", "add", "Alacritty", "--tile", "fill" }, 0, "Alacritty opens on fill.");
+    expectOutput({ "rule", "remove", "Alacritty", "--yes" }, 0, "Removed the rule for Alacritty.");
+    EXPECT_EQ(file.decode().rules.size(), 1u);
+    expectOutput({ "hotkey", "set", "opt+cmd+x", "xterm" }, 0, "\u2325\u2318X \u2192 xterm");
+    expectInFile("\"opt+cmd+x\" = { bundle = \"xterm\" }");
+    // A chord held by the same dotless target is no clash.
+    expectOutput({ "hotkey", "set", "opt+cmd+x", "xterm" }, 0, "\u2325\u2318X \u2192 xterm");
+    EXPECT_EQ(controller.calls, (Words { "snap xterm left-half -" }));
+
+    // Words the desktop does not know, and words that could never be identifiers, fail as before.
+    expectError({ "tile", "nothing", "fill" }, 5, "not_found", "No app named nothing.");
+    expectError({ "tile", "two words", "fill" }, 5, "not_found", "No app named two words.");
+    expectError({ "rule", "add", "a/b", "--tile", "fill" }, 5, "not_found", "No app named a/b.");
+    expectError({ "hotkey", "set", "opt+cmd+y", "nothing" }, 5, "not_found",
+        "No app named nothing. Use a web app name or a bundle id such as com.example.editor.");
+    expectError({ "hotkey", "set", "opt+cmd+x", "firefox-esr" }, 6, "conflict", "opt+cmd+x is already used.");
 }
 
 } // namespace
