@@ -9,7 +9,9 @@
 #include <xcb/res.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <thread>
 #include <unistd.h>
 
 namespace quorvane {
@@ -24,6 +26,8 @@ constexpr uint32_t moveResizeFlags
     = XCB_GRAVITY_NORTH_WEST | (1u << 8) | (1u << 9) | (1u << 10) | (1u << 11) | (2u << 12);
 constexpr uint32_t sourceTool = 2;
 constexpr uint32_t stateRemove = 0;
+// How often, 2 ms apart, a write looks whether the window manager has released a maximised window.
+constexpr int maximisedReleaseChecks = 50;
 
 xcb_get_property_cookie_t requestProperty(
     xcb_connection_t* connection, xcb_window_t window, xcb_atom_t atom, uint32_t length = 64)
@@ -411,19 +415,32 @@ void X11WindowSystem::setFrame(WindowHandle handle, const Frame& frame, AxisWrit
     xcb_connection_t* xcb = m_connection.xcb();
     xcb_ewmh_connection_t* ewmh = m_connection.ewmh();
     auto window = static_cast<xcb_window_t>(handle.value);
-    auto stateCookie = requestProperty(xcb, window, ewmh->_NET_WM_STATE);
-    auto extentsCookie = requestProperty(xcb, window, ewmh->_NET_FRAME_EXTENTS, 4);
-    std::vector<uint32_t> states = cardinals(propertyReply(xcb, stateCookie));
-    std::vector<uint32_t> extents = cardinals(propertyReply(xcb, extentsCookie));
+    std::vector<uint32_t> states, extents;
+    auto read = [&] {
+        auto stateCookie = requestProperty(xcb, window, ewmh->_NET_WM_STATE);
+        auto extentsCookie = requestProperty(xcb, window, ewmh->_NET_FRAME_EXTENTS, 4);
+        states = cardinals(propertyReply(xcb, stateCookie));
+        extents = cardinals(propertyReply(xcb, extentsCookie));
+    };
+    auto maximised = [&] {
+        return contains(states, ewmh->_NET_WM_STATE_MAXIMIZED_VERT)
+            || contains(states, ewmh->_NET_WM_STATE_MAXIMIZED_HORZ);
+    };
+    read();
+    if (maximised()) {
+        // A window held maximised ignores or undoes a move on many window managers. Its decoration changes
+        // with the state, so the client size is worked out once the window manager has let go of it.
+        m_connection.sendRootMessage(window, ewmh->_NET_WM_STATE,
+            { stateRemove, ewmh->_NET_WM_STATE_MAXIMIZED_VERT, ewmh->_NET_WM_STATE_MAXIMIZED_HORZ, sourceTool });
+        m_connection.flush();
+        for (int attempt = 0; attempt < maximisedReleaseChecks && maximised(); ++attempt) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            read();
+        }
+    }
     wakeIfWorker();
     if (extents.size() != 4)
         extents = { 0, 0, 0, 0 };
-    // A window held maximised ignores or undoes a move on many window managers.
-    bool vertical = contains(states, ewmh->_NET_WM_STATE_MAXIMIZED_VERT);
-    bool horizontal = contains(states, ewmh->_NET_WM_STATE_MAXIMIZED_HORZ);
-    if (vertical || horizontal)
-        m_connection.sendRootMessage(window, ewmh->_NET_WM_STATE,
-            { stateRemove, ewmh->_NET_WM_STATE_MAXIMIZED_VERT, ewmh->_NET_WM_STATE_MAXIMIZED_HORZ, sourceTool });
     // Position of the outer frame, size of the client area; both in whole pixels and at least 1 wide.
     auto whole = [](double value) { return static_cast<uint32_t>(static_cast<int32_t>(std::lround(value))); };
     double width = std::max(1.0, std::round(frame.width) - extents[0] - extents[1]);
