@@ -19,7 +19,8 @@ extern char** environ;
 
 namespace quorvane::test {
 
-ChildProcess::ChildProcess(const std::vector<std::string>& arguments, const std::vector<std::string>& environment)
+ChildProcess::ChildProcess(
+    const std::vector<std::string>& arguments, const std::vector<std::string>& environment, bool withErrors)
 {
     int input[2], output[2];
     if (::pipe2(input, O_CLOEXEC) != 0 || ::pipe2(output, O_CLOEXEC) != 0)
@@ -28,6 +29,8 @@ ChildProcess::ChildProcess(const std::vector<std::string>& arguments, const std:
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, input[0], STDIN_FILENO);
     posix_spawn_file_actions_adddup2(&actions, output[1], STDOUT_FILENO);
+    if (withErrors)
+        posix_spawn_file_actions_adddup2(&actions, output[1], STDERR_FILENO);
 
     std::vector<std::string> variables;
     for (char** variable = environ; *variable; ++variable)

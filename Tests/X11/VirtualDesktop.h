@@ -15,8 +15,10 @@ namespace quorvane::test {
 // windows quit when it closes) and its standard output can be read line by line. Stopped when it goes.
 class ChildProcess {
 public:
-    // Starts `arguments` (the first found on PATH when it has no slash) with `environment` added to ours.
-    explicit ChildProcess(const std::vector<std::string>& arguments, const std::vector<std::string>& environment = {});
+    // Starts `arguments` (the first found on PATH when it has no slash) with `environment` added to ours;
+    // with `withErrors` its standard error joins the output.
+    explicit ChildProcess(const std::vector<std::string>& arguments, const std::vector<std::string>& environment = {},
+        bool withErrors = false);
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
