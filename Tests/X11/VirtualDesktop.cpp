@@ -116,14 +116,17 @@ void ChildProcess::signal(int number)
 
 std::string builtProgram(const std::string& relativePath)
 {
-    const char* folder = std::getenv("QUORVANE_BINARY_DIR");
-    return std::string(folder ? folder : ".") + "/" + relativePath;
+    return std::string(QUORVANE_BINARY_DIR) + "/" + relativePath;
+}
+
+std::string sourceFile(const std::string& relativePath)
+{
+    return std::string(QUORVANE_SOURCE_DIR) + "/" + relativePath;
 }
 
 VirtualDesktop::VirtualDesktop()
 {
-    const char* source = std::getenv("QUORVANE_SOURCE_DIR");
-    std::string script = std::string(source ? source : ".") + "/scripts/virtual-desktop.sh";
+    std::string script = sourceFile("scripts/virtual-desktop.sh");
     ChildProcess start({ script, "start" });
     while (std::optional<std::string> line = start.readLine(30))
         m_environmentFile = *line;
@@ -152,8 +155,7 @@ VirtualDesktop::VirtualDesktop()
 
 VirtualDesktop::~VirtualDesktop()
 {
-    const char* source = std::getenv("QUORVANE_SOURCE_DIR");
-    std::string script = std::string(source ? source : ".") + "/scripts/virtual-desktop.sh";
+    std::string script = sourceFile("scripts/virtual-desktop.sh");
     ChildProcess stop({ script, "stop", m_environmentFile });
     stop.finish(30);
 }

@@ -58,6 +58,8 @@ private:
 
 // A program built beside the tests ("app/quorvane-app").
 std::string builtProgram(const std::string& relativePath);
+// A file of the source tree ("scripts/virtual-desktop.sh").
+std::string sourceFile(const std::string& relativePath);
 
 // A test window of `quorvane-test-window` with these options, mapped; `id` is its X window id.
 struct TestWindow {

@@ -60,7 +60,7 @@ TEST(X11AppTest, KeepsRunningWhileTheWindowManagerGoesAndComesBack)
     ASSERT_TRUE(eventually([] { return runTool({ "ping" }).status == 0; }, 10));
     EXPECT_TRUE(doctorSays("[pass] windows: Quorvane can move windows through Openbox."));
 
-    std::string config = std::string(std::getenv("QUORVANE_SOURCE_DIR")) + "/Resources/VirtualDesktop/openbox-rc.xml";
+    std::string config = test::sourceFile("Resources/VirtualDesktop/openbox-rc.xml");
     {
         // A new window manager takes over from the desktop's own, then leaves none behind.
         ChildProcess replacement({ "openbox", "--replace", "--config-file", config });
