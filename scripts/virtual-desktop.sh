@@ -3,7 +3,8 @@
 # (the left one primary), Openbox with Quorvane's own configuration, a private session bus and a temporary
 # home. Nothing of the caller's own session is used or touched.
 #   scripts/virtual-desktop.sh start     prints the path of an environment file (DISPLAY, HOME, ...)
-#   scripts/virtual-desktop.sh stop FILE  stops exactly the processes that `start` recorded in FILE
+#   scripts/virtual-desktop.sh stop FILE  stops exactly the processes recorded in FILE
+#   scripts/virtual-desktop.sh record FILE PID...  adds processes started on the desktop to those `stop` stops
 # Source the environment file to reach the desktop: `. FILE; xdpyinfo`.
 set -euo pipefail
 
@@ -57,7 +58,7 @@ start() {
 
     openbox --config-file "$root/Resources/VirtualDesktop/openbox-rc.xml" >"$dir/openbox.log" 2>&1 &
     local openbox_pid=$!
-    sed -i "s/^QUORVANE_DESKTOP_PIDS='\(.*\)'$/QUORVANE_DESKTOP_PIDS='$openbox_pid $bus_pid \1'/" "$environment"
+    record "$environment" "$openbox_pid" "$bus_pid"
     echo "QUORVANE_OPENBOX_PID='$openbox_pid'" >>"$environment"
     wait_for 10 bash -c "xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'"
 
@@ -93,8 +94,17 @@ stop() {
     return 0
 }
 
+record() {
+    local environment=$1
+    shift
+    local pids="$*"
+    # Recorded first, stopped first: the desktop's clients go before its server.
+    sed -i "s/^QUORVANE_DESKTOP_PIDS='\(.*\)'$/QUORVANE_DESKTOP_PIDS='$pids \1'/" "$environment"
+}
+
 case "${1:-}" in
     start) start ;;
+    record) record "${2:?usage: $0 record ENVIRONMENT-FILE PID...}" "${@:3}" ;;
     stop) stop "${2:?usage: $0 stop ENVIRONMENT-FILE}" ;;
     *) echo "usage: $0 start | stop ENVIRONMENT-FILE" >&2; exit 2 ;;
 esac

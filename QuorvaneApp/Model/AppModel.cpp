@@ -14,6 +14,7 @@
 #include "QuorvaneApp/Model/SocketLink.h"
 #include "QuorvaneApp/Platform/LoginItem.h"
 #include "QuorvaneApp/Platform/Permissions.h"
+#include "QuorvaneApp/Platform/WindowSystem.h"
 #include "QuorvaneApp/Tiling/TilingActions.h"
 #include "QuorvaneIPC/SocketServer.h"
 #include "RPC/RPCResponse.h"
@@ -101,12 +102,16 @@ AppModel::AppModel(const Platform& platform, AppEnvironment environment)
     watchConfig();
     // 9.
     m_censusTimer = m_platform.mainLoop.addTimer(censusInterval, true, [this] { census(); });
+    // A platform that notices new windows runs the census at once instead of at the next tick.
+    m_platform.windowSystem.setChangeHandler([this] { census(); });
 }
 
 AppModel::~AppModel()
 {
-    if (m_censusTimer)
+    if (m_censusTimer) {
         m_platform.mainLoop.cancelTimer(m_censusTimer);
+        m_platform.windowSystem.setChangeHandler({});
+    }
     stopSocket();
     m_watch.reset();
     if (sharedModel == this)

@@ -14,6 +14,7 @@
 //   --strut L,R,T,B,...   _NET_WM_STRUT_PARTIAL (12 values)
 //   --pid N               _NET_WM_PID; 0 leaves it unset
 //   --minimize            asks to be minimised once mapped
+//   --detached            ignores standard input: lives until killed
 #include <xcb/xcb.h>
 
 #include <poll.h>
@@ -99,7 +100,7 @@ int main(int argc, char** argv)
     std::map<std::string, std::string> options;
     for (int i = 1; i < argc; ++i) {
         std::string name = argv[i];
-        if (name == "--minimize")
+        if (name == "--minimize" || name == "--detached")
             options[name] = "yes";
         else if (i + 1 < argc)
             options[name] = argv[++i];
@@ -194,7 +195,7 @@ int main(int argc, char** argv)
         }
         if (xcb_connection_has_error(connection))
             return 0;
-        if (::poll(watched, 2, -1) < 0)
+        if (::poll(watched, options.count("--detached") ? 1 : 2, -1) < 0)
             continue;
         if (watched[1].revents & (POLLIN | POLLHUP)) {
             char buffer[64];
