@@ -1,5 +1,7 @@
 #include "QuorvaneIPC/IPCError.h"
 
+#include "Configuration/QuorvanePaths.h"
+
 #include <utility>
 
 namespace quorvane {
@@ -8,6 +10,7 @@ namespace {
 
 std::string describe(IPCError::Code code, const std::string& path)
 {
+    const std::string limit = std::to_string(QuorvanePaths::socketPathLimit);
     switch (code) {
     case IPCError::Code::unavailable:
         if (path.empty())
@@ -24,8 +27,8 @@ std::string describe(IPCError::Code code, const std::string& path)
         return "Quorvane's answer through " + path + " could not be read.";
     case IPCError::Code::pathTooLong:
         if (path.empty())
-            return "The socket path is longer than 103 bytes.";
-        return "The socket path " + path + " is longer than 103 bytes.";
+            return "The socket path is longer than " + limit + " bytes.";
+        return "The socket path " + path + " is longer than " + limit + " bytes.";
     }
     return "The socket connection failed.";
 }

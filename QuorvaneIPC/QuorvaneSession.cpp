@@ -6,9 +6,11 @@
 #include "Command/HelpText.h"
 #include "Command/Invocation.h"
 #include "Configuration/ConfigFile.h"
+#include "Configuration/ConfigLock.h"
 #include "Configuration/QuorvanePaths.h"
 #include "QuorvaneIPC/IPCClient.h"
 #include "QuorvaneIPC/IPCError.h"
+#include "QuorvaneIPC/SessionOptions.h"
 #include "RPC/RPCRequest.h"
 #include "RPC/RPCResponse.h"
 #include "Router/CommandContext.h"
@@ -22,7 +24,6 @@
 #include "JSON/JSONValue.h"
 
 #include <cerrno>
-#include <limits>
 #include <sys/stat.h>
 #include <system_error>
 #include <uuid/uuid.h>
@@ -72,8 +73,8 @@ SessionResult forward(const std::vector<std::string>& arguments, const Invocatio
 {
     RPCResponse response
         = IPCClient::request(path, RPCRequest { newRequestIdentifier(), arguments }, invocation.timeout);
-    if (response.exitCode < std::numeric_limits<int32_t>::min()
-        || response.exitCode > std::numeric_limits<int32_t>::max())
+    // A process exit status keeps only its low eight bits, so 256 would read as success.
+    if (response.exitCode < 0 || response.exitCode > 255)
         return failure(1,
             "Quorvane answered with exit code " + std::to_string(response.exitCode)
                 + ", which no process can exit with.");
@@ -98,28 +99,42 @@ SessionResult forward(const std::vector<std::string>& arguments, const Invocatio
 // The file's text, or nothing when no file is there. Any other failure to read it is raised.
 std::optional<std::string> readConfig(const std::string& path)
 {
-    std::optional<std::string> text = FileContents::readIfPresent(path);
+    std::optional<std::string> text = FileContents::readIfPresent(path, ConfigFile::maximumFileSize);
     if (text && !UnicodeText::isValidUTF8(*text))
         throw std::system_error(EILSEQ, std::generic_category(), "Could not read " + path + " as UTF-8 text");
     return text;
 }
 
-SessionResult runDirectly(const Invocation& invocation, const std::string& home,
-    const std::optional<std::string>& hostBinary, bool interactive, QuorvaneControlling* controller, double now)
+// Every word may end up in the file, which must stay UTF-8 text; the socket refuses such words the same way.
+void requireUTF8(const std::vector<std::string>& arguments)
 {
-    std::string path = invocation.configPath.value_or(QuorvanePaths::configFile(home));
+    for (size_t index = 0; index < arguments.size(); ++index) {
+        if (!UnicodeText::isValidUTF8(arguments[index]))
+            throw QuorvaneError::usage(
+                "Word " + std::to_string(index + 1) + " of the command is not UTF-8 text, so Quorvane cannot use it.");
+    }
+}
+
+SessionResult runDirectly(const Invocation& invocation, const SessionOptions& options)
+{
+    requireUTF8(options.arguments);
+    std::string path = invocation.configPath.value_or(options.paths.configFile());
+    // Held from the read to the replace, so that parallel changes are made one after another, none lost.
+    std::optional<ConfigLock> lock;
+    if (invocation.command.changesConfig())
+        lock.emplace(path, invocation.timeout);
     std::optional<std::string> stored = readConfig(path);
     ConfigFile file = stored ? ConfigFile(*stored) : ConfigFile::makeDefault();
     std::string before = file.text();
 
     CommandContext context;
-    context.now = now;
-    context.interactive = interactive;
-    context.home = home;
-    context.hostBinary = hostBinary;
+    context.now = options.now;
+    context.interactive = options.interactive;
+    context.paths = options.paths;
+    context.hostBinary = options.hostBinary;
     context.skillText = BundledResources::skillText();
     context.manifestFolders = BundledResources::skillFolders();
-    context.controller = controller;
+    context.controller = options.controller;
     context.confirm = [yes = invocation.yes](const std::string&) { return yes; };
     // The tool never downloads site icons.
     context.iconForURL = [](const std::string&) { return std::nullopt; };
@@ -128,27 +143,25 @@ SessionResult runDirectly(const Invocation& invocation, const std::string& home,
     std::string after = file.text();
     bool failedRemoval = invocation.command.isDestructive() && !output.ok();
     if (after != before && !failedRemoval)
-        AtomicFile::write(after, path, configMode);
+        AtomicFile::writeThroughLinks(after, path, configMode);
     return rendered(output, invocation.json);
 }
 
 } // namespace
 
-SessionResult run(const std::vector<std::string>& arguments, const std::string& home,
-    const std::optional<std::string>& hostBinary, bool interactive, QuorvaneControlling* controller,
-    const std::optional<std::string>& socketPath, double now)
+SessionResult run(const SessionOptions& options)
 {
     try {
-        Invocation invocation = CommandParser::parse(arguments);
+        Invocation invocation = CommandParser::parse(options.arguments);
         if (invocation.command.is<Command::Help>() || invocation.command.is<Command::Version>()) {
             std::string text = invocation.command.is<Command::Help>() ? std::string(HelpText::text())
                                                                       : std::string(QuorvaneVersion::current);
             return rendered(CommandOutput { ExitCode::ok, text, JSONValue(text) }, invocation.json);
         }
-        std::string path = socketPath.value_or(QuorvanePaths::resolvedSocketFile(home, socketPathLimit));
-        if (!invocation.configPath && !controller && fileExists(path))
-            return forward(arguments, invocation, path);
-        return runDirectly(invocation, home, hostBinary, interactive, controller, now);
+        std::string path = options.socketPath.value_or(options.paths.resolvedSocketFile(QuorvanePaths::socketPathLimit));
+        if (!invocation.configPath && !options.controller && fileExists(path))
+            return forward(options.arguments, invocation, path);
+        return runDirectly(invocation, options);
     } catch (const QuorvaneError& error) {
         return failure(error.exitCode(), error.message());
     } catch (const std::exception& error) {

@@ -1,5 +1,6 @@
 #include "QuorvaneIPC/SocketIO.h"
 
+#include "Configuration/QuorvanePaths.h"
 #include "QuorvaneIPC/IPCError.h"
 
 #include <algorithm>
@@ -13,11 +14,11 @@
 
 namespace quorvane {
 
-static_assert(sizeof(sockaddr_un::sun_path) >= socketAddressPathBytes);
+static_assert(sizeof(sockaddr_un::sun_path) > QuorvanePaths::socketPathLimit);
 
 void copy(const std::string& path, sockaddr_un& address)
 {
-    if (path.size() + 1 > socketAddressPathBytes)
+    if (path.size() > QuorvanePaths::socketPathLimit)
         throw IPCError::pathTooLong(path);
     // An empty path would name an abstract socket on Linux, and a zero byte would cut the path short.
     if (path.empty() || path.find('\0') != std::string::npos)
@@ -35,6 +36,24 @@ int waitMilliseconds(double remaining)
     if (remaining >= 1)
         return 1000;
     return std::max(1, static_cast<int>(std::ceil(remaining * 1000)));
+}
+
+double secondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Waits at most one second, and at most `remaining`, for `events` on `fd`; false when they did not come.
+// Throws IPCError timedOut when nothing remains, unavailable when the wait fails.
+bool waitFor(int fd, short events, double remaining)
+{
+    if (!(remaining > 0))
+        throw IPCError::timedOut();
+    pollfd poller { fd, events, 0 };
+    int ready = ::poll(&poller, 1, waitMilliseconds(remaining));
+    if (ready < 0 && errno != EINTR)
+        throw IPCError::unavailable();
+    return ready > 0;
 }
 
 void consume(int fd, char* bytes, std::size_t count)
@@ -61,14 +80,7 @@ std::string readLine(int fd, double timeout, std::size_t limit)
     for (;;) {
         if (line.size() >= limit)
             throw IPCError::badResponse();
-        double remaining = timeout - std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        if (!(remaining > 0))
-            throw IPCError::timedOut();
-        pollfd poller { fd, POLLIN, 0 };
-        int ready = ::poll(&poller, 1, waitMilliseconds(remaining));
-        if (ready < 0 && errno != EINTR)
-            throw IPCError::unavailable();
-        if (ready <= 0)
+        if (!waitFor(fd, POLLIN, timeout - secondsSince(start)))
             continue;
         // Peek first so that nothing past the line feed, and nothing past the limit, is taken.
         std::size_t wanted = std::min(sizeof chunk, limit - line.size());
@@ -90,11 +102,14 @@ std::string readLine(int fd, double timeout, std::size_t limit)
     }
 }
 
-void writeAll(int fd, std::string_view bytes)
+void writeAll(int fd, std::string_view bytes, double timeout)
 {
+    const auto start = std::chrono::steady_clock::now();
     while (!bytes.empty()) {
-        ssize_t sent = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-        if (sent < 0 && errno == EINTR)
+        if (!waitFor(fd, POLLOUT, timeout - secondsSince(start)))
+            continue;
+        ssize_t sent = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (sent < 0 && (errno == EINTR || errno == EAGAIN))
             continue;
         if (sent < 0)
             throw IPCError::unavailable();

@@ -8,13 +8,11 @@ struct sockaddr_un;
 
 namespace quorvane {
 
-// The longest socket path both ends accept, with its terminating zero byte.
-inline constexpr std::size_t socketAddressPathBytes = 104;
 // Both ends refuse a line that reaches this many bytes without its line feed.
 inline constexpr std::size_t socketLineLimit = 1'048'576;
 
 // Fills `address` (zeroed, local family) with `path` and its zero byte. Throws IPCError pathTooLong when
-// that is more than 104 bytes, and unavailable for an empty path or one holding a zero byte.
+// the path is longer than QuorvanePaths::socketPathLimit, and unavailable when it is empty or holds a zero byte.
 void copy(const std::string& path, sockaddr_un& address);
 
 // The bytes before the first line feed on `fd`. Throws IPCError: timedOut once `timeout` seconds have
@@ -22,7 +20,8 @@ void copy(const std::string& path, sockaddr_un& address);
 // unavailable on a wait or receive error. Bytes after the line feed stay unread.
 std::string readLine(int fd, double timeout, std::size_t limit);
 
-// Sends every byte of `bytes` without raising SIGPIPE; throws IPCError unavailable when a send fails.
-void writeAll(int fd, std::string_view bytes);
+// Sends every byte of `bytes` without raising SIGPIPE. Throws IPCError: timedOut when the peer has not
+// taken them all within `timeout` seconds, unavailable when a wait or send fails.
+void writeAll(int fd, std::string_view bytes, double timeout);
 
 } // namespace quorvane

@@ -30,15 +30,16 @@ struct SocketServer::Listener {
     bool stopped = false;
     // The connection being served, so that `stop` can cut a slow reader short.
     int connectionFD = -1;
+    // Asked to stop when the server stops, so that a waiting handler gives up.
+    std::stop_source stopping;
+    double idleLimit = defaultIdleLimit;
 };
 
 namespace {
 
-constexpr int acceptWaitMilliseconds = 200;
-constexpr double requestTimeout = 5.0;
+// Out of descriptors the listening socket stays readable; pausing this long keeps the loop from spinning.
+constexpr auto descriptorPause = std::chrono::milliseconds(200);
 constexpr int listenBacklog = 8;
-// A client that stops reading cannot hold the thread longer than this.
-constexpr timeval sendTimeout { 5, 0 };
 
 bool fromThisUser(int connection)
 {
@@ -51,14 +52,15 @@ bool fromThisUser(int connection)
 
 } // namespace
 
-std::shared_ptr<SocketServer> SocketServer::create(std::string path, Handler handler)
+std::shared_ptr<SocketServer> SocketServer::create(std::string path, Handler handler, double idleLimit)
 {
-    return std::shared_ptr<SocketServer>(new SocketServer(std::move(path), std::move(handler)));
+    return std::shared_ptr<SocketServer>(new SocketServer(std::move(path), std::move(handler), idleLimit));
 }
 
-SocketServer::SocketServer(std::string path, Handler handler)
+SocketServer::SocketServer(std::string path, Handler handler, double idleLimit)
     : m_path(std::move(path))
     , m_handler(std::move(handler))
+    , m_idleLimit(idleLimit)
 {
 }
 
@@ -73,9 +75,14 @@ void SocketServer::start()
     if (m_listener)
         throw std::logic_error("The socket server is already listening.");
 
+    // The socket's own folder, when missing, is made private: in the runtime folder it holds nothing else.
     auto parent = std::filesystem::path(m_path).parent_path();
-    if (!parent.empty())
-        std::filesystem::create_directories(parent);
+    if (!parent.empty() && !std::filesystem::exists(parent)) {
+        if (auto above = parent.parent_path(); !above.empty())
+            std::filesystem::create_directories(above);
+        if (::mkdir(parent.c_str(), 0700) != 0 && errno != EEXIST)
+            throw std::system_error(errno, std::generic_category(), "Could not create " + parent.string());
+    }
     if (::unlink(m_path.c_str()) != 0 && errno != ENOENT)
         throw std::system_error(errno, std::generic_category(), "Could not remove " + m_path);
 
@@ -96,10 +103,10 @@ void SocketServer::start()
 
     auto listener = std::make_shared<Listener>();
     listener->listenFD = socketFD.get();
+    listener->idleLimit = m_idleLimit;
     try {
-        std::thread thread(acceptLoop, weak_from_this(), listener);
-        ::pthread_setname_np(thread.native_handle(), "quorvane.socket");
-        thread.detach();
+        m_thread = std::thread(acceptLoop, weak_from_this(), listener);
+        ::pthread_setname_np(m_thread.native_handle(), "quorvane.socket");
     } catch (...) {
         ::unlink(m_path.c_str());
         throw;
@@ -113,24 +120,33 @@ void SocketServer::start()
 void SocketServer::stop()
 {
     std::shared_ptr<Listener> listener;
+    std::thread thread;
     {
         std::lock_guard guard(m_lock);
         listener = std::exchange(m_listener, nullptr);
+        thread = std::move(m_thread);
     }
     if (!listener)
         return;
     {
         std::lock_guard guard(listener->lock);
         listener->stopped = true;
-        // Wakes the thread's wait and read at once; the thread closes the descriptors itself.
+        // Wakes the thread's wait and read at once; the thread closes the descriptors itself. Only the
+        // reading side of a connection is shut, so that an answer the handler still gives goes out.
         if (listener->listenFD >= 0)
             ::shutdown(listener->listenFD, SHUT_RDWR);
         if (listener->connectionFD >= 0)
-            ::shutdown(listener->connectionFD, SHUT_RDWR);
+            ::shutdown(listener->connectionFD, SHUT_RD);
     }
+    listener->stopping.request_stop();
     struct stat current { };
     if (::lstat(m_path.c_str(), &current) == 0 && current.st_dev == m_device && current.st_ino == m_inode)
         ::unlink(m_path.c_str());
+    // The last reference to the server may drop on its own thread, which then ends by itself.
+    if (thread.get_id() == std::this_thread::get_id())
+        thread.detach();
+    else if (thread.joinable())
+        thread.join();
 }
 
 void SocketServer::acceptLoop(std::weak_ptr<SocketServer> server, std::shared_ptr<Listener> listener)
@@ -143,23 +159,24 @@ void SocketServer::acceptLoop(std::weak_ptr<SocketServer> server, std::shared_pt
                 break;
             listenFD = listener->listenFD;
         }
+        // No timeout: the idle application wakes only for a client, and `stop` wakes this wait by shutting
+        // the listening socket down.
         pollfd poller { listenFD, POLLIN, 0 };
-        if (::poll(&poller, 1, acceptWaitMilliseconds) <= 0 || !(poller.revents & POLLIN))
+        if (::poll(&poller, 1, -1) <= 0 || !(poller.revents & POLLIN))
             continue;
         int connection = ::accept4(listenFD, nullptr, nullptr, SOCK_CLOEXEC);
         if (connection < 0) {
-            // Out of descriptors the socket stays readable; pausing keeps the loop from spinning.
             if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM)
-                std::this_thread::sleep_for(std::chrono::milliseconds(acceptWaitMilliseconds));
+                std::this_thread::sleep_for(descriptorPause);
             continue;
         }
         {
             std::lock_guard guard(listener->lock);
             listener->connectionFD = connection;
             if (listener->stopped)
-                ::shutdown(connection, SHUT_RDWR);
+                ::shutdown(connection, SHUT_RD);
         }
-        serve(connection, server);
+        serve(connection, server, *listener);
         {
             std::lock_guard guard(listener->lock);
             listener->connectionFD = -1;
@@ -171,15 +188,14 @@ void SocketServer::acceptLoop(std::weak_ptr<SocketServer> server, std::shared_pt
     ::close(std::exchange(listener->listenFD, -1));
 }
 
-void SocketServer::serve(int connection, const std::weak_ptr<SocketServer>& server)
+void SocketServer::serve(int connection, const std::weak_ptr<SocketServer>& server, Listener& listener)
 {
     if (!fromThisUser(connection))
         return;
-    ::setsockopt(connection, SOL_SOCKET, SO_SNDTIMEO, &sendTimeout, sizeof sendTimeout);
 
     RPCRequest request;
     try {
-        request = RPCCodec::decodeRequest(readLine(connection, requestTimeout, socketLineLimit));
+        request = RPCCodec::decodeRequest(readLine(connection, listener.idleLimit, socketLineLimit));
     } catch (const IPCError&) {
         return;
     } catch (const JSONError&) {
@@ -191,7 +207,7 @@ void SocketServer::serve(int connection, const std::weak_ptr<SocketServer>& serv
         return;
     RPCResponse response;
     try {
-        response = owner->m_handler(request);
+        response = owner->m_handler(request, listener.stopping.get_token());
     } catch (const QuorvaneError& error) {
         response = RPCResponse("", error.exitCode(), error.message(), "{}");
     } catch (const std::exception& error) {
@@ -199,7 +215,7 @@ void SocketServer::serve(int connection, const std::weak_ptr<SocketServer>& serv
     }
     response.id = request.id;
     try {
-        writeAll(connection, RPCCodec::encodeLine(response));
+        writeAll(connection, RPCCodec::encodeLine(response), listener.idleLimit);
     } catch (const IPCError&) {
         // The client gave up or went away; nobody is left to tell.
     } catch (const JSONError&) {

@@ -3,8 +3,10 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <stop_token>
 #include <string>
 #include <sys/types.h>
+#include <thread>
 
 namespace quorvane {
 
@@ -15,12 +17,17 @@ struct RPCResponse;
 // its own thread "quorvane.socket". Only connections from this process's user are served.
 class SocketServer : public std::enable_shared_from_this<SocketServer> {
 public:
-    // Runs one request on the socket thread. A handler that throws is answered with exit code 1 (or the
+    // Runs one request on the socket thread. `stopping` is requested when the server stops, and `stop`
+    // waits for the handler: a handler that waits on another thread must give up then, since that thread
+    // may be the one stopping the server. A handler that throws is answered with exit code 1 (or the
     // QuorvaneError's own code) and the error's description.
-    using Handler = std::function<RPCResponse(const RPCRequest&)>;
+    using Handler = std::function<RPCResponse(const RPCRequest&, std::stop_token stopping)>;
+
+    // How long a client may take to send its request, or to take the answer, before it is dropped.
+    static constexpr double defaultIdleLimit = 5.0;
 
     // The accept thread holds the server weakly, so the server must be shared.
-    static std::shared_ptr<SocketServer> create(std::string path, Handler handler);
+    static std::shared_ptr<SocketServer> create(std::string path, Handler handler, double idleLimit = defaultIdleLimit);
     ~SocketServer();
     SocketServer(const SocketServer&) = delete;
     SocketServer& operator=(const SocketServer&) = delete;
@@ -28,24 +35,28 @@ public:
     const std::string& path() const { return m_path; }
 
     // Replaces whatever file stands at the path with a socket only this user can open, and starts
-    // serving. Throws the platform's error when the folder or an old file is in the way, IPCError
-    // otherwise, and std::logic_error when already listening.
+    // serving. A missing folder for the socket is created with mode 0700, its parents as usual. Throws the platform's
+    // error when the folder or an old file is in the way, IPCError otherwise, and std::logic_error when already
+    // listening.
     void start();
-    // Stops listening and removes the socket file this server made; a connection being read is cut
-    // short. Returns at once: the thread ends within one 200 ms wait, or after the handler returns.
+    // Stops listening, removes the socket file this server made, cuts short a request being read, asks a
+    // running handler to give up, and waits for the socket thread to end (unless called on that thread).
+    // An answer the handler gives meanwhile is still sent.
     void stop();
 
 private:
     struct Listener;
 
-    SocketServer(std::string path, Handler handler);
+    SocketServer(std::string path, Handler handler, double idleLimit);
     static void acceptLoop(std::weak_ptr<SocketServer>, std::shared_ptr<Listener>);
-    static void serve(int connection, const std::weak_ptr<SocketServer>&);
+    static void serve(int connection, const std::weak_ptr<SocketServer>&, Listener&);
 
     std::string m_path;
     Handler m_handler;
+    double m_idleLimit;
     std::mutex m_lock;
     std::shared_ptr<Listener> m_listener;
+    std::thread m_thread;
     // The socket file this server bound, so that stopping never removes a later server's file.
     dev_t m_device = 0;
     ino_t m_inode = 0;

@@ -1,6 +1,7 @@
 #include "QuorvaneNet/HostDigest.h"
 
 #include "Support/FileContents.h"
+#include "Support/QuorvaneError.h"
 
 #include <filesystem>
 #include <openssl/evp.h>
@@ -29,13 +30,10 @@ std::optional<std::string> digest(const std::string& path)
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error))
         return std::nullopt;
-    std::string contents;
-    try {
-        contents = FileContents::read(path);
-    } catch (const std::system_error&) {
+    std::optional<std::string> contents = FileContents::readIfReadable(path);
+    if (!contents)
         return std::nullopt;
-    }
-    return hostDigest(contents);
+    return hostDigest(*contents);
 }
 
 } // namespace quorvane

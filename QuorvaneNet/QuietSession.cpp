@@ -1,5 +1,6 @@
 #include "QuorvaneNet/QuietSession.h"
 
+#include "Support/QuorvaneVersion.h"
 #include "Support/UnicodeText.h"
 #include "WebApps/SiteIcons.h"
 #include "WebApps/URLComponents.h"
@@ -34,10 +35,7 @@ size_t collect(char* data, size_t size, size_t count, void* context)
 bool isWebAddress(std::string_view url)
 {
     std::optional<URLComponents> components = URLComponents::parse(url);
-    if (!components || !components->scheme)
-        return false;
-    return UnicodeText::equalsIgnoringCase(*components->scheme, "http")
-        || UnicodeText::equalsIgnoringCase(*components->scheme, "https");
+    return components && components->hasWebScheme();
 }
 
 void initializeLibrary()
@@ -54,6 +52,12 @@ struct EasyCleanup {
 };
 
 } // namespace
+
+std::string QuietSession::userAgent()
+{
+    return std::string("Mozilla/5.0 (X11; Linux x86_64) AppleWebKit/605.1.15 (KHTML, like Gecko) Quorvane/")
+        + QuorvaneVersion::current;
+}
 
 QuietSession::QuietSession()
     : QuietSession(Limits {})
@@ -84,7 +88,7 @@ std::optional<QuietSession::Response> QuietSession::exchange(std::string_view ur
     if (!easy || !multi)
         return std::nullopt;
     std::string address(url);
-    std::string agent(userAgent);
+    std::string agent = userAgent();
     Sink sink { {}, cap };
     CURL* handle = easy.get();
     curl_easy_setopt(handle, CURLOPT_URL, address.c_str());

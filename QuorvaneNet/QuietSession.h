@@ -24,8 +24,7 @@ public:
     };
 
     // The User-Agent every request of the application sends.
-    static constexpr std::string_view userAgent
-        = "Mozilla/5.0 (X11; Linux x86_64) AppleWebKit/605.1.15 (KHTML, like Gecko) Quorvane/1.0.1";
+    static std::string userAgent();
 
     QuietSession();
     explicit QuietSession(Limits);

@@ -8,45 +8,18 @@
 #include "Platforms/Simulated/SimulatedDesktop.h"
 #include "Platforms/X11/X11Desktop.h"
 #include "QuorvaneApp/Model/AppModel.h"
+#include "QuorvaneIPC/ProcessPlaces.h"
 #include "QuorvaneNet/QuietSession.h"
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <pwd.h>
 #include <string>
 #include <system_error>
-#include <unistd.h>
 
 namespace {
 
 using namespace quorvane;
-
-std::string homeFolder()
-{
-    std::string home;
-    if (const char* variable = std::getenv("HOME"); variable && *variable)
-        home = variable;
-    else if (const passwd* entry = ::getpwuid(::getuid()); entry && entry->pw_dir)
-        home = entry->pw_dir;
-    while (!home.empty() && home.back() == '/')
-        home.pop_back();
-    return home;
-}
-
-// The web host shipped beside this executable, when there is one.
-std::optional<std::string> hostBinary()
-{
-    std::string executable(4096, '\0');
-    ssize_t length = ::readlink("/proc/self/exe", executable.data(), executable.size());
-    if (length <= 0 || static_cast<size_t>(length) >= executable.size())
-        return std::nullopt;
-    executable.resize(static_cast<size_t>(length));
-    std::string host = executable.substr(0, executable.rfind('/') + 1) + "QuorvaneWebHost";
-    if (::access(host.c_str(), X_OK) != 0)
-        return std::nullopt;
-    return host;
-}
 
 std::optional<std::string> fetchIcon(const std::string& url, double seconds)
 {
@@ -62,10 +35,10 @@ std::optional<std::string> fetchIcon(const std::string& url, double seconds)
 AppEnvironment environmentOfProcess()
 {
     AppEnvironment environment;
-    environment.home = homeFolder();
+    environment.paths = ProcessPlaces::paths();
     if (const char* step = std::getenv("QUORVANE_SETUP_STEP"))
         environment.setupStep = step;
-    environment.hostBinary = hostBinary();
+    environment.hostBinary = ProcessPlaces::hostBinary();
     environment.fetchIcon = fetchIcon;
     return environment;
 }

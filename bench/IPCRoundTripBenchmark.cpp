@@ -2,6 +2,7 @@
 #include "Configuration/QuorvanePaths.h"
 #include "QuorvaneIPC/IPCClient.h"
 #include "QuorvaneIPC/QuorvaneSession.h"
+#include "QuorvaneIPC/SessionOptions.h"
 #include "QuorvaneIPC/SocketServer.h"
 #include "RPC/RPCRequest.h"
 #include "RPC/RPCResponse.h"
@@ -29,7 +30,7 @@ struct Home {
 
 std::shared_ptr<SocketServer> pingServer(const std::string& path)
 {
-    auto server = SocketServer::create(path, [](const RPCRequest&) {
+    auto server = SocketServer::create(path, [](const RPCRequest&, std::stop_token) {
         return RPCResponse("", CommandOutput { 0, "ok", JSONValue::Object { { "pong", true } } });
     });
     server->start();
@@ -52,10 +53,11 @@ BENCHMARK(clientRoundTrip);
 void forwardedSession(benchmark::State& state)
 {
     Home home;
-    auto server = pingServer(QuorvanePaths::resolvedSocketFile(home.path, QuorvaneSession::socketPathLimit));
+    QuorvanePaths paths { home.path };
+    auto server = pingServer(paths.resolvedSocketFile(QuorvanePaths::socketPathLimit));
     std::vector<std::string> words { "--json", "ping" };
     for (auto _ : state)
-        benchmark::DoNotOptimize(QuorvaneSession::run(words, home.path, std::nullopt, false, nullptr, std::nullopt, 0));
+        benchmark::DoNotOptimize(QuorvaneSession::run(SessionOptions { words, paths }));
 }
 BENCHMARK(forwardedSession);
 
@@ -63,11 +65,12 @@ BENCHMARK(forwardedSession);
 void directSession(benchmark::State& state)
 {
     Home home;
+    QuorvanePaths paths { home.path };
     std::vector<std::string> words { "hotkey", "set", "ctrl+opt+e", "com.example.editor", "--config",
         home.path + "/config.toml" };
-    QuorvaneSession::run(words, home.path, std::nullopt, false, nullptr, std::nullopt, 0);
+    QuorvaneSession::run(SessionOptions { words, paths });
     for (auto _ : state)
-        benchmark::DoNotOptimize(QuorvaneSession::run(words, home.path, std::nullopt, false, nullptr, std::nullopt, 0));
+        benchmark::DoNotOptimize(QuorvaneSession::run(SessionOptions { words, paths }));
 }
 BENCHMARK(directSession);
 

@@ -26,8 +26,10 @@ JSONValue configPayload()
     for (int i = 0; i < 10; ++i) {
         JSONValue::Array assignments;
         for (int j = 0; j < 4; ++j)
-            assignments.push_back(JSONValue::Object { { "target", "com.example.app" + std::to_string(j) }, { "tile", "top-left" } });
-        layouts.push_back(JSONValue::Object { { "name", "layout-" + std::to_string(i) }, { "assignments", assignments } });
+            assignments.push_back(
+                JSONValue::Object { { "target", "com.example.app" + std::to_string(j) }, { "tile", "top-left" } });
+        layouts.push_back(
+            JSONValue::Object { { "name", "layout-" + std::to_string(i) }, { "assignments", assignments } });
     }
     return JSONValue::Object { { "version", 1 }, { "apps", apps }, { "layouts", layouts } };
 }

@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::abort();
     int buffer = 1 << 20;
     ::setsockopt(fds[1], SOL_SOCKET, SO_SNDBUF, &buffer, sizeof buffer);
-    quorvane::writeAll(fds[1], bytes);
+    quorvane::writeAll(fds[1], bytes, 5);
     ::shutdown(fds[1], SHUT_WR);
 
     size_t newline = bytes.find('\n');

@@ -61,6 +61,22 @@ start() {
     record "$environment" "$openbox_pid" "$bus_pid"
     echo "QUORVANE_OPENBOX_PID='$openbox_pid'" >>"$environment"
     wait_for 10 bash -c "xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'"
+    # Openbox announces itself before it has finished starting, and a window mapped in that moment is
+    # never managed: the desktop is ready once a probe window is taken in (a lost probe is tried again).
+    local probe tries=0
+    while true; do
+        xmessage -name quorvane-probe -geometry 100x60+0+0 probe >/dev/null 2>&1 &
+        probe=$!
+        if wait_for 2 bash -c "xprop -root _NET_CLIENT_LIST | grep -q '0x'"; then
+            kill "$probe"
+            wait "$probe" 2>/dev/null || true
+            break
+        fi
+        kill "$probe"
+        wait "$probe" 2>/dev/null || true
+        ((++tries < 5)) || { echo "virtual desktop: the window manager takes in no window" >&2; return 1; }
+    done
+    wait_for 10 bash -c "! xprop -root _NET_CLIENT_LIST | grep -q '0x'"
 
     cat >>"$environment" <<VARIABLES
 export DISPLAY='$display'

@@ -90,7 +90,7 @@ void GLibMainLoop::post(std::function<void()> work)
     m_loop->attach(source, runPosted, new Posted { std::move(work) }, deletePosted);
 }
 
-bool GLibMainLoop::runAndWait(std::function<void()> work)
+bool GLibMainLoop::runAndWait(std::function<void()> work, std::stop_token stop)
 {
     if (isMainThread()) {
         if (m_gate.quitting())
@@ -98,7 +98,7 @@ bool GLibMainLoop::runAndWait(std::function<void()> work)
         work();
         return true;
     }
-    return m_gate.callAndWait([this](std::function<void()> job) { post(std::move(job)); }, std::move(work));
+    return m_gate.callAndWait([this](std::function<void()> job) { post(std::move(job)); }, std::move(work), std::move(stop));
 }
 
 TimerId GLibMainLoop::addTimer(double seconds, bool repeating, std::function<void()> work)

@@ -25,7 +25,7 @@ void SimulatedMainLoop::post(std::function<void()> work)
     m_posted.notify_all();
 }
 
-bool SimulatedMainLoop::runAndWait(std::function<void()> work)
+bool SimulatedMainLoop::runAndWait(std::function<void()> work, std::stop_token stop)
 {
     if (isMainThread()) {
         if (m_gate.quitting())
@@ -33,7 +33,7 @@ bool SimulatedMainLoop::runAndWait(std::function<void()> work)
         work();
         return true;
     }
-    return m_gate.callAndWait([this](std::function<void()> job) { post(std::move(job)); }, std::move(work));
+    return m_gate.callAndWait([this](std::function<void()> job) { post(std::move(job)); }, std::move(work), std::move(stop));
 }
 
 TimerId SimulatedMainLoop::addTimer(double seconds, bool repeating, std::function<void()> work)

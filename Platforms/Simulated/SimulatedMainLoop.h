@@ -20,7 +20,7 @@ public:
     ~SimulatedMainLoop() override;
 
     void post(std::function<void()> work) override;
-    bool runAndWait(std::function<void()> work) override;
+    bool runAndWait(std::function<void()> work, std::stop_token stop) override;
     TimerId addTimer(double seconds, bool repeating, std::function<void()> work) override;
     void cancelTimer(TimerId) override;
     double now() const override;

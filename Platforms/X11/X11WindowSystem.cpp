@@ -27,7 +27,7 @@ constexpr uint32_t moveResizeFlags
 constexpr uint32_t sourceTool = 2;
 constexpr uint32_t stateRemove = 0;
 // How often, 2 ms apart, a write looks whether the window manager has released a maximised window.
-constexpr int maximisedReleaseChecks = 50;
+constexpr int maximisedReleaseChecks = 250;
 
 xcb_get_property_cookie_t requestProperty(
     xcb_connection_t* connection, xcb_window_t window, xcb_atom_t atom, uint32_t length = 64)
@@ -437,6 +437,9 @@ void X11WindowSystem::setFrame(WindowHandle handle, const Frame& frame, AxisWrit
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
             read();
         }
+        // The window manager sets the new state and the new extents one after the other: one more look
+        // sees both.
+        read();
     }
     wakeIfWorker();
     if (extents.size() != 4)

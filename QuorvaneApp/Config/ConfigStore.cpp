@@ -1,6 +1,6 @@
 #include "QuorvaneApp/Config/ConfigStore.h"
 
-#include "QuorvaneApp/Config/ConfigLock.h"
+#include "Configuration/ConfigLock.h"
 #include "Support/AtomicFile.h"
 #include "Support/FileContents.h"
 #include "Support/QuorvaneError.h"
@@ -17,6 +17,8 @@ namespace quorvane {
 namespace {
 
 constexpr mode_t configMode = 0644;
+// A command-line change holds the lock for milliseconds; waiting longer means something is stuck.
+constexpr double lockTimeout = 2;
 
 std::string utcStamp(double secondsSince1970)
 {
@@ -110,7 +112,7 @@ ConfigStore::LoadOutcome ConfigStore::load()
     }
     std::string text = m_file.text();
     try {
-        AtomicFile::write(text, m_path, configMode);
+        AtomicFile::writeThroughLinks(text, m_path, configMode);
         m_seenText = text;
     } catch (const std::system_error&) {
         // The defaults stay in force; the next save tries to write again.
@@ -141,7 +143,13 @@ std::string ConfigStore::keepBroken(const std::string& text) const
 ConfigStore::SaveResult ConfigStore::update(const std::function<bool(ConfigFile&)>& edit)
 {
     SaveResult result;
-    ConfigLock lock(m_path);
+    std::optional<ConfigLock> lock;
+    try {
+        lock.emplace(m_path, lockTimeout);
+    } catch (const QuorvaneError& error) {
+        result.failure = error.message();
+        return result;
+    }
 
     DiskText disk = readDisk();
     if (disk.state == DiskState::unreadable) {
@@ -163,7 +171,7 @@ ConfigStore::SaveResult ConfigStore::update(const std::function<bool(ConfigFile&
             result.keptBrokenAs = keepBroken(*m_brokenText);
             m_brokenText.reset();
         }
-        AtomicFile::write(text, m_path, configMode);
+        AtomicFile::writeThroughLinks(text, m_path, configMode);
         m_seenText = text;
         result.saved = true;
     } catch (const std::system_error& error) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Configuration/QuorvanePaths.h"
+
 #include <functional>
 #include <optional>
 #include <string>
@@ -13,9 +15,9 @@ struct AppEnvironment {
     // Called on the socket thread, never on the main thread.
     using IconFetch = std::function<std::optional<std::string>(const std::string& url, double seconds)>;
 
-    // The user's home folder, without a trailing "/".
-    std::string home;
-    // The socket to listen on instead of the one resolved from `home`.
+    // The home folder and the XDG places in force, read once from the process's environment.
+    QuorvanePaths paths;
+    // The socket to listen on instead of the one resolved from `paths`.
     std::optional<std::string> socketPath;
     // The text of QUORVANE_SETUP_STEP when it is set.
     std::optional<std::string> setupStep;

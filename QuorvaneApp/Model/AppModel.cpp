@@ -67,14 +67,14 @@ RPCResponse responseFor(const QuorvaneError& error)
 AppModel::AppModel(const Platform& platform, AppEnvironment environment)
     : m_platform(platform)
     , m_environment(std::move(environment))
-    , m_paths(AppPaths::forHome(m_environment.home))
+    , m_paths(m_environment.paths)
 {
     sharedModel = this;
     if (!m_environment.logLine)
         m_environment.logLine = writeLineToStandardError;
     if (!m_environment.wallClock)
         m_environment.wallClock = systemSeconds;
-    m_socketPath = m_environment.socketPath.value_or(m_paths.socketFile);
+    m_socketPath = m_environment.socketPath.value_or(m_paths.resolvedSocketFile(QuorvanePaths::socketPathLimit));
     m_skillText = BundledResources::skillText();
     m_manifestFolders = BundledResources::skillFolders();
 
@@ -144,7 +144,7 @@ void AppModel::finishLaunch()
     if (!m_config.general.onboardingComplete) {
         showOnboarding(rawValue(SetupStep::welcome));
     } else if (AccessibilityGrant::shouldAskAgain(true, m_accessibilityOn, currentBuild(),
-                   AccessibilityGrantDisk::load(m_paths.accessibilityGrantFile))) {
+                   AccessibilityGrantDisk::load(m_paths.accessibilityGrantFile()))) {
         m_regrantingAccessibility = true;
         showOnboarding(rawValue(SetupStep::accessibility));
     }
@@ -190,7 +190,7 @@ void AppModel::setBanner(std::string text, bool success)
 
 void AppModel::loadConfig()
 {
-    m_store = std::make_unique<ConfigStore>(m_paths.configFile, m_environment.wallClock);
+    m_store = std::make_unique<ConfigStore>(m_paths.configFile(), m_environment.wallClock);
     ConfigStore::LoadOutcome outcome = m_store->load();
     m_config = m_store->file().decode();
     m_adoptedText = m_store->file().text();
@@ -216,7 +216,7 @@ void AppModel::watchConfig()
 {
     if (!m_watch)
         m_watch
-            = std::make_unique<ConfigWatch>(m_platform.fileWatcher, m_paths.configFile, [this] { reloadFromDisk(); });
+            = std::make_unique<ConfigWatch>(m_platform.fileWatcher, m_paths.configFile(), [this] { reloadFromDisk(); });
 }
 
 void AppModel::reloadFromDisk()
@@ -288,8 +288,8 @@ void AppModel::refreshSkills()
 
 void AppModel::sweepTemporaryFiles()
 {
-    TemporaryFileSweep::sweep(m_paths.configDirectory, temporaryFileAge);
-    TemporaryFileSweep::sweep(m_paths.applicationSupport, temporaryFileAge);
+    TemporaryFileSweep::sweep(m_paths.configDirectory(), temporaryFileAge);
+    TemporaryFileSweep::sweep(m_paths.applicationSupport(), temporaryFileAge);
 }
 
 // Socket and commands
@@ -358,7 +358,7 @@ CommandContext AppModel::makeContext()
     CommandContext context;
     context.now = m_environment.wallClock();
     context.interactive = false;
-    context.home = m_paths.home;
+    context.paths = m_paths;
     context.hostBinary = m_environment.hostBinary;
     context.skillText = m_skillText;
     context.manifestFolders = m_manifestFolders;
@@ -435,13 +435,13 @@ void AppModel::rememberAccessibilityGrant()
     std::string build = currentBuild();
     if (m_rememberedBuild == build)
         return;
-    std::optional<std::string> recorded = AccessibilityGrantDisk::load(m_paths.accessibilityGrantFile);
+    std::optional<std::string> recorded = AccessibilityGrantDisk::load(m_paths.accessibilityGrantFile());
     if (!AccessibilityGrant::shouldRemember(true, build, recorded)) {
         m_rememberedBuild = build;
         return;
     }
     try {
-        AccessibilityGrantDisk::save(build, m_paths.accessibilityGrantFile);
+        AccessibilityGrantDisk::save(build, m_paths.accessibilityGrantFile());
         m_rememberedBuild = build;
     } catch (const std::system_error&) {
         // The next census tries again.

@@ -3,7 +3,7 @@
 #include "Configuration/ConfigFile.h"
 #include "Configuration/QuorvaneConfig.h"
 #include "QuorvaneApp/Model/AppEnvironment.h"
-#include "QuorvaneApp/Model/AppPaths.h"
+#include "Configuration/QuorvanePaths.h"
 #include "QuorvaneApp/Model/SkillRow.h"
 #include "QuorvaneApp/Platform/MainLoop.h"
 #include "QuorvaneApp/Platform/Platform.h"
@@ -94,7 +94,7 @@ public:
 
     // State the views and later parts read.
     const Platform& platform() const { return m_platform; }
-    const AppPaths& paths() const { return m_paths; }
+    const QuorvanePaths& paths() const { return m_paths; }
     const AppEnvironment& environment() const { return m_environment; }
     TilingActions& tiling() { return *m_tiling; }
     HotkeyCenter& hotkeys() { return *m_hotkeys; }
@@ -128,7 +128,7 @@ private:
 
     Platform m_platform;
     AppEnvironment m_environment;
-    AppPaths m_paths;
+    QuorvanePaths m_paths;
     std::unique_ptr<ConfigStore> m_store;
     std::unique_ptr<ConfigWatch> m_watch;
     QuorvaneConfig m_config;

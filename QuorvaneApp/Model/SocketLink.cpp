@@ -34,10 +34,12 @@ void SocketLink::attach(AppModel* model)
 
 SocketServer::Handler SocketLink::handler()
 {
-    return [link = shared_from_this()](const RPCRequest& request) { return link->answer(request); };
+    return [link = shared_from_this()](const RPCRequest& request, std::stop_token stop) {
+        return link->answer(request, std::move(stop));
+    };
 }
 
-RPCResponse SocketLink::answer(const RPCRequest& request)
+RPCResponse SocketLink::answer(const RPCRequest& request, std::stop_token stop)
 {
     if (m_loop.quitting())
         return notRunning();
@@ -63,7 +65,7 @@ RPCResponse SocketLink::answer(const RPCRequest& request)
     m_loop.runAndWait([&] {
         if (m_model)
             response = m_model->handleRPC(request.arguments, iconURL, iconBytes);
-    });
+    }, std::move(stop));
     return response;
 }
 

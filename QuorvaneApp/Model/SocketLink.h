@@ -28,8 +28,8 @@ public:
 
     // The server's handler; it holds this link.
     SocketServer::Handler handler();
-    // Socket thread: one request, answered by the model on the main thread.
-    RPCResponse answer(const RPCRequest&);
+    // Socket thread: one request, answered by the model on the main thread unless the server stops first.
+    RPCResponse answer(const RPCRequest&, std::stop_token);
 
     // Seconds an icon fetch leaves of the request's own time limit, for the rest of the command.
     static constexpr double iconMargin = 1.5;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <stop_token>
 
 namespace quorvane {
 
@@ -17,9 +18,9 @@ public:
     // work posted once the loop is quitting is dropped.
     virtual void post(std::function<void()> work) = 0;
     // Runs `work` on the main thread and waits until it has run. On the main thread it runs at once. Returns
-    // false without running it when the loop is quitting, also when quitting begins while the caller waits,
-    // so a request in flight never holds up a stop.
-    virtual bool runAndWait(std::function<void()> work) = 0;
+    // false without running it when the loop is quitting, or `stop` is requested, before the main thread
+    // starts it, so a request in flight never holds up a stop.
+    virtual bool runAndWait(std::function<void()> work, std::stop_token stop) = 0;
     // Calls `work` on the main thread `seconds` from now, and then every `seconds` when `repeating`.
     // Main thread only.
     virtual TimerId addTimer(double seconds, bool repeating, std::function<void()> work) = 0;

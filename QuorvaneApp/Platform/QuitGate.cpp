@@ -31,7 +31,8 @@ void QuitGate::quit()
     m_changed.notify_all();
 }
 
-bool QuitGate::callAndWait(const std::function<void(std::function<void()>)>& post, std::function<void()> work)
+bool QuitGate::callAndWait(
+    const std::function<void(std::function<void()>)>& post, std::function<void()> work, std::stop_token stop)
 {
     auto call = std::make_shared<Call>();
     call->work = std::move(work);
@@ -52,7 +53,10 @@ bool QuitGate::callAndWait(const std::function<void(std::function<void()>)>& pos
         m_changed.notify_all();
     });
     std::unique_lock lock(m_mutex);
-    m_changed.wait(lock, [&] { return call->done || (m_quitting && !call->running); });
+    m_changed.wait(lock, stop, [&] { return call->done || (m_quitting && !call->running); });
+    // Work the main thread has started refers to the caller's stack, so it is always waited for.
+    if (call->running)
+        m_changed.wait(lock, [&] { return call->done; });
     if (!call->done) {
         call->abandoned = true;
         return false;

@@ -3,6 +3,7 @@
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <stop_token>
 
 namespace quorvane {
 
@@ -15,12 +16,14 @@ public:
     // Releases every waiting call; calls that start later answer false at once.
     void quit();
     // Hands `work` to `post` (which runs it on the main thread) and waits until it has run. False, and `work`
-    // is never run, when quitting comes before the main thread starts it; once started it is waited for.
-    bool callAndWait(const std::function<void(std::function<void()>)>& post, std::function<void()> work);
+    // is never run, when quitting or a request on `stop` comes before the main thread starts it; once started
+    // it is waited for.
+    bool callAndWait(
+        const std::function<void(std::function<void()>)>& post, std::function<void()> work, std::stop_token stop);
 
 private:
     mutable std::mutex m_mutex;
-    std::condition_variable m_changed;
+    std::condition_variable_any m_changed;
     bool m_quitting = false;
 };
 

@@ -26,13 +26,8 @@ void requireFolder(const std::string& folder)
 
 std::optional<std::string> installedContents(const std::string& folder)
 {
-    std::string text;
-    try {
-        text = FileContents::read(SkillPaths::skillFile(folder));
-    } catch (const std::system_error&) {
-        return std::nullopt;
-    }
-    if (!UnicodeText::isValidUTF8(text))
+    std::optional<std::string> text = FileContents::readIfReadable(SkillPaths::skillFile(folder));
+    if (!text || !UnicodeText::isValidUTF8(*text))
         return std::nullopt;
     return text;
 }
@@ -40,7 +35,9 @@ std::optional<std::string> installedContents(const std::string& folder)
 void install(std::string_view contents, const std::string& folder)
 {
     requireFolder(folder);
-    fs::create_directories(SkillPaths::skillDirectory(folder));
+    // The chosen folder may be a link (a dotfile repository); the skill's own folder and file inside are
+    // replaced when they are links, never written through.
+    AtomicFile::makeFolder(SkillPaths::skillDirectory(folder));
     AtomicFile::write(contents, SkillPaths::skillFile(folder), 0644);
 }
 

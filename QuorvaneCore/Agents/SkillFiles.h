@@ -22,7 +22,7 @@ namespace SkillFiles {
 std::optional<std::string> installedContents(const std::string& folder);
 
 // Creates the skill directory and writes `contents` to the skill file (mode 0644), replacing any old one.
-// A symbolic link standing as the skill file stays, and its target receives the text.
+// A symbolic link standing as the skill directory or the skill file is replaced; its target is untouched.
 void install(std::string_view contents, const std::string& folder);
 
 // Removes the skill file (a symbolic link itself, never its target), then the skill directory if it is empty.

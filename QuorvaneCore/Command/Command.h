@@ -85,6 +85,8 @@ struct Command {
 
     // True for the commands that remove something and so need confirmation.
     bool isDestructive() const;
+    // True for the commands that may change the config file; the others only read it.
+    bool changesConfig() const;
 
     friend bool operator==(const Command&, const Command&) = default;
 };

@@ -78,7 +78,9 @@ void rewriteTileHotkeys(TOMLDocument& document, const std::map<std::string, std:
 } // namespace
 
 ConfigFile::ConfigFile(std::string_view text)
-    : m_document(TOMLDocument::parse(normalizedLineBreaks(text)))
+    // Most files have no carriage return, and a large file is read without a second copy of its text.
+    : m_document(text.find('\r') == std::string_view::npos ? TOMLDocument::parse(text)
+                                                           : TOMLDocument::parse(normalizedLineBreaks(text)))
 {
 }
 

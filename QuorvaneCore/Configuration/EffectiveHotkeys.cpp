@@ -13,24 +13,15 @@ namespace quorvane {
 
 namespace {
 
-std::optional<std::string> canonicalChord(std::string_view text)
-{
-    try {
-        return HotkeyParser::parse(text).canonical();
-    } catch (const QuorvaneError&) {
-        // The configuration check reports texts that do not parse; they register nothing.
-        return std::nullopt;
-    }
-}
-
 } // namespace
 
 std::vector<EffectiveHotkey> effectiveHotkeys(const QuorvaneConfig& config)
 {
     std::vector<EffectiveHotkey> rows;
     auto add = [&](std::string_view text, const std::string& bundleIdentifier, std::string source) {
-        if (auto chord = canonicalChord(text))
-            rows.push_back({ std::move(*chord), bundleIdentifier, std::move(source) });
+        // The configuration check reports texts that do not parse; they register nothing.
+        if (auto chord = HotkeyParser::tryParse(text))
+            rows.push_back({ chord->canonical(), bundleIdentifier, std::move(source) });
     };
 
     for (const WebAppRecord& app : config.apps) {

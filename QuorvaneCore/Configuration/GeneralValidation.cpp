@@ -4,21 +4,10 @@
 #include "Configuration/QuorvaneConfig.h"
 #include "Hotkeys/HotkeyParser.h"
 #include "Hotkeys/TileKeys.h"
-#include "Support/QuorvaneError.h"
 
 namespace quorvane {
 
 namespace {
-
-bool readable(const std::string& chord)
-{
-    try {
-        HotkeyParser::parse(chord);
-        return true;
-    } catch (const QuorvaneError&) {
-        return false;
-    }
-}
 
 std::string unreadable(const std::string& chord)
 {
@@ -32,12 +21,12 @@ std::optional<std::string> validate(const GeneralConfig& general, const Quorvane
     // Built-in chords are checked whether or not their feature is on, and even when empty.
     for (auto* chord :
         { &general.tileModeHotkey, &general.agentHotkey, &general.newAppHotkey, &general.layoutHotkey }) {
-        if (!readable(*chord))
+        if (!HotkeyParser::tryParse(*chord))
             return unreadable(*chord);
     }
     for (auto& binding : TileKeys::bindings()) {
         auto entry = general.tileHotkeys.find(binding.id);
-        if (entry != general.tileHotkeys.end() && !readable(entry->second))
+        if (entry != general.tileHotkeys.end() && !HotkeyParser::tryParse(entry->second))
             return unreadable(entry->second);
     }
     if (!general.leaderKey.empty() && !HotkeyParser::parseLeader(general.leaderKey))

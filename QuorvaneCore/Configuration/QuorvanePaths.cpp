@@ -1,63 +1,121 @@
 #include "Configuration/QuorvanePaths.h"
 
-namespace quorvane::QuorvanePaths {
+#include <cstdlib>
 
-std::string configDirectory(const std::string& home)
+namespace quorvane {
+
+namespace {
+
+// A base directory the variable names, or empty: only absolute paths count.
+std::string baseDirectory(const QuorvanePaths::Lookup& lookup, std::string_view name)
 {
-    return home + "/.config/quorvane";
+    std::optional<std::string> value = lookup(name);
+    if (!value || !value->starts_with('/'))
+        return "";
+    while (value->size() > 1 && value->back() == '/')
+        value->pop_back();
+    return *value;
 }
 
-std::string configFile(const std::string& home)
+std::string orElse(const std::string& base, const std::string& fallback)
 {
-    return configDirectory(home) + "/config.toml";
+    return base.empty() ? fallback : base;
 }
 
-std::string applicationSupport(const std::string& home)
+} // namespace
+
+QuorvanePaths QuorvanePaths::fromEnvironment(std::string home, const Lookup& lookup)
 {
-    return home + "/Library/Application Support/Quorvane";
+    return { std::move(home), baseDirectory(lookup, "XDG_CONFIG_HOME"), baseDirectory(lookup, "XDG_DATA_HOME"),
+        baseDirectory(lookup, "XDG_RUNTIME_DIR"), baseDirectory(lookup, "XDG_CACHE_HOME") };
 }
 
-std::string socketFile(const std::string& home)
+QuorvanePaths QuorvanePaths::fromEnvironment(std::string home)
 {
-    return applicationSupport(home) + "/quorvane.sock";
+    return fromEnvironment(std::move(home), [](std::string_view name) -> std::optional<std::string> {
+        const char* value = std::getenv(std::string(name).c_str());
+        return value ? std::optional<std::string>(value) : std::nullopt;
+    });
 }
 
-std::string fallbackSocketFile(const std::string& home)
+std::string QuorvanePaths::configDirectory() const
 {
-    return configDirectory(home) + "/quorvane.sock";
+    return orElse(configHome, home + "/.config") + "/quorvane";
 }
 
-std::string resolvedSocketFile(const std::string& home, std::size_t pathLimit)
+std::string QuorvanePaths::configFile() const
 {
-    auto primary = socketFile(home);
+    return configDirectory() + "/config.toml";
+}
+
+std::string QuorvanePaths::applicationSupport() const
+{
+    return orElse(dataHome, home + "/.local/share") + "/quorvane";
+}
+
+std::string QuorvanePaths::socketFile() const
+{
+    if (runtimeDirectory.empty())
+        return applicationSupport() + "/quorvane.sock";
+    return runtimeDirectory + "/quorvane/quorvane.sock";
+}
+
+std::string QuorvanePaths::fallbackSocketFile() const
+{
+    return configDirectory() + "/quorvane.sock";
+}
+
+std::string QuorvanePaths::resolvedSocketFile(std::size_t pathLimit) const
+{
+    std::string primary = socketFile();
     if (primary.size() <= pathLimit)
         return primary;
-    return fallbackSocketFile(home);
+    return fallbackSocketFile();
 }
 
-std::string commandFile(const std::string& home)
+std::string QuorvanePaths::commandFile() const
 {
-    return applicationSupport(home) + "/agent.command";
+    return configDirectory() + "/agent.command";
 }
 
-std::string updateStampFile(const std::string& home)
+std::string QuorvanePaths::updateStampFile() const
 {
-    return applicationSupport(home) + "/update-check.json";
+    return applicationSupport() + "/update-check.json";
 }
 
-std::string accessibilityGrantFile(const std::string& home)
+std::string QuorvanePaths::accessibilityGrantFile() const
 {
-    return applicationSupport(home) + "/accessibility-grant.txt";
+    return applicationSupport() + "/accessibility-grant.txt";
 }
 
-std::string appsDirectory(const std::string& home)
+std::string QuorvanePaths::appsDirectory() const
 {
-    return home + "/Applications/Quorvane Apps";
+    return applicationSupport() + "/apps";
 }
 
-std::vector<std::string> preferredCLILinks(const std::string& home)
+std::string QuorvanePaths::desktopEntriesDirectory() const
+{
+    return orElse(dataHome, home + "/.local/share") + "/applications";
+}
+
+std::string QuorvanePaths::iconThemeDirectory() const
+{
+    return orElse(dataHome, home + "/.local/share") + "/icons/hicolor";
+}
+
+std::string QuorvanePaths::cacheDirectory() const
+{
+    return orElse(cacheHome, home + "/.cache") + "/quorvane";
+}
+
+std::string QuorvanePaths::autostartDirectory() const
+{
+    return orElse(configHome, home + "/.config") + "/autostart";
+}
+
+std::vector<std::string> QuorvanePaths::preferredCLILinks() const
 {
     return { "/usr/local/bin/quorvane", home + "/.local/bin/quorvane" };
 }
 
-} // namespace quorvane::QuorvanePaths
+} // namespace quorvane

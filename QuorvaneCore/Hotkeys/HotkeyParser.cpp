@@ -144,6 +144,15 @@ HotkeyChord HotkeyParser::parse(std::string_view text)
     return validated(std::move(modifiers), keyNamed(pieces.back()), text);
 }
 
+std::optional<HotkeyChord> HotkeyParser::tryParse(std::string_view text)
+{
+    try {
+        return parse(text);
+    } catch (const QuorvaneError&) {
+        return std::nullopt;
+    }
+}
+
 std::optional<HotkeyKey> HotkeyParser::parseLeader(std::string_view text)
 {
     std::string name = normalizedPiece(text);
@@ -158,12 +167,9 @@ std::optional<HotkeyKey> HotkeyParser::parseLeader(std::string_view text)
 
 std::vector<std::string> hotkeyKeycaps(std::string_view text)
 {
-    HotkeyChord chord;
-    try {
-        chord = HotkeyParser::parse(text);
-    } catch (const QuorvaneError&) {
+    std::optional<HotkeyChord> chord = HotkeyParser::tryParse(text);
+    if (!chord)
         return {};
-    }
     static constexpr std::pair<HotkeyModifier, std::string_view> caps[] = {
         { HotkeyModifier::ctrl, "\u2303" },
         { HotkeyModifier::opt, "\u2325" },
@@ -173,10 +179,10 @@ std::vector<std::string> hotkeyKeycaps(std::string_view text)
     };
     std::vector<std::string> keycaps;
     for (const auto& [modifier, cap] : caps) {
-        if (chord.modifiers.contains(modifier))
+        if (chord->modifiers.contains(modifier))
             keycaps.emplace_back(cap);
     }
-    keycaps.push_back(hotkeyKeyFace(chord.key));
+    keycaps.push_back(hotkeyKeyFace(chord->key));
     return keycaps;
 }
 

@@ -15,6 +15,9 @@ namespace HotkeyParser {
 // The chord `text` names; throws QuorvaneError (code "usage") with a message that quotes the user's words.
 HotkeyChord parse(std::string_view text);
 
+// The chord `text` names, or nothing when it does not parse. Never throws.
+std::optional<HotkeyChord> tryParse(std::string_view text);
+
 // The key of the `leader_key` setting, or nothing when the text names no key. Never throws.
 std::optional<HotkeyKey> parseLeader(std::string_view text);
 

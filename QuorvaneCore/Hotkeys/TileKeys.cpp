@@ -2,7 +2,6 @@
 
 #include "Hotkeys/HotkeyParser.h"
 #include "Hotkeys/MacKeyCodes.h"
-#include "Support/QuorvaneError.h"
 #include "Support/UnicodeText.h"
 
 #include <algorithm>
@@ -112,10 +111,8 @@ std::vector<ResolvedTileChord> TileKeys::resolved(const std::map<std::string, st
         std::string chord = binding.defaultChord;
         if (auto found = overrides.find(binding.id); found != overrides.end()) {
             // An override that does not parse leaves the default in force; the configuration check reports it.
-            try {
-                chord = HotkeyParser::parse(found->second).canonical();
-            } catch (const QuorvaneError&) {
-            }
+            if (auto parsed = HotkeyParser::tryParse(found->second))
+                chord = parsed->canonical();
         }
         std::optional<std::string> note = chord == binding.defaultChord ? binding.note : std::nullopt;
         result.push_back({ binding.id, binding.group, binding.title, binding.panelLabel, std::move(chord),

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "Configuration/QuorvanePaths.h"
+#include "WebApps/WebBundleWriter.h"
+
 #include <functional>
 #include <optional>
 #include <string>
@@ -15,7 +18,8 @@ struct CommandContext {
     double now = 0;
     // Whether a person can answer a confirmation question.
     bool interactive = false;
-    std::string home;
+    // The home folder and every place built from it.
+    QuorvanePaths paths;
     // The web-host executable written into generated bundles.
     std::optional<std::string> hostBinary;
     std::optional<std::string> machineIdentifier;
@@ -28,6 +32,8 @@ struct CommandContext {
     // Fetches a site icon for a new web app; may give nothing.
     std::function<std::optional<std::string>(const std::string& url)> iconForURL
         = [](const std::string&) { return std::nullopt; };
+    // Runs one external tool (signing and registering web-app bundles) and waits for it.
+    WebBundleWriter::ToolRunner runTool = &WebBundleWriter::run;
 };
 
 } // namespace quorvane

@@ -23,6 +23,7 @@
 #include "Support/QuorvaneVersion.h"
 #include "Support/UnicodeText.h"
 #include "Tiling/TileSlot.h"
+#include "WebApps/DesktopEntryWriter.h"
 #include "WebApps/ICNSWriter.h"
 #include "WebApps/StableIdentity.h"
 #include "WebApps/URLComponents.h"
@@ -39,6 +40,9 @@ namespace {
 
 using Object = JSONValue::Object;
 using Array = JSONValue::Array;
+
+// The largest icon file `app add --icon` reads.
+constexpr size_t iconSizeLimit = 5 * 1024 * 1024;
 
 CommandOutput success(std::string message, JSONValue payload)
 {
@@ -99,14 +103,11 @@ std::string canonicalChord(const std::string& text)
     return HotkeyParser::parse(text).canonical();
 }
 
-// The canonical text of a stored chord, or nothing when it does not parse.
-std::optional<std::string> storedCanonical(const std::string& text)
+// Whether a stored chord text, which may not parse, names the chord `canonical`.
+bool namesChord(const std::string& text, const std::string& canonical)
 {
-    try {
-        return canonicalChord(text);
-    } catch (const QuorvaneError&) {
-        return std::nullopt;
-    }
+    auto chord = HotkeyParser::tryParse(text);
+    return chord && chord->canonical() == canonical;
 }
 
 std::string fallbackIcon()
@@ -127,7 +128,7 @@ std::string iconFile(std::string bytes)
 WebAppBundlePlan planFor(const WebAppRecord& record, const CommandContext& context)
 {
     return WebAppBundlePlan(record.spec.name, record.slug, record.spec.url, record.spec.bundleIdentifier,
-        StableIdentity::dataStoreIdentifier(record.spec.bundleIdentifier), QuorvanePaths::appsDirectory(context.home));
+        StableIdentity::dataStoreIdentifier(record.spec.bundleIdentifier), context.paths.appsDirectory());
 }
 
 CommandOutput appAdd(const Command::AppAdd& command, ConfigFile& file, const CommandContext& context)
@@ -139,12 +140,16 @@ CommandOutput appAdd(const Command::AppAdd& command, ConfigFile& file, const Com
     // The name becomes the bundle's file name: refuse one that could point outside the web-apps folder
     // before anything is written.
     WebAppName::requireSafe(name);
+    size_t longest = WebAppName::maximumLength(context.paths.appsDirectory());
+    if (name.size() > longest)
+        throw QuorvaneError::usage("A web app name can be at most " + std::to_string(longest) + " bytes long.");
     std::string slug = slugify(name);
 
     QuorvaneConfig config = file.decode();
-    // Two names that differ only in case would share one bundle on a case-insensitive disk.
+    // Two names that differ only in case or in Unicode form ("Café" precomposed or decomposed) would
+    // share one bundle on a case- and normalisation-insensitive disk.
     bool taken = std::any_of(config.apps.begin(), config.apps.end(), [&](const WebAppRecord& app) {
-        return app.slug == slug || UnicodeText::equalsIgnoringCase(app.spec.name, name);
+        return app.slug == slug || UnicodeText::equalsIgnoringCaseAndNormalization(app.spec.name, name);
     });
     if (taken)
         throw QuorvaneError::conflict("An app named " + name + " already exists.");
@@ -157,6 +162,9 @@ CommandOutput appAdd(const Command::AppAdd& command, ConfigFile& file, const Com
     std::optional<std::string> tile;
     if (command.tile)
         tile = std::string(toString(requireSlot(*command.tile)));
+    std::string icon;
+    if (command.icon)
+        icon = FileContents::read(*command.icon, iconSizeLimit);
 
     WebAppRecord record;
     record.slug = slug;
@@ -170,15 +178,13 @@ CommandOutput appAdd(const Command::AppAdd& command, ConfigFile& file, const Com
     record.spec.standardUserAgent = true;
     file.upsertApp(record);
 
-    std::string icon;
-    if (command.icon)
-        icon = FileContents::read(*command.icon);
-    else if (context.iconForURL)
+    if (!command.icon && context.iconForURL)
         icon = context.iconForURL(url).value_or("");
     icon = iconFile(std::move(icon));
 
     WebAppBundlePlan plan = planFor(record, context);
-    WebBundleWriter().install(plan, context.hostBinary, icon);
+    WebBundleWriter(context.runTool).install(plan, context.hostBinary, icon);
+    DesktopEntryWriter(context.paths).install(plan, icon);
     return success("Added " + name + "\n  " + plan.bundlePath, appJSON(record));
 }
 
@@ -188,11 +194,20 @@ CommandOutput appRemove(const Command::AppRemove& command, ConfigFile& file, con
     if (!target || target->kind != ResolvedTarget::Kind::webApp)
         throw QuorvaneError::notFound("No web app named " + command.name + ".");
     const WebAppRecord& record = target->record;
-    // A hand-edited name such as "../x" is refused here, before the file or the disk is touched.
-    std::string bundlePath = WebAppName::bundlePath(QuorvanePaths::appsDirectory(context.home), record.spec.name);
+    Object payload { { "slug", record.slug } };
     file.removeApp(record.slug);
-    WebBundleWriter().remove(bundlePath);
-    return success("Removed " + record.spec.name + ".", Object { { "slug", record.slug } });
+    // A hand-edited name such as "../x" never names a bundle of ours, so the disk is left alone.
+    if (!WebAppName::isSafe(record.spec.name)) {
+        return success("Removed " + record.spec.name
+                + " from config.toml. Its name cannot be a bundle's, so nothing on disk was touched.",
+            std::move(payload));
+    }
+    // A name too long for a file name never had a bundle to remove.
+    std::string folder = context.paths.appsDirectory();
+    if (record.spec.name.size() <= WebAppName::maximumLength(folder))
+        WebBundleWriter(context.runTool).remove(WebAppName::bundlePath(folder, record.spec.name));
+    DesktopEntryWriter(context.paths).remove(record.spec.bundleIdentifier);
+    return success("Removed " + record.spec.name + ".", std::move(payload));
 }
 
 CommandOutput appList(const ConfigFile& file)
@@ -232,8 +247,8 @@ CommandOutput hotkeySet(const Command::HotkeySet& command, ConfigFile& file)
         file.upsertApp(record);
         file.removeNativeHotkey(canonical);
     }
-    return success(chord.display() + " \u2192 " + command.target,
-        Object { { "chord", canonical }, { "target", command.target } });
+    return success(
+        chord.display() + " \u2192 " + command.target, Object { { "chord", canonical }, { "target", command.target } });
 }
 
 CommandOutput hotkeyUnset(const Command::HotkeyUnset& command, ConfigFile& file)
@@ -242,14 +257,14 @@ CommandOutput hotkeyUnset(const Command::HotkeyUnset& command, ConfigFile& file)
     QuorvaneConfig config = file.decode();
     bool removed = false;
     for (WebAppRecord record : config.apps) {
-        if (record.spec.hotkey && storedCanonical(*record.spec.hotkey) == canonical) {
+        if (record.spec.hotkey && namesChord(*record.spec.hotkey, canonical)) {
             record.spec.hotkey.reset();
             file.upsertApp(record);
             removed = true;
         }
     }
     for (const auto& [key, value] : file.document().pairs({ "hotkeys" })) {
-        if (storedCanonical(key) == canonical) {
+        if (namesChord(key, canonical)) {
             file.removeNativeHotkey(key);
             removed = true;
         }
@@ -312,8 +327,8 @@ CommandOutput ruleAdd(const Command::RuleAdd& command, ConfigFile& file)
         rule.bundleIdentifier = target->record.spec.bundleIdentifier;
         file.upsertRule(rule);
     }
-    return success(command.target + " opens on " + tileName + ".",
-        Object { { "target", command.target }, { "tile", tileName } });
+    return success(
+        command.target + " opens on " + tileName + ".", Object { { "target", command.target }, { "tile", tileName } });
 }
 
 CommandOutput ruleRemove(const Command::RuleRemove& command, ConfigFile& file)
@@ -328,7 +343,8 @@ CommandOutput ruleRemove(const Command::RuleRemove& command, ConfigFile& file)
         file.removeRule(record.slug);
     } else if (target) {
         std::string id = slugify(target->identifier);
-        if (!hasRule([&](const TileRule& rule) { return rule.bundleIdentifier == target->identifier || rule.id == id; }))
+        if (!hasRule(
+                [&](const TileRule& rule) { return rule.bundleIdentifier == target->identifier || rule.id == id; }))
             throw QuorvaneError::notFound("No rule for " + command.target + ".");
         file.removeRule(id);
     } else {
@@ -373,20 +389,52 @@ CommandOutput layoutList(const ConfigFile& file)
     return success(lines.empty() ? "No layouts yet." : lines, Object { { "layouts", std::move(layouts) } });
 }
 
-// Re-creates the bundles of configured web apps that are missing on disk; existing ones stay as they are.
+// The icon file inside a bundle, or nothing when it cannot be read (the entry then gets the fallback).
+std::string bundleIcon(const std::string& bundlePath)
+{
+    return FileContents::readIfReadable(bundlePath + "/Contents/Resources/AppIcon.icns").value_or("");
+}
+
+// Re-creates the bundles of configured web apps that are missing on disk, gives the shipped host to bundles
+// made without one, and writes missing desktop entries; files already in place stay as they are. One web
+// app that cannot be installed does not keep the others from being re-created: every failure is reported
+// at the end.
 CommandOutput reconcile(const ConfigFile& file, const CommandContext& context)
 {
+    namespace fs = std::filesystem;
     QuorvaneConfig config = file.decode();
+    DesktopEntryWriter entries(context.paths);
     std::optional<std::string> icon;
+    std::string failures;
     for (const WebAppRecord& record : config.apps) {
-        WebAppBundlePlan plan = planFor(record, context);
-        std::error_code error;
-        if (std::filesystem::exists(std::filesystem::symlink_status(plan.bundlePath, error)))
+        std::string reason;
+        try {
+            WebAppBundlePlan plan = planFor(record, context);
+            std::error_code error;
+            fs::file_status status = fs::symlink_status(plan.bundlePath, error);
+            if (!fs::exists(status)) {
+                if (!icon)
+                    icon = fallbackIcon();
+                WebBundleWriter(context.runTool).install(plan, context.hostBinary, *icon);
+                entries.install(plan, *icon);
+                continue;
+            }
+            // A bundle written while no host was shipped would otherwise never open.
+            if (fs::is_directory(status) && context.hostBinary
+                && !fs::exists(fs::symlink_status(webHostExecutable(plan.bundlePath), error)))
+                WebBundleWriter(context.runTool).refreshHost(plan.bundlePath, *context.hostBinary, plan.bundleIdentifier);
+            if (!fs::exists(fs::symlink_status(entries.entryPath(plan.bundleIdentifier), error)))
+                entries.install(plan, bundleIcon(plan.bundlePath));
             continue;
-        if (!icon)
-            icon = fallbackIcon();
-        WebBundleWriter().install(plan, context.hostBinary, *icon);
+        } catch (const QuorvaneError& error) {
+            reason = error.message();
+        } catch (const std::exception& error) {
+            reason = error.what();
+        }
+        failures += (failures.empty() ? "" : "\n") + ("Could not re-create " + record.spec.name + ": " + reason);
     }
+    if (!failures.empty())
+        return { ExitCode::failed, failures, Object { { "code", "failed" } } };
     return success("Applied config.toml.", configJSON(config));
 }
 
@@ -411,7 +459,8 @@ CommandOutput doctor(const ConfigFile& file, const CommandContext& context)
         rows.push_back(Object { { "name", check.name }, { "status", status }, { "detail", check.detail } });
         failed = failed || check.status == DoctorCheck::Status::fail;
     }
-    return { failed ? ExitCode::failed : ExitCode::ok, lines, Object { { "ok", !failed }, { "checks", std::move(rows) } } };
+    return { failed ? ExitCode::failed : ExitCode::ok, lines,
+        Object { { "ok", !failed }, { "checks", std::move(rows) } } };
 }
 
 CommandOutput skillPaths(const ConfigFile& file, const CommandContext& context)
@@ -425,7 +474,7 @@ CommandOutput skillPaths(const ConfigFile& file, const CommandContext& context)
     };
     std::string lines;
     Array rows;
-    for (const SkillLocation& location : SkillPaths::classify(folders, context.home, exists)) {
+    for (const SkillLocation& location : SkillPaths::classify(folders, context.paths.home, exists)) {
         if (!rows.empty())
             lines += '\n';
         lines += std::string(location.present ? "found" : "missing") + '\t' + location.folder;
@@ -436,7 +485,7 @@ CommandOutput skillPaths(const ConfigFile& file, const CommandContext& context)
 
 CommandOutput skillInstall(const Command::SkillInstall& command, ConfigFile& file, const CommandContext& context)
 {
-    SkillFiles::install(context.skillText, SkillPaths::expand(command.folder, context.home));
+    SkillFiles::install(context.skillText, SkillPaths::expand(command.folder, context.paths.home));
     AgentConfig agents = file.decode().agents;
     if (std::find(agents.installed.begin(), agents.installed.end(), command.folder) == agents.installed.end()) {
         agents.installed.push_back(command.folder);
@@ -447,21 +496,25 @@ CommandOutput skillInstall(const Command::SkillInstall& command, ConfigFile& fil
 
 CommandOutput skillUninstall(const Command::SkillUninstall& command, ConfigFile& file, const CommandContext& context)
 {
-    std::string expanded = SkillPaths::expand(command.folder, context.home);
+    std::string expanded = SkillPaths::expand(command.folder, context.paths.home);
     SkillFiles::uninstall(expanded);
+    // A folder standing as the skill file is someone else's and stays; then nothing was removed.
+    std::error_code error;
+    if (std::filesystem::exists(std::filesystem::symlink_status(SkillPaths::skillFile(expanded), error)))
+        throw QuorvaneError::failed("The Quorvane skill in " + command.folder + " was not removed: "
+            + SkillPaths::skillFile(expanded) + " is a folder.");
     AgentConfig agents = file.decode().agents;
     std::erase_if(agents.installed, [&](const std::string& entry) {
-        return entry == command.folder || SkillPaths::expand(entry, context.home) == expanded;
+        return entry == command.folder || SkillPaths::expand(entry, context.paths.home) == expanded;
     });
     file.setAgents(agents);
-    return success(
-        "Removed the Quorvane skill from " + command.folder + ".", Object { { "folder", command.folder } });
+    return success("Removed the Quorvane skill from " + command.folder + ".", Object { { "folder", command.folder } });
 }
 
-template<typename... Routines> struct Overloaded : Routines... {
+template <typename... Routines> struct Overloaded : Routines... {
     using Routines::operator()...;
 };
-template<typename... Routines> Overloaded(Routines...) -> Overloaded<Routines...>;
+template <typename... Routines> Overloaded(Routines...) -> Overloaded<Routines...>;
 
 // One routine per command; a command without one does not compile.
 CommandOutput dispatch(const Invocation& invocation, ConfigFile& file, const CommandContext& context)
@@ -507,7 +560,8 @@ CommandOutput run(const Invocation& invocation, ConfigFile& file, const CommandC
 {
     try {
         if (invocation.command.isDestructive() && !invocation.yes) {
-            bool confirmed = context.interactive && context.confirm && context.confirm("This removes something. Continue?");
+            bool confirmed
+                = context.interactive && context.confirm && context.confirm("This removes something. Continue?");
             if (!confirmed)
                 throw QuorvaneError::cancelled("Pass --yes to confirm.");
         }

@@ -16,15 +16,6 @@ namespace quorvane {
 
 namespace {
 
-std::optional<HotkeyChord> parsedChord(std::string_view text)
-{
-    try {
-        return HotkeyParser::parse(text);
-    } catch (const QuorvaneError&) {
-        return std::nullopt;
-    }
-}
-
 bool isWebURL(std::string_view text)
 {
     try {
@@ -47,7 +38,7 @@ std::vector<DoctorCheck> configDoctor(const QuorvaneConfig& config)
 
     for (const TileKeyBinding& binding : TileKeys::bindings()) {
         auto override = config.general.tileHotkeys.find(binding.id);
-        if (override != config.general.tileHotkeys.end() && !parsedChord(override->second))
+        if (override != config.general.tileHotkeys.end() && !HotkeyParser::tryParse(override->second))
             checks.push_back({ "hotkey", Status::fail, "Tile hotkey " + binding.id + " could not be read." });
     }
 
@@ -57,13 +48,13 @@ std::vector<DoctorCheck> configDoctor(const QuorvaneConfig& config)
             checks.push_back({ app.slug, Status::fail, spec.url + " is not an http or https address." });
         if (spec.tile && !parseTileSlot(*spec.tile))
             checks.push_back({ app.slug, Status::fail, "Unknown tile " + *spec.tile + "." });
-        if (spec.hotkey && !parsedChord(*spec.hotkey))
+        if (spec.hotkey && !HotkeyParser::tryParse(*spec.hotkey))
             checks.push_back({ app.slug, Status::fail, "Hotkey " + *spec.hotkey + " could not be read." });
     }
 
     std::vector<EffectiveHotkey> rows = effectiveHotkeys(config);
     bool usesLeader = std::any_of(rows.begin(), rows.end(), [](const EffectiveHotkey& row) {
-        auto chord = parsedChord(row.chord);
+        auto chord = HotkeyParser::tryParse(row.chord);
         return chord && chord->isLeader();
     });
     if (usesLeader && !HotkeyParser::parseLeader(config.general.leaderKey))

@@ -8,8 +8,9 @@ namespace quorvane {
 // What one run of the command line prints and the status it exits with.
 struct SessionResult {
     int32_t exitCode = 0;
-    std::string stdout;
-    std::string stderr;
+    // Named so, because `stdout` and `stderr` are macros in some C libraries.
+    std::string standardOutput;
+    std::string standardError;
 
     friend bool operator==(const SessionResult&, const SessionResult&) = default;
 };

@@ -5,6 +5,7 @@
 #include <system_error>
 #include <unicode/brkiter.h>
 #include <unicode/locid.h>
+#include <unicode/normalizer2.h>
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
 #include <unicode/utext.h>
@@ -25,27 +26,39 @@ public:
             throw std::system_error(status, std::generic_category(), "ICU character break iterator");
     }
 
-    std::vector<std::string_view> split(std::string_view text)
+    // Marks the cluster starts of `text` from `offset` on in `starts`.
+    void mark(std::string_view text, size_t offset, std::vector<bool>& starts)
     {
-        std::vector<std::string_view> clusters;
-        if (text.empty())
-            return clusters;
         UErrorCode status = U_ZERO_ERROR;
         UText* utext = utext_openUTF8(&m_utext, text.data(), static_cast<int64_t>(text.size()), &status);
         if (U_FAILURE(status))
             throw std::system_error(status, std::generic_category(), "ICU UTF-8 text");
         m_iterator->setText(utext, status);
-        int32_t start = m_iterator->first();
-        for (int32_t end = m_iterator->next(); end != icu::BreakIterator::DONE; start = end, end = m_iterator->next())
-            clusters.push_back(text.substr(static_cast<size_t>(start), static_cast<size_t>(end - start)));
+        for (int32_t start = m_iterator->first(); start != icu::BreakIterator::DONE; start = m_iterator->next()) {
+            if (static_cast<size_t>(start) < text.size())
+                starts[offset + static_cast<size_t>(start)] = true;
+        }
         utext_close(utext);
-        return clusters;
     }
 
 private:
     std::unique_ptr<icu::BreakIterator> m_iterator;
     UText m_utext = UTEXT_INITIALIZER;
 };
+
+bool isASCII(char byte)
+{
+    return static_cast<unsigned char>(byte) < 0x80;
+}
+
+// Between two ASCII characters there is always a boundary except inside CR LF: every extending, joining
+// or prepended scalar lies outside ASCII. Only the stretches around other bytes need the break iterator.
+bool isCertainBoundary(std::string_view text, size_t index)
+{
+    if (index == 0 || index >= text.size())
+        return true;
+    return isASCII(text[index - 1]) && isASCII(text[index]) && !(text[index - 1] == '\r' && text[index] == '\n');
+}
 
 icu::UnicodeString toICU(std::string_view text)
 {
@@ -68,24 +81,43 @@ bool firstScalarHasCategory(std::string_view cluster, uint32_t mask)
 
 } // namespace
 
+std::vector<bool> clusterStarts(std::string_view text)
+{
+    std::vector<bool> starts(text.size(), true);
+    for (size_t index = 0; index < text.size(); ++index) {
+        if (isASCII(text[index])) {
+            if (!isCertainBoundary(text, index))
+                starts[index] = false; // the line feed of CR LF
+            continue;
+        }
+        // The stretch between the certain boundaries around this byte goes through the break iterator.
+        size_t first = index;
+        while (!isCertainBoundary(text, first))
+            --first;
+        size_t last = index + 1;
+        while (!isCertainBoundary(text, last))
+            ++last;
+        for (size_t inside = first; inside < last; ++inside)
+            starts[inside] = false;
+        thread_local GraphemeBreaker breaker;
+        breaker.mark(text.substr(first, last - first), first, starts);
+        index = last - 1;
+    }
+    return starts;
+}
+
 std::vector<std::string_view> graphemeClusters(std::string_view text)
 {
-    // Between two ASCII characters there is always a boundary except inside CR LF: every extending,
-    // joining or prepended scalar lies outside ASCII. Pure ASCII text, the common case for config
-    // files and command words, so needs no break iterator at all.
-    bool ascii = std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    if (ascii) {
-        std::vector<std::string_view> clusters;
-        clusters.reserve(text.size());
-        for (size_t i = 0; i < text.size(); ++i) {
-            size_t length = text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n' ? 2 : 1;
-            clusters.push_back(text.substr(i, length));
-            i += length - 1;
+    std::vector<bool> starts = clusterStarts(text);
+    std::vector<std::string_view> clusters;
+    size_t start = 0;
+    for (size_t index = 1; index <= text.size(); ++index) {
+        if (index == text.size() || starts[index]) {
+            clusters.push_back(text.substr(start, index - start));
+            start = index;
         }
-        return clusters;
     }
-    thread_local GraphemeBreaker breaker;
-    return breaker.split(text);
+    return clusters;
 }
 
 std::u32string scalars(std::string_view text)
@@ -228,6 +260,30 @@ std::string trimmed(std::string_view text)
 bool equalsIgnoringCase(std::string_view a, std::string_view b)
 {
     return toICU(a).caseCompare(toICU(b), U_FOLD_CASE_DEFAULT) == 0;
+}
+
+namespace {
+
+icu::UnicodeString normalizedAndFolded(std::string_view text)
+{
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::Normalizer2* nfc = icu::Normalizer2::getNFCInstance(status);
+    if (U_FAILURE(status))
+        throw std::system_error(status, std::generic_category(), "ICU NFC normalizer");
+    icu::UnicodeString value = nfc->normalize(toICU(text), status);
+    value.foldCase(U_FOLD_CASE_DEFAULT);
+    // Folding can leave text unnormalised ("ǰ" folds to j and a combining caron), so normalise again.
+    value = nfc->normalize(value, status);
+    if (U_FAILURE(status))
+        throw std::system_error(status, std::generic_category(), "ICU NFC normalization");
+    return value;
+}
+
+} // namespace
+
+bool equalsIgnoringCaseAndNormalization(std::string_view a, std::string_view b)
+{
+    return normalizedAndFolded(a) == normalizedAndFolded(b);
 }
 
 } // namespace quorvane::UnicodeText

@@ -14,6 +14,10 @@ namespace UnicodeText {
 // Splits `text` into extended grapheme clusters; the views point into `text`.
 std::vector<std::string_view> graphemeClusters(std::string_view text);
 
+// One flag per byte of `text`: true where an extended grapheme cluster begins. A compact form of
+// `graphemeClusters` for long texts.
+std::vector<bool> clusterStarts(std::string_view text);
+
 // Decodes `text` into Unicode scalars; ill-formed bytes become U+FFFD.
 std::u32string scalars(std::string_view text);
 
@@ -50,6 +54,10 @@ std::string trimmed(std::string_view text);
 
 // Case-insensitive equality by full case folding.
 bool equalsIgnoringCase(std::string_view a, std::string_view b);
+
+// Equality after NFC normalisation and full case folding: two texts that a normalisation- and
+// case-insensitive file system would store as one name ("Café" precomposed or decomposed, any case).
+bool equalsIgnoringCaseAndNormalization(std::string_view a, std::string_view b);
 
 } // namespace UnicodeText
 

@@ -42,14 +42,6 @@ bool holdsOnlyFiniteNumbers(const TOMLValue& value)
     return true;
 }
 
-std::string_view trimBlanks(std::string_view text)
-{
-    size_t first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
 std::string renderTOMLString(std::string_view text)
 {
     std::string result = "\"";
@@ -177,7 +169,7 @@ std::string renderTOMLValue(const TOMLValue& value)
 
 std::string renderTrailing(const std::string& trailing)
 {
-    std::string_view comment = trimBlanks(trailing);
+    std::string_view comment = TOMLParser::trimBlanks(trailing);
     return comment.empty() ? std::string() : " " + std::string(comment);
 }
 

@@ -3,6 +3,7 @@
 #include "Support/QuorvaneError.h"
 #include "Support/UnicodeText.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -35,17 +36,11 @@ bool isDelimiter(char byte)
     }
 }
 
+constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
+
 bool isBareKeyCharacter(std::string_view character)
 {
     return character == "_" || character == "-" || UnicodeText::isLetterOrNumber(character);
-}
-
-std::string_view trimBlanks(std::string_view text)
-{
-    size_t first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
 std::optional<double> toDouble(std::string_view text)
@@ -77,43 +72,47 @@ std::optional<int64_t> toInteger(std::string_view text)
 
 } // namespace
 
-std::vector<std::string_view> TOMLParser::characters(std::string_view text)
+std::vector<bool> TOMLParser::characterStarts(std::string_view text)
 {
-    std::vector<std::string_view> clusters = UnicodeText::graphemeClusters(text);
-    std::vector<std::string_view> result;
-    result.reserve(clusters.size());
-    for (std::string_view cluster : clusters) {
-        size_t start = 0;
-        if (cluster.size() > 1) {
-            for (size_t i = 0; i < cluster.size(); ++i) {
-                if (!isDelimiter(cluster[i]))
-                    continue;
-                if (i > start)
-                    result.push_back(cluster.substr(start, i - start));
-                result.push_back(cluster.substr(i, 1));
-                start = i + 1;
-            }
-        }
-        if (start < cluster.size())
-            result.push_back(cluster.substr(start));
+    std::vector<bool> starts = UnicodeText::clusterStarts(text);
+    // Syntax scalars are ASCII, so never inside a multi-byte sequence: each stands alone, and what
+    // follows one inside its cluster begins a character of its own.
+    for (size_t index = 0; index < text.size(); ++index) {
+        if (!isDelimiter(text[index]))
+            continue;
+        starts[index] = true;
+        if (index + 1 < text.size())
+            starts[index + 1] = true;
     }
-    return result;
+    return starts;
+}
+
+std::string_view TOMLParser::trimBlanks(std::string_view text)
+{
+    size_t first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
 bool TOMLParser::isBareKey(std::string_view key)
 {
     if (key.empty())
         return false;
-    for (std::string_view character : characters(key)) {
-        if (!isBareKeyCharacter(character))
+    std::vector<bool> starts = characterStarts(key);
+    for (size_t start = 0, end = 1; start < key.size(); start = end++) {
+        while (end < key.size() && !starts[end])
+            ++end;
+        if (!isBareKeyCharacter(key.substr(start, end - start)))
             return false;
     }
     return true;
 }
 
 TOMLParser::TOMLParser(std::string_view text)
-    : m_text(text)
-    , m_characters(characters(text))
+    // Some editors begin a UTF-8 file with a byte-order mark; it is no part of the text.
+    : m_text(text.starts_with(byteOrderMark) ? text.substr(byteOrderMark.size()) : text)
+    , m_starts(characterStarts(m_text))
 {
 }
 
@@ -140,7 +139,7 @@ std::vector<TOMLNode> TOMLParser::parse()
         if (!m_pendingRaw.empty())
             nodes.push_back(TOMLNode::raw(std::exchange(m_pendingRaw, {})));
         if (isAt("[")) {
-            const Character* next = peek(1);
+            std::optional<Character> next = peek(1);
             if (next && *next == "[")
                 error("Quorvane's config does not use array tables.");
             TOMLNode header = parseHeader();
@@ -155,16 +154,37 @@ std::vector<TOMLNode> TOMLParser::parse()
     return nodes;
 }
 
-bool TOMLParser::isAt(std::string_view character) const
+size_t TOMLParser::characterEnd(size_t position) const
 {
-    return !atEnd() && m_characters[m_cursor] == character;
+    size_t end = position + 1;
+    while (end < m_text.size() && !m_starts[end])
+        ++end;
+    return end;
 }
 
-const TOMLParser::Character* TOMLParser::peek(size_t offset) const
+TOMLParser::Character TOMLParser::characterAt(size_t position) const
 {
-    if (m_cursor + offset >= m_characters.size())
-        return nullptr;
-    return &m_characters[m_cursor + offset];
+    return m_text.substr(position, characterEnd(position) - position);
+}
+
+bool TOMLParser::isAt(std::string_view character) const
+{
+    if (atEnd())
+        return false;
+    // Most tests are for one ASCII byte, which is a whole character when the next byte begins one.
+    if (character.size() == 1)
+        return m_text[m_cursor] == character[0] && (m_cursor + 1 >= m_text.size() || m_starts[m_cursor + 1]);
+    return characterAt(m_cursor) == character;
+}
+
+std::optional<TOMLParser::Character> TOMLParser::peek(size_t offset) const
+{
+    size_t position = m_cursor;
+    for (; offset > 0 && position < m_text.size(); --offset)
+        position = characterEnd(position);
+    if (position >= m_text.size())
+        return std::nullopt;
+    return characterAt(position);
 }
 
 void TOMLParser::skipSpaces()
@@ -181,24 +201,29 @@ void TOMLParser::consumeNewline()
 
 void TOMLParser::consumeRestOfLine()
 {
-    while (!atEnd() && !isAt("\n"))
-        ++m_cursor;
+    skipToLineFeed();
     consumeNewline();
+}
+
+void TOMLParser::skipToLineFeed()
+{
+    // A line feed always begins a character of its own.
+    m_cursor = std::min(m_text.find('\n', m_cursor), m_text.size());
 }
 
 void TOMLParser::advance(size_t count)
 {
     for (; count > 0 && !atEnd(); --count) {
-        if (m_characters[m_cursor] == "\n")
+        if (m_text[m_cursor] == '\n')
             ++m_line;
-        ++m_cursor;
+        m_cursor = characterEnd(m_cursor);
     }
 }
 
 bool TOMLParser::match(std::string_view word)
 {
     for (size_t i = 0; i < word.size(); ++i) {
-        const Character* character = peek(i);
+        std::optional<Character> character = peek(i);
         if (!character || *character != word.substr(i, 1))
             return false;
     }
@@ -212,8 +237,7 @@ void TOMLParser::skipValueTrivia()
         if (isAt(" ") || isAt("\t") || isAt("\n")) {
             advance();
         } else if (isAt("#")) {
-            while (!atEnd() && !isAt("\n"))
-                ++m_cursor;
+            skipToLineFeed();
         } else {
             return;
         }
@@ -226,8 +250,7 @@ std::string TOMLParser::consumeTrailingComment()
     std::string comment;
     if (isAt("#")) {
         size_t start = m_cursor;
-        while (!atEnd() && !isAt("\n"))
-            ++m_cursor;
+        skipToLineFeed();
         comment = trimBlanks(textFrom(start));
     }
     consumeNewline();
@@ -281,8 +304,8 @@ std::string TOMLParser::parseKey()
     if (isAt("\""))
         return parseBasicString();
     size_t start = m_cursor;
-    while (!atEnd() && isBareKeyCharacter(m_characters[m_cursor]))
-        ++m_cursor;
+    while (!atEnd() && isBareKeyCharacter(characterAt(m_cursor)))
+        m_cursor = characterEnd(m_cursor);
     if (m_cursor == start)
         error("Expected a key.");
     return textFrom(start);
@@ -293,8 +316,8 @@ TOMLValue TOMLParser::parseValue()
     if (atEnd())
         error("Expected a value.");
     if (isAt("\"")) {
-        const Character* second = peek(1);
-        const Character* third = peek(2);
+        std::optional<Character> second = peek(1);
+        std::optional<Character> third = peek(2);
         if (second && third && *second == "\"" && *third == "\"")
             return TOMLValue::string(parseMultilineString());
         return TOMLValue::string(parseBasicString());
@@ -310,7 +333,7 @@ TOMLValue TOMLParser::parseValue()
             return TOMLValue::boolean(false);
         error("Expected true or false.");
     }
-    if (isAt("-") || UnicodeText::isNumeric(m_characters[m_cursor]))
+    if (isAt("-") || UnicodeText::isNumeric(characterAt(m_cursor)))
         return parseNumber();
     error("Unsupported value.");
 }
@@ -320,6 +343,7 @@ std::string TOMLParser::parseBasicString()
     advance();
     std::string text;
     while (true) {
+        takeStringRun(text, "\"\\\n");
         if (atEnd() || isAt("\n"))
             error("A string is missing its closing quote.");
         if (isAt("\"")) {
@@ -336,6 +360,7 @@ std::string TOMLParser::parseMultilineString()
     consumeNewline();
     std::string text;
     while (true) {
+        takeStringRun(text, "\"\\");
         if (atEnd())
             error("A multiline string is missing its closing quotes.");
         if (match("\"\"\""))
@@ -344,14 +369,26 @@ std::string TOMLParser::parseMultilineString()
     }
 }
 
+void TOMLParser::takeStringRun(std::string& into, const char* stops)
+{
+    // Quotes, backslashes and line feeds always stand alone, so the bytes up to the next one are whole
+    // characters of the string.
+    size_t stop = std::min(m_text.find_first_of(stops, m_cursor), m_text.size());
+    std::string_view run = m_text.substr(m_cursor, stop - m_cursor);
+    m_line += std::count(run.begin(), run.end(), '\n');
+    into += run;
+    m_cursor = stop;
+}
+
 void TOMLParser::takeStringCharacter(std::string& into)
 {
     if (isAt("\\")) {
         parseEscape(into);
         return;
     }
-    into += m_characters[m_cursor];
+    size_t start = m_cursor;
     advance();
+    into.append(m_text.substr(start, m_cursor - start));
 }
 
 void TOMLParser::parseEscape(std::string& into)
@@ -359,7 +396,7 @@ void TOMLParser::parseEscape(std::string& into)
     advance();
     if (atEnd())
         error("A string ends in a backslash.");
-    std::string_view character = m_characters[m_cursor];
+    std::string_view character = characterAt(m_cursor);
     advance();
     // The escape letter is the cluster's first scalar, so a combining mark after it is kept as text.
     switch (character.front()) {
@@ -383,9 +420,13 @@ void TOMLParser::parseEscape(std::string& into)
     into += character.substr(1);
 }
 
-template<typename ReadElement>
+template <typename ReadElement>
 void TOMLParser::parseDelimited(std::string_view closing, const char* missing, ReadElement readElement)
 {
+    // Every level is a frame of the reader's own stack, so a hostile file must not choose the depth.
+    if (m_depth == maximumNesting)
+        error("Arrays and inline tables nest more than " + std::to_string(maximumNesting) + " levels deep.");
+    ++m_depth;
     advance();
     skipValueTrivia();
     while (!isAt(closing)) {
@@ -399,6 +440,7 @@ void TOMLParser::parseDelimited(std::string_view closing, const char* missing, R
         }
     }
     advance();
+    --m_depth;
 }
 
 TOMLValue TOMLParser::parseArray()
@@ -429,7 +471,7 @@ TOMLValue TOMLParser::parseNumber()
     if (isAt("-"))
         advance();
     auto takeDigits = [this] {
-        while (!atEnd() && UnicodeText::isNumeric(m_characters[m_cursor]))
+        while (!atEnd() && UnicodeText::isNumeric(characterAt(m_cursor)))
             advance();
     };
     takeDigits();
@@ -451,11 +493,7 @@ TOMLValue TOMLParser::parseNumber()
 
 std::string TOMLParser::textFrom(size_t start) const
 {
-    if (start >= m_characters.size())
-        return {};
-    const char* first = m_characters[start].data();
-    const char* last = atEnd() ? m_text.data() + m_text.size() : m_characters[m_cursor].data();
-    return std::string(first, last);
+    return std::string(m_text.substr(start, m_cursor - start));
 }
 
 void TOMLParser::error(const std::string& message) const

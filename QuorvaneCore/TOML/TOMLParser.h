@@ -3,6 +3,7 @@
 #include "TOML/TOMLNode.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,21 +19,32 @@ public:
     // The whole file's nodes; throws a config QuorvaneError "Config line N: ..." on the first fault.
     std::vector<TOMLNode> parse();
 
+    // Arrays and inline tables nest at most this deep; deeper ones are refused.
+    static constexpr size_t maximumNesting = 256;
+
     // True when `key` reads back as a bare key: non-empty, only letters, numbers, `_` and `-`.
     static bool isBareKey(std::string_view key);
+    // `text` without the spaces and tabs, TOML's only blanks, at either end.
+    static std::string_view trimBlanks(std::string_view text);
 
 private:
-    // The text's characters: grapheme clusters, with syntax scalars split out of any cluster.
-    static std::vector<std::string_view> characters(std::string_view text);
+    // One flag per byte of `text`: true where a character begins. Characters are grapheme clusters,
+    // with syntax scalars split out of any cluster.
+    static std::vector<bool> characterStarts(std::string_view text);
 
     using Character = std::string_view;
 
-    bool atEnd() const { return m_cursor >= m_characters.size(); }
+    bool atEnd() const { return m_cursor >= m_text.size(); }
+    // The byte offset just past the character that begins at `position`.
+    size_t characterEnd(size_t position) const;
+    Character characterAt(size_t position) const;
     bool isAt(std::string_view character) const;
-    const Character* peek(size_t offset = 0) const;
+    std::optional<Character> peek(size_t offset = 0) const;
     void skipSpaces();
     void consumeNewline();
     void consumeRestOfLine();
+    // Steps to the next line feed without consuming it, or to the end.
+    void skipToLineFeed();
     void advance(size_t count = 1);
     bool match(std::string_view word);
     void skipValueTrivia();
@@ -46,10 +58,12 @@ private:
     std::string parseMultilineString();
     // Appends the character under the cursor to a string's text, reading an escape when it is one.
     void takeStringCharacter(std::string& into);
+    // Appends the text up to the next byte of `stops` (or the end) to a string's text.
+    void takeStringRun(std::string& into, const char* stops);
     void parseEscape(std::string& into);
     // Reads elements up to `closing`, separated by commas (a trailing one allowed); the opening
     // bracket is under the cursor.
-    template<typename ReadElement> void parseDelimited(std::string_view closing, const char* missing, ReadElement);
+    template <typename ReadElement> void parseDelimited(std::string_view closing, const char* missing, ReadElement);
     TOMLValue parseArray();
     TOMLValue parseInlineTable();
     TOMLValue parseNumber();
@@ -57,8 +71,11 @@ private:
     [[noreturn]] void error(const std::string& message) const;
 
     std::string_view m_text;
-    std::vector<Character> m_characters;
+    std::vector<bool> m_starts;
+    // A byte offset into `m_text`, always at the start of a character.
     size_t m_cursor = 0;
+    // How deeply the value being read sits inside arrays and inline tables.
+    size_t m_depth = 0;
     int64_t m_line = 1;
     TOMLPath m_table;
     std::string m_pendingRaw;

@@ -35,11 +35,6 @@ std::optional<std::string> lowercasedScheme(const URLComponents& components)
     return UnicodeText::lowercased(*components.scheme);
 }
 
-bool isWebScheme(std::string_view scheme)
-{
-    return scheme == "http" || scheme == "https";
-}
-
 std::optional<int64_t> decimal(std::string_view text)
 {
     int64_t value = 0;
@@ -66,7 +61,7 @@ LinkDecision decideLink(
     // A page script or redirect must never get a local file opened by another application.
     if (*scheme == "file" && activation != LinkActivation::userLink)
         return LinkDecision::loadInPlace;
-    if (!isWebScheme(*scheme))
+    if (!components->hasWebScheme())
         return LinkDecision::openExternally;
     if (!mainFrame)
         return LinkDecision::loadInPlace;
@@ -87,7 +82,7 @@ PopupFollowUp decidePopupNavigation(std::string_view, std::string_view rawTarget
     // A pop-up that a script points at a local file waits instead of handing the file to another application.
     if (!scheme || *scheme == "about" || *scheme == "file")
         return PopupFollowUp::waiting;
-    if (isOneOf(*scheme, webViewSchemes) || isWebScheme(*scheme))
+    if (isOneOf(*scheme, webViewSchemes) || components->hasWebScheme())
         return PopupFollowUp::keep;
     return PopupFollowUp::openExternally;
 }

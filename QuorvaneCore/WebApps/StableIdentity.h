@@ -1,6 +1,6 @@
 #pragma once
 
-#include "WebApps/UUID.h"
+#include "Support/UUID.h"
 
 #include <string_view>
 

@@ -1,5 +1,7 @@
 #include "WebApps/URLComponents.h"
 
+#include "Support/UnicodeText.h"
+
 #include <uriparser/Uri.h>
 
 namespace quorvane {
@@ -96,6 +98,12 @@ std::vector<std::pair<std::string, std::string>> URLComponents::queryItems() con
         items.emplace_back(item->key ? item->key : "", item->value ? item->value : "");
     uriFreeQueryListA(list);
     return items;
+}
+
+bool URLComponents::hasWebScheme() const
+{
+    return scheme
+        && (UnicodeText::equalsIgnoringCase(*scheme, "http") || UnicodeText::equalsIgnoringCase(*scheme, "https"));
 }
 
 std::optional<std::string> resolvedURL(std::string_view reference, std::string_view base)

@@ -20,6 +20,9 @@ struct URLComponents {
     // The parts of `text`, or nothing when it is empty or not a URI reference.
     static std::optional<URLComponents> parse(std::string_view text);
 
+    // Whether the scheme is http or https, in any case.
+    bool hasWebScheme() const;
+
     // The query's name and value pairs, percent-decoded, in order.
     std::vector<std::pair<std::string, std::string>> queryItems() const;
 

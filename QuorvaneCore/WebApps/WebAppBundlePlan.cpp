@@ -2,6 +2,7 @@
 
 #include "Configuration/QuorvaneConfig.h"
 #include "Support/QuorvaneError.h"
+#include "Support/QuorvaneVersion.h"
 #include "Support/UnicodeText.h"
 #include "WebApps/StableIdentity.h"
 #include "WebApps/URLComponents.h"
@@ -77,7 +78,7 @@ std::string WebAppBundlePlan::infoPlist() const
     text += stringEntry("CFBundleName", escapedXML(name));
     text += stringEntry("CFBundleDisplayName", escapedXML(name));
     text += stringEntry("CFBundlePackageType", "APPL");
-    text += stringEntry("CFBundleShortVersionString", "1.0.1");
+    text += stringEntry("CFBundleShortVersionString", QuorvaneVersion::current);
     text += stringEntry("CFBundleVersion", "1");
     text += stringEntry("LSMinimumSystemVersion", "14.0");
     text += "  <key>NSHighResolutionCapable</key><true/>\n";
@@ -105,10 +106,7 @@ std::string validatedWebURL(std::string_view text)
 {
     std::string trimmed = UnicodeText::trimmed(text);
     std::optional<URLComponents> components = URLComponents::parse(trimmed);
-    auto isWebScheme = [](std::string_view scheme) {
-        return UnicodeText::equalsIgnoringCase(scheme, "http") || UnicodeText::equalsIgnoringCase(scheme, "https");
-    };
-    if (!components || !components->scheme || !isWebScheme(*components->scheme) || !components->host)
+    if (!components || !components->hasWebScheme() || !components->host)
         throw QuorvaneError::usage("\u201C" + std::string(text) + "\u201D needs to be an http or https address.");
     return trimmed;
 }

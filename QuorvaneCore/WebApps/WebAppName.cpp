@@ -4,6 +4,9 @@
 #include "Support/UnicodeText.h"
 
 #include <algorithm>
+#include <climits>
+#include <filesystem>
+#include <unistd.h>
 
 namespace quorvane::WebAppName {
 
@@ -33,6 +36,19 @@ void requireSafe(std::string_view name)
         throw QuorvaneError::usage("A web app needs a name.");
     if (!isSafe(name))
         throw QuorvaneError::usage("A web app name cannot contain / or a control character, or start with a dot.");
+}
+
+size_t maximumLength(std::string_view folder)
+{
+    // The folder may not exist yet: its nearest existing ancestor is on the same file system.
+    std::filesystem::path existing(folder);
+    std::error_code error;
+    while (!existing.empty() && !std::filesystem::exists(existing, error) && existing != existing.parent_path())
+        existing = existing.parent_path();
+    long limit = ::pathconf(existing.empty() ? "." : existing.c_str(), _PC_NAME_MAX);
+    if (limit <= 0)
+        limit = NAME_MAX;
+    return static_cast<size_t>(limit) - std::min(static_cast<size_t>(limit), bundleExtension.size());
 }
 
 std::string bundlePath(std::string_view folder, std::string_view name)

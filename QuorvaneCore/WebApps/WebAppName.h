@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -14,6 +15,10 @@ bool isSafe(std::string_view name);
 
 // Throws a usage error for a name that `isSafe` refuses.
 void requireSafe(std::string_view name);
+
+// The longest name in UTF-8 bytes whose bundle folder (name + ".app") fits in one file name of the file
+// system that holds `folder`, or would hold it once created.
+size_t maximumLength(std::string_view folder);
 
 // `folder` joined with `name` + ".app"; throws a usage error for an unsafe name.
 std::string bundlePath(std::string_view folder, std::string_view name);

@@ -2,6 +2,7 @@
 
 #include "Support/AtomicFile.h"
 #include "Support/FileContents.h"
+#include "Support/QuorvaneError.h"
 #include "Support/UnicodeText.h"
 #include "WebApps/WebAppBundlePlan.h"
 #include "WebApps/WebAppName.h"
@@ -34,8 +35,19 @@ std::string contentsPath(const std::string& bundlePath, std::string_view part)
     return (fs::path(bundlePath) / "Contents" / part).string();
 }
 
+// Links inside a bundle are replaced, never followed: a planted `Contents` or `Info.plist` link must not
+// steer a write to a file elsewhere.
+void makeFolders(const std::string& bundlePath, std::initializer_list<std::string_view> parts)
+{
+    AtomicFile::makeFolder(bundlePath);
+    AtomicFile::makeFolder((fs::path(bundlePath) / "Contents").string());
+    for (std::string_view part : parts)
+        AtomicFile::makeFolder(contentsPath(bundlePath, part));
+}
+
 void writeDetails(const std::string& bundlePath, const WebAppBundlePlan& plan)
 {
+    makeFolders(bundlePath, { "Resources" });
     AtomicFile::write(plan.infoPlist(), contentsPath(bundlePath, "Info.plist"), fileMode);
     AtomicFile::write(plan.stubJSON(), contentsPath(bundlePath, "Resources/stub.json"), fileMode);
 }
@@ -43,20 +55,10 @@ void writeDetails(const std::string& bundlePath, const WebAppBundlePlan& plan)
 void copyHost(const std::string& source, const std::string& bundlePath)
 {
     fs::path destination = webHostExecutable(bundlePath);
-    fs::create_directories(destination.parent_path());
+    makeFolders(bundlePath, { "MacOS" });
     fs::remove(destination);
     fs::copy_file(source, destination);
     fs::permissions(destination, executablePermissions, fs::perm_options::replace);
-}
-
-// The file's bytes, or nothing when it cannot be read for any reason.
-std::optional<std::string> readFile(const std::string& path)
-{
-    try {
-        return FileContents::read(path);
-    } catch (const std::system_error&) {
-        return std::nullopt;
-    }
 }
 
 } // namespace
@@ -75,8 +77,7 @@ void WebBundleWriter::install(
     const WebAppBundlePlan& plan, const std::optional<std::string>& hostExecutable, std::string_view icon) const
 {
     WebAppName::requireSafeBundlePath(plan.bundlePath);
-    fs::create_directories(contentsPath(plan.bundlePath, "MacOS"));
-    fs::create_directories(contentsPath(plan.bundlePath, "Resources"));
+    makeFolders(plan.bundlePath, { "MacOS", "Resources" });
     writeDetails(plan.bundlePath, plan);
     AtomicFile::write(icon, contentsPath(plan.bundlePath, "Resources/AppIcon.icns"), fileMode);
     if (!hostExecutable || !fs::exists(*hostExecutable))
@@ -90,7 +91,6 @@ void WebBundleWriter::refreshDetails(const std::string& bundlePath, const WebApp
     WebAppName::requireSafeBundlePath(bundlePath);
     if (!fs::exists(fs::path(bundlePath) / "Contents"))
         return;
-    fs::create_directories(contentsPath(bundlePath, "Resources"));
     writeDetails(bundlePath, plan);
     signAndRegister(bundlePath, plan.bundleIdentifier);
 }
@@ -120,7 +120,7 @@ void WebBundleWriter::signAndRegister(const std::string& bundlePath, const std::
 
 std::optional<std::string> WebBundleWriter::bundleIdentifier(const std::string& bundlePath)
 {
-    std::optional<std::string> data = readFile(contentsPath(bundlePath, "Info.plist"));
+    std::optional<std::string> data = FileContents::readIfReadable(contentsPath(bundlePath, "Info.plist"));
     if (!data || data->empty() || data->size() > UINT32_MAX)
         return std::nullopt;
     plist_t root = nullptr;

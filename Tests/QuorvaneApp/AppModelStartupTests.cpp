@@ -83,13 +83,13 @@ TEST_F(AppStartup, TheCensusTicksEveryTwelveTenthsOfASecond)
     desktop.advance(0.1);
     EXPECT_TRUE(model->accessibilityOn());
     // A trusted census records the running build.
-    EXPECT_EQ(readFile(home.file("Library/Application Support/Quorvane/accessibility-grant.txt")), "1.0.1\n");
+    EXPECT_EQ(readFile(paths().accessibilityGrantFile()), "1.0.1\n");
 }
 
 TEST_F(AppStartup, StaleTemporaryFilesOfKilledWritesAreSwept)
 {
     std::string config = home.file(".config/quorvane");
-    std::string support = home.file("Library/Application Support/Quorvane");
+    std::string support = paths().applicationSupport();
     struct Case {
         std::string path;
         double ageSeconds;

@@ -41,8 +41,8 @@ TEST_F(AppSocket, AFailedDestructiveCommandWritesNothing)
                              "bundle_id = \"app.quorvane.web.notes\"\n";
     writeFile(configPath(), text);
     // A file where the web apps' folder should be: the bundle cannot be removed.
-    fs::create_directories(home.file("Applications"));
-    writeFile(home.file("Applications/Quorvane Apps"), "not a folder");
+    fs::create_directories(paths().applicationSupport());
+    writeFile(paths().appsDirectory(), "not a folder");
     start();
     RPCResponse response = forward({ "app", "remove", "Notes", "--yes" });
     EXPECT_EQ(response.exitCode, 8);
@@ -86,7 +86,7 @@ TEST_F(AppSocket, AnIconIsFetchedBeforeTheRequestReachesTheMainThread)
     EXPECT_TRUE(timerFired);
     EXPECT_EQ(response.exitCode, 0) << response.message;
     EXPECT_EQ(allowed, 4 - SocketLink::iconMargin);
-    EXPECT_EQ(readFile(home.file("Applications/Quorvane Apps/Example.app/Contents/Resources/AppIcon.icns")),
+    EXPECT_EQ(readFile(paths().appsDirectory() + "/Example.app/Contents/Resources/AppIcon.icns"),
         "icns fetched icon");
 }
 

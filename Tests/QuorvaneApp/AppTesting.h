@@ -37,7 +37,7 @@ public:
     AppEnvironment makeEnvironment()
     {
         AppEnvironment made;
-        made.home = home.path();
+        made.paths = paths();
         made.socketPath = home.file("quorvane.sock");
         made.logLine = [this](const std::string& line) { loggedLines.push_back(line); };
         made.wallClock = [] { return fixedWallClock; };
@@ -50,7 +50,8 @@ public:
         return *model;
     }
 
-    std::string configPath() const { return home.file(".config/quorvane/config.toml"); }
+    QuorvanePaths paths() const { return QuorvanePaths { home.path() }; }
+    std::string configPath() const { return paths().configFile(); }
 
     // Sends one command line through the socket from another thread while this thread serves the main loop.
     RPCResponse forward(const std::vector<std::string>& arguments, double timeout = 10)

@@ -36,11 +36,11 @@ TEST_P(MainLoopContract, RunAndWaitRunsOnTheMainThreadAndReturnsAfterIt)
 {
     bool onMain = false;
     bool returned = false;
-    EXPECT_TRUE(loop->runAndWait([&] { onMain = loop->isMainThread(); }));
+    EXPECT_TRUE(loop->runAndWait([&] { onMain = loop->isMainThread(); }, {}));
     EXPECT_TRUE(onMain);
     onMain = false;
     std::thread caller([&] {
-        returned = loop->runAndWait([&] { onMain = loop->isMainThread(); });
+        returned = loop->runAndWait([&] { onMain = loop->isMainThread(); }, {});
         loop->quit();
     });
     loop->run();
@@ -53,14 +53,29 @@ TEST_P(MainLoopContract, QuittingReleasesAWaitingCallerWithoutRunningItsWork)
 {
     std::atomic<bool> ran = false;
     std::atomic<bool> answer = true;
-    std::thread caller([&] { answer = loop->runAndWait([&] { ran = true; }); });
+    std::thread caller([&] { answer = loop->runAndWait([&] { ran = true; }, {}); });
     loop->quit();
     caller.join();
     EXPECT_FALSE(answer);
     EXPECT_FALSE(ran);
-    EXPECT_FALSE(loop->runAndWait([&] { ran = true; }));
+    EXPECT_FALSE(loop->runAndWait([&] { ran = true; }, {}));
     EXPECT_FALSE(ran);
     EXPECT_TRUE(loop->quitting());
+}
+
+// The socket server asks its waiting handler to give up before it joins its thread, which may be the main one.
+TEST_P(MainLoopContract, AStopRequestReleasesAWaitingCallerWithoutRunningItsWork)
+{
+    std::atomic<bool> ran = false;
+    std::atomic<bool> answer = true;
+    std::stop_source stop;
+    std::thread caller([&] { answer = loop->runAndWait([&] { ran = true; }, stop.get_token()); });
+    stop.request_stop();
+    caller.join();
+    EXPECT_FALSE(answer);
+    loop->post([&] { loop->quit(); });
+    loop->run();
+    EXPECT_FALSE(ran);
 }
 
 TEST_P(MainLoopContract, TimersFireOnceOrRepeatUntilCancelled)

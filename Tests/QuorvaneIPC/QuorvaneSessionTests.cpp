@@ -1,9 +1,13 @@
 #include "QuorvaneIPC/QuorvaneSession.h"
 
 #include "Command/HelpText.h"
+#include "Configuration/ConfigFile.h"
+#include "Configuration/ConfigLock.h"
 #include "Configuration/QuorvaneConfig.h"
 #include "Configuration/QuorvanePaths.h"
 #include "QuorvaneIPC/FileDescriptor.h"
+#include "QuorvaneIPC/SessionOptions.h"
+#include "QuorvaneIPC/SessionPrinter.h"
 #include "QuorvaneIPC/SocketIO.h"
 #include "QuorvaneIPC/SocketServer.h"
 #include "RPC/RPCRequest.h"
@@ -16,10 +20,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fcntl.h>
 #include <filesystem>
 #include <grp.h>
 #include <mutex>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <thread>
@@ -28,8 +35,8 @@ namespace quorvane {
 
 void PrintTo(const SessionResult& result, std::ostream* out)
 {
-    *out << "{" << result.exitCode << ", " << testing::PrintToString(result.stdout) << ", "
-         << testing::PrintToString(result.stderr) << "}";
+    *out << "{" << result.exitCode << ", " << testing::PrintToString(result.standardOutput) << ", "
+         << testing::PrintToString(result.standardError) << "}";
 }
 
 namespace {
@@ -50,14 +57,16 @@ public:
 class QuorvaneSessionTest : public testing::Test {
 protected:
     test::TemporaryFolder folder;
-    std::string home = folder.path();
-    std::string config = QuorvanePaths::configFile(home);
+    // The usual login: a runtime folder, the other places under the home folder.
+    QuorvanePaths paths { folder.path(), "", "", folder.file("run") };
+    std::string config = paths.configFile();
     std::mutex lock;
     std::vector<RPCRequest> requests;
 
     SessionResult run(std::vector<std::string> arguments, QuorvaneControlling* controller = nullptr)
     {
-        return QuorvaneSession::run(arguments, home, std::nullopt, true, controller, std::nullopt, 1.7e9);
+        return QuorvaneSession::run(
+            SessionOptions { arguments, paths, std::nullopt, true, controller, std::nullopt, 1.7e9 });
     }
     void expectRun(std::vector<std::string> arguments, SessionResult expected)
     {
@@ -67,20 +76,20 @@ protected:
     {
         SessionResult result = run(arguments);
         EXPECT_EQ(result.exitCode, 1) << testing::PrintToString(arguments);
-        EXPECT_EQ(result.stdout, "");
-        EXPECT_THAT(result.stderr, testing::AllOf(HasSubstr(part), testing::EndsWith("\n")));
+        EXPECT_EQ(result.standardOutput, "");
+        EXPECT_THAT(result.standardError, testing::AllOf(HasSubstr(part), testing::EndsWith("\n")));
     }
 
-    // The application's stand-in on the socket `home` resolves to: answers `response` after `delay`.
+    // The application's stand-in on the socket `paths` resolves to: answers `response` after `delay`.
     std::shared_ptr<SocketServer> serve(RPCResponse response, std::chrono::milliseconds delay = 0ms)
     {
-        auto server
-            = SocketServer::create(QuorvanePaths::resolvedSocketFile(home, 103), [=, this](const RPCRequest& request) {
-                  std::this_thread::sleep_for(delay);
-                  std::lock_guard guard(lock);
-                  requests.push_back(request);
-                  return response;
-              });
+        auto server = SocketServer::create(paths.resolvedSocketFile(QuorvanePaths::socketPathLimit),
+            [=, this](const RPCRequest& request, std::stop_token) {
+                std::this_thread::sleep_for(delay);
+                std::lock_guard guard(lock);
+                requests.push_back(request);
+                return response;
+            });
         server->start();
         return server;
     }
@@ -94,7 +103,7 @@ protected:
 TEST_F(QuorvaneSessionTest, HelpAndVersionTouchNeitherSocketNorConfig)
 {
     // Both would fail if used: a socket file nobody listens on, and a folder where the config should be.
-    std::string socket = QuorvanePaths::resolvedSocketFile(home, 103);
+    std::string socket = paths.resolvedSocketFile(QuorvanePaths::socketPathLimit);
     fs::create_directories(fs::path(socket).parent_path());
     test::writeFile(socket, "");
     fs::create_directories(config);
@@ -103,7 +112,7 @@ TEST_F(QuorvaneSessionTest, HelpAndVersionTouchNeitherSocketNorConfig)
     expectRun({}, { 0, help + "\n", "" });
     expectRun({ "version", "--config", config, "--yes" }, { 0, "1.0.1\n", "" });
     SessionResult json = run({ "--json", "help" });
-    EXPECT_EQ(JSONValue::parse(json.stdout),
+    EXPECT_EQ(JSONValue::parse(json.standardOutput),
         JSONValue(JSONValue::Object { { "exitCode", 0 }, { "message", help }, { "ok", true }, { "result", help } }));
 }
 
@@ -133,10 +142,15 @@ TEST_F(QuorvaneSessionTest, RendersForwardedAnswers)
         { 0, "{\"ok\":true,\"exitCode\":0,\"message\":\"ok\",\"result\":{\"pong\":true}}\n", "" });
     expectForwarded({ "", 3, "", "[1, 2]" }, { "ping", "--json" },
         { 3, "{\"ok\":false,\"exitCode\":3,\"message\":\"\",\"result\":[1, 2]}\n", "\n" });
-    expectForwarded({ "", -2, "a\t\"b\"\n", "{}" }, { "ping", "--json" },
-        { -2, "{\"ok\":false,\"exitCode\":-2,\"message\":\"a\\t\\\"b\\\"\\n\",\"result\":{}}\n", "a\t\"b\"\n" });
-    expectForwarded({ "", 4294967296, "ok", "{}" }, { "ping" },
-        { 1, "", "Quorvane answered with exit code 4294967296, which no process can exit with.\n" });
+    expectForwarded({ "", 255, "a\t\"b\"\n", "{}" }, { "ping", "--json" },
+        { 255, "{\"ok\":false,\"exitCode\":255,\"message\":\"a\\t\\\"b\\\"\\n\",\"result\":{}}\n", "a\t\"b\"\n" });
+    // A process exit status keeps only the low eight bits, so 256 would read as success.
+    for (int64_t unexitable : { int64_t(256), int64_t(-1), int64_t(4294967296) })
+        for (std::vector<std::string> words : { std::vector<std::string> { "ping" }, { "ping", "--json" } })
+            expectForwarded({ "", unexitable, "ok", "{}" }, words,
+                { 1, "",
+                    "Quorvane answered with exit code " + std::to_string(unexitable)
+                        + ", which no process can exit with.\n" });
 }
 
 TEST_F(QuorvaneSessionTest, ForwardsOnlyWithoutAConfigFileOrAController)
@@ -150,10 +164,45 @@ TEST_F(QuorvaneSessionTest, ForwardsOnlyWithoutAConfigFileOrAController)
     EXPECT_TRUE(received().empty());
     expectRun({ "ping" }, { 0, "forwarded\n", "" });
 
-    home = folder.path() + "/" + std::string(40, 'h'); // too long for the socket in Application Support
+    paths.runtimeDirectory = folder.file(std::string(80, 'r')); // too long for a socket path
     auto fallback = serve(RPCResponse("", 0, "fallback", "{}"));
-    EXPECT_TRUE(fs::exists(QuorvanePaths::fallbackSocketFile(home)));
+    EXPECT_TRUE(fs::exists(paths.fallbackSocketFile()));
     expectRun({ "ping" }, { 0, "fallback\n", "" });
+}
+
+TEST_F(QuorvaneSessionTest, TheToolFindsTheApplicationInTheSameRuntimeFolder)
+{
+    auto server = serve(RPCResponse("", 0, "forwarded", "{}"));
+    EXPECT_EQ(server->path(), folder.file("run/quorvane/quorvane.sock"));
+    struct stat status;
+    ASSERT_EQ(::stat(folder.file("run/quorvane").c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0700u);
+    expectRun({ "hotkey", "list" }, { 0, "forwarded\n", "" });
+
+    // Another login's runtime folder holds no socket, and neither does a runtime folder once the
+    // application has stopped: the tool then edits the file itself.
+    QuorvanePaths application = paths;
+    paths.runtimeDirectory = folder.file("elsewhere");
+    expectRun({ "hotkey", "list" }, { 0, "No hotkeys yet.\n", "" });
+    paths = application;
+    server->stop();
+    expectRun({ "hotkey", "list" }, { 0, "No hotkeys yet.\n", "" });
+    EXPECT_EQ(received().size(), 1u);
+}
+
+TEST_F(QuorvaneSessionTest, NothingLandsInTheHomeFolderOutsideTheLinuxPlaces)
+{
+    for (std::vector<std::string> words :
+        { std::vector<std::string> { "hotkey", "set", "ctrl+opt+e", "com.example.editor" },
+            { "app", "add", "https://notes.example", "--name", "Notes" }, { "apply" } })
+        EXPECT_EQ(run(words).exitCode, 0) << testing::PrintToString(words);
+    serve(RPCResponse("", 0, "", "{}"))->stop();
+    EXPECT_TRUE(fs::exists(paths.appsDirectory() + "/Notes.app"));
+    std::vector<std::string> top;
+    for (const auto& entry : fs::directory_iterator(folder.path()))
+        top.push_back(entry.path().filename().string());
+    std::sort(top.begin(), top.end());
+    EXPECT_EQ(top, (std::vector<std::string> { ".config", ".local", "run" }));
 }
 
 TEST_F(QuorvaneSessionTest, SocketFailuresExitWithOne)
@@ -165,7 +214,7 @@ TEST_F(QuorvaneSessionTest, SocketFailuresExitWithOne)
         std::this_thread::sleep_for(20ms);
 
     // A socket file whose application is gone: no falling back to running directly.
-    std::string socket = QuorvanePaths::resolvedSocketFile(home, 103);
+    std::string socket = paths.resolvedSocketFile(QuorvanePaths::socketPathLimit);
     FileDescriptor stale(::socket(AF_UNIX, SOCK_STREAM, 0));
     sockaddr_un address;
     copy(socket, address);
@@ -177,7 +226,7 @@ TEST_F(QuorvaneSessionTest, SocketFailuresExitWithOne)
         std::thread fake([&] {
             FileDescriptor connection(::accept(stale.get(), nullptr, nullptr));
             readLine(connection.get(), 5, socketLineLimit);
-            writeAll(connection.get(), answer);
+            writeAll(connection.get(), answer, 5);
         });
         expectFailure({ "--json", "ping" }, "could not be read");
         fake.join();
@@ -192,7 +241,7 @@ TEST_F(QuorvaneSessionTest, DirectModeReportsFromTheDefaultsWithoutCreatingAFile
             "{\"exitCode\":3,\"message\":\"Open Quorvane to apply a "
             "layout.\",\"ok\":false,\"result\":{\"code\":\"unavailable\"}}\n",
             "Open Quorvane to apply a layout.\n" });
-    EXPECT_THAT(run({ "doctor" }).stdout, HasSubstr("[warn] menu-bar: Quorvane is not running"));
+    EXPECT_THAT(run({ "doctor" }).standardOutput, HasSubstr("[warn] menu-bar: Quorvane is not running"));
     EXPECT_FALSE(fs::exists(config));
 }
 
@@ -209,14 +258,15 @@ TEST_F(QuorvaneSessionTest, AFailedRemovalNeverWritesTheFile)
 {
     std::string text
         = "[apps.notes]\nurl = \"https://notes.example/\"\nname = \"Notes\"\nbundle_id = \"app.quorvane.web.notes\"\n";
-    fs::create_directories(QuorvanePaths::configDirectory(home));
+    fs::create_directories(paths.configDirectory());
     test::writeFile(config, text);
-    std::string bundle = QuorvanePaths::appsDirectory(home) + "/Notes.app";
+    std::string bundle = paths.appsDirectory() + "/Notes.app";
     fs::create_directories(bundle + "/Contents");
     // An unprivileged user may write the config but not remove the bundle: the table leaves the document,
-    // then the bundle's removal fails.
-    for (const std::string& path : { home, home + "/.config", QuorvanePaths::configDirectory(home), config })
+    // then the bundle's removal fails. Root runs the command as nobody, since root may remove anything.
+    for (const std::string& path : { paths.home, paths.home + "/.config", paths.configDirectory(), config })
         fs::permissions(path, fs::perms::all);
+    fs::permissions(paths.appsDirectory(), fs::perms(0555));
     pid_t child = ::fork();
     if (child == 0) {
         if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
@@ -237,12 +287,121 @@ TEST_F(QuorvaneSessionTest, FailuresBeforeTheCommandRuns)
     fs::create_directories(folder.file("folder.toml"));
     SessionResult parse = run({ "--config", broken, "config", "show" });
     EXPECT_EQ(parse.exitCode, 2);
-    EXPECT_THAT(parse.stderr, testing::StartsWith("Config line 1"));
+    EXPECT_THAT(parse.standardError, testing::StartsWith("Config line 1"));
     // Unreadable, not UTF-8, and a write that cannot happen.
     for (std::string path : { folder.file("folder.toml"), latin1, std::string("/proc/quorvane/config.toml") })
         expectFailure({ "--config", path, "rule", "add", "com.example.editor", "--tile", "left-half" },
             fs::path(path).parent_path().string());
     EXPECT_EQ(test::readFile(latin1), "# caf\xE9\n");
+}
+
+TEST_F(QuorvaneSessionTest, OutputThatCannotBeWrittenExitsWithOne)
+{
+    SessionResult result { 5, "shown", "warned\n" };
+    auto printed = [&](bool fullOutput, bool fullError) {
+        int output[2], error[2];
+        EXPECT_EQ(::pipe(output), 0);
+        EXPECT_EQ(::pipe(error), 0);
+        FileDescriptor full(::open("/dev/full", O_WRONLY | O_CLOEXEC));
+        int status
+            = SessionPrinter::print(result, fullOutput ? full.get() : output[1], fullError ? full.get() : error[1]);
+        ::close(output[1]);
+        ::close(error[1]);
+        std::string said = test::readFile("/proc/self/fd/" + std::to_string(error[0]));
+        ::close(output[0]);
+        ::close(error[0]);
+        return std::pair(status, said);
+    };
+    EXPECT_EQ(printed(false, false), std::pair(5, std::string("warned\n")));
+    EXPECT_EQ(printed(true, false),
+        std::pair(1, std::string("warned\nCould not write the output: No space left on device.\n")));
+    EXPECT_EQ(printed(false, true).first, 1);
+    EXPECT_EQ(printed(true, true).first, 1);
+}
+
+TEST_F(QuorvaneSessionTest, AWordThatIsNotUTF8IsRefusedBeforeAnythingIsWritten)
+{
+    expectFailure({ "hotkey", "set", "ctrl+opt+e", "com.example.\xFF" },
+        "Word 4 of the command is not UTF-8 text, so Quorvane cannot use it.");
+    expectFailure({ "app", "add", "https://x.example", "--name", "caf\xE9" }, "Word 5 of the command is not UTF-8");
+    EXPECT_FALSE(fs::exists(config));
+    EXPECT_FALSE(fs::exists(paths.appsDirectory()));
+}
+
+// The file a person sees may be a link into a dotfile repository; only a regular file (or a free name in
+// an existing folder) at its end is ever read or replaced, and the file keeps its permissions.
+TEST_F(QuorvaneSessionTest, TheConfigFileIsReadAndReplacedOnlyAsARegularFile)
+{
+    std::vector<std::string> change { "rule", "add", "com.example.editor", "--tile", "left-half" };
+    auto withConfig = [&](const std::string& path) {
+        std::vector<std::string> words { "--config", path };
+        words.insert(words.end(), change.begin(), change.end());
+        return words;
+    };
+    test::writeFile(folder.file("private.toml"), "# mine\n");
+    fs::permissions(folder.file("private.toml"), fs::perms(0600));
+    fs::create_symlink("private.toml", folder.file("linked.toml"));
+    ASSERT_EQ(run(withConfig(folder.file("linked.toml"))).exitCode, 0);
+    EXPECT_TRUE(fs::is_symlink(folder.file("linked.toml")));
+    EXPECT_THAT(test::readFile(folder.file("private.toml")), testing::StartsWith("# mine\n"));
+    EXPECT_EQ(fs::status(folder.file("private.toml")).permissions(), fs::perms(0600));
+
+    ASSERT_EQ(::mkfifo(folder.file("fifo").c_str(), 0644), 0);
+    test::writeFile(folder.file("huge.toml"), std::string(ConfigFile::maximumFileSize + 1, '#'));
+    const std::pair<std::string, std::string> refused[] = {
+        { "/dev/null", "Quorvane reads only regular files, and " },
+        { folder.file("fifo"), "Quorvane reads only regular files, and " },
+        { "/dev/zero", "Quorvane reads only regular files, and " },
+        { folder.file("huge.toml"), " is larger than 16 MiB, more than Quorvane reads." },
+        { "/nonexistent/x.toml", "which is in a folder that does not exist" },
+    };
+    for (const auto& [target, part] : refused) {
+        std::string link = folder.file("config-link.toml");
+        fs::remove(link);
+        fs::create_symlink(target, link);
+        expectFailure(withConfig(link), part);
+        expectFailure(withConfig(link), link);
+    }
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    EXPECT_FALSE(fs::exists("/nonexistent"));
+}
+
+TEST_F(QuorvaneSessionTest, ChangesWaitForTheConfigLockAndReadsDoNot)
+{
+    expectRun({ "hotkey", "set", "ctrl+opt+e", "com.example.editor" }, { 0, "⌃⌥E → com.example.editor\n", "" });
+    std::string before = test::readFile(config);
+    {
+        ConfigLock held(config, 0);
+        expectFailure({ "--timeout", "0.05", "hotkey", "set", "ctrl+shift+cmd+f", "com.example.files" },
+            "Another change to " + config + " did not finish within 0.05 seconds. Try again.");
+        expectRun({ "hotkey", "list" }, { 0, "ctrl+opt+e\tcom.example.editor\n", "" });
+    }
+    EXPECT_EQ(test::readFile(config), before);
+    EXPECT_EQ(run({ "hotkey", "set", "ctrl+shift+cmd+f", "com.example.files" }).exitCode, 0);
+    // The lock stands beside the path the user sees, so a linked config in a read-only folder still locks.
+    EXPECT_TRUE(fs::exists(fs::path(config).parent_path() / ".config.toml.lock"));
+}
+
+TEST_F(QuorvaneSessionTest, ParallelChangesAllPersist)
+{
+    const std::string keys = "abcdefghijklmnop";
+    std::vector<pid_t> children;
+    for (char key : keys) {
+        pid_t child = ::fork();
+        if (child == 0) {
+            std::string chord = std::string("ctrl+shift+cmd+") + key;
+            ::_exit(run({ "hotkey", "set", chord, std::string("com.example.") + key }).exitCode);
+        }
+        children.push_back(child);
+    }
+    for (pid_t child : children) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    }
+    std::string text = test::readFile(config);
+    for (char key : keys)
+        EXPECT_THAT(text, HasSubstr(std::string("com.example.") + key));
 }
 
 } // namespace

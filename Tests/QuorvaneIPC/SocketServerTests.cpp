@@ -10,8 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <grp.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -26,7 +28,7 @@ namespace {
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
-RPCResponse echo(const RPCRequest& request)
+RPCResponse echo(const RPCRequest& request, std::stop_token)
 {
     return RPCResponse("not the request's id", 0, request.arguments.empty() ? "" : request.arguments.back(), "{}");
 }
@@ -150,21 +152,118 @@ TEST_F(SocketServerTest, BrokenClientsGetNoAnswer)
         EXPECT_EQ(converse(path, bytes), "") << bytes;
     {
         FileDescriptor early(connectTo(path));
-        writeAll(early.get(), "{\"id\":\"x\",\"arguments\":[\"gone before the answer\"]}\n");
+        writeAll(early.get(), "{\"id\":\"x\",\"arguments\":[\"gone before the answer\"]}\n", 5);
     }
     expectServed();
 }
 
-TEST_F(SocketServerTest, DropsASilentClientAfterFiveSeconds)
+TEST_F(SocketServerTest, DropsASilentClientAfterItsIdleLimit)
 {
+    EXPECT_EQ(SocketServer::defaultIdleLimit, 5.0);
+    server = SocketServer::create(path, echo, 0.3);
     server->start();
     auto started = std::chrono::steady_clock::now();
     FileDescriptor silent(connectTo(path));
     std::thread next([&] { expectServed(10); });
     char byte;
     EXPECT_EQ(::recv(silent.get(), &byte, 1, 0), 0);
-    EXPECT_GE(std::chrono::steady_clock::now() - started, 4900ms);
+    EXPECT_GE(std::chrono::steady_clock::now() - started, 290ms);
     next.join();
+}
+
+// The client's timeout covers the whole request: a server whose backlog is full never lets it connect, and
+// one that never reads never takes a large request.
+TEST_F(SocketServerTest, ClientGivesUpAtItsTimeoutWhileConnectingAndSending)
+{
+    fs::create_directories(folder.file("Support"));
+    struct Case {
+        std::string name;
+        std::size_t waitingClients;
+        std::size_t argumentBytes;
+    };
+    for (const Case& stuck : { Case { "full backlog", 64, 10 }, Case { "never reads", 0, 8'000'000 } }) {
+        FileDescriptor listener(::socket(AF_UNIX, SOCK_STREAM, 0));
+        sockaddr_un address;
+        copy(path, address);
+        ::unlink(path.c_str());
+        ASSERT_EQ(::bind(listener.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+        ASSERT_EQ(::listen(listener.get(), 0), 0);
+        std::vector<FileDescriptor> waiting;
+        for (std::size_t i = 0; i < stuck.waitingClients; ++i) {
+            FileDescriptor client(::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0));
+            if (::connect(client.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
+                break;
+            waiting.push_back(std::move(client));
+        }
+        std::promise<IPCError::Code> outcome;
+        std::thread client([&] {
+            try {
+                IPCClient::request(path, RPCRequest { "id", { std::string(stuck.argumentBytes, 'x') } }, 0.3);
+                outcome.set_value(IPCError::Code::badResponse);
+            } catch (const IPCError& error) {
+                outcome.set_value(error.code());
+            }
+        });
+        auto ended = outcome.get_future();
+        // A client that hangs is set free by closing the listener, so the test itself cannot hang.
+        bool endedInTime = ended.wait_for(10s) == std::future_status::ready;
+        EXPECT_TRUE(endedInTime) << stuck.name;
+        listener.reset();
+        client.join();
+        if (endedInTime) {
+            EXPECT_EQ(ended.get(), IPCError::Code::timedOut) << stuck.name;
+        }
+    }
+}
+
+TEST_F(SocketServerTest, StopWaitsForAHandlerThatGivesUp)
+{
+    std::mutex lock;
+    std::condition_variable_any hop;
+    bool entered = false;
+    // Stands for a handler waiting on the main thread, which is the one that stops the server.
+    server = SocketServer::create(path, [&](const RPCRequest& request, std::stop_token stopping) {
+        std::unique_lock guard(lock);
+        entered = true;
+        hop.notify_all();
+        hop.wait(guard, stopping, [] { return false; });
+        return RPCResponse(request.id, 3, "Quorvane is not running.", "{}");
+    });
+    server->start();
+    auto answer = std::async(std::launch::async, [&] {
+        return IPCClient::request(path, RPCRequest { "id-1", {} }, 10);
+    });
+    {
+        std::unique_lock guard(lock);
+        hop.wait(guard, [&] { return entered; });
+    }
+    server->stop();
+    EXPECT_FALSE(socketThreadRunning());
+    EXPECT_EQ(answer.get(), (RPCResponse { "id-1", 3, "Quorvane is not running.", "{}" }));
+}
+
+TEST_F(SocketServerTest, StopsOnItsOwnThread)
+{
+    std::weak_ptr<SocketServer> weak;
+    std::promise<void> released;
+    // The handler stops the server and holds the last reference to it, so both happen on the socket thread.
+    server = SocketServer::create(path, [&](const RPCRequest& request, std::stop_token) {
+        auto self = weak.lock();
+        released.get_future().wait();
+        self->stop();
+        return RPCResponse(request.id, 0, "stopped", "{}");
+    });
+    weak = server;
+    server->start();
+    auto answer = std::async(std::launch::async, [&] {
+        return IPCClient::request(path, RPCRequest { "id-1", {} }, 10);
+    });
+    EXPECT_TRUE(eventually([&] { return weak.use_count() == 3; })); // the test, the accept loop, the handler
+    server.reset();
+    released.set_value();
+    EXPECT_EQ(answer.get().message, "stopped");
+    EXPECT_TRUE(eventually([] { return !socketThreadRunning(); }));
+    EXPECT_FALSE(fs::exists(path));
 }
 
 TEST_F(SocketServerTest, ClosesConnectionsFromOtherUsers)

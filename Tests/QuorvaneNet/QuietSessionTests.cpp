@@ -1,5 +1,7 @@
 #include "QuorvaneNet/QuietSession.h"
 
+#include "TestSupport/LocalHTTPServer.h"
+
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <map>
@@ -12,93 +14,8 @@ namespace quorvane {
 namespace {
 
 using namespace std::chrono_literals;
-
-struct Reply {
-    int status = 200;
-    std::string body;
-    // Extra header lines, each ending in "\r\n".
-    std::string headers;
-    // Holds the connection open without a word until the client hangs up.
-    bool silent = false;
-    // Streams body data without a length until the client hangs up.
-    bool endless = false;
-};
-
-// A small HTTP server on 127.0.0.1 with fixed replies by path. It answers one connection at a time, which is
-// all a session that blocks on each exchange ever opens.
-class LocalHTTPServer {
-public:
-    explicit LocalHTTPServer(std::map<std::string, Reply> routes)
-        : m_routes(std::move(routes))
-    {
-        sockaddr_in address {
-            .sin_family = AF_INET, .sin_port = 0, .sin_addr = { htonl(INADDR_LOOPBACK) }, .sin_zero = {}
-        };
-        socklen_t length = sizeof address;
-        if (::bind(m_listener, reinterpret_cast<sockaddr*>(&address), length) || ::listen(m_listener, 16)
-            || ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length))
-            throw std::runtime_error("cannot listen on 127.0.0.1");
-        m_base = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port));
-        m_thread = std::thread([this] {
-            // Shutting the listener down in the destructor ends the wait for the next connection.
-            for (int connection; (connection = ::accept(m_listener, nullptr, nullptr)) >= 0; ::close(connection))
-                answer(connection);
-        });
-    }
-
-    ~LocalHTTPServer()
-    {
-        ::shutdown(m_listener, SHUT_RDWR);
-        m_thread.join();
-        ::close(m_listener);
-    }
-
-    std::string url(const std::string& path) const { return m_base + path; }
-
-    std::vector<std::string> requests() const
-    {
-        std::lock_guard guard(m_lock);
-        return m_requests;
-    }
-
-private:
-    // A blocking socket takes all of the data or fails.
-    static bool send(int fd, std::string_view data)
-    {
-        return ::send(fd, data.data(), data.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(data.size());
-    }
-
-    void answer(int connection)
-    {
-        std::string head;
-        char buffer[4096];
-        for (ssize_t received = 1; received > 0 && head.find("\r\n\r\n") == std::string::npos;)
-            if ((received = ::recv(connection, buffer, sizeof buffer, 0)) > 0)
-                head.append(buffer, static_cast<size_t>(received));
-        std::lock_guard guard(m_lock);
-        m_requests.push_back(head);
-        size_t start = head.find(' ') + 1;
-        auto route = m_routes.find(head.substr(start, head.find(' ', start) - start));
-        Reply reply = route != m_routes.end() ? route->second : Reply { 404, "Not found" };
-        if (reply.silent)
-            while (::recv(connection, buffer, sizeof buffer, 0) > 0) { }
-        else if (reply.endless)
-            for (bool open = send(connection, "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n"); open;)
-                open = send(connection, std::string(64 * 1024, 'x'));
-        else
-            send(connection,
-                "HTTP/1.1 " + std::to_string(reply.status)
-                    + " Reply\r\nContent-Length: " + std::to_string(reply.body.size()) + "\r\nConnection: close\r\n"
-                    + reply.headers + "\r\n" + reply.body);
-    }
-
-    std::map<std::string, Reply> m_routes;
-    std::string m_base;
-    int m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
-    mutable std::mutex m_lock;
-    std::vector<std::string> m_requests;
-    std::thread m_thread;
-};
+using test::LocalHTTPServer;
+using test::Reply;
 
 const QuietSession::Limits shortLimits { 400ms, 200ms, 4096, 8192 };
 
@@ -138,7 +55,7 @@ TEST(QuietSession, bytesAreTheBodyOfASuccessfulNonEmptyAnswer)
 
     for (const std::string& request : server.requests()) {
         EXPECT_NE(request.find("GET "), std::string::npos);
-        EXPECT_NE(request.find("User-Agent: " + std::string(QuietSession::userAgent) + "\r\n"), std::string::npos);
+        EXPECT_NE(request.find("User-Agent: " + QuietSession::userAgent() + "\r\n"), std::string::npos);
         EXPECT_EQ(request.find("Cookie"), std::string::npos) << request;
     }
 }

@@ -18,9 +18,16 @@ TemporaryFolder::TemporaryFolder()
 
 TemporaryFolder::~TemporaryFolder()
 {
+    namespace fs = std::filesystem;
+    // Tests take permissions away from folders inside; without them a user other than root removes nothing.
     std::error_code ignored;
-    std::filesystem::permissions(m_path, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ignored);
-    std::filesystem::remove_all(m_path, ignored);
+    fs::permissions(m_path, fs::perms::owner_all, fs::perm_options::add, ignored);
+    for (auto entry = fs::recursive_directory_iterator(m_path, ignored); entry != fs::recursive_directory_iterator();
+         entry.increment(ignored)) {
+        if (entry->is_directory(ignored) && !entry->is_symlink(ignored))
+            fs::permissions(entry->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+    }
+    fs::remove_all(m_path, ignored);
 }
 
 std::string readFile(const std::string& path)

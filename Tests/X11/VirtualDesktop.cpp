@@ -170,8 +170,12 @@ TestWindow::TestWindow(const std::vector<std::string>& options, const std::vecto
         environment)
 {
     std::optional<std::string> line = process.readLine(10);
-    if (!line)
-        throw std::runtime_error("the test window did not appear");
+    if (!line) {
+        std::string shown;
+        for (const std::string& option : options)
+            shown += " " + option;
+        throw std::runtime_error("the test window did not appear:" + shown);
+    }
     id = static_cast<uint32_t>(std::stoul(*line));
 }
 

@@ -172,7 +172,9 @@ TEST_F(X11WindowSystemTest, MaximisedWindowsAreReleasedBeforeTheyMove)
     ASSERT_TRUE(facts);
     Frame target { 100, 100, 600, 400 };
     windows.windowSystem().setFrame(facts->handle, target, AxisWrite::sizeThenPosition);
-    EXPECT_TRUE(eventually([&] { return windows.windowSystem().readFrame(facts->handle) == target; }));
+    std::optional<Frame> frame;
+    EXPECT_TRUE(eventually([&] { return (frame = windows.windowSystem().readFrame(facts->handle)) == target; }))
+        << frame->x << "," << frame->y << " " << frame->width << "x" << frame->height;
 }
 
 TEST_F(X11WindowSystemTest, WindowsThatVanishAreHarmless)

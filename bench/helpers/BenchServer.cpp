@@ -1,13 +1,16 @@
 // A stand-in for the running application: serves the command router over the socket with a controller
 // that touches no windows, so that forwarded commands can be timed.
-//   quorvane-bench-server <socket path> [config file]
-// Prints "ready" once it listens and serves until SIGINT or SIGTERM.
+//   quorvane-bench-server [socket path [config file]]
+// Without a socket path it listens where the tool looks under the same environment. Prints "ready" once
+// it listens and serves until SIGINT or SIGTERM.
 #include "Agents/BundledResources.h"
 #include "Command/CommandOutput.h"
 #include "Command/CommandParser.h"
 #include "Command/Invocation.h"
 #include "Configuration/ConfigFile.h"
 #include "Configuration/QuorvaneConfig.h"
+#include "Configuration/QuorvanePaths.h"
+#include "QuorvaneIPC/QuorvaneSession.h"
 #include "QuorvaneIPC/SocketServer.h"
 #include "RPC/RPCRequest.h"
 #include "RPC/RPCResponse.h"
@@ -19,6 +22,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <mutex>
@@ -53,10 +57,6 @@ ConfigFile loadConfig(const char* path)
 
 int main(int argc, char** argv)
 {
-    if (argc < 2) {
-        std::fputs("usage: quorvane-bench-server <socket path> [config file]\n", stderr);
-        return 1;
-    }
     sigset_t signals;
     sigemptyset(&signals);
     sigaddset(&signals, SIGINT);
@@ -68,12 +68,13 @@ int main(int argc, char** argv)
     ConfigFile file = loadConfig(argc > 2 ? argv[2] : nullptr);
     StillController controller;
     CommandContext context;
-    context.home = std::getenv("HOME") ? std::getenv("HOME") : "/";
+    context.paths = QuorvanePaths::fromEnvironment(std::getenv("HOME") ? std::getenv("HOME") : "");
     context.skillText = BundledResources::skillText();
     context.manifestFolders = BundledResources::skillFolders();
     context.controller = &controller;
 
-    auto server = SocketServer::create(argv[1], [&](const RPCRequest& request) {
+    std::string socket = argc > 1 ? argv[1] : context.paths.resolvedSocketFile(QuorvanePaths::socketPathLimit);
+    auto server = SocketServer::create(socket, [&](const RPCRequest& request, std::stop_token) {
         std::lock_guard guard(lock);
         try {
             Invocation invocation = CommandParser::parse(request.arguments);
@@ -85,7 +86,12 @@ int main(int argc, char** argv)
             return RPCResponse("", error.exitCode(), error.message(), "{}");
         }
     });
-    server->start();
+    try {
+        server->start();
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "quorvane-bench-server: %s\n", error.what());
+        return 1;
+    }
     std::puts("ready");
     std::fflush(stdout);
     int received = 0;

@@ -62,23 +62,30 @@ TEST(SkillFiles, UninstallRemovesTheDirectoryOnlyWhenNothingElseIsInIt)
     EXPECT_THROW(SkillFiles::uninstall(""), QuorvaneError);
 }
 
-TEST(SkillFiles, ALinkedSkillFileIsWrittenThroughAndRemovedWithoutItsTarget)
+TEST(SkillFiles, LinksInsideTheSkillFolderAreReplacedAndRemovedWithoutTheirTargets)
 {
     TemporaryFolder home;
-    fs::create_directories(home.file("dotfiles"));
-    fs::create_directories(home.file("skills/quorvane"));
+    fs::create_directories(home.file("dotfiles/linked"));
     test::writeFile(home.file("dotfiles/SKILL.md"), "old");
+    test::writeFile(home.file("dotfiles/linked/SKILL.md"), "old");
+    // A linked skill file, and a linked skill folder: neither target may receive the text.
+    fs::create_directories(home.file("skills/quorvane"));
     fs::create_symlink("../../dotfiles/SKILL.md", home.file("skills/quorvane/SKILL.md"));
+    fs::create_directories(home.file("other"));
+    fs::create_directory_symlink("../dotfiles/linked", home.file("other/quorvane"));
 
-    SkillFiles::install("new", home.file("skills"));
-    EXPECT_TRUE(fs::is_symlink(home.file("skills/quorvane/SKILL.md")));
-    EXPECT_EQ(readFile(home.file("dotfiles/SKILL.md")), "new");
-    EXPECT_EQ(SkillFiles::uninstall(home.file("skills")), (SkillUninstallResult { true, true }));
-    EXPECT_EQ(readFile(home.file("dotfiles/SKILL.md")), "new");
+    for (const char* folder : { "skills", "other" }) {
+        SkillFiles::install("new", home.file(folder));
+        EXPECT_FALSE(fs::is_symlink(home.file(folder + std::string("/quorvane"))));
+        EXPECT_FALSE(fs::is_symlink(home.file(folder + std::string("/quorvane/SKILL.md"))));
+        EXPECT_EQ(SkillFiles::installedContents(home.file(folder)), "new");
+    }
+    EXPECT_EQ(readFile(home.file("dotfiles/SKILL.md")), "old");
+    EXPECT_EQ(readFile(home.file("dotfiles/linked/SKILL.md")), "old");
 
     // A link whose target is gone is still the skill file; a folder in its place is not.
-    fs::create_directories(home.file("skills/quorvane"));
-    fs::create_symlink("../../gone/SKILL.md", home.file("skills/quorvane/SKILL.md"));
+    fs::create_symlink("../../gone/SKILL.md", home.file("skills/quorvane/link"));
+    fs::rename(home.file("skills/quorvane/link"), home.file("skills/quorvane/SKILL.md"));
     EXPECT_EQ(SkillFiles::uninstall(home.file("skills")), (SkillUninstallResult { true, true }));
     fs::create_directories(home.file("skills/quorvane/SKILL.md"));
     EXPECT_EQ(SkillFiles::uninstall(home.file("skills")), (SkillUninstallResult { false, false }));

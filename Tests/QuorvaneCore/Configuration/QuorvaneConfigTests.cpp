@@ -1,7 +1,5 @@
 #include "Configuration/QuorvaneConfig.h"
 
-#include "Configuration/QuorvanePaths.h"
-
 #include <gtest/gtest.h>
 
 namespace quorvane {
@@ -77,15 +75,6 @@ TEST(QuorvaneConfig, SavedShortcutsNameHotkeysByTheirWebAppOrTheLastPartOfTheBun
     EXPECT_EQ(rows,
         (std::vector<std::pair<std::string, std::string>> { { "app:notes", "Notes" }, { "hotkey:ctrl+opt+s", "Safari" },
             { "hotkey:ctrl+opt+o", "Notes" }, { "hotkey:ctrl+opt+x", "plain" } }));
-}
-
-TEST(QuorvanePaths, SocketFallsBackUnderTheConfigFolderWhenTooLong)
-{
-    EXPECT_EQ(QuorvanePaths::configFile("/home/a"), "/home/a/.config/quorvane/config.toml");
-    std::string home = "/home/" + std::string(60, 'x');
-    std::string primary = home + "/Library/Application Support/Quorvane/quorvane.sock";
-    EXPECT_EQ(QuorvanePaths::resolvedSocketFile(home, primary.size()), primary);
-    EXPECT_EQ(QuorvanePaths::resolvedSocketFile(home, primary.size() - 1), home + "/.config/quorvane/quorvane.sock");
 }
 
 } // namespace

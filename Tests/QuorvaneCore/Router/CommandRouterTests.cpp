@@ -57,7 +57,8 @@ protected:
     CommandOutput run(const Words& words)
     {
         CommandContext context;
-        context.home = home.path();
+        context.paths = QuorvanePaths { home.path() };
+        context.hostBinary = hostBinary;
         context.skillText = "skill text\n";
         context.manifestFolders = { "~/.agents/skills", "~/missing/skills" };
         context.controller = live ? &controller : nullptr;
@@ -66,6 +67,8 @@ protected:
             prompts.push_back(prompt);
             return answer;
         };
+        // No test depends on which system tools happen to be installed.
+        context.runTool = [this](const std::vector<std::string>& command) { tools.push_back(command); };
         return CommandRouter::run(CommandParser::parse(words), file, context);
     }
 
@@ -94,15 +97,19 @@ protected:
     // The default file with `extra` appended.
     void useConfig(const std::string& extra) { file = ConfigFile(file.text() + extra); }
 
-    std::string appsFolder() const { return home.path() + "/Applications/Quorvane Apps"; }
+    std::string appsFolder() const { return home.path() + "/.local/share/quorvane/apps"; }
+    // Beside the apps folder, where a name with "../" would reach.
+    std::string besideApps(const std::string& name) const { return home.path() + "/.local/share/quorvane/" + name; }
 
     test::TemporaryFolder home;
     ConfigFile file = ConfigFile::makeDefault();
     FakeController controller;
     bool live = false;
     bool interactive = false;
+    std::optional<std::string> hostBinary;
     bool answer = false;
     std::vector<std::string> prompts;
+    std::vector<Words> tools;
 };
 
 const std::string mailApp = "\n[apps.mail]\nurl = \"https://mail.example.com\"\nname = \"Mail\"\n"
@@ -172,13 +179,35 @@ TEST_F(CommandRouterTest, AddingAWebApp)
     ASSERT_EQ(run({ "app", "add", "https://a.example", "--name", "Stra\u00DFe" }).exitCode, 0);
     expectError({ "app", "add", "https://b.example", "--name", "STRASSE" }, 6, "conflict",
         "An app named STRASSE already exists.");
+    // One name in two Unicode forms, precomposed and decomposed, is one folder on a normalising disk.
+    ASSERT_EQ(run({ "app", "add", "https://d.example", "--name", "Caf\u00E9" }).exitCode, 0);
+    for (const char* name : { "Cafe\u0301", "CAFE\u0301", "caf\u00C9" })
+        expectError({ "app", "add", "https://e.example", "--name", name }, 6, "conflict",
+            "An app named " + std::string(name) + " already exists.");
     expectError({ "app", "add", "https://c.example", "--name", "Other", "--hotkey", "opt+cmd+m" }, 6, "conflict",
         "opt+cmd+m is already used.");
     expectError({ "app", "add", "ftp://c.example" }, 1, "usage",
         "\u201Cftp://c.example\u201D needs to be an http or https address.");
     expectError({ "app", "add", "https://c.example", "--name", "../Slack" }, 1, "usage",
         "A web app name cannot contain / or a control character, or start with a dot.");
-    EXPECT_FALSE(fs::exists(home.path() + "/Applications/Slack.app"));
+    EXPECT_FALSE(fs::exists(besideApps("Slack.app")));
+    // The bundle folder's name must fit in one file name, ".app" included.
+    expectError({ "app", "add", "https://c.example", "--name", std::string(252, 'n') }, 1, "usage",
+        "A web app name can be at most 251 bytes long.");
+    EXPECT_EQ(run({ "app", "add", "https://c.example", "--name", std::string(251, 'n') }).exitCode, 0);
+}
+
+TEST_F(CommandRouterTest, BundlesWithAHostAreSignedAndRegisteredThroughTheContext)
+{
+    ASSERT_EQ(run({ "app", "add", "https://a.example", "--name", "A" }).exitCode, 0);
+    EXPECT_TRUE(tools.empty()) << "a bundle without a host is neither signed nor registered";
+    hostBinary = home.file("QuorvaneWebHost");
+    test::writeFile(*hostBinary, "host");
+    ASSERT_EQ(run({ "app", "add", "https://b.example", "--name", "B" }).exitCode, 0);
+    ASSERT_EQ(tools.size(), 2u);
+    EXPECT_EQ(tools[0].front(), "/usr/bin/codesign");
+    EXPECT_TRUE(tools[1].front().ends_with("/lsregister"));
+    EXPECT_EQ(tools[1].back(), appsFolder() + "/B.app");
 }
 
 TEST_F(CommandRouterTest, AnIconFileIsWrappedWhenItIsAPNG)
@@ -190,6 +219,14 @@ TEST_F(CommandRouterTest, AnIconFileIsWrappedWhenItIsAPNG)
     EXPECT_TRUE(icns.starts_with("icns"));
     EXPECT_NE(icns.find(png), std::string::npos);
     EXPECT_EQ(run({ "app", "add", "https://y.example", "--name", "Y", "--icon", home.file("none.png") }).exitCode, 8);
+    EXPECT_EQ(file.decode().apps.size(), 1u) << "a failed icon read adds no record";
+
+    // Only regular files of at most 5 MiB are icons; a FIFO or a device would never end.
+    test::writeFile(home.file("huge.png"), std::string(5 * 1024 * 1024 + 1, 'x'));
+    expectError({ "app", "add", "https://y.example", "--name", "Y", "--icon", home.file("huge.png") }, 1, "usage",
+        home.file("huge.png") + " is larger than 5 MiB, more than Quorvane reads.");
+    expectError({ "app", "add", "https://y.example", "--name", "Y", "--icon", "/dev/zero" }, 1, "usage",
+        "Quorvane reads only regular files, and /dev/zero is not one.");
 }
 
 TEST_F(CommandRouterTest, RemovingAWebApp)
@@ -202,14 +239,30 @@ TEST_F(CommandRouterTest, RemovingAWebApp)
     expectError({ "app", "remove", "com.apple.Safari", "--yes" }, 5, "not_found", "No web app named com.apple.Safari.");
 }
 
-TEST_F(CommandRouterTest, AHandEditedNameNeverReachesOutsideTheAppsFolder)
+// Records whose name can never be a bundle's (hand-edited, or too long for a file name) can still be
+// removed, and never stop `apply` from re-creating the others.
+TEST_F(CommandRouterTest, RecordsWithoutAPossibleBundleAreRemovedAndSkippedByApply)
 {
-    fs::create_directories(home.file("Applications/victim.app"));
-    useConfig("\n[apps.victim]\nurl = \"https://v.example\"\nname = \"../victim\"\n");
-    EXPECT_EQ(run({ "app", "remove", "victim", "--yes" }).exitCode, 1);
-    EXPECT_TRUE(fs::exists(home.file("Applications/victim.app")));
-    EXPECT_EQ(run({ "apply" }).exitCode, 1);
-    EXPECT_FALSE(fs::exists(home.file("Applications/victim.app/Contents")));
+    fs::create_directories(besideApps("victim.app"));
+    std::string longName(252, 'n');
+    useConfig("\n[apps.victim]\nurl = \"https://v.example\"\nname = \"../victim\"\n"
+              "\n[apps.long]\nurl = \"https://l.example\"\nname = \""
+        + longName + "\"\n" + mailApp);
+    CommandOutput applied = run({ "apply" });
+    EXPECT_EQ(applied.exitCode, 8);
+    EXPECT_EQ(applied.message.substr(0, applied.message.find('\n')),
+        "Could not re-create ../victim: A web app name cannot contain / or a control character, or start with a "
+        "dot.");
+    EXPECT_NE(applied.message.find("\nCould not re-create " + longName + ": "), std::string::npos) << applied.message;
+    EXPECT_TRUE(fs::exists(appsFolder() + "/Mail.app/Contents/Info.plist")) << "later web apps are still re-created";
+    EXPECT_FALSE(fs::exists(besideApps("victim.app/Contents")));
+
+    expectOutput({ "app", "remove", "victim", "--yes" }, 0,
+        "Removed ../victim from config.toml. Its name cannot be a bundle's, so nothing on disk was touched.");
+    EXPECT_TRUE(fs::exists(besideApps("victim.app")));
+    expectOutput({ "app", "remove", longName, "--yes" }, 0, "Removed " + longName + ".");
+    EXPECT_EQ(file.decode().apps.size(), 1u);
+    expectOutput({ "apply" }, 0, "Applied config.toml.");
 }
 
 TEST_F(CommandRouterTest, ApplyRecreatesMissingBundlesOnly)
@@ -220,6 +273,27 @@ TEST_F(CommandRouterTest, ApplyRecreatesMissingBundlesOnly)
     test::writeFile(appsFolder() + "/Mail.app/Contents/Info.plist", "kept");
     EXPECT_EQ(run({ "apply" }).exitCode, 0);
     EXPECT_EQ(test::readFile(appsFolder() + "/Mail.app/Contents/Info.plist"), "kept");
+}
+
+TEST_F(CommandRouterTest, WebAppsAreDesktopApplications)
+{
+    std::string entry = home.file(".local/share/applications/app.quorvane.web.mail.desktop");
+    ASSERT_EQ(run({ "app", "add", "https://mail.example.com", "--name", "Mail" }).exitCode, 0);
+    EXPECT_NE(test::readFile(entry).find("\nName=Mail\n"), std::string::npos);
+    EXPECT_FALSE(fs::is_empty(home.file(".local/share/icons/hicolor"))) << "no icon";
+
+    // A bundle made while no host was shipped, and a lost entry, are both repaired by apply.
+    fs::remove(entry);
+    test::writeFile(home.file("QuorvaneWebHost"), "host");
+    hostBinary = home.file("QuorvaneWebHost");
+    EXPECT_EQ(run({ "apply" }).exitCode, 0);
+    EXPECT_TRUE(fs::exists(entry));
+    EXPECT_EQ(test::readFile(appsFolder() + "/Mail.app/Contents/MacOS/QuorvaneWebHost"), "host");
+
+    ASSERT_EQ(run({ "app", "remove", "Mail", "--yes" }).exitCode, 0);
+    EXPECT_FALSE(fs::exists(entry));
+    for (const auto& file : fs::recursive_directory_iterator(home.file(".local/share/icons")))
+        EXPECT_TRUE(file.is_directory()) << file.path() << " left behind";
 }
 
 TEST_F(CommandRouterTest, SettingAndRemovingHotkeys)
@@ -323,6 +397,17 @@ TEST_F(CommandRouterTest, Skills)
         "Removed the Quorvane skill from " + home.file("agents/skills") + ".");
     EXPECT_FALSE(fs::exists(home.file("agents/skills/quorvane/SKILL.md")));
     EXPECT_TRUE(file.decode().agents.installed.empty());
+
+    // Someone's folder standing as the skill file stays, and that is a failure, not a removal.
+    ASSERT_EQ(run({ "skill", "install", "~/agents/skills" }).exitCode, 0);
+    fs::remove(home.file("agents/skills/quorvane/SKILL.md"));
+    fs::create_directories(home.file("agents/skills/quorvane/SKILL.md"));
+    test::writeFile(home.file("agents/skills/quorvane/SKILL.md/notes"), "mine");
+    expectOutput({ "skill", "uninstall", "~/agents/skills", "--yes" }, 8,
+        "The Quorvane skill in ~/agents/skills was not removed: " + home.file("agents/skills/quorvane/SKILL.md")
+            + " is a folder.",
+        "{\"code\":\"failed\"}");
+    EXPECT_EQ(test::readFile(home.file("agents/skills/quorvane/SKILL.md/notes")), "mine");
 }
 
 } // namespace

@@ -50,7 +50,7 @@ TEST(AccessibilityGrant, SettingsSessionClosesOnlyWhatItOpened)
 TEST(AccessibilityGrantDisk, SavesOneLineAndLoadsItTrimmed)
 {
     TemporaryFolder folder;
-    std::string path = AccessibilityGrantDisk::file(folder.file("Application Support/Quorvane"));
+    std::string path = AccessibilityGrantDisk::file(folder.file(".local/share/quorvane"));
     EXPECT_EQ(AccessibilityGrantDisk::load(path), std::nullopt);
     AccessibilityGrantDisk::save("1207", path);
     EXPECT_EQ(test::readFile(path), "1207\n");

@@ -1,7 +1,10 @@
 #include "Support/UnicodeText.h"
 
 #include <gtest/gtest.h>
+#include <memory>
 #include <random>
+#include <unicode/brkiter.h>
+#include <unicode/utext.h>
 
 namespace quorvane {
 namespace {
@@ -31,6 +34,33 @@ TEST(UnicodeText, PlainASCIIBreaksAsTheFullRulesDo)
         ASSERT_FALSE(full.empty());
         full.pop_back();
         EXPECT_EQ(fast, full) << ::testing::PrintToString(text);
+    }
+}
+
+// Only the stretches around non-ASCII bytes go through the break iterator; mixed text must still split
+// exactly where the iterator splits the whole text.
+TEST(UnicodeText, ClusterStartsMatchTheBreakIteratorOverTheWholeText)
+{
+    const char* pieces[] = { "a", " ", "\r", "\n", "\"", "e\xCC\x81", "\xCC\x81", "\xE2\x80\x8D", "\xF0\x9F\x87\xA9",
+        "\xF0\x9F\x91\xA9", "\xD8\x80", "\xE0\xA4\x95\xE0\xA5\x8D", "\xC3\xA9" };
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<icu::BreakIterator> iterator(
+        icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
+    ASSERT_TRUE(U_SUCCESS(status));
+    std::mt19937 random(11);
+    for (int round = 0; round < 500; ++round) {
+        std::string text;
+        for (int i = 0, length = static_cast<int>(random() % 10); i < length; ++i)
+            text += pieces[random() % std::size(pieces)];
+        std::vector<bool> expected(text.size(), false);
+        UText* utext = utext_openUTF8(nullptr, text.data(), static_cast<int64_t>(text.size()), &status);
+        iterator->setText(utext, status);
+        for (int32_t start = iterator->first(); start != icu::BreakIterator::DONE; start = iterator->next()) {
+            if (static_cast<size_t>(start) < text.size())
+                expected[static_cast<size_t>(start)] = true;
+        }
+        utext_close(utext);
+        EXPECT_EQ(UnicodeText::clusterStarts(text), expected) << ::testing::PrintToString(text);
     }
 }
 

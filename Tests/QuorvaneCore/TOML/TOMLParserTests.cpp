@@ -137,6 +137,32 @@ TEST(TOMLParser, ReportsEachFaultWithItsLine)
     expectError("a = " + huge + "\n", "Config line 1: \u201C" + huge + "\u201D is not a number.");
 }
 
+// A hostile file chooses how deeply values nest, so the depth is bounded instead of the reader's stack.
+TEST(TOMLParser, BoundsHowDeeplyValuesNest)
+{
+    auto repeated = [](std::string_view part, size_t count) {
+        std::string text;
+        for (size_t i = 0; i < count; ++i)
+            text += part;
+        return text;
+    };
+    size_t limit = TOMLParser::maximumNesting;
+    EXPECT_NO_THROW(TOMLParser("x = " + repeated("[", limit) + repeated("]", limit)).parse());
+    EXPECT_NO_THROW(TOMLParser("x = " + repeated("{a=", limit) + "1" + repeated("}", limit)).parse());
+    std::string tooDeep = "Arrays and inline tables nest more than 256 levels deep.";
+    expectError("x = " + repeated("[", limit + 1) + repeated("]", limit + 1), "Config line 1: " + tooDeep);
+    expectError("x = " + repeated("[", 30000), "Config line 1: " + tooDeep);
+    expectError("x = " + repeated("{a=", 30000), "Config line 1: " + tooDeep);
+    expectError("a = 1\nx = [\n" + repeated("{a=[", 20000), "Config line 3: " + tooDeep);
+}
+
+TEST(TOMLParser, SkipsAByteOrderMarkAtTheStartOnly)
+{
+    expectNodes("\xEF\xBB\xBFx = 1\n", { TOMLNode::key({}, "x", integer(1)) });
+    expectNodes("\xEF\xBB\xBF# c\n", { TOMLNode::raw("# c\n") });
+    expectError("x = 1\n\xEF\xBB\xBFy = 2\n", "Config line 2: Expected a key.");
+}
+
 TEST(TOMLParser, CountsLinesInsideValues)
 {
     expectError("a = [\n1, # c\n\n2]\nb = [1 2]\n", "Config line 5: An array is missing ] .");

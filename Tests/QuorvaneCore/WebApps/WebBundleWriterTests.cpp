@@ -100,6 +100,56 @@ TEST_F(WebBundleWriterTest, refreshesTouchOnlyExistingBundles)
     EXPECT_EQ(commands, signedAndRegistered(mail.bundlePath, "other.id"));
 }
 
+// Links planted inside a bundle (or as the bundle) give way to the bundle's own files and folders; what
+// they point at stays as it was.
+TEST_F(WebBundleWriterTest, writesReplaceLinksInsideTheBundleAndNeverFollowThem)
+{
+    struct Case {
+        std::string link;
+        bool folder;
+    };
+    const Case cases[] = {
+        { "Contents/Info.plist", false },
+        { "Contents/Resources/stub.json", false },
+        { "Contents/Resources/AppIcon.icns", false },
+        { "Contents/MacOS/QuorvaneWebHost", false },
+        { "Contents", true },
+        { "Contents/Resources", true },
+        { "Contents/MacOS", true },
+        { "", true },
+    };
+    for (const Case& item : cases) {
+        SCOPED_TRACE(item.link);
+        WebAppBundlePlan mail = plan("Mail");
+        fs::remove_all(folder.file("Apps"));
+        fs::remove_all(folder.file("outside"));
+        fs::create_directories(folder.file("outside/folder"));
+        writeFile(folder.file("outside/file"), "precious");
+        std::string link = item.link.empty() ? mail.bundlePath : mail.bundlePath + "/" + item.link;
+        fs::create_directories(fs::path(link).parent_path());
+        if (item.folder)
+            fs::create_directory_symlink(folder.file("outside/folder"), link);
+        else
+            fs::create_symlink(folder.file("outside/file"), link);
+
+        writer.install(mail, host("host"), "icon");
+        expectBundle(mail, "icon", "host");
+        EXPECT_FALSE(fs::is_symlink(link));
+        EXPECT_EQ(readFile(folder.file("outside/file")), "precious");
+        EXPECT_TRUE(fs::is_empty(folder.file("outside/folder")));
+
+        fs::remove_all(link);
+        if (item.folder)
+            fs::create_directory_symlink(folder.file("outside/folder"), link);
+        else
+            fs::create_symlink(folder.file("outside/file"), link);
+        writer.refreshDetails(mail.bundlePath, mail);
+        writer.refreshHost(mail.bundlePath, host("host"), "id");
+        EXPECT_EQ(readFile(folder.file("outside/file")), "precious");
+        EXPECT_TRUE(fs::is_empty(folder.file("outside/folder")));
+    }
+}
+
 TEST_F(WebBundleWriterTest, removeDeletesTheBundleButNeverALinksTargetOrAnythingOutsideTheFolder)
 {
     WebAppBundlePlan mail = plan("Mail");
@@ -162,7 +212,7 @@ TEST(WebBundleWriter, runDiscardsOutputAndIgnoresToolsThatCannotStart)
     test::TemporaryFolder folder;
     WebBundleWriter::run({ "/bin/sh", "-c", "echo noise; echo more >&2; touch \"$0\"", folder.file("ran") });
     EXPECT_TRUE(fs::exists(folder.file("ran")));
-    EXPECT_NO_THROW(WebBundleWriter::run({ "/usr/bin/codesign", "--force" }));
+    EXPECT_NO_THROW(WebBundleWriter::run({ folder.file("no-such-tool"), "--force" }));
 }
 
 TEST(WebBundleWriter, hostRefreshWaitsForRunningAppsOnly)

@@ -1,4 +1,4 @@
-#include "WebApps/UUID.h"
+#include "Support/UUID.h"
 
 #include <uuid/uuid.h>
 
@@ -9,6 +9,13 @@ std::string UUID::uuidString() const
     char text[UUID_STR_LEN] = {};
     uuid_unparse_upper(bytes.data(), text);
     return text;
+}
+
+UUID UUID::random()
+{
+    UUID uuid;
+    uuid_generate_random(uuid.bytes.data());
+    return uuid;
 }
 
 std::optional<UUID> UUID::parse(std::string_view text)

@@ -14,6 +14,8 @@ struct UUID {
 
     // The canonical 36-character text with upper-case hexadecimal digits.
     std::string uuidString() const;
+    // A fresh random (version 4) identifier.
+    static UUID random();
     // Reads the 36-character text in either case.
     static std::optional<UUID> parse(std::string_view text);
 

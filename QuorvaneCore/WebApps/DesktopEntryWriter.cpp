@@ -1,0 +1,158 @@
+#include "WebApps/DesktopEntryWriter.h"
+
+#include "Resources/BundledResource.h"
+#include "Support/AtomicFile.h"
+#include "Support/QuorvaneError.h"
+#include "WebApps/DesktopIdentifier.h"
+#include "WebApps/ICNSReader.h"
+#include "WebApps/WebAppBundlePlan.h"
+#include "WebApps/WebBundleWriter.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <set>
+
+namespace quorvane {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr mode_t fileMode = 0644;
+
+// The sizes the hicolor theme lists; an image of another size is named by its path instead.
+const std::set<int> themeSizes = { 16, 22, 24, 32, 48, 64, 96, 128, 256, 512 };
+
+// A desktop-entry string value: backslash and line breaks escaped, other control characters as spaces,
+// and a leading space kept as "\s".
+std::string entryString(std::string_view text)
+{
+    std::string out;
+    for (char c : text) {
+        switch (c) {
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        default:
+            out += (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) ? ' ' : c;
+        }
+    }
+    if (out.starts_with(' '))
+        out.replace(0, 1, "\\s");
+    return out;
+}
+
+// One Exec argument: always in double quotes, with ", `, $ and \ escaped inside and % doubled, then
+// escaped once more as a string value.
+std::string execArgument(std::string_view argument)
+{
+    std::string quoted = "\"";
+    for (char c : argument) {
+        if (c == '"' || c == '`' || c == '$' || c == '\\')
+            quoted += '\\';
+        quoted += c;
+        if (c == '%')
+            quoted += '%';
+    }
+    quoted += '"';
+    return entryString(quoted);
+}
+
+// The images to install: those of `icon`, else those of the fallback artwork.
+std::map<int, std::string> iconImages(std::string_view icon)
+{
+    std::map<int, std::string> images = ICNSReader::pngImages(icon);
+    if (images.empty())
+        images = ICNSReader::pngImages(BundledResource::data("FallbackIcon.icns").value_or(std::string_view()));
+    return images;
+}
+
+// A file name made from a desktop identifier; refuses anything that could leave its folder.
+std::string requireFileName(std::string name)
+{
+    if (name.empty() || name.starts_with('.') || name.find('/') != std::string::npos)
+        throw QuorvaneError::usage(name + " cannot name a file of the desktop.");
+    return name;
+}
+
+// Writes atomically; a symbolic link in the way is removed first so that its target is never written.
+void writeReplacingLinks(std::string_view contents, const std::string& path)
+{
+    std::error_code error;
+    if (fs::is_symlink(fs::symlink_status(path, error)))
+        fs::remove(path);
+    AtomicFile::write(contents, path, fileMode);
+}
+
+} // namespace
+
+DesktopEntryWriter::DesktopEntryWriter(QuorvanePaths paths)
+    : m_paths(std::move(paths))
+{
+}
+
+std::string DesktopEntryWriter::entryPath(const std::string& bundleIdentifier) const
+{
+    return m_paths.desktopEntriesDirectory() + "/" + requireFileName(desktopIdentifier(bundleIdentifier) + ".desktop");
+}
+
+std::string DesktopEntryWriter::iconPath(const std::string& bundleIdentifier, int edge) const
+{
+    std::string size = std::to_string(edge) + "x" + std::to_string(edge);
+    return m_paths.iconThemeDirectory() + "/" + size + "/apps/"
+        + requireFileName(desktopIdentifier(bundleIdentifier) + ".png");
+}
+
+void DesktopEntryWriter::install(const WebAppBundlePlan& plan, std::string_view icon) const
+{
+    std::map<int, std::string> images = iconImages(icon);
+    bool themed = false;
+    for (const auto& [edge, png] : images) {
+        writeReplacingLinks(png, iconPath(plan.bundleIdentifier, edge));
+        themed = themed || themeSizes.contains(edge);
+    }
+    // Desktops look icons up only in the theme's own sizes; any other size is named by its file.
+    std::string iconName = desktopIdentifier(plan.bundleIdentifier);
+    if (!themed && !images.empty())
+        iconName = iconPath(plan.bundleIdentifier, images.rbegin()->first);
+    writeReplacingLinks(entryText(plan, iconName), entryPath(plan.bundleIdentifier));
+}
+
+void DesktopEntryWriter::remove(const std::string& bundleIdentifier) const
+{
+    fs::remove(entryPath(bundleIdentifier));
+    std::error_code error;
+    for (const fs::directory_entry& size : fs::directory_iterator(m_paths.iconThemeDirectory(), error)) {
+        std::string name = size.path().filename().string();
+        size_t cross = name.find('x');
+        bool digits = cross > 0 && cross < 5 && std::all_of(name.begin(), name.begin() + cross, ::isdigit);
+        if (!digits || name.substr(0, cross) != name.substr(cross + 1))
+            continue;
+        fs::remove(iconPath(bundleIdentifier, std::stoi(name.substr(0, cross))));
+    }
+}
+
+std::string DesktopEntryWriter::entryText(const WebAppBundlePlan& plan, const std::string& iconName)
+{
+    std::string id = desktopIdentifier(plan.bundleIdentifier);
+    return "[Desktop Entry]\n"
+           "Type=Application\n"
+           "Version=1.0\n"
+           "Name="
+        + entryString(plan.name) + "\nComment=" + entryString(plan.url)
+        + "\nExec=" + execArgument(webHostExecutable(plan.bundlePath)) + "\nIcon=" + entryString(iconName)
+        + "\nTerminal=false\nStartupNotify=true\nStartupWMClass=" + id
+        + "\nCategories=Network;\nX-Quorvane-BundleIdentifier=" + entryString(plan.bundleIdentifier) + "\n";
+}
+
+} // namespace quorvane

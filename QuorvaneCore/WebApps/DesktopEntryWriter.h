@@ -1,0 +1,38 @@
+#pragma once
+
+#include "Configuration/QuorvanePaths.h"
+
+#include <string>
+#include <string_view>
+
+namespace quorvane {
+
+struct WebAppBundlePlan;
+
+// Makes a web app a desktop application: a launcher entry named by the web app's desktop identifier in the
+// desktop's applications folder, starting the bundle's host, and its icon in the user's icon theme. Every
+// file name comes from `desktopIdentifier`, which holds no "/" and never starts with ".", so nothing can be
+// written outside those two folders; a symbolic link found where a file goes is replaced, never followed.
+class DesktopEntryWriter {
+public:
+    explicit DesktopEntryWriter(QuorvanePaths paths);
+
+    // Writes the entry and the icon images of `icon` (an icon file; the fallback artwork when it holds no
+    // usable image). File-system failures are thrown.
+    void install(const WebAppBundlePlan&, std::string_view icon) const;
+    // Deletes the entry and every icon image of the web app; nothing when they are absent.
+    void remove(const std::string& bundleIdentifier) const;
+
+    // The launcher entry of the web app with this bundle identifier.
+    std::string entryPath(const std::string& bundleIdentifier) const;
+    // Its icon image of `edge` pixels.
+    std::string iconPath(const std::string& bundleIdentifier, int edge) const;
+
+    // The entry's text; `iconName` is what its Icon key names.
+    static std::string entryText(const WebAppBundlePlan&, const std::string& iconName);
+
+private:
+    QuorvanePaths m_paths;
+};
+
+} // namespace quorvane

@@ -1,0 +1,164 @@
+#include "TestDesktop.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <functional>
+#include <poll.h>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+#include <xcb/xcb.h>
+#include <xcb/xtest.h>
+
+namespace quorvane::test {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// One line written by a helper program to `fd`, waiting up to ten seconds.
+std::string readLine(int fd)
+{
+    std::string line;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (line.find('\n') == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+        pollfd ready { fd, POLLIN, 0 };
+        if (::poll(&ready, 1, 100) <= 0)
+            continue;
+        char buffer[256];
+        ssize_t count = ::read(fd, buffer, sizeof buffer);
+        if (count <= 0)
+            break;
+        line.append(buffer, static_cast<size_t>(count));
+    }
+    if (line.find('\n') == std::string::npos)
+        throw std::runtime_error("a test desktop helper did not report");
+    return line.substr(0, line.find('\n'));
+}
+
+std::string fileText(const std::string& path)
+{
+    try {
+        return readFile(path);
+    } catch (const std::runtime_error&) {
+        return "";
+    }
+}
+
+} // namespace
+
+bool waitUntil(const std::function<bool()>& condition, double seconds)
+{
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    }
+    return true;
+}
+
+TestDesktop::TestDesktop()
+{
+    m_home = m_folder.file("home");
+    for (const char* folder : { "home", "home/Downloads", "config", "data/applications", "cache", "runtime" })
+        fs::create_directories(m_folder.file(folder));
+    ::chmod(m_folder.file("runtime").c_str(), 0700);
+
+    // The default handler for every address kind the host may hand out records and does nothing else.
+    std::string recorder = m_folder.file("record-address");
+    writeFile(recorder, "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" + m_folder.file("handed-out") + "'\n");
+    ::chmod(recorder.c_str(), 0755);
+    writeFile(dataHome() + "/applications/test-recorder.desktop",
+        "[Desktop Entry]\nType=Application\nName=Recorder\nExec=" + recorder
+            + " %u\nMimeType=x-scheme-handler/http;x-scheme-handler/https;x-scheme-handler/mailto;text/plain;\n"
+              "NoDisplay=true\n");
+    writeFile(m_folder.file("config/mimeapps.list"),
+        "[Default Applications]\nx-scheme-handler/http=test-recorder.desktop\n"
+        "x-scheme-handler/https=test-recorder.desktop\nx-scheme-handler/mailto=test-recorder.desktop\n"
+        "text/plain=test-recorder.desktop\n");
+
+    m_environment = {
+        { "HOME", m_home },
+        { "PATH", std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin:/bin" },
+        { "XDG_CONFIG_HOME", m_folder.file("config") },
+        { "XDG_DATA_HOME", dataHome() },
+        { "XDG_CACHE_HOME", m_folder.file("cache") },
+        { "XDG_RUNTIME_DIR", m_folder.file("runtime") },
+        { "XDG_DATA_DIRS", "/usr/local/share:/usr/share" },
+        // GTK and WebKit keep caches for the life of the process; the sanitizer's leak report is not ours.
+        { "ASAN_OPTIONS", "detect_leaks=0" },
+        { "LANG", "C.UTF-8" },
+    };
+
+    int pipe[2];
+    if (::pipe2(pipe, O_CLOEXEC) != 0)
+        throw std::runtime_error("pipe failed");
+    // -displayfd needs the descriptor open in the child: duplicate it over itself without close-on-exec.
+    m_display = std::make_unique<ChildProcess>(std::vector<std::string> { "Xvfb", "-displayfd", std::to_string(pipe[1]),
+                                                   "-screen", "0", "1280x800x24", "-nolisten", "tcp", "-noreset" },
+        m_environment, logFile("xvfb"), pipe[1]);
+    std::string display = ":" + readLine(pipe[0]);
+    m_environment["DISPLAY"] = display;
+
+    m_bus = std::make_unique<ChildProcess>(std::vector<std::string> { "dbus-daemon", "--session", "--nofork",
+                                               "--print-address=" + std::to_string(pipe[1]) },
+        m_environment, logFile("dbus"), pipe[1]);
+    m_environment["DBUS_SESSION_BUS_ADDRESS"] = readLine(pipe[0]);
+    ::close(pipe[0]);
+    ::close(pipe[1]);
+    m_monitor = std::make_unique<ChildProcess>(
+        std::vector<std::string> { "dbus-monitor", "--session" }, m_environment, m_folder.file("bus.log"));
+    waitUntil([this] { return !busTraffic().empty(); }, 10);
+
+    m_connection = xcb_connect(display.c_str(), nullptr);
+    if (xcb_connection_has_error(m_connection))
+        throw std::runtime_error("cannot reach the test display");
+}
+
+TestDesktop::~TestDesktop()
+{
+    if (m_connection)
+        xcb_disconnect(m_connection);
+    m_monitor.reset();
+    m_bus.reset();
+    m_display.reset();
+}
+
+void TestDesktop::click(int x, int y)
+{
+    xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
+    xcb_test_fake_input(m_connection, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, root, int16_t(x), int16_t(y), 0);
+    xcb_test_fake_input(m_connection, XCB_BUTTON_PRESS, 1, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+    xcb_test_fake_input(m_connection, XCB_BUTTON_RELEASE, 1, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+    free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
+}
+
+void TestDesktop::screenshot(const std::string& path) const
+{
+    ChildProcess shot({ "import", "-window", "root", path }, m_environment);
+    shot.waitForExit(20);
+}
+
+QuorvanePaths TestDesktop::paths() const
+{
+    return QuorvanePaths::fromEnvironment(m_home, [this](std::string_view name) -> std::optional<std::string> {
+        auto variable = m_environment.find(std::string(name));
+        return variable != m_environment.end() ? std::optional(variable->second) : std::nullopt;
+    });
+}
+
+std::string TestDesktop::handedOut() const
+{
+    return fileText(m_folder.file("handed-out"));
+}
+
+std::string TestDesktop::busTraffic() const
+{
+    return fileText(m_folder.file("bus.log"));
+}
+
+} // namespace quorvane::test
