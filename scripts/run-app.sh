@@ -29,7 +29,7 @@ done
 windows=()
 for sample in "org.example.Editor:Editor — notes.txt" "org.example.Terminal:Terminal" "org.example.Browser:Browser"; do
     id=${sample%%:*}
-    "$build/Tests/quorvane-test-window" --detached --app-id "$id" --class "${id##*.},${id##*.}" \
+    "$build/Tests/X11TestWindow/quorvane-test-window" --detached --app-id "$id" --class "${id##*.},${id##*.}" \
         --title "${sample#*:}" --size 500x400 >"$QUORVANE_DESKTOP_DIR/$id.window" &
     windows+=($!)
 done

@@ -163,7 +163,7 @@ VirtualDesktop::~VirtualDesktop()
 TestWindow::TestWindow(const std::vector<std::string>& options, const std::vector<std::string>& environment)
     : process(
         [&] {
-            std::vector<std::string> arguments { builtProgram("Tests/quorvane-test-window") };
+            std::vector<std::string> arguments { builtProgram("Tests/X11TestWindow/quorvane-test-window") };
             arguments.insert(arguments.end(), options.begin(), options.end());
             return arguments;
         }(),

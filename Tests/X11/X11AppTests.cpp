@@ -1,10 +1,16 @@
 // `quorvane-app` on a real X display, reached through the real `quorvane`.
+#include "Configuration/QuorvanePaths.h"
+#include "QuorvaneIPC/IPCClient.h"
+#include "QuorvaneIPC/ProcessPlaces.h"
+#include "RPC/RPCRequest.h"
+#include "RPC/RPCResponse.h"
 #include "X11/VirtualDesktop.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 
 namespace quorvane {
@@ -75,6 +81,29 @@ TEST(X11AppTest, KeepsRunningWhileTheWindowManagerGoesAndComesBack)
     EXPECT_TRUE(eventually([] { return doctorSays("[pass] windows"); }));
     restarted.signal(SIGTERM);
 
+    app.signal(SIGTERM);
+    EXPECT_EQ(app.finish(), 0);
+}
+
+size_t openDescriptors(pid_t pid)
+{
+    auto entries = std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/fd");
+    return static_cast<size_t>(std::distance(std::filesystem::begin(entries), std::filesystem::end(entries)));
+}
+
+TEST(X11AppTest, AThousandForwardedRequestsLeaveNoDescriptorBehind)
+{
+    test::VirtualDesktop desktop;
+    ChildProcess app({ builtProgram("app/quorvane-app") });
+    ASSERT_TRUE(eventually([] { return runTool({ "ping" }).status == 0; }, 10));
+    std::string socket = ProcessPlaces::paths().resolvedSocketFile(QuorvanePaths::socketPathLimit);
+    // Doctor reads the window manager's properties on every request.
+    auto doctor = [&](int i) { return IPCClient::request(socket, RPCRequest { std::to_string(i), { "doctor" } }, 5); };
+    doctor(0);
+    size_t before = openDescriptors(app.pid());
+    for (int i = 1; i <= 1000; ++i)
+        ASSERT_EQ(doctor(i).exitCode, 0) << i;
+    EXPECT_EQ(openDescriptors(app.pid()), before);
     app.signal(SIGTERM);
     EXPECT_EQ(app.finish(), 0);
 }
