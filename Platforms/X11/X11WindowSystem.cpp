@@ -5,6 +5,7 @@
 #include "Platforms/X11/X11EventSource.h"
 #include "QuorvaneApp/Platform/MainLoop.h"
 
+#include <glib.h>
 #include <xcb/randr.h>
 #include <xcb/res.h>
 
@@ -87,6 +88,7 @@ struct X11WindowSystem::Client {
 X11WindowSystem::X11WindowSystem(X11Connection& connection, MainLoop& mainLoop)
     : m_connection(connection)
     , m_mainLoop(mainLoop)
+    , m_self(std::make_shared<X11WindowSystem*>(this))
     , m_ownPid(static_cast<int32_t>(::getpid()))
 {
     xcb_connection_t* xcb = m_connection.xcb();
@@ -127,10 +129,14 @@ void X11WindowSystem::handleEvent(const void* raw)
     // Several notices in one burst make one census.
     if (changed && m_changeHandler && !m_changePosted) {
         m_changePosted = true;
-        m_mainLoop.post([this] {
-            m_changePosted = false;
-            if (m_changeHandler)
-                m_changeHandler();
+        m_mainLoop.post([self = std::weak_ptr(m_self)] {
+            auto alive = self.lock();
+            if (!alive)
+                return;
+            X11WindowSystem& system = **alive;
+            system.m_changePosted = false;
+            if (system.m_changeHandler)
+                system.m_changeHandler();
         });
     }
 }
@@ -286,6 +292,10 @@ WindowFacts X11WindowSystem::factsOf(const Client& client)
 
 std::vector<WindowFacts> X11WindowSystem::windows()
 {
+    // Outside the loop's work (a caller without a running loop) every call reads afresh.
+    bool serving = g_main_depth() > 0;
+    if (serving && m_listing)
+        return *m_listing;
     xcb_connection_t* xcb = m_connection.xcb();
     xcb_ewmh_connection_t* ewmh = m_connection.ewmh();
     auto stackingCookie = requestProperty(xcb, m_connection.root(), ewmh->_NET_CLIENT_LIST_STACKING, 65536);
@@ -309,7 +319,13 @@ std::vector<WindowFacts> X11WindowSystem::windows()
             continue;
         result.push_back(factsOf(client));
     }
-    wakeIfWorker();
+    if (!serving)
+        return result;
+    m_listing = result;
+    m_mainLoop.post([self = std::weak_ptr(m_self)] {
+        if (auto alive = self.lock())
+            (*alive)->m_listing.reset();
+    });
     return result;
 }
 

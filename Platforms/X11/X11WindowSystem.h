@@ -53,6 +53,12 @@ private:
     std::function<void()> m_changeHandler;
     std::function<void()> m_lostHandler;
     bool m_changePosted = false;
+    // The listing made while the main loop serves one piece of work, dropped when that work is done: a
+    // census that asks for the windows and then for the applications, which are read off the same
+    // windows, reads the server once.
+    std::optional<std::vector<WindowFacts>> m_listing;
+    // Work posted to the main loop holds this weakly, so none of it runs after the window system has gone.
+    std::shared_ptr<X11WindowSystem*> m_self;
     int32_t m_ownPid;
 };
 

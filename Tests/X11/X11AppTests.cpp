@@ -103,7 +103,7 @@ TEST(X11AppTest, AThousandForwardedRequestsLeaveNoDescriptorBehind)
     size_t before = openDescriptors(app.pid());
     for (int i = 1; i <= 1000; ++i)
         ASSERT_EQ(doctor(i).exitCode, 0) << i;
-    EXPECT_EQ(openDescriptors(app.pid()), before);
+    EXPECT_LE(openDescriptors(app.pid()), before);
     app.signal(SIGTERM);
     EXPECT_EQ(app.finish(), 0);
 }
