@@ -14,7 +14,8 @@ namespace quorvane {
 
 namespace {
 
-constexpr std::string_view launchedVariable = "GIO_LAUNCHED_DESKTOP_FILE=";
+constexpr std::string_view launchedFileVariable = "GIO_LAUNCHED_DESKTOP_FILE=";
+constexpr std::string_view launchedPidVariable = "GIO_LAUNCHED_DESKTOP_FILE_PID=";
 
 } // namespace
 
@@ -82,16 +83,25 @@ std::optional<std::string> ApplicationIds::launchedFrom(int32_t pid)
     }
     if (!environment)
         return std::nullopt;
+    // The launcher names the desktop file and the pid it launched; a child of that process inherits both,
+    // and is not that application.
+    std::optional<std::string> file;
+    std::optional<std::string> launchedPid;
     std::string_view rest = *environment;
     while (!rest.empty()) {
         size_t end = rest.find('\0');
         std::string_view variable = rest.substr(0, end);
-        if (variable.starts_with(launchedVariable) && variable.size() > launchedVariable.size())
-            return idOfDesktopFile(std::string(variable.substr(launchedVariable.size())));
+        if (variable.starts_with(launchedFileVariable))
+            file = std::string(variable.substr(launchedFileVariable.size()));
+        else if (variable.starts_with(launchedPidVariable))
+            launchedPid = std::string(variable.substr(launchedPidVariable.size()));
         if (end == std::string_view::npos)
             break;
         rest.remove_prefix(end + 1);
     }
+    if (!file || file->empty() || (launchedPid && *launchedPid != std::to_string(pid)))
+        return std::nullopt;
+    return idOfDesktopFile(*file);
     return std::nullopt;
 }
 

@@ -212,14 +212,19 @@ TEST_F(X11WindowSystemTest, ApplicationIds)
         std::vector<std::string> environment;
         std::string expected;
     };
-    for (const Case& each : std::vector<Case> {
-             { { "--app-id", "org.example.Gtk", "--class", "gtk,Gtk" }, {}, "org.example.Gtk" },
-             { { "--class", "notes,NotesWindow" }, {}, "org.example.Notes" },
-             { { "--class", "sketch,SketchPad" }, {}, "Sketch" },
-             { { "--class", "thing,ThingClass" }, {}, "ThingClass" },
-             { { "--class", "launched,Launched" },
-                 { "GIO_LAUNCHED_DESKTOP_FILE=/opt/apps/org.example.Launched.desktop" }, "org.example.Launched" },
-         }) {
+    for (const Case& each :
+        std::vector<Case> {
+            { { "--app-id", "org.example.Gtk", "--class", "gtk,Gtk" }, {}, "org.example.Gtk" },
+            { { "--class", "notes,NotesWindow" }, {}, "org.example.Notes" },
+            { { "--class", "sketch,SketchPad" }, {}, "Sketch" },
+            { { "--class", "thing,ThingClass" }, {}, "ThingClass" },
+            { { "--class", "launched,Launched" },
+                { "GIO_LAUNCHED_DESKTOP_FILE=/opt/apps/org.example.Launched.desktop" }, "org.example.Launched" },
+            // A child of a launched process inherits the launcher's variables but is another application.
+            { { "--class", "child,Child" },
+                { "GIO_LAUNCHED_DESKTOP_FILE=/opt/apps/org.example.Parent.desktop", "GIO_LAUNCHED_DESKTOP_FILE_PID=1" },
+                "Child" },
+        }) {
         TestWindow window(each.options, each.environment);
         std::optional<WindowFacts> facts = listed(window.id);
         ASSERT_TRUE(facts);
