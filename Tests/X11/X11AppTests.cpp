@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 
 namespace quorvane {
 namespace {
@@ -57,6 +58,15 @@ TEST(X11AppTest, WithoutADisplayTheAppExitsWithStatusThree)
         ChildProcess app({ builtProgram("app/quorvane-app") }, { display });
         EXPECT_EQ(app.finish(10), 3) << display;
     }
+}
+
+TEST(X11AppTest, WhenTheDisplayGoesTheAppExitsWithStatusThree)
+{
+    auto desktop = std::make_unique<test::VirtualDesktop>();
+    ChildProcess app({ builtProgram("app/quorvane-app") });
+    ASSERT_TRUE(eventually([] { return runTool({ "ping" }).status == 0; }, 10));
+    desktop.reset();
+    EXPECT_EQ(app.finish(10), 3);
 }
 
 TEST(X11AppTest, KeepsRunningWhileTheWindowManagerGoesAndComesBack)
