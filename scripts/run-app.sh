@@ -27,10 +27,12 @@ done
 
 # Three sample applications, each with one window.
 windows=()
-for sample in "org.example.Editor:Editor — notes.txt" "org.example.Terminal:Terminal" "org.example.Browser:Browser"; do
+for sample in "org.example.Editor:60,80:Editor — notes.txt" "org.example.Terminal:300,300:Terminal" \
+    "org.example.Browser:1100,150:Browser"; do
     id=${sample%%:*}
+    rest=${sample#*:}
     "$build/Tests/X11TestWindow/quorvane-test-window" --detached --app-id "$id" --class "${id##*.},${id##*.}" \
-        --title "${sample#*:}" --size 500x400 >"$QUORVANE_DESKTOP_DIR/$id.window" &
+        --title "${rest#*:}" --position "${rest%%:*}" --size 500x400 >"$QUORVANE_DESKTOP_DIR/$id.window" &
     windows+=($!)
 done
 "$root/scripts/virtual-desktop.sh" record "$environment" "${windows[@]}"
