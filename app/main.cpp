@@ -1,11 +1,14 @@
 // The `quorvane-app` executable: builds a desktop backend, runs the application model on the GLib main loop
 // until SIGINT or SIGTERM, and leaves no socket behind.
+//   quorvane-app               the X11 desktop on $DISPLAY
 //   quorvane-app --simulate    the simulated desktop with sample windows on two displays
 //   quorvane-app --link-cli    links the `quorvane` beside this executable into the PATH and says where
 #include "Platforms/GLib/GLibMainLoop.h"
 #include "Platforms/GLib/GLibWorkerPool.h"
 #include "Platforms/GLib/GioFileWatcher.h"
+#include "Platforms/Linux/AutostartLoginItem.h"
 #include "Platforms/Simulated/SimulatedDesktop.h"
+#include "Platforms/X11/X11Desktop.h"
 #include "QuorvaneApp/Model/AppModel.h"
 #include "QuorvaneIPC/ProcessPlaces.h"
 #include "QuorvaneApp/Setup/CLILink.h"
@@ -15,6 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <system_error>
 
 namespace {
 
@@ -52,28 +56,12 @@ AppEnvironment environmentOfProcess()
     return environment;
 }
 
-} // namespace
+// Exit status when there is no display to run on.
+constexpr int noDisplayStatus = 3;
 
-int main(int argc, char** argv)
+// Runs the model on `platform` until SIGINT or SIGTERM, or until something quits the loop.
+int runModel(GLibMainLoop& loop, const Platform& platform)
 {
-    std::vector<std::string> arguments(argv + 1, argv + argc);
-    if (arguments == std::vector<std::string> { "--link-cli" })
-        return linkCommandLineTool();
-    if (arguments != std::vector<std::string> { "--simulate" }) {
-        std::fputs("usage: quorvane-app --simulate | --link-cli\n"
-                   "Only the simulated desktop is available in this build.\n",
-            stderr);
-        return 1;
-    }
-
-    GLibMainLoop loop;
-    SimulatedDesktop desktop(loop);
-    desktop.addSampleScene();
-    GioFileWatcher fileWatcher;
-    GLibWorkerPool workers;
-    Platform platform { loop, desktop.windowSystem, workers, desktop.applications, desktop.hotkeys, desktop.keyboardTap,
-        fileWatcher, desktop.permissions, desktop.overlay, desktop.loginItem };
-
     AppModel model(platform, environmentOfProcess());
     loop.onTerminationSignal([&] {
         model.beginQuitting();
@@ -82,4 +70,74 @@ int main(int argc, char** argv)
     loop.post([&] { model.finishLaunch(); });
     loop.run();
     return 0;
+}
+
+int runSimulated()
+{
+    GLibMainLoop loop;
+    SimulatedDesktop desktop(loop);
+    desktop.addSampleScene();
+    GioFileWatcher fileWatcher;
+    GLibWorkerPool workers;
+    return runModel(loop,
+        Platform { loop, desktop.windowSystem, workers, desktop.applications, desktop.hotkeys, desktop.keyboardTap,
+            fileWatcher, desktop.permissions, desktop.overlay, desktop.loginItem });
+}
+
+int runOnX11()
+{
+    const char* display = std::getenv("DISPLAY");
+    if (!display || !*display) {
+        std::fputs("quorvane-app: no X display to run on (DISPLAY is not set). Quorvane needs an X11 session with "
+                   "an EWMH window manager; Wayland sessions are not supported yet.\n",
+            stderr);
+        return noDisplayStatus;
+    }
+    GLibMainLoop loop;
+    std::optional<X11Desktop> desktop;
+    try {
+        desktop.emplace(loop);
+    } catch (const std::system_error& error) {
+        std::fprintf(
+            stderr, "quorvane-app: %s. Quorvane needs an X11 session with an EWMH window manager.\n", error.what());
+        return noDisplayStatus;
+    }
+    int status = 0;
+    desktop->setConnectionLostHandler([&] {
+        std::fprintf(stderr, "quorvane-app: the X display %s has gone away.\n", display);
+        status = noDisplayStatus;
+        loop.quit();
+    });
+    GioFileWatcher fileWatcher;
+    GLibWorkerPool workers;
+    // Global keys and the overlay panels come to X11 later; until then these parts take requests and do
+    // nothing visible.
+    SimulatedHotkeyRegistrar hotkeys(loop);
+    SimulatedKeyboardTap keyboardTap(loop);
+    SimulatedOverlayPanels overlay;
+    AutostartLoginItem loginItem(ProcessPlaces::paths().autostartDirectory(), ProcessPlaces::executable().value_or(""),
+        [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); });
+    int modelStatus = runModel(loop,
+        Platform { loop, desktop->windowSystem(), workers, desktop->applications(), hotkeys, keyboardTap, fileWatcher,
+            desktop->permissions(), overlay, loginItem });
+    return status ? status : modelStatus;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::vector<std::string> arguments(argv + 1, argv + argc);
+    if (arguments.empty())
+        return runOnX11();
+    if (arguments == std::vector<std::string> { "--simulate" })
+        return runSimulated();
+    if (arguments == std::vector<std::string> { "--link-cli" })
+        return linkCommandLineTool();
+    std::fputs("usage: quorvane-app [--simulate | --link-cli]\n"
+               "  without options it manages the windows of the X display in $DISPLAY;\n"
+               "  --simulate runs on a simulated desktop instead;\n"
+               "  --link-cli links the quorvane beside it into the PATH.\n",
+        stderr);
+    return 1;
 }

@@ -11,9 +11,11 @@ packages=(
     libcurl4-openssl-dev libssl-dev
     libglib2.0-dev
     libwebkit2gtk-4.1-dev
-    # The web host's end-to-end tests: a virtual display, a private session bus, the desktop-entry
-    # checker and screenshots.
-    xvfb x11-utils dbus desktop-file-utils imagemagick libxcb-xtest0-dev
+    libxcb1-dev libxcb-ewmh-dev libxcb-icccm4-dev libxcb-randr0-dev libxcb-res0-dev
+    # The virtual desktops of the end-to-end tests and the README's run command: a virtual display, a
+    # window manager, monitors, a private session bus, the desktop-entry checker and screenshots.
+    xvfb openbox x11-xserver-utils x11-utils dbus dbus-daemon desktop-file-utils imagemagick xdotool
+    libxcb-xtest0-dev
 )
 
 missing=()

@@ -20,6 +20,7 @@
 #include "QuorvaneApp/Platform/Applications.h"
 #include "QuorvaneApp/Platform/LoginItem.h"
 #include "QuorvaneApp/Platform/Permissions.h"
+#include "QuorvaneApp/Platform/WindowSystem.h"
 #include "QuorvaneApp/Tiling/TilingActions.h"
 #include "QuorvaneApp/WebApps/WebHostRefresh.h"
 #include "QuorvaneIPC/SocketServer.h"

@@ -1,0 +1,105 @@
+#pragma once
+
+#include <xcb/xcb.h>
+#include <xcb/xcb_ewmh.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <functional>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace quorvane {
+
+// One connection to an X server with the EWMH atoms interned, shared by the main thread and the animation
+// workers (xcb is thread-safe). Every read treats an X error (a window that has gone, BadWindow, BadMatch)
+// as an absent answer.
+class X11Connection {
+public:
+    // Connects to `displayName`, or to $DISPLAY when it is empty; throws std::system_error when no server
+    // answers there.
+    explicit X11Connection(const std::string& displayName = {});
+    ~X11Connection();
+    X11Connection(const X11Connection&) = delete;
+    X11Connection& operator=(const X11Connection&) = delete;
+
+    xcb_connection_t* xcb() const { return m_connection; }
+    xcb_ewmh_connection_t* ewmh() { return &m_ewmh; }
+    xcb_window_t root() const { return m_root; }
+    uint16_t rootWidth() const { return m_rootWidth; }
+    uint16_t rootHeight() const { return m_rootHeight; }
+    // The display name connected to (":5").
+    const std::string& displayName() const { return m_displayName; }
+    // First event code of the RandR extension, 0 when the server has none.
+    uint8_t randrEventBase() const { return m_randrEventBase; }
+    bool hasRandr() const { return m_randrEventBase != 0; }
+    bool hasRes() const { return m_hasRes; }
+
+    // Atoms beyond EWMH's.
+    xcb_atom_t gtkApplicationId() const { return m_gtkApplicationId; }
+    xcb_atom_t kdeDesktopFile() const { return m_kdeDesktopFile; }
+    xcb_atom_t wmChangeState() const { return m_wmChangeState; }
+
+    // The timestamp of the latest event seen, for requests that ask for the current server time.
+    void noteTime(xcb_timestamp_t time) { m_lastTime = time; }
+    xcb_timestamp_t lastTime() const { return m_lastTime; }
+
+    // Sends a client message about `window` to the root window, as the EWMH asks of pagers and tools.
+    void sendRootMessage(xcb_window_t window, xcb_atom_t type, const std::vector<uint32_t>& data);
+    void flush();
+
+private:
+    xcb_connection_t* m_connection = nullptr;
+    xcb_ewmh_connection_t m_ewmh {};
+    xcb_window_t m_root = 0;
+    uint16_t m_rootWidth = 0;
+    uint16_t m_rootHeight = 0;
+    std::string m_displayName;
+    uint8_t m_randrEventBase = 0;
+    bool m_hasRes = false;
+    xcb_atom_t m_gtkApplicationId = XCB_ATOM_NONE;
+    xcb_atom_t m_kdeDesktopFile = XCB_ATOM_NONE;
+    xcb_atom_t m_wmChangeState = XCB_ATOM_NONE;
+    xcb_timestamp_t m_lastTime = XCB_CURRENT_TIME;
+};
+
+// Replies of xcb requests, freed when they go.
+template <typename Reply> struct XReply {
+    Reply* reply = nullptr;
+    XReply() = default;
+    explicit XReply(Reply* r)
+        : reply(r)
+    {
+    }
+    XReply(XReply&& other) noexcept
+        : reply(std::exchange(other.reply, nullptr))
+    {
+    }
+    XReply& operator=(XReply&& other) noexcept
+    {
+        std::swap(reply, other.reply);
+        return *this;
+    }
+    ~XReply() { std::free(reply); }
+    Reply* operator->() const { return reply; }
+    explicit operator bool() const { return reply != nullptr; }
+};
+
+// Waits for a reply; an X error counts as no reply.
+template <typename Reply, typename Cookie, typename Fetch>
+XReply<Reply> fetchReply(xcb_connection_t* connection, Fetch fetch, Cookie cookie)
+{
+    xcb_generic_error_t* error = nullptr;
+    Reply* reply = fetch(connection, cookie, &error);
+    std::free(error);
+    return XReply<Reply>(reply);
+}
+
+// The values of a property reply: 32-bit cardinals, windows or atoms.
+std::vector<uint32_t> cardinals(const XReply<xcb_get_property_reply_t>&);
+// The text of a property reply (UTF-8 or Latin-1 as the property holds it), cut at the first NUL.
+std::optional<std::string> propertyText(const XReply<xcb_get_property_reply_t>&);
+
+} // namespace quorvane

@@ -1,0 +1,50 @@
+#include "Platforms/X11/X11Desktop.h"
+
+#include "Platforms/X11/X11Applications.h"
+#include "Platforms/X11/X11Connection.h"
+#include "Platforms/X11/X11Permissions.h"
+#include "Platforms/X11/X11WindowSystem.h"
+
+namespace quorvane {
+
+struct X11Desktop::Parts {
+    X11Connection connection;
+    X11WindowSystem windowSystem;
+    X11Permissions permissions { connection };
+    X11Applications applications { connection, windowSystem };
+
+    Parts(MainLoop& mainLoop, const std::string& displayName)
+        : connection(displayName)
+        , windowSystem(connection, mainLoop)
+    {
+    }
+};
+
+X11Desktop::X11Desktop(MainLoop& mainLoop, const std::string& displayName)
+    : m_parts(std::make_unique<Parts>(mainLoop, displayName))
+{
+}
+
+X11Desktop::~X11Desktop() = default;
+
+WindowSystem& X11Desktop::windowSystem()
+{
+    return m_parts->windowSystem;
+}
+
+Permissions& X11Desktop::permissions()
+{
+    return m_parts->permissions;
+}
+
+Applications& X11Desktop::applications()
+{
+    return m_parts->applications;
+}
+
+void X11Desktop::setConnectionLostHandler(std::function<void()> handler)
+{
+    m_parts->windowSystem.setConnectionLostHandler(std::move(handler));
+}
+
+} // namespace quorvane

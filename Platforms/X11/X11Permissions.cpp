@@ -1,0 +1,74 @@
+#include "Platforms/X11/X11Permissions.h"
+
+#include "Platforms/X11/X11Connection.h"
+#include "Router/DoctorCheck.h"
+
+#include <algorithm>
+
+namespace quorvane {
+
+namespace {
+
+xcb_get_property_cookie_t requestWindowProperty(
+    xcb_connection_t* xcb, xcb_window_t window, xcb_atom_t atom, uint32_t length)
+{
+    return xcb_get_property(xcb, 0, window, atom, XCB_ATOM_ANY, 0, length);
+}
+
+} // namespace
+
+X11Permissions::X11Permissions(X11Connection& connection)
+    : m_connection(connection)
+{
+}
+
+std::optional<std::string> X11Permissions::windowManager()
+{
+    xcb_connection_t* xcb = m_connection.xcb();
+    xcb_ewmh_connection_t* ewmh = m_connection.ewmh();
+    auto checkCookie = requestWindowProperty(xcb, m_connection.root(), ewmh->_NET_SUPPORTING_WM_CHECK, 1);
+    auto supportedCookie = requestWindowProperty(xcb, m_connection.root(), ewmh->_NET_SUPPORTED, 4096);
+    auto check = cardinals(fetchReply<xcb_get_property_reply_t>(xcb, xcb_get_property_reply, checkCookie));
+    auto supported = cardinals(fetchReply<xcb_get_property_reply_t>(xcb, xcb_get_property_reply, supportedCookie));
+    if (check.empty() || check.front() == XCB_WINDOW_NONE)
+        return std::nullopt;
+    // A window manager that has gone leaves the root's property behind; its check window names itself only
+    // while it lives.
+    xcb_window_t child = check.front();
+    auto selfCookie = requestWindowProperty(xcb, child, ewmh->_NET_SUPPORTING_WM_CHECK, 1);
+    auto nameCookie = requestWindowProperty(xcb, child, ewmh->_NET_WM_NAME, 256);
+    auto self = cardinals(fetchReply<xcb_get_property_reply_t>(xcb, xcb_get_property_reply, selfCookie));
+    auto name = propertyText(fetchReply<xcb_get_property_reply_t>(xcb, xcb_get_property_reply, nameCookie));
+    if (self.empty() || self.front() != child)
+        return std::nullopt;
+    if (std::find(supported.begin(), supported.end(), ewmh->_NET_MOVERESIZE_WINDOW) == supported.end())
+        return std::nullopt;
+    return name && !name->empty() ? *name : std::string("an EWMH window manager");
+}
+
+bool X11Permissions::windowControlAllowed()
+{
+    return windowManager().has_value();
+}
+
+bool X11Permissions::inputMonitoringAllowed()
+{
+    return true;
+}
+
+std::vector<DoctorCheck> X11Permissions::checks()
+{
+    std::vector<DoctorCheck> checks;
+    checks.push_back(
+        { "display", DoctorCheck::Status::pass, "Connected to the X display " + m_connection.displayName() + "." });
+    if (std::optional<std::string> manager = windowManager())
+        checks.push_back(
+            { "windows", DoctorCheck::Status::pass, "Quorvane can move windows through " + *manager + "." });
+    else
+        checks.push_back({ "windows", DoctorCheck::Status::fail,
+            "No EWMH window manager is running on " + m_connection.displayName()
+                + ", so Quorvane cannot move windows." });
+    return checks;
+}
+
+} // namespace quorvane

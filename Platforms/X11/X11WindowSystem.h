@@ -1,0 +1,65 @@
+#pragma once
+
+#include "Platforms/X11/ApplicationIds.h"
+#include "QuorvaneApp/Platform/WindowSystem.h"
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+
+namespace quorvane {
+
+class MainLoop;
+class X11Connection;
+class X11EventSource;
+
+// Windows and displays of an X server run by an EWMH window manager. Windows are the window manager's
+// clients on the current desktop; frames are outer frames (client area plus the window manager's
+// decoration); writes are requests to the window manager, so it keeps its own rules while it obeys.
+class X11WindowSystem : public WindowSystem {
+public:
+    // Create on the main thread, whose GLib context then delivers the connection's events.
+    X11WindowSystem(X11Connection&, MainLoop&);
+    ~X11WindowSystem() override;
+
+    std::vector<WindowFacts> windows() override;
+    std::optional<std::vector<OnScreenWindow>> onScreenWindows() override;
+    std::optional<WindowFacts> focusedWindow() override;
+    std::vector<DisplayFacts> displays() override;
+    std::optional<Frame> readFrame(WindowHandle) override;
+    void setFrame(WindowHandle, const Frame&, AxisWrite) override;
+    void raise(WindowHandle) override;
+    EnhancedMode enhancedMode(int32_t pid) override;
+    void setEnhancedMode(int32_t pid, bool on) override;
+    double refreshRate() override;
+    void setChangeHandler(std::function<void()> handler) override;
+
+    // `handler` runs on the main thread when the connection to the server breaks.
+    void setConnectionLostHandler(std::function<void()> handler) { m_lostHandler = std::move(handler); }
+
+private:
+    struct Client;
+
+    std::vector<Client> readClients(const std::vector<uint32_t>& windows);
+    WindowFacts factsOf(const Client&);
+    void handleEvent(const void* event);
+    // After a reply waited for off the main thread, the events it read must still reach the main loop.
+    void wakeIfWorker();
+
+    X11Connection& m_connection;
+    MainLoop& m_mainLoop;
+    ApplicationIds m_applicationIds;
+    std::unique_ptr<X11EventSource> m_events;
+    std::function<void()> m_changeHandler;
+    std::function<void()> m_lostHandler;
+    bool m_changePosted = false;
+    // The listing made while the main loop serves one piece of work, dropped when that work is done: a
+    // census that asks for the windows and then for the applications, which are read off the same
+    // windows, reads the server once.
+    std::optional<std::vector<WindowFacts>> m_listing;
+    // Work posted to the main loop holds this weakly, so none of it runs after the window system has gone.
+    std::shared_ptr<X11WindowSystem*> m_self;
+    int32_t m_ownPid;
+};
+
+} // namespace quorvane

@@ -1,0 +1,122 @@
+// `quorvane-app` on a real X display, reached through the real `quorvane`.
+#include "Configuration/QuorvanePaths.h"
+#include "QuorvaneIPC/IPCClient.h"
+#include "QuorvaneIPC/ProcessPlaces.h"
+#include "RPC/RPCRequest.h"
+#include "RPC/RPCResponse.h"
+#include "X11/VirtualDesktop.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+namespace quorvane {
+namespace {
+
+using test::builtProgram;
+using test::ChildProcess;
+using test::eventually;
+
+struct ToolRun {
+    int status = -1;
+    std::string output;
+};
+
+ToolRun runTool(const std::vector<std::string>& arguments)
+{
+    std::vector<std::string> command { builtProgram("cli/quorvane") };
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    ChildProcess tool(command, {}, true);
+    ToolRun run;
+    while (std::optional<std::string> line = tool.readLine(10))
+        run.output += *line + "\n";
+    run.status = tool.finish(10);
+    return run;
+}
+
+// Whether the process runs (a zombie waiting for its parent does not).
+bool running(pid_t pid)
+{
+    std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
+    std::string stat((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    size_t state = stat.rfind(')');
+    return state != std::string::npos && state + 2 < stat.size() && stat[state + 2] != 'Z';
+}
+
+bool doctorSays(const std::string& text)
+{
+    return runTool({ "doctor" }).output.find(text) != std::string::npos;
+}
+
+TEST(X11AppTest, WithoutADisplayTheAppExitsWithStatusThree)
+{
+    for (const char* display : { "DISPLAY=", "DISPLAY=:4242" }) {
+        ChildProcess app({ builtProgram("app/quorvane-app") }, { display });
+        EXPECT_EQ(app.finish(10), 3) << display;
+    }
+}
+
+TEST(X11AppTest, WhenTheDisplayGoesTheAppExitsWithStatusThree)
+{
+    auto desktop = std::make_unique<test::VirtualDesktop>();
+    ChildProcess app({ builtProgram("app/quorvane-app") });
+    ASSERT_TRUE(eventually([] { return runTool({ "ping" }).status == 0; }, 10));
+    desktop.reset();
+    EXPECT_EQ(app.finish(10), 3);
+}
+
+TEST(X11AppTest, KeepsRunningWhileTheWindowManagerGoesAndComesBack)
+{
+    test::VirtualDesktop desktop;
+    ChildProcess app({ builtProgram("app/quorvane-app") });
+    ASSERT_TRUE(eventually([] { return runTool({ "ping" }).status == 0; }, 10));
+    EXPECT_TRUE(doctorSays("[pass] windows: Quorvane can move windows through Openbox."));
+
+    std::string config = test::sourceFile("Resources/VirtualDesktop/openbox-rc.xml");
+    {
+        // A new window manager takes over from the desktop's own, then leaves none behind.
+        ChildProcess replacement({ "openbox", "--replace", "--config-file", config });
+        ASSERT_TRUE(eventually([&] { return !running(desktop.windowManager()); }));
+        EXPECT_TRUE(eventually([] { return doctorSays("[pass] windows"); }));
+        replacement.signal(SIGTERM);
+        replacement.finish();
+    }
+    EXPECT_TRUE(eventually([] { return doctorSays("[fail] windows: No EWMH window manager is running"); }));
+
+    ChildProcess restarted({ "openbox", "--config-file", config });
+    EXPECT_TRUE(eventually([] { return doctorSays("[pass] windows"); }));
+    restarted.signal(SIGTERM);
+
+    app.signal(SIGTERM);
+    EXPECT_EQ(app.finish(), 0);
+}
+
+size_t openDescriptors(pid_t pid)
+{
+    auto entries = std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/fd");
+    return static_cast<size_t>(std::distance(std::filesystem::begin(entries), std::filesystem::end(entries)));
+}
+
+TEST(X11AppTest, AThousandForwardedRequestsLeaveNoDescriptorBehind)
+{
+    test::VirtualDesktop desktop;
+    ChildProcess app({ builtProgram("app/quorvane-app") });
+    ASSERT_TRUE(eventually([] { return runTool({ "ping" }).status == 0; }, 10));
+    std::string socket = ProcessPlaces::paths().resolvedSocketFile(QuorvanePaths::socketPathLimit);
+    // Doctor reads the window manager's properties on every request.
+    auto doctor = [&](int i) { return IPCClient::request(socket, RPCRequest { std::to_string(i), { "doctor" } }, 5); };
+    doctor(0);
+    size_t before = openDescriptors(app.pid());
+    for (int i = 1; i <= 1000; ++i)
+        ASSERT_EQ(doctor(i).exitCode, 0) << i;
+    EXPECT_LE(openDescriptors(app.pid()), before);
+    app.signal(SIGTERM);
+    EXPECT_EQ(app.finish(), 0);
+}
+
+} // namespace
+} // namespace quorvane

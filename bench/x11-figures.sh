@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# The X11 figures on a private virtual desktop, from a release build:
+#   bench/x11-figures.sh build/release
+# a forwarded `quorvane tile` (whole process) against `xdotool windowmove` and a hello world, the census's
+# read of fifty windows, and the application's resident memory with fifty windows open.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=$(cd "${1:?usage: $0 BUILD-DIR}" && pwd)
+
+environment=$("$root/scripts/virtual-desktop.sh" start)
+trap '"$root/scripts/virtual-desktop.sh" stop "$environment"' EXIT
+# shellcheck disable=SC1090
+. "$environment"
+
+"$build/app/quorvane-app" >"$QUORVANE_DESKTOP_DIR/app.log" 2>&1 &
+app=$!
+"$root/scripts/virtual-desktop.sh" record "$environment" "$app"
+for tries in $(seq 250); do
+    "$build/cli/quorvane" ping >/dev/null 2>&1 && break
+    sleep 0.02
+done
+
+window() {
+    "$build/Tests/X11TestWindow/quorvane-test-window" --detached "$@" &
+    "$root/scripts/virtual-desktop.sh" record "$environment" $!
+}
+window --app-id org.example.Bench --title Bench --size 500x400 >"$QUORVANE_DESKTOP_DIR/bench.window"
+sleep 0.5
+id=$(cat "$QUORVANE_DESKTOP_DIR/bench.window")
+
+hyperfine -N --warmup 10 --runs 200 \
+    "$build/bench/quorvane-bench-hello" \
+    "xdotool windowmove $id 0 0" \
+    "$build/cli/quorvane tile org.example.Bench left-half"
+
+"$build/bench/X11CensusBenchmark" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+
+for i in $(seq 50); do
+    window --title "Window $i" --class "w,W$i" --size 300x200 >/dev/null
+done
+sleep 3
+"$build/cli/quorvane" doctor >/dev/null
+echo "quorvane-app with $(xprop -root _NET_CLIENT_LIST | tr ',' '\n' | wc -l) windows: $(grep VmRSS /proc/$app/status)"
