@@ -11,8 +11,9 @@ packages=(
     libcurl4-openssl-dev libssl-dev
     libglib2.0-dev
     libxcb1-dev libxcb-ewmh-dev libxcb-icccm4-dev libxcb-randr0-dev libxcb-res0-dev
+    libxcb-xkb-dev libxcb-xinput-dev libxcb-xtest0-dev libxkbcommon-x11-dev
     # The virtual desktop of the end-to-end tests and the README's run command.
-    xvfb openbox x11-xserver-utils x11-utils dbus-daemon imagemagick xdotool
+    xvfb openbox x11-xserver-utils x11-utils dbus-daemon imagemagick xdotool x11-xkb-utils
 )
 
 missing=()
