@@ -124,14 +124,13 @@ int runOnX11()
     });
     GioFileWatcher fileWatcher;
     GLibWorkerPool workers;
-    // Global keys and the overlay panels come to X11 later; until then these parts take requests and do
+    // The overlay panels and the login item come to X11 later; until then these parts take requests and do
     // nothing visible.
-    SimulatedHotkeyRegistrar hotkeys(loop);
-    SimulatedKeyboardTap keyboardTap(loop);
     SimulatedOverlayPanels overlay;
     SimulatedLoginItem loginItem;
     int modelStatus = runModel(loop,
-        Platform { loop, desktop->windowSystem(), workers, desktop->applications(), hotkeys, keyboardTap, fileWatcher,
+        Platform { loop, desktop->windowSystem(), workers, desktop->applications(), desktop->hotkeys(), desktop->keyboardTap(),
+            fileWatcher,
             desktop->permissions(), overlay, loginItem });
     return status ? status : modelStatus;
 }
