@@ -129,9 +129,8 @@ int runOnX11()
     SimulatedOverlayPanels overlay;
     SimulatedLoginItem loginItem;
     int modelStatus = runModel(loop,
-        Platform { loop, desktop->windowSystem(), workers, desktop->applications(), desktop->hotkeys(), desktop->keyboardTap(),
-            fileWatcher,
-            desktop->permissions(), overlay, loginItem });
+        Platform { loop, desktop->windowSystem(), workers, desktop->applications(), desktop->hotkeys(),
+            desktop->keyboardTap(), fileWatcher, desktop->permissions(), overlay, loginItem });
     return status ? status : modelStatus;
 }
 

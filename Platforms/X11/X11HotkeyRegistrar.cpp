@@ -48,8 +48,8 @@ bool X11HotkeyRegistrar::grab(Registration& registration)
                 repeated = repeated || grabbed == std::pair(code, modifiers);
             if (!repeated)
                 sent.push_back({ { code, modifiers },
-                    xcb_grab_key_checked(xcb, 0, m_connection->root(), modifiers, code, XCB_GRAB_MODE_ASYNC,
-                        XCB_GRAB_MODE_ASYNC) });
+                    xcb_grab_key_checked(
+                        xcb, 0, m_connection->root(), modifiers, code, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC) });
         }
     bool refused = false;
     for (const auto& [grabbed, cookie] : sent) {

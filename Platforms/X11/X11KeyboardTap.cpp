@@ -22,6 +22,8 @@ namespace {
 constexpr uint16_t anyModifier = XCB_MOD_MASK_ANY;
 // Stands for keys the key table does not know: no leader token or tile key has it.
 constexpr uint32_t unknownKeyCode = 0xFFFFFFFF;
+// How long after the leader's release a change of Caps Lock is still the leader's doing.
+constexpr auto keepLockAfterRelease = std::chrono::milliseconds(500);
 
 bool isModifierKeysym(uint32_t keysym)
 {
@@ -41,10 +43,9 @@ X11KeyboardTap::X11KeyboardTap(const std::string& displayName)
     }
     xcb_connection_t* xcb = m_connection->xcb();
     const xcb_query_extension_reply_t* input = xcb_get_extension_data(xcb, &xcb_input_id);
-    auto version = input && input->present
-        ? fetchReply<xcb_input_xi_query_version_reply_t>(xcb, xcb_input_xi_query_version_reply,
-            xcb_input_xi_query_version(xcb, 2, 2))
-        : XReply<xcb_input_xi_query_version_reply_t>();
+    auto version = input && input->present ? fetchReply<xcb_input_xi_query_version_reply_t>(
+                       xcb, xcb_input_xi_query_version_reply, xcb_input_xi_query_version(xcb, 2, 2))
+                                           : XReply<xcb_input_xi_query_version_reply_t>();
     // Raw events reach every client that asks, grabs or not, since XInput 2.1.
     if (version && (version->major_version > 2 || (version->major_version == 2 && version->minor_version >= 1)))
         m_inputOpcode = input->major_opcode;
@@ -95,7 +96,7 @@ bool X11KeyboardTap::start(Handler handler)
         xcb_input_event_mask_t head;
         uint32_t bits;
     } mask {};
-    mask.head.deviceid = XCB_INPUT_DEVICE_ALL_MASTER;
+    mask.head.deviceid = XCB_INPUT_DEVICE_ALL;
     mask.head.mask_len = 1;
     mask.bits = XCB_INPUT_XI_EVENT_MASK_RAW_KEY_PRESS;
     xcb_input_xi_select_events(xcb, m_connection->root(), 1, &mask.head);
@@ -222,7 +223,7 @@ void X11KeyboardTap::watch()
         }
         // The handler did not answer in time: the key goes to the focused window as if nothing held it.
         m_frozen = false;
-        xcb_allow_events(m_connection->xcb(), XCB_ALLOW_REPLAY_KEYBOARD, m_frozenTime);
+        xcb_allow_events(m_connection->xcb(), XCB_ALLOW_REPLAY_KEYBOARD, XCB_CURRENT_TIME);
         m_connection->flush();
         wake();
     }
@@ -244,6 +245,14 @@ void X11KeyboardTap::handleEvent(const xcb_generic_event_t& event)
         }
     } else {
         std::lock_guard guard(m_lock);
+        if ((event.response_type & 0x7F) == m_keymap->eventBase() && event.pad0 == XCB_XKB_STATE_NOTIFY) {
+            // The server may apply the leader's lock action after its event reached us: put it back whenever
+            // it changes while the leader is down or just released.
+            const auto& state = reinterpret_cast<const xcb_xkb_state_notify_event_t&>(event);
+            bool locked = state.lockedMods & XCB_MOD_MASK_LOCK;
+            if (std::chrono::steady_clock::now() < m_keepLockUntil && locked != m_lockWasOn)
+                restoreLock();
+        }
         if (m_keymap->handleEvent(event)) {
             updateGrabs();
             m_connection->flush();
@@ -251,12 +260,11 @@ void X11KeyboardTap::handleEvent(const xcb_generic_event_t& event)
     }
 }
 
-bool X11KeyboardTap::decideFrozen(const KeyEvent& keyEvent, xcb_timestamp_t time)
+bool X11KeyboardTap::decideFrozen(const KeyEvent& keyEvent)
 {
     {
         std::lock_guard guard(m_freezeLock);
         m_frozen = true;
-        m_frozenTime = time;
         m_frozenAt = std::chrono::steady_clock::now();
     }
     m_freezeChanged.notify_all();
@@ -283,7 +291,7 @@ void X11KeyboardTap::handlePress(const xcb_key_press_event_t& press)
         leader = isLeaderKey(press.detail);
     }
     bool activates = !m_grabActive;
-    bool swallow = decideFrozen(keyEvent, press.time);
+    bool swallow = decideFrozen(keyEvent);
     xcb_connection_t* xcb = m_connection->xcb();
     {
         std::lock_guard guard(m_lock);
@@ -293,42 +301,49 @@ void X11KeyboardTap::handlePress(const xcb_key_press_event_t& press)
             m_armed = true;
             m_armedAt = std::chrono::steady_clock::now();
             updateGrabs();
-        } else if (keyEvent.type == KeyEvent::Type::keyDown && m_armed) {
+        } else if (keyEvent.type == KeyEvent::Type::keyDown) {
+            // Spent. The completion keys stay grabbed until the model tells the tap so: a grab dropped while a
+            // press of its key is on the way swallows that press for good.
             m_armed = false;
-            updateGrabs();
         }
     }
+    // Caps Lock is put back while the keyboard is still frozen, so the keys after it see it unchanged.
+    if (leader && swallow && capsLeader) {
+        if (activates)
+            m_lockWasOn = press.state & XCB_MOD_MASK_LOCK;
+        m_keepLockUntil = std::chrono::steady_clock::time_point::max();
+        restoreLock();
+    }
+    // Answers name the current time: a press taken from the frozen queue gets a grab time later than its own,
+    // and there is only ever the one freeze to answer.
     if (swallow) {
         // The grab lasts until the key is released: keep answering each event, so a key rolled over in that
         // moment can still be replayed to the window.
-        xcb_allow_events(xcb, XCB_ALLOW_SYNC_KEYBOARD, press.time);
+        xcb_allow_events(xcb, XCB_ALLOW_SYNC_KEYBOARD, XCB_CURRENT_TIME);
         if (activates) {
             m_grabActive = true;
             m_grabKey = press.detail;
         }
     } else {
-        xcb_allow_events(xcb, XCB_ALLOW_REPLAY_KEYBOARD, press.time);
+        xcb_allow_events(xcb, XCB_ALLOW_REPLAY_KEYBOARD, XCB_CURRENT_TIME);
         m_grabActive = false;
-    }
-    if (leader && swallow && capsLeader) {
-        if (activates)
-            m_lockWasOn = press.state & XCB_MOD_MASK_LOCK;
-        restoreLock();
     }
     m_connection->flush();
 }
 
 void X11KeyboardTap::handleRelease(const xcb_key_release_event_t& release)
 {
-    xcb_allow_events(m_connection->xcb(), XCB_ALLOW_SYNC_KEYBOARD, release.time);
     bool capsLeader;
     {
         std::lock_guard guard(m_lock);
         capsLeader = m_capsLeader && isLeaderKey(release.detail);
     }
     // Caps Lock may turn off at the release rather than the press.
-    if (capsLeader)
+    if (capsLeader) {
+        m_keepLockUntil = std::chrono::steady_clock::now() + keepLockAfterRelease;
         restoreLock();
+    }
+    xcb_allow_events(m_connection->xcb(), XCB_ALLOW_SYNC_KEYBOARD, XCB_CURRENT_TIME);
     if (release.detail == m_grabKey)
         m_grabActive = false;
     m_connection->flush();
@@ -344,12 +359,10 @@ void X11KeyboardTap::handleRawPress(xcb_keycode_t code)
         if (!m_armed || m_grabActive || isLeaderKey(code))
             return;
     }
-    xcb_connection_t* xcb = m_connection->xcb();
-    auto pointer = fetchReply<xcb_query_pointer_reply_t>(
-        xcb, xcb_query_pointer_reply, xcb_query_pointer(xcb, m_connection->root()));
-    uint16_t state = pointer ? pointer->mask : 0;
     {
         std::lock_guard guard(m_lock);
+        // XKB's notifications come in order with the raw events: this is the state the key was pressed in.
+        uint16_t state = m_keymap->modifierState();
         uint16_t held = state & (XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | XCB_MOD_MASK_4);
         // Raw events come before the grabbed event of the same key: a completion key pressed bare arrives
         // again as a grabbed press, which decides it.
@@ -360,12 +373,11 @@ void X11KeyboardTap::handleRawPress(xcb_keycode_t code)
         if (isModifierKeysym(m_keymap->keysym(code, state)))
             return;
     }
-    // The key passes whatever the answer: nothing holds it. It spends the leader.
+    // The key passes whatever the answer: nothing holds it. It spends the leader; its grabs go when the model
+    // next tells the tap its interest.
     m_handler(keyEvent);
     std::lock_guard guard(m_lock);
     m_armed = false;
-    updateGrabs();
-    m_connection->flush();
 }
 
 void X11KeyboardTap::restoreLock()

@@ -53,7 +53,7 @@ private:
     void handleRelease(const xcb_key_release_event_t&);
     void handleRawPress(xcb_keycode_t);
     // Calls the handler for a frozen key and answers the server unless the deadline answered first.
-    bool decideFrozen(const KeyEvent&, xcb_timestamp_t);
+    bool decideFrozen(const KeyEvent&);
     // Brings the passive grabs in line with the interest and the armed state. Caller holds m_lock.
     void updateGrabs();
     bool isLeaderKey(xcb_keycode_t) const;
@@ -87,12 +87,13 @@ private:
     xcb_keycode_t m_grabKey = 0;
     bool m_capsLeader = false;
     bool m_lockWasOn = false;
+    // Caps Lock is put back when it changes before then.
+    std::chrono::steady_clock::time_point m_keepLockUntil;
 
     // The key waiting for an answer, shared with the watchdog.
     std::mutex m_freezeLock;
     std::condition_variable m_freezeChanged;
     bool m_frozen = false;
-    xcb_timestamp_t m_frozenTime = 0;
     std::chrono::steady_clock::time_point m_frozenAt;
 };
 

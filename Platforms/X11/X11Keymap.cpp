@@ -17,11 +17,11 @@ namespace {
 // The events that tell of a new keymap and of another group in effect.
 void selectKeyboardEvents(xcb_connection_t* connection, int32_t deviceId)
 {
-    constexpr uint16_t events = XCB_XKB_EVENT_TYPE_NEW_KEYBOARD_NOTIFY | XCB_XKB_EVENT_TYPE_MAP_NOTIFY
-        | XCB_XKB_EVENT_TYPE_STATE_NOTIFY;
-    constexpr uint16_t mapParts = XCB_XKB_MAP_PART_KEY_TYPES | XCB_XKB_MAP_PART_KEY_SYMS
-        | XCB_XKB_MAP_PART_MODIFIER_MAP | XCB_XKB_MAP_PART_EXPLICIT_COMPONENTS | XCB_XKB_MAP_PART_KEY_ACTIONS
-        | XCB_XKB_MAP_PART_VIRTUAL_MODS | XCB_XKB_MAP_PART_VIRTUAL_MOD_MAP;
+    constexpr uint16_t events
+        = XCB_XKB_EVENT_TYPE_NEW_KEYBOARD_NOTIFY | XCB_XKB_EVENT_TYPE_MAP_NOTIFY | XCB_XKB_EVENT_TYPE_STATE_NOTIFY;
+    constexpr uint16_t mapParts = XCB_XKB_MAP_PART_KEY_TYPES | XCB_XKB_MAP_PART_KEY_SYMS | XCB_XKB_MAP_PART_MODIFIER_MAP
+        | XCB_XKB_MAP_PART_EXPLICIT_COMPONENTS | XCB_XKB_MAP_PART_KEY_ACTIONS | XCB_XKB_MAP_PART_VIRTUAL_MODS
+        | XCB_XKB_MAP_PART_VIRTUAL_MOD_MAP;
     constexpr uint16_t stateParts = XCB_XKB_STATE_PART_MODIFIER_BASE | XCB_XKB_STATE_PART_MODIFIER_LATCH
         | XCB_XKB_STATE_PART_MODIFIER_LOCK | XCB_XKB_STATE_PART_GROUP_BASE | XCB_XKB_STATE_PART_GROUP_LATCH
         | XCB_XKB_STATE_PART_GROUP_LOCK;
@@ -126,6 +126,12 @@ bool X11Keymap::handleEvent(const xcb_generic_event_t& event)
 uint32_t X11Keymap::group() const
 {
     return xkb_state_serialize_layout(m_state, XKB_STATE_LAYOUT_EFFECTIVE);
+}
+
+uint16_t X11Keymap::modifierState() const
+{
+    // Keymaps read from an X server keep the eight core modifiers at the first eight indices, in core order.
+    return static_cast<uint16_t>(xkb_state_serialize_mods(m_state, XKB_STATE_MODS_EFFECTIVE) & 0xFF);
 }
 
 std::vector<xcb_keycode_t> X11Keymap::keycodes(uint32_t keysym) const

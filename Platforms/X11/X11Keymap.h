@@ -45,6 +45,8 @@ public:
     // What the key types with the event's modifiers and group, UTF-8.
     std::string characters(xcb_keycode_t, uint16_t state) const;
 
+    // The core modifier mask in effect as the latest XKB notification told it.
+    uint16_t modifierState() const;
     // The modifier bit of Num Lock (usually Mod2), 0 when no key sets one.
     uint16_t numLockMask() const { return m_numLockMask; }
     // The four combinations of the lock modifiers a grab is repeated for: none, Caps Lock, Num Lock, both.
