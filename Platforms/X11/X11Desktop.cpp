@@ -17,11 +17,12 @@ struct X11Desktop::Parts {
     X11HotkeyRegistrar hotkeys { connection.displayName() };
     X11KeyboardTap keyboardTap { connection.displayName() };
     X11Permissions permissions { connection, keyboardTap };
-    X11Applications applications { connection, windowSystem };
+    X11Applications applications;
 
     Parts(MainLoop& mainLoop, const std::string& displayName)
         : connection(displayName)
         , windowSystem(connection, mainLoop)
+        , applications(connection, windowSystem, mainLoop)
     {
     }
 };
