@@ -374,3 +374,26 @@ TEST_F(X11KeyTest, TheCapsLeaderNeverReachesTheWindowNorChangesCapsLock)
 
 } // namespace
 } // namespace quorvane
+
+namespace quorvane {
+namespace {
+
+TEST_F(X11KeyTest, AHandlerThatDoesNotAnswerInTimeLetsTheKeyThrough)
+{
+    auto window = focusedWindow();
+    KeyLog log(*window);
+    RecordingTap recording([](const KeyEvent&) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(800));
+        return true;
+    });
+    recording.interest({ std::nullopt, { code("q") }, true, false });
+    // The handler would swallow the key, but too late: the key has gone to the window by then.
+    keyboard.press(keyQ);
+    std::optional<std::string> line = window->process.readLine(5);
+    keyboard.release(keyQ);
+    ASSERT_TRUE(line);
+    EXPECT_EQ(line->substr(0, line->rfind(' ')), press(keyQ));
+}
+
+} // namespace
+} // namespace quorvane
