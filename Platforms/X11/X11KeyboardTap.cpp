@@ -60,7 +60,11 @@ X11KeyboardTap::X11KeyboardTap(const std::string& displayName)
 
 X11KeyboardTap::~X11KeyboardTap()
 {
-    m_stopping = true;
+    {
+        // Under the watchdog's lock, so it cannot miss the notice between its check and its wait.
+        std::lock_guard guard(m_freezeLock);
+        m_stopping = true;
+    }
     wake();
     m_freezeChanged.notify_all();
     if (m_reader.joinable())
