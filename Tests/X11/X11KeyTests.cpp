@@ -5,12 +5,11 @@
 #include "Platforms/X11/X11HotkeyRegistrar.h"
 #include "Platforms/X11/X11KeyTable.h"
 #include "Platforms/X11/X11KeyboardTap.h"
-#include "Platforms/X11/XcbXkb.h"
+#include "X11/TestKeyboard.h"
 #include "X11/VirtualDesktop.h"
 
 #include <glib.h>
 #include <gtest/gtest.h>
-#include <xcb/xtest.h>
 
 #include <atomic>
 #include <cstdlib>
@@ -20,79 +19,12 @@
 namespace quorvane {
 namespace {
 
-using test::ChildProcess;
-using test::eventually;
-using test::TestWindow;
-
-// X key codes of the virtual desktop's keyboard (evdev, us).
-constexpr uint8_t keyE = 26, keyQ = 24, keyH = 43, keyJ = 44;
-constexpr uint8_t keyControl = 37, keyAlt = 64, keyShift = 50, keySuper = 133, keyCaps = 66;
+using namespace test;
 
 uint32_t code(const std::string& key)
 {
     return *MacKeyCodes::code(key.size() == 1 ? HotkeyKey::character(key) : HotkeyKey::named(key));
 }
-
-// A keyboard for the test: XTest presses and releases, lock and group state through XKB.
-class Keyboard {
-public:
-    Keyboard()
-        : m_connection(xcb_connect(nullptr, nullptr))
-    {
-        auto reply = xcb_xkb_use_extension_reply(m_connection, xcb_xkb_use_extension(m_connection, 1, 0), nullptr);
-        std::free(reply);
-    }
-    ~Keyboard() { xcb_disconnect(m_connection); }
-
-    void press(uint8_t key) { send(XCB_KEY_PRESS, key); }
-    void release(uint8_t key) { send(XCB_KEY_RELEASE, key); }
-    // Presses the keys in order and releases them in reverse, then rests as a typist would between keys.
-    void chord(std::initializer_list<uint8_t> keys)
-    {
-        for (uint8_t key : keys)
-            press(key);
-        for (auto key = std::rbegin(keys); key != std::rend(keys); ++key)
-            release(*key);
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    uint16_t lockedModifiers()
-    {
-        auto* state
-            = xcb_xkb_get_state_reply(m_connection, xcb_xkb_get_state(m_connection, XCB_XKB_ID_USE_CORE_KBD), nullptr);
-        uint16_t locked = state ? state->lockedMods : 0;
-        std::free(state);
-        return locked;
-    }
-    void setLocks(bool caps, bool num)
-    {
-        uint8_t mods = (caps ? XCB_MOD_MASK_LOCK : 0) | (num ? XCB_MOD_MASK_2 : 0);
-        xcb_xkb_latch_lock_state(
-            m_connection, XCB_XKB_ID_USE_CORE_KBD, XCB_MOD_MASK_LOCK | XCB_MOD_MASK_2, mods, 0, 0, 0, 0, 0);
-        sync();
-    }
-    void lockGroup(uint8_t group)
-    {
-        xcb_xkb_latch_lock_state(m_connection, XCB_XKB_ID_USE_CORE_KBD, 0, 0, 1, group, 0, 0, 0);
-        sync();
-    }
-    // Grabs a chord for this client, as another program holding it would.
-    void grab(uint8_t key, uint16_t modifiers)
-    {
-        xcb_grab_key(m_connection, 0, root(), modifiers, key, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
-        sync();
-    }
-    void sync() { std::free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr)); }
-
-private:
-    void send(uint8_t type, uint8_t key)
-    {
-        xcb_test_fake_input(m_connection, type, key, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
-        sync();
-    }
-    xcb_window_t root() { return xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root; }
-
-    xcb_connection_t* m_connection;
-};
 
 // Turns GLib's main context, where the registrar's events arrive, until `condition` holds.
 bool pumpUntil(const std::function<bool()>& condition, double seconds = 3)
@@ -108,36 +40,6 @@ bool pumpUntil(const std::function<bool()>& condition, double seconds = 3)
 void pumpFor(double seconds)
 {
     pumpUntil([] { return false; }, seconds);
-}
-
-// The key events a `--keys` test window logged: "press 24", "release 24 ...".
-class KeyLog {
-public:
-    explicit KeyLog(TestWindow& window)
-        : m_window(window)
-    {
-    }
-    // Every line logged until the window is quiet for `quiet` seconds, as "press KEY STATE".
-    std::vector<std::string> take(double quiet = 0.3)
-    {
-        std::vector<std::string> lines;
-        while (std::optional<std::string> line = m_window.process.readLine(quiet))
-            lines.push_back(line->substr(0, line->rfind(' ')));
-        return lines;
-    }
-
-private:
-    TestWindow& m_window;
-};
-
-std::string press(uint8_t key, uint16_t state = 0)
-{
-    return "press " + std::to_string(key) + " " + std::to_string(state);
-}
-
-std::string release(uint8_t key, uint16_t state = 0)
-{
-    return "release " + std::to_string(key) + " " + std::to_string(state);
 }
 
 class X11KeyTest : public testing::Test {
