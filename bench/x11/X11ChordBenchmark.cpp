@@ -76,7 +76,7 @@ private:
     {
         auto* reply = xcb_intern_atom_reply(
             m_connection, xcb_intern_atom(m_connection, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr);
-        xcb_atom_t value = reply ? reply->atom : XCB_ATOM_NONE;
+        xcb_atom_t value = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
         std::free(reply);
         return value;
     }
