@@ -110,16 +110,13 @@ int runOnX11()
     });
     GioFileWatcher fileWatcher;
     GLibWorkerPool workers;
-    // Global keys and the overlay panels come to X11 later; until then these parts take requests and do
-    // nothing visible.
-    SimulatedHotkeyRegistrar hotkeys(loop);
-    SimulatedKeyboardTap keyboardTap(loop);
+    // The overlay panels come to X11 later; until then the simulated ones take requests and show nothing.
     SimulatedOverlayPanels overlay;
     AutostartLoginItem loginItem(ProcessPlaces::paths().autostartDirectory(), ProcessPlaces::executable().value_or(""),
         [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); });
     int modelStatus = runModel(loop,
-        Platform { loop, desktop->windowSystem(), workers, desktop->applications(), hotkeys, keyboardTap, fileWatcher,
-            desktop->permissions(), overlay, loginItem });
+        Platform { loop, desktop->windowSystem(), workers, desktop->applications(), desktop->hotkeys(),
+            desktop->keyboardTap(), fileWatcher, desktop->permissions(), overlay, loginItem });
     return status ? status : modelStatus;
 }
 

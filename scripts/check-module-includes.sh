@@ -26,7 +26,7 @@ allowed=(
     '^openssl/'     'QuorvaneNet/HostDigest.cpp'
     # The platform's file, process and socket calls: the file layer and its lock, the bundle writer, the local socket
     # and the tool's entry.
-    '^(unistd|fcntl|poll|spawn|pwd|pthread)\.h$|^sys/'
+    '^(unistd|fcntl|poll|spawn|pwd|pthread|signal)\.h$|^sys/'
                     'QuorvaneCore/Support/AtomicFile.h QuorvaneCore/Support/AtomicFile.cpp QuorvaneCore/Support/FileContents.cpp QuorvaneCore/Configuration/ConfigLock.cpp QuorvaneCore/WebApps/WebAppName.cpp QuorvaneCore/WebApps/WebBundleWriter.cpp QuorvaneIPC/ cli/ QuorvaneApp/Config/ConfigStore.cpp QuorvaneApp/Model/AppModel.cpp QuorvaneApp/Model/MachineName.cpp QuorvaneApp/Setup/CLILink.cpp Platforms/ app/ QuorvaneWebHost/'
 )
 

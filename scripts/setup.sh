@@ -15,7 +15,7 @@ packages=(
     # The virtual desktops of the end-to-end tests and the README's run command: a virtual display, a
     # window manager, monitors, a private session bus, the desktop-entry checker and screenshots.
     xvfb openbox x11-xserver-utils x11-utils dbus dbus-daemon desktop-file-utils imagemagick xdotool
-    libxcb-xtest0-dev
+    libxcb-xkb-dev libxcb-xinput-dev libxcb-xtest0-dev libxkbcommon-x11-dev x11-xkb-utils
 )
 
 missing=()

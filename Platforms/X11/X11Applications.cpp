@@ -2,11 +2,17 @@
 
 #include "Platforms/X11/X11Connection.h"
 #include "Platforms/X11/X11WindowSystem.h"
+#include "QuorvaneApp/Platform/MainLoop.h"
 
 #include <gio/gdesktopappinfo.h>
 #include <gio/gio.h>
 
+#include <signal.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <fstream>
+#include <iterator>
 
 namespace quorvane {
 
@@ -15,12 +21,32 @@ namespace {
 // ICCCM's request to iconify a window.
 constexpr uint32_t iconicState = 3;
 
+// Whether the process has ended (a zombie waiting for its parent has).
+bool processGone(int32_t pid)
+{
+    if (pid <= 0)
+        return false;
+    if (::kill(pid, 0) != 0)
+        return errno == ESRCH;
+    std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
+    std::string stat((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    size_t state = stat.rfind(')');
+    return state != std::string::npos && state + 2 < stat.size() && stat[state + 2] == 'Z';
+}
+
 } // namespace
 
-X11Applications::X11Applications(X11Connection& connection, X11WindowSystem& windows)
+X11Applications::X11Applications(X11Connection& connection, X11WindowSystem& windows, MainLoop& mainLoop)
     : m_connection(connection)
     , m_windows(windows)
+    , m_mainLoop(mainLoop)
 {
+}
+
+X11Applications::~X11Applications()
+{
+    if (m_quitTimer)
+        m_mainLoop.cancelTimer(m_quitTimer);
 }
 
 std::vector<RunningApplication> X11Applications::running()
@@ -46,12 +72,20 @@ std::optional<RunningApplication> X11Applications::frontmost()
 
 void X11Applications::activate(int32_t pid)
 {
+    // The top-most window that shows, else the top-most minimised one, which the request brings back.
+    std::optional<WindowHandle> chosen;
     for (const WindowFacts& window : m_windows.windows()) {
-        if (window.pid == pid && !window.minimized) {
-            m_windows.raise(window.handle);
-            return;
+        if (window.pid != pid || window.ownWindow)
+            continue;
+        if (!window.minimized) {
+            chosen = window.handle;
+            break;
         }
+        if (!chosen)
+            chosen = window.handle;
     }
+    if (chosen)
+        m_windows.raise(*chosen);
 }
 
 void X11Applications::hide(int32_t pid)
@@ -80,10 +114,14 @@ bool X11Applications::open(const std::string& location)
     GDesktopAppInfo* info = g_desktop_app_info_new_from_filename(location.c_str());
     if (!info)
         return false;
+    // A launch context gives the program its display and startup notification, and the launched process
+    // learns its desktop file (GIO_LAUNCHED_DESKTOP_FILE), by which its windows are known.
+    GAppLaunchContext* context = g_app_launch_context_new();
     GError* error = nullptr;
-    bool launched = g_app_info_launch(G_APP_INFO(info), nullptr, nullptr, &error);
+    bool launched = g_app_info_launch(G_APP_INFO(info), nullptr, context, &error);
     if (error)
         g_error_free(error);
+    g_object_unref(context);
     g_object_unref(info);
     return launched;
 }
@@ -91,6 +129,35 @@ bool X11Applications::open(const std::string& location)
 void X11Applications::setQuitHandler(std::function<void(const RunningApplication&)> handler)
 {
     m_quitHandler = std::move(handler);
+    if (m_quitHandler && !m_quitTimer) {
+        lookForQuits();
+        m_quitTimer = m_mainLoop.addTimer(1.0, true, [this] { lookForQuits(); });
+    }
+}
+
+void X11Applications::lookForQuits()
+{
+    std::set<std::pair<std::string, int32_t>> now;
+    for (const RunningApplication& application : running())
+        now.insert({ application.bundleIdentifier, application.pid });
+    for (const auto& owner : m_seen)
+        if (!now.contains(owner))
+            m_leaving.insert(owner);
+    m_seen = std::move(now);
+    for (auto owner = m_leaving.begin(); owner != m_leaving.end();) {
+        if (m_seen.contains(*owner)) {
+            owner = m_leaving.erase(owner);
+        } else if (processGone(owner->second)) {
+            RunningApplication quit { owner->first, owner->second, owner->first, true, false };
+            m_mainLoop.post([this, quit] {
+                if (m_quitHandler)
+                    m_quitHandler(quit);
+            });
+            owner = m_leaving.erase(owner);
+        } else {
+            ++owner;
+        }
+    }
 }
 
 int32_t X11Applications::ownPid()

@@ -2,15 +2,20 @@
 
 #include "QuorvaneApp/Platform/Applications.h"
 
+#include <set>
+#include <utility>
+
 namespace quorvane {
 
+class MainLoop;
 class X11Connection;
 class X11WindowSystem;
 
 // Applications as seen through their windows and desktop files: an X server knows windows, not programs.
 class X11Applications : public Applications {
 public:
-    X11Applications(X11Connection&, X11WindowSystem&);
+    X11Applications(X11Connection&, X11WindowSystem&, MainLoop&);
+    ~X11Applications() override;
 
     // The applications with windows on the current desktop, front-most window first.
     std::vector<RunningApplication> running() override;
@@ -19,14 +24,23 @@ public:
     void hide(int32_t pid) override;
     std::optional<std::string> locate(const std::string& bundleIdentifier) override;
     bool open(const std::string& location) override;
-    // Quits are not observed on X11 yet; the handler is kept and never called.
+    // An application quits when the last window of its id and process leaves the client list and the
+    // process is gone; looked for every second while a handler is set.
     void setQuitHandler(std::function<void(const RunningApplication&)> handler) override;
     int32_t ownPid() override;
 
 private:
+    void lookForQuits();
+
     X11Connection& m_connection;
     X11WindowSystem& m_windows;
+    MainLoop& m_mainLoop;
     std::function<void(const RunningApplication&)> m_quitHandler;
+    uint64_t m_quitTimer = 0;
+    // (id, pid) of the applications with windows at the last look, and of those whose windows have gone
+    // while their process still runs.
+    std::set<std::pair<std::string, int32_t>> m_seen;
+    std::set<std::pair<std::string, int32_t>> m_leaving;
 };
 
 } // namespace quorvane

@@ -2,6 +2,8 @@
 
 #include "Platforms/X11/X11Applications.h"
 #include "Platforms/X11/X11Connection.h"
+#include "Platforms/X11/X11HotkeyRegistrar.h"
+#include "Platforms/X11/X11KeyboardTap.h"
 #include "Platforms/X11/X11Permissions.h"
 #include "Platforms/X11/X11WindowSystem.h"
 
@@ -10,12 +12,17 @@ namespace quorvane {
 struct X11Desktop::Parts {
     X11Connection connection;
     X11WindowSystem windowSystem;
-    X11Permissions permissions { connection };
-    X11Applications applications { connection, windowSystem };
+    // Keys have connections of their own: the tap answers frozen keys on its own thread, and the chords'
+    // grabs must not collide with the tap's.
+    X11HotkeyRegistrar hotkeys { connection.displayName() };
+    X11KeyboardTap keyboardTap { connection.displayName() };
+    X11Permissions permissions { connection, keyboardTap };
+    X11Applications applications;
 
     Parts(MainLoop& mainLoop, const std::string& displayName)
         : connection(displayName)
         , windowSystem(connection, mainLoop)
+        , applications(connection, windowSystem, mainLoop)
     {
     }
 };
@@ -40,6 +47,16 @@ Permissions& X11Desktop::permissions()
 Applications& X11Desktop::applications()
 {
     return m_parts->applications;
+}
+
+HotkeyRegistrar& X11Desktop::hotkeys()
+{
+    return m_parts->hotkeys;
+}
+
+KeyboardTap& X11Desktop::keyboardTap()
+{
+    return m_parts->keyboardTap;
 }
 
 void X11Desktop::setConnectionLostHandler(std::function<void()> handler)

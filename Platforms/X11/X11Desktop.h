@@ -7,6 +7,8 @@
 namespace quorvane {
 
 class Applications;
+class HotkeyRegistrar;
+class KeyboardTap;
 class MainLoop;
 class Permissions;
 class WindowSystem;
@@ -22,6 +24,8 @@ public:
     WindowSystem& windowSystem();
     Permissions& permissions();
     Applications& applications();
+    HotkeyRegistrar& hotkeys();
+    KeyboardTap& keyboardTap();
     // `handler` runs on the main thread when the X server goes away.
     void setConnectionLostHandler(std::function<void()> handler);
 

@@ -1,6 +1,7 @@
 #include "Platforms/X11/X11Permissions.h"
 
 #include "Platforms/X11/X11Connection.h"
+#include "Platforms/X11/X11KeyboardTap.h"
 #include "Router/DoctorCheck.h"
 
 #include <algorithm>
@@ -17,8 +18,9 @@ xcb_get_property_cookie_t requestWindowProperty(
 
 } // namespace
 
-X11Permissions::X11Permissions(X11Connection& connection)
+X11Permissions::X11Permissions(X11Connection& connection, X11KeyboardTap& keyboardTap)
     : m_connection(connection)
+    , m_keyboardTap(keyboardTap)
 {
 }
 
@@ -53,7 +55,7 @@ bool X11Permissions::windowControlAllowed()
 
 bool X11Permissions::inputMonitoringAllowed()
 {
-    return true;
+    return m_keyboardTap.available();
 }
 
 std::vector<DoctorCheck> X11Permissions::checks()

@@ -8,12 +8,13 @@
 namespace quorvane {
 
 class X11Connection;
+class X11KeyboardTap;
 
 // On X11 nothing asks the user: windows can be moved exactly when an EWMH window manager runs that takes
-// move requests, and key grabs need no permission.
+// move requests, and key presses can be seen when the server has the XInput 2 and XKB extensions.
 class X11Permissions : public Permissions {
 public:
-    explicit X11Permissions(X11Connection&);
+    X11Permissions(X11Connection&, X11KeyboardTap&);
 
     bool windowControlAllowed() override;
     bool inputMonitoringAllowed() override;
@@ -25,6 +26,7 @@ public:
 
 private:
     X11Connection& m_connection;
+    X11KeyboardTap& m_keyboardTap;
 };
 
 } // namespace quorvane

@@ -279,3 +279,40 @@ TEST_F(X11WindowSystemTest, TheWindowManagerIsThePermission)
 
 } // namespace
 } // namespace quorvane
+
+namespace quorvane {
+namespace {
+
+TEST_F(X11WindowSystemTest, ActivatingBringsBackAMinimisedApplication)
+{
+    TestWindow minimised({ "--title", "Minimised", "--minimize" });
+    ASSERT_TRUE(listed(minimised.id));
+    ASSERT_TRUE(eventually([&] { return listed(minimised.id)->minimized; }));
+    windows.applications().activate(minimised.process.pid());
+    EXPECT_TRUE(eventually([&] {
+        std::optional<RunningApplication> front = windows.applications().frontmost();
+        return !listed(minimised.id)->minimized && front && front->pid == minimised.process.pid();
+    }));
+}
+
+TEST_F(X11WindowSystemTest, AnApplicationQuitsWhenItsLastWindowAndProcessAreGone)
+{
+    TestWindow window({ "--title", "Quits", "--app-id", "org.example.Quits" });
+    ASSERT_TRUE(listed(window.id));
+    std::vector<RunningApplication> quits;
+    windows.applications().setQuitHandler([&](const RunningApplication& application) {
+        quits.push_back(application);
+        loop.quit();
+    });
+    pid_t pid = window.process.pid();
+    window.process.finish();
+    TimerId timeout = loop.addTimer(5, false, [&] { loop.quit(); });
+    loop.run();
+    loop.cancelTimer(timeout);
+    ASSERT_EQ(quits.size(), 1u);
+    EXPECT_EQ(quits[0].bundleIdentifier, "org.example.Quits");
+    EXPECT_EQ(quits[0].pid, pid);
+}
+
+} // namespace
+} // namespace quorvane

@@ -15,9 +15,12 @@
 //   --pid N               _NET_WM_PID; 0 leaves it unset
 //   --minimize            asks to be minimised once mapped
 //   --detached            ignores standard input: lives until killed
+//   --keys                prints each key event it receives: "press|release KEYCODE STATE MICROSECONDS", the
+//                         last the monotonic clock at receipt
 #include <xcb/xcb.h>
 
 #include <poll.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -100,7 +103,7 @@ int main(int argc, char** argv)
     std::map<std::string, std::string> options;
     for (int i = 1; i < argc; ++i) {
         std::string name = argv[i];
-        if (name == "--minimize" || name == "--detached")
+        if (name == "--minimize" || name == "--detached" || name == "--keys")
             options[name] = "yes";
         else if (i + 1 < argc)
             options[name] = argv[++i];
@@ -122,7 +125,10 @@ int main(int argc, char** argv)
     std::vector<uint32_t> position = numbers(option("--position", "0,0"));
 
     xcb_window_t window = xcb_generate_id(connection);
-    uint32_t values[] = { screen->white_pixel, XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_EXPOSURE };
+    uint32_t events = XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_EXPOSURE;
+    if (options.count("--keys"))
+        events |= XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_KEY_RELEASE;
+    uint32_t values[] = { screen->white_pixel, events };
     xcb_create_window(connection, XCB_COPY_FROM_PARENT, window, screen->root, static_cast<int16_t>(position[0]),
         static_cast<int16_t>(position[1]), static_cast<uint16_t>(size[0]), static_cast<uint16_t>(size[1]), 0,
         XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);
@@ -189,6 +195,14 @@ int main(int argc, char** argv)
                     sendToRoot(screen->root, window, atom("WM_CHANGE_STATE"), { 3 });
                 xcb_flush(connection);
                 std::printf("%u\n", window);
+                std::fflush(stdout);
+            }
+            if (type == XCB_KEY_PRESS || type == XCB_KEY_RELEASE) {
+                const auto* key = reinterpret_cast<const xcb_key_press_event_t*>(event);
+                timespec now {};
+                ::clock_gettime(CLOCK_MONOTONIC, &now);
+                std::printf("%s %u %u %lld\n", type == XCB_KEY_PRESS ? "press" : "release", key->detail, key->state,
+                    static_cast<long long>(now.tv_sec) * 1000000 + now.tv_nsec / 1000);
                 std::fflush(stdout);
             }
             std::free(event);
