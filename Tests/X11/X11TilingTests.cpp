@@ -1,0 +1,176 @@
+// Tiling real windows: the real `quorvane` asks the real `quorvane-app`, which moves the test windows through
+// Openbox on the virtual desktop.
+#include "Configuration/DefaultConfig.h"
+#include "Configuration/QuorvanePaths.h"
+#include "Platforms/GLib/GLibMainLoop.h"
+#include "Platforms/X11/X11Desktop.h"
+#include "QuorvaneApp/Platform/WindowSystem.h"
+#include "QuorvaneIPC/ProcessPlaces.h"
+#include "TestSupport/TemporaryFolder.h"
+#include "Tiling/TileGeometry.h"
+#include "Tiling/TileSlot.h"
+#include "X11/VirtualDesktop.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include <csignal>
+#include <filesystem>
+
+namespace quorvane {
+namespace {
+
+using test::builtProgram;
+using test::ChildProcess;
+using test::eventually;
+using test::TestWindow;
+
+constexpr double gap = 8;
+
+int runTool(const std::vector<std::string>& arguments)
+{
+    std::vector<std::string> command { builtProgram("cli/quorvane") };
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    ChildProcess tool(command, {}, true);
+    while (tool.readLine(10)) { }
+    return tool.finish(10);
+}
+
+std::string withSetting(std::string text, const std::string& line, const std::string& replacement)
+{
+    text.replace(text.find(line), line.size(), replacement);
+    return text;
+}
+
+// One desktop and one application for all the cases: tiles without animation and with an 8-point gap.
+class X11TilingTest : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        desktop = new test::VirtualDesktop();
+        QuorvanePaths paths = ProcessPlaces::paths();
+        std::filesystem::create_directories(paths.configDirectory());
+        std::string config(DefaultConfig::text());
+        config = withSetting(config, "tile_gap = 0", "tile_gap = 8");
+        config = withSetting(config, "animate_tiles = true", "animate_tiles = false");
+        test::writeFile(paths.configFile(), config);
+        app = new ChildProcess({ builtProgram("app/quorvane-app") });
+        ASSERT_TRUE(eventually([] { return runTool({ "ping" }) == 0; }, 10));
+    }
+    static void TearDownTestSuite()
+    {
+        app->signal(SIGTERM);
+        app->finish();
+        delete app;
+        delete desktop;
+    }
+
+    std::optional<Frame> frameOf(uint32_t id) { return windows.windowSystem().readFrame(WindowHandle { id }); }
+
+    // Waits until the window manager has decorated the window.
+    void managed(uint32_t id)
+    {
+        ASSERT_TRUE(eventually([&] {
+            for (const WindowFacts& window : windows.windowSystem().windows())
+                if (window.handle.value == id && window.frame && window.frame->height > 300)
+                    return true;
+            return false;
+        }));
+    }
+
+    bool landsOn(uint32_t id, const Frame& target)
+    {
+        std::optional<Frame> frame;
+        // A window's frame is whole pixels; a third of a display is not.
+        auto near = [&](const Frame& a) {
+            return std::abs(a.x - target.x) < 1 && std::abs(a.y - target.y) < 1 && std::abs(a.width - target.width) < 1
+                && std::abs(a.height - target.height) < 1;
+        };
+        bool landed = eventually([&] { return (frame = frameOf(id)) && near(*frame); });
+        if (!landed && frame)
+            ADD_FAILURE() << "at " << frame->x << "," << frame->y << " " << frame->width << "x" << frame->height
+                          << ", not " << target.x << "," << target.y << " " << target.width << "x" << target.height;
+        return landed;
+    }
+
+    static test::VirtualDesktop* desktop;
+    static ChildProcess* app;
+    GLibMainLoop loop;
+    X11Desktop windows { loop };
+    // The visible areas of the two monitors, LEFT (main) and RIGHT.
+    const Frame left { 0, 0, 960, 1080 };
+    const Frame right { 960, 0, 960, 1080 };
+};
+
+test::VirtualDesktop* X11TilingTest::desktop = nullptr;
+ChildProcess* X11TilingTest::app = nullptr;
+
+TEST_F(X11TilingTest, EveryTileLandsExactlyOnTheMainDisplay)
+{
+    TestWindow window({ "--app-id", "org.example.Tiles", "--title", "Tiles", "--size", "500x400" });
+    managed(window.id);
+    for (TileSlot slot : allTileSlots) {
+        std::string name(toString(slot));
+        ASSERT_EQ(runTool({ "tile", "org.example.Tiles", name }), 0) << name;
+        EXPECT_TRUE(landsOn(window.id, frameForTile(slot, left, gap))) << name;
+    }
+}
+
+TEST_F(X11TilingTest, DisplayTwoIsTheOtherMonitor)
+{
+    TestWindow window({ "--app-id", "org.example.Second", "--title", "Second", "--size", "500x400" });
+    managed(window.id);
+    ASSERT_EQ(runTool({ "tile", "org.example.Second", "left-half", "--display", "2" }), 0);
+    EXPECT_TRUE(landsOn(window.id, frameForTile(TileSlot::leftHalf, right, gap)));
+}
+
+TEST_F(X11TilingTest, LayoutsComeBack)
+{
+    TestWindow first({ "--app-id", "org.example.First", "--title", "First", "--size", "500x400" });
+    TestWindow second({ "--app-id", "org.example.Other", "--title", "Other", "--size", "500x400" });
+    managed(first.id);
+    managed(second.id);
+    ASSERT_EQ(runTool({ "tile", "org.example.First", "left-half" }), 0);
+    ASSERT_EQ(runTool({ "tile", "org.example.Other", "right-half" }), 0);
+    ASSERT_TRUE(landsOn(first.id, frameForTile(TileSlot::leftHalf, left, gap)));
+    ASSERT_TRUE(landsOn(second.id, frameForTile(TileSlot::rightHalf, left, gap)));
+    ASSERT_EQ(runTool({ "layout", "save", "work" }), 0);
+
+    ASSERT_EQ(runTool({ "tile", "org.example.First", "bottom-right", "--display", "2" }), 0);
+    ASSERT_EQ(runTool({ "tile", "org.example.Other", "fill" }), 0);
+    ASSERT_TRUE(landsOn(second.id, frameForTile(TileSlot::fill, left, gap)));
+    ASSERT_EQ(runTool({ "layout", "apply", "work" }), 0);
+    // A saved tile goes to the display the application's first window is on now.
+    EXPECT_TRUE(landsOn(first.id, frameForTile(TileSlot::leftHalf, right, gap)));
+    EXPECT_TRUE(landsOn(second.id, frameForTile(TileSlot::rightHalf, left, gap)));
+}
+
+TEST_F(X11TilingTest, RulesPlaceNewWindowsAndLeaveOlderOnesAlone)
+{
+    TestWindow older({ "--app-id", "org.example.Ruled", "--title", "Older", "--position", "100,100", "--size", "500x400" });
+    managed(older.id);
+    Frame before = *frameOf(older.id);
+    ASSERT_EQ(runTool({ "rule", "add", "org.example.Ruled", "--tile", "right-half" }), 0);
+    TestWindow newer({ "--app-id", "org.example.Ruled", "--title", "Newer", "--size", "500x400" });
+    EXPECT_TRUE(landsOn(newer.id, frameForTile(TileSlot::rightHalf, left, gap)));
+    EXPECT_EQ(frameOf(older.id), before);
+}
+
+TEST_F(X11TilingTest, WindowsClosingWhileTheyMoveAreHarmless)
+{
+    std::vector<std::unique_ptr<TestWindow>> many;
+    for (int i = 0; i < 5; ++i) {
+        many.push_back(std::make_unique<TestWindow>(
+            std::vector<std::string> { "--app-id", "org.example.Many", "--title", "Many", "--size", "400x300" }));
+        managed(many.back()->id);
+    }
+    for (int round = 0; round < 5; ++round) {
+        runTool({ "tile", "org.example.Many", round % 2 ? "left-half" : "right-half" });
+        many[static_cast<size_t>(round)].reset();
+    }
+    EXPECT_EQ(runTool({ "ping" }), 0);
+}
+
+} // namespace
+} // namespace quorvane
