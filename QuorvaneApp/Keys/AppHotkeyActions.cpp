@@ -7,6 +7,7 @@
 #include "QuorvaneApp/Platform/Permissions.h"
 #include "QuorvaneApp/Platform/WindowSystem.h"
 #include "QuorvaneApp/Tiling/TilingActions.h"
+#include "QuorvaneApp/WebApps/WebAppLocations.h"
 #include "Support/QuorvaneError.h"
 #include "WebApps/WebAppName.h"
 
@@ -135,15 +136,7 @@ std::optional<std::string> AppHotkeyActions::url(const std::string& bundleIdenti
 {
     if (std::optional<std::string> location = m_model.platform().applications.locate(bundleIdentifier))
         return location;
-    for (const WebAppRecord& record : m_model.config().apps) {
-        if (record.spec.bundleIdentifier != bundleIdentifier || !WebAppName::isSafe(record.spec.name))
-            continue;
-        std::string bundle = WebAppName::bundlePath(m_model.paths().appsDirectory(), record.spec.name);
-        std::error_code error;
-        if (std::filesystem::exists(bundle, error))
-            return bundle;
-    }
-    return std::nullopt;
+    return WebAppLocations::launchLocation(m_model.paths(), m_model.config(), bundleIdentifier);
 }
 
 std::vector<WindowFacts> AppHotkeyActions::windowsOf(const std::string& bundleIdentifier)

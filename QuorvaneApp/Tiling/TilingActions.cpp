@@ -263,21 +263,6 @@ void TilingActions::cycleLayouts()
 
 // Commands
 
-std::optional<std::string> TilingActions::applicationLocation(const std::string& bundleIdentifier)
-{
-    if (std::optional<std::string> location = m_model.platform().applications.locate(bundleIdentifier))
-        return location;
-    for (const WebAppRecord& app : m_model.config().apps) {
-        if (app.spec.bundleIdentifier != bundleIdentifier || !WebAppName::isSafe(app.spec.name))
-            continue;
-        std::string bundle = WebAppName::bundlePath(m_model.paths().appsDirectory(), app.spec.name);
-        std::error_code error;
-        if (std::filesystem::exists(bundle, error))
-            return bundle;
-    }
-    return std::nullopt;
-}
-
 void TilingActions::snap(const std::string& bundleIdentifier, TileSlot slot, std::optional<int64_t> display)
 {
     for (const LiveWindow& window : m_access.windows()) {
@@ -286,7 +271,7 @@ void TilingActions::snap(const std::string& bundleIdentifier, TileSlot slot, std
             return;
         }
     }
-    std::optional<std::string> location = applicationLocation(bundleIdentifier);
+    std::optional<std::string> location = m_model.url(bundleIdentifier);
     if (!location)
         throw QuorvaneError::notFound("No app with bundle id " + bundleIdentifier + ".");
     m_pendingSnap[bundleIdentifier] = PendingSnap { slot, display };

@@ -79,8 +79,6 @@ public:
 private:
     // The focused window unless it is this application's own, else the front window.
     std::optional<LiveWindow> actedOnWindow();
-    // Where the application is installed, or its generated web-app bundle when that exists.
-    std::optional<std::string> applicationLocation(const std::string& bundleIdentifier);
     double gap() const;
     void requestMove(const LiveWindow&, const Frame& to);
 

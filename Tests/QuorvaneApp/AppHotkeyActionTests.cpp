@@ -1,5 +1,7 @@
 #include "KeysTesting.h"
 
+#include "WebApps/WebBundleWriter.h"
+
 #include <filesystem>
 
 namespace quorvane {
@@ -163,12 +165,13 @@ TEST_F(AppHotkeyActions, AWebAppIsFoundAsItsGeneratedBundleOnlyWhileThatExists)
     startWith(test::configText({},
         "\n[apps.notes]\nurl = \"https://notes.example.com\"\nname = \"Notes\"\n"
         "bundle_id = \"com.quorvane.webapp.notes\"\n"));
-    std::string bundle = paths().appsDirectory() + "/Notes.app";
+    std::string host = webHostExecutable(paths().appsDirectory() + "/Notes.app");
     EXPECT_EQ(model->url("com.quorvane.webapp.notes"), std::nullopt);
-    fs::create_directories(bundle);
-    EXPECT_EQ(model->url("com.quorvane.webapp.notes"), bundle);
+    fs::create_directories(fs::path(host).parent_path());
+    test::writeFile(host, "host");
+    EXPECT_EQ(model->url("com.quorvane.webapp.notes"), host);
     model->openBundle("com.quorvane.webapp.notes");
-    EXPECT_EQ(desktop.applications.opened(), std::vector<std::string> { bundle });
+    EXPECT_EQ(desktop.applications.opened(), std::vector<std::string> { host });
 }
 
 TEST_F(AppHotkeyActions, TheNewAppTokenSaysHowToAddAWebApp)

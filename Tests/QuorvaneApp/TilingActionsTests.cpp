@@ -1,5 +1,6 @@
 #include "AppTesting.h"
 #include "TilingTesting.h"
+#include "WebApps/WebBundleWriter.h"
 
 #include "Hotkeys/TileAction.h"
 #include "QuorvaneApp/Tiling/TilingActions.h"
@@ -314,7 +315,9 @@ TEST_F(TilingActionsTest, SnapFailures)
         EXPECT_EQ(error.exitCode(), 5);
     }
     // The web app's bundle is on disk but will not start: the snap fails instead of waiting for ever.
-    std::filesystem::create_directories(paths().appsDirectory() + "/Notes.app");
+    std::string host = webHostExecutable(paths().appsDirectory() + "/Notes.app");
+    std::filesystem::create_directories(std::filesystem::path(host).parent_path());
+    test::writeFile(host, "host");
     try {
         model->snap("app.quorvane.web.notes", TileSlot::leftHalf, std::nullopt);
         ADD_FAILURE() << "no error";
@@ -322,8 +325,7 @@ TEST_F(TilingActionsTest, SnapFailures)
         EXPECT_EQ(error.message(), "Quorvane could not open app.quorvane.web.notes.");
         EXPECT_EQ(error.exitCode(), 8);
     }
-    EXPECT_EQ(
-        desktop.applications.opened(), std::vector<std::string> { paths().appsDirectory() + "/Notes.app" });
+    EXPECT_EQ(desktop.applications.opened(), std::vector<std::string> { host });
     EXPECT_TRUE(tiling().pendingSnaps().empty());
 }
 
