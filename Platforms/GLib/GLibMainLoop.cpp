@@ -92,13 +92,8 @@ void GLibMainLoop::post(std::function<void()> work)
 
 bool GLibMainLoop::runAndWait(std::function<void()> work, std::stop_token stop)
 {
-    if (isMainThread()) {
-        if (m_gate.quitting())
-            return false;
-        work();
-        return true;
-    }
-    return m_gate.callAndWait([this](std::function<void()> job) { post(std::move(job)); }, std::move(work), std::move(stop));
+    return m_gate.callAndWait(
+        isMainThread(), [this](std::function<void()> job) { post(std::move(job)); }, std::move(work), std::move(stop));
 }
 
 TimerId GLibMainLoop::addTimer(double seconds, bool repeating, std::function<void()> work)

@@ -27,13 +27,8 @@ void SimulatedMainLoop::post(std::function<void()> work)
 
 bool SimulatedMainLoop::runAndWait(std::function<void()> work, std::stop_token stop)
 {
-    if (isMainThread()) {
-        if (m_gate.quitting())
-            return false;
-        work();
-        return true;
-    }
-    return m_gate.callAndWait([this](std::function<void()> job) { post(std::move(job)); }, std::move(work), std::move(stop));
+    return m_gate.callAndWait(
+        isMainThread(), [this](std::function<void()> job) { post(std::move(job)); }, std::move(work), std::move(stop));
 }
 
 TimerId SimulatedMainLoop::addTimer(double seconds, bool repeating, std::function<void()> work)

@@ -31,9 +31,15 @@ void QuitGate::quit()
     m_changed.notify_all();
 }
 
-bool QuitGate::callAndWait(
-    const std::function<void(std::function<void()>)>& post, std::function<void()> work, std::stop_token stop)
+bool QuitGate::callAndWait(bool onMainThread, const std::function<void(std::function<void()>)>& post,
+    std::function<void()> work, std::stop_token stop)
 {
+    if (onMainThread) {
+        if (quitting())
+            return false;
+        work();
+        return true;
+    }
     auto call = std::make_shared<Call>();
     call->work = std::move(work);
     if (quitting())

@@ -15,11 +15,11 @@ public:
     bool quitting() const;
     // Releases every waiting call; calls that start later answer false at once.
     void quit();
-    // Hands `work` to `post` (which runs it on the main thread) and waits until it has run. False, and `work`
-    // is never run, when quitting or a request on `stop` comes before the main thread starts it; once started
-    // it is waited for.
-    bool callAndWait(
-        const std::function<void(std::function<void()>)>& post, std::function<void()> work, std::stop_token stop);
+    // Runs `work` at once when called `onMainThread`, else hands it to `post` (which runs it on the main
+    // thread) and waits until it has run. False, and `work` is never run, when quitting or a request on `stop`
+    // comes before the main thread starts it; once started it is waited for.
+    bool callAndWait(bool onMainThread, const std::function<void(std::function<void()>)>& post,
+        std::function<void()> work, std::stop_token stop);
 
 private:
     mutable std::mutex m_mutex;
