@@ -1,7 +1,5 @@
 #pragma once
 
-#include "QuorvaneApp/Platform/MainLoop.h"
-
 #include <string>
 #include <vector>
 
@@ -14,7 +12,6 @@ class AppModel;
 class AgentActions {
 public:
     explicit AgentActions(AppModel&);
-    ~AgentActions();
     AgentActions(const AgentActions&) = delete;
     AgentActions& operator=(const AgentActions&) = delete;
 
@@ -24,15 +21,10 @@ public:
     // Stores the command and, when not blank, the terminal through the general settings.
     void applyAgentSetup(const std::vector<std::string>& argv, const std::string& terminalBundleIdentifier);
 
-    // How long the toast stays.
-    static constexpr double toastSeconds = 3.2;
-
 private:
-    void showToast(const std::string& terminalName, const std::string& command);
     void fail(const std::string& description);
 
     AppModel& m_model;
-    TimerId m_toastTimer = 0;
 };
 
 } // namespace quorvane

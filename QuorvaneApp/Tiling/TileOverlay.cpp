@@ -185,8 +185,8 @@ void TileOverlay::showNotice(const std::string& text, const std::optional<Frame>
 
 void TileOverlay::showAgentToast(const std::string& terminalName, const std::string& command)
 {
-    m_agentToast = command;
-    m_agentDetail = terminalName;
+    m_agentToast = "Opening " + command + " in " + terminalName;
+    m_agentDetail.clear();
     if (std::optional<DisplayFacts> display = m_access.mainScreen()) {
         const Frame& area = display->visibleFrame;
         double width = std::min(area.width - panelMargin, toastMaximumWidth);
