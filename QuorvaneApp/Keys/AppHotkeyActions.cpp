@@ -7,6 +7,7 @@
 #include "QuorvaneApp/Platform/Permissions.h"
 #include "QuorvaneApp/Platform/WindowSystem.h"
 #include "QuorvaneApp/Tiling/TilingActions.h"
+#include "QuorvaneApp/Tiling/WindowAccess.h"
 #include "QuorvaneApp/WebApps/WebAppLocations.h"
 #include "Support/QuorvaneError.h"
 #include "WebApps/WebAppName.h"
@@ -19,19 +20,8 @@ namespace quorvane {
 
 namespace {
 
-// Windows smaller than this are palettes and the like, never cycled.
-constexpr double smallestWindow = 80;
 // The focused window is one of the application's when their origins are this close.
 constexpr double sameOrigin = 8;
-
-bool manageable(const WindowFacts& window)
-{
-    if (!window.frame || window.frame->width < smallestWindow || window.frame->height < smallestWindow)
-        return false;
-    if (window.kind && *window.kind != WindowKind::standard)
-        return false;
-    return !window.minimized && !window.fullScreen && !window.ownWindow;
-}
 
 } // namespace
 
@@ -79,16 +69,16 @@ void AppHotkeyActions::focusBundle(const std::string& bundleIdentifier)
     std::optional<RunningApplication> front = applications.frontmost();
     bool isFrontmost = front && front->bundleIdentifier == bundleIdentifier;
 
-    std::vector<WindowFacts> windows = windowsOf(bundleIdentifier);
+    std::vector<LiveWindow> windows = windowsOf(bundleIdentifier);
     std::optional<int> focusedIndex;
-    std::optional<WindowFacts> focused;
+    std::optional<LiveWindow> focused;
     if (m_model.platform().permissions.windowControlAllowed())
-        focused = m_model.platform().windowSystem.focusedWindow();
-    if (focused && focused->frame) {
+        focused = m_model.tiling().access().focusedWindow();
+    if (focused) {
         for (size_t index = 0; index < windows.size(); ++index) {
-            const Frame& frame = *windows[index].frame;
-            if (windows[index].pid == focused->pid && std::abs(frame.x - focused->frame->x) < sameOrigin
-                && std::abs(frame.y - focused->frame->y) < sameOrigin) {
+            const Frame& frame = windows[index].frame;
+            if (windows[index].pid == focused->pid && std::abs(frame.x - focused->frame.x) < sameOrigin
+                && std::abs(frame.y - focused->frame.y) < sameOrigin) {
                 focusedIndex = static_cast<int>(index);
                 break;
             }
@@ -102,7 +92,7 @@ void AppHotkeyActions::focusBundle(const std::string& bundleIdentifier)
     case FocusAction::Kind::cycle:
         // The list may have changed between reading and acting.
         if (decision.index >= 0 && static_cast<size_t>(decision.index) < windows.size()) {
-            const WindowFacts& window = windows[static_cast<size_t>(decision.index)];
+            const LiveWindow& window = windows[static_cast<size_t>(decision.index)];
             m_model.platform().windowSystem.raise(window.handle);
             applications.activate(window.pid);
         }
@@ -139,16 +129,15 @@ std::optional<std::string> AppHotkeyActions::url(const std::string& bundleIdenti
     return WebAppLocations::launchLocation(m_model.paths(), m_model.config(), bundleIdentifier);
 }
 
-std::vector<WindowFacts> AppHotkeyActions::windowsOf(const std::string& bundleIdentifier)
+std::vector<LiveWindow> AppHotkeyActions::windowsOf(const std::string& bundleIdentifier)
 {
     // Without window control the desktop shows no windows, so an application in front is focused or hidden.
     if (!m_model.platform().permissions.windowControlAllowed())
         return {};
-    std::vector<WindowFacts> windows = m_model.platform().windowSystem.windows();
-    std::erase_if(windows,
-        [&](const WindowFacts& window) { return window.bundleIdentifier != bundleIdentifier || !manageable(window); });
+    std::vector<LiveWindow> windows = m_model.tiling().access().windows();
+    std::erase_if(windows, [&](const LiveWindow& window) { return window.bundleIdentifier != bundleIdentifier; });
     std::stable_sort(windows.begin(), windows.end(),
-        [](const WindowFacts& a, const WindowFacts& b) { return a.frame->x < b.frame->x; });
+        [](const LiveWindow& a, const LiveWindow& b) { return a.frame.x < b.frame.x; });
     return windows;
 }
 

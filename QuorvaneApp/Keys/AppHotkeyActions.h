@@ -8,7 +8,7 @@ namespace quorvane {
 
 class AppModel;
 struct TapAction;
-struct WindowFacts;
+struct LiveWindow;
 
 // What fired hotkeys do: tile actions go to tiling, built-in tokens run their command, and any other token
 // launches, focuses, cycles or hides the application it names. Owned by the model; main thread only.
@@ -32,7 +32,7 @@ public:
 
 private:
     // The application's manageable windows, left to right; windows with equal x keep the desktop's order.
-    std::vector<WindowFacts> windowsOf(const std::string& bundleIdentifier);
+    std::vector<LiveWindow> windowsOf(const std::string& bundleIdentifier);
 
     AppModel& m_model;
 };
