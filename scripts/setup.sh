@@ -13,8 +13,8 @@ packages=(
     libwebkit2gtk-4.1-dev
     libxcb1-dev libxcb-ewmh-dev libxcb-icccm4-dev libxcb-randr0-dev libxcb-res0-dev
     # The virtual desktops of the end-to-end tests and the README's run command: a virtual display, a
-    # window manager, monitors, a private session bus, the desktop-entry checker and screenshots.
-    xvfb openbox x11-xserver-utils x11-utils dbus dbus-daemon desktop-file-utils imagemagick xdotool
+    # window manager, monitors, a private session bus, the desktop-entry checker, screenshots and a terminal.
+    xvfb openbox x11-xserver-utils x11-utils dbus dbus-daemon desktop-file-utils imagemagick xdotool xterm
     libxcb-xkb-dev libxcb-xinput-dev libxcb-xtest0-dev libxkbcommon-x11-dev x11-xkb-utils
 )
 
