@@ -24,6 +24,9 @@ public:
     void hide(int32_t pid) override;
     std::optional<std::string> locate(const std::string& bundleIdentifier) override;
     bool open(const std::string& location) override;
+    // Runs the script with the terminal catalogue's words for the entry's desktop id, else with
+    // x-terminal-emulator.
+    bool openInTerminal(const std::string& script, const std::optional<std::string>& terminalLocation) override;
     // An application quits when the last window of its id and process leaves the client list and the
     // process is gone; looked for every second while a handler is set.
     void setQuitHandler(std::function<void(const RunningApplication&)> handler) override;

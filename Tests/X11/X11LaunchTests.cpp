@@ -1,0 +1,153 @@
+// Programs that `quorvane-app` starts on the virtual desktop: the agent's terminal, hosts without a desktop
+// entry and web apps reached by their hotkey.
+#include "Configuration/DefaultConfig.h"
+#include "Configuration/QuorvanePaths.h"
+#include "QuorvaneIPC/ProcessPlaces.h"
+#include "TestSupport/TemporaryFolder.h"
+#include "X11/TestKeyboard.h"
+#include "X11/VirtualDesktop.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+
+namespace quorvane {
+namespace {
+
+namespace fs = std::filesystem;
+using test::builtProgram;
+using test::ChildProcess;
+using test::eventually;
+
+// X key code of A on the virtual desktop's keyboard (evdev, us).
+constexpr uint8_t keyA = 38;
+
+int runTool(const std::vector<std::string>& arguments, std::string* output = nullptr)
+{
+    std::vector<std::string> command { builtProgram("cli/quorvane") };
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    ChildProcess tool(command, {}, true);
+    while (std::optional<std::string> line = tool.readLine(20))
+        if (output)
+            *output += *line + "\n";
+    return tool.finish(20);
+}
+
+// The default configuration with `general` lines replaced ("key = value" by key) and `tail` appended.
+std::string configWith(const std::vector<std::string>& lines, const std::string& tail = {})
+{
+    std::string text(DefaultConfig::text());
+    for (const std::string& line : lines) {
+        std::string key = line.substr(0, line.find(' '));
+        size_t start = text.find("\n" + key + " = ");
+        EXPECT_NE(start, std::string::npos) << key;
+        size_t end = text.find('\n', start + 1);
+        text.replace(start + 1, end - start - 1, line);
+    }
+    return text + tail;
+}
+
+bool fileHolds(const std::string& path, const std::string& text)
+{
+    std::error_code error;
+    return fs::exists(path, error) && test::readFile(path) == text;
+}
+
+// `quorvane-app` on a fresh virtual desktop with `config` as its configuration; `prepare` runs on the desktop
+// before the app starts.
+class RunningApp {
+public:
+    RunningApp(const std::string& config, const std::vector<std::string>& environment = {},
+        const std::function<void(const test::VirtualDesktop&)>& prepare = {})
+    {
+        if (prepare)
+            prepare(m_desktop);
+        QuorvanePaths paths = ProcessPlaces::paths();
+        fs::create_directories(paths.configDirectory());
+        test::writeFile(paths.configFile(), config);
+        m_app = std::make_unique<ChildProcess>(
+            std::vector<std::string> { builtProgram("app/quorvane-app") }, environment);
+        EXPECT_TRUE(eventually([] { return runTool({ "ping" }) == 0; }, 10));
+    }
+    ~RunningApp()
+    {
+        m_app->signal(SIGTERM);
+        m_app->finish();
+    }
+
+private:
+    test::VirtualDesktop m_desktop;
+    std::unique_ptr<ChildProcess> m_app;
+};
+
+void writeExecutable(const std::string& path, const std::string& text)
+{
+    fs::create_directories(fs::path(path).parent_path());
+    test::writeFile(path, text);
+    fs::permissions(path, fs::perms(0755));
+}
+
+// A desktop entry for `id` in the desktop's own data folder.
+void installEntry(const test::VirtualDesktop& desktop, const std::string& id, const std::string& exec)
+{
+    std::string path = desktop.folder() + "/data/applications/" + id + ".desktop";
+    fs::create_directories(fs::path(path).parent_path());
+    test::writeFile(path, "[Desktop Entry]\nType=Application\nName=" + id + "\nExec=" + exec + "\n");
+}
+
+TEST(X11LaunchTest, TheAgentChordRunsTheCommandInTheConfiguredTerminal)
+{
+    // A stand-in for kitty that logs how it was asked to run the script, then runs it.
+    auto fakeKitty = [](const test::VirtualDesktop& desktop) {
+        installEntry(desktop, "kitty", "kitty");
+        writeExecutable(
+            desktop.folder() + "/bin/kitty", "#!/bin/sh\necho \"kitty $*\" > \"$HOME/kitty.log\"\nexec \"$@\"\n");
+    };
+    auto entryOnly = [](const test::VirtualDesktop& desktop) { installEntry(desktop, "kitty", "kitty"); };
+    struct Case {
+        std::string terminal;
+        std::function<void(const test::VirtualDesktop&)> prepare;
+        // Whether the stand-in ran the script.
+        bool ranKitty;
+    };
+    const Case cases[] = {
+        { "debian-xterm", {}, false },
+        { "kitty", fakeKitty, true },
+        // The entry is there but its program is not: the default terminal runs the script.
+        { "kitty", entryOnly, false },
+        // Not installed here at all.
+        { "com.apple.Terminal", {}, false },
+    };
+    const std::string path = std::getenv("PATH");
+    for (const Case& c : cases) {
+        std::string out = fs::temp_directory_path() / ("quorvane-agent-" + std::to_string(::getpid()));
+        fs::remove(out);
+        const std::string command
+            = "[\"/bin/sh\", \"-c\", \"pwd > '" + out + ".part' && mv '" + out + ".part' '" + out + "'\"]";
+        std::string folder;
+        RunningApp app(configWith({ "agent_command = " + command, "terminal_bundle_id = \"" + c.terminal + "\"" }), {},
+            [&](const test::VirtualDesktop& desktop) {
+                folder = desktop.folder();
+                ::setenv("PATH", (folder + "/bin:" + path).c_str(), 1);
+                if (c.prepare)
+                    c.prepare(desktop);
+            });
+        test::Keyboard keyboard;
+        keyboard.chord({ test::keyControl, test::keyAlt, keyA });
+        // The script enters the configuration folder before it runs the command.
+        std::string expected = ProcessPlaces::paths().configDirectory() + "\n";
+        EXPECT_TRUE(eventually([&] { return fileHolds(out, expected); }, 15))
+            << c.terminal << ": " << (fs::exists(out) ? test::readFile(out) : "no output");
+        std::string kittyLog = folder + "/home/kitty.log";
+        if (c.ranKitty)
+            EXPECT_TRUE(fileHolds(kittyLog, "kitty " + ProcessPlaces::paths().commandFile() + "\n")) << c.terminal;
+        else
+            EXPECT_FALSE(fs::exists(kittyLog)) << c.terminal;
+        fs::remove(out);
+        ::setenv("PATH", path.c_str(), 1);
+    }
+}
+
+} // namespace
+} // namespace quorvane
