@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -97,6 +98,12 @@ bool onPath(const std::string& program)
     return found != nullptr;
 }
 
+bool isExecutableFile(const std::string& location)
+{
+    std::error_code error;
+    return std::filesystem::is_regular_file(location, error) && ::access(location.c_str(), X_OK) == 0;
+}
+
 } // namespace
 
 X11Applications::X11Applications(X11Connection& connection, X11WindowSystem& windows, MainLoop& mainLoop)
@@ -174,6 +181,9 @@ std::optional<std::string> X11Applications::locate(const std::string& bundleIden
 
 bool X11Applications::open(const std::string& location)
 {
+    // A web app's host, started directly when its desktop entry is missing.
+    if (!location.ends_with(".desktop"))
+        return isExecutableFile(location) && spawn({ location }, nullptr);
     GDesktopAppInfo* info = g_desktop_app_info_new_from_filename(location.c_str());
     if (!info)
         return false;

@@ -2,6 +2,9 @@
 // entry and web apps reached by their hotkey.
 #include "Configuration/DefaultConfig.h"
 #include "Configuration/QuorvanePaths.h"
+#include "Platforms/GLib/GLibMainLoop.h"
+#include "Platforms/X11/X11Desktop.h"
+#include "QuorvaneApp/Platform/Applications.h"
 #include "QuorvaneIPC/ProcessPlaces.h"
 #include "TestSupport/TemporaryFolder.h"
 #include "X11/TestKeyboard.h"
@@ -146,6 +149,47 @@ TEST(X11LaunchTest, TheAgentChordRunsTheCommandInTheConfiguredTerminal)
             EXPECT_FALSE(fs::exists(kittyLog)) << c.terminal;
         fs::remove(out);
         ::setenv("PATH", path.c_str(), 1);
+    }
+}
+
+TEST(X11LaunchTest, OpenStartsAnEntryOrAnExecutableFileOnTheDisplay)
+{
+    test::VirtualDesktop desktop;
+    GLibMainLoop loop;
+    X11Desktop x11(loop);
+    const std::string folder = desktop.folder() + "/open";
+    const std::string out = folder + "/out";
+    // Records the display it was given.
+    const std::string program
+        = "#!/bin/sh\necho \"$DISPLAY\" > '" + out + ".part' && mv '" + out + ".part' '" + out + "'\n";
+    writeExecutable(folder + "/host", program);
+    writeExecutable(folder + "/with space/host", program);
+    test::writeFile(folder + "/plain", program);
+    fs::permissions(folder + "/plain", fs::perms(0644));
+    test::writeFile(
+        folder + "/entry.desktop", "[Desktop Entry]\nType=Application\nName=Entry\nExec=" + folder + "/host\n");
+    struct Case {
+        std::string location;
+        bool opens;
+    };
+    const Case cases[] = {
+        { folder + "/host", true },
+        { folder + "/with space/host", true },
+        { folder + "/entry.desktop", true },
+        // Not executable, not there, or a folder: nothing starts.
+        { folder + "/plain", false },
+        { folder + "/missing", false },
+        { folder, false },
+        { folder + "/missing.desktop", false },
+    };
+    for (const Case& c : cases) {
+        fs::remove(out);
+        EXPECT_EQ(x11.applications().open(c.location), c.opens) << c.location;
+        if (c.opens)
+            EXPECT_TRUE(eventually([&] { return fileHolds(out, std::string(std::getenv("DISPLAY")) + "\n"); }))
+                << c.location;
+        else
+            EXPECT_FALSE(fs::exists(out)) << c.location;
     }
 }
 
