@@ -5,8 +5,12 @@
 #include "Platforms/GLib/GLibMainLoop.h"
 #include "Platforms/X11/X11Desktop.h"
 #include "QuorvaneApp/Platform/Applications.h"
+#include "QuorvaneApp/Platform/WindowSystem.h"
 #include "QuorvaneIPC/ProcessPlaces.h"
+#include "TestSupport/LocalHTTPServer.h"
 #include "TestSupport/TemporaryFolder.h"
+#include "WebApps/DesktopIdentifier.h"
+#include "WebApps/WebAppBundlePlan.h"
 #include "X11/TestKeyboard.h"
 #include "X11/VirtualDesktop.h"
 
@@ -23,8 +27,8 @@ using test::builtProgram;
 using test::ChildProcess;
 using test::eventually;
 
-// X key code of A on the virtual desktop's keyboard (evdev, us).
-constexpr uint8_t keyA = 38;
+// X key codes of A and M on the virtual desktop's keyboard (evdev, us).
+constexpr uint8_t keyA = 38, keyM = 58;
 
 int runTool(const std::vector<std::string>& arguments, std::string* output = nullptr)
 {
@@ -191,6 +195,49 @@ TEST(X11LaunchTest, OpenStartsAnEntryOrAnExecutableFileOnTheDisplay)
         else
             EXPECT_FALSE(fs::exists(out)) << c.location;
     }
+}
+
+TEST(X11LaunchTest, AnAppHotkeyOpensTheWebAppsWindowThenFocusesIt)
+{
+    test::LocalHTTPServer server({ { "/",
+        { 200, "<!DOCTYPE html><html><head><title>Notes</title></head><body>Notes</body></html>",
+            "Content-Type: text/html; charset=utf-8\r\n" } } });
+    // A non-ASCII name: the desktop sees the escaped form of its bundle identifier.
+    const std::string identifier = desktopIdentifier(bundleIdentifier(slugify("Café Notes")));
+    test::VirtualDesktop desktop;
+    ASSERT_EQ(runTool({ "app", "add", server.url("/"), "--name", "Café Notes", "--hotkey", "ctrl+opt+m" }), 0);
+    ASSERT_TRUE(fs::exists(desktop.folder() + "/data/applications/" + identifier + ".desktop"));
+    ChildProcess app({ builtProgram("app/quorvane-app") });
+    ASSERT_TRUE(eventually([] { return runTool({ "ping" }) == 0; }, 10));
+
+    GLibMainLoop loop;
+    X11Desktop x11(loop);
+    WindowSystem& windows = x11.windowSystem();
+    auto webAppWindows = [&] {
+        std::vector<WindowFacts> found;
+        for (const WindowFacts& window : windows.windows())
+            if (window.bundleIdentifier == identifier)
+                found.push_back(window);
+        return found;
+    };
+    auto webAppFocused = [&] {
+        std::optional<WindowFacts> focused = windows.focusedWindow();
+        return focused && focused->bundleIdentifier == identifier;
+    };
+    test::Keyboard keyboard;
+    keyboard.chord({ test::keyControl, test::keyAlt, keyM });
+    EXPECT_TRUE(server.waitForRequest("/", std::chrono::seconds(60)));
+    ASSERT_TRUE(eventually([&] { return webAppWindows().size() == 1; }, 60));
+
+    // Another window comes in front; the chord brings the web app's one window back, and starts no other.
+    test::TestWindow other({ "--title", "Other" });
+    ASSERT_TRUE(eventually([&] { return !webAppFocused(); }));
+    keyboard.chord({ test::keyControl, test::keyAlt, keyM });
+    EXPECT_TRUE(eventually(webAppFocused));
+    EXPECT_EQ(webAppWindows().size(), 1u);
+
+    app.signal(SIGTERM);
+    EXPECT_EQ(app.finish(), 0);
 }
 
 } // namespace
