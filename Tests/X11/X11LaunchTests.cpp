@@ -30,19 +30,24 @@ using test::eventually;
 // X key codes of A and M on the virtual desktop's keyboard (evdev, us).
 constexpr uint8_t keyA = 38, keyM = 58;
 
-int runTool(const std::vector<std::string>& arguments, std::string* output = nullptr)
+// The program's exit status and its output, standard error included.
+int run(const std::vector<std::string>& command, std::string* output = nullptr)
 {
-    std::vector<std::string> command { builtProgram("cli/quorvane") };
-    command.insert(command.end(), arguments.begin(), arguments.end());
-    ChildProcess tool(command, {}, true);
-    while (std::optional<std::string> line = tool.readLine(20))
+    ChildProcess program(command, {}, true);
+    while (std::optional<std::string> line = program.readLine(20))
         if (output)
             *output += *line + "\n";
-    return tool.finish(20);
+    return program.finish(20);
 }
 
-// The default configuration with `general` lines replaced ("key = value" by key) and `tail` appended.
-std::string configWith(const std::vector<std::string>& lines, const std::string& tail = {})
+int runTool(std::vector<std::string> arguments)
+{
+    arguments.insert(arguments.begin(), builtProgram("cli/quorvane"));
+    return run(arguments);
+}
+
+// The default configuration with `general` lines replaced ("key = value" by key).
+std::string configWith(const std::vector<std::string>& lines)
 {
     std::string text(DefaultConfig::text());
     for (const std::string& line : lines) {
@@ -52,7 +57,7 @@ std::string configWith(const std::vector<std::string>& lines, const std::string&
         size_t end = text.find('\n', start + 1);
         text.replace(start + 1, end - start - 1, line);
     }
-    return text + tail;
+    return text;
 }
 
 bool fileHolds(const std::string& path, const std::string& text)
@@ -61,20 +66,14 @@ bool fileHolds(const std::string& path, const std::string& text)
     return fs::exists(path, error) && test::readFile(path) == text;
 }
 
-// `quorvane-app` on a fresh virtual desktop with `config` as its configuration; `prepare` runs on the desktop
-// before the app starts.
+// `quorvane-app` on a fresh virtual desktop; `prepare` runs on the desktop before the app starts (and
+// writes its configuration).
 class RunningApp {
 public:
-    RunningApp(const std::string& config, const std::vector<std::string>& environment = {},
-        const std::function<void(const test::VirtualDesktop&)>& prepare = {})
+    explicit RunningApp(const std::function<void(const test::VirtualDesktop&)>& prepare)
     {
-        if (prepare)
-            prepare(m_desktop);
-        QuorvanePaths paths = ProcessPlaces::paths();
-        fs::create_directories(paths.configDirectory());
-        test::writeFile(paths.configFile(), config);
-        m_app = std::make_unique<ChildProcess>(
-            std::vector<std::string> { builtProgram("app/quorvane-app") }, environment);
+        prepare(m_desktop);
+        m_app = std::make_unique<ChildProcess>(std::vector<std::string> { builtProgram("app/quorvane-app") });
         EXPECT_TRUE(eventually([] { return runTool({ "ping" }) == 0; }, 10));
     }
     ~RunningApp()
@@ -87,6 +86,13 @@ private:
     test::VirtualDesktop m_desktop;
     std::unique_ptr<ChildProcess> m_app;
 };
+
+void writeConfig(const std::string& text)
+{
+    QuorvanePaths paths = ProcessPlaces::paths();
+    fs::create_directories(paths.configDirectory());
+    test::writeFile(paths.configFile(), text);
+}
 
 void writeExecutable(const std::string& path, const std::string& text)
 {
@@ -133,13 +139,13 @@ TEST(X11LaunchTest, TheAgentChordRunsTheCommandInTheConfiguredTerminal)
         const std::string command
             = "[\"/bin/sh\", \"-c\", \"pwd > '" + out + ".part' && mv '" + out + ".part' '" + out + "'\"]";
         std::string folder;
-        RunningApp app(configWith({ "agent_command = " + command, "terminal_bundle_id = \"" + c.terminal + "\"" }), {},
-            [&](const test::VirtualDesktop& desktop) {
-                folder = desktop.folder();
-                ::setenv("PATH", (folder + "/bin:" + path).c_str(), 1);
-                if (c.prepare)
-                    c.prepare(desktop);
-            });
+        RunningApp app([&](const test::VirtualDesktop& desktop) {
+            writeConfig(configWith({ "agent_command = " + command, "terminal_bundle_id = \"" + c.terminal + "\"" }));
+            folder = desktop.folder();
+            ::setenv("PATH", (folder + "/bin:" + path).c_str(), 1);
+            if (c.prepare)
+                c.prepare(desktop);
+        });
         test::Keyboard keyboard;
         keyboard.chord({ test::keyControl, test::keyAlt, keyA });
         // The script enters the configuration folder before it runs the command.
@@ -204,11 +210,11 @@ TEST(X11LaunchTest, AnAppHotkeyOpensTheWebAppsWindowThenFocusesIt)
             "Content-Type: text/html; charset=utf-8\r\n" } } });
     // A non-ASCII name: the desktop sees the escaped form of its bundle identifier.
     const std::string identifier = desktopIdentifier(bundleIdentifier(slugify("Café Notes")));
-    test::VirtualDesktop desktop;
-    ASSERT_EQ(runTool({ "app", "add", server.url("/"), "--name", "Café Notes", "--hotkey", "ctrl+opt+m" }), 0);
-    ASSERT_TRUE(fs::exists(desktop.folder() + "/data/applications/" + identifier + ".desktop"));
-    ChildProcess app({ builtProgram("app/quorvane-app") });
-    ASSERT_TRUE(eventually([] { return runTool({ "ping" }) == 0; }, 10));
+    // Added while the app is not running, so that the tool gives the bundle the host built beside it.
+    RunningApp app([&](const test::VirtualDesktop& desktop) {
+        EXPECT_EQ(runTool({ "app", "add", server.url("/"), "--name", "Café Notes", "--hotkey", "ctrl+opt+m" }), 0);
+        EXPECT_TRUE(fs::exists(desktop.folder() + "/data/applications/" + identifier + ".desktop"));
+    });
 
     GLibMainLoop loop;
     X11Desktop x11(loop);
@@ -228,6 +234,9 @@ TEST(X11LaunchTest, AnAppHotkeyOpensTheWebAppsWindowThenFocusesIt)
     keyboard.chord({ test::keyControl, test::keyAlt, keyM });
     EXPECT_TRUE(server.waitForRequest("/", std::chrono::seconds(60)));
     ASSERT_TRUE(eventually([&] { return webAppWindows().size() == 1; }, 60));
+    std::string windowClass;
+    run({ "xprop", "-id", std::to_string(webAppWindows()[0].handle.value), "WM_CLASS" }, &windowClass);
+    EXPECT_NE(windowClass.find("\"" + identifier + "\""), std::string::npos) << windowClass;
 
     // Another window comes in front; the chord brings the web app's one window back, and starts no other.
     test::TestWindow other({ "--title", "Other" });
@@ -235,9 +244,6 @@ TEST(X11LaunchTest, AnAppHotkeyOpensTheWebAppsWindowThenFocusesIt)
     keyboard.chord({ test::keyControl, test::keyAlt, keyM });
     EXPECT_TRUE(eventually(webAppFocused));
     EXPECT_EQ(webAppWindows().size(), 1u);
-
-    app.signal(SIGTERM);
-    EXPECT_EQ(app.finish(), 0);
 }
 
 } // namespace
