@@ -110,6 +110,8 @@ bool SimulatedApplications::open(const std::string& location)
 bool SimulatedApplications::openInTerminal(
     const std::string& script, const std::optional<std::string>& terminalLocation)
 {
+    if (!m_terminalStarts)
+        return false;
     m_terminalRuns.push_back(TerminalRun { script, terminalLocation });
     return true;
 }

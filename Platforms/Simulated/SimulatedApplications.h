@@ -32,6 +32,8 @@ public:
         friend bool operator==(const TerminalRun&, const TerminalRun&) = default;
     };
     const std::vector<TerminalRun>& terminalRuns() const { return m_terminalRuns; }
+    // With false, no terminal starts: `openInTerminal` records nothing and fails.
+    void setTerminalStarts(bool starts) { m_terminalStarts = starts; }
 
     std::vector<RunningApplication> running() override;
     std::optional<RunningApplication> frontmost() override;
@@ -53,6 +55,7 @@ private:
     std::vector<std::string> m_opened;
     std::vector<int32_t> m_activations;
     std::vector<TerminalRun> m_terminalRuns;
+    bool m_terminalStarts = true;
     int32_t m_nextPid = 100;
     std::function<void(const RunningApplication&)> m_quitHandler;
 };

@@ -1,5 +1,7 @@
 #include "Platforms/X11/X11Applications.h"
 
+#include "Agents/LinuxTerminal.h"
+#include "Platforms/X11/ApplicationIds.h"
 #include "Platforms/X11/X11Connection.h"
 #include "Platforms/X11/X11WindowSystem.h"
 #include "QuorvaneApp/Platform/MainLoop.h"
@@ -11,6 +13,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -32,6 +35,73 @@ bool processGone(int32_t pid)
     std::string stat((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     size_t state = stat.rfind(')');
     return state != std::string::npos && state + 2 < stat.size() && stat[state + 2] == 'Z';
+}
+
+struct LaunchContext {
+    LaunchContext()
+        : context(g_app_launch_context_new())
+    {
+    }
+    ~LaunchContext() { g_object_unref(context); }
+    LaunchContext(const LaunchContext&) = delete;
+    LaunchContext& operator=(const LaunchContext&) = delete;
+
+    GAppLaunchContext* context;
+};
+
+// Starts `argv` (its first word looked up on PATH) with our environment and the launch context's, not
+// awaited. With a desktop entry the program also learns its desktop file and, where the context gives one,
+// its startup notification id.
+bool spawn(const std::vector<std::string>& argv, GDesktopAppInfo* info)
+{
+    LaunchContext launch;
+    std::vector<char*> words;
+    for (const std::string& word : argv)
+        words.push_back(const_cast<char*>(word.c_str()));
+    words.push_back(nullptr);
+
+    char** environment = g_get_environ();
+    char** added = g_app_launch_context_get_environment(launch.context);
+    for (char** entry = added; entry && *entry; ++entry) {
+        std::string assignment = *entry;
+        size_t equals = assignment.find('=');
+        if (equals != std::string::npos)
+            environment = g_environ_setenv(
+                environment, assignment.substr(0, equals).c_str(), assignment.c_str() + equals + 1, true);
+    }
+    g_strfreev(added);
+    char* startupId = nullptr;
+    if (info) {
+        if (const char* file = g_desktop_app_info_get_filename(info))
+            environment = g_environ_setenv(environment, "GIO_LAUNCHED_DESKTOP_FILE", file, true);
+        startupId = g_app_launch_context_get_startup_notify_id(launch.context, G_APP_INFO(info), nullptr);
+        if (startupId)
+            environment = g_environ_setenv(environment, "DESKTOP_STARTUP_ID", startupId, true);
+    }
+
+    GError* error = nullptr;
+    bool started
+        = g_spawn_async(nullptr, words.data(), environment, G_SPAWN_SEARCH_PATH, nullptr, nullptr, nullptr, &error);
+    if (error)
+        g_error_free(error);
+    if (!started && startupId)
+        g_app_launch_context_launch_failed(launch.context, startupId);
+    g_free(startupId);
+    g_strfreev(environment);
+    return started;
+}
+
+bool onPath(const std::string& program)
+{
+    char* found = g_find_program_in_path(program.c_str());
+    g_free(found);
+    return found != nullptr;
+}
+
+bool isExecutableFile(const std::string& location)
+{
+    std::error_code error;
+    return std::filesystem::is_regular_file(location, error) && ::access(location.c_str(), X_OK) == 0;
 }
 
 } // namespace
@@ -111,6 +181,9 @@ std::optional<std::string> X11Applications::locate(const std::string& bundleIden
 
 bool X11Applications::open(const std::string& location)
 {
+    // A web app's host, started directly when its desktop entry is missing.
+    if (!location.ends_with(".desktop"))
+        return isExecutableFile(location) && spawn({ location }, nullptr);
     GDesktopAppInfo* info = g_desktop_app_info_new_from_filename(location.c_str());
     if (!info)
         return false;
@@ -124,6 +197,28 @@ bool X11Applications::open(const std::string& location)
     g_object_unref(context);
     g_object_unref(info);
     return launched;
+}
+
+bool X11Applications::openInTerminal(const std::string& script, const std::optional<std::string>& terminalLocation)
+{
+    GDesktopAppInfo* info
+        = terminalLocation ? g_desktop_app_info_new_from_filename(terminalLocation->c_str()) : nullptr;
+    std::function<bool(const std::string&)> installed;
+    if (info) {
+        // An entry whose program has gone counts as not installed.
+        installed = [](const std::string& identifier) {
+            for (const LinuxTerminal& terminal : linuxTerminals())
+                if (terminal.desktopIdentifier == identifier)
+                    return onPath(terminal.runWords.front());
+            return false;
+        };
+    }
+    std::vector<std::string> argv
+        = terminalCommand(info ? ApplicationIds::idOfDesktopFile(*terminalLocation) : std::string(), script, installed);
+    bool started = spawn(argv, argv.front() == "x-terminal-emulator" ? nullptr : info);
+    if (info)
+        g_object_unref(info);
+    return started;
 }
 
 void X11Applications::setQuitHandler(std::function<void(const RunningApplication&)> handler)

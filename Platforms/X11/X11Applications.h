@@ -23,7 +23,11 @@ public:
     void activate(int32_t pid) override;
     void hide(int32_t pid) override;
     std::optional<std::string> locate(const std::string& bundleIdentifier) override;
+    // A desktop entry is launched through GIO; any other executable file is started as it is.
     bool open(const std::string& location) override;
+    // Runs the script with the terminal catalogue's words for the entry's desktop id, else with
+    // x-terminal-emulator.
+    bool openInTerminal(const std::string& script, const std::optional<std::string>& terminalLocation) override;
     // An application quits when the last window of its id and process leaves the client list and the
     // process is gone; looked for every second while a handler is set.
     void setQuitHandler(std::function<void(const RunningApplication&)> handler) override;

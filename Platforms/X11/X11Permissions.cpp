@@ -24,8 +24,10 @@ X11Permissions::X11Permissions(X11Connection& connection, X11KeyboardTap& keyboa
 {
 }
 
-std::optional<std::string> X11Permissions::windowManager()
+X11PermissionFacts X11Permissions::facts()
 {
+    X11PermissionFacts facts;
+    facts.tapMissing = m_keyboardTap.missing();
     xcb_connection_t* xcb = m_connection.xcb();
     xcb_ewmh_connection_t* ewmh = m_connection.ewmh();
     auto checkCookie = requestWindowProperty(xcb, m_connection.root(), ewmh->_NET_SUPPORTING_WM_CHECK, 1);
@@ -33,7 +35,7 @@ std::optional<std::string> X11Permissions::windowManager()
     auto check = cardinals(fetchReply<xcb_get_property_reply_t>(xcb, xcb_get_property_reply, checkCookie));
     auto supported = cardinals(fetchReply<xcb_get_property_reply_t>(xcb, xcb_get_property_reply, supportedCookie));
     if (check.empty() || check.front() == XCB_WINDOW_NONE)
-        return std::nullopt;
+        return facts;
     // A window manager that has gone leaves the root's property behind; its check window names itself only
     // while it lives.
     xcb_window_t child = check.front();
@@ -42,15 +44,17 @@ std::optional<std::string> X11Permissions::windowManager()
     auto self = cardinals(fetchReply<xcb_get_property_reply_t>(xcb, xcb_get_property_reply, selfCookie));
     auto name = propertyText(fetchReply<xcb_get_property_reply_t>(xcb, xcb_get_property_reply, nameCookie));
     if (self.empty() || self.front() != child)
-        return std::nullopt;
-    if (std::find(supported.begin(), supported.end(), ewmh->_NET_MOVERESIZE_WINDOW) == supported.end())
-        return std::nullopt;
-    return name && !name->empty() ? *name : std::string("an EWMH window manager");
+        return facts;
+    facts.windowManager = name && !name->empty() ? *name : std::string("the window manager");
+    facts.takesMoveRequests
+        = std::find(supported.begin(), supported.end(), ewmh->_NET_MOVERESIZE_WINDOW) != supported.end();
+    return facts;
 }
 
 bool X11Permissions::windowControlAllowed()
 {
-    return windowManager().has_value();
+    X11PermissionFacts now = facts();
+    return now.windowManager && now.takesMoveRequests;
 }
 
 bool X11Permissions::inputMonitoringAllowed()
@@ -63,14 +67,41 @@ std::vector<DoctorCheck> X11Permissions::checks()
     std::vector<DoctorCheck> checks;
     checks.push_back(
         { "display", DoctorCheck::Status::pass, "Connected to the X display " + m_connection.displayName() + "." });
-    if (std::optional<std::string> manager = windowManager())
+    X11PermissionFacts now = facts();
+    if (now.windowManager && now.takesMoveRequests)
         checks.push_back(
-            { "windows", DoctorCheck::Status::pass, "Quorvane can move windows through " + *manager + "." });
+            { "windows", DoctorCheck::Status::pass, "Quorvane can move windows through " + *now.windowManager + "." });
+    else if (now.windowManager)
+        checks.push_back({ "windows", DoctorCheck::Status::fail,
+            *now.windowManager + " does not take _NET_MOVERESIZE_WINDOW requests, so Quorvane cannot move windows." });
     else
         checks.push_back({ "windows", DoctorCheck::Status::fail,
             "No EWMH window manager is running on " + m_connection.displayName()
                 + ", so Quorvane cannot move windows." });
     return checks;
+}
+
+PermissionWording X11Permissions::wording()
+{
+    return wordingFor(facts());
+}
+
+PermissionWording X11Permissions::wordingFor(const X11PermissionFacts& facts)
+{
+    PermissionWording wording;
+    if (facts.windowManager && facts.takesMoveRequests)
+        wording.windowControlAllowed = "Quorvane can move windows through " + *facts.windowManager + ".";
+    else if (facts.windowManager)
+        wording.windowControlDenied
+            = "Quorvane cannot move windows: " + *facts.windowManager + " does not support _NET_MOVERESIZE_WINDOW.";
+    else
+        wording.windowControlDenied = "Quorvane cannot move windows: no EWMH window manager is running.";
+    if (!facts.tapMissing.empty()) {
+        wording.leaderKeyWaits = "Leader keys wait until the X server offers " + facts.tapMissing + ".";
+        wording.tileModeWaits
+            = "Tile mode uses the ctrl+opt chords until the X server offers " + facts.tapMissing + ".";
+    }
+    return wording;
 }
 
 } // namespace quorvane

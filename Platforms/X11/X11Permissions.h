@@ -10,6 +10,16 @@ namespace quorvane {
 class X11Connection;
 class X11KeyboardTap;
 
+// What the X server and its window manager offer Quorvane, from which the permission rows are worded.
+struct X11PermissionFacts {
+    // The name of the EWMH window manager in charge; none when no such window manager runs.
+    std::optional<std::string> windowManager;
+    // Whether that window manager takes `_NET_MOVERESIZE_WINDOW` requests.
+    bool takesMoveRequests = false;
+    // What the server lacks for the keyboard tap ("XInput 2", "XKB and XInput 2"), empty when nothing.
+    std::string tapMissing;
+};
+
 // On X11 nothing asks the user: windows can be moved exactly when an EWMH window manager runs that takes
 // move requests, and key presses can be seen when the server has the XInput 2 and XKB extensions.
 class X11Permissions : public Permissions {
@@ -19,10 +29,12 @@ public:
     bool windowControlAllowed() override;
     bool inputMonitoringAllowed() override;
     std::vector<DoctorCheck> checks() override;
+    // Names what is missing when windows cannot be moved or keys cannot be watched.
+    PermissionWording wording() override;
 
-    // The name of the EWMH window manager in charge, or none when no such window manager runs (or it does
-    // not take `_NET_MOVERESIZE_WINDOW` requests).
-    std::optional<std::string> windowManager();
+    X11PermissionFacts facts();
+    // The sentences of the permission rows for these facts.
+    static PermissionWording wordingFor(const X11PermissionFacts&);
 
 private:
     X11Connection& m_connection;

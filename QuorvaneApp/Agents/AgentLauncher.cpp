@@ -38,8 +38,10 @@ void AgentLauncher::launch(const std::vector<std::string>& argv, const std::stri
         throw QuorvaneError::failed("Set an agent command in Settings.");
     std::filesystem::create_directories(m_workingDirectory);
     AtomicFile::write(ShellQuote::launchScript(m_workingDirectory, argv), m_scriptPath, executableMode);
-    // What the terminal then does is not awaited.
-    m_applications.openInTerminal(m_scriptPath, m_applications.locate(terminalBundleIdentifier));
+    // What the terminal then does is not awaited, but a terminal that cannot even start must not be
+    // announced as opening.
+    if (!m_applications.openInTerminal(m_scriptPath, m_applications.locate(terminalBundleIdentifier)))
+        throw QuorvaneError::failed("No terminal could be started for the agent command.");
 }
 
 std::string AgentLauncher::terminalName(const std::string& terminalBundleIdentifier)

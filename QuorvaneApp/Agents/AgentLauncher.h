@@ -15,8 +15,8 @@ public:
     AgentLauncher(Applications&, std::string workingDirectory, std::string scriptPath);
 
     // Writes the script (mode 0755) and runs it in the terminal `terminalBundleIdentifier` names, or in the
-    // desktop's default terminal when that one is not installed. An empty command fails with QuorvaneError;
-    // a folder or script that cannot be written with std::system_error.
+    // desktop's default terminal when that one is not installed. An empty command, or no terminal that
+    // starts, fails with QuorvaneError; a folder or script that cannot be written with std::system_error.
     void launch(const std::vector<std::string>& argv, const std::string& terminalBundleIdentifier);
 
     // The terminal's name in the toast: its catalogue name, else the identifier's last path component, and

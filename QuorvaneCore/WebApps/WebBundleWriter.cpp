@@ -64,12 +64,13 @@ void copyHost(const std::string& source, const std::string& bundlePath)
 } // namespace
 
 WebBundleWriter::WebBundleWriter()
-    : m_runner(&WebBundleWriter::run)
+    : WebBundleWriter(&WebBundleWriter::run)
 {
 }
 
-WebBundleWriter::WebBundleWriter(ToolRunner runner)
+WebBundleWriter::WebBundleWriter(ToolRunner runner, bool signs)
     : m_runner(std::move(runner))
+    , m_signs(signs)
 {
 }
 
@@ -114,6 +115,8 @@ void WebBundleWriter::remove(const std::string& bundlePath) const
 
 void WebBundleWriter::signAndRegister(const std::string& bundlePath, const std::string& bundleIdentifier) const
 {
+    if (!m_signs)
+        return;
     m_runner(codesignArguments(bundlePath, bundleIdentifier));
     m_runner({ lsregister, "-f", bundlePath });
 }

@@ -28,9 +28,17 @@ public:
     // Runs one external tool (its path first, then its arguments) and waits for it.
     using ToolRunner = std::function<void(const std::vector<std::string>& command)>;
 
-    // Signs and registers with the system tools through `run`.
+    // Whether this system has codesign and lsregister, which sign and register bundles: macOS alone.
+#ifdef __APPLE__
+    static constexpr bool platformSignsBundles = true;
+#else
+    static constexpr bool platformSignsBundles = false;
+#endif
+
+    // Signs and registers with the system tools through `run`, where the system has them.
     WebBundleWriter();
-    explicit WebBundleWriter(ToolRunner);
+    // With `signs` false, signing and registering are skipped and `runner` is never called.
+    explicit WebBundleWriter(ToolRunner runner, bool signs = platformSignsBundles);
 
     // Creates or overwrites the bundle; with an existing host executable, copies it in, then signs and registers.
     void install(
@@ -42,7 +50,7 @@ public:
         const std::string& bundlePath, const std::string& shippedHost, const std::string& bundleIdentifier) const;
     // Deletes the bundle folder if it exists.
     void remove(const std::string& bundlePath) const;
-    // Runs codesign, then lsregister.
+    // Runs codesign, then lsregister; nothing on a system without them.
     void signAndRegister(const std::string& bundlePath, const std::string& bundleIdentifier) const;
 
     // The trimmed, non-empty CFBundleIdentifier of the bundle's Info.plist (XML or binary), or nothing.
@@ -55,6 +63,7 @@ public:
 
 private:
     ToolRunner m_runner;
+    bool m_signs;
 };
 
 // The web host executable inside a bundle.

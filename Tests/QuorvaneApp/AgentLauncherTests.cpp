@@ -80,6 +80,9 @@ TEST_F(AgentLauncherTest, AFailureGoesToTheBannerAndOpensTheAgentsTab)
     };
     const Case cases[] = {
         { "no command", "[]", [](auto&) {}, "Set an agent command in Settings." },
+        // The script is written, but nothing can run it: no toast claims that it opens.
+        { "no terminal starts", "[\"claude\"]", [](auto& t) { t.desktop.applications.setTerminalStarts(false); },
+            "No terminal could be started for the agent command." },
         { "the script's folder is a file", "[\"claude\"]",
             [](auto& t) {
                 fs::path folder = fs::path(t.model->paths().commandFile()).parent_path();
@@ -90,6 +93,7 @@ TEST_F(AgentLauncherTest, AFailureGoesToTheBannerAndOpensTheAgentsTab)
             "" },
     };
     for (const Case& c : cases) {
+        desktop.applications.setTerminalStarts(true);
         model.reset();
         startWithAgent(c.command, konsole);
         c.prepare(*this);

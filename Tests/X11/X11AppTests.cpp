@@ -75,6 +75,7 @@ TEST(X11AppTest, KeepsRunningWhileTheWindowManagerGoesAndComesBack)
     ChildProcess app({ builtProgram("app/quorvane-app") });
     ASSERT_TRUE(eventually([] { return runTool({ "ping" }).status == 0; }, 10));
     EXPECT_TRUE(doctorSays("[pass] windows: Quorvane can move windows through Openbox."));
+    EXPECT_TRUE(doctorSays("[pass] window-control: Quorvane can move windows through Openbox."));
 
     std::string config = test::sourceFile("Resources/VirtualDesktop/openbox-rc.xml");
     {
@@ -86,6 +87,7 @@ TEST(X11AppTest, KeepsRunningWhileTheWindowManagerGoesAndComesBack)
         replacement.finish();
     }
     EXPECT_TRUE(eventually([] { return doctorSays("[fail] windows: No EWMH window manager is running"); }));
+    EXPECT_TRUE(doctorSays("[fail] window-control: Quorvane cannot move windows: no EWMH window manager is running."));
 
     ChildProcess restarted({ "openbox", "--config-file", config });
     EXPECT_TRUE(eventually([] { return doctorSays("[pass] windows"); }));
@@ -121,8 +123,8 @@ TEST(X11AppTest, AThousandForwardedRequestsLeaveNoDescriptorBehind)
     size_t before = settledCount();
     for (int i = 1; i <= 1000; ++i)
         ASSERT_EQ(doctor(i).exitCode, 0) << i;
-    EXPECT_TRUE(eventually([&] { return openDescriptors(app.pid()) <= before; }, 2)) << openDescriptors(app.pid())
-                                                                                      << " > " << before;
+    EXPECT_TRUE(eventually([&] { return openDescriptors(app.pid()) <= before; }, 2))
+        << openDescriptors(app.pid()) << " > " << before;
     app.signal(SIGTERM);
     EXPECT_EQ(app.finish(), 0);
 }

@@ -3,6 +3,13 @@
 
     bench/webhost/measure.py <QuorvaneWebHost> [--epiphany] [--runs N]
 
+With --epiphany, GNOME Web is measured on the same page in browser mode and as a web app
+(`epiphany --application-mode`). Its web-app mode wants a profile folder named
+org.gnome.Epiphany.WebApp_<id> holding a `.app` marker, and the web app's desktop file where the desktop
+portal's dynamic launcher keeps them, so that mode also needs Debian's epiphany-browser,
+xdg-desktop-portal and xdg-desktop-portal-gtk (which serves the launcher only under XDG_CURRENT_DESKTOP=GNOME).
+The script starts a private session bus of its own for all of it.
+
 Each run installs nothing: it lays out a minimal bundle (stub.json and the host) in a temporary home,
 starts the host, and stops the clock when the page, after its first two frames, asks the local server for
 /loaded. Memory is the resident set (and proportional set) of the host and every process it started,
@@ -81,6 +88,35 @@ def start_display(env):
     os.close(read)
     return xvfb
 
+def start_bus(env):
+    """A private session bus whose activated services (the desktop portal) see this run's folders."""
+    read, write = os.pipe()
+    bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--nopidfile", f"--print-address={write}"],
+                           env=dict(env, XDG_CURRENT_DESKTOP="GNOME"), pass_fds=[write],
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(write)
+    with os.fdopen(read) as address:
+        env["DBUS_SESSION_BUS_ADDRESS"] = address.readline().strip()
+    return bus
+
+def epiphany_app(env, name, url):
+    """Lays out a GNOME Web web app for `url` and gives the command that opens it."""
+    identifier = "org.gnome.Epiphany.WebApp_" + name
+    profile = os.path.join(env["XDG_DATA_HOME"], identifier)
+    os.makedirs(profile)
+    open(os.path.join(profile, ".app"), "w").close()
+    launchers = os.path.join(env["XDG_DATA_HOME"], "xdg-desktop-portal", "applications")
+    os.makedirs(launchers, exist_ok=True)
+    with open(os.path.join(launchers, identifier + ".desktop"), "w") as entry:
+        entry.write(f"[Desktop Entry]\nType=Application\nName={name}\nTerminal=false\n"
+                    f"Exec=epiphany --application-mode --profile={profile} {url}\nStartupWMClass={identifier}\n")
+    return ["epiphany", "--application-mode", "--profile=" + profile, url]
+
+def summary(label, samples):
+    runs = len(samples)
+    return (f"{label}: start to load {statistics.median(s[0] for s in samples) * 1000:.0f} ms (median of {runs}),"
+            f" RSS {statistics.median(s[1] for s in samples):.0f} MiB, PSS {statistics.median(s[2] for s in samples):.0f} MiB")
+
 def measure(command, env, settle=1.0):
     loaded.clear()
     start = time.monotonic()
@@ -109,18 +145,15 @@ def main():
     home = tempfile.mkdtemp(prefix="quorvane-bench-")
     env = {"HOME": home, "PATH": os.environ["PATH"], "XDG_RUNTIME_DIR": home, "LANG": "C.UTF-8",
            "XDG_DATA_HOME": home + "/data", "XDG_CONFIG_HOME": home + "/config", "XDG_CACHE_HOME": home + "/cache"}
-    # Run under `dbus-run-session` to give both browsers a private session bus.
-    if "DBUS_SESSION_BUS_ADDRESS" in os.environ:
-        env["DBUS_SESSION_BUS_ADDRESS"] = os.environ["DBUS_SESSION_BUS_ADDRESS"]
     xvfb = start_display(env)
+    bus = start_bus(env)
     try:
         samples = []
         for run in range(runs):
             process, elapsed, (rss, pss) = measure([bundle(home, host, f"Run{run}", url)], env)
             stop(process)
             samples.append((elapsed, rss, pss))
-        print(f"QuorvaneWebHost: start to load {statistics.median(s[0] for s in samples) * 1000:.0f} ms (median of {runs}),"
-              f" RSS {statistics.median(s[1] for s in samples):.0f} MiB, PSS {statistics.median(s[2] for s in samples):.0f} MiB")
+        print(summary("QuorvaneWebHost", samples))
         processes, pss_total = [], 0
         for index in range(3):
             process, _, _ = measure([bundle(home, host, f"Three{index}", url)], env)
@@ -137,9 +170,22 @@ def main():
                 process, elapsed, (rss, pss) = measure(["epiphany", "--private-instance", "--profile", profile, url], env)
                 stop(process)
                 samples.append((elapsed, rss, pss))
-            print(f"epiphany --private-instance: start to load {statistics.median(s[0] for s in samples) * 1000:.0f} ms,"
-                  f" RSS {statistics.median(s[1] for s in samples):.0f} MiB, PSS {statistics.median(s[2] for s in samples):.0f} MiB")
+            print(summary("epiphany --private-instance", samples))
+            samples = []
+            for run in range(runs):
+                process, elapsed, (rss, pss) = measure(epiphany_app(env, f"Run{run}", url), env)
+                stop(process)
+                samples.append((elapsed, rss, pss))
+            print(summary("epiphany --application-mode", samples))
+            processes = [measure(epiphany_app(env, f"Three{index}", url), env)[0] for index in range(3)]
+            time.sleep(1)
+            rss3, pss3 = memory([pid for p in processes for pid in descendants(p.pid)])
+            print(f"Three Epiphany web apps at once: RSS {rss3:.0f} MiB, PSS {pss3:.0f} MiB")
+            for process in processes:
+                stop(process)
     finally:
+        bus.terminate()
+        bus.wait()
         xvfb.terminate()
         xvfb.wait()
         shutil.rmtree(home, ignore_errors=True)

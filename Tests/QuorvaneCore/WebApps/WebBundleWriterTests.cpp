@@ -56,7 +56,10 @@ protected:
 
     test::TemporaryFolder folder;
     Commands commands;
-    WebBundleWriter writer { [this](const std::vector<std::string>& command) { commands.push_back(command); } };
+    WebBundleWriter::ToolRunner recorder
+        = [this](const std::vector<std::string>& command) { commands.push_back(command); };
+    // A writer as on macOS, which has the tools.
+    WebBundleWriter writer { recorder, true };
 };
 
 TEST_F(WebBundleWriterTest, installWritesTheBundleAndSignsOnlyWithAHost)
@@ -98,6 +101,26 @@ TEST_F(WebBundleWriterTest, refreshesTouchOnlyExistingBundles)
     EXPECT_EQ(readFile(webHostExecutable(mail.bundlePath)), "new");
     EXPECT_EQ(fs::status(webHostExecutable(mail.bundlePath)).permissions(), fs::perms(0755));
     EXPECT_EQ(commands, signedAndRegistered(mail.bundlePath, "other.id"));
+}
+
+// Off macOS there is no codesign or lsregister: every write leaves the bundle complete and starts no tool.
+TEST_F(WebBundleWriterTest, withoutTheSystemToolsNothingIsSignedOrRegistered)
+{
+    WebAppBundlePlan mail = plan("Mail");
+    const std::vector<std::pair<const char*, std::function<void(const WebBundleWriter&)>>> writes = {
+        { "install", [&](const WebBundleWriter& w) { w.install(mail, host("host"), "icon"); } },
+        { "refreshDetails", [&](const WebBundleWriter& w) { w.refreshDetails(mail.bundlePath, mail); } },
+        { "refreshHost", [&](const WebBundleWriter& w) { w.refreshHost(mail.bundlePath, host("new"), "id"); } },
+        { "signAndRegister", [&](const WebBundleWriter& w) { w.signAndRegister(mail.bundlePath, "id"); } },
+    };
+    for (const auto& [name, write] : writes) {
+        commands.clear();
+        write(WebBundleWriter(recorder, false));
+        EXPECT_THAT(commands, testing::IsEmpty()) << name;
+        write(WebBundleWriter(recorder));
+        EXPECT_EQ(commands.empty(), !WebBundleWriter::platformSignsBundles) << name;
+    }
+    expectBundle(mail, "icon", "new");
 }
 
 // Links planted inside a bundle (or as the bundle) give way to the bundle's own files and folders; what
