@@ -210,11 +210,10 @@ TEST(X11LaunchTest, AnAppHotkeyOpensTheWebAppsWindowThenFocusesIt)
             "Content-Type: text/html; charset=utf-8\r\n" } } });
     // A non-ASCII name: the desktop sees the escaped form of its bundle identifier.
     const std::string identifier = desktopIdentifier(bundleIdentifier(slugify("Café Notes")));
-    // Added while the app is not running, so that the tool gives the bundle the host built beside it.
-    RunningApp app([&](const test::VirtualDesktop& desktop) {
-        EXPECT_EQ(runTool({ "app", "add", server.url("/"), "--name", "Café Notes", "--hotkey", "ctrl+opt+m" }), 0);
-        EXPECT_TRUE(fs::exists(desktop.folder() + "/data/applications/" + identifier + ".desktop"));
-    });
+    // Added while the app runs: the app writes the bundle, with the host it finds beside itself.
+    RunningApp app([](const test::VirtualDesktop&) {});
+    ASSERT_EQ(runTool({ "app", "add", server.url("/"), "--name", "Café Notes", "--hotkey", "ctrl+opt+m" }), 0);
+    EXPECT_TRUE(fs::exists(ProcessPlaces::paths().desktopEntriesDirectory() + "/" + identifier + ".desktop"));
 
     GLibMainLoop loop;
     X11Desktop x11(loop);
