@@ -158,7 +158,8 @@ protected:
         ASSERT_TRUE(eventually([&] {
             windows.windowSystem().raise(WindowHandle { id });
             return eventually([&] { return active() == id; }, 0.3);
-        })) << "cannot focus " << id;
+        })) << "cannot focus "
+            << id;
     }
 
     // Waits until the window manager has framed the window.
@@ -339,7 +340,11 @@ TEST_F(X11AppKeyTest, AnUnboundKeyRolledOverABoundOneArrivesOnce)
     keyboard.release(keyF);
     keyboard.release(keyQ);
     EXPECT_TRUE(fills(right->window.id));
-    EXPECT_EQ(right->seen(), (std::vector<std::string> { press(keyQ), release(keyQ) }));
+    // Replaying Q ends the grab that F's press began, so F's release may follow Q to the window; its press
+    // never does.
+    std::vector<std::string> seen = right->seen();
+    std::erase(seen, release(keyF));
+    EXPECT_EQ(seen, (std::vector<std::string> { press(keyQ), release(keyQ) }));
 }
 
 // The leader key
@@ -349,8 +354,8 @@ protected:
     void SetUp() override
     {
         installApplication("org.example.Leader", "--app-id org.example.Leader --title Led --size 300x200");
-        startApp(configWith({ { "leader_key = \"\"", "leader_key = \"caps\"" },
-                                { "fill = \"ctrl+opt+f\"", "fill = \"leader+f\"" } },
+        startApp(configWith(
+            { { "leader_key = \"\"", "leader_key = \"caps\"" }, { "fill = \"ctrl+opt+f\"", "fill = \"leader+f\"" } },
             "\n[hotkeys]\n\"leader+e\" = \"org.example.Leader\"\n"));
         sideBySide();
         right->clear();
@@ -399,6 +404,45 @@ TEST_F(X11LeaderTest, CtrlEPassesAndSpendsTheLeader)
             release(keyE) }));
     EXPECT_TRUE(windowsOf("org.example.Leader").empty());
     EXPECT_FALSE(capsLockOn());
+}
+
+// Keys as fast as the server takes them, without a typist's rest between: ctrl+E comes while the tap is
+// still busy with the leader, yet spends it, so the E after it types.
+TEST_F(X11LeaderTest, CtrlERightAtTheLeaderStillSpendsIt)
+{
+    // While Caps Lock is held down the server adds Lock to the state of every key, as it does without Quorvane.
+    constexpr uint16_t underCaps = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_LOCK;
+    struct Case {
+        const char* name;
+        std::vector<std::pair<bool, uint8_t>> keys;
+        uint16_t ctrlE;
+    };
+    for (const Case& c : {
+             Case { "after the release",
+                 { { true, keyCaps }, { false, keyCaps }, { true, keyControl }, { true, keyE }, { false, keyE },
+                     { false, keyControl } },
+                 XCB_MOD_MASK_CONTROL },
+             Case { "before the release",
+                 { { true, keyCaps }, { true, keyControl }, { false, keyCaps }, { true, keyE }, { false, keyE },
+                     { false, keyControl } },
+                 XCB_MOD_MASK_CONTROL },
+             Case { "under the leader",
+                 { { true, keyCaps }, { true, keyControl }, { true, keyE }, { false, keyE }, { false, keyControl },
+                     { false, keyCaps } },
+                 underCaps },
+         }) {
+        for (auto [down, key] : c.keys)
+            down ? keyboard.press(key) : keyboard.release(key);
+        keyboard.press(keyE);
+        keyboard.release(keyE);
+        std::vector<std::string> seen = right->seen();
+        EXPECT_EQ(std::count(seen.begin(), seen.end(), press(keyE, c.ctrlE)), 1)
+            << c.name << testing::PrintToString(seen);
+        EXPECT_EQ(std::count(seen.begin(), seen.end(), press(keyE)), 1) << c.name << testing::PrintToString(seen);
+        EXPECT_FALSE(capsLockOn()) << c.name;
+        right->clear();
+    }
+    EXPECT_TRUE(windowsOf("org.example.Leader").empty());
 }
 
 TEST_F(X11LeaderTest, ALeaderChordBoundToFillFills)
@@ -493,8 +537,8 @@ TEST_F(X11AppKeyTest, AnAppHotkeyCyclesThreeWindowsLeftToRight)
 
 TEST_F(X11AppKeyTest, AnAppHotkeyHidesTheFrontApplicationOnRepeat)
 {
-    startApp(configWith(
-        { { "hide_on_repeat = false", "hide_on_repeat = true" } }, "\n[hotkeys]\n\"ctrl+opt+g\" = \"org.example.Hide\"\n"));
+    startApp(configWith({ { "hide_on_repeat = false", "hide_on_repeat = true" } },
+        "\n[hotkeys]\n\"ctrl+opt+g\" = \"org.example.Hide\"\n"));
     TestWindow only({ "--app-id", "org.example.Hide", "--title", "Hide", "--size", "300x200" });
     managed(only.id);
     focus(only.id);
