@@ -26,23 +26,6 @@ namespace {
 
 using namespace test;
 
-struct ToolRun {
-    int status = -1;
-    std::string output;
-};
-
-ToolRun runTool(const std::vector<std::string>& arguments)
-{
-    std::vector<std::string> command { builtProgram("cli/quorvane") };
-    command.insert(command.end(), arguments.begin(), arguments.end());
-    ChildProcess tool(command, {}, true);
-    ToolRun run;
-    while (std::optional<std::string> line = tool.readLine(10))
-        run.output += *line + "\n";
-    run.status = tool.finish(10);
-    return run;
-}
-
 // The default configuration with each (line, replacement) applied and `extra` appended, without animation
 // and without the onboarding panel.
 std::string configWith(const std::vector<std::pair<std::string, std::string>>& changes, const std::string& extra = "")

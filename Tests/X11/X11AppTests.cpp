@@ -20,23 +20,7 @@ namespace {
 using test::builtProgram;
 using test::ChildProcess;
 using test::eventually;
-
-struct ToolRun {
-    int status = -1;
-    std::string output;
-};
-
-ToolRun runTool(const std::vector<std::string>& arguments)
-{
-    std::vector<std::string> command { builtProgram("cli/quorvane") };
-    command.insert(command.end(), arguments.begin(), arguments.end());
-    ChildProcess tool(command, {}, true);
-    ToolRun run;
-    while (std::optional<std::string> line = tool.readLine(10))
-        run.output += *line + "\n";
-    run.status = tool.finish(10);
-    return run;
-}
+using test::runTool;
 
 // Whether the process runs (a zombie waiting for its parent does not).
 bool running(pid_t pid)
@@ -121,8 +105,8 @@ TEST(X11AppTest, AThousandForwardedRequestsLeaveNoDescriptorBehind)
     size_t before = settledCount();
     for (int i = 1; i <= 1000; ++i)
         ASSERT_EQ(doctor(i).exitCode, 0) << i;
-    EXPECT_TRUE(eventually([&] { return openDescriptors(app.pid()) <= before; }, 2)) << openDescriptors(app.pid())
-                                                                                      << " > " << before;
+    EXPECT_TRUE(eventually([&] { return openDescriptors(app.pid()) <= before; }, 2))
+        << openDescriptors(app.pid()) << " > " << before;
     app.signal(SIGTERM);
     EXPECT_EQ(app.finish(), 0);
 }
