@@ -105,8 +105,8 @@ TEST(X11AppTest, AThousandForwardedRequestsLeaveNoDescriptorBehind)
     size_t before = settledCount();
     for (int i = 1; i <= 1000; ++i)
         ASSERT_EQ(doctor(i).exitCode, 0) << i;
-    EXPECT_TRUE(eventually([&] { return openDescriptors(app.pid()) <= before; }, 2))
-        << openDescriptors(app.pid()) << " > " << before;
+    EXPECT_TRUE(eventually([&] { return openDescriptors(app.pid()) <= before; }, 2)) << openDescriptors(app.pid())
+                                                                                      << " > " << before;
     app.signal(SIGTERM);
     EXPECT_EQ(app.finish(), 0);
 }
