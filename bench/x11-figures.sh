@@ -2,7 +2,8 @@
 # The X11 figures on a private virtual desktop, from a release build:
 #   bench/x11-figures.sh build/release
 # a forwarded `quorvane tile` (whole process) against `xdotool windowmove` and a hello world, the census's
-# read of fifty windows, and the application's resident memory with fifty windows open.
+# read of fifty windows, a chord's way to its first frame write, and the application's resident memory with
+# fifty windows open.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=$(cd "${1:?usage: $0 BUILD-DIR}" && pwd)
@@ -34,6 +35,9 @@ hyperfine -N --warmup 10 --runs 200 \
     "$build/cli/quorvane tile org.example.Bench left-half"
 
 "$build/bench/X11CensusBenchmark" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+
+# From ctrl+opt+f typed with XTest to the app's first frame write for it: median and 95th percentile.
+"$build/bench/X11ChordBenchmark"
 
 for i in $(seq 50); do
     window --title "Window $i" --class "w,W$i" --size 300x200 >/dev/null

@@ -100,7 +100,10 @@ bool X11KeyboardTap::start(Handler handler)
         xcb_input_event_mask_t head;
         uint32_t bits;
     } mask {};
-    mask.head.deviceid = XCB_INPUT_DEVICE_ALL;
+    // The master keyboard's raw events only: they come once per key, after any freeze, in order with its
+    // grabbed events and XKB's state. A slave device's come at once, while the keyboard is still frozen and
+    // before the modifiers pressed ahead of them count, and a second time through the master.
+    mask.head.deviceid = XCB_INPUT_DEVICE_ALL_MASTER;
     mask.head.mask_len = 1;
     mask.bits = XCB_INPUT_XI_EVENT_MASK_RAW_KEY_PRESS;
     xcb_input_xi_select_events(xcb, m_connection->root(), 1, &mask.head);
@@ -264,7 +267,7 @@ void X11KeyboardTap::handleEvent(const xcb_generic_event_t& event)
     }
 }
 
-bool X11KeyboardTap::decideFrozen(const KeyEvent& keyEvent)
+std::optional<bool> X11KeyboardTap::decideFrozen(const KeyEvent& keyEvent)
 {
     {
         std::lock_guard guard(m_freezeLock);
@@ -276,7 +279,7 @@ bool X11KeyboardTap::decideFrozen(const KeyEvent& keyEvent)
     std::lock_guard guard(m_freezeLock);
     bool answered = !m_frozen;
     m_frozen = false;
-    return answered ? false : swallow;
+    return answered ? std::nullopt : std::optional(swallow);
 }
 
 void X11KeyboardTap::handlePress(const xcb_key_press_event_t& press)
@@ -295,7 +298,8 @@ void X11KeyboardTap::handlePress(const xcb_key_press_event_t& press)
         leader = isLeaderKey(press.detail);
     }
     bool activates = !m_grabActive;
-    bool swallow = decideFrozen(keyEvent);
+    std::optional<bool> decided = decideFrozen(keyEvent);
+    bool swallow = decided.value_or(false);
     xcb_connection_t* xcb = m_connection->xcb();
     {
         std::lock_guard guard(m_lock);
@@ -320,7 +324,10 @@ void X11KeyboardTap::handlePress(const xcb_key_press_event_t& press)
     }
     // Answers name the current time: a press taken from the frozen queue gets a grab time later than its own,
     // and there is only ever the one freeze to answer.
-    if (swallow) {
+    if (!decided) {
+        // The watchdog has replayed the key: a second answer would be taken by the next freeze.
+        m_grabActive = false;
+    } else if (swallow) {
         // The grab lasts until the key is released: keep answering each event, so a key rolled over in that
         // moment can still be replayed to the window.
         xcb_allow_events(xcb, XCB_ALLOW_SYNC_KEYBOARD, XCB_CURRENT_TIME);
@@ -347,9 +354,12 @@ void X11KeyboardTap::handleRelease(const xcb_key_release_event_t& release)
         m_keepLockUntil = std::chrono::steady_clock::now() + keepLockAfterRelease;
         restoreLock();
     }
-    xcb_allow_events(m_connection->xcb(), XCB_ALLOW_SYNC_KEYBOARD, XCB_CURRENT_TIME);
-    if (release.detail == m_grabKey)
+    // The release of the key that began our grab ends the grab and its freeze with it: an answer then would
+    // be taken by whatever freeze comes next, another key's press, which would never reach its window.
+    if (m_grabActive && release.detail == m_grabKey)
         m_grabActive = false;
+    else if (m_grabActive)
+        xcb_allow_events(m_connection->xcb(), XCB_ALLOW_SYNC_KEYBOARD, XCB_CURRENT_TIME);
     m_connection->flush();
 }
 

@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <thread>
@@ -52,8 +53,9 @@ private:
     void handlePress(const xcb_key_press_event_t&);
     void handleRelease(const xcb_key_release_event_t&);
     void handleRawPress(xcb_keycode_t);
-    // Calls the handler for a frozen key and answers the server unless the deadline answered first.
-    bool decideFrozen(const KeyEvent&);
+    // Calls the handler for a frozen key: whether to swallow it, or nothing when the deadline has passed and
+    // the watchdog has replayed it already.
+    std::optional<bool> decideFrozen(const KeyEvent&);
     // Brings the passive grabs in line with the interest and the armed state. Caller holds m_lock.
     void updateGrabs();
     bool isLeaderKey(xcb_keycode_t) const;

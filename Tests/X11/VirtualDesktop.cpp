@@ -179,6 +179,18 @@ TestWindow::TestWindow(const std::vector<std::string>& options, const std::vecto
     id = static_cast<uint32_t>(std::stoul(*line));
 }
 
+ToolRun runTool(const std::vector<std::string>& arguments)
+{
+    std::vector<std::string> command { builtProgram("cli/quorvane") };
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    ChildProcess tool(command, {}, true);
+    ToolRun run;
+    while (std::optional<std::string> line = tool.readLine(10))
+        run.output += *line + "\n";
+    run.status = tool.finish(10);
+    return run;
+}
+
 bool eventually(const std::function<bool()>& condition, double seconds)
 {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);

@@ -68,6 +68,15 @@ struct TestWindow {
     uint32_t id = 0;
 };
 
+// What a run of the built `quorvane` gave: its exit status and its output with its errors.
+struct ToolRun {
+    int status = -1;
+    std::string output;
+};
+
+// Runs the built `quorvane` with `arguments` to its end.
+ToolRun runTool(const std::vector<std::string>& arguments);
+
 // Polls `condition` every 10 ms until it holds or `seconds` have passed; answers whether it held.
 bool eventually(const std::function<bool()>& condition, double seconds = 5);
 

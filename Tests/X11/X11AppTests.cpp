@@ -20,23 +20,7 @@ namespace {
 using test::builtProgram;
 using test::ChildProcess;
 using test::eventually;
-
-struct ToolRun {
-    int status = -1;
-    std::string output;
-};
-
-ToolRun runTool(const std::vector<std::string>& arguments)
-{
-    std::vector<std::string> command { builtProgram("cli/quorvane") };
-    command.insert(command.end(), arguments.begin(), arguments.end());
-    ChildProcess tool(command, {}, true);
-    ToolRun run;
-    while (std::optional<std::string> line = tool.readLine(10))
-        run.output += *line + "\n";
-    run.status = tool.finish(10);
-    return run;
-}
+using test::runTool;
 
 // Whether the process runs (a zombie waiting for its parent does not).
 bool running(pid_t pid)
