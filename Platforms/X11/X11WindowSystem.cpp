@@ -1,6 +1,7 @@
 #include "Platforms/X11/X11WindowSystem.h"
 
 #include "Platforms/X11/DockStrut.h"
+#include "Platforms/X11/MaximisedRelease.h"
 #include "Platforms/X11/X11Connection.h"
 #include "Platforms/X11/X11EventSource.h"
 #include "QuorvaneApp/Platform/MainLoop.h"
@@ -10,9 +11,7 @@
 #include <xcb/res.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
-#include <thread>
 #include <unistd.h>
 
 namespace quorvane {
@@ -26,9 +25,6 @@ constexpr uint32_t allDesktops = 0xFFFFFFFF;
 constexpr uint32_t moveResizeFlags
     = XCB_GRAVITY_NORTH_WEST | (1u << 8) | (1u << 9) | (1u << 10) | (1u << 11) | (2u << 12);
 constexpr uint32_t sourceTool = 2;
-constexpr uint32_t stateRemove = 0;
-// How often, 2 ms apart, a write looks whether the window manager has released a maximised window.
-constexpr int maximisedReleaseChecks = 250;
 
 xcb_get_property_cookie_t requestProperty(
     xcb_connection_t* connection, xcb_window_t window, xcb_atom_t atom, uint32_t length = 64)
@@ -431,32 +427,14 @@ void X11WindowSystem::setFrame(WindowHandle handle, const Frame& frame, AxisWrit
     xcb_connection_t* xcb = m_connection.xcb();
     xcb_ewmh_connection_t* ewmh = m_connection.ewmh();
     auto window = static_cast<xcb_window_t>(handle.value);
-    std::vector<uint32_t> states, extents;
-    auto read = [&] {
-        auto stateCookie = requestProperty(xcb, window, ewmh->_NET_WM_STATE);
-        auto extentsCookie = requestProperty(xcb, window, ewmh->_NET_FRAME_EXTENTS, 4);
-        states = cardinals(propertyReply(xcb, stateCookie));
-        extents = cardinals(propertyReply(xcb, extentsCookie));
-    };
-    auto maximised = [&] {
-        return contains(states, ewmh->_NET_WM_STATE_MAXIMIZED_VERT)
-            || contains(states, ewmh->_NET_WM_STATE_MAXIMIZED_HORZ);
-    };
-    read();
-    if (maximised()) {
-        // A window held maximised ignores or undoes a move on many window managers. Its decoration changes
-        // with the state, so the client size is worked out once the window manager has let go of it.
-        m_connection.sendRootMessage(window, ewmh->_NET_WM_STATE,
-            { stateRemove, ewmh->_NET_WM_STATE_MAXIMIZED_VERT, ewmh->_NET_WM_STATE_MAXIMIZED_HORZ, sourceTool });
-        m_connection.flush();
-        for (int attempt = 0; attempt < maximisedReleaseChecks && maximised(); ++attempt) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-            read();
-        }
-        // The window manager sets the new state and the new extents one after the other: one more look
-        // sees both.
-        read();
-    }
+    auto stateCookie = requestProperty(xcb, window, ewmh->_NET_WM_STATE);
+    auto extentsCookie = requestProperty(xcb, window, ewmh->_NET_FRAME_EXTENTS, 4);
+    std::vector<uint32_t> states = cardinals(propertyReply(xcb, stateCookie));
+    std::vector<uint32_t> extents = cardinals(propertyReply(xcb, extentsCookie));
+    // A window held maximised ignores or undoes a move on many window managers, and its decoration
+    // changes with the state: the client size is worked out from the extents after the release.
+    if (contains(states, ewmh->_NET_WM_STATE_MAXIMIZED_VERT) || contains(states, ewmh->_NET_WM_STATE_MAXIMIZED_HORZ))
+        extents = MaximisedRelease::release(m_connection, window);
     wakeIfWorker();
     if (extents.size() != 4)
         extents = { 0, 0, 0, 0 };

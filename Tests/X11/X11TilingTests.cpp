@@ -3,6 +3,7 @@
 #include "Configuration/DefaultConfig.h"
 #include "Configuration/QuorvanePaths.h"
 #include "Platforms/GLib/GLibMainLoop.h"
+#include "Platforms/X11/X11Connection.h"
 #include "Platforms/X11/X11Desktop.h"
 #include "QuorvaneApp/Platform/WindowSystem.h"
 #include "QuorvaneIPC/ProcessPlaces.h"
@@ -79,6 +80,20 @@ protected:
         }));
     }
 
+    // Whether the window manager holds the window maximised in either direction.
+    bool maximised(uint32_t id)
+    {
+        xcb_connection_t* xcb = connection.xcb();
+        xcb_ewmh_connection_t* ewmh = connection.ewmh();
+        auto reply = fetchReply<xcb_get_property_reply_t>(
+            xcb, xcb_get_property_reply, xcb_get_property(xcb, 0, id, ewmh->_NET_WM_STATE, XCB_ATOM_ATOM, 0, 64));
+        for (uint32_t state : cardinals(reply)) {
+            if (state == ewmh->_NET_WM_STATE_MAXIMIZED_VERT || state == ewmh->_NET_WM_STATE_MAXIMIZED_HORZ)
+                return true;
+        }
+        return false;
+    }
+
     bool landsOn(uint32_t id, const Frame& target)
     {
         std::optional<Frame> frame;
@@ -98,6 +113,7 @@ protected:
     static ChildProcess* app;
     GLibMainLoop loop;
     X11Desktop windows { loop };
+    X11Connection connection;
     // The visible areas of the two monitors, LEFT (main) and RIGHT.
     const Frame left { 0, 0, 960, 1080 };
     const Frame right { 960, 0, 960, 1080 };
@@ -148,13 +164,24 @@ TEST_F(X11TilingTest, LayoutsComeBack)
 
 TEST_F(X11TilingTest, RulesPlaceNewWindowsAndLeaveOlderOnesAlone)
 {
-    TestWindow older({ "--app-id", "org.example.Ruled", "--title", "Older", "--position", "100,100", "--size", "500x400" });
+    TestWindow older(
+        { "--app-id", "org.example.Ruled", "--title", "Older", "--position", "100,100", "--size", "500x400" });
     managed(older.id);
     Frame before = *frameOf(older.id);
     ASSERT_EQ(runTool({ "rule", "add", "org.example.Ruled", "--tile", "right-half" }), 0);
     TestWindow newer({ "--app-id", "org.example.Ruled", "--title", "Newer", "--size", "500x400" });
     EXPECT_TRUE(landsOn(newer.id, frameForTile(TileSlot::rightHalf, left, gap)));
     EXPECT_EQ(frameOf(older.id), before);
+}
+
+TEST_F(X11TilingTest, AMaximisedWindowIsReleasedAndTiledExactly)
+{
+    TestWindow window({ "--app-id", "org.example.Big", "--title", "Big", "--state", "maximized" });
+    managed(window.id);
+    ASSERT_TRUE(maximised(window.id));
+    ASSERT_EQ(runTool({ "tile", "org.example.Big", "left-half" }), 0);
+    EXPECT_TRUE(landsOn(window.id, frameForTile(TileSlot::leftHalf, left, gap)));
+    EXPECT_FALSE(maximised(window.id));
 }
 
 TEST_F(X11TilingTest, WindowsClosingWhileTheyMoveAreHarmless)
