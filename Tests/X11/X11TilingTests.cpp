@@ -38,6 +38,13 @@ int runTool(const std::vector<std::string>& arguments)
     return tool.finish(10);
 }
 
+// A window's frame is whole pixels; a third of a display is not.
+bool near(const Frame& a, const Frame& b)
+{
+    return std::abs(a.x - b.x) < 1 && std::abs(a.y - b.y) < 1 && std::abs(a.width - b.width) < 1
+        && std::abs(a.height - b.height) < 1;
+}
+
 std::string withSetting(std::string text, const std::string& line, const std::string& replacement)
 {
     text.replace(text.find(line), line.size(), replacement);
@@ -47,24 +54,27 @@ std::string withSetting(std::string text, const std::string& line, const std::st
 // One desktop and one application for all the cases: tiles without animation and with an 8-point gap.
 class X11TilingTest : public testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        desktop = new test::VirtualDesktop();
-        QuorvanePaths paths = ProcessPlaces::paths();
-        std::filesystem::create_directories(paths.configDirectory());
-        std::string config(DefaultConfig::text());
-        config = withSetting(config, "tile_gap = 0", "tile_gap = 8");
-        config = withSetting(config, "animate_tiles = true", "animate_tiles = false");
-        test::writeFile(paths.configFile(), config);
-        app = new ChildProcess({ builtProgram("app/quorvane-app") });
-        ASSERT_TRUE(eventually([] { return runTool({ "ping" }) == 0; }, 10));
-    }
+    static void SetUpTestSuite() { startApp(false); }
     static void TearDownTestSuite()
     {
         app->signal(SIGTERM);
         app->finish();
         delete app;
         delete desktop;
+    }
+
+    static void startApp(bool animated)
+    {
+        desktop = new test::VirtualDesktop();
+        QuorvanePaths paths = ProcessPlaces::paths();
+        std::filesystem::create_directories(paths.configDirectory());
+        std::string config(DefaultConfig::text());
+        config = withSetting(config, "tile_gap = 0", "tile_gap = 8");
+        if (!animated)
+            config = withSetting(config, "animate_tiles = true", "animate_tiles = false");
+        test::writeFile(paths.configFile(), config);
+        app = new ChildProcess({ builtProgram("app/quorvane-app") });
+        ASSERT_TRUE(eventually([] { return runTool({ "ping" }) == 0; }, 10));
     }
 
     std::optional<Frame> frameOf(uint32_t id) { return windows.windowSystem().readFrame(WindowHandle { id }); }
@@ -97,12 +107,7 @@ protected:
     bool landsOn(uint32_t id, const Frame& target)
     {
         std::optional<Frame> frame;
-        // A window's frame is whole pixels; a third of a display is not.
-        auto near = [&](const Frame& a) {
-            return std::abs(a.x - target.x) < 1 && std::abs(a.y - target.y) < 1 && std::abs(a.width - target.width) < 1
-                && std::abs(a.height - target.height) < 1;
-        };
-        bool landed = eventually([&] { return (frame = frameOf(id)) && near(*frame); });
+        bool landed = eventually([&] { return (frame = frameOf(id)) && near(*frame, target); });
         if (!landed && frame)
             ADD_FAILURE() << "at " << frame->x << "," << frame->y << " " << frame->width << "x" << frame->height
                           << ", not " << target.x << "," << target.y << " " << target.width << "x" << target.height;
@@ -121,6 +126,12 @@ protected:
 
 test::VirtualDesktop* X11TilingTest::desktop = nullptr;
 ChildProcess* X11TilingTest::app = nullptr;
+
+// The same application with animated tiles.
+class X11AnimatedTilingTest : public X11TilingTest {
+protected:
+    static void SetUpTestSuite() { startApp(true); }
+};
 
 TEST_F(X11TilingTest, EveryTileLandsExactlyOnTheMainDisplay)
 {
@@ -197,6 +208,41 @@ TEST_F(X11TilingTest, WindowsClosingWhileTheyMoveAreHarmless)
         many[static_cast<size_t>(round)].reset();
     }
     EXPECT_EQ(runTool({ "ping" }), 0);
+}
+
+TEST_F(X11AnimatedTilingTest, AnAnimatedMovePassesThroughFramesBetweenAndEndsWhereAnImmediateOneDoes)
+{
+    TestWindow window({ "--app-id", "org.example.Glide", "--title", "Glide", "--size", "500x400" });
+    managed(window.id);
+    struct Case {
+        TileSlot slot;
+        const char* display;
+        Frame area;
+    };
+    const Case cases[] = {
+        { TileSlot::leftHalf, "1", left },
+        { TileSlot::rightTwoThirds, "1", left },
+        { TileSlot::topLeft, "2", right },
+        { TileSlot::fill, "1", left },
+        { TileSlot::centerThird, "2", right },
+    };
+    for (const Case& c : cases) {
+        std::string name(toString(c.slot));
+        Frame start = *frameOf(window.id);
+        ASSERT_EQ(runTool({ "tile", "org.example.Glide", name, "--display", c.display }), 0) << name;
+        // The frames the window shows on its way, other than where it started.
+        Frame target = frameForTile(c.slot, c.area, gap);
+        size_t between = 0;
+        EXPECT_TRUE(eventually([&] {
+            std::optional<Frame> frame = frameOf(window.id);
+            if (!frame || near(*frame, target))
+                return frame.has_value();
+            between += *frame != start;
+            return false;
+        })) << name;
+        EXPECT_TRUE(landsOn(window.id, target)) << name;
+        EXPECT_GT(between, 0u) << name << ": no frame between the start and the target";
+    }
 }
 
 } // namespace
