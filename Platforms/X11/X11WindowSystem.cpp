@@ -61,6 +61,8 @@ struct X11WindowSystem::Client {
     std::optional<uint32_t> desktop;
     bool transient = false;
     std::vector<uint32_t> extents;
+    // The window manager has taken the window in (ICCCM WM_STATE).
+    bool wmState = false;
     std::optional<std::string> netName;
     std::optional<std::string> name;
     std::optional<std::string> declaredApplication;
@@ -151,7 +153,8 @@ std::vector<X11WindowSystem::Client> X11WindowSystem::readClients(const std::vec
         xcb_get_window_attributes_cookie_t attributes;
         xcb_get_geometry_cookie_t geometry;
         xcb_translate_coordinates_cookie_t origin;
-        xcb_get_property_cookie_t type, state, desktop, transient, extents, netName, name, gtkId, kdeFile, pid, wmClass;
+        xcb_get_property_cookie_t type, state, desktop, transient, extents, wmState, netName, name, gtkId, kdeFile, pid,
+            wmClass;
     };
     std::vector<Requests> requests;
     requests.reserve(windows.size());
@@ -166,6 +169,7 @@ std::vector<X11WindowSystem::Client> X11WindowSystem::readClients(const std::vec
             requestProperty(xcb, window, ewmh->_NET_WM_DESKTOP, 1),
             requestProperty(xcb, window, XCB_ATOM_WM_TRANSIENT_FOR, 1),
             requestProperty(xcb, window, ewmh->_NET_FRAME_EXTENTS, 4),
+            requestProperty(xcb, window, m_connection.wmState(), 2),
             requestProperty(xcb, window, ewmh->_NET_WM_NAME, textLength),
             requestProperty(xcb, window, XCB_ATOM_WM_NAME, textLength),
             requestProperty(xcb, window, m_connection.gtkApplicationId(), textLength),
@@ -198,6 +202,7 @@ std::vector<X11WindowSystem::Client> X11WindowSystem::readClients(const std::vec
         std::vector<uint32_t> transient = cardinals(propertyReply(xcb, request.transient));
         client.transient = !transient.empty() && transient.front() != XCB_WINDOW_NONE;
         client.extents = cardinals(propertyReply(xcb, request.extents));
+        client.wmState = !cardinals(propertyReply(xcb, request.wmState)).empty();
         client.netName = propertyText(propertyReply(xcb, request.netName));
         client.name = propertyText(propertyReply(xcb, request.name));
         auto gtkId = propertyText(propertyReply(xcb, request.gtkId));
@@ -283,6 +288,10 @@ WindowFacts X11WindowSystem::factsOf(const Client& client)
     facts.minimized = contains(client.states, ewmh->_NET_WM_STATE_HIDDEN);
     facts.fullScreen = contains(client.states, ewmh->_NET_WM_STATE_FULLSCREEN);
     facts.ownWindow = client.pid == m_ownPid;
+    // Until then the window is being set up: a program may map its window first and name it a moment later.
+    bool titled = client.netName || client.name;
+    bool managed = client.wmState || client.extents.size() == 4;
+    facts.ready = client.viewable && titled && managed;
     return facts;
 }
 

@@ -18,6 +18,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <memory>
 
 namespace quorvane {
 namespace {
@@ -88,6 +89,27 @@ protected:
                     return true;
             return false;
         }));
+    }
+
+    // Waits until the census places new windows: its first look takes every window it finds for one that
+    // was there before the application, so witnesses open until one gets its rule.
+    void censusLooking()
+    {
+        ASSERT_EQ(runTool({ "rule", "add", "org.example.Witness", "--tile", "bottom-left" }), 0);
+        Frame target = frameForTile(TileSlot::bottomLeft, left, gap);
+        std::vector<std::unique_ptr<TestWindow>> witnesses;
+        ASSERT_TRUE(eventually(
+            [&] {
+                witnesses.push_back(std::make_unique<TestWindow>(
+                    std::vector<std::string> { "--app-id", "org.example.Witness", "--title", "Witness" }));
+                return eventually(
+                    [&] {
+                        std::optional<Frame> frame = frameOf(witnesses.back()->id);
+                        return frame && near(*frame, target);
+                    },
+                    2);
+            },
+            10));
     }
 
     // Whether the window manager holds the window maximised in either direction.
@@ -183,6 +205,15 @@ TEST_F(X11TilingTest, RulesPlaceNewWindowsAndLeaveOlderOnesAlone)
     TestWindow newer({ "--app-id", "org.example.Ruled", "--title", "Newer", "--size", "500x400" });
     EXPECT_TRUE(landsOn(newer.id, frameForTile(TileSlot::rightHalf, left, gap)));
     EXPECT_EQ(frameOf(older.id), before);
+}
+
+TEST_F(X11TilingTest, AWindowNamedAMomentAfterItAppearsGetsTheRuleOnItsTitle)
+{
+    censusLooking();
+    ASSERT_EQ(runTool({ "rule", "add", "org.example.Late", "--tile", "top-right", "--title", "^Late" }), 0);
+    TestWindow window(
+        { "--app-id", "org.example.Late", "--title", "Late report", "--title-after", "300", "--size", "500x400" });
+    EXPECT_TRUE(landsOn(window.id, frameForTile(TileSlot::topRight, left, gap)));
 }
 
 TEST_F(X11TilingTest, AMaximisedWindowIsReleasedAndTiledExactly)

@@ -116,6 +116,23 @@ TEST_F(X11WindowSystemTest, ReportsEachWindowWithItsKindAndState)
     EXPECT_EQ(listed(fullScreen.id)->frame, (Frame { 0, 0, 960, 1080 }));
 }
 
+TEST_F(X11WindowSystemTest, AWindowIsReadyOnceItIsTitledAndManaged)
+{
+    TestWindow titled({ "--title", "Titled" });
+    TestWindow late({ "--title", "Late", "--title-after", "1500" });
+    auto ready = [&](uint32_t id) {
+        std::optional<WindowFacts> facts = listed(id);
+        return facts && facts->ready;
+    };
+    EXPECT_TRUE(eventually([&] { return ready(titled.id); }));
+    std::optional<WindowFacts> early = listed(late.id);
+    ASSERT_TRUE(early);
+    EXPECT_FALSE(early->ready);
+    EXPECT_EQ(early->title, "");
+    EXPECT_TRUE(eventually([&] { return ready(late.id); }));
+    EXPECT_EQ(listed(late.id)->title, "Late");
+}
+
 TEST_F(X11WindowSystemTest, WindowsOnAnotherDesktopAreLeftOut)
 {
     TestWindow here({ "--title", "Here" });
