@@ -327,11 +327,24 @@ std::vector<WindowFacts> X11WindowSystem::windows()
     if (!serving)
         return result;
     m_listing = result;
-    m_mainLoop.post([self = std::weak_ptr(m_self)] {
-        if (auto alive = self.lock())
-            (*alive)->m_listing.reset();
-    });
+    forgetListingsAfterThisWork();
     return result;
+}
+
+void X11WindowSystem::forgetListingsAfterThisWork()
+{
+    if (m_forgetPosted)
+        return;
+    m_forgetPosted = true;
+    m_mainLoop.post([self = std::weak_ptr(m_self)] {
+        auto alive = self.lock();
+        if (!alive)
+            return;
+        X11WindowSystem& system = **alive;
+        system.m_listing.reset();
+        system.m_displayListing.reset();
+        system.m_forgetPosted = false;
+    });
 }
 
 std::optional<std::vector<OnScreenWindow>> X11WindowSystem::onScreenWindows()
@@ -355,30 +368,44 @@ std::optional<WindowFacts> X11WindowSystem::focusedWindow()
 
 std::vector<DisplayFacts> X11WindowSystem::displays()
 {
+    bool serving = g_main_depth() > 0 && m_mainLoop.isMainThread();
+    if (serving && m_displayListing)
+        return *m_displayListing;
     xcb_connection_t* xcb = m_connection.xcb();
     xcb_ewmh_connection_t* ewmh = m_connection.ewmh();
+    // Two round trips: the monitors with the client list, then the monitors' names with the clients' struts.
+    std::optional<xcb_randr_get_monitors_cookie_t> monitorsCookie;
+    if (m_connection.hasRandr())
+        monitorsCookie = xcb_randr_get_monitors(xcb, m_connection.root(), 1);
+    auto clientsCookie = requestProperty(xcb, m_connection.root(), ewmh->_NET_CLIENT_LIST, 65536);
+    XReply<xcb_randr_get_monitors_reply_t> monitors;
+    if (monitorsCookie)
+        monitors = fetchReply<xcb_randr_get_monitors_reply_t>(xcb, xcb_randr_get_monitors_reply, *monitorsCookie);
+    std::vector<uint32_t> clientList = cardinals(propertyReply(xcb, clientsCookie));
+
     std::vector<DisplayFacts> displays;
-    if (m_connection.hasRandr()) {
-        auto monitors = fetchReply<xcb_randr_get_monitors_reply_t>(
-            xcb, xcb_randr_get_monitors_reply, xcb_randr_get_monitors(xcb, m_connection.root(), 1));
-        if (monitors) {
-            std::vector<std::pair<xcb_atom_t, xcb_get_atom_name_cookie_t>> names;
-            for (auto each = xcb_randr_get_monitors_monitors_iterator(monitors.reply); each.rem;
-                 xcb_randr_monitor_info_next(&each)) {
-                const xcb_randr_monitor_info_t& monitor = *each.data;
-                DisplayFacts display;
-                display.frame = { double(monitor.x), double(monitor.y), double(monitor.width), double(monitor.height) };
-                display.isMain = monitor.primary;
-                displays.push_back(display);
-                names.emplace_back(monitor.name, xcb_get_atom_name(xcb, monitor.name));
-            }
-            for (size_t i = 0; i < names.size(); ++i) {
-                auto name = fetchReply<xcb_get_atom_name_reply_t>(xcb, xcb_get_atom_name_reply, names[i].second);
-                if (name)
-                    displays[i].name = std::string(xcb_get_atom_name_name(name.reply),
-                        static_cast<size_t>(xcb_get_atom_name_name_length(name.reply)));
-            }
+    std::vector<xcb_get_atom_name_cookie_t> names;
+    if (monitors) {
+        for (auto each = xcb_randr_get_monitors_monitors_iterator(monitors.reply); each.rem;
+             xcb_randr_monitor_info_next(&each)) {
+            const xcb_randr_monitor_info_t& monitor = *each.data;
+            DisplayFacts display;
+            display.frame = { double(monitor.x), double(monitor.y), double(monitor.width), double(monitor.height) };
+            display.isMain = monitor.primary;
+            displays.push_back(display);
+            names.push_back(xcb_get_atom_name(xcb, monitor.name));
         }
+    }
+    std::vector<xcb_get_property_cookie_t> partial, plain;
+    for (xcb_window_t window : clientList) {
+        partial.push_back(requestProperty(xcb, window, ewmh->_NET_WM_STRUT_PARTIAL, 12));
+        plain.push_back(requestProperty(xcb, window, ewmh->_NET_WM_STRUT, 4));
+    }
+    for (size_t i = 0; i < names.size(); ++i) {
+        auto name = fetchReply<xcb_get_atom_name_reply_t>(xcb, xcb_get_atom_name_reply, names[i]);
+        if (name)
+            displays[i].name = std::string(
+                xcb_get_atom_name_name(name.reply), static_cast<size_t>(xcb_get_atom_name_name_length(name.reply)));
     }
     if (displays.empty()) {
         DisplayFacts screen;
@@ -391,14 +418,7 @@ std::vector<DisplayFacts> X11WindowSystem::displays()
         displays.front().isMain = true;
 
     // The visible frames: every monitor without the bands its docks reserve.
-    std::vector<uint32_t> clientList
-        = cardinals(propertyReply(xcb, requestProperty(xcb, m_connection.root(), ewmh->_NET_CLIENT_LIST, 65536)));
     std::vector<DockStrut> struts;
-    std::vector<xcb_get_property_cookie_t> partial, plain;
-    for (xcb_window_t window : clientList) {
-        partial.push_back(requestProperty(xcb, window, ewmh->_NET_WM_STRUT_PARTIAL, 12));
-        plain.push_back(requestProperty(xcb, window, ewmh->_NET_WM_STRUT, 4));
-    }
     for (size_t i = 0; i < clientList.size(); ++i) {
         std::vector<uint32_t> values = cardinals(propertyReply(xcb, partial[i]));
         std::vector<uint32_t> fallback = cardinals(propertyReply(xcb, plain[i]));
@@ -410,6 +430,10 @@ std::vector<DisplayFacts> X11WindowSystem::displays()
     for (DisplayFacts& display : displays)
         display.visibleFrame = visibleFrame(display.frame, struts);
     wakeIfWorker();
+    if (serving) {
+        m_displayListing = displays;
+        forgetListingsAfterThisWork();
+    }
     return displays;
 }
 

@@ -45,6 +45,8 @@ private:
     void handleEvent(const void* event);
     // After a reply waited for off the main thread, the events it read must still reach the main loop.
     void wakeIfWorker();
+    // Drops the listings kept for the main loop's current piece of work once it is done.
+    void forgetListingsAfterThisWork();
 
     X11Connection& m_connection;
     MainLoop& m_mainLoop;
@@ -57,6 +59,9 @@ private:
     // census that asks for the windows and then for the applications, which are read off the same
     // windows, reads the server once.
     std::optional<std::vector<WindowFacts>> m_listing;
+    // Likewise the displays: a tile asks for them more than once.
+    std::optional<std::vector<DisplayFacts>> m_displayListing;
+    bool m_forgetPosted = false;
     // Work posted to the main loop holds this weakly, so none of it runs after the window system has gone.
     std::shared_ptr<X11WindowSystem*> m_self;
     int32_t m_ownPid;
