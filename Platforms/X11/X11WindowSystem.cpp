@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <set>
 #include <unistd.h>
 
 namespace quorvane {
@@ -70,6 +71,10 @@ struct X11WindowSystem::Client {
     std::string className;
     int32_t pid = 0;
 
+    // Shown, titled and taken in by the window manager. Until then the window is being set up: a program
+    // may map its window first and name it a moment later.
+    bool ready() const { return viewable && (netName || name) && (wmState || extents.size() == 4); }
+
     Frame outerFrame() const
     {
         double left = 0, right = 0, top = 0, bottom = 0;
@@ -116,8 +121,14 @@ void X11WindowSystem::handleEvent(const void* raw)
         const auto& property = reinterpret_cast<const xcb_property_notify_event_t&>(event);
         m_connection.noteTime(property.time);
         xcb_ewmh_connection_t* ewmh = m_connection.ewmh();
-        changed = property.window == m_connection.root()
-            && (property.atom == ewmh->_NET_CLIENT_LIST || property.atom == ewmh->_NET_SUPPORTING_WM_CHECK);
+        if (property.window == m_connection.root())
+            changed = property.atom == ewmh->_NET_CLIENT_LIST || property.atom == ewmh->_NET_SUPPORTING_WM_CHECK;
+        else
+            changed = m_watched.contains(property.window)
+                && (property.atom == ewmh->_NET_WM_NAME || property.atom == XCB_ATOM_WM_NAME
+                    || property.atom == ewmh->_NET_FRAME_EXTENTS || property.atom == m_connection.wmState());
+    } else if (type == XCB_MAP_NOTIFY) {
+        changed = m_watched.contains(reinterpret_cast<const xcb_map_notify_event_t&>(event).window);
     } else if (type == XCB_CONFIGURE_NOTIFY) {
         changed = reinterpret_cast<const xcb_configure_notify_event_t&>(event).window == m_connection.root();
     } else if (m_connection.hasRandr() && type >= m_connection.randrEventBase()
@@ -288,10 +299,7 @@ WindowFacts X11WindowSystem::factsOf(const Client& client)
     facts.minimized = contains(client.states, ewmh->_NET_WM_STATE_HIDDEN);
     facts.fullScreen = contains(client.states, ewmh->_NET_WM_STATE_FULLSCREEN);
     facts.ownWindow = client.pid == m_ownPid;
-    // Until then the window is being set up: a program may map its window first and name it a moment later.
-    bool titled = client.netName || client.name;
-    bool managed = client.wmState || client.extents.size() == 4;
-    facts.ready = client.viewable && titled && managed;
+    facts.ready = client.ready();
     return facts;
 }
 
@@ -314,21 +322,51 @@ std::vector<WindowFacts> X11WindowSystem::windows()
     std::reverse(stacking.begin(), stacking.end());
 
     std::vector<WindowFacts> result;
+    std::set<uint32_t> unready;
     for (const Client& client : readClients(stacking)) {
         if (!client.readable)
             continue;
         if (client.desktop && !current.empty() && *client.desktop != allDesktops && *client.desktop != current.front())
             continue;
+        bool minimised = contains(client.states, ewmh->_NET_WM_STATE_HIDDEN);
+        if (!minimised && !client.ready())
+            unready.insert(client.window);
         // An unmapped window is either minimised (and says so) or not really there yet.
-        if (!client.viewable && !contains(client.states, ewmh->_NET_WM_STATE_HIDDEN))
+        if (!client.viewable && !minimised)
             continue;
         result.push_back(factsOf(client));
     }
+    watch(std::move(unready));
     if (!serving)
         return result;
     m_listing = result;
     forgetListingsAfterThisWork();
     return result;
+}
+
+void X11WindowSystem::watch(std::set<uint32_t> windows)
+{
+    xcb_connection_t* xcb = m_connection.xcb();
+    bool changed = false;
+    // Newly unready windows tell when they are mapped or get their title or decoration; the others no longer
+    // (a window that has gone answers with an error, which is harmless).
+    for (xcb_window_t window : windows) {
+        if (m_watched.contains(window))
+            continue;
+        uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+        xcb_change_window_attributes(xcb, window, XCB_CW_EVENT_MASK, &mask);
+        changed = true;
+    }
+    for (xcb_window_t window : m_watched) {
+        if (windows.contains(window))
+            continue;
+        uint32_t none = 0;
+        xcb_change_window_attributes(xcb, window, XCB_CW_EVENT_MASK, &none);
+        changed = true;
+    }
+    m_watched = std::move(windows);
+    if (changed)
+        m_connection.flush();
 }
 
 void X11WindowSystem::forgetListingsAfterThisWork()
