@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The X11 figures on a private virtual desktop, from a release build:
 #   bench/x11-figures.sh build/release
-# a forwarded `quorvane tile` (whole process) against `xdotool windowmove` and a hello world, the census's
-# read of fifty windows, a chord's way to its first frame write, and the application's resident memory with
-# fifty windows open.
+# a forwarded `quorvane tile` (whole process) against `xdotool windowmove` and a hello world, the time from a
+# `tile` request to the window's new size, the census's read of fifty windows, a chord's way to its first frame
+# write, and the application's resident memory with fifty windows open. Tiles are not animated here.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=$(cd "${1:?usage: $0 BUILD-DIR}" && pwd)
@@ -20,6 +20,8 @@ for tries in $(seq 250); do
     "$build/cli/quorvane" ping >/dev/null 2>&1 && break
     sleep 0.02
 done
+# The application takes in the edited file with the next forwarded command.
+sed -i 's/^animate_tiles = true/animate_tiles = false/' "$XDG_CONFIG_HOME/quorvane/config.toml"
 
 window() {
     "$build/Tests/X11TestWindow/quorvane-test-window" --detached "$@" &
@@ -33,6 +35,8 @@ hyperfine -N --warmup 10 --runs 200 \
     "$build/bench/quorvane-bench-hello" \
     "xdotool windowmove $id 0 0" \
     "$build/cli/quorvane tile org.example.Bench left-half"
+
+"$build/bench/X11TileLatencyBenchmark"
 
 "$build/bench/X11CensusBenchmark" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 

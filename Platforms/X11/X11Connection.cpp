@@ -51,6 +51,7 @@ X11Connection::X11Connection(const std::string& displayName)
     m_gtkApplicationId = internAtom(m_connection, "_GTK_APPLICATION_ID");
     m_kdeDesktopFile = internAtom(m_connection, "_KDE_NET_WM_DESKTOP_FILE");
     m_wmChangeState = internAtom(m_connection, "WM_CHANGE_STATE");
+    m_wmState = internAtom(m_connection, "WM_STATE");
 
     if (const xcb_query_extension_reply_t* randr = xcb_get_extension_data(m_connection, &xcb_randr_id);
         randr && randr->present) {

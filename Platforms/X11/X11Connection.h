@@ -41,6 +41,7 @@ public:
     xcb_atom_t gtkApplicationId() const { return m_gtkApplicationId; }
     xcb_atom_t kdeDesktopFile() const { return m_kdeDesktopFile; }
     xcb_atom_t wmChangeState() const { return m_wmChangeState; }
+    xcb_atom_t wmState() const { return m_wmState; }
 
     // The timestamp of the latest event seen, for requests that ask for the current server time.
     void noteTime(xcb_timestamp_t time) { m_lastTime = time; }
@@ -62,6 +63,7 @@ private:
     xcb_atom_t m_gtkApplicationId = XCB_ATOM_NONE;
     xcb_atom_t m_kdeDesktopFile = XCB_ATOM_NONE;
     xcb_atom_t m_wmChangeState = XCB_ATOM_NONE;
+    xcb_atom_t m_wmState = XCB_ATOM_NONE;
     xcb_timestamp_t m_lastTime = XCB_CURRENT_TIME;
 };
 

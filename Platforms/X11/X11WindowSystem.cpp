@@ -1,6 +1,7 @@
 #include "Platforms/X11/X11WindowSystem.h"
 
 #include "Platforms/X11/DockStrut.h"
+#include "Platforms/X11/MaximisedRelease.h"
 #include "Platforms/X11/X11Connection.h"
 #include "Platforms/X11/X11EventSource.h"
 #include "QuorvaneApp/Platform/MainLoop.h"
@@ -10,9 +11,8 @@
 #include <xcb/res.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
-#include <thread>
+#include <set>
 #include <unistd.h>
 
 namespace quorvane {
@@ -26,9 +26,6 @@ constexpr uint32_t allDesktops = 0xFFFFFFFF;
 constexpr uint32_t moveResizeFlags
     = XCB_GRAVITY_NORTH_WEST | (1u << 8) | (1u << 9) | (1u << 10) | (1u << 11) | (2u << 12);
 constexpr uint32_t sourceTool = 2;
-constexpr uint32_t stateRemove = 0;
-// How often, 2 ms apart, a write looks whether the window manager has released a maximised window.
-constexpr int maximisedReleaseChecks = 250;
 
 xcb_get_property_cookie_t requestProperty(
     xcb_connection_t* connection, xcb_window_t window, xcb_atom_t atom, uint32_t length = 64)
@@ -65,12 +62,18 @@ struct X11WindowSystem::Client {
     std::optional<uint32_t> desktop;
     bool transient = false;
     std::vector<uint32_t> extents;
+    // The window manager has taken the window in (ICCCM WM_STATE).
+    bool wmState = false;
     std::optional<std::string> netName;
     std::optional<std::string> name;
     std::optional<std::string> declaredApplication;
     std::string instance;
     std::string className;
     int32_t pid = 0;
+
+    // Shown, titled and taken in by the window manager. Until then the window is being set up: a program
+    // may map its window first and name it a moment later.
+    bool ready() const { return viewable && (netName || name) && (wmState || extents.size() == 4); }
 
     Frame outerFrame() const
     {
@@ -118,8 +121,14 @@ void X11WindowSystem::handleEvent(const void* raw)
         const auto& property = reinterpret_cast<const xcb_property_notify_event_t&>(event);
         m_connection.noteTime(property.time);
         xcb_ewmh_connection_t* ewmh = m_connection.ewmh();
-        changed = property.window == m_connection.root()
-            && (property.atom == ewmh->_NET_CLIENT_LIST || property.atom == ewmh->_NET_SUPPORTING_WM_CHECK);
+        if (property.window == m_connection.root())
+            changed = property.atom == ewmh->_NET_CLIENT_LIST || property.atom == ewmh->_NET_SUPPORTING_WM_CHECK;
+        else
+            changed = m_watched.contains(property.window)
+                && (property.atom == ewmh->_NET_WM_NAME || property.atom == XCB_ATOM_WM_NAME
+                    || property.atom == ewmh->_NET_FRAME_EXTENTS || property.atom == m_connection.wmState());
+    } else if (type == XCB_MAP_NOTIFY) {
+        changed = m_watched.contains(reinterpret_cast<const xcb_map_notify_event_t&>(event).window);
     } else if (type == XCB_CONFIGURE_NOTIFY) {
         changed = reinterpret_cast<const xcb_configure_notify_event_t&>(event).window == m_connection.root();
     } else if (m_connection.hasRandr() && type >= m_connection.randrEventBase()
@@ -155,7 +164,8 @@ std::vector<X11WindowSystem::Client> X11WindowSystem::readClients(const std::vec
         xcb_get_window_attributes_cookie_t attributes;
         xcb_get_geometry_cookie_t geometry;
         xcb_translate_coordinates_cookie_t origin;
-        xcb_get_property_cookie_t type, state, desktop, transient, extents, netName, name, gtkId, kdeFile, pid, wmClass;
+        xcb_get_property_cookie_t type, state, desktop, transient, extents, wmState, netName, name, gtkId, kdeFile, pid,
+            wmClass;
     };
     std::vector<Requests> requests;
     requests.reserve(windows.size());
@@ -170,6 +180,7 @@ std::vector<X11WindowSystem::Client> X11WindowSystem::readClients(const std::vec
             requestProperty(xcb, window, ewmh->_NET_WM_DESKTOP, 1),
             requestProperty(xcb, window, XCB_ATOM_WM_TRANSIENT_FOR, 1),
             requestProperty(xcb, window, ewmh->_NET_FRAME_EXTENTS, 4),
+            requestProperty(xcb, window, m_connection.wmState(), 2),
             requestProperty(xcb, window, ewmh->_NET_WM_NAME, textLength),
             requestProperty(xcb, window, XCB_ATOM_WM_NAME, textLength),
             requestProperty(xcb, window, m_connection.gtkApplicationId(), textLength),
@@ -202,6 +213,7 @@ std::vector<X11WindowSystem::Client> X11WindowSystem::readClients(const std::vec
         std::vector<uint32_t> transient = cardinals(propertyReply(xcb, request.transient));
         client.transient = !transient.empty() && transient.front() != XCB_WINDOW_NONE;
         client.extents = cardinals(propertyReply(xcb, request.extents));
+        client.wmState = !cardinals(propertyReply(xcb, request.wmState)).empty();
         client.netName = propertyText(propertyReply(xcb, request.netName));
         client.name = propertyText(propertyReply(xcb, request.name));
         auto gtkId = propertyText(propertyReply(xcb, request.gtkId));
@@ -287,6 +299,7 @@ WindowFacts X11WindowSystem::factsOf(const Client& client)
     facts.minimized = contains(client.states, ewmh->_NET_WM_STATE_HIDDEN);
     facts.fullScreen = contains(client.states, ewmh->_NET_WM_STATE_FULLSCREEN);
     facts.ownWindow = client.pid == m_ownPid;
+    facts.ready = client.ready();
     return facts;
 }
 
@@ -309,24 +322,67 @@ std::vector<WindowFacts> X11WindowSystem::windows()
     std::reverse(stacking.begin(), stacking.end());
 
     std::vector<WindowFacts> result;
+    std::set<uint32_t> unready;
     for (const Client& client : readClients(stacking)) {
         if (!client.readable)
             continue;
         if (client.desktop && !current.empty() && *client.desktop != allDesktops && *client.desktop != current.front())
             continue;
+        bool minimised = contains(client.states, ewmh->_NET_WM_STATE_HIDDEN);
+        if (!minimised && !client.ready())
+            unready.insert(client.window);
         // An unmapped window is either minimised (and says so) or not really there yet.
-        if (!client.viewable && !contains(client.states, ewmh->_NET_WM_STATE_HIDDEN))
+        if (!client.viewable && !minimised)
             continue;
         result.push_back(factsOf(client));
     }
+    watch(std::move(unready));
     if (!serving)
         return result;
     m_listing = result;
-    m_mainLoop.post([self = std::weak_ptr(m_self)] {
-        if (auto alive = self.lock())
-            (*alive)->m_listing.reset();
-    });
+    forgetListingsAfterThisWork();
     return result;
+}
+
+void X11WindowSystem::watch(std::set<uint32_t> windows)
+{
+    xcb_connection_t* xcb = m_connection.xcb();
+    bool changed = false;
+    // Newly unready windows tell when they are mapped or get their title or decoration; the others no longer
+    // (a window that has gone answers with an error, which is harmless).
+    for (xcb_window_t window : windows) {
+        if (m_watched.contains(window))
+            continue;
+        uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+        xcb_change_window_attributes(xcb, window, XCB_CW_EVENT_MASK, &mask);
+        changed = true;
+    }
+    for (xcb_window_t window : m_watched) {
+        if (windows.contains(window))
+            continue;
+        uint32_t none = 0;
+        xcb_change_window_attributes(xcb, window, XCB_CW_EVENT_MASK, &none);
+        changed = true;
+    }
+    m_watched = std::move(windows);
+    if (changed)
+        m_connection.flush();
+}
+
+void X11WindowSystem::forgetListingsAfterThisWork()
+{
+    if (m_forgetPosted)
+        return;
+    m_forgetPosted = true;
+    m_mainLoop.post([self = std::weak_ptr(m_self)] {
+        auto alive = self.lock();
+        if (!alive)
+            return;
+        X11WindowSystem& system = **alive;
+        system.m_listing.reset();
+        system.m_displayListing.reset();
+        system.m_forgetPosted = false;
+    });
 }
 
 std::optional<std::vector<OnScreenWindow>> X11WindowSystem::onScreenWindows()
@@ -350,30 +406,44 @@ std::optional<WindowFacts> X11WindowSystem::focusedWindow()
 
 std::vector<DisplayFacts> X11WindowSystem::displays()
 {
+    bool serving = g_main_depth() > 0 && m_mainLoop.isMainThread();
+    if (serving && m_displayListing)
+        return *m_displayListing;
     xcb_connection_t* xcb = m_connection.xcb();
     xcb_ewmh_connection_t* ewmh = m_connection.ewmh();
+    // Two round trips: the monitors with the client list, then the monitors' names with the clients' struts.
+    std::optional<xcb_randr_get_monitors_cookie_t> monitorsCookie;
+    if (m_connection.hasRandr())
+        monitorsCookie = xcb_randr_get_monitors(xcb, m_connection.root(), 1);
+    auto clientsCookie = requestProperty(xcb, m_connection.root(), ewmh->_NET_CLIENT_LIST, 65536);
+    XReply<xcb_randr_get_monitors_reply_t> monitors;
+    if (monitorsCookie)
+        monitors = fetchReply<xcb_randr_get_monitors_reply_t>(xcb, xcb_randr_get_monitors_reply, *monitorsCookie);
+    std::vector<uint32_t> clientList = cardinals(propertyReply(xcb, clientsCookie));
+
     std::vector<DisplayFacts> displays;
-    if (m_connection.hasRandr()) {
-        auto monitors = fetchReply<xcb_randr_get_monitors_reply_t>(
-            xcb, xcb_randr_get_monitors_reply, xcb_randr_get_monitors(xcb, m_connection.root(), 1));
-        if (monitors) {
-            std::vector<std::pair<xcb_atom_t, xcb_get_atom_name_cookie_t>> names;
-            for (auto each = xcb_randr_get_monitors_monitors_iterator(monitors.reply); each.rem;
-                 xcb_randr_monitor_info_next(&each)) {
-                const xcb_randr_monitor_info_t& monitor = *each.data;
-                DisplayFacts display;
-                display.frame = { double(monitor.x), double(monitor.y), double(monitor.width), double(monitor.height) };
-                display.isMain = monitor.primary;
-                displays.push_back(display);
-                names.emplace_back(monitor.name, xcb_get_atom_name(xcb, monitor.name));
-            }
-            for (size_t i = 0; i < names.size(); ++i) {
-                auto name = fetchReply<xcb_get_atom_name_reply_t>(xcb, xcb_get_atom_name_reply, names[i].second);
-                if (name)
-                    displays[i].name = std::string(xcb_get_atom_name_name(name.reply),
-                        static_cast<size_t>(xcb_get_atom_name_name_length(name.reply)));
-            }
+    std::vector<xcb_get_atom_name_cookie_t> names;
+    if (monitors) {
+        for (auto each = xcb_randr_get_monitors_monitors_iterator(monitors.reply); each.rem;
+             xcb_randr_monitor_info_next(&each)) {
+            const xcb_randr_monitor_info_t& monitor = *each.data;
+            DisplayFacts display;
+            display.frame = { double(monitor.x), double(monitor.y), double(monitor.width), double(monitor.height) };
+            display.isMain = monitor.primary;
+            displays.push_back(display);
+            names.push_back(xcb_get_atom_name(xcb, monitor.name));
         }
+    }
+    std::vector<xcb_get_property_cookie_t> partial, plain;
+    for (xcb_window_t window : clientList) {
+        partial.push_back(requestProperty(xcb, window, ewmh->_NET_WM_STRUT_PARTIAL, 12));
+        plain.push_back(requestProperty(xcb, window, ewmh->_NET_WM_STRUT, 4));
+    }
+    for (size_t i = 0; i < names.size(); ++i) {
+        auto name = fetchReply<xcb_get_atom_name_reply_t>(xcb, xcb_get_atom_name_reply, names[i]);
+        if (name)
+            displays[i].name = std::string(
+                xcb_get_atom_name_name(name.reply), static_cast<size_t>(xcb_get_atom_name_name_length(name.reply)));
     }
     if (displays.empty()) {
         DisplayFacts screen;
@@ -386,14 +456,7 @@ std::vector<DisplayFacts> X11WindowSystem::displays()
         displays.front().isMain = true;
 
     // The visible frames: every monitor without the bands its docks reserve.
-    std::vector<uint32_t> clientList
-        = cardinals(propertyReply(xcb, requestProperty(xcb, m_connection.root(), ewmh->_NET_CLIENT_LIST, 65536)));
     std::vector<DockStrut> struts;
-    std::vector<xcb_get_property_cookie_t> partial, plain;
-    for (xcb_window_t window : clientList) {
-        partial.push_back(requestProperty(xcb, window, ewmh->_NET_WM_STRUT_PARTIAL, 12));
-        plain.push_back(requestProperty(xcb, window, ewmh->_NET_WM_STRUT, 4));
-    }
     for (size_t i = 0; i < clientList.size(); ++i) {
         std::vector<uint32_t> values = cardinals(propertyReply(xcb, partial[i]));
         std::vector<uint32_t> fallback = cardinals(propertyReply(xcb, plain[i]));
@@ -405,6 +468,10 @@ std::vector<DisplayFacts> X11WindowSystem::displays()
     for (DisplayFacts& display : displays)
         display.visibleFrame = visibleFrame(display.frame, struts);
     wakeIfWorker();
+    if (serving) {
+        m_displayListing = displays;
+        forgetListingsAfterThisWork();
+    }
     return displays;
 }
 
@@ -431,32 +498,14 @@ void X11WindowSystem::setFrame(WindowHandle handle, const Frame& frame, AxisWrit
     xcb_connection_t* xcb = m_connection.xcb();
     xcb_ewmh_connection_t* ewmh = m_connection.ewmh();
     auto window = static_cast<xcb_window_t>(handle.value);
-    std::vector<uint32_t> states, extents;
-    auto read = [&] {
-        auto stateCookie = requestProperty(xcb, window, ewmh->_NET_WM_STATE);
-        auto extentsCookie = requestProperty(xcb, window, ewmh->_NET_FRAME_EXTENTS, 4);
-        states = cardinals(propertyReply(xcb, stateCookie));
-        extents = cardinals(propertyReply(xcb, extentsCookie));
-    };
-    auto maximised = [&] {
-        return contains(states, ewmh->_NET_WM_STATE_MAXIMIZED_VERT)
-            || contains(states, ewmh->_NET_WM_STATE_MAXIMIZED_HORZ);
-    };
-    read();
-    if (maximised()) {
-        // A window held maximised ignores or undoes a move on many window managers. Its decoration changes
-        // with the state, so the client size is worked out once the window manager has let go of it.
-        m_connection.sendRootMessage(window, ewmh->_NET_WM_STATE,
-            { stateRemove, ewmh->_NET_WM_STATE_MAXIMIZED_VERT, ewmh->_NET_WM_STATE_MAXIMIZED_HORZ, sourceTool });
-        m_connection.flush();
-        for (int attempt = 0; attempt < maximisedReleaseChecks && maximised(); ++attempt) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-            read();
-        }
-        // The window manager sets the new state and the new extents one after the other: one more look
-        // sees both.
-        read();
-    }
+    auto stateCookie = requestProperty(xcb, window, ewmh->_NET_WM_STATE);
+    auto extentsCookie = requestProperty(xcb, window, ewmh->_NET_FRAME_EXTENTS, 4);
+    std::vector<uint32_t> states = cardinals(propertyReply(xcb, stateCookie));
+    std::vector<uint32_t> extents = cardinals(propertyReply(xcb, extentsCookie));
+    // A window held maximised ignores or undoes a move on many window managers, and its decoration
+    // changes with the state: the client size is worked out from the extents after the release.
+    if (contains(states, ewmh->_NET_WM_STATE_MAXIMIZED_VERT) || contains(states, ewmh->_NET_WM_STATE_MAXIMIZED_HORZ))
+        extents = MaximisedRelease::release(m_connection, window);
     wakeIfWorker();
     if (extents.size() != 4)
         extents = { 0, 0, 0, 0 };

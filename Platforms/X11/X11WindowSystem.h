@@ -6,6 +6,7 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <set>
 
 namespace quorvane {
 
@@ -45,6 +46,11 @@ private:
     void handleEvent(const void* event);
     // After a reply waited for off the main thread, the events it read must still reach the main loop.
     void wakeIfWorker();
+    // Asks these windows, still being set up, to tell when they change, so that the census sees them as
+    // soon as they are ready; stops asking the windows watched before that are not among them.
+    void watch(std::set<uint32_t> windows);
+    // Drops the listings kept for the main loop's current piece of work once it is done.
+    void forgetListingsAfterThisWork();
 
     X11Connection& m_connection;
     MainLoop& m_mainLoop;
@@ -57,6 +63,11 @@ private:
     // census that asks for the windows and then for the applications, which are read off the same
     // windows, reads the server once.
     std::optional<std::vector<WindowFacts>> m_listing;
+    // Likewise the displays: a tile asks for them more than once.
+    std::optional<std::vector<DisplayFacts>> m_displayListing;
+    bool m_forgetPosted = false;
+    // Clients being set up whose changes are watched (main thread).
+    std::set<uint32_t> m_watched;
     // Work posted to the main loop holds this weakly, so none of it runs after the window system has gone.
     std::shared_ptr<X11WindowSystem*> m_self;
     int32_t m_ownPid;

@@ -39,6 +39,9 @@ struct WindowFacts {
     bool fullScreen = false;
     // A window of this application itself (its panels and rings).
     bool ownWindow = false;
+    // Whether the window is fully there: shown, titled and taken in by the window manager. A window that
+    // is still being set up may get its title a moment later. Platforms that cannot tell say it is.
+    bool ready = true;
 
     friend bool operator==(const WindowFacts&, const WindowFacts&) = default;
 };

@@ -19,6 +19,8 @@ struct LiveWindow {
     Frame frame;
     // The window for later writes.
     WindowHandle handle;
+    // Shown, titled and taken in by the window manager; a window being set up is not yet.
+    bool ready = true;
 
     friend bool operator==(const LiveWindow&, const LiveWindow&) = default;
 };

@@ -343,21 +343,33 @@ void TilingActions::census()
 {
     if (!m_model.platform().permissions.windowControlAllowed())
         return;
-    std::vector<LiveWindow> windows = m_access.windows();
+    double now = m_model.platform().mainLoop.now();
     std::set<std::string> ids;
-    for (const LiveWindow& window : windows)
-        ids.insert(window.id);
-    if (!m_seededCensus) {
-        m_seenWindows = std::move(ids);
-        m_seededCensus = true;
-        return;
-    }
+    std::map<std::string, double> unready;
     std::vector<LiveWindow> appeared;
-    for (const LiveWindow& window : windows) {
-        if (!m_seenWindows.contains(window.id))
+    for (const LiveWindow& window : m_access.windows()) {
+        bool seen = m_seenWindows.contains(window.id);
+        // A new window caught while it is set up is not seen yet, so that a rule on the title it is about
+        // to get still applies; one that never gets ready is taken as it is after a while. A window once
+        // seen stays seen while it lasts, whatever happens to its title; those of launch time are all seen.
+        if (!seen && !window.ready && m_seededCensus) {
+            auto first = m_unreadySince.find(window.id);
+            double since = first == m_unreadySince.end() ? now : first->second;
+            if (now - since < readyWait) {
+                unready.emplace(window.id, since);
+                continue;
+            }
+        }
+        ids.insert(window.id);
+        if (!seen)
             appeared.push_back(window);
     }
     m_seenWindows = std::move(ids);
+    m_unreadySince = std::move(unready);
+    if (!m_seededCensus) {
+        m_seededCensus = true;
+        return;
+    }
     for (const LiveWindow& window : appeared)
         placeNew(window);
 }

@@ -31,6 +31,9 @@ public:
         std::optional<int64_t> display;
     };
 
+    // Longest time a new window that is still being set up is left for the census to see it ready.
+    static constexpr double readyWait = 2.5;
+
     explicit TilingActions(AppModel&);
     ~TilingActions();
     TilingActions(const TilingActions&) = delete;
@@ -63,7 +66,8 @@ public:
     Layout captureLayout(const std::string& name);
     // Arranges the windows by the configured layout called `name`.
     void applyLayout(const std::string& name);
-    // One pass of the window census: new windows are placed.
+    // One pass of the window census: new windows are placed. A window still being set up counts as new
+    // once it is ready, or once it has stayed unready for `readyWait`.
     void census();
     // Places a window that has just appeared: pending snap, rule, web app tile or auto-tile, first match.
     void placeNew(const LiveWindow&);
@@ -87,6 +91,8 @@ private:
     std::unique_ptr<FrameAnimator> m_animator;
     std::unique_ptr<TileOverlay> m_overlay;
     std::set<std::string> m_seenWindows;
+    // Windows the census has found still being set up, and when it first did (main-loop seconds).
+    std::map<std::string, double> m_unreadySince;
     bool m_seededCensus = false;
     std::map<std::string, PendingSnap> m_pendingSnap;
     bool m_autoTileSide = false;

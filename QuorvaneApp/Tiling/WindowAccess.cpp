@@ -34,7 +34,8 @@ bool tileableKind(const std::optional<WindowKind>& kind)
 
 LiveWindow liveWindow(const WindowFacts& facts)
 {
-    return LiveWindow { facts.id, facts.pid, facts.bundleIdentifier, facts.title, *facts.frame, facts.handle };
+    return LiveWindow { facts.id, facts.pid, facts.bundleIdentifier, facts.title, *facts.frame, facts.handle,
+        facts.ready };
 }
 
 // Whether display `a` comes before display `b`: by left edge, and by bottom edge (the lower display

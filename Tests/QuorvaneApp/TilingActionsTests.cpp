@@ -225,8 +225,12 @@ TEST_F(TilingActionsTest, WindowsOfLaunchTimeAreNeverPlacedAndNewOnesAlternate)
 {
     begin("auto_tile = true\nanimate_tiles = false");
     WindowHandle old = open(editor, { 100, 100, 300, 300 });
+    // Still being set up at launch, and ready a moment later: it was there before all the same.
+    WindowHandle settling = open(editor, { 100, 100, 300, 300 });
+    desktop.windowSystem.update(settling, [](SimulatedWindow& window) { window.facts.ready = false; });
     desktop.advance(1.2);
     EXPECT_TRUE(tiling().seededCensus());
+    desktop.windowSystem.update(settling, [](SimulatedWindow& window) { window.facts.ready = true; });
     const TileSlot sides[] = { TileSlot::leftHalf, TileSlot::rightHalf, TileSlot::leftHalf };
     for (TileSlot side : sides) {
         WindowHandle window = open(terminal, { 100, 100, 300, 300 });
@@ -234,6 +238,57 @@ TEST_F(TilingActionsTest, WindowsOfLaunchTimeAreNeverPlacedAndNewOnesAlternate)
         EXPECT_EQ(frameOf(desktop, window), tile(side));
     }
     EXPECT_EQ(frameOf(desktop, old), (Frame { 100, 100, 300, 300 }));
+    EXPECT_EQ(frameOf(desktop, settling), (Frame { 100, 100, 300, 300 }));
+}
+
+TEST_F(TilingActionsTest, ANewWindowIsPlacedOnceItIsReady)
+{
+    begin("auto_tile = false\nanimate_tiles = false",
+        "[rules.report]\nbundle = \"org.example.Editor\"\ntitle = \"^Report\"\ntile = \"right-half\"\n"
+        "[rules.terminal]\nbundle = \"org.example.Terminal\"\ntile = \"left-half\"\n");
+    desktop.advance(1.2);
+    const Frame untouched { 100, 100, 300, 300 };
+    const Frame elsewhere { 50, 60, 300, 300 };
+    // One census period each: the window's title and readiness as the census finds them, a move by the
+    // user before it, and where the window is after it.
+    struct Step {
+        std::string title;
+        bool ready;
+        std::optional<Frame> movedTo;
+        Frame expected;
+    };
+    struct Case {
+        std::string name;
+        int32_t pid;
+        std::vector<Step> steps;
+    };
+    const Case cases[] = {
+        { "titled a moment later: the rule on its title applies", editor,
+            { { "", false, {}, untouched }, { "Report 1", true, {}, tile(TileSlot::rightHalf) } } },
+        { "never ready: taken as it is after a while", terminal,
+            { { "", false, {}, untouched }, { "", false, {}, untouched }, { "", false, {}, untouched },
+                { "", false, {}, tile(TileSlot::leftHalf) } } },
+        { "seen once: not placed again when its title goes and comes back", editor,
+            { { "Report 2", true, {}, tile(TileSlot::rightHalf) }, { "", false, elsewhere, elsewhere },
+                { "Report 2", true, {}, elsewhere } } },
+        { "ready with a title no rule matches", editor,
+            { { "", false, {}, untouched }, { "Notes", true, {}, untouched }, { "Report 3", true, {}, untouched } } },
+    };
+    for (const Case& c : cases) {
+        WindowHandle window = open(c.pid, untouched);
+        for (size_t i = 0; i < c.steps.size(); ++i) {
+            const Step& step = c.steps[i];
+            desktop.windowSystem.update(window, [&](SimulatedWindow& simulated) {
+                simulated.facts.title = step.title;
+                simulated.facts.ready = step.ready;
+                if (step.movedTo)
+                    simulated.facts.frame = step.movedTo;
+            });
+            desktop.advance(1.2);
+            EXPECT_EQ(frameOf(desktop, window), step.expected) << c.name << ", step " << i + 1;
+        }
+        desktop.windowSystem.removeWindow(window);
+    }
 }
 
 TEST_F(TilingActionsTest, APlatformsChangeNoticeRunsTheCensusAtOnce)

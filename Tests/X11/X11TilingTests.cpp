@@ -3,6 +3,7 @@
 #include "Configuration/DefaultConfig.h"
 #include "Configuration/QuorvanePaths.h"
 #include "Platforms/GLib/GLibMainLoop.h"
+#include "Platforms/X11/X11Connection.h"
 #include "Platforms/X11/X11Desktop.h"
 #include "QuorvaneApp/Platform/WindowSystem.h"
 #include "QuorvaneIPC/ProcessPlaces.h"
@@ -17,6 +18,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <memory>
 
 namespace quorvane {
 namespace {
@@ -37,6 +39,13 @@ int runTool(const std::vector<std::string>& arguments)
     return tool.finish(10);
 }
 
+// A window's frame is whole pixels; a third of a display is not.
+bool near(const Frame& a, const Frame& b)
+{
+    return std::abs(a.x - b.x) < 1 && std::abs(a.y - b.y) < 1 && std::abs(a.width - b.width) < 1
+        && std::abs(a.height - b.height) < 1;
+}
+
 std::string withSetting(std::string text, const std::string& line, const std::string& replacement)
 {
     text.replace(text.find(line), line.size(), replacement);
@@ -46,24 +55,27 @@ std::string withSetting(std::string text, const std::string& line, const std::st
 // One desktop and one application for all the cases: tiles without animation and with an 8-point gap.
 class X11TilingTest : public testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        desktop = new test::VirtualDesktop();
-        QuorvanePaths paths = ProcessPlaces::paths();
-        std::filesystem::create_directories(paths.configDirectory());
-        std::string config(DefaultConfig::text());
-        config = withSetting(config, "tile_gap = 0", "tile_gap = 8");
-        config = withSetting(config, "animate_tiles = true", "animate_tiles = false");
-        test::writeFile(paths.configFile(), config);
-        app = new ChildProcess({ builtProgram("app/quorvane-app") });
-        ASSERT_TRUE(eventually([] { return runTool({ "ping" }) == 0; }, 10));
-    }
+    static void SetUpTestSuite() { startApp(false); }
     static void TearDownTestSuite()
     {
         app->signal(SIGTERM);
         app->finish();
         delete app;
         delete desktop;
+    }
+
+    static void startApp(bool animated)
+    {
+        desktop = new test::VirtualDesktop();
+        QuorvanePaths paths = ProcessPlaces::paths();
+        std::filesystem::create_directories(paths.configDirectory());
+        std::string config(DefaultConfig::text());
+        config = withSetting(config, "tile_gap = 0", "tile_gap = 8");
+        if (!animated)
+            config = withSetting(config, "animate_tiles = true", "animate_tiles = false");
+        test::writeFile(paths.configFile(), config);
+        app = new ChildProcess({ builtProgram("app/quorvane-app") });
+        ASSERT_TRUE(eventually([] { return runTool({ "ping" }) == 0; }, 10));
     }
 
     std::optional<Frame> frameOf(uint32_t id) { return windows.windowSystem().readFrame(WindowHandle { id }); }
@@ -79,15 +91,45 @@ protected:
         }));
     }
 
+    // Waits until the census places new windows: its first look takes every window it finds for one that
+    // was there before the application, so witnesses open until one gets its rule.
+    void censusLooking()
+    {
+        ASSERT_EQ(runTool({ "rule", "add", "org.example.Witness", "--tile", "bottom-left" }), 0);
+        Frame target = frameForTile(TileSlot::bottomLeft, left, gap);
+        std::vector<std::unique_ptr<TestWindow>> witnesses;
+        ASSERT_TRUE(eventually(
+            [&] {
+                witnesses.push_back(std::make_unique<TestWindow>(
+                    std::vector<std::string> { "--app-id", "org.example.Witness", "--title", "Witness" }));
+                return eventually(
+                    [&] {
+                        std::optional<Frame> frame = frameOf(witnesses.back()->id);
+                        return frame && near(*frame, target);
+                    },
+                    2);
+            },
+            10));
+    }
+
+    // Whether the window manager holds the window maximised in either direction.
+    bool maximised(uint32_t id)
+    {
+        xcb_connection_t* xcb = connection.xcb();
+        xcb_ewmh_connection_t* ewmh = connection.ewmh();
+        auto reply = fetchReply<xcb_get_property_reply_t>(
+            xcb, xcb_get_property_reply, xcb_get_property(xcb, 0, id, ewmh->_NET_WM_STATE, XCB_ATOM_ATOM, 0, 64));
+        for (uint32_t state : cardinals(reply)) {
+            if (state == ewmh->_NET_WM_STATE_MAXIMIZED_VERT || state == ewmh->_NET_WM_STATE_MAXIMIZED_HORZ)
+                return true;
+        }
+        return false;
+    }
+
     bool landsOn(uint32_t id, const Frame& target)
     {
         std::optional<Frame> frame;
-        // A window's frame is whole pixels; a third of a display is not.
-        auto near = [&](const Frame& a) {
-            return std::abs(a.x - target.x) < 1 && std::abs(a.y - target.y) < 1 && std::abs(a.width - target.width) < 1
-                && std::abs(a.height - target.height) < 1;
-        };
-        bool landed = eventually([&] { return (frame = frameOf(id)) && near(*frame); });
+        bool landed = eventually([&] { return (frame = frameOf(id)) && near(*frame, target); });
         if (!landed && frame)
             ADD_FAILURE() << "at " << frame->x << "," << frame->y << " " << frame->width << "x" << frame->height
                           << ", not " << target.x << "," << target.y << " " << target.width << "x" << target.height;
@@ -98,6 +140,7 @@ protected:
     static ChildProcess* app;
     GLibMainLoop loop;
     X11Desktop windows { loop };
+    X11Connection connection;
     // The visible areas of the two monitors, LEFT (main) and RIGHT.
     const Frame left { 0, 0, 960, 1080 };
     const Frame right { 960, 0, 960, 1080 };
@@ -105,6 +148,12 @@ protected:
 
 test::VirtualDesktop* X11TilingTest::desktop = nullptr;
 ChildProcess* X11TilingTest::app = nullptr;
+
+// The same application with animated tiles.
+class X11AnimatedTilingTest : public X11TilingTest {
+protected:
+    static void SetUpTestSuite() { startApp(true); }
+};
 
 TEST_F(X11TilingTest, EveryTileLandsExactlyOnTheMainDisplay)
 {
@@ -148,13 +197,33 @@ TEST_F(X11TilingTest, LayoutsComeBack)
 
 TEST_F(X11TilingTest, RulesPlaceNewWindowsAndLeaveOlderOnesAlone)
 {
-    TestWindow older({ "--app-id", "org.example.Ruled", "--title", "Older", "--position", "100,100", "--size", "500x400" });
+    TestWindow older(
+        { "--app-id", "org.example.Ruled", "--title", "Older", "--position", "100,100", "--size", "500x400" });
     managed(older.id);
     Frame before = *frameOf(older.id);
     ASSERT_EQ(runTool({ "rule", "add", "org.example.Ruled", "--tile", "right-half" }), 0);
     TestWindow newer({ "--app-id", "org.example.Ruled", "--title", "Newer", "--size", "500x400" });
     EXPECT_TRUE(landsOn(newer.id, frameForTile(TileSlot::rightHalf, left, gap)));
     EXPECT_EQ(frameOf(older.id), before);
+}
+
+TEST_F(X11TilingTest, AWindowNamedAMomentAfterItAppearsGetsTheRuleOnItsTitle)
+{
+    censusLooking();
+    ASSERT_EQ(runTool({ "rule", "add", "org.example.Late", "--tile", "top-right", "--title", "^Late" }), 0);
+    TestWindow window(
+        { "--app-id", "org.example.Late", "--title", "Late report", "--title-after", "300", "--size", "500x400" });
+    EXPECT_TRUE(landsOn(window.id, frameForTile(TileSlot::topRight, left, gap)));
+}
+
+TEST_F(X11TilingTest, AMaximisedWindowIsReleasedAndTiledExactly)
+{
+    TestWindow window({ "--app-id", "org.example.Big", "--title", "Big", "--state", "maximized" });
+    managed(window.id);
+    ASSERT_TRUE(maximised(window.id));
+    ASSERT_EQ(runTool({ "tile", "org.example.Big", "left-half" }), 0);
+    EXPECT_TRUE(landsOn(window.id, frameForTile(TileSlot::leftHalf, left, gap)));
+    EXPECT_FALSE(maximised(window.id));
 }
 
 TEST_F(X11TilingTest, WindowsClosingWhileTheyMoveAreHarmless)
@@ -170,6 +239,41 @@ TEST_F(X11TilingTest, WindowsClosingWhileTheyMoveAreHarmless)
         many[static_cast<size_t>(round)].reset();
     }
     EXPECT_EQ(runTool({ "ping" }), 0);
+}
+
+TEST_F(X11AnimatedTilingTest, AnAnimatedMovePassesThroughFramesBetweenAndEndsWhereAnImmediateOneDoes)
+{
+    TestWindow window({ "--app-id", "org.example.Glide", "--title", "Glide", "--size", "500x400" });
+    managed(window.id);
+    struct Case {
+        TileSlot slot;
+        const char* display;
+        Frame area;
+    };
+    const Case cases[] = {
+        { TileSlot::leftHalf, "1", left },
+        { TileSlot::rightTwoThirds, "1", left },
+        { TileSlot::topLeft, "2", right },
+        { TileSlot::fill, "1", left },
+        { TileSlot::centerThird, "2", right },
+    };
+    for (const Case& c : cases) {
+        std::string name(toString(c.slot));
+        Frame start = *frameOf(window.id);
+        ASSERT_EQ(runTool({ "tile", "org.example.Glide", name, "--display", c.display }), 0) << name;
+        // The frames the window shows on its way, other than where it started.
+        Frame target = frameForTile(c.slot, c.area, gap);
+        size_t between = 0;
+        EXPECT_TRUE(eventually([&] {
+            std::optional<Frame> frame = frameOf(window.id);
+            if (!frame || near(*frame, target))
+                return frame.has_value();
+            between += *frame != start;
+            return false;
+        })) << name;
+        EXPECT_TRUE(landsOn(window.id, target)) << name;
+        EXPECT_GT(between, 0u) << name << ": no frame between the start and the target";
+    }
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "TestSupport/TemporaryFolder.h"
 #include "X11/VirtualDesktop.h"
 
+#include <glib.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -114,6 +115,33 @@ TEST_F(X11WindowSystemTest, ReportsEachWindowWithItsKindAndState)
     EXPECT_EQ(listed(narrow.id)->frame->width, 77 + borderLeft + borderRight);
     // A full-screen window fills its monitor without decoration.
     EXPECT_EQ(listed(fullScreen.id)->frame, (Frame { 0, 0, 960, 1080 }));
+}
+
+TEST_F(X11WindowSystemTest, AWindowIsReadyOnceTitledAndManagedAndSaysSoWhenItIs)
+{
+    WindowSystem& system = windows.windowSystem();
+    int changes = 0;
+    system.setChangeHandler([&] { ++changes; });
+    auto serve = [] {
+        while (g_main_context_iteration(g_main_context_get_thread_default(), false)) { }
+    };
+    TestWindow titled({ "--title", "Titled" });
+    TestWindow late({ "--title", "Late", "--title-after", "1500" });
+    std::optional<WindowFacts> early = listed(late.id);
+    ASSERT_TRUE(early);
+    EXPECT_FALSE(early->ready);
+    EXPECT_EQ(early->title, "");
+    EXPECT_TRUE(listed(titled.id)->ready);
+    // The notices of both windows' arrival came before the listing's reply: served, they are done with.
+    serve();
+    changes = 0;
+    // Nothing but the late title changes now, and the window system tells.
+    EXPECT_TRUE(eventually([&] {
+        serve();
+        return changes > 0;
+    }));
+    EXPECT_TRUE(eventually([&] { return listed(late.id)->ready; }));
+    EXPECT_EQ(listed(late.id)->title, "Late");
 }
 
 TEST_F(X11WindowSystemTest, WindowsOnAnotherDesktopAreLeftOut)

@@ -3,6 +3,7 @@
 // window is mapped or managed, then lives until its standard input closes or it is killed.
 //   --title TEXT          _NET_WM_NAME (UTF-8) and WM_NAME
 //   --legacy-title TEXT   WM_NAME only, in Latin-1
+//   --title-after MS      maps the window without a title and sets the --title MS milliseconds later
 //   --class INSTANCE,CLASS
 //   --app-id ID           _GTK_APPLICATION_ID
 //   --size WxH            client size (default 400x300)
@@ -134,10 +135,15 @@ int main(int argc, char** argv)
         XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);
 
     xcb_atom_t utf8 = atom("UTF8_STRING");
-    if (options.count("--title")) {
-        setText(window, atom("_NET_WM_NAME"), utf8, option("--title"));
+    xcb_atom_t netName = atom("_NET_WM_NAME");
+    auto setTitle = [&] {
+        setText(window, netName, utf8, option("--title"));
         setText(window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, latin1(option("--title")));
-    }
+    };
+    // Milliseconds after mapping at which the title comes; none when it comes with the window.
+    int titleDelay = options.count("--title-after") ? std::stoi(option("--title-after")) : -1;
+    if (options.count("--title") && titleDelay < 0)
+        setTitle();
     if (options.count("--legacy-title"))
         setText(window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, latin1(option("--legacy-title")));
     if (options.count("--class")) {
@@ -184,6 +190,7 @@ int main(int argc, char** argv)
     xcb_flush(connection);
 
     bool announced = false;
+    timespec mapped {};
     pollfd watched[] = { { xcb_get_file_descriptor(connection), POLLIN, 0 }, { STDIN_FILENO, POLLIN, 0 } };
     while (true) {
         while (xcb_generic_event_t* event = xcb_poll_for_event(connection)) {
@@ -191,6 +198,7 @@ int main(int argc, char** argv)
             uint8_t type = event->response_type & 0x7F;
             if ((type == XCB_MAP_NOTIFY || type == XCB_REPARENT_NOTIFY) && !announced) {
                 announced = true;
+                ::clock_gettime(CLOCK_MONOTONIC, &mapped);
                 if (options.count("--minimize"))
                     sendToRoot(screen->root, window, atom("WM_CHANGE_STATE"), { 3 });
                 xcb_flush(connection);
@@ -209,7 +217,20 @@ int main(int argc, char** argv)
         }
         if (xcb_connection_has_error(connection))
             return 0;
-        if (::poll(watched, options.count("--detached") ? 1 : 2, -1) < 0)
+        int timeout = -1;
+        if (announced && titleDelay >= 0) {
+            timespec now {};
+            ::clock_gettime(CLOCK_MONOTONIC, &now);
+            long long elapsed = (now.tv_sec - mapped.tv_sec) * 1000LL + (now.tv_nsec - mapped.tv_nsec) / 1000000;
+            if (elapsed >= titleDelay) {
+                setTitle();
+                xcb_flush(connection);
+                titleDelay = -1;
+            } else {
+                timeout = static_cast<int>(titleDelay - elapsed);
+            }
+        }
+        if (::poll(watched, options.count("--detached") ? 1 : 2, timeout) < 0)
             continue;
         if (watched[1].revents & (POLLIN | POLLHUP)) {
             char buffer[64];

@@ -1,6 +1,8 @@
 // From a chord typed with XTest to the application's first frame write of its tile action (the
 // _NET_MOVERESIZE_WINDOW request it sends to the window manager). Run on an X display where quorvane-app
 // runs with its default chords (bench/x11-figures.sh does both).
+#include "helpers/Percentile.h"
+
 #include <benchmark/benchmark.h>
 #include <xcb/xcb.h>
 #include <xcb/xtest.h>
@@ -122,20 +124,13 @@ void chordToFirstFrameWrite(benchmark::State& state)
     }
 }
 
-double percentile95(const std::vector<double>& values)
-{
-    std::vector<double> sorted = values;
-    std::sort(sorted.begin(), sorted.end());
-    return sorted.empty() ? 0 : sorted[std::min(sorted.size() - 1, sorted.size() * 95 / 100)];
-}
-
 // One chord per repetition, so that the aggregates are the median and the 95th percentile of single chords.
 BENCHMARK(chordToFirstFrameWrite)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1)
     ->Repetitions(60)
-    ->ComputeStatistics("p95", percentile95)
+    ->ComputeStatistics("p95", quorvane::bench::percentile95)
     ->ReportAggregatesOnly(true);
 
 } // namespace
