@@ -1,5 +1,8 @@
 #include "X11/VirtualDesktop.h"
 
+#include "Configuration/DefaultConfig.h"
+#include "Configuration/QuorvanePaths.h"
+#include "QuorvaneIPC/ProcessPlaces.h"
 #include "TestSupport/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
 #include <poll.h>
 #include <spawn.h>
 #include <sstream>
@@ -179,16 +183,61 @@ TestWindow::TestWindow(const std::vector<std::string>& options, const std::vecto
     id = static_cast<uint32_t>(std::stoul(*line));
 }
 
+ToolRun runProgram(const std::vector<std::string>& command)
+{
+    ChildProcess program(command, {}, true);
+    ToolRun run;
+    while (std::optional<std::string> line = program.readLine(20))
+        run.output += *line + "\n";
+    run.status = program.finish(20);
+    return run;
+}
+
 ToolRun runTool(const std::vector<std::string>& arguments)
 {
     std::vector<std::string> command { builtProgram("cli/quorvane") };
     command.insert(command.end(), arguments.begin(), arguments.end());
-    ChildProcess tool(command, {}, true);
-    ToolRun run;
-    while (std::optional<std::string> line = tool.readLine(10))
-        run.output += *line + "\n";
-    run.status = tool.finish(10);
-    return run;
+    return runProgram(command);
+}
+
+std::string configWith(const std::vector<std::string>& lines, const std::string& extra)
+{
+    std::string text(DefaultConfig::text());
+    for (const std::string& line : lines) {
+        std::string key = line.substr(0, line.find(" = "));
+        size_t start = text.find("\n" + key + " = ");
+        if (start == std::string::npos)
+            throw std::runtime_error("the default config has no setting " + key);
+        size_t end = text.find('\n', start + 1);
+        text.replace(start + 1, end - start - 1, line);
+    }
+    return text + extra;
+}
+
+void writeConfig(const std::string& text)
+{
+    QuorvanePaths paths = ProcessPlaces::paths();
+    std::filesystem::create_directories(paths.configDirectory());
+    std::string temporary = paths.configDirectory() + "/.config.toml.edit";
+    writeFile(temporary, text);
+    std::filesystem::rename(temporary, paths.configFile());
+}
+
+void installDesktopEntry(const std::string& id, const std::string& exec)
+{
+    std::string folder = std::string(std::getenv("XDG_DATA_HOME")) + "/applications";
+    std::filesystem::create_directories(folder);
+    writeFile(
+        folder + "/" + id + ".desktop", "[Desktop Entry]\nType=Application\nName=" + id + "\nExec=" + exec + "\n");
+}
+
+std::unique_ptr<ChildProcess> startApp(const std::vector<std::string>& environment)
+{
+    auto app
+        = std::make_unique<ChildProcess>(std::vector<std::string> { builtProgram("app/quorvane-app") }, environment);
+    if (!eventually([] { return runTool({ "ping" }).status == 0; }, 20))
+        throw std::runtime_error("quorvane-app did not answer");
+    return app;
 }
 
 bool eventually(const std::function<bool()>& condition, double seconds)

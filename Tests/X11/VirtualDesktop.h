@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
@@ -68,14 +69,26 @@ struct TestWindow {
     uint32_t id = 0;
 };
 
-// What a run of the built `quorvane` gave: its exit status and its output with its errors.
+// What a run of a program gave: its exit status and its output with its errors.
 struct ToolRun {
     int status = -1;
     std::string output;
 };
 
+// Runs `command` (as ChildProcess does) to its end.
+ToolRun runProgram(const std::vector<std::string>& command);
 // Runs the built `quorvane` with `arguments` to its end.
 ToolRun runTool(const std::vector<std::string>& arguments);
+
+// The default configuration with each "key = value" of `lines` in place of the line with that key, and
+// `extra` appended.
+std::string configWith(const std::vector<std::string>& lines, const std::string& extra = "");
+// Makes `text` the config file in one step, as an editor's save does (a running app reloads it).
+void writeConfig(const std::string& text);
+// Installs a desktop entry `id`.desktop that runs `exec`, in the desktop's own XDG_DATA_HOME.
+void installDesktopEntry(const std::string& id, const std::string& exec);
+// The built `quorvane-app`, started with `environment` added to ours, once it answers `quorvane ping`.
+std::unique_ptr<ChildProcess> startApp(const std::vector<std::string>& environment = {});
 
 // Polls `condition` every 10 ms until it holds or `seconds` have passed; answers whether it held.
 bool eventually(const std::function<bool()>& condition, double seconds = 5);

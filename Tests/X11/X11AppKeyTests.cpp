@@ -1,6 +1,5 @@
 // The whole application on a real keyboard: the real `quorvane-app` runs on the virtual desktop with a
 // config file the test writes, keys are sent with XTest, and what they do is seen on real windows.
-#include "Configuration/DefaultConfig.h"
 #include "Configuration/QuorvanePaths.h"
 #include "Platforms/GLib/GLibMainLoop.h"
 #include "Platforms/X11/X11Desktop.h"
@@ -26,22 +25,12 @@ namespace {
 
 using namespace test;
 
-// The default configuration with each (line, replacement) applied and `extra` appended, without animation
-// and without the onboarding panel.
-std::string configWith(const std::vector<std::pair<std::string, std::string>>& changes, const std::string& extra = "")
+// The default configuration with `lines` and `extra` (see configWith), without animation and without the
+// onboarding panel.
+std::string keyConfig(std::vector<std::string> lines = {}, const std::string& extra = "")
 {
-    std::string text(DefaultConfig::text());
-    auto change = [&](const std::string& line, const std::string& replacement) {
-        size_t at = text.find(line + "\n");
-        if (at == std::string::npos)
-            throw std::runtime_error("the default config has no line " + line);
-        text.replace(at, line.size(), replacement);
-    };
-    change("animate_tiles = true", "animate_tiles = false");
-    change("onboarding_complete = false", "onboarding_complete = true");
-    for (const auto& [line, replacement] : changes)
-        change(line, replacement);
-    return text + extra;
+    lines.insert(lines.begin(), { "animate_tiles = false", "onboarding_complete = true" });
+    return configWith(lines, extra);
 }
 
 // A test window that logs its keys, with everything it logged so far.
@@ -103,28 +92,14 @@ protected:
 
     void startApp(const std::string& config)
     {
-        std::filesystem::create_directories(paths.configDirectory());
-        writeFile(paths.configFile(), config);
-        app = std::make_unique<ChildProcess>(std::vector<std::string> { builtProgram("app/quorvane-app") });
-        ASSERT_TRUE(eventually([] { return runTool({ "ping" }).status == 0; }, 20));
-    }
-
-    // Replaces the config file in one step, as an editor saving it would; the app's file watch reloads it.
-    void rewriteConfig(const std::string& config)
-    {
-        std::string temporary = paths.configDirectory() + "/.config.toml.edit";
-        writeFile(temporary, config);
-        std::filesystem::rename(temporary, paths.configFile());
+        writeConfig(config);
+        app = test::startApp();
     }
 
     // A desktop file in the desktop's own XDG_DATA_HOME that starts a test window with `options`.
     void installApplication(const std::string& id, const std::string& options)
     {
-        std::string folder = std::string(std::getenv("XDG_DATA_HOME")) + "/applications";
-        std::filesystem::create_directories(folder);
-        writeFile(folder + "/" + id + ".desktop",
-            "[Desktop Entry]\nType=Application\nName=" + id + "\nExec="
-                + builtProgram("Tests/X11TestWindow/quorvane-test-window") + " --detached " + options + "\n");
+        installDesktopEntry(id, builtProgram("Tests/X11TestWindow/quorvane-test-window") + " --detached " + options);
     }
 
     std::optional<uint32_t> active()
@@ -219,7 +194,7 @@ protected:
 
 TEST_F(X11AppKeyTest, ChordsFocusTheLeftNeighbourWhateverTheLocks)
 {
-    startApp(configWith({}));
+    startApp(keyConfig());
     sideBySide();
     for (auto [caps, num] : { std::pair(false, false), { true, false }, { false, true }, { true, true } }) {
         keyboard.setLocks(caps, num);
@@ -237,8 +212,7 @@ TEST_F(X11AppKeyTest, AChordAnotherProgramHoldsIsReportedAndGoesToTheFirstEntryO
     auto other = std::make_unique<Keyboard>();
     other->grab(keyG, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1);
     // An application hotkey and the fill chord share the key; the first row holds it when it can.
-    std::string config = configWith({ { "fill = \"ctrl+opt+f\"", "fill = \"ctrl+opt+g\"" } },
-        "\n[hotkeys]\n\"ctrl+opt+g\" = \"org.example.Held\"\n");
+    std::string config = keyConfig({ "fill = \"ctrl+opt+g\"" }, "\n[hotkeys]\n\"ctrl+opt+g\" = \"org.example.Held\"\n");
     startApp(config);
     std::string report = runTool({ "doctor" }).output;
     std::string line = "[warn] hotkeys: ctrl+opt+g is held by another program, so it does nothing.\n";
@@ -249,7 +223,7 @@ TEST_F(X11AppKeyTest, AChordAnotherProgramHoldsIsReportedAndGoesToTheFirstEntryO
     other.reset();
     KeyWindow front({ "--title", "Front", "--position", "500,0", "--size", "300x200" });
     opened(front.window.id);
-    rewriteConfig(config + "# edited\n");
+    writeConfig(config + "# edited\n");
     EXPECT_TRUE(eventually([&] {
         keyboard.chord({ keyControl, keyAlt, keyG });
         return eventually([&] { return active() == held.id; }, 0.2);
@@ -260,9 +234,9 @@ TEST_F(X11AppKeyTest, AChordAnotherProgramHoldsIsReportedAndGoesToTheFirstEntryO
 
 TEST_F(X11AppKeyTest, AConfigEditRebindsAndTheOldChordTypesAgain)
 {
-    startApp(configWith({}));
+    startApp(keyConfig());
     sideBySide();
-    rewriteConfig(configWith({ { "focus_h = \"ctrl+opt+h\"", "focus_h = \"ctrl+opt+g\"" } }));
+    writeConfig(keyConfig({ "focus_h = \"ctrl+opt+g\"" }));
     // Until the reload the new chord types into the window; after it, it focuses left.
     ASSERT_TRUE(eventually([&] {
         keyboard.chord({ keyControl, keyAlt, keyG });
@@ -280,7 +254,7 @@ TEST_F(X11AppKeyTest, AConfigEditRebindsAndTheOldChordTypesAgain)
 
 TEST_F(X11AppKeyTest, TileModeTakesItsBareKeysAndPassesTheRest)
 {
-    startApp(configWith({}));
+    startApp(keyConfig());
     sideBySide();
     enterTileMode();
 
@@ -316,7 +290,7 @@ TEST_F(X11AppKeyTest, TileModeTakesItsBareKeysAndPassesTheRest)
 
 TEST_F(X11AppKeyTest, AnUnboundKeyRolledOverABoundOneArrivesOnce)
 {
-    startApp(configWith({}));
+    startApp(keyConfig());
     sideBySide();
     enterTileMode();
     // F fills the focused window while Q goes down and up under it.
@@ -339,8 +313,7 @@ protected:
     void SetUp() override
     {
         installApplication("org.example.Leader", "--app-id org.example.Leader --title Led --size 300x200");
-        startApp(configWith(
-            { { "leader_key = \"\"", "leader_key = \"caps\"" }, { "fill = \"ctrl+opt+f\"", "fill = \"leader+f\"" } },
+        startApp(keyConfig({ "leader_key = \"caps\"", "fill = \"leader+f\"" },
             "\n[hotkeys]\n\"leader+e\" = \"org.example.Leader\"\n"));
         sideBySide();
         right->clear();
@@ -443,7 +416,7 @@ TEST_F(X11LeaderTest, ALeaderChordBoundToFillFills)
 
 TEST_F(X11AppKeyTest, ChordsWorkInTheSecondLayoutGroup)
 {
-    startApp(configWith({}));
+    startApp(keyConfig());
     sideBySide();
     ASSERT_EQ(std::system("setxkbmap -layout us,ru"), 0);
     keyboard.lockGroup(1);
@@ -460,7 +433,7 @@ TEST_F(X11AppKeyTest, ChordsWorkInTheSecondLayoutGroup)
 
 TEST_F(X11AppKeyTest, AHeldChordFillsOnce)
 {
-    startApp(configWith({}));
+    startApp(keyConfig());
     sideBySide();
     ASSERT_TRUE(repeatsHeldKeys(keyboard, *right)) << "the desktop does not repeat held keys";
 
@@ -486,7 +459,7 @@ TEST_F(X11AppKeyTest, AnAppHotkeyLaunchesThenFocusesTheApplication)
 {
     // The launched window names no application: it is known by the desktop file it was launched from.
     installApplication("org.example.Launched", "--title Launched --position 0,0 --size 300x200");
-    startApp(configWith({}, "\n[hotkeys]\n\"ctrl+opt+g\" = \"org.example.Launched\"\n"));
+    startApp(keyConfig({}, "\n[hotkeys]\n\"ctrl+opt+g\" = \"org.example.Launched\"\n"));
     KeyWindow other({ "--title", "Other", "--position", "500,0", "--size", "300x200" });
     opened(other.window.id);
     focus(other.window.id);
@@ -506,7 +479,7 @@ TEST_F(X11AppKeyTest, AnAppHotkeyLaunchesThenFocusesTheApplication)
 
 TEST_F(X11AppKeyTest, AnAppHotkeyCyclesThreeWindowsLeftToRight)
 {
-    startApp(configWith({}, "\n[hotkeys]\n\"ctrl+opt+g\" = \"org.example.Cycle\"\n"));
+    startApp(keyConfig({}, "\n[hotkeys]\n\"ctrl+opt+g\" = \"org.example.Cycle\"\n"));
     std::vector<std::unique_ptr<TestWindow>> cycled;
     for (const char* position : { "0,0", "500,0", "1000,0" }) {
         cycled.push_back(std::make_unique<TestWindow>(std::vector<std::string> {
@@ -522,8 +495,7 @@ TEST_F(X11AppKeyTest, AnAppHotkeyCyclesThreeWindowsLeftToRight)
 
 TEST_F(X11AppKeyTest, AnAppHotkeyHidesTheFrontApplicationOnRepeat)
 {
-    startApp(configWith({ { "hide_on_repeat = false", "hide_on_repeat = true" } },
-        "\n[hotkeys]\n\"ctrl+opt+g\" = \"org.example.Hide\"\n"));
+    startApp(keyConfig({ "hide_on_repeat = true" }, "\n[hotkeys]\n\"ctrl+opt+g\" = \"org.example.Hide\"\n"));
     TestWindow only({ "--app-id", "org.example.Hide", "--title", "Hide", "--size", "300x200" });
     opened(only.id);
     focus(only.id);
@@ -538,7 +510,7 @@ TEST_F(X11AppKeyTest, AnAppHotkeyHidesTheFrontApplicationOnRepeat)
 
 TEST_F(X11AppKeyTest, TileTakesDotlessIdsOfDesktopFilesAndRunningApplications)
 {
-    startApp(configWith({}));
+    startApp(keyConfig());
     // Debian ships xterm's desktop file as debian-xterm.desktop (StartupWMClass=XTerm).
     ChildProcess xterm({ "xterm", "-T", "Terminal" });
     ASSERT_TRUE(eventually([&] { return windowsOf("debian-xterm").size() == 1; }, 10));
@@ -573,14 +545,14 @@ TEST_F(X11AppKeyTest, TileTakesDotlessIdsOfDesktopFilesAndRunningApplications)
 TEST_F(X11AppKeyTest, TheLoginItemFollowsTheSetting)
 {
     std::string entry = paths.autostartDirectory() + "/quorvane.desktop";
-    startApp(configWith({}));
+    startApp(keyConfig());
     EXPECT_FALSE(std::filesystem::exists(entry));
-    rewriteConfig(configWith({ { "launch_at_login = false", "launch_at_login = true" } }));
+    writeConfig(keyConfig({ "launch_at_login = true" }));
     ASSERT_TRUE(eventually([&] { return std::filesystem::exists(entry); }));
     std::string text = readFile(entry);
     std::string program = std::filesystem::canonical(builtProgram("app/quorvane-app")).string();
     EXPECT_NE(text.find("\nTryExec=" + program + "\n"), std::string::npos) << text;
-    rewriteConfig(configWith({}));
+    writeConfig(keyConfig());
     EXPECT_TRUE(eventually([&] { return !std::filesystem::exists(entry); }));
 }
 

@@ -1,11 +1,9 @@
 // `quorvane-app` on a real X display, reached through the real `quorvane`.
-#include "Configuration/DefaultConfig.h"
 #include "Configuration/QuorvanePaths.h"
 #include "QuorvaneIPC/IPCClient.h"
 #include "QuorvaneIPC/ProcessPlaces.h"
 #include "RPC/RPCRequest.h"
 #include "RPC/RPCResponse.h"
-#include "TestSupport/TemporaryFolder.h"
 #include "X11/VirtualDesktop.h"
 
 #include <gtest/gtest.h>
@@ -103,27 +101,18 @@ long residentKilobytes(pid_t pid)
 // The application with immediate tiles: every request moves the window.
 std::unique_ptr<ChildProcess> startImmediateApp()
 {
-    QuorvanePaths paths = ProcessPlaces::paths();
-    std::filesystem::create_directories(paths.configDirectory());
-    std::string config(DefaultConfig::text());
-    const std::string animated = "animate_tiles = true";
-    config.replace(config.find(animated), animated.size(), "animate_tiles = false");
-    test::writeFile(paths.configFile(), config);
+    test::writeConfig(test::configWith({ "animate_tiles = false" }));
     // Under the address sanitizer, freed memory held back in quarantine and the allocation stacks it
     // records would look like growth: neither is kept here (outside it, the setting does nothing).
     const char* options = std::getenv("ASAN_OPTIONS");
-    std::string sanitizer = "ASAN_OPTIONS=" + std::string(options ? options : "")
-        + ":quarantine_size_mb=0:thread_local_quarantine_size_kb=0:malloc_context_size=0";
-    auto app = std::make_unique<ChildProcess>(
-        std::vector<std::string> { builtProgram("app/quorvane-app") }, std::vector<std::string> { sanitizer });
-    return app;
+    return test::startApp({ "ASAN_OPTIONS=" + std::string(options ? options : "")
+        + ":quarantine_size_mb=0:thread_local_quarantine_size_kb=0:malloc_context_size=0" });
 }
 
 TEST(X11AppTest, AThousandForwardedRequestsLeaveNoDescriptorOrMemoryBehind)
 {
     test::VirtualDesktop desktop;
     std::unique_ptr<ChildProcess> app = startImmediateApp();
-    ASSERT_TRUE(eventually([] { return runTool({ "ping" }).status == 0; }, 10));
     test::TestWindow window({ "--app-id", "org.example.Busy", "--title", "Busy", "--size", "500x400" });
     std::string socket = ProcessPlaces::paths().resolvedSocketFile(QuorvanePaths::socketPathLimit);
     // Tiles that take turns, so that each one moves the window; doctor reads the window manager's

@@ -1,6 +1,5 @@
 // Programs that `quorvane-app` starts on the virtual desktop: the agent's terminal, hosts without a desktop
 // entry and web apps reached by their hotkey.
-#include "Configuration/DefaultConfig.h"
 #include "Configuration/QuorvanePaths.h"
 #include "Platforms/GLib/GLibMainLoop.h"
 #include "Platforms/X11/X11Desktop.h"
@@ -30,36 +29,6 @@ using test::eventually;
 // X key codes of A and M on the virtual desktop's keyboard (evdev, us).
 constexpr uint8_t keyA = 38, keyM = 58;
 
-// The program's exit status and its output, standard error included.
-int run(const std::vector<std::string>& command, std::string* output = nullptr)
-{
-    ChildProcess program(command, {}, true);
-    while (std::optional<std::string> line = program.readLine(20))
-        if (output)
-            *output += *line + "\n";
-    return program.finish(20);
-}
-
-int runTool(std::vector<std::string> arguments)
-{
-    arguments.insert(arguments.begin(), builtProgram("cli/quorvane"));
-    return run(arguments);
-}
-
-// The default configuration with `general` lines replaced ("key = value" by key).
-std::string configWith(const std::vector<std::string>& lines)
-{
-    std::string text(DefaultConfig::text());
-    for (const std::string& line : lines) {
-        std::string key = line.substr(0, line.find(' '));
-        size_t start = text.find("\n" + key + " = ");
-        EXPECT_NE(start, std::string::npos) << key;
-        size_t end = text.find('\n', start + 1);
-        text.replace(start + 1, end - start - 1, line);
-    }
-    return text;
-}
-
 bool fileHolds(const std::string& path, const std::string& text)
 {
     std::error_code error;
@@ -73,8 +42,7 @@ public:
     explicit RunningApp(const std::function<void(const test::VirtualDesktop&)>& prepare)
     {
         prepare(m_desktop);
-        m_app = std::make_unique<ChildProcess>(std::vector<std::string> { builtProgram("app/quorvane-app") });
-        EXPECT_TRUE(eventually([] { return runTool({ "ping" }) == 0; }, 10));
+        m_app = test::startApp();
     }
     ~RunningApp()
     {
@@ -87,13 +55,6 @@ private:
     std::unique_ptr<ChildProcess> m_app;
 };
 
-void writeConfig(const std::string& text)
-{
-    QuorvanePaths paths = ProcessPlaces::paths();
-    fs::create_directories(paths.configDirectory());
-    test::writeFile(paths.configFile(), text);
-}
-
 void writeExecutable(const std::string& path, const std::string& text)
 {
     fs::create_directories(fs::path(path).parent_path());
@@ -101,23 +62,15 @@ void writeExecutable(const std::string& path, const std::string& text)
     fs::permissions(path, fs::perms(0755));
 }
 
-// A desktop entry for `id` in the desktop's own data folder.
-void installEntry(const test::VirtualDesktop& desktop, const std::string& id, const std::string& exec)
-{
-    std::string path = desktop.folder() + "/data/applications/" + id + ".desktop";
-    fs::create_directories(fs::path(path).parent_path());
-    test::writeFile(path, "[Desktop Entry]\nType=Application\nName=" + id + "\nExec=" + exec + "\n");
-}
-
 TEST(X11LaunchTest, TheAgentChordRunsTheCommandInTheConfiguredTerminal)
 {
     // A stand-in for kitty that logs how it was asked to run the script, then runs it.
     auto fakeKitty = [](const test::VirtualDesktop& desktop) {
-        installEntry(desktop, "kitty", "kitty");
+        test::installDesktopEntry("kitty", "kitty");
         writeExecutable(
             desktop.folder() + "/bin/kitty", "#!/bin/sh\necho \"kitty $*\" > \"$HOME/kitty.log\"\nexec \"$@\"\n");
     };
-    auto entryOnly = [](const test::VirtualDesktop& desktop) { installEntry(desktop, "kitty", "kitty"); };
+    auto entryOnly = [](const test::VirtualDesktop&) { test::installDesktopEntry("kitty", "kitty"); };
     struct Case {
         std::string terminal;
         std::function<void(const test::VirtualDesktop&)> prepare;
@@ -140,7 +93,8 @@ TEST(X11LaunchTest, TheAgentChordRunsTheCommandInTheConfiguredTerminal)
             = "[\"/bin/sh\", \"-c\", \"pwd > '" + out + ".part' && mv '" + out + ".part' '" + out + "'\"]";
         std::string folder;
         RunningApp app([&](const test::VirtualDesktop& desktop) {
-            writeConfig(configWith({ "agent_command = " + command, "terminal_bundle_id = \"" + c.terminal + "\"" }));
+            test::writeConfig(
+                test::configWith({ "agent_command = " + command, "terminal_bundle_id = \"" + c.terminal + "\"" }));
             folder = desktop.folder();
             ::setenv("PATH", (folder + "/bin:" + path).c_str(), 1);
             if (c.prepare)
@@ -212,7 +166,8 @@ TEST(X11LaunchTest, AnAppHotkeyOpensTheWebAppsWindowThenFocusesIt)
     const std::string identifier = desktopIdentifier(bundleIdentifier(slugify("Café Notes")));
     // Added while the app runs: the app writes the bundle, with the host it finds beside itself.
     RunningApp app([](const test::VirtualDesktop&) {});
-    ASSERT_EQ(runTool({ "app", "add", server.url("/"), "--name", "Café Notes", "--hotkey", "ctrl+opt+m" }), 0);
+    ASSERT_EQ(
+        test::runTool({ "app", "add", server.url("/"), "--name", "Café Notes", "--hotkey", "ctrl+opt+m" }).status, 0);
     EXPECT_TRUE(fs::exists(ProcessPlaces::paths().desktopEntriesDirectory() + "/" + identifier + ".desktop"));
 
     GLibMainLoop loop;
@@ -233,8 +188,8 @@ TEST(X11LaunchTest, AnAppHotkeyOpensTheWebAppsWindowThenFocusesIt)
     keyboard.chord({ test::keyControl, test::keyAlt, keyM });
     EXPECT_TRUE(server.waitForRequest("/", std::chrono::seconds(60)));
     ASSERT_TRUE(eventually([&] { return webAppWindows().size() == 1; }, 60));
-    std::string windowClass;
-    run({ "xprop", "-id", std::to_string(webAppWindows()[0].handle.value), "WM_CLASS" }, &windowClass);
+    std::string windowClass
+        = test::runProgram({ "xprop", "-id", std::to_string(webAppWindows()[0].handle.value), "WM_CLASS" }).output;
     EXPECT_NE(windowClass.find("\"" + identifier + "\""), std::string::npos) << windowClass;
 
     // Another window comes in front; the chord brings the web app's one window back, and starts no other.

@@ -1,13 +1,9 @@
 // Tiling real windows: the real `quorvane` asks the real `quorvane-app`, which moves the test windows through
 // Openbox on the virtual desktop.
-#include "Configuration/DefaultConfig.h"
-#include "Configuration/QuorvanePaths.h"
 #include "Platforms/GLib/GLibMainLoop.h"
 #include "Platforms/X11/X11Connection.h"
 #include "Platforms/X11/X11Desktop.h"
 #include "QuorvaneApp/Platform/WindowSystem.h"
-#include "QuorvaneIPC/ProcessPlaces.h"
-#include "TestSupport/TemporaryFolder.h"
 #include "Tiling/TileGeometry.h"
 #include "Tiling/TileSlot.h"
 #include "X11/VirtualDesktop.h"
@@ -26,30 +22,16 @@ namespace {
 using test::builtProgram;
 using test::ChildProcess;
 using test::eventually;
+using test::runTool;
 using test::TestWindow;
 
 constexpr double gap = 8;
-
-int runTool(const std::vector<std::string>& arguments)
-{
-    std::vector<std::string> command { builtProgram("cli/quorvane") };
-    command.insert(command.end(), arguments.begin(), arguments.end());
-    ChildProcess tool(command, {}, true);
-    while (tool.readLine(10)) { }
-    return tool.finish(10);
-}
 
 // A window's frame is whole pixels; a third of a display is not.
 bool near(const Frame& a, const Frame& b)
 {
     return std::abs(a.x - b.x) < 1 && std::abs(a.y - b.y) < 1 && std::abs(a.width - b.width) < 1
         && std::abs(a.height - b.height) < 1;
-}
-
-std::string withSetting(std::string text, const std::string& line, const std::string& replacement)
-{
-    text.replace(text.find(line), line.size(), replacement);
-    return text;
 }
 
 // One desktop and one application for all the cases: tiles without animation and with an 8-point gap.
@@ -67,15 +49,9 @@ protected:
     static void startApp(bool animated)
     {
         desktop = new test::VirtualDesktop();
-        QuorvanePaths paths = ProcessPlaces::paths();
-        std::filesystem::create_directories(paths.configDirectory());
-        std::string config(DefaultConfig::text());
-        config = withSetting(config, "tile_gap = 0", "tile_gap = 8");
-        if (!animated)
-            config = withSetting(config, "animate_tiles = true", "animate_tiles = false");
-        test::writeFile(paths.configFile(), config);
-        app = new ChildProcess({ builtProgram("app/quorvane-app") });
-        ASSERT_TRUE(eventually([] { return runTool({ "ping" }) == 0; }, 10));
+        test::writeConfig(
+            test::configWith({ "tile_gap = 8", animated ? "animate_tiles = true" : "animate_tiles = false" }));
+        app = test::startApp().release();
     }
 
     std::optional<Frame> frameOf(uint32_t id) { return windows.windowSystem().readFrame(WindowHandle { id }); }
@@ -95,7 +71,7 @@ protected:
     // was there before the application, so witnesses open until one gets its rule.
     void censusLooking()
     {
-        ASSERT_EQ(runTool({ "rule", "add", "org.example.Witness", "--tile", "bottom-left" }), 0);
+        ASSERT_EQ(runTool({ "rule", "add", "org.example.Witness", "--tile", "bottom-left" }).status, 0);
         Frame target = frameForTile(TileSlot::bottomLeft, left, gap);
         std::vector<std::unique_ptr<TestWindow>> witnesses;
         ASSERT_TRUE(eventually(
@@ -161,7 +137,7 @@ TEST_F(X11TilingTest, EveryTileLandsExactlyOnTheMainDisplay)
     managed(window.id);
     for (TileSlot slot : allTileSlots) {
         std::string name(toString(slot));
-        ASSERT_EQ(runTool({ "tile", "org.example.Tiles", name }), 0) << name;
+        ASSERT_EQ(runTool({ "tile", "org.example.Tiles", name }).status, 0) << name;
         EXPECT_TRUE(landsOn(window.id, frameForTile(slot, left, gap))) << name;
     }
 }
@@ -170,7 +146,7 @@ TEST_F(X11TilingTest, DisplayTwoIsTheOtherMonitor)
 {
     TestWindow window({ "--app-id", "org.example.Second", "--title", "Second", "--size", "500x400" });
     managed(window.id);
-    ASSERT_EQ(runTool({ "tile", "org.example.Second", "left-half", "--display", "2" }), 0);
+    ASSERT_EQ(runTool({ "tile", "org.example.Second", "left-half", "--display", "2" }).status, 0);
     EXPECT_TRUE(landsOn(window.id, frameForTile(TileSlot::leftHalf, right, gap)));
 }
 
@@ -180,16 +156,16 @@ TEST_F(X11TilingTest, LayoutsComeBack)
     TestWindow second({ "--app-id", "org.example.Other", "--title", "Other", "--size", "500x400" });
     managed(first.id);
     managed(second.id);
-    ASSERT_EQ(runTool({ "tile", "org.example.First", "left-half" }), 0);
-    ASSERT_EQ(runTool({ "tile", "org.example.Other", "right-half" }), 0);
+    ASSERT_EQ(runTool({ "tile", "org.example.First", "left-half" }).status, 0);
+    ASSERT_EQ(runTool({ "tile", "org.example.Other", "right-half" }).status, 0);
     ASSERT_TRUE(landsOn(first.id, frameForTile(TileSlot::leftHalf, left, gap)));
     ASSERT_TRUE(landsOn(second.id, frameForTile(TileSlot::rightHalf, left, gap)));
-    ASSERT_EQ(runTool({ "layout", "save", "work" }), 0);
+    ASSERT_EQ(runTool({ "layout", "save", "work" }).status, 0);
 
-    ASSERT_EQ(runTool({ "tile", "org.example.First", "bottom-right", "--display", "2" }), 0);
-    ASSERT_EQ(runTool({ "tile", "org.example.Other", "fill" }), 0);
+    ASSERT_EQ(runTool({ "tile", "org.example.First", "bottom-right", "--display", "2" }).status, 0);
+    ASSERT_EQ(runTool({ "tile", "org.example.Other", "fill" }).status, 0);
     ASSERT_TRUE(landsOn(second.id, frameForTile(TileSlot::fill, left, gap)));
-    ASSERT_EQ(runTool({ "layout", "apply", "work" }), 0);
+    ASSERT_EQ(runTool({ "layout", "apply", "work" }).status, 0);
     // A saved tile goes to the display the application's first window is on now.
     EXPECT_TRUE(landsOn(first.id, frameForTile(TileSlot::leftHalf, right, gap)));
     EXPECT_TRUE(landsOn(second.id, frameForTile(TileSlot::rightHalf, left, gap)));
@@ -201,7 +177,7 @@ TEST_F(X11TilingTest, RulesPlaceNewWindowsAndLeaveOlderOnesAlone)
         { "--app-id", "org.example.Ruled", "--title", "Older", "--position", "100,100", "--size", "500x400" });
     managed(older.id);
     Frame before = *frameOf(older.id);
-    ASSERT_EQ(runTool({ "rule", "add", "org.example.Ruled", "--tile", "right-half" }), 0);
+    ASSERT_EQ(runTool({ "rule", "add", "org.example.Ruled", "--tile", "right-half" }).status, 0);
     TestWindow newer({ "--app-id", "org.example.Ruled", "--title", "Newer", "--size", "500x400" });
     EXPECT_TRUE(landsOn(newer.id, frameForTile(TileSlot::rightHalf, left, gap)));
     EXPECT_EQ(frameOf(older.id), before);
@@ -210,7 +186,7 @@ TEST_F(X11TilingTest, RulesPlaceNewWindowsAndLeaveOlderOnesAlone)
 TEST_F(X11TilingTest, AWindowNamedAMomentAfterItAppearsGetsTheRuleOnItsTitle)
 {
     censusLooking();
-    ASSERT_EQ(runTool({ "rule", "add", "org.example.Late", "--tile", "top-right", "--title", "^Late" }), 0);
+    ASSERT_EQ(runTool({ "rule", "add", "org.example.Late", "--tile", "top-right", "--title", "^Late" }).status, 0);
     TestWindow window(
         { "--app-id", "org.example.Late", "--title", "Late report", "--title-after", "300", "--size", "500x400" });
     EXPECT_TRUE(landsOn(window.id, frameForTile(TileSlot::topRight, left, gap)));
@@ -221,7 +197,7 @@ TEST_F(X11TilingTest, AMaximisedWindowIsReleasedAndTiledExactly)
     TestWindow window({ "--app-id", "org.example.Big", "--title", "Big", "--state", "maximized" });
     managed(window.id);
     ASSERT_TRUE(maximised(window.id));
-    ASSERT_EQ(runTool({ "tile", "org.example.Big", "left-half" }), 0);
+    ASSERT_EQ(runTool({ "tile", "org.example.Big", "left-half" }).status, 0);
     EXPECT_TRUE(landsOn(window.id, frameForTile(TileSlot::leftHalf, left, gap)));
     EXPECT_FALSE(maximised(window.id));
 }
@@ -235,10 +211,10 @@ TEST_F(X11TilingTest, WindowsClosingWhileTheyMoveAreHarmless)
         managed(many.back()->id);
     }
     for (int round = 0; round < 5; ++round) {
-        runTool({ "tile", "org.example.Many", round % 2 ? "left-half" : "right-half" });
+        runTool({ "tile", "org.example.Many", round % 2 ? "left-half" : "right-half" }).status;
         many[static_cast<size_t>(round)].reset();
     }
-    EXPECT_EQ(runTool({ "ping" }), 0);
+    EXPECT_EQ(runTool({ "ping" }).status, 0);
 }
 
 TEST_F(X11AnimatedTilingTest, AnAnimatedMovePassesThroughFramesBetweenAndEndsWhereAnImmediateOneDoes)
@@ -260,7 +236,7 @@ TEST_F(X11AnimatedTilingTest, AnAnimatedMovePassesThroughFramesBetweenAndEndsWhe
     for (const Case& c : cases) {
         std::string name(toString(c.slot));
         Frame start = *frameOf(window.id);
-        ASSERT_EQ(runTool({ "tile", "org.example.Glide", name, "--display", c.display }), 0) << name;
+        ASSERT_EQ(runTool({ "tile", "org.example.Glide", name, "--display", c.display }).status, 0) << name;
         // The frames the window shows on its way, other than where it started.
         Frame target = frameForTile(c.slot, c.area, gap);
         size_t between = 0;
