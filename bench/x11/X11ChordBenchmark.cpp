@@ -124,13 +124,7 @@ void chordToFirstFrameWrite(benchmark::State& state)
     }
 }
 
-// One chord per repetition, so that the aggregates are the median and the 95th percentile of single chords.
-BENCHMARK(chordToFirstFrameWrite)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1)
-    ->Repetitions(60)
-    ->ComputeStatistics("p95", quorvane::bench::percentile95)
-    ->ReportAggregatesOnly(true);
+// One chord per repetition.
+BENCHMARK(chordToFirstFrameWrite)->Apply(quorvane::bench::singleEvents<60>);
 
 } // namespace

@@ -149,13 +149,7 @@ void tileToConfigureNotify(benchmark::State& state)
     }
 }
 
-// One tile per repetition, so that the aggregates are the median and the 95th percentile of single tiles.
-BENCHMARK(tileToConfigureNotify)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1)
-    ->Repetitions(100)
-    ->ComputeStatistics("p95", quorvane::bench::percentile95)
-    ->ReportAggregatesOnly(true);
+// One tile per repetition.
+BENCHMARK(tileToConfigureNotify)->Apply(quorvane::bench::singleEvents<100>);
 
 } // namespace
