@@ -336,7 +336,8 @@ std::vector<WindowFacts> X11WindowSystem::windows()
             continue;
         result.push_back(factsOf(client));
     }
-    watch(std::move(unready));
+    if (m_mainLoop.isMainThread())
+        watch(std::move(unready));
     if (!serving)
         return result;
     m_listing = result;
