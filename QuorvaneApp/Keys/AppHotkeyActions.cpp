@@ -63,11 +63,12 @@ void AppHotkeyActions::focusBundle(const std::string& bundleIdentifier)
 {
     Applications& applications = m_model.platform().applications;
     std::vector<RunningApplication> running = applications.running();
-    auto first = std::find_if(running.begin(), running.end(),
-        [&](const RunningApplication& application) { return application.bundleIdentifier == bundleIdentifier; });
+    auto first = std::find_if(running.begin(), running.end(), [&](const RunningApplication& application) {
+        return WebAppLocations::isInstance(application, bundleIdentifier);
+    });
     bool isRunning = first != running.end();
     std::optional<RunningApplication> front = applications.frontmost();
-    bool isFrontmost = front && front->bundleIdentifier == bundleIdentifier;
+    bool isFrontmost = front && WebAppLocations::isInstance(*front, bundleIdentifier);
 
     std::vector<LiveWindow> windows = windowsOf(bundleIdentifier);
     std::optional<int> focusedIndex;
@@ -136,8 +137,8 @@ std::vector<LiveWindow> AppHotkeyActions::windowsOf(const std::string& bundleIde
         return {};
     std::vector<LiveWindow> windows = m_model.tiling().access().windows();
     std::erase_if(windows, [&](const LiveWindow& window) { return window.bundleIdentifier != bundleIdentifier; });
-    std::stable_sort(windows.begin(), windows.end(),
-        [](const LiveWindow& a, const LiveWindow& b) { return a.frame.x < b.frame.x; });
+    std::stable_sort(
+        windows.begin(), windows.end(), [](const LiveWindow& a, const LiveWindow& b) { return a.frame.x < b.frame.x; });
     return windows;
 }
 

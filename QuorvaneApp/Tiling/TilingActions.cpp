@@ -9,6 +9,7 @@
 #include "QuorvaneApp/Platform/Permissions.h"
 #include "QuorvaneApp/Platform/WindowSystem.h"
 #include "QuorvaneApp/Tiling/StableOrder.h"
+#include "QuorvaneApp/WebApps/WebAppLocations.h"
 #include "Support/QuorvaneError.h"
 #include "Tiling/DisplayGeometry.h"
 #include "Tiling/DisplayNotice.h"
@@ -40,6 +41,9 @@ TilingActions::TilingActions(AppModel& model)
     , m_access(model.platform().windowSystem, model.platform().applications)
     , m_self(std::make_shared<TilingActions*>(this))
 {
+    m_access.setApplicationNames([&model](const std::string& desktopName) {
+        return WebAppLocations::bundleIdentifierOf(model.config(), desktopName);
+    });
     const Platform& platform = model.platform();
     m_animator = std::make_unique<FrameAnimator>(
         MotionPlatform { m_access, platform.windowSystem, platform.workers, platform.mainLoop });

@@ -32,12 +32,6 @@ bool tileableKind(const std::optional<WindowKind>& kind)
     return *kind == WindowKind::standard;
 }
 
-LiveWindow liveWindow(const WindowFacts& facts)
-{
-    return LiveWindow { facts.id, facts.pid, facts.bundleIdentifier, facts.title, *facts.frame, facts.handle,
-        facts.ready };
-}
-
 // Whether display `a` comes before display `b`: by left edge, and by bottom edge (the lower display
 // first) when the left edges are within a point.
 bool before(const DisplayFacts& a, const DisplayFacts& b)
@@ -53,6 +47,17 @@ WindowAccess::WindowAccess(WindowSystem& windows, Applications& applications)
     : m_windows(windows)
     , m_applications(applications)
 {
+}
+
+std::string WindowAccess::applicationName(const std::string& desktopName) const
+{
+    return m_applicationNames ? m_applicationNames(desktopName) : desktopName;
+}
+
+LiveWindow WindowAccess::liveWindow(const WindowFacts& facts) const
+{
+    return LiveWindow { facts.id, facts.pid, applicationName(facts.bundleIdentifier), facts.title, *facts.frame,
+        facts.handle, facts.ready };
 }
 
 std::vector<LiveWindow> WindowAccess::windows()
@@ -127,7 +132,7 @@ std::optional<LiveWindow> WindowAccess::focusedWindow()
     if (window.bundleIdentifier.empty()) {
         for (const RunningApplication& application : m_applications.running()) {
             if (application.pid == window.pid) {
-                window.bundleIdentifier = application.bundleIdentifier;
+                window.bundleIdentifier = applicationName(application.bundleIdentifier);
                 break;
             }
         }

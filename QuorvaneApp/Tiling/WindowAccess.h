@@ -5,13 +5,16 @@
 #include "Tiling/AxisWrite.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace quorvane {
 
 class Applications;
 class WindowSystem;
+struct WindowFacts;
 
 // The rules that turn a platform's raw window and display facts into what tiling manages: which windows
 // count, which display is which, the front window. Every backend shares them. Reads on the main thread;
@@ -23,7 +26,13 @@ public:
     // How far (per component, exclusive) a window's frame may be from its on-screen entry.
     static constexpr double matchTolerance = 12;
 
+    // How the model names the application the desktop calls by a given identifier.
+    using ApplicationNames = std::function<std::string(const std::string& desktopName)>;
+
     WindowAccess(WindowSystem&, Applications&);
+
+    // Windows carry the model's name for their application from now on, not the desktop's.
+    void setApplicationNames(ApplicationNames names) { m_applicationNames = std::move(names); }
 
     // Every manageable window: applications in the platform's order, each one's windows front to back.
     std::vector<LiveWindow> windows();
@@ -45,8 +54,12 @@ public:
     std::optional<DisplayFacts> mainScreen();
 
 private:
+    std::string applicationName(const std::string& desktopName) const;
+    LiveWindow liveWindow(const WindowFacts&) const;
+
     WindowSystem& m_windows;
     Applications& m_applications;
+    ApplicationNames m_applicationNames;
 };
 
 } // namespace quorvane

@@ -63,4 +63,13 @@ bool isInstance(const RunningApplication& application, const std::string& bundle
         || application.bundleIdentifier == desktopIdentifier(bundleIdentifier);
 }
 
+std::string bundleIdentifierOf(const QuorvaneConfig& config, const std::string& desktopName)
+{
+    for (const WebAppRecord& app : config.apps) {
+        if (app.spec.bundleIdentifier != desktopName && desktopIdentifier(app.spec.bundleIdentifier) == desktopName)
+            return app.spec.bundleIdentifier;
+    }
+    return desktopName;
+}
+
 } // namespace quorvane::WebAppLocations

@@ -30,6 +30,10 @@ std::optional<std::string> launchLocation(
 // by the escaped form of its bundle identifier.
 bool isInstance(const RunningApplication& application, const std::string& bundleIdentifier);
 
+// The bundle identifier of the configured web app the desktop names `desktopName` (the escaped form of that
+// identifier); `desktopName` itself when it names no web app so.
+std::string bundleIdentifierOf(const QuorvaneConfig&, const std::string& desktopName);
+
 } // namespace WebAppLocations
 
 } // namespace quorvane

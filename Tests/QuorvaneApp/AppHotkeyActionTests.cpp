@@ -1,5 +1,6 @@
 #include "KeysTesting.h"
 
+#include "WebApps/DesktopIdentifier.h"
 #include "WebApps/WebBundleWriter.h"
 
 #include <filesystem>
@@ -29,20 +30,20 @@ protected:
         return pid;
     }
 
-    WindowHandle addWindow(int32_t pid, double x, WindowKind kind)
+    WindowHandle addWindow(int32_t pid, double x, WindowKind kind, const std::string& bundleIdentifier = viewer)
     {
         SimulatedWindow window;
         window.facts.pid = pid;
-        window.facts.bundleIdentifier = viewer;
+        window.facts.bundleIdentifier = bundleIdentifier;
         window.facts.frame = Frame { x, 100, 400, 300 };
         window.facts.kind = kind;
         return desktop.windowSystem.addWindow(window);
     }
 
-    void focusAt(double x)
+    void focusAt(double x, const std::string& bundleIdentifier = viewer)
     {
         for (const WindowFacts& window : desktop.windowSystem.windows()) {
-            if (window.bundleIdentifier == viewer && window.frame->x == x)
+            if (window.bundleIdentifier == bundleIdentifier && window.frame->x == x)
                 desktop.windowSystem.focus(window.handle);
         }
     }
@@ -172,6 +173,28 @@ TEST_F(AppHotkeyActions, AWebAppIsFoundAsItsGeneratedBundleOnlyWhileThatExists)
     EXPECT_EQ(model->url("com.quorvane.webapp.notes"), host);
     model->openBundle("com.quorvane.webapp.notes");
     EXPECT_EQ(desktop.applications.opened(), std::vector<std::string> { host });
+}
+
+TEST_F(AppHotkeyActions, ARunningWebAppIsFoundUnderTheNameTheDesktopGivesIt)
+{
+    // The desktop cannot take "é" in an application id, so it knows this web app by an escaped name.
+    const std::string cafe = "com.quorvane.webapp.café";
+    const std::string desktopName = desktopIdentifier(cafe);
+    ASSERT_NE(desktopName, cafe);
+    WindowHandle editor = desktop.windowSystem.focusedWindow()->handle;
+    int32_t pid = desktop.applications.launch(RunningApplication { desktopName, 0, "Café" });
+    addWindow(pid, 500, WindowKind::standard, desktopName);
+    addWindow(pid, 0, WindowKind::standard, desktopName);
+    desktop.windowSystem.focus(editor);
+    startWith(test::configText(
+        {}, "\n[apps.cafe]\nurl = \"https://cafe.example.com\"\nname = \"Café\"\nbundle_id = \"" + cafe + "\"\n"));
+    model->focusBundle(cafe);
+    EXPECT_EQ(desktop.applications.activations(), std::vector<int32_t> { pid });
+    EXPECT_TRUE(desktop.applications.opened().empty());
+    // In front, its windows cycle like any application's.
+    focusAt(0, desktopName);
+    model->focusBundle(cafe);
+    EXPECT_EQ(focusedX(), 500);
 }
 
 TEST_F(AppHotkeyActions, TheNewAppTokenSaysHowToAddAWebApp)

@@ -1,5 +1,6 @@
 #include "AppTesting.h"
 #include "TilingTesting.h"
+#include "WebApps/DesktopIdentifier.h"
 #include "WebApps/WebBundleWriter.h"
 
 #include "Hotkeys/TileAction.h"
@@ -355,6 +356,22 @@ TEST_F(TilingActionsTest, SnappingAWindowlessAppLaunchesItAndTheCensusPlacesItsF
     WindowHandle later = openWindow(desktop, pid, "org.example.Notes", { 10, 10, 300, 300 });
     desktop.advance(1.2);
     EXPECT_EQ(frameOf(desktop, later), (Frame { 10, 10, 300, 300 }));
+}
+
+TEST_F(TilingActionsTest, AWebAppIsTiledAndSavedUnderItsOwnNameWhateverTheDesktopCallsIt)
+{
+    // The desktop cannot take "é" in an application id, so it knows this web app by an escaped name.
+    const std::string cafe = "app.quorvane.web.café";
+    int32_t pid = launchApp(desktop, desktopIdentifier(cafe));
+    begin("animate_tiles = false",
+        "[apps.cafe]\nurl = \"https://cafe.example.com/\"\nname = \"Café\"\nbundle_id = \"" + cafe + "\"\n");
+    WindowHandle window = open(pid, { 100, 100, 300, 300 });
+    model->snap(cafe, TileSlot::leftHalf, std::nullopt);
+    settle();
+    EXPECT_EQ(frameOf(desktop, window), tile(TileSlot::leftHalf));
+    EXPECT_TRUE(desktop.applications.opened().empty());
+    EXPECT_EQ(forward({ "layout", "save", "work" }).exitCode, 0);
+    EXPECT_EQ(model->config().layouts.at(0).assignments, (std::vector<LayoutAssignment> { { "cafe", "left-half" } }));
 }
 
 TEST_F(TilingActionsTest, SnapFailures)

@@ -8,6 +8,8 @@
 #include "QuorvaneIPC/ProcessPlaces.h"
 #include "TestSupport/LocalHTTPServer.h"
 #include "TestSupport/TemporaryFolder.h"
+#include "Tiling/TileGeometry.h"
+#include "Tiling/TileSlot.h"
 #include "WebApps/DesktopIdentifier.h"
 #include "WebApps/WebAppBundlePlan.h"
 #include "X11/TestKeyboard.h"
@@ -157,7 +159,7 @@ TEST(X11LaunchTest, OpenStartsAnEntryOrAnExecutableFileOnTheDisplay)
     }
 }
 
-TEST(X11LaunchTest, AnAppHotkeyOpensTheWebAppsWindowThenFocusesIt)
+TEST(X11LaunchTest, AWebAppOpensByItsHotkeyComesForwardAndTilesByItsName)
 {
     test::LocalHTTPServer server({ { "/",
         { 200, "<!DOCTYPE html><html><head><title>Notes</title></head><body>Notes</body></html>",
@@ -198,6 +200,15 @@ TEST(X11LaunchTest, AnAppHotkeyOpensTheWebAppsWindowThenFocusesIt)
     keyboard.chord({ test::keyControl, test::keyAlt, keyM });
     EXPECT_TRUE(eventually(webAppFocused));
     EXPECT_EQ(webAppWindows().size(), 1u);
+
+    // Tiling names the web app as the user does.
+    test::ToolRun tiled = test::runTool({ "tile", "Café Notes", "left-half" });
+    ASSERT_EQ(tiled.status, 0) << tiled.output;
+    Frame target = frameForTile(TileSlot::leftHalf, Frame { 0, 0, 960, 1080 }, 0);
+    EXPECT_TRUE(eventually([&] {
+        std::optional<Frame> frame = windows.readFrame(webAppWindows()[0].handle);
+        return frame && *frame == target;
+    })) << "the web app's window did not reach the left half";
 }
 
 } // namespace
