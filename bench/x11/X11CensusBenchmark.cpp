@@ -3,6 +3,7 @@
 #include "Platforms/GLib/GLibMainLoop.h"
 #include "Platforms/X11/X11Desktop.h"
 #include "QuorvaneApp/Platform/WindowSystem.h"
+#include "helpers/XcbAtom.h"
 
 #include <benchmark/benchmark.h>
 #include <xcb/xcb.h>
@@ -25,13 +26,7 @@ public:
     {
         m_connection = xcb_connect(nullptr, nullptr);
         xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data;
-        auto atom = [&](const std::string& name) {
-            auto* reply = xcb_intern_atom_reply(m_connection,
-                xcb_intern_atom(m_connection, 0, static_cast<uint16_t>(name.size()), name.c_str()), nullptr);
-            xcb_atom_t value = reply->atom;
-            std::free(reply);
-            return value;
-        };
+        auto atom = [&](const char* name) { return quorvane::bench::internAtom(m_connection, name); };
         xcb_atom_t netName = atom("_NET_WM_NAME"), utf8 = atom("UTF8_STRING"), pidAtom = atom("_NET_WM_PID");
         for (int i = 0; i < windowCount; ++i) {
             xcb_window_t window = xcb_generate_id(m_connection);

@@ -2,6 +2,7 @@
 // _NET_MOVERESIZE_WINDOW request it sends to the window manager). Run on an X display where quorvane-app
 // runs with its default chords (bench/x11-figures.sh does both).
 #include "helpers/Percentile.h"
+#include "helpers/XcbAtom.h"
 
 #include <benchmark/benchmark.h>
 #include <xcb/xcb.h>
@@ -74,14 +75,7 @@ public:
     }
 
 private:
-    xcb_atom_t atom(const char* name)
-    {
-        auto* reply = xcb_intern_atom_reply(
-            m_connection, xcb_intern_atom(m_connection, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr);
-        xcb_atom_t value = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-        std::free(reply);
-        return value;
-    }
+    xcb_atom_t atom(const char* name) { return quorvane::bench::internAtom(m_connection, name); }
     void message(xcb_atom_t type, std::initializer_list<uint32_t> data)
     {
         xcb_client_message_event_t event {};

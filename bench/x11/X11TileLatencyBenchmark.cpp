@@ -2,6 +2,7 @@
 // the application's whole path (decode, list the windows, write the frame) and the window manager's. Run on an
 // X display where quorvane-app runs with animate_tiles = false (bench/x11-figures.sh does both).
 #include "helpers/Percentile.h"
+#include "helpers/XcbAtom.h"
 
 #include "Configuration/QuorvanePaths.h"
 #include "QuorvaneIPC/IPCClient.h"
@@ -112,14 +113,7 @@ private:
         std::free(geometry);
     }
 
-    xcb_atom_t atom(const char* name)
-    {
-        auto* reply = xcb_intern_atom_reply(
-            m_connection, xcb_intern_atom(m_connection, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr);
-        xcb_atom_t value = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-        std::free(reply);
-        return value;
-    }
+    xcb_atom_t atom(const char* name) { return quorvane::bench::internAtom(m_connection, name); }
     void setText(xcb_atom_t property, const std::string& text)
     {
         xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, m_window, property, atom("UTF8_STRING"), 8,
