@@ -85,15 +85,6 @@ std::string requireFileName(std::string name)
     return name;
 }
 
-// Writes atomically; a symbolic link in the way is removed first so that its target is never written.
-void writeReplacingLinks(std::string_view contents, const std::string& path)
-{
-    std::error_code error;
-    if (fs::is_symlink(fs::symlink_status(path, error)))
-        fs::remove(path);
-    AtomicFile::write(contents, path, fileMode);
-}
-
 } // namespace
 
 DesktopEntryWriter::DesktopEntryWriter(QuorvanePaths paths)
@@ -118,14 +109,14 @@ void DesktopEntryWriter::install(const WebAppBundlePlan& plan, std::string_view 
     std::map<int, std::string> images = iconImages(icon);
     bool themed = false;
     for (const auto& [edge, png] : images) {
-        writeReplacingLinks(png, iconPath(plan.bundleIdentifier, edge));
+        AtomicFile::write(png, iconPath(plan.bundleIdentifier, edge), fileMode);
         themed = themed || themeSizes.contains(edge);
     }
     // Desktops look icons up only in the theme's own sizes; any other size is named by its file.
     std::string iconName = desktopIdentifier(plan.bundleIdentifier);
     if (!themed && !images.empty())
         iconName = iconPath(plan.bundleIdentifier, images.rbegin()->first);
-    writeReplacingLinks(entryText(plan, iconName), entryPath(plan.bundleIdentifier));
+    AtomicFile::write(entryText(plan, iconName), entryPath(plan.bundleIdentifier), fileMode);
 }
 
 void DesktopEntryWriter::remove(const std::string& bundleIdentifier) const
