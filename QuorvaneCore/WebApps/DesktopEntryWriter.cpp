@@ -9,9 +9,9 @@
 #include "WebApps/WebBundleWriter.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <filesystem>
-#include <set>
 
 namespace quorvane {
 
@@ -22,7 +22,7 @@ namespace {
 constexpr mode_t fileMode = 0644;
 
 // The sizes the hicolor theme lists; an image of another size is named by its path instead.
-const std::set<int> themeSizes = { 16, 22, 24, 32, 48, 64, 96, 128, 256, 512 };
+constexpr std::array themeSizes = { 16, 22, 24, 32, 48, 64, 96, 128, 256, 512 };
 
 // A desktop-entry string value: backslash and line breaks escaped, other control characters as spaces,
 // and a leading space kept as "\s".
@@ -110,7 +110,7 @@ void DesktopEntryWriter::install(const WebAppBundlePlan& plan, std::string_view 
     bool themed = false;
     for (const auto& [edge, png] : images) {
         AtomicFile::write(png, iconPath(plan.bundleIdentifier, edge), fileMode);
-        themed = themed || themeSizes.contains(edge);
+        themed = themed || std::ranges::find(themeSizes, edge) != themeSizes.end();
     }
     // Desktops look icons up only in the theme's own sizes; any other size is named by its file.
     std::string iconName = desktopIdentifier(plan.bundleIdentifier);
