@@ -61,12 +61,8 @@ WebHostIdentity WebHostIdentity::forBundle(const std::string& bundlePath)
 
 WebHostOptions WebHostOptions::forSlug(const std::string& configFile, const std::string& slug)
 {
-    std::optional<std::string> text;
-    try {
-        text = FileContents::readIfPresent(configFile);
-    } catch (const std::system_error&) {
-        return {};
-    }
+    // A folder or an oversized file where the config goes is as good as none.
+    std::optional<std::string> text = FileContents::readIfReadable(configFile, ConfigFile::maximumFileSize);
     if (!text)
         return {};
     QuorvaneConfig config;

@@ -5,15 +5,17 @@
 #include "WebHostPlaces.h"
 #include "WebHostWindow.h"
 
+#include "QuorvaneIPC/ProcessPlaces.h"
 #include "Support/QuorvaneError.h"
 
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <glib-unix.h>
 #include <gtk/gtk.h>
 #include <memory>
+#include <optional>
+#include <string>
 #include <sys/stat.h>
 
 namespace {
@@ -97,14 +99,15 @@ GtkApplication* registeredApplication(Host& host)
 int main(int, char** argv)
 {
     Host host;
+    std::optional<std::string> executable = ProcessPlaces::executable();
+    if (!executable) {
+        std::fprintf(stderr, "QuorvaneWebHost: cannot find its own executable.\n");
+        return 1;
+    }
     try {
-        std::string executable = std::filesystem::read_symlink("/proc/self/exe").string();
-        host.identity = WebHostIdentity::forExecutable(executable);
+        host.identity = WebHostIdentity::forExecutable(*executable);
     } catch (const QuorvaneError& error) {
         std::fprintf(stderr, "QuorvaneWebHost: %s\n", error.message().c_str());
-        return 1;
-    } catch (const std::filesystem::filesystem_error& error) {
-        std::fprintf(stderr, "QuorvaneWebHost: cannot find its own executable: %s\n", error.what());
         return 1;
     }
     host.places = WebHostPlaces::forStore(host.identity.dataStoreIdentifier);

@@ -20,10 +20,7 @@ quorvane() { "$build/cli/quorvane" "$@"; }
 "$build/app/quorvane-app" >"$QUORVANE_DESKTOP_DIR/app.log" 2>&1 &
 app=$!
 "$root/scripts/virtual-desktop.sh" record "$environment" "$app"
-for tries in $(seq 250); do
-    quorvane ping >/dev/null 2>&1 && break
-    sleep 0.02
-done
+"$root/scripts/virtual-desktop.sh" wait 5 "$build/cli/quorvane" ping
 
 # Three sample applications, each with one window.
 windows=()
@@ -37,10 +34,7 @@ for sample in "org.example.Editor:60,80:Editor — notes.txt" "org.example.Termi
 done
 "$root/scripts/virtual-desktop.sh" record "$environment" "${windows[@]}"
 for id in org.example.Editor org.example.Terminal org.example.Browser; do
-    for tries in $(seq 250); do
-        [[ -s $QUORVANE_DESKTOP_DIR/$id.window ]] && break
-        sleep 0.02
-    done
+    "$root/scripts/virtual-desktop.sh" wait 5 test -s "$QUORVANE_DESKTOP_DIR/$id.window"
 done
 
 quorvane tile org.example.Editor left-half

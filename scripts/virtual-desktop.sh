@@ -5,6 +5,7 @@
 #   scripts/virtual-desktop.sh start     prints the path of an environment file (DISPLAY, HOME, ...)
 #   scripts/virtual-desktop.sh stop FILE  stops exactly the processes recorded in FILE
 #   scripts/virtual-desktop.sh record FILE PID...  adds processes started on the desktop to those `stop` stops
+#   scripts/virtual-desktop.sh wait SECONDS COMMAND...  polls COMMAND until it succeeds, failing after SECONDS
 # Source the environment file to reach the desktop: `. FILE; xdpyinfo`.
 set -euo pipefail
 
@@ -122,5 +123,6 @@ case "${1:-}" in
     start) start ;;
     record) record "${2:?usage: $0 record ENVIRONMENT-FILE PID...}" "${@:3}" ;;
     stop) stop "${2:?usage: $0 stop ENVIRONMENT-FILE}" ;;
+    wait) wait_for "${2:?usage: $0 wait SECONDS COMMAND...}" "${@:3}" ;;
     *) echo "usage: $0 start | stop ENVIRONMENT-FILE" >&2; exit 2 ;;
 esac

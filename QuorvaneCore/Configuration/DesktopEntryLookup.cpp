@@ -2,7 +2,6 @@
 
 #include "Configuration/QuorvanePaths.h"
 #include "Support/FileContents.h"
-#include "Support/QuorvaneError.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -57,18 +56,6 @@ std::string_view trimmedASCII(std::string_view text)
     return text.substr(start, end - start + 1);
 }
 
-// The text of a desktop file, or empty when it cannot be read: an unreadable file still holds its id.
-std::string readEntry(const std::string& path)
-{
-    try {
-        return FileContents::read(path, entrySizeLimit);
-    } catch (const std::system_error&) {
-        return {};
-    } catch (const QuorvaneError&) {
-        return {};
-    }
-}
-
 } // namespace
 
 std::optional<std::string> find(const QuorvanePaths& paths, std::string_view id)
@@ -80,8 +67,9 @@ std::optional<std::string> find(const QuorvanePaths& paths, std::string_view id)
         if (!file)
             continue;
         // The first file with the id decides, even when it hides the id: that is how a user removes an entry
-        // the system installed.
-        if (entryValue(readEntry(file->string()), "Hidden") == "true")
+        // the system installed. An unreadable file still holds its id.
+        std::string text = FileContents::readIfReadable(file->string(), entrySizeLimit).value_or("");
+        if (entryValue(text, "Hidden") == "true")
             return std::nullopt;
         return file->string();
     }

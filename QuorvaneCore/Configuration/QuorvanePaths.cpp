@@ -7,31 +7,33 @@ namespace quorvane {
 
 namespace {
 
+// `value` without trailing slashes when it is an absolute path; else empty.
+std::string absoluteFolder(std::string value)
+{
+    if (!value.starts_with('/'))
+        return "";
+    while (value.size() > 1 && value.back() == '/')
+        value.pop_back();
+    return value;
+}
+
 // A base directory the variable names, or empty: only absolute paths count.
 std::string baseDirectory(const QuorvanePaths::Lookup& lookup, std::string_view name)
 {
     std::optional<std::string> value = lookup(name);
-    if (!value || !value->starts_with('/'))
-        return "";
-    while (value->size() > 1 && value->back() == '/')
-        value->pop_back();
-    return *value;
+    return value ? absoluteFolder(std::move(*value)) : "";
 }
 
 std::vector<std::string> dataFolders(const QuorvanePaths::Lookup& lookup)
 {
     std::vector<std::string> folders;
-    std::string_view list;
-    std::optional<std::string> value = lookup("XDG_DATA_DIRS");
-    if (value)
-        list = *value;
+    std::string value = lookup("XDG_DATA_DIRS").value_or("");
+    std::string_view list = value;
     while (!list.empty()) {
         size_t colon = std::min(list.find(':'), list.size());
-        std::string folder(list.substr(0, colon));
+        std::string folder = absoluteFolder(std::string(list.substr(0, colon)));
         list.remove_prefix(std::min(colon + 1, list.size()));
-        while (folder.size() > 1 && folder.back() == '/')
-            folder.pop_back();
-        if (folder.starts_with('/'))
+        if (!folder.empty())
             folders.push_back(std::move(folder));
     }
     if (folders.empty())

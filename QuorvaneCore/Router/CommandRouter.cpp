@@ -389,12 +389,6 @@ CommandOutput layoutList(const ConfigFile& file)
     return success(lines.empty() ? "No layouts yet." : lines, Object { { "layouts", std::move(layouts) } });
 }
 
-// The icon file inside a bundle, or nothing when it cannot be read (the entry then gets the fallback).
-std::string bundleIcon(const std::string& bundlePath)
-{
-    return FileContents::readIfReadable(bundlePath + "/Contents/Resources/AppIcon.icns").value_or("");
-}
-
 // Re-creates the bundles of configured web apps that are missing on disk, gives the shipped host to bundles
 // made without one, and writes missing desktop entries; files already in place stay as they are. One web
 // app that cannot be installed does not keep the others from being re-created: every failure is reported
@@ -423,8 +417,9 @@ CommandOutput reconcile(const ConfigFile& file, const CommandContext& context)
             if (fs::is_directory(status) && context.hostBinary
                 && !fs::exists(fs::symlink_status(webHostExecutable(plan.bundlePath), error)))
                 WebBundleWriter(context.runTool).refreshHost(plan.bundlePath, *context.hostBinary, plan.bundleIdentifier);
+            // An unreadable icon gives the entry the fallback artwork.
             if (!fs::exists(fs::symlink_status(entries.entryPath(plan.bundleIdentifier), error)))
-                entries.install(plan, bundleIcon(plan.bundlePath));
+                entries.install(plan, WebBundleWriter::icon(plan.bundlePath));
             continue;
         } catch (const QuorvaneError& error) {
             reason = error.message();

@@ -95,10 +95,10 @@ std::optional<std::string> readIfPresent(const std::string& path, size_t maximum
     }
 }
 
-std::optional<std::string> readIfReadable(const std::string& path)
+std::optional<std::string> readIfReadable(const std::string& path, size_t maximumSize)
 {
     try {
-        return read(path);
+        return read(path, maximumSize);
     } catch (const std::system_error&) {
         return std::nullopt;
     } catch (const QuorvaneError&) {

@@ -20,9 +20,9 @@ std::string read(const std::string& path, size_t maximumSize = unlimited);
 // The bytes of the file at `path`, or nothing when no file is there.
 std::optional<std::string> readIfPresent(const std::string& path, size_t maximumSize = unlimited);
 
-// The bytes of the file at `path`, or nothing when it cannot be read for any reason. Never throws a
-// platform failure or a refusal.
-std::optional<std::string> readIfReadable(const std::string& path);
+// The bytes of the file at `path`, or nothing when it cannot be read for any reason, a size over
+// `maximumSize` included. Never throws a platform failure or a refusal.
+std::optional<std::string> readIfReadable(const std::string& path, size_t maximumSize = unlimited);
 
 } // namespace FileContents
 

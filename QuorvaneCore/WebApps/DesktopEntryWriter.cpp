@@ -9,9 +9,9 @@
 #include "WebApps/WebBundleWriter.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <filesystem>
-#include <set>
 
 namespace quorvane {
 
@@ -22,7 +22,7 @@ namespace {
 constexpr mode_t fileMode = 0644;
 
 // The sizes the hicolor theme lists; an image of another size is named by its path instead.
-const std::set<int> themeSizes = { 16, 22, 24, 32, 48, 64, 96, 128, 256, 512 };
+constexpr std::array themeSizes = { 16, 22, 24, 32, 48, 64, 96, 128, 256, 512 };
 
 // A desktop-entry string value: backslash and line breaks escaped, other control characters as spaces,
 // and a leading space kept as "\s".
@@ -85,15 +85,6 @@ std::string requireFileName(std::string name)
     return name;
 }
 
-// Writes atomically; a symbolic link in the way is removed first so that its target is never written.
-void writeReplacingLinks(std::string_view contents, const std::string& path)
-{
-    std::error_code error;
-    if (fs::is_symlink(fs::symlink_status(path, error)))
-        fs::remove(path);
-    AtomicFile::write(contents, path, fileMode);
-}
-
 } // namespace
 
 DesktopEntryWriter::DesktopEntryWriter(QuorvanePaths paths)
@@ -118,14 +109,14 @@ void DesktopEntryWriter::install(const WebAppBundlePlan& plan, std::string_view 
     std::map<int, std::string> images = iconImages(icon);
     bool themed = false;
     for (const auto& [edge, png] : images) {
-        writeReplacingLinks(png, iconPath(plan.bundleIdentifier, edge));
-        themed = themed || themeSizes.contains(edge);
+        AtomicFile::write(png, iconPath(plan.bundleIdentifier, edge), fileMode);
+        themed = themed || std::ranges::find(themeSizes, edge) != themeSizes.end();
     }
     // Desktops look icons up only in the theme's own sizes; any other size is named by its file.
     std::string iconName = desktopIdentifier(plan.bundleIdentifier);
     if (!themed && !images.empty())
         iconName = iconPath(plan.bundleIdentifier, images.rbegin()->first);
-    writeReplacingLinks(entryText(plan, iconName), entryPath(plan.bundleIdentifier));
+    AtomicFile::write(entryText(plan, iconName), entryPath(plan.bundleIdentifier), fileMode);
 }
 
 void DesktopEntryWriter::remove(const std::string& bundleIdentifier) const

@@ -143,6 +143,11 @@ std::optional<std::string> WebBundleWriter::bundleIdentifier(const std::string& 
     return identifier;
 }
 
+std::string WebBundleWriter::icon(const std::string& bundlePath)
+{
+    return FileContents::readIfReadable(contentsPath(bundlePath, "Resources/AppIcon.icns")).value_or("");
+}
+
 std::vector<std::string> WebBundleWriter::codesignArguments(
     const std::string& bundlePath, const std::string& bundleIdentifier)
 {

@@ -55,6 +55,8 @@ public:
 
     // The trimmed, non-empty CFBundleIdentifier of the bundle's Info.plist (XML or binary), or nothing.
     static std::optional<std::string> bundleIdentifier(const std::string& bundlePath);
+    // The bundle's icon file, or empty when it cannot be read.
+    static std::string icon(const std::string& bundlePath);
     // codesign with an ad-hoc signature and the identifier forced; the tool comes first.
     static std::vector<std::string> codesignArguments(
         const std::string& bundlePath, const std::string& bundleIdentifier);
