@@ -189,12 +189,11 @@ bool X11Applications::open(const std::string& location)
         return false;
     // A launch context gives the program its display and startup notification, and the launched process
     // learns its desktop file (GIO_LAUNCHED_DESKTOP_FILE), by which its windows are known.
-    GAppLaunchContext* context = g_app_launch_context_new();
+    LaunchContext launch;
     GError* error = nullptr;
-    bool launched = g_app_info_launch(G_APP_INFO(info), nullptr, context, &error);
+    bool launched = g_app_info_launch(G_APP_INFO(info), nullptr, launch.context, &error);
     if (error)
         g_error_free(error);
-    g_object_unref(context);
     g_object_unref(info);
     return launched;
 }
