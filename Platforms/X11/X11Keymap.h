@@ -64,6 +64,8 @@ private:
     xkb_context* m_context = nullptr;
     xkb_keymap* m_keymap = nullptr;
     xkb_state* m_state = nullptr;
+    // Set to each key event's modifiers to ask what the key types, so a press allocates no state of its own.
+    xkb_state* m_scratch = nullptr;
     int32_t m_deviceId = -1;
     uint8_t m_eventBase = 0;
     uint16_t m_numLockMask = 0;
