@@ -102,7 +102,6 @@ std::optional<std::string> ApplicationIds::launchedFrom(int32_t pid)
     if (!file || file->empty() || (launchedPid && *launchedPid != std::to_string(pid)))
         return std::nullopt;
     return idOfDesktopFile(*file);
-    return std::nullopt;
 }
 
 const std::vector<ApplicationIds::DesktopEntry>& ApplicationIds::entries()
