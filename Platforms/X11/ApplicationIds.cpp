@@ -109,7 +109,7 @@ const std::vector<ApplicationIds::DesktopEntry>& ApplicationIds::entries()
     if (m_entries)
         return *m_entries;
     m_entries.emplace();
-    GList* all = g_app_info_get_all();
+    g_autolist(GAppInfo) all = g_app_info_get_all();
     for (GList* item = all; item; item = item->next) {
         auto* info = static_cast<GAppInfo*>(item->data);
         const char* id = g_app_info_get_id(info);
@@ -118,7 +118,6 @@ const std::vector<ApplicationIds::DesktopEntry>& ApplicationIds::entries()
         const char* wmClass = g_desktop_app_info_get_startup_wm_class(G_DESKTOP_APP_INFO(info));
         m_entries->push_back({ idOfDesktopFile(id), wmClass ? wmClass : "" });
     }
-    g_list_free_full(all, g_object_unref);
     return *m_entries;
 }
 
