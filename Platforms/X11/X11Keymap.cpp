@@ -81,6 +81,7 @@ void X11Keymap::reload()
     m_keymap = keymap;
     m_state = state;
     m_scratch = scratch;
+    m_keycodes.clear();
 
     m_numLockMask = 0;
     auto mapping = fetchReply<xcb_get_modifier_mapping_reply_t>(
@@ -121,7 +122,10 @@ bool X11Keymap::handleEvent(const xcb_generic_event_t& event)
         xkb_state_update_mask(m_state, notify.baseMods, notify.latchedMods, notify.lockedMods,
             static_cast<xkb_layout_index_t>(notify.baseGroup), static_cast<xkb_layout_index_t>(notify.latchedGroup),
             notify.lockedGroup);
-        return group() != before;
+        if (group() == before)
+            return false;
+        m_keycodes.clear();
+        return true;
     }
     default:
         return false;
@@ -139,7 +143,15 @@ uint16_t X11Keymap::modifierState() const
     return static_cast<uint16_t>(xkb_state_serialize_mods(m_state, XKB_STATE_MODS_EFFECTIVE) & 0xFF);
 }
 
-std::vector<xcb_keycode_t> X11Keymap::keycodes(uint32_t keysym) const
+const std::vector<xcb_keycode_t>& X11Keymap::keycodes(uint32_t keysym) const
+{
+    auto [known, added] = m_keycodes.try_emplace(keysym);
+    if (added)
+        known->second = findKeycodes(keysym);
+    return known->second;
+}
+
+std::vector<xcb_keycode_t> X11Keymap::findKeycodes(uint32_t keysym) const
 {
     xkb_layout_index_t groups = xkb_keymap_num_layouts(m_keymap);
     xkb_keycode_t lowest = xkb_keymap_min_keycode(m_keymap);
