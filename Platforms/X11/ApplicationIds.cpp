@@ -7,7 +7,6 @@
 #include <gio/gio.h>
 
 #include <sys/stat.h>
-#include <system_error>
 #include <unistd.h>
 
 namespace quorvane {
@@ -74,13 +73,8 @@ std::optional<std::string> ApplicationIds::launchedFrom(int32_t pid)
     // Only a process of the same user tells us how it was launched.
     if (::stat(folder.c_str(), &status) != 0 || status.st_uid != ::getuid())
         return std::nullopt;
-    std::optional<std::string> environment;
-    try {
-        environment = FileContents::readIfPresent(folder + "/environ");
-    } catch (const std::system_error&) {
-        // The process has gone or hides its environment.
-        return std::nullopt;
-    }
+    // Nothing when the process has gone or hides its environment.
+    std::optional<std::string> environment = FileContents::readIfReadable(folder + "/environ");
     if (!environment)
         return std::nullopt;
     // The launcher names the desktop file and the pid it launched; a child of that process inherits both,

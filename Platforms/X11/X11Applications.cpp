@@ -5,6 +5,7 @@
 #include "Platforms/X11/X11Connection.h"
 #include "Platforms/X11/X11WindowSystem.h"
 #include "QuorvaneApp/Platform/MainLoop.h"
+#include "Support/FileContents.h"
 
 #include <gio/gdesktopappinfo.h>
 #include <gio/gio.h>
@@ -14,8 +15,6 @@
 
 #include <cerrno>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 namespace quorvane {
 
@@ -31,8 +30,7 @@ bool processGone(int32_t pid)
         return false;
     if (::kill(pid, 0) != 0)
         return errno == ESRCH;
-    std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
-    std::string stat((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    std::string stat = FileContents::readIfReadable("/proc/" + std::to_string(pid) + "/stat").value_or("");
     size_t state = stat.rfind(')');
     return state != std::string::npos && state + 2 < stat.size() && stat[state + 2] == 'Z';
 }
