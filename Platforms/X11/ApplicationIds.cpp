@@ -7,7 +7,6 @@
 #include <gio/gio.h>
 
 #include <sys/stat.h>
-#include <system_error>
 #include <unistd.h>
 
 namespace quorvane {
@@ -74,13 +73,8 @@ std::optional<std::string> ApplicationIds::launchedFrom(int32_t pid)
     // Only a process of the same user tells us how it was launched.
     if (::stat(folder.c_str(), &status) != 0 || status.st_uid != ::getuid())
         return std::nullopt;
-    std::optional<std::string> environment;
-    try {
-        environment = FileContents::readIfPresent(folder + "/environ");
-    } catch (const std::system_error&) {
-        // The process has gone or hides its environment.
-        return std::nullopt;
-    }
+    // Nothing when the process has gone or hides its environment.
+    std::optional<std::string> environment = FileContents::readIfReadable(folder + "/environ");
     if (!environment)
         return std::nullopt;
     // The launcher names the desktop file and the pid it launched; a child of that process inherits both,
@@ -102,7 +96,6 @@ std::optional<std::string> ApplicationIds::launchedFrom(int32_t pid)
     if (!file || file->empty() || (launchedPid && *launchedPid != std::to_string(pid)))
         return std::nullopt;
     return idOfDesktopFile(*file);
-    return std::nullopt;
 }
 
 const std::vector<ApplicationIds::DesktopEntry>& ApplicationIds::entries()
@@ -110,7 +103,7 @@ const std::vector<ApplicationIds::DesktopEntry>& ApplicationIds::entries()
     if (m_entries)
         return *m_entries;
     m_entries.emplace();
-    GList* all = g_app_info_get_all();
+    g_autolist(GAppInfo) all = g_app_info_get_all();
     for (GList* item = all; item; item = item->next) {
         auto* info = static_cast<GAppInfo*>(item->data);
         const char* id = g_app_info_get_id(info);
@@ -119,7 +112,6 @@ const std::vector<ApplicationIds::DesktopEntry>& ApplicationIds::entries()
         const char* wmClass = g_desktop_app_info_get_startup_wm_class(G_DESKTOP_APP_INFO(info));
         m_entries->push_back({ idOfDesktopFile(id), wmClass ? wmClass : "" });
     }
-    g_list_free_full(all, g_object_unref);
     return *m_entries;
 }
 

@@ -29,12 +29,6 @@ struct PrivateConnection {
     PrivateConnection& operator=(const PrivateConnection&) = delete;
 };
 
-std::vector<uint32_t> readProperty(xcb_connection_t* xcb, xcb_window_t window, xcb_atom_t property)
-{
-    return cardinals(fetchReply<xcb_get_property_reply_t>(
-        xcb, xcb_get_property_reply, xcb_get_property(xcb, 0, window, property, XCB_ATOM_ANY, 0, 64)));
-}
-
 } // namespace
 
 std::vector<uint32_t> MaximisedRelease::release(X11Connection& shared, xcb_window_t window)
@@ -47,11 +41,11 @@ std::vector<uint32_t> MaximisedRelease::release(X11Connection& shared, xcb_windo
         // No second connection: ask all the same and take the extents as they are.
         shared.sendRootMessage(window, ewmh->_NET_WM_STATE, request);
         shared.flush();
-        return readProperty(shared.xcb(), window, ewmh->_NET_FRAME_EXTENTS);
+        return readCardinals(shared.xcb(), window, ewmh->_NET_FRAME_EXTENTS);
     }
     xcb_connection_t* xcb = own.xcb;
     auto maximised = [&] {
-        std::vector<uint32_t> states = readProperty(xcb, window, ewmh->_NET_WM_STATE);
+        std::vector<uint32_t> states = readCardinals(xcb, window, ewmh->_NET_WM_STATE);
         return std::any_of(states.begin(), states.end(), [&](uint32_t state) {
             return state == ewmh->_NET_WM_STATE_MAXIMIZED_VERT || state == ewmh->_NET_WM_STATE_MAXIMIZED_HORZ;
         });
@@ -60,15 +54,7 @@ std::vector<uint32_t> MaximisedRelease::release(X11Connection& shared, xcb_windo
     // The notices are asked for before the request goes out on the same connection, so none is missed.
     uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
     xcb_change_window_attributes(xcb, window, XCB_CW_EVENT_MASK, &mask);
-    xcb_client_message_event_t message {};
-    message.response_type = XCB_CLIENT_MESSAGE;
-    message.format = 32;
-    message.window = window;
-    message.type = ewmh->_NET_WM_STATE;
-    std::copy(request.begin(), request.end(), message.data.data32);
-    xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(xcb)).data;
-    xcb_send_event(xcb, 0, screen->root, XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
-        reinterpret_cast<const char*>(&message));
+    sendRootMessage(xcb, shared.root(), window, ewmh->_NET_WM_STATE, request);
     xcb_flush(xcb);
 
     Clock::time_point deadline = Clock::now() + stateWait;
@@ -109,7 +95,7 @@ std::vector<uint32_t> MaximisedRelease::release(X11Connection& shared, xcb_windo
     }
     if (gone)
         return {};
-    return readProperty(xcb, window, ewmh->_NET_FRAME_EXTENTS);
+    return readCardinals(xcb, window, ewmh->_NET_FRAME_EXTENTS);
 }
 
 } // namespace quorvane

@@ -5,6 +5,7 @@
 #include "Platforms/X11/X11Connection.h"
 #include "Platforms/X11/X11WindowSystem.h"
 #include "QuorvaneApp/Platform/MainLoop.h"
+#include "Support/FileContents.h"
 
 #include <gio/gdesktopappinfo.h>
 #include <gio/gio.h>
@@ -14,8 +15,6 @@
 
 #include <cerrno>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 namespace quorvane {
 
@@ -31,37 +30,24 @@ bool processGone(int32_t pid)
         return false;
     if (::kill(pid, 0) != 0)
         return errno == ESRCH;
-    std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
-    std::string stat((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    std::string stat = FileContents::readIfReadable("/proc/" + std::to_string(pid) + "/stat").value_or("");
     size_t state = stat.rfind(')');
     return state != std::string::npos && state + 2 < stat.size() && stat[state + 2] == 'Z';
 }
-
-struct LaunchContext {
-    LaunchContext()
-        : context(g_app_launch_context_new())
-    {
-    }
-    ~LaunchContext() { g_object_unref(context); }
-    LaunchContext(const LaunchContext&) = delete;
-    LaunchContext& operator=(const LaunchContext&) = delete;
-
-    GAppLaunchContext* context;
-};
 
 // Starts `argv` (its first word looked up on PATH) with our environment and the launch context's, not
 // awaited. With a desktop entry the program also learns its desktop file and, where the context gives one,
 // its startup notification id.
 bool spawn(const std::vector<std::string>& argv, GDesktopAppInfo* info)
 {
-    LaunchContext launch;
+    g_autoptr(GAppLaunchContext) launch = g_app_launch_context_new();
     std::vector<char*> words;
     for (const std::string& word : argv)
         words.push_back(const_cast<char*>(word.c_str()));
     words.push_back(nullptr);
 
-    char** environment = g_get_environ();
-    char** added = g_app_launch_context_get_environment(launch.context);
+    g_auto(GStrv) environment = g_get_environ();
+    g_auto(GStrv) added = g_app_launch_context_get_environment(launch);
     for (char** entry = added; entry && *entry; ++entry) {
         std::string assignment = *entry;
         size_t equals = assignment.find('=');
@@ -69,32 +55,26 @@ bool spawn(const std::vector<std::string>& argv, GDesktopAppInfo* info)
             environment = g_environ_setenv(
                 environment, assignment.substr(0, equals).c_str(), assignment.c_str() + equals + 1, true);
     }
-    g_strfreev(added);
-    char* startupId = nullptr;
+    g_autofree char* startupId = nullptr;
     if (info) {
         if (const char* file = g_desktop_app_info_get_filename(info))
             environment = g_environ_setenv(environment, "GIO_LAUNCHED_DESKTOP_FILE", file, true);
-        startupId = g_app_launch_context_get_startup_notify_id(launch.context, G_APP_INFO(info), nullptr);
+        startupId = g_app_launch_context_get_startup_notify_id(launch, G_APP_INFO(info), nullptr);
         if (startupId)
             environment = g_environ_setenv(environment, "DESKTOP_STARTUP_ID", startupId, true);
     }
 
-    GError* error = nullptr;
+    g_autoptr(GError) error = nullptr;
     bool started
         = g_spawn_async(nullptr, words.data(), environment, G_SPAWN_SEARCH_PATH, nullptr, nullptr, nullptr, &error);
-    if (error)
-        g_error_free(error);
     if (!started && startupId)
-        g_app_launch_context_launch_failed(launch.context, startupId);
-    g_free(startupId);
-    g_strfreev(environment);
+        g_app_launch_context_launch_failed(launch, startupId);
     return started;
 }
 
 bool onPath(const std::string& program)
 {
-    char* found = g_find_program_in_path(program.c_str());
-    g_free(found);
+    g_autofree char* found = g_find_program_in_path(program.c_str());
     return found != nullptr;
 }
 
@@ -169,14 +149,9 @@ void X11Applications::hide(int32_t pid)
 
 std::optional<std::string> X11Applications::locate(const std::string& bundleIdentifier)
 {
-    GDesktopAppInfo* info = g_desktop_app_info_new((bundleIdentifier + ".desktop").c_str());
-    if (!info)
-        return std::nullopt;
-    std::optional<std::string> path;
-    if (const char* file = g_desktop_app_info_get_filename(info))
-        path = file;
-    g_object_unref(info);
-    return path;
+    g_autoptr(GDesktopAppInfo) info = g_desktop_app_info_new((bundleIdentifier + ".desktop").c_str());
+    const char* file = info ? g_desktop_app_info_get_filename(info) : nullptr;
+    return file ? std::optional<std::string>(file) : std::nullopt;
 }
 
 bool X11Applications::open(const std::string& location)
@@ -184,24 +159,19 @@ bool X11Applications::open(const std::string& location)
     // A web app's host, started directly when its desktop entry is missing.
     if (!location.ends_with(".desktop"))
         return isExecutableFile(location) && spawn({ location }, nullptr);
-    GDesktopAppInfo* info = g_desktop_app_info_new_from_filename(location.c_str());
+    g_autoptr(GDesktopAppInfo) info = g_desktop_app_info_new_from_filename(location.c_str());
     if (!info)
         return false;
     // A launch context gives the program its display and startup notification, and the launched process
     // learns its desktop file (GIO_LAUNCHED_DESKTOP_FILE), by which its windows are known.
-    GAppLaunchContext* context = g_app_launch_context_new();
-    GError* error = nullptr;
-    bool launched = g_app_info_launch(G_APP_INFO(info), nullptr, context, &error);
-    if (error)
-        g_error_free(error);
-    g_object_unref(context);
-    g_object_unref(info);
-    return launched;
+    g_autoptr(GAppLaunchContext) launch = g_app_launch_context_new();
+    g_autoptr(GError) error = nullptr;
+    return g_app_info_launch(G_APP_INFO(info), nullptr, launch, &error);
 }
 
 bool X11Applications::openInTerminal(const std::string& script, const std::optional<std::string>& terminalLocation)
 {
-    GDesktopAppInfo* info
+    g_autoptr(GDesktopAppInfo) info
         = terminalLocation ? g_desktop_app_info_new_from_filename(terminalLocation->c_str()) : nullptr;
     std::function<bool(const std::string&)> installed;
     if (info) {
@@ -215,10 +185,7 @@ bool X11Applications::openInTerminal(const std::string& script, const std::optio
     }
     std::vector<std::string> argv
         = terminalCommand(info ? ApplicationIds::idOfDesktopFile(*terminalLocation) : std::string(), script, installed);
-    bool started = spawn(argv, argv.front() == "x-terminal-emulator" ? nullptr : info);
-    if (info)
-        g_object_unref(info);
-    return started;
+    return spawn(argv, argv.front() == "x-terminal-emulator" ? nullptr : info);
 }
 
 void X11Applications::setQuitHandler(std::function<void(const RunningApplication&)> handler)

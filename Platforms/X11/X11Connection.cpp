@@ -77,6 +77,34 @@ X11Connection::~X11Connection()
 
 void X11Connection::sendRootMessage(xcb_window_t window, xcb_atom_t type, const std::vector<uint32_t>& data)
 {
+    quorvane::sendRootMessage(m_connection, m_root, window, type, data);
+}
+
+void X11Connection::flush()
+{
+    xcb_flush(m_connection);
+}
+
+xcb_get_property_cookie_t requestProperty(
+    xcb_connection_t* connection, xcb_window_t window, xcb_atom_t property, uint32_t length)
+{
+    return xcb_get_property(connection, 0, window, property, XCB_ATOM_ANY, 0, length);
+}
+
+XReply<xcb_get_property_reply_t> propertyReply(xcb_connection_t* connection, xcb_get_property_cookie_t cookie)
+{
+    return fetchReply<xcb_get_property_reply_t>(connection, xcb_get_property_reply, cookie);
+}
+
+std::vector<uint32_t> readCardinals(
+    xcb_connection_t* connection, xcb_window_t window, xcb_atom_t property, uint32_t length)
+{
+    return cardinals(propertyReply(connection, requestProperty(connection, window, property, length)));
+}
+
+void sendRootMessage(xcb_connection_t* connection, xcb_window_t root, xcb_window_t window, xcb_atom_t type,
+    const std::vector<uint32_t>& data)
+{
     xcb_client_message_event_t message {};
     message.response_type = XCB_CLIENT_MESSAGE;
     message.format = 32;
@@ -84,13 +112,8 @@ void X11Connection::sendRootMessage(xcb_window_t window, xcb_atom_t type, const 
     message.type = type;
     for (size_t i = 0; i < data.size() && i < 5; ++i)
         message.data.data32[i] = data[i];
-    xcb_send_event(m_connection, 0, m_root, XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+    xcb_send_event(connection, 0, root, XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
         reinterpret_cast<const char*>(&message));
-}
-
-void X11Connection::flush()
-{
-    xcb_flush(m_connection);
 }
 
 std::vector<uint32_t> cardinals(const XReply<xcb_get_property_reply_t>& reply)

@@ -99,6 +99,17 @@ XReply<Reply> fetchReply(xcb_connection_t* connection, Fetch fetch, Cookie cooki
     return XReply<Reply>(reply);
 }
 
+// Asks for up to `length` 32-bit units of a window's property, of whatever type it holds.
+xcb_get_property_cookie_t requestProperty(
+    xcb_connection_t*, xcb_window_t window, xcb_atom_t property, uint32_t length = 64);
+// Waits for a property's reply; an X error counts as no reply.
+XReply<xcb_get_property_reply_t> propertyReply(xcb_connection_t*, xcb_get_property_cookie_t);
+// Reads a property of 32-bit values at once (one round trip); empty when the window or property is missing.
+std::vector<uint32_t> readCardinals(xcb_connection_t*, xcb_window_t window, xcb_atom_t property, uint32_t length = 64);
+// Sends a client message about `window` to `root` on any connection, as the EWMH asks of pagers and tools.
+void sendRootMessage(
+    xcb_connection_t*, xcb_window_t root, xcb_window_t window, xcb_atom_t type, const std::vector<uint32_t>& data);
+
 // The values of a property reply: 32-bit cardinals, windows or atoms.
 std::vector<uint32_t> cardinals(const XReply<xcb_get_property_reply_t>&);
 // The text of a property reply (UTF-8 or Latin-1 as the property holds it), cut at the first NUL.

@@ -33,7 +33,7 @@ bool X11HotkeyRegistrar::grab(Registration& registration)
     std::optional<uint32_t> keysym = X11KeyTable::keysym(registration.chord.keyCode);
     if (!keysym)
         return false;
-    std::vector<xcb_keycode_t> codes = m_keymap->keycodes(*keysym);
+    const std::vector<xcb_keycode_t>& codes = m_keymap->keycodes(*keysym);
     if (codes.empty())
         return false;
     xcb_connection_t* xcb = m_connection->xcb();

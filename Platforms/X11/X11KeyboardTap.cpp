@@ -372,9 +372,6 @@ void X11KeyboardTap::handleRawPress(xcb_keycode_t code)
         // always grabbed.
         if (!m_armed || m_grabActive || isLeaderKey(code))
             return;
-    }
-    {
-        std::lock_guard guard(m_lock);
         // XKB's notifications come in order with the raw events: this is the state the key was pressed in.
         uint16_t state = m_keymap->modifierState();
         uint16_t held = state & (XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | XCB_MOD_MASK_4);

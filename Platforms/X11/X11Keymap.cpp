@@ -56,6 +56,7 @@ X11Keymap::X11Keymap(xcb_connection_t* connection)
 
 X11Keymap::~X11Keymap()
 {
+    xkb_state_unref(m_scratch);
     xkb_state_unref(m_state);
     xkb_keymap_unref(m_keymap);
     xkb_context_unref(m_context);
@@ -68,14 +69,19 @@ void X11Keymap::reload()
     if (!keymap)
         return;
     xkb_state* state = xkb_x11_state_new_from_device(keymap, m_connection, m_deviceId);
-    if (!state) {
+    xkb_state* scratch = state ? xkb_state_new(keymap) : nullptr;
+    if (!scratch) {
+        xkb_state_unref(state);
         xkb_keymap_unref(keymap);
         return;
     }
+    xkb_state_unref(m_scratch);
     xkb_state_unref(m_state);
     xkb_keymap_unref(m_keymap);
     m_keymap = keymap;
     m_state = state;
+    m_scratch = scratch;
+    m_keycodes.clear();
 
     m_numLockMask = 0;
     auto mapping = fetchReply<xcb_get_modifier_mapping_reply_t>(
@@ -116,7 +122,10 @@ bool X11Keymap::handleEvent(const xcb_generic_event_t& event)
         xkb_state_update_mask(m_state, notify.baseMods, notify.latchedMods, notify.lockedMods,
             static_cast<xkb_layout_index_t>(notify.baseGroup), static_cast<xkb_layout_index_t>(notify.latchedGroup),
             notify.lockedGroup);
-        return group() != before;
+        if (group() == before)
+            return false;
+        m_keycodes.clear();
+        return true;
     }
     default:
         return false;
@@ -134,7 +143,15 @@ uint16_t X11Keymap::modifierState() const
     return static_cast<uint16_t>(xkb_state_serialize_mods(m_state, XKB_STATE_MODS_EFFECTIVE) & 0xFF);
 }
 
-std::vector<xcb_keycode_t> X11Keymap::keycodes(uint32_t keysym) const
+const std::vector<xcb_keycode_t>& X11Keymap::keycodes(uint32_t keysym) const
+{
+    auto [known, added] = m_keycodes.try_emplace(keysym);
+    if (added)
+        known->second = findKeycodes(keysym);
+    return known->second;
+}
+
+std::vector<xcb_keycode_t> X11Keymap::findKeycodes(uint32_t keysym) const
 {
     xkb_layout_index_t groups = xkb_keymap_num_layouts(m_keymap);
     xkb_keycode_t lowest = xkb_keymap_min_keycode(m_keymap);
@@ -204,13 +221,10 @@ uint32_t X11Keymap::keysym(xcb_keycode_t code, uint16_t state) const
 
 std::string X11Keymap::characters(xcb_keycode_t code, uint16_t state) const
 {
-    xkb_state* scratch = xkb_state_new(m_keymap);
-    if (!scratch)
-        return {};
-    xkb_state_update_mask(scratch, state & 0xFF, 0, 0, (state >> 13) & 3, 0, 0);
+    // Setting every component of the scratch state makes it exactly the event's state.
+    xkb_state_update_mask(m_scratch, state & 0xFF, 0, 0, (state >> 13) & 3, 0, 0);
     char buffer[64] = {};
-    xkb_state_key_get_utf8(scratch, code, buffer, sizeof buffer);
-    xkb_state_unref(scratch);
+    xkb_state_key_get_utf8(m_scratch, code, buffer, sizeof buffer);
     std::string typed(buffer);
     // Control characters (Return, Escape, ctrl+letter) type nothing visible.
     if (typed.size() == 1 && (static_cast<unsigned char>(typed[0]) < 0x20 || typed[0] == 0x7F))

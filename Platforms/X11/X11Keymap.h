@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -35,8 +36,9 @@ public:
     bool handleEvent(const xcb_generic_event_t&);
 
     // The X key codes that type `keysym`: in the layout group in effect when it has the keysym, otherwise in
-    // the first group after it (in group order) that has it, at the lowest shift level it appears on.
-    std::vector<xcb_keycode_t> keycodes(uint32_t keysym) const;
+    // the first group after it (in group order) that has it, at the lowest shift level it appears on. Kept
+    // until `handleEvent` next reports a change.
+    const std::vector<xcb_keycode_t>& keycodes(uint32_t keysym) const;
     // The application's key code of an X key code (the first group, in group order from the event's, whose
     // keysym the key table knows), or none.
     std::optional<uint32_t> keyCode(xcb_keycode_t, uint16_t state) const;
@@ -58,15 +60,21 @@ public:
 
 private:
     void reload();
+    std::vector<xcb_keycode_t> findKeycodes(uint32_t keysym) const;
     uint32_t group() const;
 
     xcb_connection_t* m_connection;
     xkb_context* m_context = nullptr;
     xkb_keymap* m_keymap = nullptr;
     xkb_state* m_state = nullptr;
+    // Set to each key event's modifiers to ask what the key types, so a press allocates no state of its own.
+    xkb_state* m_scratch = nullptr;
     int32_t m_deviceId = -1;
     uint8_t m_eventBase = 0;
     uint16_t m_numLockMask = 0;
+    // The answers of `keycodes` for the keymap and group in effect: grabs are brought up to date on every
+    // leader press, while the keyboard waits.
+    mutable std::map<uint32_t, std::vector<xcb_keycode_t>> m_keycodes;
 };
 
 } // namespace quorvane

@@ -8,16 +8,6 @@
 
 namespace quorvane {
 
-namespace {
-
-xcb_get_property_cookie_t requestWindowProperty(
-    xcb_connection_t* xcb, xcb_window_t window, xcb_atom_t atom, uint32_t length)
-{
-    return xcb_get_property(xcb, 0, window, atom, XCB_ATOM_ANY, 0, length);
-}
-
-} // namespace
-
 X11Permissions::X11Permissions(X11Connection& connection, X11KeyboardTap& keyboardTap)
     : m_connection(connection)
     , m_keyboardTap(keyboardTap)
@@ -30,19 +20,19 @@ X11PermissionFacts X11Permissions::facts()
     facts.tapMissing = m_keyboardTap.missing();
     xcb_connection_t* xcb = m_connection.xcb();
     xcb_ewmh_connection_t* ewmh = m_connection.ewmh();
-    auto checkCookie = requestWindowProperty(xcb, m_connection.root(), ewmh->_NET_SUPPORTING_WM_CHECK, 1);
-    auto supportedCookie = requestWindowProperty(xcb, m_connection.root(), ewmh->_NET_SUPPORTED, 4096);
-    auto check = cardinals(fetchReply<xcb_get_property_reply_t>(xcb, xcb_get_property_reply, checkCookie));
-    auto supported = cardinals(fetchReply<xcb_get_property_reply_t>(xcb, xcb_get_property_reply, supportedCookie));
+    auto checkCookie = requestProperty(xcb, m_connection.root(), ewmh->_NET_SUPPORTING_WM_CHECK, 1);
+    auto supportedCookie = requestProperty(xcb, m_connection.root(), ewmh->_NET_SUPPORTED, 4096);
+    auto check = cardinals(propertyReply(xcb, checkCookie));
+    auto supported = cardinals(propertyReply(xcb, supportedCookie));
     if (check.empty() || check.front() == XCB_WINDOW_NONE)
         return facts;
     // A window manager that has gone leaves the root's property behind; its check window names itself only
     // while it lives.
     xcb_window_t child = check.front();
-    auto selfCookie = requestWindowProperty(xcb, child, ewmh->_NET_SUPPORTING_WM_CHECK, 1);
-    auto nameCookie = requestWindowProperty(xcb, child, ewmh->_NET_WM_NAME, 256);
-    auto self = cardinals(fetchReply<xcb_get_property_reply_t>(xcb, xcb_get_property_reply, selfCookie));
-    auto name = propertyText(fetchReply<xcb_get_property_reply_t>(xcb, xcb_get_property_reply, nameCookie));
+    auto selfCookie = requestProperty(xcb, child, ewmh->_NET_SUPPORTING_WM_CHECK, 1);
+    auto nameCookie = requestProperty(xcb, child, ewmh->_NET_WM_NAME, 256);
+    auto self = cardinals(propertyReply(xcb, selfCookie));
+    auto name = propertyText(propertyReply(xcb, nameCookie));
     if (self.empty() || self.front() != child)
         return facts;
     facts.windowManager = name && !name->empty() ? *name : std::string("the window manager");

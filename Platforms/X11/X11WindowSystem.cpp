@@ -27,17 +27,6 @@ constexpr uint32_t moveResizeFlags
     = XCB_GRAVITY_NORTH_WEST | (1u << 8) | (1u << 9) | (1u << 10) | (1u << 11) | (2u << 12);
 constexpr uint32_t sourceTool = 2;
 
-xcb_get_property_cookie_t requestProperty(
-    xcb_connection_t* connection, xcb_window_t window, xcb_atom_t atom, uint32_t length = 64)
-{
-    return xcb_get_property(connection, 0, window, atom, XCB_ATOM_ANY, 0, length);
-}
-
-XReply<xcb_get_property_reply_t> propertyReply(xcb_connection_t* connection, xcb_get_property_cookie_t cookie)
-{
-    return fetchReply<xcb_get_property_reply_t>(connection, xcb_get_property_reply, cookie);
-}
-
 bool contains(const std::vector<uint32_t>& values, uint32_t value)
 {
     return std::find(values.begin(), values.end(), value) != values.end();
@@ -316,8 +305,7 @@ std::vector<WindowFacts> X11WindowSystem::windows()
     std::vector<uint32_t> stacking = cardinals(propertyReply(xcb, stackingCookie));
     std::vector<uint32_t> current = cardinals(propertyReply(xcb, desktopCookie));
     if (stacking.empty())
-        stacking
-            = cardinals(propertyReply(xcb, requestProperty(xcb, m_connection.root(), ewmh->_NET_CLIENT_LIST, 65536)));
+        stacking = readCardinals(xcb, m_connection.root(), ewmh->_NET_CLIENT_LIST, 65536);
     // The stacking list runs bottom to top.
     std::reverse(stacking.begin(), stacking.end());
 
@@ -394,8 +382,7 @@ std::optional<std::vector<OnScreenWindow>> X11WindowSystem::onScreenWindows()
 std::optional<WindowFacts> X11WindowSystem::focusedWindow()
 {
     xcb_connection_t* xcb = m_connection.xcb();
-    std::vector<uint32_t> active = cardinals(
-        propertyReply(xcb, requestProperty(xcb, m_connection.root(), m_connection.ewmh()->_NET_ACTIVE_WINDOW, 1)));
+    std::vector<uint32_t> active = readCardinals(xcb, m_connection.root(), m_connection.ewmh()->_NET_ACTIVE_WINDOW, 1);
     if (active.empty() || active.front() == XCB_WINDOW_NONE)
         return std::nullopt;
     std::vector<Client> clients = readClients({ active.front() });
