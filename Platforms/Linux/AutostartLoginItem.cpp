@@ -1,5 +1,6 @@
 #include "Platforms/Linux/AutostartLoginItem.h"
 
+#include "Configuration/DesktopEntryEscaping.h"
 #include "Configuration/DesktopEntryLookup.h"
 #include "Support/AtomicFile.h"
 #include "Support/FileContents.h"
@@ -19,23 +20,6 @@ namespace {
 constexpr mode_t entryMode = 0644;
 // An autostart entry is a few hundred bytes; anything far larger is not one of ours.
 constexpr size_t entrySizeLimit = 64 * 1024;
-
-// The escapes of a desktop file's string values.
-std::string stringEscaped(char c)
-{
-    switch (c) {
-    case '\\':
-        return "\\\\";
-    case '\n':
-        return "\\n";
-    case '\t':
-        return "\\t";
-    case '\r':
-        return "\\r";
-    default:
-        return std::string(1, c);
-    }
-}
 
 // Line breaks and tabs have escapes in a desktop file; other control characters and bytes that are not UTF-8
 // cannot be written at all.
@@ -64,44 +48,19 @@ std::string AutostartLoginItem::entryPath() const
     return m_directory + "/quorvane.desktop";
 }
 
-std::string AutostartLoginItem::execArgument(const std::string& path)
-{
-    std::string argument = "\"";
-    for (char c : path) {
-        switch (c) {
-        case '"':
-        case '`':
-        case '$':
-        case '\\':
-            // A backslash for the quoting, itself escaped as a string value.
-            argument += "\\\\" + stringEscaped(c);
-            break;
-        case '%':
-            argument += "%%";
-            break;
-        default:
-            argument += stringEscaped(c);
-        }
-    }
-    return argument + "\"";
-}
-
 std::string AutostartLoginItem::entryText(const std::string& executable)
 {
     requireUsablePath(executable);
-    std::string tryExec;
-    for (char c : executable)
-        tryExec += stringEscaped(c);
     return "[Desktop Entry]\n"
            "Type=Application\n"
            "Name=Quorvane\n"
            "Comment=Keyboard-driven window management\n"
            "Exec="
-        + execArgument(executable)
+        + DesktopEntryEscaping::execArgument(executable)
         + "\n"
           // A removed application leaves an entry that the session then skips.
           "TryExec="
-        + tryExec
+        + DesktopEntryEscaping::string(executable)
         + "\n"
           "Terminal=false\n"
           "X-GNOME-Autostart-enabled=true\n"

@@ -29,9 +29,6 @@ public:
     // The text of an entry that starts `executable`. Throws std::system_error for a path that is not
     // absolute UTF-8 text without control characters other than tab and line breaks.
     static std::string entryText(const std::string& executable);
-    // `path` as one argument of an Exec line: in double quotes, with the quoting and string escapes of
-    // desktop files and "%" doubled so that it is no field code.
-    static std::string execArgument(const std::string& path);
 
 private:
     // As `setEnabled`, throwing what fails.

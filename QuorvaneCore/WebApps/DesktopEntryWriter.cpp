@@ -1,5 +1,6 @@
 #include "WebApps/DesktopEntryWriter.h"
 
+#include "Configuration/DesktopEntryEscaping.h"
 #include "Resources/BundledResource.h"
 #include "Support/AtomicFile.h"
 #include "Support/QuorvaneError.h"
@@ -23,50 +24,6 @@ constexpr mode_t fileMode = 0644;
 
 // The sizes the hicolor theme lists; an image of another size is named by its path instead.
 constexpr std::array themeSizes = { 16, 22, 24, 32, 48, 64, 96, 128, 256, 512 };
-
-// A desktop-entry string value: backslash and line breaks escaped, other control characters as spaces,
-// and a leading space kept as "\s".
-std::string entryString(std::string_view text)
-{
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        default:
-            out += (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) ? ' ' : c;
-        }
-    }
-    if (out.starts_with(' '))
-        out.replace(0, 1, "\\s");
-    return out;
-}
-
-// One Exec argument: always in double quotes, with ", `, $ and \ escaped inside and % doubled, then
-// escaped once more as a string value.
-std::string execArgument(std::string_view argument)
-{
-    std::string quoted = "\"";
-    for (char c : argument) {
-        if (c == '"' || c == '`' || c == '$' || c == '\\')
-            quoted += '\\';
-        quoted += c;
-        if (c == '%')
-            quoted += '%';
-    }
-    quoted += '"';
-    return entryString(quoted);
-}
 
 // The images to install: those of `icon`, else those of the fallback artwork.
 std::map<int, std::string> iconImages(std::string_view icon)
@@ -140,10 +97,11 @@ std::string DesktopEntryWriter::entryText(const WebAppBundlePlan& plan, const st
            "Type=Application\n"
            "Version=1.0\n"
            "Name="
-        + entryString(plan.name) + "\nComment=" + entryString(plan.url)
-        + "\nExec=" + execArgument(webHostExecutable(plan.bundlePath)) + "\nIcon=" + entryString(iconName)
-        + "\nTerminal=false\nStartupNotify=true\nStartupWMClass=" + id
-        + "\nCategories=Network;\nX-Quorvane-BundleIdentifier=" + entryString(plan.bundleIdentifier) + "\n";
+        + DesktopEntryEscaping::string(plan.name) + "\nComment=" + DesktopEntryEscaping::string(plan.url)
+        + "\nExec=" + DesktopEntryEscaping::execArgument(webHostExecutable(plan.bundlePath)) + "\nIcon="
+        + DesktopEntryEscaping::string(iconName) + "\nTerminal=false\nStartupNotify=true\nStartupWMClass=" + id
+        + "\nCategories=Network;\nX-Quorvane-BundleIdentifier=" + DesktopEntryEscaping::string(plan.bundleIdentifier)
+        + "\n";
 }
 
 } // namespace quorvane

@@ -1,5 +1,7 @@
 #include "Platforms/Linux/AutostartLoginItem.h"
 
+#include "Configuration/DesktopEntryEscaping.h"
+
 #include "TestSupport/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
@@ -123,7 +125,7 @@ TEST(AutostartEntry, ExecQuotesEveryPathAsOneArgument)
         { "/a\tb", R"("/a\tb")" },
     };
     for (const auto& [path, argument] : cases)
-        EXPECT_EQ(AutostartLoginItem::execArgument(path), argument) << path;
+        EXPECT_EQ(DesktopEntryEscaping::execArgument(path), argument) << path;
     for (std::string path : { "quorvane-app", "", "/bad\x01name", "/not\xffutf8" })
         EXPECT_THROW(AutostartLoginItem::entryText(path), std::system_error) << path;
 }
