@@ -16,10 +16,7 @@ trap '"$root/scripts/virtual-desktop.sh" stop "$environment"' EXIT
 "$build/app/quorvane-app" >"$QUORVANE_DESKTOP_DIR/app.log" 2>&1 &
 app=$!
 "$root/scripts/virtual-desktop.sh" record "$environment" "$app"
-for tries in $(seq 250); do
-    "$build/cli/quorvane" ping >/dev/null 2>&1 && break
-    sleep 0.02
-done
+"$root/scripts/virtual-desktop.sh" wait 5 "$build/cli/quorvane" ping
 # The application takes in the edited file with the next forwarded command.
 sed -i 's/^animate_tiles = true/animate_tiles = false/' "$XDG_CONFIG_HOME/quorvane/config.toml"
 

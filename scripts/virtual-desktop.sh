@@ -124,5 +124,5 @@ case "${1:-}" in
     record) record "${2:?usage: $0 record ENVIRONMENT-FILE PID...}" "${@:3}" ;;
     stop) stop "${2:?usage: $0 stop ENVIRONMENT-FILE}" ;;
     wait) wait_for "${2:?usage: $0 wait SECONDS COMMAND...}" "${@:3}" ;;
-    *) echo "usage: $0 start | stop ENVIRONMENT-FILE" >&2; exit 2 ;;
+    *) echo "usage: $0 start | stop ENVIRONMENT-FILE | wait SECONDS COMMAND..." >&2; exit 2 ;;
 esac
