@@ -14,8 +14,8 @@
 #include "QuorvaneApp/Keys/AppHotkeyActions.h"
 #include "QuorvaneApp/Keys/HotkeyCenter.h"
 #include "QuorvaneApp/Keys/HotkeyEdits.h"
-#include "QuorvaneApp/Model/MachineName.h"
 #include "QuorvaneApp/Model/ApplicationIds.h"
+#include "QuorvaneApp/Model/MachineName.h"
 #include "QuorvaneApp/Model/SocketLink.h"
 #include "QuorvaneApp/Platform/Applications.h"
 #include "QuorvaneApp/Platform/LoginItem.h"
@@ -111,7 +111,6 @@ AppModel::AppModel(const Platform& platform, AppEnvironment environment)
     }
     // 6.
     m_hotkeys->start();
-    m_keysStarted = true;
     // 7.
     startSocket();
     // 8.
@@ -226,7 +225,8 @@ void AppModel::adopt()
     m_adoptedText = std::move(text);
     m_config = m_store->file().decode();
     ++m_configGeneration;
-    if (m_keysStarted)
+    // Keys start with every start-up but a setup probe's.
+    if (!m_setupProbe)
         rebind();
     refreshSkills();
 }

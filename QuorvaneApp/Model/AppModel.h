@@ -2,9 +2,9 @@
 
 #include "Configuration/ConfigFile.h"
 #include "Configuration/QuorvaneConfig.h"
-#include "QuorvaneApp/Model/AppEnvironment.h"
 #include "Configuration/QuorvanePaths.h"
 #include "Configuration/ResolvedTarget.h"
+#include "QuorvaneApp/Model/AppEnvironment.h"
 #include "QuorvaneApp/Model/SettingsTab.h"
 #include "QuorvaneApp/Model/SkillRow.h"
 #include "QuorvaneApp/Platform/MainLoop.h"
@@ -182,7 +182,6 @@ private:
     std::vector<SkillRow> m_skills;
     std::string m_skillText;
     std::vector<std::string> m_manifestFolders;
-    bool m_keysStarted = false;
     bool m_accessibilityOn = false;
     bool m_regrantingAccessibility = false;
     std::unique_ptr<TilingActions> m_tiling;
