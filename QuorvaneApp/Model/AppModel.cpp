@@ -167,9 +167,11 @@ void AppModel::finishLaunch()
 
 void AppModel::census()
 {
-    m_tiling->census();
-    noteInputMonitoring();
+    // One permission query serves the tick: on some desktops it is a round trip to the display server.
     m_accessibilityOn = m_platform.permissions.windowControlAllowed();
+    if (m_accessibilityOn)
+        m_tiling->censusWithWindowControl();
+    noteInputMonitoring();
     rememberAccessibilityGrant();
 }
 

@@ -343,8 +343,12 @@ void TilingActions::applyLayout(const std::string& name)
 
 void TilingActions::census()
 {
-    if (!m_model.platform().permissions.windowControlAllowed())
-        return;
+    if (m_model.platform().permissions.windowControlAllowed())
+        censusWithWindowControl();
+}
+
+void TilingActions::censusWithWindowControl()
+{
     double now = m_model.platform().mainLoop.now();
     std::set<std::string> ids;
     std::map<std::string, double> unready;
