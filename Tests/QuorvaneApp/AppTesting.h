@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <exception>
+#include <filesystem>
 #include <memory>
 #include <thread>
 
@@ -48,6 +49,19 @@ public:
     {
         model = std::make_unique<AppModel>(desktop.platform(), environment);
         return *model;
+    }
+
+    // Writes `text` as the config file, creating its folder.
+    void writeConfig(const std::string& text)
+    {
+        std::filesystem::create_directories(std::filesystem::path(configPath()).parent_path());
+        writeFile(configPath(), text);
+    }
+
+    AppModel& startWith(const std::string& text)
+    {
+        writeConfig(text);
+        return start();
     }
 
     QuorvanePaths paths() const { return QuorvanePaths { home.path() }; }

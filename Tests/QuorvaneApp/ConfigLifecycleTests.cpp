@@ -163,8 +163,7 @@ TEST_F(ConfigLifecycle, ASaveTakesInAnEditorsSaveTheWatchHasNotDelivered)
 
 TEST_F(ConfigLifecycle, ABrokenFileAtStartUpIsNeverWrittenOver)
 {
-    fs::create_directories(fs::path(configPath()).parent_path());
-    writeFile(configPath(), brokenText);
+    writeConfig(brokenText);
     writeFile(configPath() + brokenCopySuffix, "an older copy");
     start();
     EXPECT_EQ(model->config(), ConfigFile::makeDefault().decode());

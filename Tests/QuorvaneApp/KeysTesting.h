@@ -7,7 +7,6 @@
 #include "QuorvaneApp/Keys/HotkeyCenter.h"
 #include "QuorvaneApp/Keys/KeyTap.h"
 
-#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -59,13 +58,6 @@ public:
     {
         desktop.addSampleScene();
         desktop.keyboardTap.setAvailable(true);
-    }
-
-    AppModel& startWith(const std::string& text)
-    {
-        std::filesystem::create_directories(std::filesystem::path(configPath()).parent_path());
-        writeFile(configPath(), text);
-        return start();
     }
 
     HotkeyCenter& center() { return model->hotkeys(); }
