@@ -349,12 +349,6 @@ void AppModel::stopSocket()
 
 RPCResponse AppModel::handleRPC(const std::vector<std::string>& arguments)
 {
-    return handleRPC(arguments, std::nullopt, std::nullopt);
-}
-
-RPCResponse AppModel::handleRPC(const std::vector<std::string>& arguments, const std::optional<std::string>& iconURL,
-    const std::optional<std::string>& iconBytes)
-{
     Invocation invocation;
     try {
         invocation = CommandParser::parse(arguments);
@@ -363,7 +357,12 @@ RPCResponse AppModel::handleRPC(const std::vector<std::string>& arguments, const
     } catch (const std::exception& error) {
         return RPCResponse("", ExitCode::usage, error.what(), "{}");
     }
+    return handleRPC(invocation, std::nullopt, std::nullopt);
+}
 
+RPCResponse AppModel::handleRPC(const Invocation& invocation, const std::optional<std::string>& iconURL,
+    const std::optional<std::string>& iconBytes)
+{
     CommandContext context = makeContext();
     // Icons are fetched on the socket thread before the request reaches the main thread, never here.
     context.iconForURL = [&](const std::string& url) -> std::optional<std::string> {

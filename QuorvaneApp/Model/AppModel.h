@@ -32,6 +32,7 @@ class SocketServer;
 class TilingActions;
 class WebHostRefresh;
 struct CommandContext;
+struct Invocation;
 struct RPCResponse;
 struct SavedShortcut;
 struct TapAction;
@@ -89,9 +90,10 @@ public:
     void startSocket();
     // Runs one command line on the main thread, as the socket and the settings window do.
     RPCResponse handleRPC(const std::vector<std::string>& arguments);
-    // As above, with the site icon already fetched for an `app add` of `iconURL`.
-    RPCResponse handleRPC(const std::vector<std::string>& arguments, const std::optional<std::string>& iconURL,
-        const std::optional<std::string>& iconBytes);
+    // As above, for a command line the socket thread has parsed, with the site icon already fetched for an
+    // `app add` of `iconURL`.
+    RPCResponse handleRPC(
+        const Invocation&, const std::optional<std::string>& iconURL, const std::optional<std::string>& iconBytes);
     CommandContext makeContext();
     // The target a user's word names, dotless identifiers of this desktop's applications included: what
     // commands and saved layouts resolve their targets with.
