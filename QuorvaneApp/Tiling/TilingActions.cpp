@@ -34,6 +34,12 @@ constexpr double slotTolerance = 8;
 // Windows whose left edges are this close form one column of a layout.
 constexpr double columnBand = 8;
 
+// Whether a listed window is taken for the acted-on one.
+bool sameWindow(const LiveWindow& listed, const LiveWindow& actedOn)
+{
+    return listed.pid == actedOn.pid && std::abs(listed.frame.x - actedOn.frame.x) < sameWindowDistance;
+}
+
 } // namespace
 
 TilingActions::TilingActions(AppModel& model)
@@ -155,14 +161,10 @@ void TilingActions::moveFocused(Direction direction)
             break;
         }
     }
-    LiveWindow written = *window;
-    for (const LiveWindow& listed : m_access.windows()) {
-        if (listed.pid == window->pid && std::abs(listed.frame.x - window->frame.x) < sameWindowDistance) {
-            written = listed;
-            break;
-        }
-    }
-    requestMove(written, target);
+    std::vector<LiveWindow> listed = m_access.windows();
+    auto written = std::find_if(
+        listed.begin(), listed.end(), [&](const LiveWindow& candidate) { return sameWindow(candidate, *window); });
+    requestMove(written == listed.end() ? *window : *written, target);
 }
 
 void TilingActions::focusNeighbor(Direction direction)
@@ -177,9 +179,8 @@ void TilingActions::focusNeighbor(Direction direction)
         if (WindowAccess::screen(displays, listed.frame) == display)
             candidates.push_back(listed);
     }
-    auto self = std::find_if(candidates.begin(), candidates.end(), [&](const LiveWindow& candidate) {
-        return candidate.pid == window->pid && std::abs(candidate.frame.x - window->frame.x) < sameWindowDistance;
-    });
+    auto self = std::find_if(candidates.begin(), candidates.end(),
+        [&](const LiveWindow& candidate) { return sameWindow(candidate, *window); });
     if (self == candidates.end())
         return;
     std::vector<WindowBox> boxes;
