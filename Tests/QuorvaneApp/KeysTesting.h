@@ -1,7 +1,6 @@
 #pragma once
 
 #include "AppTesting.h"
-#include "Configuration/DefaultConfig.h"
 #include "Hotkeys/HotkeyParser.h"
 #include "Hotkeys/MacKeyCodes.h"
 #include "QuorvaneApp/Keys/HotkeyCenter.h"
@@ -37,18 +36,6 @@ inline KeyChord keyChord(const std::string& text)
 {
     HotkeyChord chord = HotkeyParser::parse(text);
     return KeyChord { *MacKeyCodes::code(chord.key), chord.modifiers };
-}
-
-// The default file with some `[general]` values replaced (given as TOML) and `tail` appended.
-inline std::string configText(
-    const std::vector<std::pair<std::string, std::string>>& general, const std::string& tail = "")
-{
-    std::string text(DefaultConfig::text());
-    for (const auto& [key, value] : general) {
-        size_t at = text.find("\n" + key + " = ") + 1;
-        text.replace(at, text.find('\n', at) - at, key + " = " + value);
-    }
-    return text + tail;
 }
 
 // A model on the sample scene with keys: the tap may run unless a test says otherwise.
