@@ -70,10 +70,11 @@ void AppHotkeyActions::focusBundle(const std::string& bundleIdentifier)
     std::optional<RunningApplication> front = applications.frontmost();
     bool isFrontmost = front && WebAppLocations::isInstance(*front, bundleIdentifier);
 
-    std::vector<LiveWindow> windows = windowsOf(bundleIdentifier);
+    bool windowControl = m_model.platform().permissions.windowControlAllowed();
+    std::vector<LiveWindow> windows = windowsOf(bundleIdentifier, windowControl);
     std::optional<int> focusedIndex;
     std::optional<LiveWindow> focused;
-    if (m_model.platform().permissions.windowControlAllowed())
+    if (windowControl)
         focused = m_model.tiling().access().focusedWindow();
     if (focused) {
         for (size_t index = 0; index < windows.size(); ++index) {
@@ -130,10 +131,9 @@ std::optional<std::string> AppHotkeyActions::url(const std::string& bundleIdenti
     return WebAppLocations::launchLocation(m_model.paths(), m_model.config(), bundleIdentifier);
 }
 
-std::vector<LiveWindow> AppHotkeyActions::windowsOf(const std::string& bundleIdentifier)
+std::vector<LiveWindow> AppHotkeyActions::windowsOf(const std::string& bundleIdentifier, bool windowControl)
 {
-    // Without window control the desktop shows no windows, so an application in front is focused or hidden.
-    if (!m_model.platform().permissions.windowControlAllowed())
+    if (!windowControl)
         return {};
     std::vector<LiveWindow> windows = m_model.tiling().access().windows();
     std::erase_if(windows, [&](const LiveWindow& window) { return window.bundleIdentifier != bundleIdentifier; });

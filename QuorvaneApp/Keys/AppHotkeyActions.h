@@ -32,7 +32,8 @@ public:
 
 private:
     // The application's manageable windows, left to right; windows with equal x keep the desktop's order.
-    std::vector<LiveWindow> windowsOf(const std::string& bundleIdentifier);
+    // Without window control the desktop shows no windows, so an application in front is focused or hidden.
+    std::vector<LiveWindow> windowsOf(const std::string& bundleIdentifier, bool windowControl);
 
     AppModel& m_model;
 };

@@ -14,8 +14,8 @@
 #include "QuorvaneApp/Keys/AppHotkeyActions.h"
 #include "QuorvaneApp/Keys/HotkeyCenter.h"
 #include "QuorvaneApp/Keys/HotkeyEdits.h"
-#include "QuorvaneApp/Model/MachineName.h"
 #include "QuorvaneApp/Model/ApplicationIds.h"
+#include "QuorvaneApp/Model/MachineName.h"
 #include "QuorvaneApp/Model/SocketLink.h"
 #include "QuorvaneApp/Platform/Applications.h"
 #include "QuorvaneApp/Platform/LoginItem.h"
@@ -111,7 +111,6 @@ AppModel::AppModel(const Platform& platform, AppEnvironment environment)
     }
     // 6.
     m_hotkeys->start();
-    m_keysStarted = true;
     // 7.
     startSocket();
     // 8.
@@ -168,9 +167,11 @@ void AppModel::finishLaunch()
 
 void AppModel::census()
 {
-    m_tiling->census();
-    noteInputMonitoring();
+    // One permission query serves the tick: on some desktops it is a round trip to the display server.
     m_accessibilityOn = m_platform.permissions.windowControlAllowed();
+    if (m_accessibilityOn)
+        m_tiling->censusWithWindowControl();
+    noteInputMonitoring();
     rememberAccessibilityGrant();
 }
 
@@ -226,7 +227,8 @@ void AppModel::adopt()
     m_adoptedText = std::move(text);
     m_config = m_store->file().decode();
     ++m_configGeneration;
-    if (m_keysStarted)
+    // Keys start with every start-up but a setup probe's.
+    if (!m_setupProbe)
         rebind();
     refreshSkills();
 }
@@ -347,12 +349,6 @@ void AppModel::stopSocket()
 
 RPCResponse AppModel::handleRPC(const std::vector<std::string>& arguments)
 {
-    return handleRPC(arguments, std::nullopt, std::nullopt);
-}
-
-RPCResponse AppModel::handleRPC(const std::vector<std::string>& arguments, const std::optional<std::string>& iconURL,
-    const std::optional<std::string>& iconBytes)
-{
     Invocation invocation;
     try {
         invocation = CommandParser::parse(arguments);
@@ -361,7 +357,12 @@ RPCResponse AppModel::handleRPC(const std::vector<std::string>& arguments, const
     } catch (const std::exception& error) {
         return RPCResponse("", ExitCode::usage, error.what(), "{}");
     }
+    return handleRPC(invocation, std::nullopt, std::nullopt);
+}
 
+RPCResponse AppModel::handleRPC(const Invocation& invocation, const std::optional<std::string>& iconURL,
+    const std::optional<std::string>& iconBytes)
+{
     CommandContext context = makeContext();
     // Icons are fetched on the socket thread before the request reaches the main thread, never here.
     context.iconForURL = [&](const std::string& url) -> std::optional<std::string> {

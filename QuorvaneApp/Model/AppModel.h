@@ -2,9 +2,9 @@
 
 #include "Configuration/ConfigFile.h"
 #include "Configuration/QuorvaneConfig.h"
-#include "QuorvaneApp/Model/AppEnvironment.h"
 #include "Configuration/QuorvanePaths.h"
 #include "Configuration/ResolvedTarget.h"
+#include "QuorvaneApp/Model/AppEnvironment.h"
 #include "QuorvaneApp/Model/SettingsTab.h"
 #include "QuorvaneApp/Model/SkillRow.h"
 #include "QuorvaneApp/Platform/MainLoop.h"
@@ -32,6 +32,7 @@ class SocketServer;
 class TilingActions;
 class WebHostRefresh;
 struct CommandContext;
+struct Invocation;
 struct RPCResponse;
 struct SavedShortcut;
 struct TapAction;
@@ -89,9 +90,10 @@ public:
     void startSocket();
     // Runs one command line on the main thread, as the socket and the settings window do.
     RPCResponse handleRPC(const std::vector<std::string>& arguments);
-    // As above, with the site icon already fetched for an `app add` of `iconURL`.
-    RPCResponse handleRPC(const std::vector<std::string>& arguments, const std::optional<std::string>& iconURL,
-        const std::optional<std::string>& iconBytes);
+    // As above, for a command line the socket thread has parsed, with the site icon already fetched for an
+    // `app add` of `iconURL`.
+    RPCResponse handleRPC(
+        const Invocation&, const std::optional<std::string>& iconURL, const std::optional<std::string>& iconBytes);
     CommandContext makeContext();
     // The target a user's word names, dotless identifiers of this desktop's applications included: what
     // commands and saved layouts resolve their targets with.
@@ -182,7 +184,6 @@ private:
     std::vector<SkillRow> m_skills;
     std::string m_skillText;
     std::vector<std::string> m_manifestFolders;
-    bool m_keysStarted = false;
     bool m_accessibilityOn = false;
     bool m_regrantingAccessibility = false;
     std::unique_ptr<TilingActions> m_tiling;

@@ -46,26 +46,31 @@ RPCResponse SocketLink::answer(const RPCRequest& request, std::stop_token stop)
 
     // A new web app's icon may take seconds to download; the main thread must not wait for it, so it is
     // fetched here, within the request's own time limit, and handed in with the request.
+    std::optional<Invocation> invocation;
     std::optional<std::string> iconURL;
     std::optional<std::string> iconBytes;
     try {
-        Invocation invocation = CommandParser::parse(request.arguments);
-        const Command::AppAdd* add = invocation.command.as<Command::AppAdd>();
+        invocation = CommandParser::parse(request.arguments);
+        const Command::AppAdd* add = invocation->command.as<Command::AppAdd>();
         if (add && !add->icon && m_fetchIcon) {
             iconURL = validatedWebURL(add->url);
-            double seconds = invocation.timeout - iconMargin;
+            double seconds = invocation->timeout - iconMargin;
             if (seconds > 0)
                 iconBytes = m_fetchIcon(*iconURL, seconds);
         }
     } catch (const QuorvaneError&) {
-        // The main thread parses the words again and reports the problem.
+        // Words that do not parse: the main thread parses them again and reports the problem.
     }
 
     RPCResponse response = notRunning();
-    m_loop.runAndWait([&] {
-        if (m_model)
-            response = m_model->handleRPC(request.arguments, iconURL, iconBytes);
-    }, std::move(stop));
+    m_loop.runAndWait(
+        [&] {
+            if (!m_model)
+                return;
+            response = invocation ? m_model->handleRPC(*invocation, iconURL, iconBytes)
+                                  : m_model->handleRPC(request.arguments);
+        },
+        std::move(stop));
     return response;
 }
 

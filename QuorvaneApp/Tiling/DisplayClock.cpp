@@ -40,8 +40,8 @@ void DisplayClock::start()
 {
     if (m_timer)
         return;
-    double seconds = m_windows.displays().empty() ? 1 / fallbackRate : interval(m_windows.refreshRate());
-    m_timer = m_loop.addTimer(seconds, true, [this] { fire(); });
+    // Without a display the rate is unknown (0), which `interval` already takes for the fallback rate.
+    m_timer = m_loop.addTimer(interval(m_windows.refreshRate()), true, [this] { fire(); });
     m_firstTick = m_loop.addTimer(0, false, [this] {
         m_firstTick = 0;
         fire();

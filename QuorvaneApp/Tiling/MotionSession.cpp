@@ -8,7 +8,6 @@
 #include "Tiling/TileMotion.h"
 
 #include <atomic>
-#include <set>
 
 namespace quorvane {
 
@@ -19,12 +18,6 @@ MotionSession::MotionSession(uint64_t token, std::vector<std::shared_ptr<MoveBox
     , m_gate(std::move(gate))
     , m_platform(platform)
 {
-}
-
-void MotionSession::apply(double progress, std::function<void()> done)
-{
-    using Group = std::vector<std::shared_ptr<MoveBox>>;
-    std::vector<Group> groups;
     std::vector<int32_t> pids;
     for (const std::shared_ptr<MoveBox>& move : m_moves) {
         size_t index = 0;
@@ -32,48 +25,54 @@ void MotionSession::apply(double progress, std::function<void()> done)
             ++index;
         if (index == pids.size()) {
             pids.push_back(move->pid);
-            groups.emplace_back();
+            m_groups.emplace_back();
         }
-        groups[index].push_back(move);
+        m_groups[index].push_back(move);
     }
-    if (groups.empty()) {
+}
+
+void MotionSession::write(const Group& group, double progress)
+{
+    for (const std::shared_ptr<MoveBox>& move : group) {
+        if (move->slow && progress < 1)
+            continue;
+        Frame frame = progress >= 1 ? move->to : TileMotion::frame(move->from, move->to, progress);
+        double begun = m_platform.clock.now();
+        m_platform.access.setFrame(move->handle, frame, move->order);
+        if (m_platform.clock.now() - begun > TileMotion::slowWrite)
+            move->slow = true;
+    }
+}
+
+void MotionSession::apply(double progress, std::function<void()> done)
+{
+    if (m_groups.empty()) {
         done();
         return;
     }
-
-    auto remaining = std::make_shared<std::atomic<size_t>>(groups.size());
+    auto remaining = std::make_shared<std::atomic<size_t>>(m_groups.size());
     auto shared = std::make_shared<std::function<void()>>(std::move(done));
-    auto write = [self = shared_from_this(), progress, remaining, shared](const Group& group) {
-        for (const std::shared_ptr<MoveBox>& move : group) {
-            if (move->slow && progress < 1)
-                continue;
-            Frame frame = progress >= 1 ? move->to : TileMotion::frame(move->from, move->to, progress);
-            double begun = self->m_platform.clock.now();
-            self->m_platform.access.setFrame(move->handle, frame, move->order);
-            if (self->m_platform.clock.now() - begun > TileMotion::slowWrite)
-                move->slow = true;
-        }
+    auto writeGroup = [self = shared_from_this(), progress, remaining, shared](size_t index) {
+        self->write(self->m_groups[index], progress);
         // The last application to finish carries on; acquire-release makes every write visible to it.
         if (remaining->fetch_sub(1, std::memory_order_acq_rel) == 1)
             (*shared)();
     };
     // The first application's writes stay on this worker; the others get one work item each.
-    for (size_t index = 1; index < groups.size(); ++index)
-        m_platform.workers.submit([write, group = std::move(groups[index])] { write(group); });
-    write(groups.front());
+    for (size_t index = 1; index < m_groups.size(); ++index)
+        m_platform.workers.submit([writeGroup, index] { writeGroup(index); });
+    writeGroup(0);
 }
 
 void MotionSession::suspendEnhanced()
 {
-    std::set<int32_t> seen;
-    for (const std::shared_ptr<MoveBox>& move : m_moves) {
-        if (!seen.insert(move->pid).second)
-            continue;
-        EnhancedMode mode = m_platform.windows.enhancedMode(move->pid);
+    for (const Group& group : m_groups) {
+        int32_t pid = group.front()->pid;
+        EnhancedMode mode = m_platform.windows.enhancedMode(pid);
         // An application that turned the mode back on is switched off again; only its first value is kept.
         if (mode == EnhancedMode::on)
-            m_platform.windows.setEnhancedMode(move->pid, false);
-        m_gate->remember(move->pid, mode);
+            m_platform.windows.setEnhancedMode(pid, false);
+        m_gate->remember(pid, mode);
     }
 }
 

@@ -43,8 +43,14 @@ public:
     void finish(std::function<void()> done);
 
 private:
+    using Group = std::vector<std::shared_ptr<MoveBox>>;
+    // Writes one application's moves at `progress`.
+    void write(const Group&, double progress);
+
     uint64_t m_token;
     std::vector<std::shared_ptr<MoveBox>> m_moves;
+    // The moves by application, in the order each application first appears: fixed for the whole batch.
+    std::vector<Group> m_groups;
     std::shared_ptr<MotionGate> m_gate;
     MotionPlatform m_platform;
 };

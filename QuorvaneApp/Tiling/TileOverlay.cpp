@@ -94,11 +94,11 @@ Frame TileOverlay::cheatSheetFrame(const Frame& area, bool fallback)
     return Frame { area.x + (area.width - width) / 2, area.maxY() - cheatSheetBottomInset - height, width, height };
 }
 
-void TileOverlay::place()
+void TileOverlay::place(const std::optional<DisplayFacts>& mainDisplay)
 {
     // Without a display the panel keeps the frame it had.
-    if (std::optional<DisplayFacts> display = m_access.mainScreen())
-        m_panelFrame = cheatSheetFrame(display->visibleFrame, m_fallback);
+    if (mainDisplay)
+        m_panelFrame = cheatSheetFrame(mainDisplay->visibleFrame, m_fallback);
     m_panels.show(PanelKind::cheatSheet, m_panelFrame, cheatSheetContent());
 }
 
@@ -106,8 +106,9 @@ void TileOverlay::refresh()
 {
     if (!m_shown)
         return;
+    std::vector<DisplayFacts> displays = m_access.orderedScreens();
     if (!m_permissions.windowControlAllowed()) {
-        place();
+        place(WindowAccess::mainScreen(displays));
         m_panels.setRings({});
         return;
     }
@@ -115,10 +116,10 @@ void TileOverlay::refresh()
     std::optional<LiveWindow> focused = m_access.focusedWindow();
     m_subtitle.clear();
     if (focused) {
-        if (std::optional<DisplayFacts> display = m_access.screen(focused->frame))
+        if (std::optional<DisplayFacts> display = WindowAccess::screen(displays, focused->frame))
             m_subtitle = subtitleFor(*focused, display->visibleFrame, m_gap);
     }
-    place();
+    place(WindowAccess::mainScreen(displays));
     m_panels.setRings(ringsFor(windows, focused));
 }
 

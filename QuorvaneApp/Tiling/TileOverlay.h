@@ -12,6 +12,7 @@ namespace quorvane {
 
 class Permissions;
 class WindowAccess;
+struct DisplayFacts;
 struct LiveWindow;
 
 // The small panels tiling shows: the tile-mode cheat sheet with the rings around managed windows, the
@@ -59,7 +60,8 @@ public:
     static Frame cheatSheetFrame(const Frame& area, bool fallback);
 
 private:
-    void place();
+    // Shows the cheat sheet on the main display, or where it was without one.
+    void place(const std::optional<DisplayFacts>& mainDisplay);
     PanelContent cheatSheetContent() const;
 
     MainLoop& m_loop;

@@ -34,6 +34,12 @@ constexpr double slotTolerance = 8;
 // Windows whose left edges are this close form one column of a layout.
 constexpr double columnBand = 8;
 
+// Whether a listed window is taken for the acted-on one.
+bool sameWindow(const LiveWindow& listed, const LiveWindow& actedOn)
+{
+    return listed.pid == actedOn.pid && std::abs(listed.frame.x - actedOn.frame.x) < sameWindowDistance;
+}
+
 } // namespace
 
 TilingActions::TilingActions(AppModel& model)
@@ -155,14 +161,10 @@ void TilingActions::moveFocused(Direction direction)
             break;
         }
     }
-    LiveWindow written = *window;
-    for (const LiveWindow& listed : m_access.windows()) {
-        if (listed.pid == window->pid && std::abs(listed.frame.x - window->frame.x) < sameWindowDistance) {
-            written = listed;
-            break;
-        }
-    }
-    requestMove(written, target);
+    std::vector<LiveWindow> listed = m_access.windows();
+    auto written = std::find_if(
+        listed.begin(), listed.end(), [&](const LiveWindow& candidate) { return sameWindow(candidate, *window); });
+    requestMove(written == listed.end() ? *window : *written, target);
 }
 
 void TilingActions::focusNeighbor(Direction direction)
@@ -170,16 +172,15 @@ void TilingActions::focusNeighbor(Direction direction)
     std::optional<LiveWindow> window = actedOnWindow();
     if (!window)
         return;
-    std::optional<DisplayFacts> display = m_access.screen(window->frame);
+    std::vector<DisplayFacts> displays = m_access.orderedScreens();
+    std::optional<DisplayFacts> display = WindowAccess::screen(displays, window->frame);
     std::vector<LiveWindow> candidates;
     for (const LiveWindow& listed : m_access.windows()) {
-        std::optional<DisplayFacts> on = m_access.screen(listed.frame);
-        if (on == display)
+        if (WindowAccess::screen(displays, listed.frame) == display)
             candidates.push_back(listed);
     }
-    auto self = std::find_if(candidates.begin(), candidates.end(), [&](const LiveWindow& candidate) {
-        return candidate.pid == window->pid && std::abs(candidate.frame.x - window->frame.x) < sameWindowDistance;
-    });
+    auto self = std::find_if(candidates.begin(), candidates.end(),
+        [&](const LiveWindow& candidate) { return sameWindow(candidate, *window); });
     if (self == candidates.end())
         return;
     std::vector<WindowBox> boxes;
@@ -204,12 +205,13 @@ void TilingActions::applyLayoutNumber(int number)
     std::optional<LayoutKind> kind = layoutKind(number);
     if (!kind)
         return;
-    std::optional<DisplayFacts> display = m_access.mainScreen();
+    std::vector<DisplayFacts> displays = m_access.orderedScreens();
+    std::optional<DisplayFacts> display = WindowAccess::mainScreen(displays);
     if (!display)
         return;
     std::vector<LiveWindow> windows;
     for (const LiveWindow& listed : m_access.windows()) {
-        if (m_access.screen(listed.frame) == display)
+        if (WindowAccess::screen(displays, listed.frame) == display)
             windows.push_back(listed);
     }
     // Columns left to right, then top to bottom within a column, as the windows stand now.
@@ -293,15 +295,11 @@ Layout TilingActions::captureLayout(const std::string& name)
 {
     Layout layout { name, {} };
     const QuorvaneConfig& config = m_model.config();
+    std::vector<DisplayFacts> displays = m_access.orderedScreens();
     for (const LiveWindow& window : m_access.windows()) {
-        std::string target = window.bundleIdentifier;
-        for (const WebAppRecord& app : config.apps) {
-            if (app.spec.bundleIdentifier == window.bundleIdentifier) {
-                target = app.slug;
-                break;
-            }
-        }
-        std::optional<DisplayFacts> display = m_access.screen(window.frame);
+        const WebAppRecord* app = WebAppLocations::webApp(config, window.bundleIdentifier);
+        std::string target = app ? app->slug : window.bundleIdentifier;
+        std::optional<DisplayFacts> display = WindowAccess::screen(displays, window.frame);
         if (!display)
             continue;
         if (std::optional<TileSlot> slot = inferSlot(window.frame, display->visibleFrame, gap(), slotTolerance))
@@ -320,6 +318,7 @@ void TilingActions::applyLayout(const std::string& name)
     if (layout == config.layouts.end())
         throw QuorvaneError::notFound("No layout named " + name + ".");
     std::vector<LiveWindow> listed = m_access.windows();
+    std::vector<DisplayFacts> displays = m_access.orderedScreens();
     for (const LayoutAssignment& assignment : layout->assignments) {
         std::optional<TileSlot> slot = parseTileSlot(assignment.tile);
         std::optional<ResolvedTarget> target = resolveTarget(assignment.target, config);
@@ -330,8 +329,8 @@ void TilingActions::applyLayout(const std::string& name)
             if (window.bundleIdentifier == target->bundleIdentifier())
                 windows.push_back(window);
         }
-        std::optional<DisplayFacts> display
-            = windows.empty() ? m_access.mainScreen() : m_access.screen(windows.front().frame);
+        std::optional<DisplayFacts> display = windows.empty() ? WindowAccess::mainScreen(displays)
+                                                              : WindowAccess::screen(displays, windows.front().frame);
         if (!display)
             continue;
         Frame region = frameForTile(*slot, display->visibleFrame, gap());
@@ -345,8 +344,12 @@ void TilingActions::applyLayout(const std::string& name)
 
 void TilingActions::census()
 {
-    if (!m_model.platform().permissions.windowControlAllowed())
-        return;
+    if (m_model.platform().permissions.windowControlAllowed())
+        censusWithWindowControl();
+}
+
+void TilingActions::censusWithWindowControl()
+{
     double now = m_model.platform().mainLoop.now();
     std::set<std::string> ids;
     std::map<std::string, double> unready;

@@ -69,6 +69,8 @@ public:
     // One pass of the window census: new windows are placed. A window still being set up counts as new
     // once it is ready, or once it has stayed unready for `readyWait`.
     void census();
+    // The census for a caller that has just found window control allowed.
+    void censusWithWindowControl();
     // Places a window that has just appeared: pending snap, rule, web app tile or auto-tile, first match.
     void placeNew(const LiveWindow&);
     // Moves the window to `slot` of display `display` (the main display when absent or out of range).

@@ -63,7 +63,12 @@ LiveWindow WindowAccess::liveWindow(const WindowFacts& facts) const
 std::vector<LiveWindow> WindowAccess::windows()
 {
     std::optional<std::vector<OnScreenWindow>> onScreen = m_windows.onScreenWindows();
-    std::vector<WindowFacts> facts = m_windows.windows();
+    return managed(m_windows.windows(), onScreen);
+}
+
+std::vector<LiveWindow> WindowAccess::managed(
+    const std::vector<WindowFacts>& facts, const std::optional<std::vector<OnScreenWindow>>& onScreen)
+{
     std::vector<RunningApplication> running = m_applications.running();
     int32_t ownPid = m_applications.ownPid();
 
@@ -142,26 +147,28 @@ std::optional<LiveWindow> WindowAccess::focusedWindow()
 
 std::optional<LiveWindow> WindowAccess::frontWindow()
 {
-    std::vector<LiveWindow> managed = windows();
-    if (managed.empty())
+    std::optional<std::vector<OnScreenWindow>> onScreen = m_windows.onScreenWindows();
+    std::vector<WindowFacts> facts = m_windows.windows();
+    std::vector<LiveWindow> listed = managed(facts, onScreen);
+    if (listed.empty())
         return std::nullopt;
     std::vector<OnScreenWindow> order;
-    if (std::optional<std::vector<OnScreenWindow>> onScreen = m_windows.onScreenWindows()) {
+    if (onScreen) {
         order = std::move(*onScreen);
     } else {
         // Without a separate list, the window list itself is front to back.
-        for (const WindowFacts& window : m_windows.windows()) {
+        for (const WindowFacts& window : facts) {
             if (window.frame)
                 order.push_back(OnScreenWindow { window.pid, *window.frame });
         }
     }
     for (const OnScreenWindow& entry : order) {
-        for (const LiveWindow& window : managed) {
+        for (const LiveWindow& window : listed) {
             if (window.pid == entry.pid && near(window.frame, entry.frame, matchTolerance))
                 return window;
         }
     }
-    return managed.front();
+    return listed.front();
 }
 
 void WindowAccess::setFrame(WindowHandle handle, const Frame& frame, AxisWrite order)
@@ -179,7 +186,11 @@ std::vector<DisplayFacts> WindowAccess::orderedScreens()
 
 std::optional<DisplayFacts> WindowAccess::mainScreen()
 {
-    std::vector<DisplayFacts> displays = orderedScreens();
+    return mainScreen(orderedScreens());
+}
+
+std::optional<DisplayFacts> WindowAccess::mainScreen(const std::vector<DisplayFacts>& displays)
+{
     if (displays.empty())
         return std::nullopt;
     auto main
@@ -189,11 +200,16 @@ std::optional<DisplayFacts> WindowAccess::mainScreen()
 
 std::optional<DisplayFacts> WindowAccess::screen(const Frame& containing)
 {
-    for (const DisplayFacts& display : orderedScreens()) {
+    return screen(orderedScreens(), containing);
+}
+
+std::optional<DisplayFacts> WindowAccess::screen(const std::vector<DisplayFacts>& ordered, const Frame& containing)
+{
+    for (const DisplayFacts& display : ordered) {
         if (contains(display.visibleFrame, containing.midX(), containing.midY()))
             return display;
     }
-    return mainScreen();
+    return mainScreen(ordered);
 }
 
 std::optional<DisplayFacts> WindowAccess::screen(std::optional<int64_t> number)
@@ -201,7 +217,7 @@ std::optional<DisplayFacts> WindowAccess::screen(std::optional<int64_t> number)
     std::vector<DisplayFacts> displays = orderedScreens();
     if (number && *number >= 1 && *number <= static_cast<int64_t>(displays.size()))
         return displays[static_cast<size_t>(*number - 1)];
-    return mainScreen();
+    return mainScreen(displays);
 }
 
 } // namespace quorvane

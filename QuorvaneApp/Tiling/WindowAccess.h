@@ -14,6 +14,7 @@ namespace quorvane {
 
 class Applications;
 class WindowSystem;
+struct OnScreenWindow;
 struct WindowFacts;
 
 // The rules that turn a platform's raw window and display facts into what tiling manages: which windows
@@ -52,10 +53,16 @@ public:
     std::optional<DisplayFacts> screen(std::optional<int64_t> number);
     // The main display, else the first in display order.
     std::optional<DisplayFacts> mainScreen();
+    // As above, over displays `orderedScreens` has read: one reading serves a whole list of windows.
+    static std::optional<DisplayFacts> screen(const std::vector<DisplayFacts>& ordered, const Frame& containing);
+    static std::optional<DisplayFacts> mainScreen(const std::vector<DisplayFacts>& ordered);
 
 private:
     std::string applicationName(const std::string& desktopName) const;
     LiveWindow liveWindow(const WindowFacts&) const;
+    // The manageable windows among `facts`, given the platform's list of what is visible.
+    std::vector<LiveWindow> managed(
+        const std::vector<WindowFacts>& facts, const std::optional<std::vector<OnScreenWindow>>& onScreen);
 
     WindowSystem& m_windows;
     Applications& m_applications;

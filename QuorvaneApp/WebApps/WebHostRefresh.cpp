@@ -85,8 +85,10 @@ void WebHostRefresh::refreshStaleWebHosts(const QuorvaneConfig& config)
     std::optional<std::string> current = m_shippedHost ? digest(*m_shippedHost) : std::nullopt;
     if (!current)
         return;
+    std::vector<RunningApplication> running = m_applications.running();
     for (const InstalledWebHost& host : installedWebHosts(config)) {
-        switch (hostRefresh(digest(webHostExecutable(host.bundlePath)), *current, isRunning(host.bundleIdentifier))) {
+        switch (hostRefresh(
+            digest(webHostExecutable(host.bundlePath)), *current, isRunning(running, host.bundleIdentifier))) {
         case HostRefresh::current:
             break;
         case HostRefresh::refresh:
@@ -104,7 +106,7 @@ void WebHostRefresh::applicationQuit(const RunningApplication& application)
     auto waiting = std::find_if(m_pending.begin(), m_pending.end(),
         [&](const auto& entry) { return WebAppLocations::isInstance(application, entry.first); });
     // A platform may still list the quitting process while it reports the quit.
-    if (waiting == m_pending.end() || isRunning(waiting->first, application.pid))
+    if (waiting == m_pending.end() || isRunning(m_applications.running(), waiting->first, application.pid))
         return;
     InstalledWebHost host { waiting->second, waiting->first };
     m_pending.erase(waiting);
@@ -147,9 +149,9 @@ void WebHostRefresh::refreshWebBundle(const std::string& oldName, const WebAppRe
     }
 }
 
-bool WebHostRefresh::isRunning(const std::string& bundleIdentifier, int32_t quittingPid)
+bool WebHostRefresh::isRunning(
+    const std::vector<RunningApplication>& running, const std::string& bundleIdentifier, int32_t quittingPid)
 {
-    std::vector<RunningApplication> running = m_applications.running();
     return std::any_of(running.begin(), running.end(), [&](const RunningApplication& application) {
         return application.pid != quittingPid && WebAppLocations::isInstance(application, bundleIdentifier);
     });

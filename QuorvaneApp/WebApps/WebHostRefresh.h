@@ -47,8 +47,9 @@ public:
     bool watchingHostQuits() const { return !m_pending.empty(); }
 
 private:
-    // Whether an instance other than the process `quittingPid` runs.
-    bool isRunning(const std::string& bundleIdentifier, int32_t quittingPid = 0);
+    // Whether an instance of the app other than `quittingPid` is among `running`.
+    static bool isRunning(
+        const std::vector<RunningApplication>& running, const std::string& bundleIdentifier, int32_t quittingPid = 0);
     void refreshHost(const InstalledWebHost&);
 
     Applications& m_applications;

@@ -36,10 +36,9 @@ TEST_F(AppSocket, ForwardedCommandsRunOnTheMainThreadInArrivalOrder)
 
 TEST_F(AppSocket, AFailedDestructiveCommandWritesNothing)
 {
-    fs::create_directories(fs::path(configPath()).parent_path());
     const std::string text = "[apps.notes]\nurl = \"https://notes.example.com/\"\nname = \"Notes\"\n"
                              "bundle_id = \"app.quorvane.web.notes\"\n";
-    writeFile(configPath(), text);
+    writeConfig(text);
     // A file where the web apps' folder should be: the bundle cannot be removed.
     fs::create_directories(paths().applicationSupport());
     writeFile(paths().appsDirectory(), "not a folder");
@@ -86,8 +85,7 @@ TEST_F(AppSocket, AnIconIsFetchedBeforeTheRequestReachesTheMainThread)
     EXPECT_TRUE(timerFired);
     EXPECT_EQ(response.exitCode, 0) << response.message;
     EXPECT_EQ(allowed, 4 - SocketLink::iconMargin);
-    EXPECT_EQ(readFile(paths().appsDirectory() + "/Example.app/Contents/Resources/AppIcon.icns"),
-        "icns fetched icon");
+    EXPECT_EQ(readFile(paths().appsDirectory() + "/Example.app/Contents/Resources/AppIcon.icns"), "icns fetched icon");
 }
 
 TEST_F(AppSocket, AFailedSaveReachesTheCallerAsExitCodeEight)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Configuration/DefaultConfig.h"
 #include "Platforms/Simulated/SimulatedDesktop.h"
 #include "QuorvaneApp/Model/AppModel.h"
 #include "QuorvaneIPC/IPCClient.h"
@@ -11,10 +12,26 @@
 
 #include <atomic>
 #include <exception>
+#include <filesystem>
 #include <memory>
+#include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 namespace quorvane::test {
+
+// The default file with some `[general]` values replaced (given as TOML) and `tail` appended.
+inline std::string configText(
+    const std::vector<std::pair<std::string, std::string>>& general, const std::string& tail = "")
+{
+    std::string text(DefaultConfig::text());
+    for (const auto& [key, value] : general) {
+        size_t at = text.find("\n" + key + " = ") + 1;
+        text.replace(at, text.find('\n', at) - at, key + " = " + value);
+    }
+    return text + tail;
+}
 
 // A model on the simulated desktop with a home folder of its own and a fixed wall clock.
 class AppTest : public testing::Test {
@@ -48,6 +65,19 @@ public:
     {
         model = std::make_unique<AppModel>(desktop.platform(), environment);
         return *model;
+    }
+
+    // Writes `text` as the config file, creating its folder.
+    void writeConfig(const std::string& text)
+    {
+        std::filesystem::create_directories(std::filesystem::path(configPath()).parent_path());
+        writeFile(configPath(), text);
+    }
+
+    AppModel& startWith(const std::string& text)
+    {
+        writeConfig(text);
+        return start();
     }
 
     QuorvanePaths paths() const { return QuorvanePaths { home.path() }; }

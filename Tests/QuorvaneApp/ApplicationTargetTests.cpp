@@ -1,7 +1,5 @@
 #include "AppTesting.h"
 
-#include "Configuration/DefaultConfig.h"
-
 namespace quorvane {
 namespace {
 
@@ -64,9 +62,7 @@ TEST_F(LoginItemSync, TheLoginItemFollowsEveryNewConfiguration)
     EXPECT_EQ(desktop.loginItem.changes(), changes + 2);
 
     // An edit saved in a text editor.
-    std::string text(DefaultConfig::text());
-    text.replace(text.find("launch_at_login = false"), 23, "launch_at_login = true");
-    writeFile(configPath(), text);
+    writeFile(configPath(), test::configText({ { "launch_at_login", "true" } }));
     model->reloadFromDisk();
     EXPECT_TRUE(desktop.loginItem.enabled());
     EXPECT_EQ(desktop.loginItem.changes(), changes + 3);

@@ -20,9 +20,7 @@ const std::string brokenCopySuffix = ".broken-20231114T221320Z";
 
 std::string withGap(int gap)
 {
-    std::string text = defaults;
-    auto at = text.find("tile_gap = 0");
-    return text.replace(at, 12, "tile_gap = " + std::to_string(gap));
+    return test::configText({ { "tile_gap", std::to_string(gap) } });
 }
 
 void replaceByRename(const std::string& path, const std::string& text)
@@ -163,8 +161,7 @@ TEST_F(ConfigLifecycle, ASaveTakesInAnEditorsSaveTheWatchHasNotDelivered)
 
 TEST_F(ConfigLifecycle, ABrokenFileAtStartUpIsNeverWrittenOver)
 {
-    fs::create_directories(fs::path(configPath()).parent_path());
-    writeFile(configPath(), brokenText);
+    writeConfig(brokenText);
     writeFile(configPath() + brokenCopySuffix, "an older copy");
     start();
     EXPECT_EQ(model->config(), ConfigFile::makeDefault().decode());

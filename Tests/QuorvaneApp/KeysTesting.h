@@ -1,13 +1,11 @@
 #pragma once
 
 #include "AppTesting.h"
-#include "Configuration/DefaultConfig.h"
 #include "Hotkeys/HotkeyParser.h"
 #include "Hotkeys/MacKeyCodes.h"
 #include "QuorvaneApp/Keys/HotkeyCenter.h"
 #include "QuorvaneApp/Keys/KeyTap.h"
 
-#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -40,18 +38,6 @@ inline KeyChord keyChord(const std::string& text)
     return KeyChord { *MacKeyCodes::code(chord.key), chord.modifiers };
 }
 
-// The default file with some `[general]` values replaced (given as TOML) and `tail` appended.
-inline std::string configText(
-    const std::vector<std::pair<std::string, std::string>>& general, const std::string& tail = "")
-{
-    std::string text(DefaultConfig::text());
-    for (const auto& [key, value] : general) {
-        size_t at = text.find("\n" + key + " = ") + 1;
-        text.replace(at, text.find('\n', at) - at, key + " = " + value);
-    }
-    return text + tail;
-}
-
 // A model on the sample scene with keys: the tap may run unless a test says otherwise.
 class KeysTest : public AppTest {
 public:
@@ -59,13 +45,6 @@ public:
     {
         desktop.addSampleScene();
         desktop.keyboardTap.setAvailable(true);
-    }
-
-    AppModel& startWith(const std::string& text)
-    {
-        std::filesystem::create_directories(std::filesystem::path(configPath()).parent_path());
-        writeFile(configPath(), text);
-        return start();
     }
 
     HotkeyCenter& center() { return model->hotkeys(); }

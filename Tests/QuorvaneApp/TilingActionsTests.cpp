@@ -35,9 +35,7 @@ public:
     // Starts the model with these lines under [general], after the defaults.
     void begin(const std::string& general = "", const std::string& rest = "")
     {
-        std::filesystem::create_directories(home.file(".config/quorvane"));
-        writeFile(configPath(), "[general]\n" + general + "\n" + rest);
-        start();
+        startWith("[general]\n" + general + "\n" + rest);
     }
     TilingActions& tiling() { return model->tiling(); }
     WindowHandle open(int32_t pid, const Frame& frame, const std::string& title = "")

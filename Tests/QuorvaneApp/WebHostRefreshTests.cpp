@@ -1,4 +1,5 @@
 #include "AppTesting.h"
+#include "TilingTesting.h"
 
 #include "QuorvaneApp/WebApps/WebAppLocations.h"
 #include "QuorvaneApp/WebApps/WebHostRefresh.h"
@@ -64,10 +65,7 @@ public:
             writeFile(host(name), *bytes);
     }
 
-    int32_t launchInstance(const std::string& identifier)
-    {
-        return desktop.applications.launch(RunningApplication { identifier, 0, identifier, true, false });
-    }
+    int32_t launchInstance(const std::string& identifier) { return test::launchApp(desktop, identifier); }
 
     void quit(int32_t pid)
     {
