@@ -4,7 +4,6 @@
 #include "QuorvaneApp/Platform/Applications.h"
 #include "QuorvaneApp/WebApps/WebAppLocations.h"
 #include "QuorvaneNet/HostDigest.h"
-#include "Support/FileContents.h"
 #include "Support/QuorvaneError.h"
 #include "WebApps/DesktopEntryWriter.h"
 #include "WebApps/WebAppBundlePlan.h"
@@ -139,8 +138,7 @@ void WebHostRefresh::refreshWebBundle(const std::string& oldName, const WebAppRe
         m_writer.refreshDetails(path, plan);
         // The launcher shows the new name too. A bundle that kept its old name keeps the entry that starts it.
         if (path == plan.bundlePath) {
-            std::string icon = FileContents::readIfReadable(path + "/Contents/Resources/AppIcon.icns").value_or("");
-            DesktopEntryWriter(m_paths).install(plan, icon);
+            DesktopEntryWriter(m_paths).install(plan, WebBundleWriter::icon(path));
         }
     } catch (const QuorvaneError&) {
         m_banner(detailsNotBanner);
