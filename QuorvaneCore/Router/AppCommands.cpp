@@ -22,7 +22,6 @@
 namespace quorvane::CommandRouter {
 
 using Object = JSONValue::Object;
-using Array = JSONValue::Array;
 
 namespace {
 
@@ -125,19 +124,16 @@ CommandOutput appList(const ConfigFile& file)
 {
     auto decoded = file.decoded();
     const QuorvaneConfig& config = *decoded;
-    std::string lines;
-    Array apps;
+    Listing apps;
     for (const WebAppRecord& record : config.apps) {
-        if (!lines.empty())
-            lines += '\n';
-        lines += record.spec.name + '\t' + record.spec.url;
+        std::string line = record.spec.name + '\t' + record.spec.url;
         if (record.spec.hotkey)
-            lines += '\t' + *record.spec.hotkey;
+            line += '\t' + *record.spec.hotkey;
         if (record.spec.tile)
-            lines += '\t' + *record.spec.tile;
-        apps.push_back(appJSON(record));
+            line += '\t' + *record.spec.tile;
+        apps.add(line, appJSON(record));
     }
-    return success(lines.empty() ? "No web apps yet." : lines, Object { { "apps", std::move(apps) } });
+    return std::move(apps).success("apps", "No web apps yet.");
 }
 
 } // namespace quorvane::CommandRouter

@@ -13,7 +13,6 @@
 namespace quorvane::CommandRouter {
 
 using Object = JSONValue::Object;
-using Array = JSONValue::Array;
 
 CommandOutput doctor(const ConfigFile& file, const CommandContext& context)
 {
@@ -27,19 +26,17 @@ CommandOutput doctor(const ConfigFile& file, const CommandContext& context)
         checks.push_back(
             { "menu-bar", DoctorCheck::Status::warn, "Quorvane is not running, so hotkeys and tiling are waiting." });
     }
-    std::string lines;
-    Array rows;
+    Listing report;
     bool failed = false;
     for (const DoctorCheck& check : checks) {
         std::string status(toString(check.status));
-        if (!lines.empty())
-            lines += '\n';
-        lines += "[" + status + "] " + check.name + ": " + check.detail;
-        rows.push_back(Object { { "name", check.name }, { "status", status }, { "detail", check.detail } });
+        report.add("[" + status + "] " + check.name + ": " + check.detail,
+            Object { { "name", check.name }, { "status", status }, { "detail", check.detail } });
         failed = failed || check.status == DoctorCheck::Status::fail;
     }
-    return { failed ? ExitCode::failed : ExitCode::ok, lines,
-        Object { { "ok", !failed }, { "checks", std::move(rows) } } };
+    std::string message = report.message();
+    return { failed ? ExitCode::failed : ExitCode::ok, std::move(message),
+        Object { { "ok", !failed }, { "checks", std::move(report.rows) } } };
 }
 
 } // namespace quorvane::CommandRouter

@@ -14,7 +14,6 @@
 namespace quorvane::CommandRouter {
 
 using Object = JSONValue::Object;
-using Array = JSONValue::Array;
 
 namespace {
 
@@ -77,18 +76,14 @@ CommandOutput hotkeyUnset(const Command::HotkeyUnset& command, ConfigFile& file)
 
 CommandOutput hotkeyList(const ConfigFile& file)
 {
-    std::string lines;
-    Array rows;
+    Listing hotkeys;
     for (const EffectiveHotkey& row : effectiveHotkeys(*file.decoded())) {
         if (row.source == "builtin")
             continue;
-        if (!lines.empty())
-            lines += '\n';
-        lines += row.chord + '\t' + row.bundleIdentifier;
-        rows.push_back(
+        hotkeys.add(row.chord + '\t' + row.bundleIdentifier,
             Object { { "chord", row.chord }, { "bundleIdentifier", row.bundleIdentifier }, { "source", row.source } });
     }
-    return success(lines.empty() ? "No hotkeys yet." : lines, Object { { "hotkeys", std::move(rows) } });
+    return std::move(hotkeys).success("hotkeys", "No hotkeys yet.");
 }
 
 } // namespace quorvane::CommandRouter

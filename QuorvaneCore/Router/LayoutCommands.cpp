@@ -13,7 +13,6 @@
 namespace quorvane::CommandRouter {
 
 using Object = JSONValue::Object;
-using Array = JSONValue::Array;
 
 CommandOutput layoutSave(const Command::LayoutSave& command, ConfigFile& file, const CommandContext& context)
 {
@@ -40,15 +39,10 @@ CommandOutput layoutList(const ConfigFile& file)
 {
     auto decoded = file.decoded();
     const QuorvaneConfig& config = *decoded;
-    std::string lines;
-    Array layouts;
-    for (const Layout& layout : config.layouts) {
-        if (!lines.empty())
-            lines += '\n';
-        lines += layout.name;
-        layouts.push_back(layoutJSON(layout));
-    }
-    return success(lines.empty() ? "No layouts yet." : lines, Object { { "layouts", std::move(layouts) } });
+    Listing layouts;
+    for (const Layout& layout : config.layouts)
+        layouts.add(layout.name, layoutJSON(layout));
+    return std::move(layouts).success("layouts", "No layouts yet.");
 }
 
 } // namespace quorvane::CommandRouter

@@ -75,6 +75,25 @@ std::string canonicalChord(const std::string& text)
     return HotkeyParser::parse(text).canonical();
 }
 
+void Listing::add(const std::string& line, JSONValue row)
+{
+    if (!rows.empty())
+        lines += '\n';
+    lines += line;
+    rows.push_back(std::move(row));
+}
+
+std::string Listing::message(std::string none) const
+{
+    return rows.empty() ? none : lines;
+}
+
+CommandOutput Listing::success(const std::string& member, std::string none) &&
+{
+    std::string text = message(std::move(none));
+    return CommandRouter::success(std::move(text), Object { { member, std::move(rows) } });
+}
+
 std::string fallbackIcon()
 {
     return std::string(BundledResource::data("FallbackIcon.icns").value_or(std::string_view()));

@@ -42,6 +42,19 @@ JSONValue configJSON(const QuorvaneConfig& config);
 // The canonical text of the chord `text` names; a chord that does not parse is a usage error.
 std::string canonicalChord(const std::string& text);
 
+// A listing's message, one line per item joined by newlines, and its JSON rows, item for item.
+struct Listing {
+    std::string lines;
+    JSONValue::Array rows;
+
+    // Adds one item's line and row.
+    void add(const std::string& line, JSONValue row);
+    // The lines, or `none` when no item was added.
+    std::string message(std::string none = "") const;
+    // A success whose message is `message(none)` and whose payload holds the rows as `member`.
+    CommandOutput success(const std::string& member, std::string none = "") &&;
+};
+
 // The shipped fallback artwork as an icon file, or empty.
 std::string fallbackIcon();
 

@@ -15,7 +15,6 @@
 namespace quorvane::CommandRouter {
 
 using Object = JSONValue::Object;
-using Array = JSONValue::Array;
 
 CommandOutput skillPaths(const ConfigFile& file, const CommandContext& context)
 {
@@ -26,15 +25,12 @@ CommandOutput skillPaths(const ConfigFile& file, const CommandContext& context)
         std::error_code error;
         return std::filesystem::exists(std::filesystem::symlink_status(path, error));
     };
-    std::string lines;
-    Array rows;
+    Listing listing;
     for (const SkillLocation& location : SkillPaths::classify(folders, context.paths.home, exists)) {
-        if (!rows.empty())
-            lines += '\n';
-        lines += std::string(location.present ? "found" : "missing") + '\t' + location.folder;
-        rows.push_back(Object { { "folder", location.folder }, { "present", location.present } });
+        listing.add(std::string(location.present ? "found" : "missing") + '\t' + location.folder,
+            Object { { "folder", location.folder }, { "present", location.present } });
     }
-    return success(lines, Object { { "folders", std::move(rows) } });
+    return std::move(listing).success("folders");
 }
 
 CommandOutput skillInstall(const Command::SkillInstall& command, ConfigFile& file, const CommandContext& context)

@@ -373,6 +373,12 @@ TEST_F(CommandRouterTest, ListsAndShow)
         "{\"apps\":[{\"bundleIdentifier\":\"app.quorvane.web.mail\",\"hotkey\":\"opt+cmd+m\",\"name\":\"Mail\","
         "\"slug\":\"mail\",\"tile\":\"fill\",\"url\":\"https://mail.example.com\"}],\"layouts\":[{\"assignments\":"
         "[{\"target\":\"mail\",\"tile\":\"fill\"}],\"name\":\"work\"}],\"version\":1}");
+
+    // Lines are joined by newlines, so a layout named "" is an empty line, and it is still a layout.
+    file = ConfigFile(ConfigFile::makeDefault().text() + "\n[layouts.\"\"]\nmail = \"fill\"\n");
+    expectOutput({ "layout", "list" }, 0, "");
+    useConfig("\n[layouts.work]\nmail = \"fill\"\n");
+    expectOutput({ "layout", "list" }, 0, "\nwork");
 }
 
 TEST_F(CommandRouterTest, Doctor)
