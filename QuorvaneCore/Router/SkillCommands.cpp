@@ -18,15 +18,10 @@ using Object = JSONValue::Object;
 
 CommandOutput skillPaths(const ConfigFile& file, const CommandContext& context)
 {
-    std::vector<std::string> folders = context.manifestFolders;
-    std::vector<std::string> custom = file.decoded()->agents.customFolders;
-    folders.insert(folders.end(), custom.begin(), custom.end());
-    auto exists = [](const std::string& path) {
-        std::error_code error;
-        return std::filesystem::exists(std::filesystem::symlink_status(path, error));
-    };
+    auto decoded = file.decoded();
     Listing listing;
-    for (const SkillLocation& location : SkillPaths::classify(folders, context.paths.home, exists)) {
+    for (const SkillLocation& location :
+        SkillPaths::locate(context.manifestFolders, decoded->agents.customFolders, context.paths.home)) {
         listing.add(std::string(location.present ? "found" : "missing") + '\t' + location.folder,
             Object { { "folder", location.folder }, { "present", location.present } });
     }
