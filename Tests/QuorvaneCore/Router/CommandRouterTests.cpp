@@ -216,7 +216,7 @@ TEST_F(CommandRouterTest, BundlesWithAHostAreSignedAndRegisteredThroughTheContex
     test::writeFile(*hostBinary, "host");
     ASSERT_EQ(run({ "app", "add", "https://b.example", "--name", "B" }).exitCode, 0);
     ASSERT_TRUE(fs::exists(appsFolder() + "/B.app/Contents/MacOS/QuorvaneWebHost"));
-    if (!WebBundleWriter::platformSignsBundles) {
+    if (!WebBundleWriter::systemSignsBundles()) {
         // Neither after the add nor when apply gives the host to the bundle without one.
         ASSERT_EQ(run({ "apply" }).exitCode, 0);
         ASSERT_TRUE(fs::exists(appsFolder() + "/A.app/Contents/MacOS/QuorvaneWebHost"));
