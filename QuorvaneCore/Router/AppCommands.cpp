@@ -29,7 +29,7 @@ namespace {
 constexpr size_t iconSizeLimit = 5 * 1024 * 1024;
 
 // ICNS files are used as they are, PNG images are wrapped, and nothing at all becomes the fallback artwork.
-std::string iconFile(std::string bytes)
+std::string iconFile(const std::string& bytes)
 {
     if (bytes.empty())
         return fallbackIcon();
@@ -90,10 +90,10 @@ CommandOutput appAdd(const Command::AppAdd& command, ConfigFile& file, const Com
 
     if (!command.icon && context.iconForURL)
         icon = context.iconForURL(url).value_or("");
-    icon = iconFile(std::move(icon));
 
     WebAppBundlePlan plan = planFor(record, context);
-    WebBundleWriter(context.runTool).install(plan, context.hostBinary, icon);
+    WebBundleWriter(context.runTool).install(plan, context.hostBinary, iconFile(icon));
+    // The desktop's images come from the image itself, not from the icon file made of it.
     DesktopEntryWriter(context.paths).install(plan, icon);
     return success("Added " + name + "\n  " + plan.bundlePath, appJSON(record));
 }

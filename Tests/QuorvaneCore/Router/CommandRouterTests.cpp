@@ -11,6 +11,9 @@
 #include "Support/QuorvaneError.h"
 #include "TestSupport/TemporaryFolder.h"
 #include "Tiling/TileSlot.h"
+#include "WebApps/DesktopEntryWriter.h"
+#include "WebApps/ICNSWriter.h"
+#include "WebApps/WebAppBundlePlan.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -227,6 +230,17 @@ TEST_F(CommandRouterTest, BundlesWithAHostAreSignedAndRegisteredThroughTheContex
     EXPECT_EQ(tools[0].front(), "/usr/bin/codesign");
     EXPECT_TRUE(tools[1].front().ends_with("/lsregister"));
     EXPECT_EQ(tools[1].back(), appsFolder() + "/B.app");
+}
+
+// The bundle keeps its icon file; the desktop's icon is the image as it was read.
+TEST_F(CommandRouterTest, AnAddedAppsDesktopIconIsTheImageItself)
+{
+    std::string png("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\0\x40\0\0\0\x40rest", 28);
+    test::writeFile(home.file("icon.png"), png);
+    ASSERT_EQ(run({ "app", "add", "https://x.example", "--name", "X", "--icon", home.file("icon.png") }).exitCode, 0);
+    EXPECT_EQ(test::readFile(appsFolder() + "/X.app/Contents/Resources/AppIcon.icns"), ICNSWriter::wrappingPNG(png));
+    EXPECT_EQ(
+        test::readFile(DesktopEntryWriter(QuorvanePaths { home.path() }).iconPath(bundleIdentifier("x"), 64)), png);
 }
 
 TEST_F(CommandRouterTest, AnIconFileIsWrappedWhenItIsAPNG)
