@@ -1,15 +1,10 @@
 #pragma once
 
 #include "Command/Command.h"
-
-namespace quorvane {
-
-class ConfigFile;
-struct CommandContext;
-struct CommandOutput;
+#include "Router/CommandRouter.h"
 
 // The web-app commands: `app add`, `app remove` and `app list`.
-namespace CommandRouter {
+namespace quorvane::CommandRouter {
 
 // Validates, records and installs a new web app: its bundle and its desktop entry.
 CommandOutput appAdd(const Command::AppAdd&, ConfigFile&, const CommandContext&);
@@ -18,6 +13,4 @@ CommandOutput appRemove(const Command::AppRemove&, ConfigFile&, const CommandCon
 // One line and one row per configured web app.
 CommandOutput appList(const ConfigFile&);
 
-} // namespace CommandRouter
-
-} // namespace quorvane
+} // namespace quorvane::CommandRouter

@@ -1,19 +1,12 @@
 #pragma once
 
 #include "Command/Command.h"
-
-namespace quorvane {
-
-class ConfigFile;
-struct CommandContext;
-struct CommandOutput;
+#include "Router/CommandRouter.h"
 
 // The `doctor` command.
-namespace CommandRouter {
+namespace quorvane::CommandRouter {
 
 // The configuration's checks, then the controller's permission checks or a note that none runs.
 CommandOutput doctor(const ConfigFile&, const CommandContext&);
 
-} // namespace CommandRouter
-
-} // namespace quorvane
+} // namespace quorvane::CommandRouter

@@ -1,15 +1,10 @@
 #pragma once
 
 #include "Command/Command.h"
-
-namespace quorvane {
-
-class ConfigFile;
-struct CommandContext;
-struct CommandOutput;
+#include "Router/CommandRouter.h"
 
 // The hotkey commands: `hotkey set`, `hotkey unset` and `hotkey list`.
-namespace CommandRouter {
+namespace quorvane::CommandRouter {
 
 // Gives a chord to a web app or to an application by its identifier.
 CommandOutput hotkeySet(const Command::HotkeySet&, ConfigFile&, const CommandContext&);
@@ -18,6 +13,4 @@ CommandOutput hotkeyUnset(const Command::HotkeyUnset&, ConfigFile&);
 // One line and one row per hotkey the configuration adds to the built-in ones.
 CommandOutput hotkeyList(const ConfigFile&);
 
-} // namespace CommandRouter
-
-} // namespace quorvane
+} // namespace quorvane::CommandRouter

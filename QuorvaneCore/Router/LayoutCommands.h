@@ -1,15 +1,10 @@
 #pragma once
 
 #include "Command/Command.h"
-
-namespace quorvane {
-
-class ConfigFile;
-struct CommandContext;
-struct CommandOutput;
+#include "Router/CommandRouter.h"
 
 // The layout commands: `layout save`, `layout apply` and `layout list`.
-namespace CommandRouter {
+namespace quorvane::CommandRouter {
 
 // Records the current windows as a layout through the controller.
 CommandOutput layoutSave(const Command::LayoutSave&, ConfigFile&, const CommandContext&);
@@ -18,6 +13,4 @@ CommandOutput layoutApply(const Command::LayoutApply&, const ConfigFile&, const 
 // One line and one row per configured layout.
 CommandOutput layoutList(const ConfigFile&);
 
-} // namespace CommandRouter
-
-} // namespace quorvane
+} // namespace quorvane::CommandRouter

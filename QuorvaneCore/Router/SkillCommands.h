@@ -1,15 +1,10 @@
 #pragma once
 
 #include "Command/Command.h"
-
-namespace quorvane {
-
-class ConfigFile;
-struct CommandContext;
-struct CommandOutput;
+#include "Router/CommandRouter.h"
 
 // The agent skill commands: `skill paths`, `skill install` and `skill uninstall`.
-namespace CommandRouter {
+namespace quorvane::CommandRouter {
 
 // One line and one row per folder where agents look for skills, found or missing.
 CommandOutput skillPaths(const ConfigFile&, const CommandContext&);
@@ -18,6 +13,4 @@ CommandOutput skillInstall(const Command::SkillInstall&, ConfigFile&, const Comm
 // Removes the skill from a folder and forgets the folder.
 CommandOutput skillUninstall(const Command::SkillUninstall&, ConfigFile&, const CommandContext&);
 
-} // namespace CommandRouter
-
-} // namespace quorvane
+} // namespace quorvane::CommandRouter

@@ -1,19 +1,12 @@
 #pragma once
 
 #include "Command/Command.h"
-
-namespace quorvane {
-
-class ConfigFile;
-struct CommandContext;
-struct CommandOutput;
+#include "Router/CommandRouter.h"
 
 // The `tile` command.
-namespace CommandRouter {
+namespace quorvane::CommandRouter {
 
 // Moves the target's window to a tile through the controller.
 CommandOutput tile(const Command::Tile&, const ConfigFile&, const CommandContext&);
 
-} // namespace CommandRouter
-
-} // namespace quorvane
+} // namespace quorvane::CommandRouter
