@@ -15,7 +15,7 @@ struct QuorvaneConfig;
 struct WebAppBundlePlan;
 struct WebAppRecord;
 
-// What the router's command families share: argument checks, JSON shapes and the bundle plan.
+// What the router's command families share: argument checks, JSON shapes, listings and the web-app bundle plan.
 namespace CommandRouter {
 
 // An output with exit code 0.
