@@ -11,6 +11,8 @@
 #include "WebApps/StableIdentity.h"
 #include "WebApps/WebAppBundlePlan.h"
 
+#include <utility>
+
 namespace quorvane::CommandRouter {
 
 using Object = JSONValue::Object;
@@ -90,8 +92,10 @@ std::string Listing::message(std::string none) const
 
 CommandOutput Listing::success(const std::string& member, std::string none) &&
 {
-    std::string text = message(std::move(none));
-    return CommandRouter::success(std::move(text), Object { { member, std::move(rows) } });
+    CommandOutput output;
+    output.message = message(std::move(none));
+    output.payload = Object { { member, std::exchange(rows, {}) } };
+    return output;
 }
 
 std::string fallbackIcon()
