@@ -53,6 +53,8 @@ AppEnvironment environmentOfProcess()
         environment.setupStep = step;
     environment.hostBinary = ProcessPlaces::hostBinary();
     environment.fetchIcon = fetchIcon;
+    // Until the panels show it, a person running the application from a terminal reads the banner here.
+    environment.logLine = [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); };
     return environment;
 }
 

@@ -4,6 +4,7 @@
 #include "Platforms/Simulated/SimulatedDesktop.h"
 #include "QuorvaneApp/Keys/HotkeyCenter.h"
 #include "QuorvaneApp/Keys/KeyTap.h"
+#include "QuorvaneApp/Keys/AppHotkeyActions.h"
 #include "QuorvaneApp/Model/AppModel.h"
 
 #include <benchmark/benchmark.h>
@@ -123,7 +124,7 @@ void tileChordPressToDispatch(benchmark::State& state)
     SimulatedApplication application("");
     int dispatched = 0;
     application.model->hotkeys().setOnAction([&](const TapAction& action) {
-        application.model->perform(action);
+        application.model->keys().perform(action);
         ++dispatched;
     });
     KeyChord focusLeft = chord("h", { HotkeyModifier::ctrl, HotkeyModifier::opt });

@@ -1,24 +1,32 @@
 #include "QuorvaneApp/Agents/AgentActions.h"
 
+#include "Configuration/QuorvaneConfig.h"
 #include "QuorvaneApp/Agents/AgentLauncher.h"
-#include "QuorvaneApp/Model/AppModel.h"
+#include "QuorvaneApp/State/Banner.h"
+#include "QuorvaneApp/State/ConfigSource.h"
 #include "QuorvaneApp/Tiling/TileOverlay.h"
-#include "QuorvaneApp/Tiling/TilingActions.h"
 #include "Support/QuorvaneError.h"
 #include "Support/UnicodeText.h"
 
 namespace quorvane {
 
-AgentActions::AgentActions(AppModel& model)
-    : m_model(model)
+AgentActions::AgentActions(Applications& applications, QuorvanePaths paths, TileOverlay& overlay,
+    const ConfigSource& config, BannerSink& banner, std::function<void(const GeneralConfig&)> saveGeneral,
+    std::function<void()> showSettings)
+    : m_applications(applications)
+    , m_paths(std::move(paths))
+    , m_overlay(overlay)
+    , m_config(config)
+    , m_banner(banner)
+    , m_saveGeneral(std::move(saveGeneral))
+    , m_showSettings(std::move(showSettings))
 {
 }
 
 void AgentActions::launchAgent()
 {
-    const GeneralConfig& general = m_model.config().general;
-    AgentLauncher launcher(
-        m_model.platform().applications, m_model.paths().configDirectory(), m_model.paths().commandFile());
+    const GeneralConfig& general = m_config.config().general;
+    AgentLauncher launcher(m_applications, m_paths.configDirectory(), m_paths.commandFile());
     try {
         launcher.launch(general.agentCommand, general.terminalBundleIdentifier);
     } catch (const QuorvaneError& error) {
@@ -28,24 +36,24 @@ void AgentActions::launchAgent()
         fail(error.what());
         return;
     }
-    m_model.tiling().overlay().showAgentToast(AgentLauncher::terminalName(general.terminalBundleIdentifier),
+    m_overlay.showAgentToast(AgentLauncher::terminalName(general.terminalBundleIdentifier),
         AgentLauncher::commandName(general.agentCommand));
 }
 
 void AgentActions::applyAgentSetup(const std::vector<std::string>& argv, const std::string& terminalBundleIdentifier)
 {
-    GeneralConfig general = m_model.config().general;
+    GeneralConfig general = m_config.config().general;
     general.agentCommand = argv;
     std::string terminal = UnicodeText::trimmed(terminalBundleIdentifier);
     if (!terminal.empty())
         general.terminalBundleIdentifier = terminal;
-    m_model.setGeneral(general);
+    m_saveGeneral(general);
 }
 
 void AgentActions::fail(const std::string& description)
 {
-    m_model.setBanner(description, false);
-    m_model.showSettings(SettingsTab::agents);
+    m_banner.setBanner(description, false);
+    m_showSettings();
 }
 
 } // namespace quorvane

@@ -1,17 +1,26 @@
 #pragma once
 
+#include "Configuration/QuorvanePaths.h"
+
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace quorvane {
 
-class AppModel;
+class Applications;
+class BannerSink;
+class ConfigSource;
+class TileOverlay;
+struct GeneralConfig;
 
-// The model's agent actions: the agent hotkey and the first-run guide's choice. Owned by the model; main
-// thread only.
+// The agent actions: the agent hotkey and the first-run guide's choice. Main thread only.
 class AgentActions {
 public:
-    explicit AgentActions(AppModel&);
+    // `saveGeneral` validates, saves and applies general settings; `showSettings` brings up the agents'
+    // settings after a failure.
+    AgentActions(Applications&, QuorvanePaths, TileOverlay&, const ConfigSource&, BannerSink&,
+        std::function<void(const GeneralConfig&)> saveGeneral, std::function<void()> showSettings);
     AgentActions(const AgentActions&) = delete;
     AgentActions& operator=(const AgentActions&) = delete;
 
@@ -24,7 +33,13 @@ public:
 private:
     void fail(const std::string& description);
 
-    AppModel& m_model;
+    Applications& m_applications;
+    QuorvanePaths m_paths;
+    TileOverlay& m_overlay;
+    const ConfigSource& m_config;
+    BannerSink& m_banner;
+    std::function<void(const GeneralConfig&)> m_saveGeneral;
+    std::function<void()> m_showSettings;
 };
 
 } // namespace quorvane

@@ -1,13 +1,17 @@
 #include "QuorvaneApp/Keys/AppHotkeyActions.h"
 
+#include "Configuration/QuorvaneConfig.h"
 #include "Hotkeys/FocusAction.h"
 #include "QuorvaneApp/Keys/TapAction.h"
-#include "QuorvaneApp/Model/AppModel.h"
+#include "QuorvaneApp/Agents/AgentActions.h"
 #include "QuorvaneApp/Platform/Applications.h"
 #include "QuorvaneApp/Platform/Permissions.h"
 #include "QuorvaneApp/Platform/WindowSystem.h"
+#include "QuorvaneApp/State/Banner.h"
+#include "QuorvaneApp/State/ConfigSource.h"
 #include "QuorvaneApp/Tiling/TilingActions.h"
 #include "QuorvaneApp/Tiling/WindowAccess.h"
+#include "QuorvaneApp/WebApps/ApplicationLocator.h"
 #include "QuorvaneApp/WebApps/WebAppLocations.h"
 #include "Support/QuorvaneError.h"
 #include "WebApps/WebAppName.h"
@@ -25,8 +29,14 @@ constexpr double sameOrigin = 8;
 
 } // namespace
 
-AppHotkeyActions::AppHotkeyActions(AppModel& model)
-    : m_model(model)
+AppHotkeyActions::AppHotkeyActions(const Platform& platform, TilingActions& tiling, AgentActions& agents,
+    const ConfigSource& config, const ApplicationLocator& locator, BannerSink& banner)
+    : m_platform(platform)
+    , m_tiling(tiling)
+    , m_agents(agents)
+    , m_config(config)
+    , m_locator(locator)
+    , m_banner(banner)
 {
 }
 
@@ -35,33 +45,33 @@ void AppHotkeyActions::perform(const TapAction& action)
     const TileAction* tile = std::get_if<TileAction>(&action.value);
     const std::string* token = std::get_if<std::string>(&action.value);
     bool leavesTileMode = (token && *token == "quorvane.tile-mode") || (tile && tile->kind == TileAction::Kind::exit);
-    if (leavesTileMode && m_model.tileMode()) {
-        m_model.tiling().toggleTileMode();
+    if (leavesTileMode && m_tiling.tileMode()) {
+        m_tiling.toggleTileMode();
         return;
     }
     if (token)
         performToken(*token);
     else
-        m_model.tiling().performTile(*tile);
+        m_tiling.performTile(*tile);
 }
 
 void AppHotkeyActions::performToken(const std::string& token)
 {
     if (token == "quorvane.tile-mode")
-        m_model.tiling().toggleTileMode();
+        m_tiling.toggleTileMode();
     else if (token == "quorvane.agent")
-        m_model.launchAgent();
+        m_agents.launchAgent();
     else if (token == "quorvane.new-app")
-        m_model.setBanner(newAppBanner, true);
+        m_banner.setBanner(newAppBanner, true);
     else if (token == "quorvane.layout")
-        m_model.tiling().cycleLayouts();
+        m_tiling.cycleLayouts();
     else
         focusBundle(token);
 }
 
 void AppHotkeyActions::focusBundle(const std::string& bundleIdentifier)
 {
-    Applications& applications = m_model.platform().applications;
+    Applications& applications = m_platform.applications;
     std::vector<RunningApplication> running = applications.running();
     auto first = std::find_if(running.begin(), running.end(), [&](const RunningApplication& application) {
         return WebAppLocations::isInstance(application, bundleIdentifier);
@@ -70,12 +80,12 @@ void AppHotkeyActions::focusBundle(const std::string& bundleIdentifier)
     std::optional<RunningApplication> front = applications.frontmost();
     bool isFrontmost = front && WebAppLocations::isInstance(*front, bundleIdentifier);
 
-    bool windowControl = m_model.platform().permissions.windowControlAllowed();
+    bool windowControl = m_platform.permissions.windowControlAllowed();
     std::vector<LiveWindow> windows = windowsOf(bundleIdentifier, windowControl);
     std::optional<int> focusedIndex;
     std::optional<LiveWindow> focused;
     if (windowControl)
-        focused = m_model.tiling().access().focusedWindow();
+        focused = m_tiling.access().focusedWindow();
     if (focused) {
         for (size_t index = 0; index < windows.size(); ++index) {
             const Frame& frame = windows[index].frame;
@@ -87,7 +97,7 @@ void AppHotkeyActions::focusBundle(const std::string& bundleIdentifier)
         }
     }
 
-    const GeneralConfig& general = m_model.config().general;
+    const GeneralConfig& general = m_config.config().general;
     FocusAction decision = focusAction(isRunning, isFrontmost, static_cast<int>(windows.size()), focusedIndex,
         general.cycleWindows, general.hideOnRepeat);
     switch (decision.kind) {
@@ -95,7 +105,7 @@ void AppHotkeyActions::focusBundle(const std::string& bundleIdentifier)
         // The list may have changed between reading and acting.
         if (decision.index >= 0 && static_cast<size_t>(decision.index) < windows.size()) {
             const LiveWindow& window = windows[static_cast<size_t>(decision.index)];
-            m_model.platform().windowSystem.raise(window.handle);
+            m_platform.windowSystem.raise(window.handle);
             applications.activate(window.pid);
         }
         break;
@@ -117,25 +127,18 @@ void AppHotkeyActions::focusBundle(const std::string& bundleIdentifier)
 
 void AppHotkeyActions::openBundle(const std::string& bundleIdentifier)
 {
-    if (std::optional<std::string> location = url(bundleIdentifier)) {
-        m_model.platform().applications.open(*location);
+    if (std::optional<std::string> location = m_locator.url(bundleIdentifier)) {
+        m_platform.applications.open(*location);
         return;
     }
-    m_model.setBanner("Quorvane could not find " + bundleIdentifier + ".", false);
-}
-
-std::optional<std::string> AppHotkeyActions::url(const std::string& bundleIdentifier)
-{
-    if (std::optional<std::string> location = m_model.platform().applications.locate(bundleIdentifier))
-        return location;
-    return WebAppLocations::launchLocation(m_model.paths(), m_model.config(), bundleIdentifier);
+    m_banner.setBanner("Quorvane could not find " + bundleIdentifier + ".", false);
 }
 
 std::vector<LiveWindow> AppHotkeyActions::windowsOf(const std::string& bundleIdentifier, bool windowControl)
 {
     if (!windowControl)
         return {};
-    std::vector<LiveWindow> windows = m_model.tiling().access().windows();
+    std::vector<LiveWindow> windows = m_tiling.access().windows();
     std::erase_if(windows, [&](const LiveWindow& window) { return window.bundleIdentifier != bundleIdentifier; });
     std::stable_sort(
         windows.begin(), windows.end(), [](const LiveWindow& a, const LiveWindow& b) { return a.frame.x < b.frame.x; });

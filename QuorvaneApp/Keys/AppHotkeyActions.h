@@ -1,12 +1,18 @@
 #pragma once
 
+#include "QuorvaneApp/Platform/Platform.h"
+
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace quorvane {
 
-class AppModel;
+class AgentActions;
+class ApplicationLocator;
+class BannerSink;
+class ConfigSource;
+class TilingActions;
 struct TapAction;
 struct LiveWindow;
 
@@ -14,7 +20,8 @@ struct LiveWindow;
 // launches, focuses, cycles or hides the application it names. Owned by the model; main thread only.
 class AppHotkeyActions {
 public:
-    explicit AppHotkeyActions(AppModel&);
+    AppHotkeyActions(const Platform&, TilingActions&, AgentActions&, const ConfigSource&, const ApplicationLocator&,
+        BannerSink&);
 
     // Leaves tile mode on its own toggle or the exit action; otherwise hands the action on.
     void perform(const TapAction&);
@@ -24,8 +31,6 @@ public:
     void focusBundle(const std::string& bundleIdentifier);
     // Launches the application, or says in the banner that it cannot be found.
     void openBundle(const std::string& bundleIdentifier);
-    // Where the application is installed: the desktop's own answer, else a generated web app's bundle on disk.
-    std::optional<std::string> url(const std::string& bundleIdentifier);
 
     // The banner the new-web-app token shows until there is a window for it.
     static constexpr const char* newAppBanner = "Add a web app with quorvane app add <address> --name <name>.";
@@ -35,7 +40,12 @@ private:
     // Without window control the desktop shows no windows, so an application in front is focused or hidden.
     std::vector<LiveWindow> windowsOf(const std::string& bundleIdentifier, bool windowControl);
 
-    AppModel& m_model;
+    Platform m_platform;
+    TilingActions& m_tiling;
+    AgentActions& m_agents;
+    const ConfigSource& m_config;
+    const ApplicationLocator& m_locator;
+    BannerSink& m_banner;
 };
 
 } // namespace quorvane

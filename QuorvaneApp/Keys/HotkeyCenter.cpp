@@ -3,9 +3,10 @@
 #include "Configuration/EffectiveHotkeys.h"
 #include "Hotkeys/HotkeyParser.h"
 #include "Hotkeys/MacKeyCodes.h"
-#include "QuorvaneApp/Model/AppModel.h"
 #include "QuorvaneApp/Platform/HotkeyRegistrar.h"
 #include "QuorvaneApp/Platform/Permissions.h"
+#include "QuorvaneApp/Platform/Platform.h"
+#include "QuorvaneApp/State/ConfigSource.h"
 #include "Router/DoctorCheck.h"
 #include "Support/UnicodeText.h"
 
@@ -13,23 +14,20 @@
 
 namespace quorvane {
 
-HotkeyCenter::HotkeyCenter(AppModel& model)
-    : m_model(model)
-    , m_tap(model.platform().keyboardTap, model.platform().mainLoop)
-    , m_self(std::make_shared<HotkeyCenter*>(this))
+HotkeyCenter::HotkeyCenter(
+    const Platform& platform, const ConfigSource& config, std::function<bool()> tileModeOn)
+    : m_registrar(platform.hotkeys)
+    , m_permissions(platform.permissions)
+    , m_config(config)
+    , m_tileModeOn(std::move(tileModeOn))
+    , m_tap(platform.keyboardTap, platform.mainLoop)
 {
 }
 
 HotkeyCenter::~HotkeyCenter()
 {
-    *m_self = nullptr;
     for (uint32_t id : m_refs)
-        m_model.platform().hotkeys.unregisterChord(id);
-}
-
-void HotkeyCenter::connectActions()
-{
-    setOnAction([this](const TapAction& action) { m_model.perform(action); });
+        m_registrar.unregisterChord(id);
 }
 
 void HotkeyCenter::start()
@@ -41,12 +39,12 @@ void HotkeyCenter::start()
 
 void HotkeyCenter::rebind()
 {
-    const QuorvaneConfig& config = m_model.config();
+    const QuorvaneConfig& config = m_config.config();
     std::vector<Binding> table;
     // The effective table holds only chords that parse.
     for (const EffectiveHotkey& row : effectiveHotkeys(config))
         table.push_back(Binding { row.bundleIdentifier, HotkeyParser::parse(row.chord) });
-    apply(table, m_model.tileMode(), HotkeyParser::parseLeader(config.general.leaderKey));
+    apply(table, m_tileModeOn(), HotkeyParser::parseLeader(config.general.leaderKey));
 }
 
 void HotkeyCenter::noteInputMonitoring()
@@ -62,17 +60,17 @@ void HotkeyCenter::noteInputMonitoring()
     if (!m_inputMonitoringOn) {
         m_inputMonitoringOn = true;
         // Leader chords and tile mode take effect without a restart.
-        m_model.rebind();
+        rebind();
     }
 }
 
 std::vector<DoctorCheck> HotkeyCenter::permissionChecks()
 {
-    PermissionWording wording = m_model.platform().permissions.wording();
+    PermissionWording wording = m_permissions.wording();
     std::vector<DoctorCheck> checks;
     if (m_tap.running())
         checks.push_back(DoctorCheck { "keyboard", DoctorCheck::Status::pass, wording.keyboardWatched });
-    else if (!UnicodeText::trimmed(m_model.config().general.leaderKey).empty())
+    else if (!UnicodeText::trimmed(m_config.config().general.leaderKey).empty())
         checks.push_back(DoctorCheck { "keyboard", DoctorCheck::Status::warn, wording.leaderKeyWaits });
     else
         checks.push_back(DoctorCheck { "keyboard", DoctorCheck::Status::warn, wording.tileModeWaits });
@@ -94,10 +92,7 @@ void HotkeyCenter::installHandler()
     if (m_handlerInstalled)
         return;
     m_handlerInstalled = true;
-    m_model.platform().hotkeys.setPressHandler([self = m_self](uint32_t id) {
-        if (*self)
-            (*self)->fire(id);
-    });
+    m_registrar.setPressHandler(m_self.bind([](HotkeyCenter& center, uint32_t id) { center.fire(id); }));
 }
 
 void HotkeyCenter::apply(
@@ -115,7 +110,7 @@ void HotkeyCenter::apply(
             leaderTokens.emplace_back(binding.token, *code);
     }
 
-    HotkeyRegistrar& registrar = m_model.platform().hotkeys;
+    HotkeyRegistrar& registrar = m_registrar;
     for (uint32_t id : m_refs)
         registrar.unregisterChord(id);
     m_refs.clear();
@@ -151,7 +146,7 @@ void HotkeyCenter::apply(
 bool HotkeyCenter::registerHotkey(const std::string& token, uint32_t keyCode, const std::set<HotkeyModifier>& modifiers)
 {
     uint32_t id = m_nextID++;
-    if (!m_model.platform().hotkeys.registerChord(id, KeyChord { keyCode, modifiers }))
+    if (!m_registrar.registerChord(id, KeyChord { keyCode, modifiers }))
         return false;
     m_refs.push_back(id);
     m_tokens[id] = token;

@@ -3,6 +3,7 @@
 #include "Hotkeys/HotkeyChord.h"
 #include "QuorvaneApp/Keys/KeyTap.h"
 #include "QuorvaneApp/Keys/TapAction.h"
+#include "QuorvaneApp/Platform/WeakSelf.h"
 
 #include <cstdint>
 #include <functional>
@@ -15,7 +16,10 @@
 
 namespace quorvane {
 
-class AppModel;
+class ConfigSource;
+class HotkeyRegistrar;
+class Permissions;
+struct Platform;
 struct DoctorCheck;
 
 // Global chords, the leader key and tile mode's bare keys, turned into actions for the model.
@@ -28,16 +32,15 @@ public:
         HotkeyChord chord;
     };
 
-    explicit HotkeyCenter(AppModel&);
+    // `tileModeOn` tells whether tile mode is on when the table is applied.
+    HotkeyCenter(const Platform&, const ConfigSource&, std::function<bool()> tileModeOn);
     ~HotkeyCenter();
     HotkeyCenter(const HotkeyCenter&) = delete;
     HotkeyCenter& operator=(const HotkeyCenter&) = delete;
 
-    // Start-up step 3: fired actions reach the model's `perform`.
-    void connectActions();
     // Start-up step 6: installs the press handler, starts the keyboard tap and registers every hotkey.
     void start();
-    // Replaces every registration by the table of the model's current configuration.
+    // Replaces every registration by the table of the configuration in force.
     void rebind();
     // Census tick: starts the tap once input monitoring is allowed, and rebinds when it first runs.
     void noteInputMonitoring();
@@ -64,7 +67,10 @@ public:
     bool inputMonitoringOn() const { return m_inputMonitoringOn; }
 
 private:
-    AppModel& m_model;
+    HotkeyRegistrar& m_registrar;
+    Permissions& m_permissions;
+    const ConfigSource& m_config;
+    std::function<bool()> m_tileModeOn;
     std::function<void(const TapAction&)> m_onAction;
     std::vector<uint32_t> m_refs;
     std::map<uint32_t, std::string> m_tokens;
@@ -75,8 +81,8 @@ private:
     std::optional<uint32_t> m_leaderKeyCode;
     std::vector<std::string> m_refused;
     bool m_inputMonitoringOn = false;
-    // What the desktop's press handler reaches; cleared when this center goes.
-    std::shared_ptr<HotkeyCenter*> m_self;
+    // What the desktop's press handler reaches while this center lives.
+    WeakSelf<HotkeyCenter> m_self { *this };
 };
 
 } // namespace quorvane

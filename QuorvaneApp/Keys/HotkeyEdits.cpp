@@ -3,7 +3,8 @@
 #include "Configuration/ConfigFile.h"
 #include "Configuration/QuorvaneConfig.h"
 #include "Hotkeys/HotkeyParser.h"
-#include "QuorvaneApp/Model/AppModel.h"
+#include "QuorvaneApp/Config/ConfigLifecycle.h"
+#include "QuorvaneApp/State/Banner.h"
 #include "RPC/RPCResponse.h"
 #include "Support/QuorvaneError.h"
 #include "Support/UnicodeText.h"
@@ -26,8 +27,10 @@ std::string canonicalOrText(const std::string& text)
 
 } // namespace
 
-HotkeyEdits::HotkeyEdits(AppModel& model)
-    : m_model(model)
+HotkeyEdits::HotkeyEdits(RequestHandler handler, ConfigLifecycle& configuration, BannerSink& banner)
+    : m_handler(std::move(handler))
+    , m_configuration(configuration)
+    , m_banner(banner)
 {
 }
 
@@ -46,7 +49,7 @@ void HotkeyEdits::setShortcutHotkey(const SavedShortcut& shortcut, const std::st
 
 void HotkeyEdits::setAppHotkey(const std::string& slug, const std::string& chord)
 {
-    const std::vector<WebAppRecord>& apps = m_model.config().apps;
+    const std::vector<WebAppRecord>& apps = m_configuration.config().apps;
     auto found = std::find_if(apps.begin(), apps.end(), [&](const WebAppRecord& app) { return app.slug == slug; });
     if (found == apps.end())
         return;
@@ -54,7 +57,7 @@ void HotkeyEdits::setAppHotkey(const std::string& slug, const std::string& chord
     if (trimmed.empty()) {
         WebAppRecord record = *found;
         record.spec.hotkey.reset();
-        m_model.persist([&](ConfigFile& file) {
+        m_configuration.persist([&](ConfigFile& file) {
             file.upsertApp(record);
             return true;
         });
@@ -74,7 +77,7 @@ void HotkeyEdits::replaceNativeHotkey(
     std::string chord = UnicodeText::trimmed(newChord);
     std::string target = UnicodeText::trimmed(bundle);
     if (chord.empty() || target.empty()) {
-        m_model.setBanner(needsChordAndApp, false);
+        m_banner.setBanner(needsChordAndApp, false);
         return;
     }
     RPCResponse bound = execute({ "hotkey", "set", chord, target });
@@ -94,12 +97,12 @@ void HotkeyEdits::unsetHotkey(const std::string& chord)
 
 RPCResponse HotkeyEdits::execute(const std::vector<std::string>& arguments)
 {
-    return m_model.handleRPC(arguments);
+    return m_handler(arguments);
 }
 
 void HotkeyEdits::report(const RPCResponse& response)
 {
-    m_model.setBanner(response.message, response.exitCode == 0);
+    m_banner.setBanner(response.message, response.exitCode == 0);
 }
 
 void HotkeyEdits::run(const std::vector<std::string>& arguments)

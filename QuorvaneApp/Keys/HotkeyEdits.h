@@ -1,20 +1,25 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace quorvane {
 
-class AppModel;
+class BannerSink;
+class ConfigLifecycle;
 struct RPCResponse;
 struct SavedShortcut;
 
 // The settings window's hotkey edits. Each runs the command line's own `hotkey set` or `hotkey unset` through
-// the model's request handler, so parsing, conflict checks, storage and messages are the command line's, and
+// the application's request handler, so parsing, conflict checks, storage and messages are the command line's, and
 // reports the outcome in the banner. Main thread only.
 class HotkeyEdits {
 public:
-    explicit HotkeyEdits(AppModel&);
+    // Runs one command line as the socket does, and gives its answer.
+    using RequestHandler = std::function<RPCResponse(const std::vector<std::string>& arguments)>;
+
+    HotkeyEdits(RequestHandler, ConfigLifecycle&, BannerSink&);
 
     // A row of the settings list: a web app's hotkey, or replaces (a blank chord: removes) an application hotkey.
     void setShortcutHotkey(const SavedShortcut&, const std::string& chord);
@@ -34,7 +39,9 @@ private:
     void report(const RPCResponse&);
     void run(const std::vector<std::string>& arguments);
 
-    AppModel& m_model;
+    RequestHandler m_handler;
+    ConfigLifecycle& m_configuration;
+    BannerSink& m_banner;
 };
 
 } // namespace quorvane

@@ -8,8 +8,7 @@
 #include "Command/Invocation.h"
 #include "Configuration/GeneralValidation.h"
 #include "QuorvaneApp/Agents/AgentActions.h"
-#include "QuorvaneApp/Config/ConfigStore.h"
-#include "QuorvaneApp/Config/ConfigWatch.h"
+#include "QuorvaneApp/Config/ConfigLifecycle.h"
 #include "QuorvaneApp/Config/TemporaryFileSweep.h"
 #include "QuorvaneApp/Keys/AppHotkeyActions.h"
 #include "QuorvaneApp/Keys/HotkeyCenter.h"
@@ -22,6 +21,7 @@
 #include "QuorvaneApp/Platform/Permissions.h"
 #include "QuorvaneApp/Platform/WindowSystem.h"
 #include "QuorvaneApp/Tiling/TilingActions.h"
+#include "QuorvaneApp/WebApps/ApplicationLocator.h"
 #include "QuorvaneApp/WebApps/WebHostRefresh.h"
 #include "QuorvaneIPC/SocketServer.h"
 #include "RPC/RPCResponse.h"
@@ -36,7 +36,6 @@
 #include "JSON/JSONValue.h"
 
 #include <chrono>
-#include <cstdio>
 #include <filesystem>
 
 namespace quorvane {
@@ -49,18 +48,9 @@ constexpr double censusInterval = 1.2;
 // Temporary files younger than this may belong to a write in progress.
 constexpr double temporaryFileAge = 60;
 
-const std::string lastGoodBanner = "config.toml could not be read. The last good copy is still in use.";
-const std::string defaultsBanner = "config.toml could not be read, so Quorvane runs on the default settings.";
-
 double systemSeconds()
 {
     return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
-}
-
-void writeLineToStandardError(const std::string& line)
-{
-    std::string text = line + "\n";
-    std::fwrite(text.data(), 1, text.size(), stderr);
 }
 
 RPCResponse responseFor(const QuorvaneError& error)
@@ -77,7 +67,9 @@ AppModel::AppModel(const Platform& platform, AppEnvironment environment)
 {
     sharedModel = this;
     if (!m_environment.logLine)
-        m_environment.logLine = writeLineToStandardError;
+        m_environment.logLine = [](const std::string&) {};
+    // Until the panels exist, whoever runs the application reads banners where its log lines go.
+    m_banner.setObserver(m_environment.logLine);
     if (!m_environment.wallClock)
         m_environment.wallClock = systemSeconds;
     m_socketPath = m_environment.socketPath.value_or(m_paths.resolvedSocketFile(QuorvanePaths::socketPathLimit));
@@ -85,11 +77,20 @@ AppModel::AppModel(const Platform& platform, AppEnvironment environment)
     m_manifestFolders = BundledResources::skillFolders();
 
     // 1. Census and tiling state, keys.
-    m_tiling = std::make_unique<TilingActions>(*this);
-    m_hotkeys = std::make_unique<HotkeyCenter>(*this);
-    m_actions = std::make_unique<AppHotkeyActions>(*this);
-    m_edits = std::make_unique<HotkeyEdits>(*this);
-    m_agents = std::make_unique<AgentActions>(*this);
+    m_configuration = std::make_unique<ConfigLifecycle>(m_paths.configFile(), m_environment.wallClock, m_banner);
+    m_locator = std::make_unique<ApplicationLocator>(m_platform.applications, *m_configuration, m_paths);
+    m_tiling = std::make_unique<TilingActions>(m_platform, *m_configuration, *m_locator, m_banner);
+    m_agents = std::make_unique<AgentActions>(
+        m_platform.applications, m_paths, m_tiling->overlay(), *m_configuration, m_banner,
+        [this](const GeneralConfig& general) { setGeneral(general); }, [this] { showSettings(SettingsTab::agents); });
+    m_keys = std::make_unique<AppHotkeyActions>(
+        m_platform, *m_tiling, *m_agents, *m_configuration, *m_locator, m_banner);
+    m_hotkeys = std::make_unique<HotkeyCenter>(m_platform, *m_configuration, [this] { return m_tiling->tileMode(); });
+    m_edits = std::make_unique<HotkeyEdits>(
+        [this](const std::vector<std::string>& arguments) { return handleRPC(arguments); }, *m_configuration,
+        m_banner);
+    m_tiling->setOnTileModeChanged([this] { m_hotkeys->rebind(); });
+    m_configuration->setOnChange([this] { configurationChanged(); });
     m_webHosts = std::make_shared<WebHostRefresh>(m_platform.applications, m_paths, m_environment.hostBinary,
         [this](const std::string& text) { setBanner(text, false); });
     m_platform.applications.setQuitHandler(
@@ -99,9 +100,9 @@ AppModel::AppModel(const Platform& platform, AppEnvironment environment)
         });
     sweepTemporaryFiles();
     // 2. The configuration.
-    loadConfig();
+    m_configuration->load();
     // 3. Fired hotkeys reach `perform`.
-    m_hotkeys->connectActions();
+    m_hotkeys->setOnAction([this](const TapAction& action) { m_keys->perform(action); });
     // 4.
     refreshSkills();
     // 5. A setup probe shows only the onboarding panel.
@@ -114,7 +115,7 @@ AppModel::AppModel(const Platform& platform, AppEnvironment environment)
     // 7.
     startSocket();
     // 8.
-    watchConfig();
+    m_configuration->watch(m_platform.fileWatcher);
     // 9.
     m_tiling->start();
     m_censusTimer = m_platform.mainLoop.addTimer(censusInterval, true, [this] { census(); });
@@ -125,7 +126,6 @@ AppModel::~AppModel()
     if (m_censusTimer)
         m_platform.mainLoop.cancelTimer(m_censusTimer);
     stopSocket();
-    m_watch.reset();
     m_platform.applications.setQuitHandler(nullptr);
     if (sharedModel == this)
         sharedModel = nullptr;
@@ -154,7 +154,7 @@ void AppModel::finishLaunch()
     m_banner.clear();
     sweepWebHosts();
     m_accessibilityOn = m_platform.permissions.windowControlAllowed();
-    if (!m_config.general.onboardingComplete) {
+    if (!config().general.onboardingComplete) {
         showOnboarding(rawValue(SetupStep::welcome));
     } else if (AccessibilityGrant::shouldAskAgain(true, m_accessibilityOn, currentBuild(),
                    AccessibilityGrantDisk::load(m_paths.accessibilityGrantFile()))) {
@@ -171,18 +171,8 @@ void AppModel::census()
     m_accessibilityOn = m_platform.permissions.windowControlAllowed();
     if (m_accessibilityOn)
         m_tiling->censusWithWindowControl();
-    noteInputMonitoring();
-    rememberAccessibilityGrant();
-}
-
-void AppModel::rebind()
-{
-    m_hotkeys->rebind();
-}
-
-void AppModel::noteInputMonitoring()
-{
     m_hotkeys->noteInputMonitoring();
+    rememberAccessibilityGrant();
 }
 
 void AppModel::beginQuitting()
@@ -195,87 +185,36 @@ void AppModel::beginQuitting()
 
 const ConfigFile& AppModel::file() const
 {
-    return m_store->file();
+    return m_configuration->file();
 }
 
-void AppModel::setBanner(std::string text, bool success)
+const QuorvaneConfig& AppModel::config() const
 {
-    m_banner = std::move(text);
-    if (!m_holdBannerTone)
-        m_bannerIsSuccess = success;
-    // Until the panels exist, a person running the application from a terminal reads banners here.
-    if (!m_banner.empty())
-        m_environment.logLine(m_banner);
+    return m_configuration->config();
 }
 
-void AppModel::loadConfig()
+uint64_t AppModel::configGeneration() const
 {
-    m_store = std::make_unique<ConfigStore>(m_paths.configFile(), m_environment.wallClock);
-    ConfigStore::LoadOutcome outcome = m_store->load();
-    m_config = m_store->file().decode();
-    m_adoptedText = m_store->file().text();
-    ++m_configGeneration;
-    if (outcome == ConfigStore::LoadOutcome::broken)
-        setBanner(defaultsBanner, false);
+    return m_configuration->generation();
 }
 
-void AppModel::adopt()
+bool AppModel::tileMode() const
 {
-    std::string text = m_store->file().text();
-    if (text == m_adoptedText)
-        return;
-    m_adoptedText = std::move(text);
-    m_config = m_store->file().decode();
-    ++m_configGeneration;
+    return m_tiling->tileMode();
+}
+
+void AppModel::configurationChanged()
+{
     // Keys start with every start-up but a setup probe's.
     if (!m_setupProbe)
-        rebind();
+        m_hotkeys->rebind();
     refreshSkills();
-}
-
-void AppModel::watchConfig()
-{
-    if (!m_watch)
-        m_watch
-            = std::make_unique<ConfigWatch>(m_platform.fileWatcher, m_paths.configFile(), [this] { reloadFromDisk(); });
-}
-
-void AppModel::reloadFromDisk()
-{
-    switch (m_store->reload()) {
-    case ConfigStore::ReloadOutcome::reloaded:
-        adopt();
-        syncLoginItem();
-        break;
-    case ConfigStore::ReloadOutcome::broken:
-        setBanner(lastGoodBanner, false);
-        break;
-    case ConfigStore::ReloadOutcome::unchanged:
-    case ConfigStore::ReloadOutcome::unreadable:
-        break;
-    }
-}
-
-std::optional<std::string> AppModel::persist(const std::function<bool(ConfigFile&)>& edit)
-{
-    ConfigStore::SaveResult result = m_store->update(edit);
-    uint64_t generation = m_configGeneration;
-    adopt();
-    // Every saved change keeps the login item in line, whichever command or panel made it.
-    if (m_configGeneration != generation)
-        syncLoginItem();
-    if (result.keptBrokenAs) {
-        std::string name = std::filesystem::path(*result.keptBrokenAs).filename().string();
-        setBanner("The config.toml that could not be read was kept as " + name + ".", false);
-    }
-    if (result.failure)
-        setBanner(*result.failure, false);
-    return result.failure;
+    syncLoginItem();
 }
 
 std::optional<std::string> AppModel::validate(const GeneralConfig& general) const
 {
-    return quorvane::validate(general, m_config);
+    return quorvane::validate(general, config());
 }
 
 void AppModel::setGeneral(const GeneralConfig& general)
@@ -284,13 +223,13 @@ void AppModel::setGeneral(const GeneralConfig& general)
         setBanner(*problem, false);
         return;
     }
-    uint64_t generation = m_configGeneration;
-    std::optional<std::string> failure = persist([&](ConfigFile& file) {
+    uint64_t generation = configGeneration();
+    std::optional<std::string> failure = m_configuration->persist([&](ConfigFile& file) {
         file.setGeneral(general);
         return true;
     });
     // A save that changed nothing still brings the login item in line; one that changed something did so.
-    if (m_configGeneration == generation)
+    if (configGeneration() == generation)
         syncLoginItem();
     startUpdater();
     if (!failure)
@@ -301,7 +240,7 @@ void AppModel::refreshSkills()
 {
     m_skills.clear();
     for (const SkillLocation& location :
-        SkillPaths::locate(m_manifestFolders, m_config.agents.customFolders, m_paths.home)) {
+        SkillPaths::locate(m_manifestFolders, config().agents.customFolders, m_paths.home)) {
         std::string expanded = SkillPaths::expand(location.folder, m_paths.home);
         m_skills.push_back(SkillRow { location.folder, location.present,
             SkillPaths::status(SkillFiles::installedContents(expanded), m_skillText) });
@@ -366,7 +305,7 @@ RPCResponse AppModel::handleRPC(const Invocation& invocation, const std::optiona
         return RPCResponse("", runWithoutChanges(invocation, context));
     CommandOutput output;
     bool destructive = invocation.command.isDestructive();
-    std::optional<std::string> failure = persist([&](ConfigFile& copy) {
+    std::optional<std::string> failure = m_configuration->persist([&](ConfigFile& copy) {
         output = CommandRouter::run(invocation, copy, context);
         // A destructive command that failed part-way saves nothing, as when the tool runs it itself.
         return output.ok() || !destructive;
@@ -383,15 +322,15 @@ CommandOutput AppModel::runWithoutChanges(const Invocation& invocation, CommandC
     // them takes the lock: they write nothing.
     const Command& command = invocation.command;
     if (command.is<Command::Apply>() || command.is<Command::Doctor>()) {
-        reloadFromDisk();
-        if (m_store->holdsBrokenText()) {
+        m_configuration->reloadFromDisk();
+        if (std::optional<std::string> problem = m_configuration->problemOnDisk()) {
             if (command.is<Command::Apply>())
-                return CommandOutput::failure(QuorvaneError::config(m_store->brokenReason()));
-            context.configCheck = DoctorCheck { "config", DoctorCheck::Status::fail,
-                m_store->brokenReason() + " The settings in force stay until it is fixed." };
+                return CommandOutput::failure(QuorvaneError::config(*problem));
+            context.configCheck = DoctorCheck {
+                "config", DoctorCheck::Status::fail, *problem + " The settings in force stay until it is fixed." };
         }
     }
-    return CommandRouter::runReadOnly(invocation, m_store->file(), context);
+    return CommandRouter::runReadOnly(invocation, m_configuration->file(), context);
 }
 
 CommandContext AppModel::makeContext()
@@ -413,7 +352,7 @@ CommandContext AppModel::makeContext()
 std::optional<ResolvedTarget> AppModel::resolveTarget(std::string_view text)
 {
     return quorvane::resolveTarget(
-        text, m_config, [this](const std::string& word) { return isApplicationId(m_platform.applications, word); });
+        text, config(), [this](const std::string& word) { return isApplicationId(m_platform.applications, word); });
 }
 
 // Live window control
@@ -431,16 +370,6 @@ Layout AppModel::captureLayout(const std::string& name)
 void AppModel::applyLayout(const std::string& name)
 {
     m_tiling->applyLayout(name);
-}
-
-void AppModel::performTile(const TileAction& action)
-{
-    m_tiling->performTile(action);
-}
-
-void AppModel::toggleTileMode()
-{
-    m_tiling->toggleTileMode();
 }
 
 std::vector<DoctorCheck> AppModel::permissionChecks()
@@ -463,66 +392,11 @@ std::string AppModel::macName()
     return MachineName::current("/etc/machine-info");
 }
 
-// Keys
-
-void AppModel::perform(const TapAction& action)
-{
-    m_actions->perform(action);
-}
-
-void AppModel::performToken(const std::string& token)
-{
-    m_actions->performToken(token);
-}
-
-void AppModel::focusBundle(const std::string& bundleIdentifier)
-{
-    m_actions->focusBundle(bundleIdentifier);
-}
-
-void AppModel::openBundle(const std::string& bundleIdentifier)
-{
-    m_actions->openBundle(bundleIdentifier);
-}
+// Applications and settings
 
 std::optional<std::string> AppModel::url(const std::string& bundleIdentifier)
 {
-    return m_actions->url(bundleIdentifier);
-}
-
-void AppModel::setShortcutHotkey(const SavedShortcut& shortcut, const std::string& chord)
-{
-    m_edits->setShortcutHotkey(shortcut, chord);
-}
-
-void AppModel::setAppHotkey(const std::string& slug, const std::string& chord)
-{
-    m_edits->setAppHotkey(slug, chord);
-}
-
-void AppModel::setNativeHotkey(const std::string& chord, const std::string& bundle)
-{
-    m_edits->setNativeHotkey(chord, bundle);
-}
-
-void AppModel::replaceNativeHotkey(const std::string& oldChord, const std::string& newChord, const std::string& bundle)
-{
-    m_edits->replaceNativeHotkey(oldChord, newChord, bundle);
-}
-
-void AppModel::unsetHotkey(const std::string& chord)
-{
-    m_edits->unsetHotkey(chord);
-}
-
-void AppModel::launchAgent()
-{
-    m_agents->launchAgent();
-}
-
-void AppModel::applyAgentSetup(const std::vector<std::string>& argv, const std::string& terminalBundleIdentifier)
-{
-    m_agents->applyAgentSetup(argv, terminalBundleIdentifier);
+    return m_locator->url(bundleIdentifier);
 }
 
 void AppModel::showSettings(SettingsTab tab)
@@ -535,7 +409,7 @@ void AppModel::showSettings(SettingsTab tab)
 
 void AppModel::syncLoginItem()
 {
-    m_platform.loginItem.setEnabled(m_config.general.launchAtLogin);
+    m_platform.loginItem.setEnabled(config().general.launchAtLogin);
 }
 
 void AppModel::showOnboarding(int step)
@@ -546,7 +420,7 @@ void AppModel::showOnboarding(int step)
 
 void AppModel::sweepWebHosts()
 {
-    m_webHosts->refreshStaleWebHosts(m_config);
+    m_webHosts->refreshStaleWebHosts(config());
 }
 
 void AppModel::startUpdater()

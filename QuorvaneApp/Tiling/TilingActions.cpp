@@ -4,11 +4,13 @@
 #include "Configuration/ResolvedTarget.h"
 #include "Hotkeys/TileAction.h"
 #include "Hotkeys/TileKeys.h"
-#include "QuorvaneApp/Model/AppModel.h"
 #include "QuorvaneApp/Platform/Applications.h"
 #include "QuorvaneApp/Platform/Permissions.h"
 #include "QuorvaneApp/Platform/WindowSystem.h"
+#include "QuorvaneApp/State/Banner.h"
+#include "QuorvaneApp/State/ConfigSource.h"
 #include "QuorvaneApp/Tiling/StableOrder.h"
+#include "QuorvaneApp/WebApps/ApplicationLocator.h"
 #include "QuorvaneApp/WebApps/WebAppLocations.h"
 #include "Support/QuorvaneError.h"
 #include "Tiling/DisplayGeometry.h"
@@ -42,15 +44,17 @@ bool sameWindow(const LiveWindow& listed, const LiveWindow& actedOn)
 
 } // namespace
 
-TilingActions::TilingActions(AppModel& model)
-    : m_model(model)
-    , m_access(model.platform().windowSystem, model.platform().applications)
-    , m_self(std::make_shared<TilingActions*>(this))
+TilingActions::TilingActions(
+    const Platform& platform, const ConfigSource& config, const ApplicationLocator& locator, BannerSink& banner)
+    : m_platform(platform)
+    , m_config(config)
+    , m_locator(locator)
+    , m_banner(banner)
+    , m_access(platform.windowSystem, platform.applications)
 {
-    m_access.setApplicationNames([&model](const std::string& desktopName) {
-        return WebAppLocations::bundleIdentifierOf(model.config(), desktopName);
+    m_access.setApplicationNames([&config](const std::string& desktopName) {
+        return WebAppLocations::bundleIdentifierOf(config.config(), desktopName);
     });
-    const Platform& platform = model.platform();
     m_animator = std::make_unique<FrameAnimator>(
         MotionPlatform { m_access, platform.windowSystem, platform.workers, platform.mainLoop });
     m_overlay = std::make_unique<TileOverlay>(platform.mainLoop, platform.overlay, m_access, platform.permissions);
@@ -58,31 +62,28 @@ TilingActions::TilingActions(AppModel& model)
 
 TilingActions::~TilingActions()
 {
-    m_model.platform().windowSystem.setChangeHandler({});
+    m_platform.windowSystem.setChangeHandler({});
 }
 
 void TilingActions::start()
 {
-    m_model.platform().windowSystem.setChangeHandler([weak = std::weak_ptr(m_self)] {
-        if (std::shared_ptr<TilingActions*> self = weak.lock())
-            (*self)->census();
-    });
+    m_platform.windowSystem.setChangeHandler(m_self.bind([](TilingActions& tiling) { tiling.census(); }));
 }
 
 double TilingActions::gap() const
 {
-    return m_model.config().general.tileGap;
+    return m_config.config().general.tileGap;
 }
 
 void TilingActions::requestMove(const LiveWindow& window, const Frame& to)
 {
-    m_animator->move(window.handle, window.pid, to, m_model.config().general.animateTiles);
+    m_animator->move(window.handle, window.pid, to, m_config.config().general.animateTiles);
 }
 
 std::optional<LiveWindow> TilingActions::actedOnWindow()
 {
     std::optional<LiveWindow> focused = m_access.focusedWindow();
-    if (focused && focused->pid != m_model.platform().applications.ownPid())
+    if (focused && focused->pid != m_platform.applications.ownPid())
         return focused;
     return m_access.frontWindow();
 }
@@ -111,7 +112,7 @@ void TilingActions::performTile(const TileAction& action)
         moveFocusedDisplay(-1);
         break;
     case TileAction::Kind::exit:
-        if (m_model.tileMode())
+        if (m_tileMode)
             toggleTileMode();
         break;
     }
@@ -120,16 +121,17 @@ void TilingActions::performTile(const TileAction& action)
 
 void TilingActions::toggleTileMode()
 {
-    if (!m_model.tileMode()) {
-        m_model.setTileMode(true);
-        const GeneralConfig& general = m_model.config().general;
-        m_overlay->show(!m_model.platform().permissions.inputMonitoringAllowed(), general.tileGap,
+    if (!m_tileMode) {
+        m_tileMode = true;
+        const GeneralConfig& general = m_config.config().general;
+        m_overlay->show(!m_platform.permissions.inputMonitoringAllowed(), general.tileGap,
             TileKeys::resolved(general.tileHotkeys));
     } else {
-        m_model.setTileMode(false);
+        m_tileMode = false;
         m_overlay->hide();
     }
-    m_model.rebind();
+    if (m_tileModeChanged)
+        m_tileModeChanged();
 }
 
 void TilingActions::moveFocused(Direction direction)
@@ -192,7 +194,7 @@ void TilingActions::focusNeighbor(Direction direction)
         return;
     auto chosen = std::find_if(
         candidates.begin(), candidates.end(), [&](const LiveWindow& candidate) { return candidate.id == *neighbor; });
-    const Platform& platform = m_model.platform();
+    const Platform& platform = m_platform;
     platform.windowSystem.raise(chosen->handle);
     std::vector<RunningApplication> running = platform.applications.running();
     bool stillRunning = std::any_of(running.begin(), running.end(),
@@ -253,18 +255,18 @@ void TilingActions::moveFocusedDisplay(int delta)
 
 void TilingActions::cycleLayouts()
 {
-    const std::vector<Layout>& layouts = m_model.config().layouts;
+    const std::vector<Layout>& layouts = m_config.config().layouts;
     if (layouts.empty()) {
-        m_model.setBanner("No saved layouts.", false);
+        m_banner.setBanner("No saved layouts.", false);
         return;
     }
     std::string name = layouts[m_layoutCursor % layouts.size()].name;
     ++m_layoutCursor;
     try {
         applyLayout(name);
-        m_model.setBanner("", false);
+        m_banner.setBanner("", false);
     } catch (const QuorvaneError& error) {
-        m_model.setBanner(error.message(), false);
+        m_banner.setBanner(error.message(), false);
     }
 }
 
@@ -279,7 +281,7 @@ void TilingActions::snap(const std::string& bundleIdentifier, TileSlot slot, std
             return;
         }
     }
-    std::optional<std::string> location = m_model.url(bundleIdentifier);
+    std::optional<std::string> location = m_locator.url(bundleIdentifier);
     if (!location)
         throw QuorvaneError::notFound("No app with bundle id " + bundleIdentifier + ".");
     m_pendingSnap[bundleIdentifier] = PendingSnap { slot, display };
@@ -287,7 +289,7 @@ void TilingActions::snap(const std::string& bundleIdentifier, TileSlot slot, std
     // so the window the launch opens is new.
     if (!m_seededCensus)
         census();
-    if (!m_model.platform().applications.open(*location)) {
+    if (!m_platform.applications.open(*location)) {
         m_pendingSnap.erase(bundleIdentifier);
         throw QuorvaneError::failed("Quorvane could not open " + bundleIdentifier + ".");
     }
@@ -296,7 +298,7 @@ void TilingActions::snap(const std::string& bundleIdentifier, TileSlot slot, std
 Layout TilingActions::captureLayout(const std::string& name)
 {
     Layout layout { name, {} };
-    const QuorvaneConfig& config = m_model.config();
+    const QuorvaneConfig& config = m_config.config();
     std::vector<DisplayFacts> displays = m_access.orderedScreens();
     for (const LiveWindow& window : m_access.windows()) {
         const WebAppRecord* app = WebAppLocations::webApp(config, window.bundleIdentifier);
@@ -314,7 +316,7 @@ Layout TilingActions::captureLayout(const std::string& name)
 
 void TilingActions::applyLayout(const std::string& name)
 {
-    const QuorvaneConfig& config = m_model.config();
+    const QuorvaneConfig& config = m_config.config();
     auto layout = std::find_if(
         config.layouts.begin(), config.layouts.end(), [&](const Layout& layout) { return layout.name == name; });
     if (layout == config.layouts.end())
@@ -347,13 +349,13 @@ void TilingActions::applyLayout(const std::string& name)
 
 void TilingActions::census()
 {
-    if (m_model.platform().permissions.windowControlAllowed())
+    if (m_platform.permissions.windowControlAllowed())
         censusWithWindowControl();
 }
 
 void TilingActions::censusWithWindowControl()
 {
-    double now = m_model.platform().mainLoop.now();
+    double now = m_platform.mainLoop.now();
     std::set<std::string> ids;
     std::map<std::string, double> unready;
     std::vector<LiveWindow> appeared;
@@ -393,7 +395,7 @@ void TilingActions::placeNew(const LiveWindow& window)
         place(window, snap.slot, snap.display);
         return;
     }
-    const QuorvaneConfig& config = m_model.config();
+    const QuorvaneConfig& config = m_config.config();
     if (std::optional<TileRule> rule = matchingRule(config, window.bundleIdentifier, window.title)) {
         if (std::optional<TileSlot> slot = parseTileSlot(rule->tile)) {
             place(window, *slot, rule->display);

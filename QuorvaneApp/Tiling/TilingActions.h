@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QuorvaneApp/Platform/Platform.h"
+#include "QuorvaneApp/Platform/WeakSelf.h"
 #include "QuorvaneApp/Tiling/FrameAnimator.h"
 #include "QuorvaneApp/Tiling/LiveWindow.h"
 #include "QuorvaneApp/Tiling/TileOverlay.h"
@@ -8,6 +10,7 @@
 #include "Tiling/TileSlot.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -16,7 +19,9 @@
 
 namespace quorvane {
 
-class AppModel;
+class ApplicationLocator;
+class BannerSink;
+class ConfigSource;
 struct Layout;
 struct TileAction;
 
@@ -34,13 +39,18 @@ public:
     // Longest time a new window that is still being set up is left for the census to see it ready.
     static constexpr double readyWait = 2.5;
 
-    explicit TilingActions(AppModel&);
+    TilingActions(const Platform&, const ConfigSource&, const ApplicationLocator&, BannerSink&);
     ~TilingActions();
     TilingActions(const TilingActions&) = delete;
     TilingActions& operator=(const TilingActions&) = delete;
 
     // Runs the census whenever the platform says the window list changed.
     void start();
+
+    // Whether tile mode is on: the cheat sheet shows and the bare keys act.
+    bool tileMode() const { return m_tileMode; }
+    // `changed` runs whenever tile mode turns on or off.
+    void setOnTileModeChanged(std::function<void()> changed) { m_tileModeChanged = std::move(changed); }
 
     // A tile chord or tile-mode key.
     void performTile(const TileAction&);
@@ -88,7 +98,10 @@ private:
     double gap() const;
     void requestMove(const LiveWindow&, const Frame& to);
 
-    AppModel& m_model;
+    Platform m_platform;
+    const ConfigSource& m_config;
+    const ApplicationLocator& m_locator;
+    BannerSink& m_banner;
     WindowAccess m_access;
     std::unique_ptr<FrameAnimator> m_animator;
     std::unique_ptr<TileOverlay> m_overlay;
@@ -99,8 +112,10 @@ private:
     std::map<std::string, PendingSnap> m_pendingSnap;
     bool m_autoTileSide = false;
     uint64_t m_layoutCursor = 0;
-    // Posted change notices reach the census through this while the object lives.
-    std::shared_ptr<TilingActions*> m_self;
+    bool m_tileMode = false;
+    std::function<void()> m_tileModeChanged;
+    // Change notices reach the census through this while the object lives.
+    WeakSelf<TilingActions> m_self { *this };
 };
 
 } // namespace quorvane

@@ -50,7 +50,7 @@ TEST_F(AgentLauncherTest, TheAgentHotkeyWritesTheScriptAndRunsItInTheChosenTermi
 TEST_F(AgentLauncherTest, AMissingTerminalLeavesTheScriptToTheDefaultOne)
 {
     startWithAgent("[\"claude\"]", konsole);
-    model->launchAgent();
+    model->agents().launchAgent();
     ASSERT_EQ(desktop.applications.terminalRuns().size(), 1u);
     EXPECT_EQ(desktop.applications.terminalRuns()[0].terminalLocation, std::nullopt);
     EXPECT_EQ(toast(), "Opening claude in Konsole");
@@ -97,7 +97,7 @@ TEST_F(AgentLauncherTest, AFailureGoesToTheBannerAndOpensTheAgentsTab)
         model.reset();
         startWithAgent(c.command, konsole);
         c.prepare(*this);
-        model->performToken("quorvane.agent");
+        model->keys().performToken("quorvane.agent");
         EXPECT_TRUE(model->banner().starts_with(c.bannerStart) && !model->banner().empty()) << c.name;
         EXPECT_FALSE(model->bannerIsSuccess()) << c.name;
         EXPECT_EQ(model->settingsTab(), SettingsTab::agents) << c.name;
@@ -109,10 +109,10 @@ TEST_F(AgentLauncherTest, AFailureGoesToTheBannerAndOpensTheAgentsTab)
 TEST_F(AgentLauncherTest, TheGuidesChoiceIsSavedWithATrimmedTerminal)
 {
     startWithAgent("[]", konsole);
-    model->applyAgentSetup({ "codex", "--full-auto" }, " org.alacritty\n");
+    model->agents().applyAgentSetup({ "codex", "--full-auto" }, " org.alacritty\n");
     EXPECT_EQ(model->config().general.agentCommand, (std::vector<std::string> { "codex", "--full-auto" }));
     EXPECT_EQ(model->config().general.terminalBundleIdentifier, "org.alacritty");
-    model->applyAgentSetup({ "claude" }, " \n");
+    model->agents().applyAgentSetup({ "claude" }, " \n");
     EXPECT_EQ(model->config().general.agentCommand, std::vector<std::string> { "claude" });
     EXPECT_EQ(model->config().general.terminalBundleIdentifier, "org.alacritty");
     EXPECT_NE(test::readFile(configPath()).find("agent_command = [\"claude\"]"), std::string::npos);

@@ -64,7 +64,7 @@ TEST_F(AppHotkeyActions, AnApplicationThatIsNotRunningIsLaunched)
 {
     desktop.applications.install(viewer, "/usr/share/applications/viewer.desktop");
     start();
-    model->focusBundle(viewer);
+    model->keys().focusBundle(viewer);
     EXPECT_EQ(desktop.applications.opened(), std::vector<std::string> { "/usr/share/applications/viewer.desktop" });
     EXPECT_EQ(desktop.applications.running().back().bundleIdentifier, viewer);
 }
@@ -75,7 +75,7 @@ TEST_F(AppHotkeyActions, AnApplicationBehindIsActivatedWithItsWindowsUntouched)
     int32_t pid = viewerWith({ 0, 500 });
     desktop.windowSystem.focus(editor);
     start();
-    model->focusBundle(viewer);
+    model->keys().focusBundle(viewer);
     EXPECT_EQ(desktop.applications.activations(), std::vector<int32_t> { pid });
     EXPECT_TRUE(desktop.windowSystem.raised().empty());
 }
@@ -87,7 +87,7 @@ TEST_F(AppHotkeyActions, InFrontItsWindowsCycleLeftToRightAndWrap)
     const double steps[][2] = { { 500, 1000 }, { 1000, 0 }, { 0, 500 } };
     for (const auto& [from, to] : steps) {
         focusAt(from);
-        model->focusBundle(viewer);
+        model->keys().focusBundle(viewer);
         EXPECT_EQ(focusedX(), to) << "from " << from;
     }
 }
@@ -109,7 +109,7 @@ TEST_F(AppHotkeyActions, AFocusedWindowThatIsNoneOfTheListedOnesCyclesToTheSecon
         int32_t owner = c.sameProcess ? pid : desktop.applications.launch(RunningApplication { viewer, 0, "Viewer" });
         desktop.windowSystem.focus(addWindow(owner, c.x, WindowKind::dialog));
         start();
-        model->focusBundle(viewer);
+        model->keys().focusBundle(viewer);
         EXPECT_EQ(focusedX(), 500) << c.name;
         // The next case brings its own viewer.
         for (const RunningApplication& application : desktop.applications.running())
@@ -135,7 +135,7 @@ TEST_F(AppHotkeyActions, InFrontWithoutCyclingItIsHiddenOrFocusedAgain)
         model.reset();
         int32_t pid = viewerWith(c.windows);
         startWithSettings(c.cycle, c.hideOnRepeat);
-        model->focusBundle(viewer);
+        model->keys().focusBundle(viewer);
         EXPECT_EQ(hidden(pid), c.hidden) << c.name;
         EXPECT_TRUE(desktop.windowSystem.raised().empty()) << c.name;
         desktop.applications.terminate(pid);
@@ -147,7 +147,7 @@ TEST_F(AppHotkeyActions, WithoutWindowControlAnApplicationInFrontIsFocusedAgain)
     int32_t pid = viewerWith({ 0, 500, 1000 });
     desktop.permissions.setWindowControl(false);
     start();
-    model->focusBundle(viewer);
+    model->keys().focusBundle(viewer);
     EXPECT_EQ(desktop.applications.activations(), std::vector<int32_t> { pid });
     EXPECT_TRUE(desktop.windowSystem.raised().empty());
 }
@@ -155,7 +155,7 @@ TEST_F(AppHotkeyActions, WithoutWindowControlAnApplicationInFrontIsFocusedAgain)
 TEST_F(AppHotkeyActions, AnApplicationNobodyCanFindIsReportedInTheBanner)
 {
     start();
-    model->performToken("org.example.Missing");
+    model->keys().performToken("org.example.Missing");
     EXPECT_EQ(model->banner(), "Quorvane could not find org.example.Missing.");
     EXPECT_FALSE(model->bannerIsSuccess());
     EXPECT_TRUE(desktop.applications.opened().empty());
@@ -171,7 +171,7 @@ TEST_F(AppHotkeyActions, AWebAppIsFoundAsItsGeneratedBundleOnlyWhileThatExists)
     fs::create_directories(fs::path(host).parent_path());
     test::writeFile(host, "host");
     EXPECT_EQ(model->url("com.quorvane.webapp.notes"), host);
-    model->openBundle("com.quorvane.webapp.notes");
+    model->keys().openBundle("com.quorvane.webapp.notes");
     EXPECT_EQ(desktop.applications.opened(), std::vector<std::string> { host });
 }
 
@@ -188,19 +188,19 @@ TEST_F(AppHotkeyActions, ARunningWebAppIsFoundUnderTheNameTheDesktopGivesIt)
     desktop.windowSystem.focus(editor);
     startWith(test::configText(
         {}, "\n[apps.cafe]\nurl = \"https://cafe.example.com\"\nname = \"Café\"\nbundle_id = \"" + cafe + "\"\n"));
-    model->focusBundle(cafe);
+    model->keys().focusBundle(cafe);
     EXPECT_EQ(desktop.applications.activations(), std::vector<int32_t> { pid });
     EXPECT_TRUE(desktop.applications.opened().empty());
     // In front, its windows cycle like any application's.
     focusAt(0, desktopName);
-    model->focusBundle(cafe);
+    model->keys().focusBundle(cafe);
     EXPECT_EQ(focusedX(), 500);
 }
 
 TEST_F(AppHotkeyActions, TheNewAppTokenSaysHowToAddAWebApp)
 {
     start();
-    model->perform(TapAction::token("quorvane.new-app"));
+    model->keys().perform(TapAction::token("quorvane.new-app"));
     EXPECT_EQ(model->banner(), "Add a web app with quorvane app add <address> --name <name>.");
 }
 
@@ -215,7 +215,7 @@ TEST_F(AppHotkeyActions, TheTileModeTokenAndTheExitActionSwitchTileMode)
         { TapAction::tile(TileAction::exit()), false },
     };
     for (const auto& [action, tileMode] : steps) {
-        model->perform(action);
+        model->keys().perform(action);
         EXPECT_EQ(model->tileMode(), tileMode);
     }
 }

@@ -2,7 +2,13 @@
 
 #include "Configuration/DefaultConfig.h"
 #include "Platforms/Simulated/SimulatedDesktop.h"
+#include "QuorvaneApp/Agents/AgentActions.h"
+#include "QuorvaneApp/Config/ConfigLifecycle.h"
+#include "QuorvaneApp/Keys/AppHotkeyActions.h"
+#include "QuorvaneApp/Keys/HotkeyCenter.h"
+#include "QuorvaneApp/Keys/HotkeyEdits.h"
 #include "QuorvaneApp/Model/AppModel.h"
+#include "QuorvaneApp/Tiling/TilingActions.h"
 #include "QuorvaneIPC/IPCClient.h"
 #include "RPC/RPCRequest.h"
 #include "RPC/RPCResponse.h"

@@ -54,7 +54,7 @@ TEST_F(LoginItemSync, TheLoginItemFollowsEveryNewConfiguration)
     EXPECT_EQ(desktop.loginItem.changes(), changes + 1);
 
     // Any other save through the model, such as a command's.
-    EXPECT_FALSE(model->persist([&](ConfigFile& file) {
+    EXPECT_FALSE(model->configuration().persist([&](ConfigFile& file) {
         file.setGeneral(withLaunchAtLogin(false));
         return true;
     }));
@@ -63,7 +63,7 @@ TEST_F(LoginItemSync, TheLoginItemFollowsEveryNewConfiguration)
 
     // An edit saved in a text editor.
     writeFile(configPath(), test::configText({ { "launch_at_login", "true" } }));
-    model->reloadFromDisk();
+    model->configuration().reloadFromDisk();
     EXPECT_TRUE(desktop.loginItem.enabled());
     EXPECT_EQ(desktop.loginItem.changes(), changes + 3);
 

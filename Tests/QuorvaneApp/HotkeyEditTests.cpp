@@ -38,19 +38,19 @@ TEST_F(HotkeyEdits, EachEditReportsTheCommandsOwnOutcome)
     };
     const std::vector<NativeHotkey> before { { "ctrl+opt+t", terminal } };
     const Case cases[] = {
-        { "set", [](AppModel& m) { m.setNativeHotkey("opt+ctrl+y", terminal); },
+        { "set", [](AppModel& m) { m.hotkeyEdits().setNativeHotkey("opt+ctrl+y", terminal); },
             "\u2303\u2325Y \u2192 org.example.Terminal", true,
             { { "ctrl+opt+t", terminal }, { "ctrl+opt+y", terminal } } },
-        { "set a reserved chord", [](AppModel& m) { m.setNativeHotkey("cmd+space", terminal); },
+        { "set a reserved chord", [](AppModel& m) { m.hotkeyEdits().setNativeHotkey("cmd+space", terminal); },
             "macOS uses this chord. Pick another chord.", false, before },
-        { "unset", [](AppModel& m) { m.unsetHotkey("ctrl+opt+t"); }, "Removed ctrl+opt+t.", true, {} },
-        { "unset an unknown chord", [](AppModel& m) { m.unsetHotkey("ctrl+opt+q"); }, "No hotkey ctrl+opt+q.", false,
+        { "unset", [](AppModel& m) { m.hotkeyEdits().unsetHotkey("ctrl+opt+t"); }, "Removed ctrl+opt+t.", true, {} },
+        { "unset an unknown chord", [](AppModel& m) { m.hotkeyEdits().unsetHotkey("ctrl+opt+q"); }, "No hotkey ctrl+opt+q.", false,
             before },
-        { "replace", [](AppModel& m) { m.replaceNativeHotkey("ctrl+opt+t", "ctrl+opt+y", terminal); },
+        { "replace", [](AppModel& m) { m.hotkeyEdits().replaceNativeHotkey("ctrl+opt+t", "ctrl+opt+y", terminal); },
             "\u2303\u2325Y \u2192 org.example.Terminal", true, { { "ctrl+opt+y", terminal } } },
-        { "replace by a blank chord", [](AppModel& m) { m.replaceNativeHotkey("ctrl+opt+t", "   ", terminal); },
+        { "replace by a blank chord", [](AppModel& m) { m.hotkeyEdits().replaceNativeHotkey("ctrl+opt+t", "   ", terminal); },
             "A hotkey needs a chord and an app.", false, before },
-        { "replace for a blank app", [](AppModel& m) { m.replaceNativeHotkey("ctrl+opt+t", "ctrl+opt+y", " \n"); },
+        { "replace for a blank app", [](AppModel& m) { m.hotkeyEdits().replaceNativeHotkey("ctrl+opt+t", "ctrl+opt+y", " \n"); },
             "A hotkey needs a chord and an app.", false, before },
     };
     for (const Case& c : cases) {
@@ -68,7 +68,7 @@ TEST_F(HotkeyEdits, AReplacementThatFailsKeepsTheOldHotkey)
     startWithHotkeys("\"ctrl+opt+t\" = \"org.example.Terminal\"\n\"ctrl+opt+b\" = \"org.example.Browser\"\n");
     const char* refused[] = { "cmd+space", "ctrl+opt+b", "ctrl+opt+nosuchkey" };
     for (const char* chord : refused) {
-        model->replaceNativeHotkey("ctrl+opt+t", chord, terminal);
+        model->hotkeyEdits().replaceNativeHotkey("ctrl+opt+t", chord, terminal);
         EXPECT_FALSE(model->bannerIsSuccess()) << chord;
         EXPECT_EQ(hotkeys().at(0), (NativeHotkey { "ctrl+opt+t", terminal })) << chord;
     }
@@ -78,7 +78,7 @@ TEST_F(HotkeyEdits, AReplacementThatFailsKeepsTheOldHotkey)
 TEST_F(HotkeyEdits, TheSameChordWrittenDifferentlyIsNotRemoved)
 {
     startWithHotkeys("\"opt+cmd+m\" = \"org.example.Terminal\"\n");
-    model->replaceNativeHotkey("opt+cmd+m", "cmd+opt+m", terminal);
+    model->hotkeyEdits().replaceNativeHotkey("opt+cmd+m", "cmd+opt+m", terminal);
     expectBanner("\u2325\u2318M \u2192 org.example.Terminal", true);
     EXPECT_EQ(hotkeys(), (std::vector<NativeHotkey> { { "opt+cmd+m", terminal } }));
     EXPECT_TRUE(desktop.hotkeys.press(test::keyChord("opt+cmd+m")));
@@ -90,13 +90,13 @@ TEST_F(HotkeyEdits, AWebAppRowEditsTheWebAppsHotkey)
     SavedShortcut row;
     row.kind = SavedShortcutKind::webApp;
     row.slug = "notes";
-    model->setShortcutHotkey(row, "ctrl+opt+p");
+    model->hotkeyEdits().setShortcutHotkey(row, "ctrl+opt+p");
     EXPECT_EQ(notesHotkey(), "ctrl+opt+p");
-    model->setShortcutHotkey(row, " \t");
+    model->hotkeyEdits().setShortcutHotkey(row, " \t");
     EXPECT_EQ(notesHotkey(), std::nullopt);
     EXPECT_EQ(test::readFile(configPath()).find("ctrl+opt+p"), std::string::npos);
     row.slug = "missing";
-    model->setShortcutHotkey(row, "ctrl+opt+p");
+    model->hotkeyEdits().setShortcutHotkey(row, "ctrl+opt+p");
     EXPECT_EQ(notesHotkey(), std::nullopt);
 }
 
@@ -107,10 +107,10 @@ TEST_F(HotkeyEdits, AnApplicationRowReplacesOrRemovesItsHotkey)
     row.kind = SavedShortcutKind::appHotkey;
     row.hotkey = "ctrl+opt+t";
     row.bundleIdentifier = terminal;
-    model->setShortcutHotkey(row, "  ctrl+opt+y ");
+    model->hotkeyEdits().setShortcutHotkey(row, "  ctrl+opt+y ");
     EXPECT_EQ(hotkeys(), (std::vector<NativeHotkey> { { "ctrl+opt+y", terminal } }));
     row.hotkey = "ctrl+opt+y";
-    model->setShortcutHotkey(row, "");
+    model->hotkeyEdits().setShortcutHotkey(row, "");
     EXPECT_TRUE(hotkeys().empty());
     expectBanner("Removed ctrl+opt+y.", true);
 }

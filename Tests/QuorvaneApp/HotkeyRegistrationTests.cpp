@@ -94,7 +94,7 @@ TEST_F(HotkeyRegistration, IdsGrowAcrossRebindsAndALatePressOfADroppedOneDoesNot
     startWith(test::configText({}, "\n[hotkeys]\n\"ctrl+opt+t\" = \"org.example.Terminal\"\n"));
     uint32_t dropped = center().tokens().begin()->first;
     uint32_t highest = center().tokens().rbegin()->first;
-    model->rebind();
+    model->hotkeys().rebind();
     EXPECT_GT(center().tokens().begin()->first, highest);
     center().fire(dropped);
     desktop.loop.runPending();

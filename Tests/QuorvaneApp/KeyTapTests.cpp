@@ -177,7 +177,7 @@ TEST_F(KeyTapOnDesktop, TileModeTurnsTheBareKeysOnAndOff)
 {
     startWithLeader();
     desktop.keyboardTap.type(keyDown("h"));
-    model->performToken("quorvane.tile-mode");
+    model->keys().performToken("quorvane.tile-mode");
     EXPECT_TRUE(model->tileMode());
     EXPECT_TRUE(desktop.keyboardTap.type(keyDown("h")));
     EXPECT_TRUE(desktop.keyboardTap.interest().tileMode);
@@ -193,7 +193,7 @@ TEST_F(KeyTapOnDesktop, WithoutTheTapTileModeLeavesTheBareKeysAloneAndTheChordsW
 {
     desktop.keyboardTap.setAvailable(false);
     startWithLeader();
-    model->performToken("quorvane.tile-mode");
+    model->keys().performToken("quorvane.tile-mode");
     EXPECT_TRUE(model->tileMode());
     EXPECT_FALSE(center().tap().state().tileMode);
     EXPECT_FALSE(desktop.keyboardTap.type(keyDown("h")));
@@ -207,7 +207,7 @@ TEST_F(KeyTapOnDesktop, TheCensusStartsTheTapOnceAllowedAndRebinds)
     desktop.advance(1.2);
     EXPECT_FALSE(center().inputMonitoringOn());
     EXPECT_FALSE(center().tap().state().leaderTokens.empty());
-    model->performToken("quorvane.tile-mode");
+    model->keys().performToken("quorvane.tile-mode");
     desktop.keyboardTap.setAvailable(true);
     desktop.advance(1.2);
     EXPECT_TRUE(center().inputMonitoringOn());

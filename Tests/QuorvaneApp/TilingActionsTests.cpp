@@ -109,7 +109,7 @@ TEST_F(TilingActionsTest, NothingToActOnDoesNothing)
     begin();
     for (const TileAction& action : { TileAction::move(Direction::left), TileAction::focus(Direction::left),
              TileAction::fill(), TileAction::layout(1), TileAction::nextDisplay() })
-        model->performTile(action);
+        model->tiling().performTile(action);
     settle();
     EXPECT_TRUE(desktop.windowSystem.writes().empty());
 }
@@ -119,9 +119,9 @@ TEST_F(TilingActionsTest, FocusGoesToTheNeighbourOnTheSameDisplay)
     begin();
     WindowHandle right = open(terminal, tile(TileSlot::rightHalf));
     openFocused(editor, tile(TileSlot::leftHalf));
-    model->performTile(TileAction::focus(Direction::left));
+    model->tiling().performTile(TileAction::focus(Direction::left));
     EXPECT_TRUE(desktop.windowSystem.raised().empty());
-    model->performTile(TileAction::focus(Direction::right));
+    model->tiling().performTile(TileAction::focus(Direction::right));
     EXPECT_EQ(desktop.windowSystem.raised(), std::vector<WindowHandle> { right });
     EXPECT_EQ(desktop.applications.activations(), std::vector<int32_t> { terminal });
     EXPECT_EQ(desktop.windowSystem.focusedWindow()->handle, right);
@@ -133,7 +133,7 @@ TEST_F(TilingActionsTest, LayoutThreeDealsQuartersAndStacksTheRest)
     std::vector<WindowHandle> windows;
     for (int index = 0; index < 5; ++index)
         windows.push_back(open(index % 2 ? terminal : editor, { 100.0 * index, 50, 300, 300 }));
-    model->performTile(TileAction::layout(3));
+    model->tiling().performTile(TileAction::layout(3));
     settle();
     std::vector<Frame> rows = stack(tile(TileSlot::bottomRight), 2, 0);
     const Frame expected[]
@@ -148,9 +148,9 @@ TEST_F(TilingActionsTest, LayoutThreeTwiceSwapsTheTopRightAndBottomLeftWindows)
     std::vector<WindowHandle> windows;
     for (int index = 0; index < 4; ++index)
         windows.push_back(open(editor, { 100.0 * index, 50, 300, 300 }));
-    model->performTile(TileAction::layout(3));
+    model->tiling().performTile(TileAction::layout(3));
     settle();
-    model->performTile(TileAction::layout(3));
+    model->tiling().performTile(TileAction::layout(3));
     settle();
     EXPECT_EQ(frameOf(desktop, windows[1]), tile(TileSlot::bottomLeft));
     EXPECT_EQ(frameOf(desktop, windows[2]), tile(TileSlot::topRight));
@@ -161,7 +161,7 @@ TEST_F(TilingActionsTest, LayoutNumbersOutsideOneToSixDoNothing)
     begin();
     open(editor, { 100, 100, 300, 300 });
     for (int number : { 0, 7, -1 })
-        model->performTile(TileAction::layout(number));
+        model->tiling().performTile(TileAction::layout(number));
     settle();
     EXPECT_TRUE(desktop.windowSystem.writes().empty());
 }
@@ -170,7 +170,7 @@ TEST_F(TilingActionsTest, DisplayMovesKeepTheTileOrShowTheNotice)
 {
     begin();
     WindowHandle window = openFocused(editor, tile(TileSlot::leftHalf));
-    model->performTile(TileAction::nextDisplay());
+    model->tiling().performTile(TileAction::nextDisplay());
     std::optional<SimulatedOverlayPanels::Shown> notice = desktop.overlay.shown(PanelKind::notice);
     ASSERT_TRUE(notice);
     EXPECT_EQ(notice->content.title, "Only one display connected");
@@ -179,7 +179,7 @@ TEST_F(TilingActionsTest, DisplayMovesKeepTheTileOrShowTheNotice)
     const Frame second { 1000, 0, 800, 600 };
     desktop.windowSystem.setDisplays(
         { DisplayFacts { "sim:1", area, area, true }, DisplayFacts { "sim:2", second, second, false } });
-    model->performTile(TileAction::previousDisplay());
+    model->tiling().performTile(TileAction::previousDisplay());
     settle();
     EXPECT_EQ(frameOf(desktop, window), tile(TileSlot::leftHalf, second));
 }
@@ -208,12 +208,12 @@ TEST_F(TilingActionsTest, CyclingWithoutSavedLayoutsSaysSo)
 TEST_F(TilingActionsTest, TileModeTogglesTheCheatSheetAndExitOnlyLeavesIt)
 {
     begin();
-    model->performTile(TileAction::exit());
+    model->tiling().performTile(TileAction::exit());
     EXPECT_FALSE(model->tileMode());
-    model->toggleTileMode();
+    model->tiling().toggleTileMode();
     EXPECT_TRUE(model->tileMode());
     EXPECT_TRUE(desktop.overlay.shown(PanelKind::cheatSheet));
-    model->performTile(TileAction::exit());
+    model->tiling().performTile(TileAction::exit());
     EXPECT_FALSE(model->tileMode());
     EXPECT_FALSE(desktop.overlay.shown(PanelKind::cheatSheet));
 }
