@@ -7,8 +7,10 @@
 #include "Platforms/GLib/GLibWorkerPool.h"
 #include "Platforms/GLib/GioFileWatcher.h"
 #include "Platforms/Linux/AutostartLoginItem.h"
+#include "Platforms/Linux/InstanceLock.h"
 #include "Platforms/Simulated/SimulatedDesktop.h"
 #include "Platforms/X11/X11Desktop.h"
+#include "Configuration/QuorvanePaths.h"
 #include "QuorvaneApp/Model/AppModel.h"
 #include "QuorvaneIPC/ProcessPlaces.h"
 #include "QuorvaneApp/Setup/CLILink.h"
@@ -58,6 +60,31 @@ AppEnvironment environmentOfProcess()
 
 // Exit status when there is no display to run on.
 constexpr int noDisplayStatus = 3;
+// Exit status when another application already runs for this login.
+constexpr int alreadyRunningStatus = 1;
+
+// Takes the one-application-per-login lock into `lock`; false, after saying so, when another application
+// holds it. A setup probe opens no socket and takes no lock.
+bool onlyInstance(std::optional<InstanceLock>& lock)
+{
+    if (std::getenv("QUORVANE_SETUP_STEP"))
+        return true;
+    std::string socket = ProcessPlaces::paths().resolvedSocketFile(QuorvanePaths::socketPathLimit);
+    try {
+        lock.emplace(InstanceLock::besideSocket(socket));
+    } catch (const std::system_error& error) {
+        // Without a lock file the socket still tells a second application apart; run as before.
+        std::fprintf(stderr, "quorvane-app: %s.\n", error.what());
+        return true;
+    }
+    if (lock->held())
+        return true;
+    if (pid_t holder = lock->holder())
+        std::fprintf(stderr, "Quorvane is already running. Its process id is %d.\n", static_cast<int>(holder));
+    else
+        std::fputs("Quorvane is already running.\n", stderr);
+    return false;
+}
 
 // Runs the model on `platform` until SIGINT or SIGTERM, or until something quits the loop.
 int runModel(GLibMainLoop& loop, const Platform& platform)
@@ -74,6 +101,9 @@ int runModel(GLibMainLoop& loop, const Platform& platform)
 
 int runSimulated()
 {
+    std::optional<InstanceLock> lock;
+    if (!onlyInstance(lock))
+        return alreadyRunningStatus;
     GLibMainLoop loop;
     SimulatedDesktop desktop(loop);
     desktop.addSampleScene();
@@ -93,6 +123,9 @@ int runOnX11()
             stderr);
         return noDisplayStatus;
     }
+    std::optional<InstanceLock> lock;
+    if (!onlyInstance(lock))
+        return alreadyRunningStatus;
     GLibMainLoop loop;
     std::optional<X11Desktop> desktop;
     try {

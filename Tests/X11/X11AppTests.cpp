@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <sys/stat.h>
 
 namespace quorvane {
 namespace {
@@ -79,6 +80,30 @@ TEST(X11AppTest, KeepsRunningWhileTheWindowManagerGoesAndComesBack)
 
     app.signal(SIGTERM);
     EXPECT_EQ(app.finish(), 0);
+}
+
+TEST(X11AppTest, ASecondAppOfTheSameLoginSaysSoAndLeavesTheFirstAlone)
+{
+    test::VirtualDesktop desktop;
+    std::unique_ptr<ChildProcess> first = test::startApp();
+    std::string socket = ProcessPlaces::paths().resolvedSocketFile(QuorvanePaths::socketPathLimit);
+    auto socketFile = [&] { return std::filesystem::status(socket).type(); };
+    ASSERT_EQ(socketFile(), std::filesystem::file_type::socket);
+    struct stat before { };
+    ASSERT_EQ(::stat(socket.c_str(), &before), 0);
+
+    test::ToolRun second = test::runProgram({ builtProgram("app/quorvane-app") });
+    EXPECT_EQ(second.status, 1);
+    EXPECT_NE(second.output.find("Quorvane is already running."), std::string::npos) << second.output;
+    EXPECT_NE(second.output.find(std::to_string(first->pid())), std::string::npos) << second.output;
+
+    struct stat after { };
+    ASSERT_EQ(::stat(socket.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(runTool({ "ping" }).status, 0);
+    EXPECT_FALSE(doctorSays("held by another program"));
+    first->signal(SIGTERM);
+    EXPECT_EQ(first->finish(), 0);
 }
 
 size_t openDescriptors(pid_t pid)
