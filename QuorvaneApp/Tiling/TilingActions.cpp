@@ -271,6 +271,10 @@ void TilingActions::cycleLayouts()
 
 void TilingActions::snap(const std::string& bundleIdentifier, TileSlot slot, std::optional<int64_t> display)
 {
+    // Without window control nothing would move, and the command must not say it did.
+    Permissions& permissions = m_model.platform().permissions;
+    if (!permissions.windowControlAllowed())
+        throw QuorvaneError::permission(permissions.wording().windowControlDenied);
     for (const LiveWindow& window : m_access.windows()) {
         if (window.bundleIdentifier == bundleIdentifier) {
             place(window, slot, display);

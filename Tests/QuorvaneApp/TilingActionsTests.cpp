@@ -399,6 +399,19 @@ TEST_F(TilingActionsTest, SnapFailures)
     EXPECT_TRUE(tiling().pendingSnaps().empty());
 }
 
+TEST_F(TilingActionsTest, ATileWithoutWindowControlFailsWithThePermissionRowsDetail)
+{
+    begin();
+    const Frame loose { 10, 10, 300, 200 };
+    WindowHandle window = open(editor, loose);
+    desktop.permissions.setWindowControl(false);
+    RPCResponse response = forward({ "tile", "org.example.Editor", "top-right" });
+    EXPECT_EQ(response.exitCode, 4);
+    EXPECT_EQ(response.message, PermissionWording {}.windowControlDenied);
+    settle();
+    EXPECT_EQ(frameOf(desktop, window), loose);
+}
+
 // Commands through the socket
 
 TEST_F(TilingActionsTest, TileCommandsWorkEndToEnd)

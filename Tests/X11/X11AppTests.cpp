@@ -58,6 +58,7 @@ TEST(X11AppTest, KeepsRunningWhileTheWindowManagerGoesAndComesBack)
 {
     test::VirtualDesktop desktop;
     ChildProcess app({ builtProgram("app/quorvane-app") });
+    test::TestWindow window({ "--app-id", "org.example.Lonely", "--title", "Lonely", "--size", "400x300" });
     ASSERT_TRUE(eventually([] { return runTool({ "ping" }).status == 0; }, 10));
     EXPECT_TRUE(doctorSays("[pass] windows: Quorvane can move windows through Openbox."));
     EXPECT_TRUE(doctorSays("[pass] window-control: Quorvane can move windows through Openbox."));
@@ -73,6 +74,10 @@ TEST(X11AppTest, KeepsRunningWhileTheWindowManagerGoesAndComesBack)
     }
     EXPECT_TRUE(eventually([] { return doctorSays("[fail] windows: No EWMH window manager is running"); }));
     EXPECT_TRUE(doctorSays("[fail] window-control: Quorvane cannot move windows: no EWMH window manager is running."));
+    // Nothing can move now, and a tile says so.
+    test::ToolRun tile = runTool({ "tile", "org.example.Lonely", "top-right" });
+    EXPECT_EQ(tile.status, 4);
+    EXPECT_EQ(tile.output, "Quorvane cannot move windows: no EWMH window manager is running.\n");
 
     ChildProcess restarted({ "openbox", "--config-file", config });
     EXPECT_TRUE(eventually([] { return doctorSays("[pass] windows"); }));
