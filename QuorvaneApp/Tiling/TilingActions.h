@@ -17,6 +17,7 @@
 namespace quorvane {
 
 class AppModel;
+struct DoctorCheck;
 struct Layout;
 struct TileAction;
 
@@ -75,6 +76,8 @@ public:
     void placeNew(const LiveWindow&);
     // Moves the window to `slot` of display `display` (the main display when absent or out of range).
     void place(const LiveWindow&, TileSlot, std::optional<int64_t> display);
+    // A "tile-gap" warning of `quorvane doctor` for each display too small for the configured gap.
+    std::vector<DoctorCheck> gapChecks();
 
     WindowAccess& access() { return m_access; }
     FrameAnimator& animator() { return *m_animator; }
