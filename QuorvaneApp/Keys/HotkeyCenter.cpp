@@ -100,6 +100,16 @@ void HotkeyCenter::installHandler()
     });
 }
 
+void HotkeyCenter::release()
+{
+    HotkeyRegistrar& registrar = m_model.platform().hotkeys;
+    for (uint32_t id : m_refs)
+        registrar.unregisterChord(id);
+    m_refs.clear();
+    m_tokens.clear();
+    m_tap.update(false, std::nullopt, {});
+}
+
 void HotkeyCenter::apply(
     const std::vector<Binding>& permanent, bool tileMode, const std::optional<HotkeyKey>& leaderKey)
 {

@@ -111,6 +111,19 @@ TEST(X11AppTest, ASecondAppOfTheSameLoginSaysSoAndLeavesTheFirstAlone)
     EXPECT_EQ(first->finish(), 0);
 }
 
+TEST(X11AppTest, SIGPIPEIsNotFatalAndSIGHUPQuitsLikeSIGTERM)
+{
+    test::VirtualDesktop desktop;
+    std::string socket = ProcessPlaces::paths().resolvedSocketFile(QuorvanePaths::socketPathLimit);
+    std::unique_ptr<ChildProcess> app = test::startApp();
+    // What a write to a closed standard error, or to a client gone, raises.
+    app->signal(SIGPIPE);
+    EXPECT_FALSE(eventually([] { return runTool({ "ping" }).status != 0; }, 1));
+    app->signal(SIGHUP);
+    EXPECT_EQ(app->finish(), 0);
+    EXPECT_FALSE(std::filesystem::exists(socket));
+}
+
 size_t openDescriptors(pid_t pid)
 {
     auto entries = std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/fd");
