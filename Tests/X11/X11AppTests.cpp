@@ -1,7 +1,9 @@
 // `quorvane-app` on a real X display, reached through the real `quorvane`.
 #include "Configuration/QuorvanePaths.h"
+#include "QuorvaneIPC/FileDescriptor.h"
 #include "QuorvaneIPC/IPCClient.h"
 #include "QuorvaneIPC/ProcessPlaces.h"
+#include "QuorvaneIPC/SocketIO.h"
 #include "RPC/RPCRequest.h"
 #include "RPC/RPCResponse.h"
 #include "X11/VirtualDesktop.h"
@@ -13,7 +15,9 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 
 namespace quorvane {
 namespace {
@@ -122,6 +126,27 @@ TEST(X11AppTest, SIGPIPEIsNotFatalAndSIGHUPQuitsLikeSIGTERM)
     app->signal(SIGHUP);
     EXPECT_EQ(app->finish(), 0);
     EXPECT_FALSE(std::filesystem::exists(socket));
+}
+
+TEST(X11AppTest, ClientsThatSendNothingHoldUpNoCommand)
+{
+    test::VirtualDesktop desktop;
+    std::unique_ptr<ChildProcess> app = test::startApp();
+    std::string socket = ProcessPlaces::paths().resolvedSocketFile(QuorvanePaths::socketPathLimit);
+    std::vector<FileDescriptor> silent;
+    for (int i = 0; i < 3; ++i) {
+        FileDescriptor client(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+        sockaddr_un address;
+        copy(socket, address);
+        ASSERT_EQ(::connect(client.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+        silent.push_back(std::move(client));
+    }
+    EXPECT_EQ(runTool({ "--timeout", "2", "ping" }).status, 0);
+    test::ToolRun set = runTool({ "--timeout", "2", "hotkey", "set", "ctrl+opt+y", "org.example.Quick" });
+    EXPECT_EQ(set.status, 0) << set.output;
+    EXPECT_NE(runTool({ "hotkey", "list" }).output.find("ctrl+opt+y\torg.example.Quick"), std::string::npos);
+    app->signal(SIGTERM);
+    EXPECT_EQ(app->finish(), 0);
 }
 
 size_t openDescriptors(pid_t pid)
