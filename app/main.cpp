@@ -3,19 +3,19 @@
 //   quorvane-app               the X11 desktop on $DISPLAY
 //   quorvane-app --simulate    the simulated desktop with sample windows on two displays
 //   quorvane-app --link-cli    links the `quorvane` beside this executable into the PATH and says where
+#include "Configuration/QuorvanePaths.h"
 #include "Platforms/GLib/GLibMainLoop.h"
 #include "Platforms/GLib/GLibWorkerPool.h"
-#include "Platforms/GLib/SignalWatch.h"
 #include "Platforms/GLib/GioFileWatcher.h"
+#include "Platforms/GLib/SignalWatch.h"
 #include "Platforms/Linux/AutostartLoginItem.h"
 #include "Platforms/Linux/InstanceLock.h"
 #include "Platforms/Simulated/SimulatedDesktop.h"
 #include "Platforms/X11/X11Desktop.h"
-#include "Configuration/QuorvanePaths.h"
 #include "QuorvaneApp/Keys/HotkeyCenter.h"
 #include "QuorvaneApp/Model/AppModel.h"
-#include "QuorvaneIPC/ProcessPlaces.h"
 #include "QuorvaneApp/Setup/CLILink.h"
+#include "QuorvaneIPC/ProcessPlaces.h"
 #include "QuorvaneNet/QuietSession.h"
 
 #include <cerrno>
@@ -23,9 +23,9 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <string>
 #include <system_error>
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace {

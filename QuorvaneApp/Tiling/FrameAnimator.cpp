@@ -59,14 +59,13 @@ void FrameAnimator::flush()
         double reached = running->reached();
         std::vector<std::shared_ptr<MoveBox>> carried;
         for (const std::shared_ptr<MoveBox>& move : running->moves()) {
-            bool renewed = std::any_of(
-                batch.begin(), batch.end(), [&](const auto& box) { return box->handle == move->handle; });
+            bool renewed
+                = std::any_of(batch.begin(), batch.end(), [&](const auto& box) { return box->handle == move->handle; });
             if (renewed)
                 continue;
             Frame from = TileMotion::frame(move->from, move->to, reached);
-            carried.push_back(std::make_shared<MoveBox>(
-                MoveBox { move->handle, move->pid, from, move->to, TileMotion::attributeOrder(from, move->to),
-                    move->animate, false }));
+            carried.push_back(std::make_shared<MoveBox>(MoveBox { move->handle, move->pid, from, move->to,
+                TileMotion::attributeOrder(from, move->to), move->animate, false }));
         }
         batch.insert(batch.begin(), carried.begin(), carried.end());
     }

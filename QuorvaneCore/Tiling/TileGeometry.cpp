@@ -126,8 +126,8 @@ double largestBandGap(double length, std::span<const double> weights, size_t ind
 
 double largestCellGap(const GridCell& cell, const Frame& area)
 {
-    return std::min(largestBandGap(area.width, cell.columns, cell.column),
-        largestBandGap(area.height, cell.rows, cell.row));
+    return std::min(
+        largestBandGap(area.width, cell.columns, cell.column), largestBandGap(area.height, cell.rows, cell.row));
 }
 
 double distance(const Frame& a, const Frame& b)
