@@ -19,7 +19,7 @@ struct RPCResponse;
 // not run. Only connections from this process's user are served.
 class SocketServer : public std::enable_shared_from_this<SocketServer> {
 public:
-    // Runs one request on the socket thread. `stopping` is requested when the server stops, and `stop`
+    // Runs one request on the answering thread. `stopping` is requested when the server stops, and `stop`
     // waits for the handler: a handler that waits on another thread must give up then, since that thread
     // may be the one stopping the server. A handler that throws is answered with exit code 1 (or the
     // QuorvaneError's own code) and the error's description.
