@@ -9,8 +9,13 @@
 #include "Support/QuorvaneError.h"
 #include "JSON/JSONValue.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <condition_variable>
+#include <cstring>
+#include <deque>
 #include <filesystem>
+#include <optional>
 #include <poll.h>
 #include <pthread.h>
 #include <sys/socket.h>
@@ -19,17 +24,37 @@
 #include <system_error>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace quorvane {
 
-// The state the accept thread shares with the server; it outlives the server when the thread does.
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A request read in full, waiting for its turn.
+struct Waiting {
+    FileDescriptor connection;
+    RPCRequest request;
+};
+
+// A connection whose request line is still arriving.
+struct Reading {
+    FileDescriptor connection;
+    std::string bytes;
+    Clock::time_point deadline;
+};
+
+} // namespace
+
+// The state the server's threads share with it; it outlives the server when a thread does.
 struct SocketServer::Listener {
     std::mutex lock;
-    // Closed by the accept thread as it ends, so no other thread ever sees the number reused.
+    std::condition_variable arrived;
+    // Closed by the reading thread as it ends, so no other thread ever sees the number reused.
     int listenFD = -1;
     bool stopped = false;
-    // The connection being served, so that `stop` can cut a slow reader short.
-    int connectionFD = -1;
+    std::deque<Waiting> waiting;
     // Asked to stop when the server stops, so that a waiting handler gives up.
     std::stop_source stopping;
     double idleLimit = defaultIdleLimit;
@@ -40,6 +65,8 @@ namespace {
 // Out of descriptors the listening socket stays readable; pausing this long keeps the loop from spinning.
 constexpr auto descriptorPause = std::chrono::milliseconds(200);
 constexpr int listenBacklog = 8;
+// Connections read at once; more wait in the listening backlog until one of these is read or dropped.
+constexpr std::size_t readingLimit = 64;
 
 bool fromThisUser(int connection)
 {
@@ -48,6 +75,46 @@ bool fromThisUser(int connection)
     if (::getsockopt(connection, SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0 || length != sizeof peer)
         return false;
     return peer.uid == ::getuid();
+}
+
+// Whether the client has closed its end altogether; one that only stopped writing still waits for its answer.
+bool hungUp(int connection)
+{
+    pollfd poller { connection, 0, 0 };
+    return ::poll(&poller, 1, 0) > 0 && (poller.revents & (POLLHUP | POLLERR));
+}
+
+enum class Progress { waiting, complete, dropped };
+
+// Takes what has arrived on a connection. Complete leaves the line, without its line feed, in `bytes`.
+Progress takeBytes(Reading& reading)
+{
+    char chunk[65536];
+    std::size_t room = socketLineLimit - reading.bytes.size();
+    ssize_t received = ::recv(reading.connection.get(), chunk, std::min(sizeof chunk, room), MSG_DONTWAIT);
+    if (received < 0)
+        return errno == EINTR || errno == EAGAIN ? Progress::waiting : Progress::dropped;
+    if (received == 0)
+        return Progress::dropped;
+    if (const void* newline = std::memchr(chunk, '\n', static_cast<std::size_t>(received))) {
+        reading.bytes.append(chunk, static_cast<std::size_t>(static_cast<const char*>(newline) - chunk));
+        return Progress::complete;
+    }
+    reading.bytes.append(chunk, static_cast<std::size_t>(received));
+    return reading.bytes.size() >= socketLineLimit ? Progress::dropped : Progress::waiting;
+}
+
+int millisecondsUntil(Clock::time_point deadline, Clock::time_point now)
+{
+    auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count();
+    return static_cast<int>(std::clamp<long long>(left, 0, 60'000));
+}
+
+Clock::time_point deadlineAfter(double seconds)
+{
+    // A limit beyond a day stands for none; the clock cannot hold every double.
+    auto limit = std::chrono::duration<double>(std::min(seconds, 86'400.0));
+    return Clock::now() + std::chrono::duration_cast<Clock::duration>(limit);
 }
 
 } // namespace
@@ -105,9 +172,19 @@ void SocketServer::start()
     listener->listenFD = socketFD.get();
     listener->idleLimit = m_idleLimit;
     try {
-        m_thread = std::thread(acceptLoop, weak_from_this(), listener);
-        ::pthread_setname_np(m_thread.native_handle(), "quorvane.socket");
+        m_reader = std::thread(readLoop, weak_from_this(), listener);
+        ::pthread_setname_np(m_reader.native_handle(), "quorvane.socket");
+        m_answerer = std::thread(answerLoop, weak_from_this(), listener);
+        ::pthread_setname_np(m_answerer.native_handle(), "quorvane.answer");
     } catch (...) {
+        {
+            std::lock_guard guard(listener->lock);
+            listener->stopped = true;
+            ::shutdown(listener->listenFD, SHUT_RDWR);
+        }
+        listener->arrived.notify_all();
+        if (m_reader.joinable())
+            m_reader.join();
         ::unlink(m_path.c_str());
         throw;
     }
@@ -120,37 +197,41 @@ void SocketServer::start()
 void SocketServer::stop()
 {
     std::shared_ptr<Listener> listener;
-    std::thread thread;
+    std::thread reader;
+    std::thread answerer;
     {
         std::lock_guard guard(m_lock);
         listener = std::exchange(m_listener, nullptr);
-        thread = std::move(m_thread);
+        reader = std::move(m_reader);
+        answerer = std::move(m_answerer);
     }
     if (!listener)
         return;
     {
         std::lock_guard guard(listener->lock);
         listener->stopped = true;
-        // Wakes the thread's wait and read at once; the thread closes the descriptors itself. Only the
-        // reading side of a connection is shut, so that an answer the handler still gives goes out.
+        // Wakes the reading thread's wait at once; that thread closes the descriptors itself.
         if (listener->listenFD >= 0)
             ::shutdown(listener->listenFD, SHUT_RDWR);
-        if (listener->connectionFD >= 0)
-            ::shutdown(listener->connectionFD, SHUT_RD);
     }
+    listener->arrived.notify_all();
     listener->stopping.request_stop();
     struct stat current { };
     if (::lstat(m_path.c_str(), &current) == 0 && current.st_dev == m_device && current.st_ino == m_inode)
         ::unlink(m_path.c_str());
-    // The last reference to the server may drop on its own thread, which then ends by itself.
-    if (thread.get_id() == std::this_thread::get_id())
-        thread.detach();
-    else if (thread.joinable())
-        thread.join();
+    // The last reference to the server may drop on its own answering thread, which then ends by itself.
+    for (std::thread* thread : { &reader, &answerer }) {
+        if (thread->get_id() == std::this_thread::get_id())
+            thread->detach();
+        else if (thread->joinable())
+            thread->join();
+    }
 }
 
-void SocketServer::acceptLoop(std::weak_ptr<SocketServer> server, std::shared_ptr<Listener> listener)
+void SocketServer::readLoop(std::weak_ptr<SocketServer> server, std::shared_ptr<Listener> listener)
 {
+    std::vector<Reading> reading;
+    std::vector<pollfd> pollers;
     for (;;) {
         int listenFD;
         {
@@ -159,55 +240,89 @@ void SocketServer::acceptLoop(std::weak_ptr<SocketServer> server, std::shared_pt
                 break;
             listenFD = listener->listenFD;
         }
-        // No timeout: the idle application wakes only for a client, and `stop` wakes this wait by shutting
-        // the listening socket down.
-        pollfd poller { listenFD, POLLIN, 0 };
-        if (::poll(&poller, 1, -1) <= 0 || !(poller.revents & POLLIN))
+        // No timeout while nobody is being read: the idle application wakes only for a client, and `stop`
+        // wakes this wait by shutting the listening socket down.
+        pollers.assign(1, pollfd { listenFD, static_cast<short>(reading.size() < readingLimit ? POLLIN : 0), 0 });
+        std::optional<Clock::time_point> soonest;
+        for (const Reading& connection : reading) {
+            pollers.push_back(pollfd { connection.connection.get(), POLLIN, 0 });
+            soonest = std::min(soonest.value_or(connection.deadline), connection.deadline);
+        }
+        int wait = soonest ? millisecondsUntil(*soonest, Clock::now()) : -1;
+        if (::poll(pollers.data(), pollers.size(), wait) < 0 && errno != EINTR)
             continue;
-        int connection = ::accept4(listenFD, nullptr, nullptr, SOCK_CLOEXEC);
-        if (connection < 0) {
+
+        auto now = Clock::now();
+        std::vector<Waiting> complete;
+        for (std::size_t index = reading.size(); index-- > 0;) {
+            Reading& connection = reading[index];
+            Progress progress = pollers[index + 1].revents ? takeBytes(connection) : Progress::waiting;
+            if (progress == Progress::waiting && now < connection.deadline)
+                continue;
+            if (progress == Progress::complete) {
+                try {
+                    complete.push_back(
+                        Waiting { std::move(connection.connection), RPCCodec::decodeRequest(connection.bytes) });
+                } catch (const JSONError&) {
+                    // Not a request: the connection closes without an answer.
+                }
+            }
+            reading.erase(reading.begin() + static_cast<std::ptrdiff_t>(index));
+        }
+        if (!complete.empty()) {
+            // Taken from the back above: the first to be complete comes first.
+            std::lock_guard guard(listener->lock);
+            for (auto request = complete.rbegin(); request != complete.rend(); ++request)
+                listener->waiting.push_back(std::move(*request));
+            listener->arrived.notify_one();
+        }
+
+        if (!(pollers[0].revents & POLLIN))
+            continue;
+        FileDescriptor connection(::accept4(listenFD, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
+        if (!connection) {
             if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM)
                 std::this_thread::sleep_for(descriptorPause);
             continue;
         }
-        {
-            std::lock_guard guard(listener->lock);
-            listener->connectionFD = connection;
-            if (listener->stopped)
-                ::shutdown(connection, SHUT_RD);
-        }
-        serve(connection, server, *listener);
-        {
-            std::lock_guard guard(listener->lock);
-            listener->connectionFD = -1;
-        }
-        ::close(connection);
+        if (fromThisUser(connection.get()))
+            reading.push_back(Reading { std::move(connection), {}, deadlineAfter(listener->idleLimit) });
     }
     std::lock_guard guard(listener->lock);
     listener->stopped = true;
+    listener->arrived.notify_all();
     ::close(std::exchange(listener->listenFD, -1));
 }
 
-void SocketServer::serve(int connection, const std::weak_ptr<SocketServer>& server, Listener& listener)
+void SocketServer::answerLoop(std::weak_ptr<SocketServer> server, std::shared_ptr<Listener> listener)
 {
-    if (!fromThisUser(connection))
-        return;
-
-    RPCRequest request;
-    try {
-        request = RPCCodec::decodeRequest(readLine(connection, listener.idleLimit, socketLineLimit));
-    } catch (const IPCError&) {
-        return;
-    } catch (const JSONError&) {
-        return;
+    for (;;) {
+        Waiting next;
+        {
+            std::unique_lock guard(listener->lock);
+            listener->arrived.wait(guard, [&] { return listener->stopped || !listener->waiting.empty(); });
+            if (listener->stopped)
+                break;
+            next = std::move(listener->waiting.front());
+            listener->waiting.pop_front();
+        }
+        // A client that gave up before its turn came no longer wants the command run.
+        if (hungUp(next.connection.get()))
+            continue;
+        std::shared_ptr<SocketServer> owner = server.lock();
+        if (!owner)
+            break;
+        answer(next.connection.get(), next.request, *owner, *listener);
     }
+    std::lock_guard guard(listener->lock);
+    listener->waiting.clear();
+}
 
-    auto owner = server.lock();
-    if (!owner)
-        return;
+void SocketServer::answer(int connection, const RPCRequest& request, SocketServer& server, Listener& listener)
+{
     RPCResponse response;
     try {
-        response = owner->m_handler(request, listener.stopping.get_token());
+        response = server.m_handler(request, listener.stopping.get_token());
     } catch (const QuorvaneError& error) {
         response = RPCResponse("", error.exitCode(), error.message(), "{}");
     } catch (const std::exception& error) {

@@ -13,11 +13,13 @@ namespace quorvane {
 struct RPCRequest;
 struct RPCResponse;
 
-// Listens on a local socket and answers one request line per connection, one connection at a time, on
-// its own thread "quorvane.socket". Only connections from this process's user are served.
+// Listens on a local socket and answers one request line per connection. The thread "quorvane.socket" reads
+// the request lines of many connections at once, each within its own idle limit; the thread "quorvane.answer"
+// runs them one at a time in the order they were read in full. A request whose client has hung up by then is
+// not run. Only connections from this process's user are served.
 class SocketServer : public std::enable_shared_from_this<SocketServer> {
 public:
-    // Runs one request on the socket thread. `stopping` is requested when the server stops, and `stop`
+    // Runs one request on the answering thread. `stopping` is requested when the server stops, and `stop`
     // waits for the handler: a handler that waits on another thread must give up then, since that thread
     // may be the one stopping the server. A handler that throws is answered with exit code 1 (or the
     // QuorvaneError's own code) and the error's description.
@@ -39,24 +41,26 @@ public:
     // error when the folder or an old file is in the way, IPCError otherwise, and std::logic_error when already
     // listening.
     void start();
-    // Stops listening, removes the socket file this server made, cuts short a request being read, asks a
-    // running handler to give up, and waits for the socket thread to end (unless called on that thread).
-    // An answer the handler gives meanwhile is still sent.
+    // Stops listening, removes the socket file this server made, drops the requests being read or waiting,
+    // asks a running handler to give up, and waits for the server's threads to end (unless called on one of
+    // them). An answer the handler gives meanwhile is still sent.
     void stop();
 
 private:
     struct Listener;
 
     SocketServer(std::string path, Handler handler, double idleLimit);
-    static void acceptLoop(std::weak_ptr<SocketServer>, std::shared_ptr<Listener>);
-    static void serve(int connection, const std::weak_ptr<SocketServer>&, Listener&);
+    static void readLoop(std::weak_ptr<SocketServer>, std::shared_ptr<Listener>);
+    static void answerLoop(std::weak_ptr<SocketServer>, std::shared_ptr<Listener>);
+    static void answer(int connection, const RPCRequest&, SocketServer&, Listener&);
 
     std::string m_path;
     Handler m_handler;
     double m_idleLimit;
     std::mutex m_lock;
     std::shared_ptr<Listener> m_listener;
-    std::thread m_thread;
+    std::thread m_reader;
+    std::thread m_answerer;
     // The socket file this server bound, so that stopping never removes a later server's file.
     dev_t m_device = 0;
     ino_t m_inode = 0;

@@ -16,6 +16,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// Less time than this left is no time for an exchange; the library's own timeout also ends up to a
+// millisecond or two early.
+constexpr std::chrono::milliseconds shortestExchange { 10 };
+
 struct Sink {
     std::string body;
     size_t cap = 0;
@@ -71,15 +75,22 @@ QuietSession::QuietSession(Limits limits)
 
 std::optional<std::string> QuietSession::bytes(std::string_view url, size_t cap) const
 {
-    std::optional<Response> response = exchange(url, cap);
+    std::optional<Response> response = exchange(url, cap, deadlineFromNow());
     if (!response)
         return std::nullopt;
     return std::move(response->body);
 }
 
-std::optional<QuietSession::Response> QuietSession::exchange(std::string_view url, size_t cap) const
+Clock::time_point QuietSession::deadlineFromNow() const
 {
-    if (!isWebAddress(url))
+    return Clock::now() + m_limits.timeLimit;
+}
+
+std::optional<QuietSession::Response> QuietSession::exchange(
+    std::string_view url, size_t cap, Clock::time_point deadline) const
+{
+    auto timeLimit = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+    if (!isWebAddress(url) || timeLimit < shortestExchange)
         return std::nullopt;
     initializeLibrary();
     // A fresh handle per exchange, without the cookie engine: nothing is kept from one exchange to the next.
@@ -100,14 +111,14 @@ std::optional<QuietSession::Response> QuietSession::exchange(std::string_view ur
     curl_easy_setopt(handle, CURLOPT_MAXREDIRS, 10L);
     curl_easy_setopt(handle, CURLOPT_ACCEPT_ENCODING, "");
     curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, static_cast<long>(m_limits.timeLimit.count()));
+    curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, static_cast<long>(timeLimit.count()));
     curl_easy_setopt(handle, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(cap));
     curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, collect);
     curl_easy_setopt(handle, CURLOPT_WRITEDATA, &sink);
     if (curl_multi_add_handle(multi.get(), handle) != CURLM_OK)
         return std::nullopt;
 
-    Clock::time_point deadline = Clock::now() + m_limits.timeLimit + m_limits.grace;
+    Clock::time_point givenUp = deadline + m_limits.grace;
     int running = 1;
     bool finished = false;
     while (true) {
@@ -117,7 +128,7 @@ std::optional<QuietSession::Response> QuietSession::exchange(std::string_view ur
             finished = true;
             break;
         }
-        auto remaining = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        auto remaining = std::chrono::duration_cast<std::chrono::milliseconds>(givenUp - Clock::now());
         if (remaining.count() <= 0)
             break;
         int wait = static_cast<int>(std::min<long long>(remaining.count(), 1000));
@@ -144,7 +155,8 @@ std::optional<QuietSession::Response> QuietSession::exchange(std::string_view ur
 
 std::optional<std::string> QuietSession::iconData(std::string_view pageURL) const
 {
-    std::optional<Response> page = exchange(pageURL, m_limits.pageCap);
+    Clock::time_point deadline = deadlineFromNow();
+    std::optional<Response> page = exchange(pageURL, m_limits.pageCap, deadline);
     if (!page || !UnicodeText::isValidUTF8(page->body))
         return std::nullopt;
     // Relative links resolve against the address the page really came from, after redirects.
@@ -153,7 +165,7 @@ std::optional<std::string> QuietSession::iconData(std::string_view pageURL) cons
         [](const IconCandidate& candidate) { return candidate.rel == "manifest"; });
     if (manifest != candidates.end()) {
         std::string manifestURL = manifest->url;
-        std::optional<Response> text = exchange(manifestURL, m_limits.pageCap);
+        std::optional<Response> text = exchange(manifestURL, m_limits.pageCap, deadline);
         if (text && UnicodeText::isValidUTF8(text->body)) {
             std::vector<IconCandidate> icons = SiteIcons::manifestIconCandidates(text->body, text->url);
             candidates.insert(candidates.end(), icons.begin(), icons.end());
@@ -162,7 +174,10 @@ std::optional<std::string> QuietSession::iconData(std::string_view pageURL) cons
     std::optional<std::string> best = SiteIcons::bestIconURL(candidates);
     if (!best)
         return std::nullopt;
-    return bytes(*best, m_limits.iconCap);
+    std::optional<Response> icon = exchange(*best, m_limits.iconCap, deadline);
+    if (!icon)
+        return std::nullopt;
+    return std::move(icon->body);
 }
 
 } // namespace quorvane

@@ -34,7 +34,8 @@ public:
     // As above, capped at the icon limit.
     std::optional<std::string> bytes(std::string_view url) const { return bytes(url, m_limits.iconCap); }
 
-    // The bytes of the best icon that the page at `pageURL` (or its manifest) declares.
+    // The bytes of the best icon that the page at `pageURL` (or its manifest) declares. The page, the manifest
+    // and the icon share one time limit.
     std::optional<std::string> iconData(std::string_view pageURL) const;
 
 private:
@@ -43,8 +44,10 @@ private:
         // The address the body came from, after redirects.
         std::string url;
     };
-    // One GET within the time limit (plus grace); nothing on any failure.
-    std::optional<Response> exchange(std::string_view url, size_t cap) const;
+    // One GET that ends by `deadline` (plus grace); nothing on any failure or when no time is left.
+    std::optional<Response> exchange(
+        std::string_view url, size_t cap, std::chrono::steady_clock::time_point deadline) const;
+    std::chrono::steady_clock::time_point deadlineFromNow() const;
 
     Limits m_limits;
 };

@@ -1,24 +1,32 @@
 // The `quorvane-app` executable: builds a desktop backend, runs the application model on the GLib main loop
-// until SIGINT or SIGTERM, and leaves no socket behind.
+// until SIGINT, SIGTERM or SIGHUP, and leaves no socket behind. One runs per login.
 //   quorvane-app               the X11 desktop on $DISPLAY
 //   quorvane-app --simulate    the simulated desktop with sample windows on two displays
 //   quorvane-app --link-cli    links the `quorvane` beside this executable into the PATH and says where
+#include "Configuration/QuorvanePaths.h"
 #include "Platforms/GLib/GLibMainLoop.h"
 #include "Platforms/GLib/GLibWorkerPool.h"
 #include "Platforms/GLib/GioFileWatcher.h"
+#include "Platforms/GLib/SignalWatch.h"
 #include "Platforms/Linux/AutostartLoginItem.h"
+#include "Platforms/Linux/InstanceLock.h"
 #include "Platforms/Simulated/SimulatedDesktop.h"
 #include "Platforms/X11/X11Desktop.h"
+#include "QuorvaneApp/Keys/HotkeyCenter.h"
 #include "QuorvaneApp/Model/AppModel.h"
-#include "QuorvaneIPC/ProcessPlaces.h"
 #include "QuorvaneApp/Setup/CLILink.h"
+#include "QuorvaneIPC/ProcessPlaces.h"
 #include "QuorvaneNet/QuietSession.h"
 
+#include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <string>
 #include <system_error>
+#include <unistd.h>
 
 namespace {
 
@@ -60,22 +68,74 @@ AppEnvironment environmentOfProcess()
 
 // Exit status when there is no display to run on.
 constexpr int noDisplayStatus = 3;
+// Exit status when another application already runs for this login.
+constexpr int alreadyRunningStatus = 1;
 
-// Runs the model on `platform` until SIGINT or SIGTERM, or until something quits the loop.
+// Takes the one-application-per-login lock into `lock`; false, after saying so, when another application
+// holds it. A setup probe opens no socket and takes no lock.
+bool onlyInstance(std::optional<InstanceLock>& lock)
+{
+    if (std::getenv("QUORVANE_SETUP_STEP"))
+        return true;
+    std::string socket = ProcessPlaces::paths().resolvedSocketFile(QuorvanePaths::socketPathLimit);
+    try {
+        lock.emplace(InstanceLock::besideSocket(socket));
+    } catch (const std::system_error& error) {
+        // Without a lock file the socket still tells a second application apart; run as before.
+        std::fprintf(stderr, "quorvane-app: %s.\n", error.what());
+        return true;
+    }
+    if (lock->held())
+        return true;
+    if (pid_t holder = lock->holder())
+        std::fprintf(stderr, "Quorvane is already running. Its process id is %d.\n", static_cast<int>(holder));
+    else
+        std::fputs("Quorvane is already running.\n", stderr);
+    return false;
+}
+
+// Runs the model on `platform` until SIGINT, SIGTERM or SIGHUP, or until something quits the loop.
 int runModel(GLibMainLoop& loop, const Platform& platform)
 {
     AppModel model(platform, environmentOfProcess());
-    loop.onTerminationSignal([&] {
+    auto quit = [&] {
         model.beginQuitting();
         loop.quit();
+    };
+    loop.onTerminationSignal(quit);
+    std::optional<SignalWatch> signals;
+    signals.emplace(std::initializer_list<int> { SIGHUP, SIGPIPE, SIGTSTP, SIGTTIN, SIGTTOU }, [&](int signal) {
+        if (signal == SIGHUP) {
+            quit();
+        } else if (signal != SIGPIPE) {
+            // A stopped process would hold the leader key's synchronous grab, and with it every program's
+            // keyboard: the keys go first, and come back once the process is continued.
+            model.hotkeys().release();
+            signals->actAsDefault(signal);
+            model.hotkeys().rebind();
+        }
+        // A broken pipe (a closed standard error, a client gone) only fails the write that found it.
     });
     loop.post([&] { model.finishLaunch(); });
     loop.run();
     return 0;
 }
 
+// Standard descriptors that are closed get /dev/null, so that no socket or file opened later takes their
+// number and receives what is written to standard error.
+void openStandardDescriptors()
+{
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF && ::open("/dev/null", O_RDWR) != fd)
+            return;
+    }
+}
+
 int runSimulated()
 {
+    std::optional<InstanceLock> lock;
+    if (!onlyInstance(lock))
+        return alreadyRunningStatus;
     GLibMainLoop loop;
     SimulatedDesktop desktop(loop);
     desktop.addSampleScene();
@@ -95,6 +155,9 @@ int runOnX11()
             stderr);
         return noDisplayStatus;
     }
+    std::optional<InstanceLock> lock;
+    if (!onlyInstance(lock))
+        return alreadyRunningStatus;
     GLibMainLoop loop;
     std::optional<X11Desktop> desktop;
     try {
@@ -126,6 +189,7 @@ int runOnX11()
 
 int main(int argc, char** argv)
 {
+    openStandardDescriptors();
     std::vector<std::string> arguments(argv + 1, argv + argc);
     if (arguments.empty())
         return runOnX11();

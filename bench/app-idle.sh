@@ -9,9 +9,11 @@ seconds=${2:-60}
 home=$(mktemp -d)
 trap 'kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; rm -rf "$home"' EXIT
 
-HOME=$home "$build/app/quorvane-app" --simulate 2>/dev/null &
+# Every XDG place inside the temporary home, so that the socket is $home/run/quorvane/quorvane.sock.
+mkdir -m 0700 "$home/run"
+HOME=$home XDG_RUNTIME_DIR=$home/run XDG_CONFIG_HOME= XDG_DATA_HOME= "$build/app/quorvane-app" --simulate 2>/dev/null &
 pid=$!
-socket="$home/Library/Application Support/Quorvane/quorvane.sock"
+socket="$home/run/quorvane/quorvane.sock"
 for _ in $(seq 100); do [[ -S $socket ]] && break; sleep 0.05; done
 [[ -S $socket ]] || { echo "quorvane-app did not start" >&2; exit 1; }
 sleep 1

@@ -95,6 +95,16 @@ void HotkeyCenter::installHandler()
     m_registrar.setPressHandler(m_self.bind([](HotkeyCenter& center, uint32_t id) { center.fire(id); }));
 }
 
+void HotkeyCenter::release()
+{
+    HotkeyRegistrar& registrar = m_registrar;
+    for (uint32_t id : m_refs)
+        registrar.unregisterChord(id);
+    m_refs.clear();
+    m_tokens.clear();
+    m_tap.update(false, std::nullopt, {});
+}
+
 void HotkeyCenter::apply(
     const std::vector<Binding>& permanent, bool tileMode, const std::optional<HotkeyKey>& leaderKey)
 {

@@ -42,6 +42,9 @@ public:
     void start();
     // Replaces every registration by the table of the configuration in force.
     void rebind();
+    // Gives up every chord and every key of the tap until the next rebind, so that a process about to stop
+    // holds no key of the desktop's.
+    void release();
     // Census tick: starts the tap once input monitoring is allowed, and rebinds when it first runs.
     void noteInputMonitoring();
     // The "keyboard" row of `quorvane doctor`, and a "hotkeys" row per chord another program holds.

@@ -384,6 +384,8 @@ std::vector<DoctorCheck> AppModel::permissionChecks()
     checks.insert(checks.end(), keys.begin(), keys.end());
     std::vector<DoctorCheck> backend = m_platform.permissions.checks();
     checks.insert(checks.end(), backend.begin(), backend.end());
+    std::vector<DoctorCheck> gaps = m_tiling->gapChecks();
+    checks.insert(checks.end(), gaps.begin(), gaps.end());
     return checks;
 }
 

@@ -14,10 +14,11 @@ class MainLoop;
 struct RPCRequest;
 struct RPCResponse;
 
-// What the socket thread holds of the model: requests hop to the main thread and wait there, and the socket
-// thread itself only parses the words and fetches a new web app's icon. Once the model is gone or the main
-// loop quits, every request is answered "Quorvane is not running." at once. The main loop must outlive the
-// socket thread's last request.
+// What the socket server holds of the model: requests hop to the main thread and wait there, and the server's
+// answering thread itself only parses the words and fetches a new web app's icon (the page, its manifest and
+// the icon within one time limit, short of the client's own). Once the model is gone or the main loop quits,
+// every request is answered "Quorvane is not running." at once. The main loop must outlive the answering
+// thread's last request.
 class SocketLink : public std::enable_shared_from_this<SocketLink> {
 public:
     SocketLink(MainLoop&, AppEnvironment::IconFetch);
@@ -28,7 +29,7 @@ public:
 
     // The server's handler; it holds this link.
     SocketServer::Handler handler();
-    // Socket thread: one request, answered by the model on the main thread unless the server stops first.
+    // Answering thread: one request, answered by the model on the main thread unless the server stops first.
     RPCResponse answer(const RPCRequest&, std::stop_token);
 
     // Seconds an icon fetch leaves of the request's own time limit, for the rest of the command.

@@ -60,6 +60,22 @@ void FrameAnimator::flush()
     std::vector<std::shared_ptr<MoveBox>> batch = std::exchange(m_queued, {});
     if (batch.empty())
         return;
+    // The running session's other windows go on to their targets from where it has taken them, in the new
+    // session; a window of both goes where the new batch says.
+    if (std::shared_ptr<MotionSession> running = m_gate->session()) {
+        double reached = running->reached();
+        std::vector<std::shared_ptr<MoveBox>> carried;
+        for (const std::shared_ptr<MoveBox>& move : running->moves()) {
+            bool renewed
+                = std::any_of(batch.begin(), batch.end(), [&](const auto& box) { return box->handle == move->handle; });
+            if (renewed)
+                continue;
+            Frame from = TileMotion::frame(move->from, move->to, reached);
+            carried.push_back(std::make_shared<MoveBox>(MoveBox { move->handle, move->pid, from, move->to,
+                TileMotion::attributeOrder(from, move->to), move->animate, false }));
+        }
+        batch.insert(batch.begin(), carried.begin(), carried.end());
+    }
     uint64_t token = m_gate->beginBatch();
     bool animate = std::any_of(batch.begin(), batch.end(), [](const auto& box) { return box->animate; });
     auto session = std::make_shared<MotionSession>(token, std::move(batch), m_gate, m_platform);

@@ -11,8 +11,8 @@ namespace quorvane {
 class MotionGate;
 
 // Every window move of tiling: batches the moves of one main-loop pass, writes them at once or as a 0.2 s
-// eased animation on worker threads (one work item per application per frame), and replaces a running
-// animation when a newer batch comes. Main thread only.
+// eased animation on worker threads (one work item per application per frame). A newer batch takes over a
+// running animation: its windows go to their new targets, the others on to their old ones. Main thread only.
 class FrameAnimator {
 public:
     explicit FrameAnimator(const MotionPlatform&);

@@ -7,8 +7,6 @@
 #include "QuorvaneApp/Tiling/WindowAccess.h"
 #include "Tiling/TileMotion.h"
 
-#include <atomic>
-
 namespace quorvane {
 
 MotionSession::MotionSession(uint64_t token, std::vector<std::shared_ptr<MoveBox>> moves,
@@ -46,6 +44,7 @@ void MotionSession::write(const Group& group, double progress)
 
 void MotionSession::apply(double progress, std::function<void()> done)
 {
+    m_reached.store(progress, std::memory_order_release);
     if (m_groups.empty()) {
         done();
         return;

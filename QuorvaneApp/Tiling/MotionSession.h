@@ -2,6 +2,7 @@
 
 #include "QuorvaneApp/Tiling/MoveBox.h"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -32,6 +33,8 @@ public:
     // The gate's generation when the batch was flushed.
     uint64_t token() const { return m_token; }
     const std::vector<std::shared_ptr<MoveBox>>& moves() const { return m_moves; }
+    // The progress of the latest write pass begun (0 before the first): where the windows are, or soon will be.
+    double reached() const { return m_reached.load(std::memory_order_acquire); }
 
     // Writes the frames at `progress` (the targets from 1 on), the applications side by side (the first one on
     // the calling worker); slow windows wait for the final frame. `done` runs once every application's writes
@@ -53,6 +56,7 @@ private:
     std::vector<Group> m_groups;
     std::shared_ptr<MotionGate> m_gate;
     MotionPlatform m_platform;
+    std::atomic<double> m_reached { 0 };
 };
 
 } // namespace quorvane

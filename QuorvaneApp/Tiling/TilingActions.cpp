@@ -12,6 +12,7 @@
 #include "QuorvaneApp/Tiling/StableOrder.h"
 #include "QuorvaneApp/WebApps/ApplicationLocator.h"
 #include "QuorvaneApp/WebApps/WebAppLocations.h"
+#include "Router/DoctorCheck.h"
 #include "Support/QuorvaneError.h"
 #include "Tiling/DisplayGeometry.h"
 #include "Tiling/DisplayNotice.h"
@@ -274,6 +275,10 @@ void TilingActions::cycleLayouts()
 
 void TilingActions::snap(const std::string& bundleIdentifier, TileSlot slot, std::optional<int64_t> display)
 {
+    // Without window control nothing would move, and the command must not say it did.
+    Permissions& permissions = m_platform.permissions;
+    if (!permissions.windowControlAllowed())
+        throw QuorvaneError::permission(permissions.wording().windowControlDenied);
     for (const LiveWindow& window : m_access.windows()) {
         if (window.bundleIdentifier == bundleIdentifier) {
             place(window, slot, display);
@@ -293,6 +298,23 @@ void TilingActions::snap(const std::string& bundleIdentifier, TileSlot slot, std
         m_pendingSnap.erase(bundleIdentifier);
         throw QuorvaneError::failed("Quorvane could not open " + bundleIdentifier + ".");
     }
+}
+
+std::vector<DoctorCheck> TilingActions::gapChecks()
+{
+    std::vector<DoctorCheck> checks;
+    std::vector<DisplayFacts> displays = m_access.orderedScreens();
+    for (size_t index = 0; index < displays.size(); ++index) {
+        const Frame& area = displays[index].visibleFrame;
+        if (gap() <= largestGap(area))
+            continue;
+        auto points = [](double value) { return std::to_string(std::llround(value)); };
+        checks.push_back(DoctorCheck { "tile-gap", DoctorCheck::Status::warn,
+            "tile_gap = " + points(gap()) + " is too large for display " + std::to_string(index + 1) + " ("
+                + points(area.width) + " × " + points(area.height) + "): tiles there take a smaller gap, so that no "
+                + "window comes out under " + points(manageableSize) + " × " + points(manageableSize) + "." });
+    }
+    return checks;
 }
 
 Layout TilingActions::captureLayout(const std::string& name)

@@ -22,6 +22,7 @@ namespace quorvane {
 class ApplicationLocator;
 class BannerSink;
 class ConfigSource;
+struct DoctorCheck;
 struct Layout;
 struct TileAction;
 
@@ -85,6 +86,8 @@ public:
     void placeNew(const LiveWindow&);
     // Moves the window to `slot` of display `display` (the main display when absent or out of range).
     void place(const LiveWindow&, TileSlot, std::optional<int64_t> display);
+    // A "tile-gap" warning of `quorvane doctor` for each display too small for the configured gap.
+    std::vector<DoctorCheck> gapChecks();
 
     WindowAccess& access() { return m_access; }
     FrameAnimator& animator() { return *m_animator; }

@@ -3,6 +3,7 @@
 #include "QuorvaneApp/Platform/DisplayFacts.h"
 #include "QuorvaneApp/Tiling/LiveWindow.h"
 #include "Tiling/AxisWrite.h"
+#include "Tiling/TileGeometry.h"
 
 #include <cstdint>
 #include <functional>
@@ -23,7 +24,7 @@ struct WindowFacts;
 class WindowAccess {
 public:
     // Smallest width and height of a managed window.
-    static constexpr double minimumSize = 80;
+    static constexpr double minimumSize = manageableSize;
     // How far (per component, exclusive) a window's frame may be from its on-screen entry.
     static constexpr double matchTolerance = 12;
 

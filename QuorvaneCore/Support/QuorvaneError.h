@@ -14,6 +14,7 @@ public:
     static QuorvaneError usage(std::string message);
     static QuorvaneError config(std::string message);
     static QuorvaneError unavailable(std::string message);
+    static QuorvaneError permission(std::string message);
     static QuorvaneError notFound(std::string message);
     static QuorvaneError conflict(std::string message);
     static QuorvaneError cancelled(std::string message);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numeric>
 
 namespace quorvane {
@@ -114,6 +115,21 @@ LayoutPlan layoutPlan(LayoutKind kind)
     __builtin_unreachable();
 }
 
+// The largest gap with which band `index` of (length, weights) keeps the manageable size; negative when
+// even no gap does.
+double largestBandGap(double length, std::span<const double> weights, size_t index)
+{
+    double total = std::accumulate(weights.begin(), weights.end(), 0.0);
+    double share = weights[index] / total;
+    return (length - manageableSize / share) / (static_cast<double>(weights.size()) + 1);
+}
+
+double largestCellGap(const GridCell& cell, const Frame& area)
+{
+    return std::min(
+        largestBandGap(area.width, cell.columns, cell.column), largestBandGap(area.height, cell.rows, cell.row));
+}
+
 double distance(const Frame& a, const Frame& b)
 {
     return std::abs(a.x - b.x) + std::abs(a.y - b.y) + std::abs(a.width - b.width) + std::abs(a.height - b.height);
@@ -134,14 +150,20 @@ std::vector<Band> bands(double origin, double length, std::span<const double> we
 
 Frame frameForTile(TileSlot slot, const Frame& area, double gap)
 {
-    if (slot == TileSlot::fill) {
-        double g = std::max(gap, 0.0);
-        return { area.x + g, area.y + g, std::max(area.width - 2 * g, 1.0), std::max(area.height - 2 * g, 1.0) };
-    }
     GridCell cell = gridCell(slot);
-    Band column = bandAt(area.x, area.width, cell.columns, cell.column, gap);
-    Band row = bandAt(area.y, area.height, cell.rows, cell.row, gap);
+    // A gap too large for the area gives way: a window under the manageable size could never be tiled again.
+    double g = std::clamp(largestCellGap(cell, area), 0.0, std::max(gap, 0.0));
+    Band column = bandAt(area.x, area.width, cell.columns, cell.column, g);
+    Band row = bandAt(area.y, area.height, cell.rows, cell.row, g);
     return { column.start, row.start, column.length, row.length };
+}
+
+double largestGap(const Frame& area)
+{
+    double largest = std::numeric_limits<double>::infinity();
+    for (TileSlot slot : allTileSlots)
+        largest = std::min(largest, largestCellGap(gridCell(slot), area));
+    return std::max(largest, 0.0);
 }
 
 std::vector<Frame> stack(const Frame& region, int count, double gap)

@@ -28,8 +28,15 @@ struct Band {
 // A negative gap counts as 0.
 std::vector<Band> bands(double origin, double length, std::span<const double> weights, double gap);
 
-// The rectangle of `slot` inside the visible area `area`, with `gap` around and between tiles.
+// Smallest width and height of a window that tiling manages; no tile comes out smaller where the area allows.
+inline constexpr double manageableSize = 80;
+
+// The rectangle of `slot` inside the visible area `area`, with `gap` around and between tiles. Where the
+// gap would leave the tile under the manageable size, the tile takes as much of the gap as leaves it that size.
 Frame frameForTile(TileSlot slot, const Frame& area, double gap);
+
+// The largest gap with which every tile of `area` keeps the manageable size (0 when even no gap does).
+double largestGap(const Frame& area);
 
 // Splits `region` into `count` equal rows, top to bottom, `gap` apart but with no gap at its edges.
 // A count of one or less gives the region itself.

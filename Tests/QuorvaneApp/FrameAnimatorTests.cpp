@@ -160,21 +160,60 @@ TEST_F(FrameAnimatorTest, APassStillRunningWhenTimeRunsOutMakesTheNextTickFinal)
     EXPECT_FALSE(animator->animating());
 }
 
-TEST_F(FrameAnimatorTest, ANewBatchStopsTheOldSessionsWritesFromItsNextFrame)
+TEST_F(FrameAnimatorTest, ANewBatchTakesTheOldSessionsOtherWindowsOnFromWhereTheyAre)
 {
     WindowHandle first = window(editor, start);
     WindowHandle second = window(terminal, start);
     animator->move(first, editor, target, true);
     settle();
     desktop.advance(0.05);
-    size_t written = writesTo(desktop, first).size();
-    Frame stoppedAt = frameOf(desktop, first);
+    settle();
+    Frame reached = frameOf(desktop, first);
+    ASSERT_NE(reached, start);
     animator->move(second, terminal, target, true);
     playOut();
-    EXPECT_EQ(writesTo(desktop, first).size(), written);
-    EXPECT_EQ(frameOf(desktop, first), stoppedAt);
-    EXPECT_NE(stoppedAt, target);
+    std::vector<Frame> frames = writesTo(desktop, first);
+    // No step back to where the first session began: the window goes on from where it was.
+    for (const Frame& frame : frames) {
+        EXPECT_GE(frame.x, start.x);
+        EXPECT_LE(frame.x, target.x);
+    }
+    EXPECT_EQ(frames.back(), target);
     EXPECT_EQ(frameOf(desktop, second), target);
+    EXPECT_FALSE(animator->animating());
+}
+
+TEST_F(FrameAnimatorTest, BackToBackBatchesBringEveryWindowToItsNewestTarget)
+{
+    int32_t browser = launchApp(desktop, "org.example.Browser");
+    const Frame elsewhere { 0, 400, 300, 300 };
+    struct Move {
+        WindowHandle handle;
+        int32_t pid;
+        Frame to;
+    };
+    WindowHandle editorWindow = window(editor, start);
+    WindowHandle terminalWindow = window(terminal, start);
+    WindowHandle browserWindow = window(browser, start);
+    // Each batch a few milliseconds after the last, as three quick commands send them; the editor's window is
+    // in the first and the last.
+    const Move moves[] = {
+        { editorWindow, editor, elsewhere },
+        { terminalWindow, terminal, target },
+        { browserWindow, browser, elsewhere },
+        { editorWindow, editor, target },
+    };
+    for (const Move& move : moves) {
+        animator->move(move.handle, move.pid, move.to, true);
+        settle();
+        desktop.advance(0.004);
+        settle();
+    }
+    playOut();
+    EXPECT_EQ(frameOf(desktop, editorWindow), target);
+    EXPECT_EQ(frameOf(desktop, terminalWindow), target);
+    EXPECT_EQ(frameOf(desktop, browserWindow), elsewhere);
+    EXPECT_FALSE(animator->animating());
 }
 
 TEST_F(FrameAnimatorTest, AStaleQueuedPassWritesNothing)
@@ -189,7 +228,13 @@ TEST_F(FrameAnimatorTest, AStaleQueuedPassWritesNothing)
     desktop.loop.runPending();
     settle();
     EXPECT_TRUE(writesTo(desktop, first).empty());
-    EXPECT_EQ(writesTo(desktop, second), std::vector<Frame> { target });
+    EXPECT_TRUE(writesTo(desktop, second).empty());
+    // The first window still goes on, in the session that took over.
+    desktop.workers.setQueued(false);
+    playOut();
+    EXPECT_EQ(writesTo(desktop, first).front(), start);
+    EXPECT_EQ(frameOf(desktop, first), target);
+    EXPECT_EQ(frameOf(desktop, second), target);
 }
 
 TEST_F(FrameAnimatorTest, EnhancedModeIsBackToItsFirstSeenValue)

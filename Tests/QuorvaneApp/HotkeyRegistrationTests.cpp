@@ -136,5 +136,19 @@ TEST_F(HotkeyRegistration, TheDoctorNamesThePermissionsAndEveryChordHeldElsewher
     }
 }
 
+TEST_F(HotkeyRegistration, ReleasingGivesUpEveryKeyUntilTheNextRebind)
+{
+    startWith(test::configText({ { "leader_key", "\"caps\"" } }));
+    ASSERT_FALSE(desktop.hotkeys.registrations().empty());
+    KeyInterest taken = desktop.keyboardTap.interest();
+    ASSERT_TRUE(taken.leaderKeyCode);
+    model->hotkeys().release();
+    EXPECT_TRUE(desktop.hotkeys.registrations().empty());
+    EXPECT_EQ(desktop.keyboardTap.interest(), KeyInterest {});
+    model->hotkeys().rebind();
+    EXPECT_EQ(desktop.hotkeys.registrations().size(), 31u);
+    EXPECT_EQ(desktop.keyboardTap.interest(), taken);
+}
+
 } // namespace
 } // namespace quorvane

@@ -399,6 +399,43 @@ TEST_F(TilingActionsTest, SnapFailures)
     EXPECT_TRUE(tiling().pendingSnaps().empty());
 }
 
+TEST_F(TilingActionsTest, AGapTooLargeForADisplayGivesWayAndTheDoctorSaysSo)
+{
+    const Frame large { 0, 0, 1920, 1080 }, small { 1920, 0, 800, 600 };
+    desktop.windowSystem.setDisplays(
+        { DisplayFacts { "sim:1", large, large, true }, DisplayFacts { "sim:2", small, small, false } });
+    begin("tile_gap = 200");
+    WindowHandle window = open(editor, Frame { 10, 10, 300, 200 });
+    std::string doctor = forward({ "doctor" }).message;
+    EXPECT_EQ(doctor.find("is too large for display 1"), std::string::npos) << doctor;
+    EXPECT_NE(doctor.find("[warn] tile-gap: tile_gap = 200 is too large for display 2 (800 × 600): tiles there take "
+                          "a smaller gap, so that no window comes out under 80 × 80."),
+        std::string::npos)
+        << doctor;
+    // Tiled on the small display the window keeps a size tiling manages, so it can be tiled on from there.
+    for (const char* slot : { "left-third", "right-third" }) {
+        ASSERT_EQ(forward({ "tile", "org.example.Editor", slot, "--display", "2" }).exitCode, 0) << slot;
+        settle();
+        Frame frame = frameOf(desktop, window);
+        EXPECT_GE(frame.width, 80) << slot;
+        EXPECT_GE(frame.height, 80) << slot;
+    }
+    EXPECT_EQ(frameOf(desktop, window), frameForTile(TileSlot::rightThird, small, 200));
+}
+
+TEST_F(TilingActionsTest, ATileWithoutWindowControlFailsWithThePermissionRowsDetail)
+{
+    begin();
+    const Frame loose { 10, 10, 300, 200 };
+    WindowHandle window = open(editor, loose);
+    desktop.permissions.setWindowControl(false);
+    RPCResponse response = forward({ "tile", "org.example.Editor", "top-right" });
+    EXPECT_EQ(response.exitCode, 4);
+    EXPECT_EQ(response.message, PermissionWording {}.windowControlDenied);
+    settle();
+    EXPECT_EQ(frameOf(desktop, window), loose);
+}
+
 // Commands through the socket
 
 TEST_F(TilingActionsTest, TileCommandsWorkEndToEnd)

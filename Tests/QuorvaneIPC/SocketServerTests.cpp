@@ -171,6 +171,62 @@ TEST_F(SocketServerTest, DropsASilentClientAfterItsIdleLimit)
     next.join();
 }
 
+TEST_F(SocketServerTest, SilentClientsHoldUpNobody)
+{
+    server = SocketServer::create(path, echo, 60);
+    server->start();
+    std::vector<FileDescriptor> silent;
+    for (int i = 0; i < 3; ++i)
+        silent.emplace_back(connectTo(path));
+    expectServed(5);
+}
+
+TEST_F(SocketServerTest, RequestsRunOneAtATimeInArrivalOrderUnlessTheirClientHungUp)
+{
+    std::mutex lock;
+    std::condition_variable changed;
+    std::vector<std::string> ran;
+    int running = 0;
+    bool released = false;
+    server = SocketServer::create(path, [&](const RPCRequest& request, std::stop_token) {
+        std::unique_lock guard(lock);
+        EXPECT_EQ(++running, 1);
+        ran.push_back(request.arguments.at(0));
+        changed.notify_all();
+        changed.wait(guard, [&] { return released; });
+        --running;
+        return RPCResponse(request.id, 0, request.arguments.at(0), "{}");
+    });
+    server->start();
+    auto line = [](const std::string& word) { return "{\"id\":\"x\",\"arguments\":[\"" + word + "\"]}\n"; };
+    auto first = std::async(std::launch::async, [&] { return converse(path, line("first")); });
+    {
+        std::unique_lock guard(lock);
+        ASSERT_TRUE(changed.wait_for(guard, 10s, [&] { return !ran.empty(); }));
+    }
+    // Sent while the first runs: one client gives up and goes, the others only stop writing.
+    auto send = [&](const std::string& word) {
+        FileDescriptor client(connectTo(path));
+        writeAll(client.get(), line(word), 5);
+        ::shutdown(client.get(), SHUT_WR);
+        return client;
+    };
+    send("abandoned");
+    FileDescriptor halfClosed = send("half-closed");
+    FileDescriptor last = send("last");
+    {
+        std::lock_guard guard(lock);
+        released = true;
+    }
+    changed.notify_all();
+    auto answerOn = [](const FileDescriptor& client) { return readLine(client.get(), 10, socketLineLimit); };
+    EXPECT_NE(first.get().find("\"first\""), std::string::npos);
+    EXPECT_NE(answerOn(halfClosed).find("\"half-closed\""), std::string::npos);
+    EXPECT_NE(answerOn(last).find("\"last\""), std::string::npos);
+    std::lock_guard guard(lock);
+    EXPECT_EQ(ran, (std::vector<std::string> { "first", "half-closed", "last" }));
+}
+
 // The client's timeout covers the whole request: a server whose backlog is full never lets it connect, and
 // one that never reads never takes a large request.
 TEST_F(SocketServerTest, ClientGivesUpAtItsTimeoutWhileConnectingAndSending)

@@ -102,5 +102,19 @@ TEST(QuietSession, iconDataFollowsThePageAndItsManifestToTheBestIcon)
     EXPECT_EQ(session.iconData(server.url("/missing")), std::nullopt);
 }
 
+TEST(QuietSession, thePageTheManifestAndTheIconShareOneTimeLimit)
+{
+    LocalHTTPServer server({
+        { "/page", { 200, R"(<link rel="icon" href="/icon.png"><link rel="manifest" href="/slow.webmanifest">)" } },
+        { "/slow.webmanifest", { .silent = true } },
+        { "/icon.png", { 200, png(100) } },
+    });
+    QuietSession session(shortLimits);
+    // The manifest that never answers takes all the time there is: no time is left to fetch the icon.
+    EXPECT_EQ(session.iconData(server.url("/page")), std::nullopt);
+    for (const std::string& request : server.requests())
+        EXPECT_NE(test::requestTarget(request), "/icon.png");
+}
+
 } // namespace
 } // namespace quorvane

@@ -18,6 +18,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 namespace quorvane {
@@ -338,6 +339,36 @@ TEST_F(X11LeaderTest, CapsThenELaunchesAndNeitherKeyArrives)
     EXPECT_EQ(windowsOf("org.example.Leader").size(), 1u);
     EXPECT_TRUE(right->seen().empty());
     EXPECT_FALSE(capsLockOn());
+}
+
+// The state letter of /proc/<pid>/stat: 'T' while stopped.
+char processState(pid_t pid)
+{
+    std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
+    std::string stat((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    size_t end = stat.rfind(')');
+    return end != std::string::npos && end + 2 < stat.size() ? stat[end + 2] : '?';
+}
+
+TEST_F(X11LeaderTest, StoppedFromATerminalTheAppLetsGoOfTheKeyboardUntilContinued)
+{
+    app->signal(SIGTSTP);
+    ASSERT_TRUE(eventually([&] { return processState(app->pid()) == 'T'; }));
+    // Neither the leader nor its chord's key is grabbed by the stopped application: both reach the window.
+    keyboard.chord({ keyCaps });
+    keyboard.chord({ keyE });
+    EXPECT_EQ(right->count(press(keyE, XCB_MOD_MASK_LOCK)), 1u);
+    EXPECT_TRUE(capsLockOn());
+    keyboard.chord({ keyCaps });
+    right->clear();
+
+    app->signal(SIGCONT);
+    // Answering a request shows the main loop has taken the keys again.
+    ASSERT_TRUE(eventually([] { return runTool({ "ping" }).status == 0; }));
+    keyboard.chord({ keyCaps });
+    keyboard.chord({ keyE });
+    EXPECT_TRUE(eventually([&] { return windowsOf("org.example.Leader").size() == 1; }, 10));
+    EXPECT_TRUE(right->seen().empty());
 }
 
 TEST_F(X11LeaderTest, ELaterThanTheLeaderWindowTypes)

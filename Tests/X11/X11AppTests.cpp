@@ -1,7 +1,9 @@
 // `quorvane-app` on a real X display, reached through the real `quorvane`.
 #include "Configuration/QuorvanePaths.h"
+#include "QuorvaneIPC/FileDescriptor.h"
 #include "QuorvaneIPC/IPCClient.h"
 #include "QuorvaneIPC/ProcessPlaces.h"
+#include "QuorvaneIPC/SocketIO.h"
 #include "RPC/RPCRequest.h"
 #include "RPC/RPCResponse.h"
 #include "X11/VirtualDesktop.h"
@@ -13,6 +15,9 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 
 namespace quorvane {
 namespace {
@@ -57,6 +62,7 @@ TEST(X11AppTest, KeepsRunningWhileTheWindowManagerGoesAndComesBack)
 {
     test::VirtualDesktop desktop;
     ChildProcess app({ builtProgram("app/quorvane-app") });
+    test::TestWindow window({ "--app-id", "org.example.Lonely", "--title", "Lonely", "--size", "400x300" });
     ASSERT_TRUE(eventually([] { return runTool({ "ping" }).status == 0; }, 10));
     EXPECT_TRUE(doctorSays("[pass] windows: Quorvane can move windows through Openbox."));
     EXPECT_TRUE(doctorSays("[pass] window-control: Quorvane can move windows through Openbox."));
@@ -72,6 +78,10 @@ TEST(X11AppTest, KeepsRunningWhileTheWindowManagerGoesAndComesBack)
     }
     EXPECT_TRUE(eventually([] { return doctorSays("[fail] windows: No EWMH window manager is running"); }));
     EXPECT_TRUE(doctorSays("[fail] window-control: Quorvane cannot move windows: no EWMH window manager is running."));
+    // Nothing can move now, and a tile says so.
+    test::ToolRun tile = runTool({ "tile", "org.example.Lonely", "top-right" });
+    EXPECT_EQ(tile.status, 4);
+    EXPECT_EQ(tile.output, "Quorvane cannot move windows: no EWMH window manager is running.\n");
 
     ChildProcess restarted({ "openbox", "--config-file", config });
     EXPECT_TRUE(eventually([] { return doctorSays("[pass] windows"); }));
@@ -79,6 +89,64 @@ TEST(X11AppTest, KeepsRunningWhileTheWindowManagerGoesAndComesBack)
 
     app.signal(SIGTERM);
     EXPECT_EQ(app.finish(), 0);
+}
+
+TEST(X11AppTest, ASecondAppOfTheSameLoginSaysSoAndLeavesTheFirstAlone)
+{
+    test::VirtualDesktop desktop;
+    std::unique_ptr<ChildProcess> first = test::startApp();
+    std::string socket = ProcessPlaces::paths().resolvedSocketFile(QuorvanePaths::socketPathLimit);
+    auto socketFile = [&] { return std::filesystem::status(socket).type(); };
+    ASSERT_EQ(socketFile(), std::filesystem::file_type::socket);
+    struct stat before { };
+    ASSERT_EQ(::stat(socket.c_str(), &before), 0);
+
+    test::ToolRun second = test::runProgram({ builtProgram("app/quorvane-app") });
+    EXPECT_EQ(second.status, 1);
+    EXPECT_NE(second.output.find("Quorvane is already running."), std::string::npos) << second.output;
+    EXPECT_NE(second.output.find(std::to_string(first->pid())), std::string::npos) << second.output;
+
+    struct stat after { };
+    ASSERT_EQ(::stat(socket.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(runTool({ "ping" }).status, 0);
+    EXPECT_FALSE(doctorSays("held by another program"));
+    first->signal(SIGTERM);
+    EXPECT_EQ(first->finish(), 0);
+}
+
+TEST(X11AppTest, SIGPIPEIsNotFatalAndSIGHUPQuitsLikeSIGTERM)
+{
+    test::VirtualDesktop desktop;
+    std::string socket = ProcessPlaces::paths().resolvedSocketFile(QuorvanePaths::socketPathLimit);
+    std::unique_ptr<ChildProcess> app = test::startApp();
+    // What a write to a closed standard error, or to a client gone, raises.
+    app->signal(SIGPIPE);
+    EXPECT_FALSE(eventually([] { return runTool({ "ping" }).status != 0; }, 1));
+    app->signal(SIGHUP);
+    EXPECT_EQ(app->finish(), 0);
+    EXPECT_FALSE(std::filesystem::exists(socket));
+}
+
+TEST(X11AppTest, ClientsThatSendNothingHoldUpNoCommand)
+{
+    test::VirtualDesktop desktop;
+    std::unique_ptr<ChildProcess> app = test::startApp();
+    std::string socket = ProcessPlaces::paths().resolvedSocketFile(QuorvanePaths::socketPathLimit);
+    std::vector<FileDescriptor> silent;
+    for (int i = 0; i < 3; ++i) {
+        FileDescriptor client(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+        sockaddr_un address;
+        copy(socket, address);
+        ASSERT_EQ(::connect(client.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+        silent.push_back(std::move(client));
+    }
+    EXPECT_EQ(runTool({ "--timeout", "2", "ping" }).status, 0);
+    test::ToolRun set = runTool({ "--timeout", "2", "hotkey", "set", "ctrl+opt+y", "org.example.Quick" });
+    EXPECT_EQ(set.status, 0) << set.output;
+    EXPECT_NE(runTool({ "hotkey", "list" }).output.find("ctrl+opt+y\torg.example.Quick"), std::string::npos);
+    app->signal(SIGTERM);
+    EXPECT_EQ(app->finish(), 0);
 }
 
 size_t openDescriptors(pid_t pid)

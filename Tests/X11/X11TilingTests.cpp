@@ -252,5 +252,33 @@ TEST_F(X11AnimatedTilingTest, AnAnimatedMovePassesThroughFramesBetweenAndEndsWhe
     }
 }
 
+TEST_F(X11AnimatedTilingTest, ThreeTilesSentBackToBackEachLand)
+{
+    struct Sample {
+        const char* app;
+        TileSlot slot;
+        const char* display;
+        Frame area;
+    };
+    const Sample samples[] = {
+        { "org.example.First", TileSlot::leftHalf, "1", left },
+        { "org.example.Second", TileSlot::rightHalf, "1", left },
+        { "org.example.Third", TileSlot::fill, "2", right },
+    };
+    std::vector<std::unique_ptr<TestWindow>> opened;
+    for (const Sample& sample : samples) {
+        opened.push_back(std::make_unique<TestWindow>(
+            std::vector<std::string> { "--app-id", sample.app, "--title", sample.app, "--size", "500x400" }));
+        managed(opened.back()->id);
+    }
+    // Each command comes while the animation of the one before is still under way.
+    for (const Sample& sample : samples)
+        ASSERT_EQ(
+            runTool({ "tile", sample.app, std::string(toString(sample.slot)), "--display", sample.display }).status, 0);
+    for (size_t index = 0; index < opened.size(); ++index)
+        EXPECT_TRUE(landsOn(opened[index]->id, frameForTile(samples[index].slot, samples[index].area, gap)))
+            << samples[index].app;
+}
+
 } // namespace
 } // namespace quorvane

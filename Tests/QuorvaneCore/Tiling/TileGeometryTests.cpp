@@ -37,14 +37,49 @@ TEST(TileGeometry, GapsAndSplitsAtTheirLimits)
     const Frame square { 0, 0, 1000, 800 }, tiny { 0, 0, 10, 10 }, region { 10, 20, 100, 300 };
     EXPECT_EQ(frameForTile(TileSlot::rightHalf, square, 0), (Frame { 500, 0, 500, 800 }));
     EXPECT_EQ(frameForTile(TileSlot::leftHalf, square, -5), (Frame { 0, 0, 500, 800 })); // a negative gap is no gap
-    // Smaller than its gaps: each tile and row keeps one point.
-    EXPECT_EQ(frameForTile(TileSlot::fill, tiny, 8), (Frame { 8, 8, 1, 1 }));
-    EXPECT_EQ(frameForTile(TileSlot::rightHalf, tiny, 8), (Frame { 17, 8, 1, 1 }));
+    // Smaller than the manageable size even without gaps: the gap gives way altogether.
+    EXPECT_EQ(frameForTile(TileSlot::fill, tiny, 8), tiny);
+    EXPECT_EQ(frameForTile(TileSlot::rightHalf, tiny, 8), (Frame { 5, 0, 5, 10 }));
+    // Rows of a stack smaller than their gaps each keep one point.
     EXPECT_EQ(
         stack({ 0, 0, 100, 10 }, 3, 8), (std::vector<Frame> { { 0, 0, 100, 1 }, { 0, 9, 100, 1 }, { 0, 18, 100, 1 } }));
     EXPECT_EQ(stack(region, 2, -15), (std::vector<Frame> { { 10, 20, 100, 150 }, { 10, 170, 100, 150 } }));
     EXPECT_EQ(stack(region, 0, 10), std::vector<Frame> { region });
     EXPECT_EQ(bands(0, 100, {}, 8), std::vector<Band> {});
+}
+
+TEST(TileGeometry, AGapTooLargeGivesWayForEachTileThatWouldComeOutTooSmall)
+{
+    const Frame display { 0, 0, 1920, 1080 };
+    // Two rows of 80 points leave 920 for three gaps; three columns of 80 leave 1680 for four.
+    constexpr double rowsGap = 920.0 / 3, columnsGap = 420;
+    EXPECT_DOUBLE_EQ(largestGap(display), rowsGap);
+    EXPECT_DOUBLE_EQ(largestGap({ 0, 0, 100, 100 }), 0);
+    struct Case {
+        TileSlot slot;
+        double gap;
+        Frame expected;
+    };
+    const Case cases[] = {
+        // Gaps the tile has room for stay as they are.
+        { TileSlot::leftHalf, 400, { 400, 400, 360, 280 } },
+        { TileSlot::leftThird, 400, { 400, 400, 320.0 / 3, 280 } },
+        // The rows of a quarter need the gap smaller, and so the tile takes the smaller one both ways.
+        { TileSlot::topRight, 400, { 2 * rowsGap + (1920 - 3 * rowsGap) / 2, rowsGap, (1920 - 3 * rowsGap) / 2, 80 } },
+        { TileSlot::leftThird, 600, { columnsGap, columnsGap, 80, 1080 - 2 * columnsGap } },
+        { TileSlot::fill, 600, { 500, 500, 920, 80 } },
+        { TileSlot::bottomHalf, 600, { rowsGap, 80 + 2 * rowsGap, 1920 - 2 * rowsGap, 80 } },
+    };
+    for (const Case& c : cases) {
+        EXPECT_THAT(frameForTile(c.slot, display, c.gap), FrameNear(c.expected)) << toString(c.slot) << " " << c.gap;
+    }
+    for (TileSlot slot : allTileSlots) {
+        Frame frame = frameForTile(slot, display, 600);
+        EXPECT_GE(frame.width, manageableSize - 1e-9) << toString(slot);
+        EXPECT_GE(frame.height, manageableSize - 1e-9) << toString(slot);
+        // The tile it became is still recognised, so the window can be moved on from it.
+        EXPECT_EQ(inferSlot(frame, display, 600, 8), slot) << toString(slot);
+    }
 }
 
 TEST(TileGeometry, LayoutsGiveOneFramePerWindow)
