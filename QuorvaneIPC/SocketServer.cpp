@@ -195,7 +195,7 @@ void SocketServer::serve(int connection, const std::weak_ptr<SocketServer>& serv
 
     RPCRequest request;
     try {
-        request = RPCCodec::decodeRequest(readLine(connection, listener.idleLimit, socketLineLimit));
+        request = RPCCodec::decodeRequest(readLine(connection, listener.idleLimit, requestLineLimit));
     } catch (const IPCError&) {
         return;
     } catch (const JSONError&) {

@@ -111,6 +111,24 @@ TEST_F(AppSocket, AFailedSaveReachesTheCallerAsExitCodeEight)
     EXPECT_EQ(readFile(configPath()).find("ctrl+opt+x"), std::string::npos);
 }
 
+// The largest file the application reads, in the shapes that grow most in the answer to `config show`: control
+// characters (six bytes each in JSON, seven once the escape is escaped again) in comments, in values, and in
+// app names that the JSON repeats as slug, name and bundle identifier.
+TEST_F(AppSocket, ConfigShowOfTheLargestFileFitsOneAnswer)
+{
+    auto filled = [](const std::string& before, const std::string& after) {
+        return before + std::string(ConfigFile::maximumFileSize - before.size() - after.size(), '\x01') + after;
+    };
+    for (const std::string& text : { filled("# ", "\n"), filled("[apps.a]\nurl = \"", "\"\n"),
+             filled("[apps.\"", "\"]\nurl = \"https://example.com\"\n") }) {
+        model.reset();
+        startWith(text);
+        RPCResponse response = forward({ "config", "show" });
+        EXPECT_EQ(response.exitCode, 0) << response.message.substr(0, 100);
+        EXPECT_EQ(response.message.size(), model->file().text().size());
+    }
+}
+
 TEST_F(AppSocket, OnceQuittingEveryRequestIsAnsweredNotRunning)
 {
     start();

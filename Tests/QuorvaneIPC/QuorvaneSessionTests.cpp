@@ -225,7 +225,7 @@ TEST_F(QuorvaneSessionTest, SocketFailuresExitWithOne)
     for (std::string answer : { "not JSON\n", "{\"id\":\"\",\"exitCode\":0,\"message\":\"\",\"payload\":\"{\"}\n" }) {
         std::thread fake([&] {
             FileDescriptor connection(::accept(stale.get(), nullptr, nullptr));
-            readLine(connection.get(), 5, socketLineLimit);
+            readLine(connection.get(), 5, requestLineLimit);
             writeAll(connection.get(), answer, 5);
         });
         expectFailure({ "--json", "ping" }, "could not be read");
@@ -331,6 +331,10 @@ TEST_F(QuorvaneSessionTest, OutputThatCannotBeWrittenExitsWithOne)
         return std::pair(status, said);
     };
     EXPECT_EQ(printed(false, false), std::pair(5, std::string("warned\n")));
+    // A message that echoes a word with control characters shows them instead of sending them to the terminal.
+    result.standardError = "Unknown tile \x1B]0;owned\x07\x1B[2J.\n";
+    EXPECT_EQ(printed(false, false).second, "Unknown tile \\u001B]0;owned\\u0007\\u001B[2J.\n");
+    result.standardError = "warned\n";
     EXPECT_EQ(printed(true, false),
         std::pair(1, std::string("warned\nCould not write the output: No space left on device.\n")));
     EXPECT_EQ(printed(false, true).first, 1);
@@ -370,7 +374,7 @@ TEST_F(QuorvaneSessionTest, TheConfigFileIsReadAndReplacedOnlyAsARegularFile)
         { "/dev/null", "Quorvane reads only regular files, and " },
         { folder.file("fifo"), "Quorvane reads only regular files, and " },
         { "/dev/zero", "Quorvane reads only regular files, and " },
-        { folder.file("huge.toml"), " is larger than 16 MiB, more than Quorvane reads." },
+        { folder.file("huge.toml"), " is larger than 1 MiB, more than Quorvane reads." },
         { "/nonexistent/x.toml", "which is in a folder that does not exist" },
     };
     for (const auto& [target, part] : refused) {

@@ -4,6 +4,8 @@
 #include "QuorvaneIPC/ProcessPlaces.h"
 #include "RPC/RPCRequest.h"
 #include "RPC/RPCResponse.h"
+#include "Support/UnicodeText.h"
+#include "TestSupport/TemporaryFolder.h"
 #include "X11/VirtualDesktop.h"
 
 #include <gtest/gtest.h>
@@ -21,6 +23,7 @@ using test::builtProgram;
 using test::ChildProcess;
 using test::eventually;
 using test::runTool;
+using test::ToolRun;
 
 // Whether the process runs (a zombie waiting for its parent does not).
 bool running(pid_t pid)
@@ -142,6 +145,38 @@ TEST(X11AppTest, AThousandForwardedRequestsLeaveNoDescriptorOrMemoryBehind)
         << openDescriptors(app->pid()) << " > " << descriptors;
     long grown = residentKilobytes(app->pid()) - resident;
     EXPECT_LT(grown, 2048) << "resident memory grew by " << grown << " kB over a thousand requests";
+    app->signal(SIGTERM);
+    EXPECT_EQ(app->finish(), 0);
+}
+
+// A window whose class is Latin-1 rather than UTF-8 is saved in a layout as UTF-8 text, so the file still reads.
+TEST(X11AppTest, AWindowClassThatIsNotUTF8IsSavedAsText)
+{
+    test::VirtualDesktop desktop;
+    std::unique_ptr<ChildProcess> app = test::startApp();
+    test::TestWindow window({ "--class", "\xE9" "diteur,\xC9" "diteur", "--title", "Editor", "--state", "maximized" });
+    std::string config = ProcessPlaces::paths().configFile();
+    ASSERT_TRUE(eventually([] { return runTool({ "layout", "save", "work" }).status == 0; }, 10));
+    std::string text = test::readFile(config);
+    EXPECT_TRUE(UnicodeText::isValidUTF8(text));
+    EXPECT_NE(text.find("\n\u00C9diteur = \"fill\"\n"), std::string::npos) << text;
+    ToolRun listed = runTool({ "--config", config, "layout", "list" });
+    EXPECT_EQ(listed.status, 0) << listed.output;
+    app->signal(SIGTERM);
+    EXPECT_EQ(app->finish(), 0);
+}
+
+// The answer to `config show` holds the file's text and its JSON, each escaped once more: for a file within the
+// size limit it is longer than a request may be, and still arrives.
+TEST(X11AppTest, ConfigShowOfALargeFileArrives)
+{
+    test::VirtualDesktop desktop;
+    std::string text = test::configWith({}, "# " + std::string(1'000'000, '"') + "\n");
+    test::writeConfig(text);
+    std::unique_ptr<ChildProcess> app = test::startApp();
+    ToolRun shown = runTool({ "config", "show" });
+    EXPECT_EQ(shown.status, 0) << shown.output.substr(0, 200);
+    EXPECT_TRUE(shown.output == text);
     app->signal(SIGTERM);
     EXPECT_EQ(app->finish(), 0);
 }
