@@ -22,10 +22,11 @@ public:
     enum class ReloadOutcome {
         // The text on disk is the text last loaded, written or seen broken.
         unchanged,
-        // No file could be read just now (being replaced); the next event tries again.
+        // No file is there just now (being replaced); the next event tries again.
         unreadable,
         reloaded,
-        // New text that does not parse; the last good copy stays in force.
+        // New text that does not parse, or a file that cannot be read (a folder, a FIFO, a file too large or
+        // one this user may not read); the last good copy stays in force.
         broken,
     };
     struct SaveResult {
@@ -35,7 +36,7 @@ public:
         bool saved = false;
         // Where unparsable text was kept before the save, beside the config file.
         std::optional<std::string> keptBrokenAs;
-        // Why the save failed; the edited copy is in force in memory regardless.
+        // Why the save failed; the configuration in force is then the one before the edit.
         std::optional<std::string> failure;
     };
 
@@ -49,7 +50,9 @@ public:
     ReloadOutcome reload();
     // Under the config lock: takes in a change on disk the watch has not delivered yet, applies `edit` to a
     // copy, and when `edit` answers true and the text changed, writes it (keeping broken text aside first)
-    // and puts it in force.
+    // and puts it in force once written. Without the config folder, `edit` first runs on a copy without the
+    // lock, and again under it only when it changed the text and a file appeared meanwhile. Never writes over a
+    // file it cannot read.
     SaveResult update(const std::function<bool(ConfigFile&)>& edit);
 
     // The configuration in force: the last good one.

@@ -82,6 +82,13 @@ ConfigLock::~ConfigLock()
     ::close(m_fd);
 }
 
+bool ConfigLock::folderExists(const std::string& configPath)
+{
+    fs::path folder = fs::path(lockFilePath(configPath)).parent_path();
+    std::error_code error;
+    return folder.empty() || fs::exists(fs::symlink_status(folder, error));
+}
+
 std::string ConfigLock::lockFilePath(const std::string& configPath)
 {
     fs::path path(configPath);

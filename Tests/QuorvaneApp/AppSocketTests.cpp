@@ -106,8 +106,10 @@ TEST_F(AppSocket, AFailedSaveReachesTheCallerAsExitCodeEight)
     EXPECT_EQ(response.exitCode, 8);
     EXPECT_EQ(response.message, sentence);
     EXPECT_EQ(model->banner(), sentence);
-    // The edit stays in force in memory, and the file on disk is untouched.
-    EXPECT_EQ(model->config().hotkeys.size(), 1u);
+    // The configuration in force stays as it was, so a later unrelated save does not write the failed change.
+    EXPECT_TRUE(model->config().hotkeys.empty());
+    EXPECT_EQ(forward({ "hotkey", "list" }).message, "No hotkeys yet.");
+    EXPECT_EQ(forward({ "rule", "add", "com.example.files", "--tile", "left-half" }).exitCode, 0);
     EXPECT_EQ(readFile(configPath()).find("ctrl+opt+x"), std::string::npos);
 }
 
