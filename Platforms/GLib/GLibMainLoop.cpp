@@ -5,30 +5,78 @@
 
 #include <cmath>
 #include <csignal>
+#include <mutex>
+#include <set>
 
 namespace quorvane {
 
-// A context of its own, made the main thread's default so that GIO delivers there: sources left over when the
-// loop goes are dropped with it instead of running in a later loop.
+// GLib's default context, where GTK, GDK and GIO deliver too. The loop destroys every source it attached when
+// it goes, so that work left over from one loop never runs in a later loop of the same process.
 struct GLibMainLoop::Loop {
-    GMainContext* context = g_main_context_new();
+    GMainContext* context = g_main_context_default();
     GMainLoop* loop = g_main_loop_new(context, FALSE);
+    std::mutex lock;
+    // Attached and not yet destroyed; guarded by `lock`.
+    std::set<GSource*> sources;
+    bool closed = false;
 
-    Loop() { g_main_context_push_thread_default(context); }
     ~Loop()
     {
-        g_main_context_pop_thread_default(context);
+        std::set<GSource*> left;
+        {
+            std::lock_guard hold(lock);
+            closed = true;
+            left.swap(sources);
+        }
+        for (GSource* source : left)
+            g_source_destroy(source);
         g_main_loop_unref(loop);
-        g_main_context_unref(context);
     }
 
+    // Attaches `source` (taking the caller's reference) with `function(data)` as its callback; `destroy(data)`
+    // runs when the source goes. Callable from any thread; gives 0, dropping the source, once the loop is gone.
     unsigned attach(GSource* source, GSourceFunc function, gpointer data, GDestroyNotify destroy)
     {
-        g_source_set_callback(source, function, data, destroy);
-        unsigned id = g_source_attach(source, context);
+        auto* attached = new Attached { this, source, function, data, destroy };
+        g_source_set_callback(source, Attached::dispatch, attached, Attached::release);
+        unsigned id = 0;
+        {
+            std::lock_guard hold(lock);
+            if (!closed) {
+                id = g_source_attach(source, context);
+                sources.insert(source);
+            }
+        }
+        // Unattached, this drops the source and with it `attached` and `data`.
         g_source_unref(source);
         return id;
     }
+
+private:
+    struct Attached {
+        Loop* loop;
+        GSource* source;
+        GSourceFunc function;
+        gpointer data;
+        GDestroyNotify destroy;
+
+        static gboolean dispatch(gpointer self)
+        {
+            auto* attached = static_cast<Attached*>(self);
+            return attached->function(attached->data);
+        }
+        static void release(gpointer self)
+        {
+            auto* attached = static_cast<Attached*>(self);
+            {
+                std::lock_guard hold(attached->loop->lock);
+                attached->loop->sources.erase(attached->source);
+            }
+            if (attached->destroy)
+                attached->destroy(attached->data);
+            delete attached;
+        }
+    };
 };
 
 namespace {

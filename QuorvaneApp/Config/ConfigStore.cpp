@@ -95,13 +95,15 @@ ConfigStore::DiskText ConfigStore::readDisk() const
 bool ConfigStore::takeIn(const std::string& text)
 {
     m_seenText = text;
-    if (UnicodeText::isValidUTF8(text)) {
+    if (!UnicodeText::isValidUTF8(text)) {
+        m_brokenReason = "config.toml is not UTF-8 text.";
+    } else {
         try {
             m_file = ConfigFile(text);
             m_brokenText.reset();
             return true;
-        } catch (const QuorvaneError&) {
-            // Kept below: the text did not parse.
+        } catch (const QuorvaneError& error) {
+            m_brokenReason = error.message();
         }
     }
     m_brokenText = text;

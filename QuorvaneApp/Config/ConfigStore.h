@@ -60,6 +60,8 @@ public:
     const std::string& path() const { return m_path; }
     // Text on disk that did not parse and has not yet been kept aside.
     bool holdsBrokenText() const { return m_brokenText.has_value(); }
+    // Why that text did not parse: the reader's "Config line N: …" sentence.
+    const std::string& brokenReason() const { return m_brokenReason; }
 
 private:
     enum class DiskState { missing, unreadable, text };
@@ -79,6 +81,7 @@ private:
     // The text last loaded, written or seen on disk, so that events about it cause no work.
     std::optional<std::string> m_seenText;
     std::optional<std::string> m_brokenText;
+    std::string m_brokenReason;
 };
 
 } // namespace quorvane

@@ -368,6 +368,8 @@ RPCResponse AppModel::handleRPC(const Invocation& invocation, const std::optiona
     context.iconForURL = [&](const std::string& url) -> std::optional<std::string> {
         return iconURL && url == *iconURL ? iconBytes : std::nullopt;
     };
+    if (!invocation.command.changesConfig())
+        return RPCResponse("", runWithoutChanges(invocation, context));
     CommandOutput output;
     bool destructive = invocation.command.isDestructive();
     std::optional<std::string> failure = persist([&](ConfigFile& copy) {
@@ -376,8 +378,26 @@ RPCResponse AppModel::handleRPC(const Invocation& invocation, const std::optiona
         return output.ok() || !destructive;
     });
     if (failure && output.ok())
-        output = CommandOutput { ExitCode::failed, *failure, JSONValue::Object { { "code", "failed" } } };
+        output = CommandOutput::failure(QuorvaneError::failed(*failure));
     return RPCResponse("", output);
+}
+
+CommandOutput AppModel::runWithoutChanges(const Invocation& invocation, CommandContext& context)
+{
+    // `apply` is "use what I just saved" and `doctor` reports on the file as it stands, so both take in a
+    // change on disk first, as the watch would; the rest answer from the configuration in force. None of
+    // them takes the lock: they write nothing.
+    const Command& command = invocation.command;
+    if (command.is<Command::Apply>() || command.is<Command::Doctor>()) {
+        reloadFromDisk();
+        if (m_store->holdsBrokenText()) {
+            if (command.is<Command::Apply>())
+                return CommandOutput::failure(QuorvaneError::config(m_store->brokenReason()));
+            context.configCheck = DoctorCheck { "config", DoctorCheck::Status::fail,
+                m_store->brokenReason() + " The settings in force stay until it is fixed." };
+        }
+    }
+    return CommandRouter::runReadOnly(invocation, m_store->file(), context);
 }
 
 CommandContext AppModel::makeContext()

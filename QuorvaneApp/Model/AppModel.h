@@ -32,6 +32,7 @@ class SocketServer;
 class TilingActions;
 class WebHostRefresh;
 struct CommandContext;
+struct CommandOutput;
 struct Invocation;
 struct RPCResponse;
 struct SavedShortcut;
@@ -154,6 +155,8 @@ public:
     TimerId censusTimer() const { return m_censusTimer; }
 
 private:
+    // Runs a command that cannot change the configuration against the one in force: no lock, no save.
+    CommandOutput runWithoutChanges(const Invocation&, CommandContext&);
     void loadConfig();
     // Brings `config` and everything derived from it in line with a new file.
     void adopt();

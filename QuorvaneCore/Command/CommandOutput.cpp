@@ -1,6 +1,13 @@
 #include "Command/CommandOutput.h"
 
+#include "Support/QuorvaneError.h"
+
 namespace quorvane {
+
+CommandOutput CommandOutput::failure(const QuorvaneError& error)
+{
+    return { error.exitCode(), error.message(), JSONValue::Object { { "code", error.code() } } };
+}
 
 std::string CommandOutput::rendered(bool json) const
 {

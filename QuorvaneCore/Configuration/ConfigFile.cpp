@@ -91,7 +91,26 @@ ConfigFile ConfigFile::makeDefault()
 
 QuorvaneConfig ConfigFile::decode() const
 {
-    return ConfigDecoder::decode(m_document);
+    return *decoded();
+}
+
+std::shared_ptr<const QuorvaneConfig> ConfigFile::decoded() const
+{
+    if (!m_decoded)
+        m_decoded = std::make_shared<const QuorvaneConfig>(ConfigDecoder::decode(m_document));
+    return m_decoded;
+}
+
+TOMLDocument& ConfigFile::editedDocument()
+{
+    m_decoded.reset();
+    return m_document;
+}
+
+void ConfigFile::replaceDocument(TOMLDocument document)
+{
+    m_decoded.reset();
+    m_document = std::move(document);
 }
 
 // Each edit works on a copy so that a failure part way leaves the document untouched.
@@ -119,7 +138,7 @@ void ConfigFile::setGeneral(const GeneralConfig& general)
     document.set(table, "terminal_bundle_id", TOMLValue::string(general.terminalBundleIdentifier));
     document.set(table, "auto_tile", TOMLValue::boolean(general.autoTile));
     document.set(table, "onboarding_complete", TOMLValue::boolean(general.onboardingComplete));
-    m_document = std::move(document);
+    replaceDocument(std::move(document));
 }
 
 void ConfigFile::upsertApp(const WebAppRecord& record)
@@ -137,22 +156,22 @@ void ConfigFile::upsertApp(const WebAppRecord& record)
     setOrRemove(document, table, "icon", spec.iconPath);
     if (!spec.standardUserAgent || hasKey(document, table, "standard_user_agent"))
         document.set(table, "standard_user_agent", TOMLValue::boolean(spec.standardUserAgent));
-    m_document = std::move(document);
+    replaceDocument(std::move(document));
 }
 
 void ConfigFile::removeApp(const std::string& slug)
 {
-    m_document.removeTable({ "apps", slug });
+    editedDocument().removeTable({ "apps", slug });
 }
 
 void ConfigFile::setNativeHotkey(const std::string& chord, const std::string& bundleIdentifier)
 {
-    m_document.set({ "hotkeys" }, chord, TOMLValue::table({ { "bundle", TOMLValue::string(bundleIdentifier) } }));
+    editedDocument().set({ "hotkeys" }, chord, TOMLValue::table({ { "bundle", TOMLValue::string(bundleIdentifier) } }));
 }
 
 void ConfigFile::removeNativeHotkey(const std::string& chord)
 {
-    m_document.remove({ "hotkeys" }, chord);
+    editedDocument().remove({ "hotkeys" }, chord);
 }
 
 void ConfigFile::upsertRule(const TileRule& rule)
@@ -168,12 +187,12 @@ void ConfigFile::upsertRule(const TileRule& rule)
         document.set(table, "display", TOMLValue::integer(*rule.display));
     else
         document.remove(table, "display");
-    m_document = std::move(document);
+    replaceDocument(std::move(document));
 }
 
 void ConfigFile::removeRule(const std::string& id)
 {
-    m_document.removeTable({ "rules", id });
+    editedDocument().removeTable({ "rules", id });
 }
 
 void ConfigFile::upsertLayout(const Layout& layout)
@@ -193,7 +212,7 @@ void ConfigFile::upsertLayout(const Layout& layout)
         for (auto& assignment : layout.assignments)
             document.set(table, assignment.target, TOMLValue::string(assignment.tile));
     }
-    m_document = std::move(document);
+    replaceDocument(std::move(document));
 }
 
 void ConfigFile::setAgents(const AgentConfig& agents)
@@ -201,7 +220,7 @@ void ConfigFile::setAgents(const AgentConfig& agents)
     auto document = m_document;
     document.set({ "agents" }, "installed", stringArray(agents.installed));
     document.set({ "agents" }, "custom_folders", stringArray(agents.customFolders));
-    m_document = std::move(document);
+    replaceDocument(std::move(document));
 }
 
 } // namespace quorvane

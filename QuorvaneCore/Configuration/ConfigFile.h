@@ -3,6 +3,7 @@
 #include "TOML/TOMLDocument.h"
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -34,6 +35,8 @@ public:
     std::string text() const { return m_document.text(); }
     // The typed configuration; never fails.
     QuorvaneConfig decode() const;
+    // The same, decoded once per version of the document and shared by its copies until one is edited.
+    std::shared_ptr<const QuorvaneConfig> decoded() const;
 
     // Writes every general setting, changed or not, and rewrites `[tile_hotkeys]` to exactly the tile
     // binding ids with the chords in force.
@@ -58,7 +61,13 @@ public:
     friend bool operator==(const ConfigFile& a, const ConfigFile& b) { return a.text() == b.text(); }
 
 private:
+    // The document about to be edited in place; the decoded copy no longer holds.
+    TOMLDocument& editedDocument();
+    void replaceDocument(TOMLDocument);
+
     TOMLDocument m_document;
+    // Not thread-safe: like the document, a `ConfigFile` belongs to one thread at a time.
+    mutable std::shared_ptr<const QuorvaneConfig> m_decoded;
 };
 
 } // namespace quorvane

@@ -2,6 +2,7 @@
 
 #include "Configuration/QuorvanePaths.h"
 #include "Configuration/ResolvedTarget.h"
+#include "Router/DoctorCheck.h"
 #include "WebApps/WebBundleWriter.h"
 
 #include <functional>
@@ -23,12 +24,14 @@ struct CommandContext {
     QuorvanePaths paths;
     // The web-host executable written into generated bundles.
     std::optional<std::string> hostBinary;
-    std::optional<std::string> machineIdentifier;
     std::string skillText;
     std::vector<std::string> manifestFolders;
     // Whether a word without a dot is an application's identifier: the tool looks for an installed desktop
     // file, the application also asks its running applications. Absent, only dotted words are identifiers.
     ApplicationIdCheck isApplicationId;
+    // `doctor`'s config row as the caller found the file on disk; absent, the file handed in is the one on
+    // disk and it parsed.
+    std::optional<DoctorCheck> configCheck;
     // Absent when no application is running; not owned.
     QuorvaneControlling* controller = nullptr;
     // Asks the confirmation question; answers no unless told otherwise.

@@ -33,6 +33,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <stdexcept>
 
 namespace quorvane::CommandRouter {
 
@@ -145,7 +146,8 @@ CommandOutput appAdd(const Command::AppAdd& command, ConfigFile& file, const Com
         throw QuorvaneError::usage("A web app name can be at most " + std::to_string(longest) + " bytes long.");
     std::string slug = slugify(name);
 
-    QuorvaneConfig config = file.decode();
+    auto decoded = file.decoded();
+    const QuorvaneConfig& config = *decoded;
     // Two names that differ only in case or in Unicode form ("Café" precomposed or decomposed) would
     // share one bundle on a case- and normalisation-insensitive disk.
     bool taken = std::any_of(config.apps.begin(), config.apps.end(), [&](const WebAppRecord& app) {
@@ -190,7 +192,7 @@ CommandOutput appAdd(const Command::AppAdd& command, ConfigFile& file, const Com
 
 CommandOutput appRemove(const Command::AppRemove& command, ConfigFile& file, const CommandContext& context)
 {
-    auto target = resolveTarget(command.name, file.decode());
+    auto target = resolveTarget(command.name, *file.decoded());
     if (!target || target->kind != ResolvedTarget::Kind::webApp)
         throw QuorvaneError::notFound("No web app named " + command.name + ".");
     const WebAppRecord& record = target->record;
@@ -212,7 +214,8 @@ CommandOutput appRemove(const Command::AppRemove& command, ConfigFile& file, con
 
 CommandOutput appList(const ConfigFile& file)
 {
-    QuorvaneConfig config = file.decode();
+    auto decoded = file.decoded();
+    const QuorvaneConfig& config = *decoded;
     std::string lines;
     Array apps;
     for (const WebAppRecord& record : config.apps) {
@@ -230,7 +233,8 @@ CommandOutput appList(const ConfigFile& file)
 
 CommandOutput hotkeySet(const Command::HotkeySet& command, ConfigFile& file, const CommandContext& context)
 {
-    QuorvaneConfig config = file.decode();
+    auto decoded = file.decoded();
+    const QuorvaneConfig& config = *decoded;
     HotkeyChord chord = HotkeyParser::parse(command.chord);
     std::string canonical = chord.canonical();
     ensureHotkeyAvailable(canonical, config, command.target, context.isApplicationId);
@@ -254,7 +258,8 @@ CommandOutput hotkeySet(const Command::HotkeySet& command, ConfigFile& file, con
 CommandOutput hotkeyUnset(const Command::HotkeyUnset& command, ConfigFile& file)
 {
     std::string canonical = canonicalChord(command.chord);
-    QuorvaneConfig config = file.decode();
+    auto decoded = file.decoded();
+    const QuorvaneConfig& config = *decoded;
     bool removed = false;
     for (WebAppRecord record : config.apps) {
         if (record.spec.hotkey && namesChord(*record.spec.hotkey, canonical)) {
@@ -278,7 +283,7 @@ CommandOutput hotkeyList(const ConfigFile& file)
 {
     std::string lines;
     Array rows;
-    for (const EffectiveHotkey& row : effectiveHotkeys(file.decode())) {
+    for (const EffectiveHotkey& row : effectiveHotkeys(*file.decoded())) {
         if (row.source == "builtin")
             continue;
         if (!lines.empty())
@@ -294,7 +299,7 @@ CommandOutput tile(const Command::Tile& command, const ConfigFile& file, const C
 {
     QuorvaneControlling& controller = requireController(context, "Open Quorvane to move windows.");
     TileSlot slot = requireSlot(command.slot);
-    auto target = resolveTarget(command.target, file.decode(), context.isApplicationId);
+    auto target = resolveTarget(command.target, *file.decoded(), context.isApplicationId);
     if (!target)
         throw QuorvaneError::notFound("No app named " + command.target + ".");
     controller.snap(target->bundleIdentifier(), slot, command.display);
@@ -306,7 +311,7 @@ CommandOutput tile(const Command::Tile& command, const ConfigFile& file, const C
 CommandOutput ruleAdd(const Command::RuleAdd& command, ConfigFile& file, const CommandContext& context)
 {
     std::string tileName(toString(requireSlot(command.tile)));
-    auto target = resolveTarget(command.target, file.decode(), context.isApplicationId);
+    auto target = resolveTarget(command.target, *file.decoded(), context.isApplicationId);
     if (!target)
         throw QuorvaneError::notFound("No app named " + command.target + ".");
 
@@ -333,7 +338,8 @@ CommandOutput ruleAdd(const Command::RuleAdd& command, ConfigFile& file, const C
 
 CommandOutput ruleRemove(const Command::RuleRemove& command, ConfigFile& file, const CommandContext& context)
 {
-    QuorvaneConfig config = file.decode();
+    auto decoded = file.decoded();
+    const QuorvaneConfig& config = *decoded;
     auto target = resolveTarget(command.target, config, context.isApplicationId);
     auto hasRule = [&](auto matches) { return std::any_of(config.rules.begin(), config.rules.end(), matches); };
     if (target && target->kind == ResolvedTarget::Kind::webApp) {
@@ -366,7 +372,8 @@ CommandOutput layoutSave(const Command::LayoutSave& command, ConfigFile& file, c
 CommandOutput layoutApply(const Command::LayoutApply& command, const ConfigFile& file, const CommandContext& context)
 {
     QuorvaneControlling& controller = requireController(context, "Open Quorvane to apply a layout.");
-    QuorvaneConfig config = file.decode();
+    auto decoded = file.decoded();
+    const QuorvaneConfig& config = *decoded;
     bool known = std::any_of(config.layouts.begin(), config.layouts.end(),
         [&](const Layout& layout) { return layout.name == command.name; });
     if (!known)
@@ -377,7 +384,8 @@ CommandOutput layoutApply(const Command::LayoutApply& command, const ConfigFile&
 
 CommandOutput layoutList(const ConfigFile& file)
 {
-    QuorvaneConfig config = file.decode();
+    auto decoded = file.decoded();
+    const QuorvaneConfig& config = *decoded;
     std::string lines;
     Array layouts;
     for (const Layout& layout : config.layouts) {
@@ -396,7 +404,8 @@ CommandOutput layoutList(const ConfigFile& file)
 CommandOutput reconcile(const ConfigFile& file, const CommandContext& context)
 {
     namespace fs = std::filesystem;
-    QuorvaneConfig config = file.decode();
+    auto decoded = file.decoded();
+    const QuorvaneConfig& config = *decoded;
     DesktopEntryWriter entries(context.paths);
     std::optional<std::string> icon;
     std::string failures;
@@ -435,7 +444,9 @@ CommandOutput reconcile(const ConfigFile& file, const CommandContext& context)
 
 CommandOutput doctor(const ConfigFile& file, const CommandContext& context)
 {
-    std::vector<DoctorCheck> checks = configDoctor(file.decode());
+    std::vector<DoctorCheck> checks = configDoctor(*file.decoded());
+    if (context.configCheck)
+        checks.front() = *context.configCheck;
     if (context.controller) {
         std::vector<DoctorCheck> permissions = context.controller->permissionChecks();
         checks.insert(checks.end(), permissions.begin(), permissions.end());
@@ -461,7 +472,7 @@ CommandOutput doctor(const ConfigFile& file, const CommandContext& context)
 CommandOutput skillPaths(const ConfigFile& file, const CommandContext& context)
 {
     std::vector<std::string> folders = context.manifestFolders;
-    std::vector<std::string> custom = file.decode().agents.customFolders;
+    std::vector<std::string> custom = file.decoded()->agents.customFolders;
     folders.insert(folders.end(), custom.begin(), custom.end());
     auto exists = [](const std::string& path) {
         std::error_code error;
@@ -481,7 +492,7 @@ CommandOutput skillPaths(const ConfigFile& file, const CommandContext& context)
 CommandOutput skillInstall(const Command::SkillInstall& command, ConfigFile& file, const CommandContext& context)
 {
     SkillFiles::install(context.skillText, SkillPaths::expand(command.folder, context.paths.home));
-    AgentConfig agents = file.decode().agents;
+    AgentConfig agents = file.decoded()->agents;
     if (std::find(agents.installed.begin(), agents.installed.end(), command.folder) == agents.installed.end()) {
         agents.installed.push_back(command.folder);
         file.setAgents(agents);
@@ -498,7 +509,7 @@ CommandOutput skillUninstall(const Command::SkillUninstall& command, ConfigFile&
     if (std::filesystem::exists(std::filesystem::symlink_status(SkillPaths::skillFile(expanded), error)))
         throw QuorvaneError::failed("The Quorvane skill in " + command.folder + " was not removed: "
             + SkillPaths::skillFile(expanded) + " is a folder.");
-    AgentConfig agents = file.decode().agents;
+    AgentConfig agents = file.decoded()->agents;
     std::erase_if(agents.installed, [&](const std::string& entry) {
         return entry == command.folder || SkillPaths::expand(entry, context.paths.home) == expanded;
     });
@@ -511,8 +522,18 @@ template <typename... Routines> struct Overloaded : Routines... {
 };
 template <typename... Routines> Overloaded(Routines...) -> Overloaded<Routines...>;
 
-// One routine per command; a command without one does not compile.
-CommandOutput dispatch(const Invocation& invocation, ConfigFile& file, const CommandContext& context)
+// The file a changing command edits. A run over a file that may not change has none to give.
+ConfigFile& editable(ConfigFile* file)
+{
+    if (!file)
+        throw std::logic_error("A command that changes config.toml was run over a file that may not change.");
+    return *file;
+}
+
+// One routine per command; a command without one does not compile. `changing` is `file` itself, or absent
+// when the file may not change.
+CommandOutput dispatch(
+    const Invocation& invocation, ConfigFile* changing, const ConfigFile& file, const CommandContext& context)
 {
     using C = Command;
     return std::visit(
@@ -527,31 +548,29 @@ CommandOutput dispatch(const Invocation& invocation, ConfigFile& file, const Com
                 requireController(context, "Quorvane is not running.");
                 return success("ok", Object { { "pong", true } });
             },
-            [&](const C::AppAdd& command) { return appAdd(command, file, context); },
-            [&](const C::AppRemove& command) { return appRemove(command, file, context); },
+            [&](const C::AppAdd& command) { return appAdd(command, editable(changing), context); },
+            [&](const C::AppRemove& command) { return appRemove(command, editable(changing), context); },
             [&](const C::AppList&) { return appList(file); },
-            [&](const C::HotkeySet& command) { return hotkeySet(command, file, context); },
-            [&](const C::HotkeyUnset& command) { return hotkeyUnset(command, file); },
+            [&](const C::HotkeySet& command) { return hotkeySet(command, editable(changing), context); },
+            [&](const C::HotkeyUnset& command) { return hotkeyUnset(command, editable(changing)); },
             [&](const C::HotkeyList&) { return hotkeyList(file); },
             [&](const C::Tile& command) { return tile(command, file, context); },
-            [&](const C::RuleAdd& command) { return ruleAdd(command, file, context); },
-            [&](const C::RuleRemove& command) { return ruleRemove(command, file, context); },
-            [&](const C::LayoutSave& command) { return layoutSave(command, file, context); },
+            [&](const C::RuleAdd& command) { return ruleAdd(command, editable(changing), context); },
+            [&](const C::RuleRemove& command) { return ruleRemove(command, editable(changing), context); },
+            [&](const C::LayoutSave& command) { return layoutSave(command, editable(changing), context); },
             [&](const C::LayoutApply& command) { return layoutApply(command, file, context); },
             [&](const C::LayoutList&) { return layoutList(file); },
-            [&](const C::ConfigShow&) { return success(file.text(), configJSON(file.decode())); },
+            [&](const C::ConfigShow&) { return success(file.text(), configJSON(*file.decoded())); },
             [&](const C::Apply&) { return reconcile(file, context); },
             [&](const C::Doctor&) { return doctor(file, context); },
             [&](const C::SkillPaths&) { return skillPaths(file, context); },
-            [&](const C::SkillInstall& command) { return skillInstall(command, file, context); },
-            [&](const C::SkillUninstall& command) { return skillUninstall(command, file, context); },
+            [&](const C::SkillInstall& command) { return skillInstall(command, editable(changing), context); },
+            [&](const C::SkillUninstall& command) { return skillUninstall(command, editable(changing), context); },
         },
         invocation.command.value);
 }
 
-} // namespace
-
-CommandOutput run(const Invocation& invocation, ConfigFile& file, const CommandContext& context)
+CommandOutput run(const Invocation& invocation, ConfigFile* changing, const ConfigFile& file, const CommandContext& context)
 {
     try {
         if (invocation.command.isDestructive() && !invocation.yes) {
@@ -560,12 +579,24 @@ CommandOutput run(const Invocation& invocation, ConfigFile& file, const CommandC
             if (!confirmed)
                 throw QuorvaneError::cancelled("Pass --yes to confirm.");
         }
-        return dispatch(invocation, file, context);
+        return dispatch(invocation, changing, file, context);
     } catch (const QuorvaneError& error) {
-        return { error.exitCode(), error.message(), Object { { "code", error.code() } } };
+        return CommandOutput::failure(error);
     } catch (const std::exception& error) {
         return { ExitCode::failed, error.what(), Object { { "code", "failed" } } };
     }
+}
+
+} // namespace
+
+CommandOutput run(const Invocation& invocation, ConfigFile& file, const CommandContext& context)
+{
+    return run(invocation, &file, file, context);
+}
+
+CommandOutput runReadOnly(const Invocation& invocation, const ConfigFile& file, const CommandContext& context)
+{
+    return run(invocation, nullptr, file, context);
 }
 
 } // namespace quorvane::CommandRouter

@@ -101,6 +101,24 @@ TEST_P(MainLoopContract, TimersFireOnceOrRepeatUntilCancelled)
     EXPECT_GE(loop->now() - before, 0.2);
 }
 
+// Loops of one process may share a context underneath (GLib's default one): what one leaves must not run later.
+TEST_P(MainLoopContract, WorkLeftInALoopThatGoesNeverRunsInALaterOne)
+{
+    auto ran = std::make_shared<std::atomic<int>>(0);
+    loop->post([ran] { ++*ran; });
+    loop->addTimer(0, false, [ran] { ++*ran; });
+    loop->addTimer(0.01, true, [ran] { ++*ran; });
+    loop.reset();
+
+    std::unique_ptr<MainLoop> later = GetParam()();
+    later->addTimer(0.05, false, [&] { later->quit(); });
+    if (auto* simulated = dynamic_cast<SimulatedMainLoop*>(later.get()))
+        simulated->advance(1);
+    else
+        later->run();
+    EXPECT_EQ(*ran, 0);
+}
+
 INSTANTIATE_TEST_SUITE_P(Simulated, MainLoopContract,
     testing::Values<MakeLoop>([]() -> std::unique_ptr<MainLoop> { return std::make_unique<SimulatedMainLoop>(); }));
 INSTANTIATE_TEST_SUITE_P(GLib, MainLoopContract,

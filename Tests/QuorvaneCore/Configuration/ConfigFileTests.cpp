@@ -47,6 +47,30 @@ TEST(ConfigFile, LineBreaksAreNormalisedBeforeParsing)
     }
 }
 
+TEST(ConfigFile, TheDecodedConfigurationIsSharedUntilAnEdit)
+{
+    ConfigFile file = ConfigFile::makeDefault();
+    auto first = file.decoded();
+    ConfigFile copy = file;
+    EXPECT_EQ(file.decoded(), first);
+    EXPECT_EQ(copy.decoded(), first);
+
+    const std::vector<std::function<void(ConfigFile&)>> edits = {
+        [](ConfigFile& f) { f.setNativeHotkey("ctrl+opt+x", "com.example.editor"); },
+        [](ConfigFile& f) { f.removeNativeHotkey("ctrl+opt+x"); },
+        [](ConfigFile& f) { f.upsertLayout({ "work", { { "com.example.editor", "fill" } } }); },
+        [](ConfigFile& f) { f.upsertLayout({ "work", {} }); },
+    };
+    for (const auto& edit : edits) {
+        auto before = file.decoded();
+        edit(file);
+        EXPECT_NE(file.decoded(), before);
+        EXPECT_EQ(*file.decoded(), ConfigFile(file.text()).decode());
+    }
+    // The copy keeps the configuration of its own text.
+    EXPECT_EQ(copy.decoded(), first);
+}
+
 TEST(ConfigFile, SavingGeneralSettingsChangesOnlyTheirLinesAndAddsWindowStyleAboveTheTileChords)
 {
     auto general = ConfigFile::makeDefault().decode().general;

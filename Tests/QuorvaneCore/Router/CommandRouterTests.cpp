@@ -63,6 +63,7 @@ protected:
         context.skillText = "skill text\n";
         context.manifestFolders = { "~/.agents/skills", "~/missing/skills" };
         context.controller = live ? &controller : nullptr;
+        context.configCheck = configCheck;
         if (!applicationIds.empty())
             context.isApplicationId = [this](const std::string& word) { return applicationIds.contains(word); };
         context.interactive = interactive;
@@ -72,7 +73,9 @@ protected:
         };
         // No test depends on which system tools happen to be installed.
         context.runTool = [this](const std::vector<std::string>& command) { tools.push_back(command); };
-        return CommandRouter::run(CommandParser::parse(words), file, context);
+        Invocation invocation = CommandParser::parse(words);
+        return readOnly ? CommandRouter::runReadOnly(invocation, file, context)
+                        : CommandRouter::run(invocation, file, context);
     }
 
     // Without `payload`, a success whose payload only echoes the command's words.
@@ -108,6 +111,9 @@ protected:
     ConfigFile file = ConfigFile::makeDefault();
     FakeController controller;
     bool live = false;
+    // Runs through the entry for commands that cannot change the file.
+    bool readOnly = false;
+    std::optional<DoctorCheck> configCheck;
     bool interactive = false;
     std::optional<std::string> hostBinary;
     bool answer = false;
@@ -447,6 +453,42 @@ TEST_F(CommandRouterTest, DotlessIdentifiersTheDesktopKnowsAreTargets)
     expectError({ "hotkey", "set", "opt+cmd+y", "nothing" }, 5, "not_found",
         "No app named nothing. Use a web app name or a bundle id such as com.example.editor.");
     expectError({ "hotkey", "set", "opt+cmd+x", "firefox-esr" }, 6, "conflict", "opt+cmd+x is already used.");
+}
+
+TEST_F(CommandRouterTest, TheReadOnlyEntryAnswersLikeTheOtherAndRefusesChanges)
+{
+    file = ConfigFile(ConfigFile::makeDefault().text() + "[layouts.work]\n\"com.apple.Safari\" = \"fill\"\n");
+    live = true;
+    const std::vector<Words> reading = { { "ping" }, { "tile", "com.apple.Safari", "fill" },
+        { "layout", "apply", "work" }, { "layout", "list" }, { "app", "list" }, { "hotkey", "list" },
+        { "config", "show" }, { "skill", "paths" }, { "doctor" }, { "layout", "apply", "nothing" } };
+    for (const Words& words : reading) {
+        SCOPED_TRACE(::testing::PrintToString(words));
+        readOnly = false;
+        CommandOutput expected = run(words);
+        readOnly = true;
+        EXPECT_EQ(run(words), expected);
+    }
+    readOnly = true;
+    const std::string before = file.text();
+    const std::vector<Words> changing = { { "hotkey", "set", "ctrl+opt+x", "com.example.editor" },
+        { "rule", "add", "com.example.editor", "--tile", "fill" }, { "layout", "save", "home" },
+        { "hotkey", "unset", "ctrl+opt+x", "--yes" } };
+    for (const Words& words : changing) {
+        SCOPED_TRACE(::testing::PrintToString(words));
+        CommandOutput refused = run(words);
+        EXPECT_EQ(refused.exitCode, 8);
+        EXPECT_EQ(file.text(), before);
+    }
+}
+
+TEST_F(CommandRouterTest, DoctorShowsTheConfigRowTheCallerFound)
+{
+    live = true;
+    configCheck = DoctorCheck { "config", DoctorCheck::Status::fail, "Config line 3: A table header is missing ]." };
+    CommandOutput output = run({ "doctor" });
+    EXPECT_EQ(output.exitCode, 8);
+    EXPECT_EQ(output.message.substr(0, output.message.find('\n')), "[fail] config: Config line 3: A table header is missing ].");
 }
 
 } // namespace
