@@ -76,20 +76,23 @@ ConfigStore::ConfigStore(std::string path, std::function<double()> wallClock)
 {
 }
 
-ConfigStore::DiskText ConfigStore::readDisk() const
+ConfigStore::DiskText ConfigStore::readDisk()
 {
     // A folder, FIFO or device in the file's place, or a file over the size limit, is as unreadable as one
     // this user may not read.
+    m_unreadable = true;
     try {
         std::optional<std::string> text = FileContents::readIfPresent(m_path, ConfigFile::maximumFileSize);
+        m_unreadable = false;
         if (!text)
             return { DiskState::missing, {} };
         return { DiskState::text, std::move(*text) };
-    } catch (const std::system_error&) {
-        return { DiskState::unreadable, {} };
-    } catch (const QuorvaneError&) {
-        return { DiskState::unreadable, {} };
+    } catch (const std::system_error& error) {
+        m_brokenReason = "config.toml could not be read: " + error.code().message() + ".";
+    } catch (const QuorvaneError& error) {
+        m_brokenReason = error.message();
     }
+    return { DiskState::unreadable, {} };
 }
 
 bool ConfigStore::takeIn(const std::string& text)

@@ -60,7 +60,10 @@ public:
     const std::string& path() const { return m_path; }
     // Text on disk that did not parse and has not yet been kept aside.
     bool holdsBrokenText() const { return m_brokenText.has_value(); }
-    // Why that text did not parse: the reader's "Config line N: …" sentence.
+    // Whether the file could not be read at the last look: a folder, FIFO or device in its place, a file over
+    // the size limit or one this user may not read. Changes are then not saved over it.
+    bool unreadable() const { return m_unreadable; }
+    // Why that text did not parse (the reader's "Config line N: …" sentence), or why the file could not be read.
     const std::string& brokenReason() const { return m_brokenReason; }
 
 private:
@@ -70,7 +73,8 @@ private:
         std::string text;
     };
 
-    DiskText readDisk() const;
+    // Reads the file, and notes whether it could be read.
+    DiskText readDisk();
     // Takes in text from disk that differs from what was last seen; true when it parsed.
     bool takeIn(const std::string& text);
     std::string keepBroken(const std::string& text) const;
@@ -82,6 +86,7 @@ private:
     std::optional<std::string> m_seenText;
     std::optional<std::string> m_brokenText;
     std::string m_brokenReason;
+    bool m_unreadable = false;
 };
 
 } // namespace quorvane

@@ -390,7 +390,7 @@ CommandOutput AppModel::runWithoutChanges(const Invocation& invocation, CommandC
     const Command& command = invocation.command;
     if (command.is<Command::Apply>() || command.is<Command::Doctor>()) {
         reloadFromDisk();
-        if (m_store->holdsBrokenText()) {
+        if (m_store->holdsBrokenText() || m_store->unreadable()) {
             if (command.is<Command::Apply>())
                 return CommandOutput::failure(QuorvaneError::config(m_store->brokenReason()));
             context.configCheck = DoctorCheck { "config", DoctorCheck::Status::fail,

@@ -404,6 +404,22 @@ TEST_F(QuorvaneSessionTest, ChangesWaitForTheConfigLockAndReadsDoNot)
     EXPECT_TRUE(fs::exists(fs::path(config).parent_path() / ".config.toml.lock"));
 }
 
+// Without a config folder, a change that fails or changes nothing makes no folder and no lock file; a lock file
+// once made stays, so that two writers always lock the same file.
+TEST_F(QuorvaneSessionTest, AFailedChangeInAFreshHomeLeavesNoTrace)
+{
+    EXPECT_NE(run({ "rule", "add", "Text Edit", "--tile", "left-half" }).exitCode, 0);
+    EXPECT_EQ(run({ "hotkey", "unset", "ctrl+opt+q", "--yes" }).exitCode, 5);
+    EXPECT_FALSE(fs::exists(paths.configDirectory()));
+    EXPECT_EQ(run({ "hotkey", "set", "ctrl+opt+e", "com.example.editor" }).exitCode, 0);
+    std::string lockFile = ConfigLock::lockFilePath(config);
+    EXPECT_TRUE(fs::exists(lockFile));
+    fs::remove(config);
+    EXPECT_NE(run({ "rule", "add", "Text Edit", "--tile", "left-half" }).exitCode, 0);
+    EXPECT_EQ(run({ "hotkey", "set", "ctrl+shift+cmd+f", "com.example.files" }).exitCode, 0);
+    EXPECT_TRUE(fs::exists(lockFile));
+}
+
 TEST_F(QuorvaneSessionTest, ParallelChangesAllPersist)
 {
     const std::string keys = "abcdefghijklmnop";
