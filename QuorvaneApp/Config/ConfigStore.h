@@ -9,7 +9,8 @@
 namespace quorvane {
 
 // The application's config file on disk and the last good copy of it in memory. It never writes over
-// text that did not parse: such text is first kept beside the file as "config.toml.broken-<UTC>".
+// text that did not parse: such text is first kept beside the file as "config.toml.broken-<UTC>". Nor does it
+// write over a file it cannot read; what is in force is what was read or written last.
 class ConfigStore {
 public:
     enum class LoadOutcome {
@@ -50,9 +51,9 @@ public:
     ReloadOutcome reload();
     // Under the config lock: takes in a change on disk the watch has not delivered yet, applies `edit` to a
     // copy, and when `edit` answers true and the text changed, writes it (keeping broken text aside first)
-    // and puts it in force once written. Without the config folder, `edit` first runs on a copy without the
-    // lock, and again under it only when it changed the text and a file appeared meanwhile. Never writes over a
-    // file it cannot read.
+    // and puts it in force once written. Without the config folder, or when the lock file cannot be opened,
+    // `edit` first runs on a copy without the lock (so a change that fails or changes nothing makes no folder
+    // and reports no lock failure), and again under the lock only when a file appeared meanwhile.
     SaveResult update(const std::function<bool(ConfigFile&)>& edit);
 
     // The configuration in force: the last good one.

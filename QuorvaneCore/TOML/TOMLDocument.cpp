@@ -233,7 +233,8 @@ void TOMLDocument::set(const TOMLPath& table, const std::string& key, TOMLValue 
         throw QuorvaneError::config("A config value cannot be an infinite number or NaN.");
     // Bytes that are not UTF-8 would make a file that no longer reads.
     bool validText = UnicodeText::isValidUTF8(key) && holdsOnlyValidText(value)
-        && std::all_of(table.begin(), table.end(), [](const std::string& part) { return UnicodeText::isValidUTF8(part); });
+        && std::all_of(
+            table.begin(), table.end(), [](const std::string& part) { return UnicodeText::isValidUTF8(part); });
     if (!validText)
         throw QuorvaneError::config("A config text is not valid UTF-8, so it was not written.");
     auto existing

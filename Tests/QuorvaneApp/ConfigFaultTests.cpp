@@ -39,7 +39,8 @@ const Unreadable unreadables[] = {
     { "a file over the size limit",
         [](const std::string& path) { writeFile(path, std::string(ConfigFile::maximumFileSize + 1, '#')); } },
     // A file whose reads fail, whoever reads it.
-    { "a file that cannot be read", [](const std::string& path) { fs::create_symlink("/proc/self/clear_refs", path); } },
+    { "a file that cannot be read",
+        [](const std::string& path) { fs::create_symlink("/proc/self/clear_refs", path); } },
 };
 
 class ConfigFault : public test::AppTest {

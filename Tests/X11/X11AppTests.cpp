@@ -155,7 +155,9 @@ TEST(X11AppTest, AWindowClassThatIsNotUTF8IsSavedAsText)
 {
     test::VirtualDesktop desktop;
     std::unique_ptr<ChildProcess> app = test::startApp();
-    test::TestWindow window({ "--class", "\xE9" "diteur,\xC9" "diteur", "--title", "Editor", "--state", "maximized" });
+    // "éditeur,Éditeur" in Latin-1.
+    std::string latin1Class = std::string("\xE9") + "diteur," + std::string("\xC9") + "diteur";
+    test::TestWindow window({ "--class", latin1Class, "--title", "Editor", "--state", "maximized" });
     std::string config = ProcessPlaces::paths().configFile();
     ASSERT_TRUE(eventually([] { return runTool({ "layout", "save", "work" }).status == 0; }, 10));
     std::string text = test::readFile(config);
@@ -240,8 +242,8 @@ TEST(X11AppTest, ALockFileThatCannotBeOpenedFailsOnlyChanges)
     EXPECT_TRUE(showsGap(6));
     ToolRun refused = setHotkey();
     EXPECT_EQ(refused.status, 8);
-    EXPECT_EQ(refused.output,
-        "config.toml could not be saved, because its lock file could not be opened: Is a directory.\n");
+    EXPECT_EQ(
+        refused.output, "config.toml could not be saved, because its lock file could not be opened: Is a directory.\n");
     fs::remove(lock);
     fs::create_symlink(lock, lock);
     EXPECT_EQ(setHotkey().status, 8);

@@ -128,7 +128,9 @@ TEST(UnicodeText, ControlCharactersAreShownAsEscapes)
     EXPECT_EQ(UnicodeText::withVisibleControls(std::string("\x1B[2J\x07\0\r\x7F", 8)),
         "\\u001B[2J\\u0007\\u0000\\u000D\\u007F");
     // C1 controls, and text around them that only looks alike.
-    EXPECT_EQ(UnicodeText::withVisibleControls("\xC2\x9B" "31m \xC2\xA0 \xC3\x9B \xC2"), "\\u009B" "31m \xC2\xA0 \xC3\x9B \xC2");
+    const std::string csi = "\xC2\x9B";
+    EXPECT_EQ(
+        UnicodeText::withVisibleControls(csi + "31m \xC2\xA0 \xC3\x9B \xC2"), "\\u009B31m \xC2\xA0 \xC3\x9B \xC2");
 }
 
 } // namespace
