@@ -431,7 +431,7 @@ std::optional<char32_t> TOMLParser::parseUnicodeEscape(size_t digits)
     // Anything but exactly that many hex digits naming a scalar keeps its old reading: the letter stands for
     // itself, so that files written before these escapes were read keep their text.
     size_t end = m_cursor + digits;
-    if (end > m_text.size() || (end < m_text.size() && !m_starts[end]))
+    if (end > m_text.size())
         return std::nullopt;
     std::string_view hex = m_text.substr(m_cursor, digits);
     uint32_t value = 0;
@@ -440,6 +440,7 @@ std::optional<char32_t> TOMLParser::parseUnicodeEscape(size_t digits)
         return std::nullopt;
     if (value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
         return std::nullopt;
+    // A combining mark after the last digit may share its cluster; it then reads as text of its own.
     m_cursor = end;
     return static_cast<char32_t>(value);
 }

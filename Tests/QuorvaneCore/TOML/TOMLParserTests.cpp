@@ -106,7 +106,8 @@ TEST(TOMLParser, ReadsUnicodeEscapes)
     expectValues({ { R"("\u001B[31m\u0007\u0000")", str(std::string("\x1B[31m\x07\0", 7)) },
         { R"("\u00e9\U0001F600\u12345")", str("\u00E9\U0001F600\u12345") },
         { "\"\"\"\n\\u0007\n\"\"\"", str("\x07\n") }, { R"("\u004")", str("u004") }, { R"("\uD800")", str("uD800") },
-        { R"("\U00110000")", str("U00110000") }, { R"("\u+041")", str("u+041") }, { R"("\user")", str("user") } });
+        { R"("\U00110000")", str("U00110000") }, { "\"\\u0041\u0301\"", str("A\u0301") },
+        { R"("\u+041")", str("u+041") }, { R"("\user")", str("user") } });
 }
 
 TEST(TOMLParser, IntViewAcceptsWholeDoublesInRange)
