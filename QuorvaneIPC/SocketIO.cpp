@@ -77,16 +77,23 @@ std::string readLine(int fd, double timeout, std::size_t limit)
     const auto start = std::chrono::steady_clock::now();
     std::string line;
     char chunk[4096];
+    // Bytes already waiting are taken without a wait first; the wait comes only when there are none.
+    bool wait = false;
     for (;;) {
         if (line.size() >= limit)
             throw IPCError::badResponse();
-        if (!waitFor(fd, POLLIN, timeout - secondsSince(start)))
+        if (wait && !waitFor(fd, POLLIN, timeout - secondsSince(start)))
             continue;
         // Peek first so that nothing past the line feed, and nothing past the limit, is taken.
         std::size_t wanted = std::min(sizeof chunk, limit - line.size());
-        ssize_t peeked = ::recv(fd, chunk, wanted, MSG_PEEK);
-        if (peeked < 0 && (errno == EINTR || errno == EAGAIN))
+        ssize_t peeked = ::recv(fd, chunk, wanted, MSG_PEEK | MSG_DONTWAIT);
+        wait = peeked < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
+        if (peeked < 0 && (errno == EINTR || wait)) {
+            // A deadline already passed still ends the read.
+            if (!(timeout - secondsSince(start) > 0))
+                throw IPCError::timedOut();
             continue;
+        }
         if (peeked < 0)
             throw IPCError::unavailable();
         if (peeked == 0)
@@ -105,12 +112,18 @@ std::string readLine(int fd, double timeout, std::size_t limit)
 void writeAll(int fd, std::string_view bytes, double timeout)
 {
     const auto start = std::chrono::steady_clock::now();
+    // Sent at once while the socket has room; the wait comes only when it has none.
+    bool wait = false;
     while (!bytes.empty()) {
-        if (!waitFor(fd, POLLOUT, timeout - secondsSince(start)))
+        if (wait && !waitFor(fd, POLLOUT, timeout - secondsSince(start)))
             continue;
         ssize_t sent = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (sent < 0 && (errno == EINTR || errno == EAGAIN))
+        wait = sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
+        if (sent < 0 && (errno == EINTR || wait)) {
+            if (!(timeout - secondsSince(start) > 0))
+                throw IPCError::timedOut();
             continue;
+        }
         if (sent < 0)
             throw IPCError::unavailable();
         bytes.remove_prefix(static_cast<std::size_t>(sent));

@@ -227,12 +227,18 @@ std::vector<X11WindowSystem::Client> X11WindowSystem::readClients(const std::vec
         }
     }
 
-    // Clients that do not say their pid: ask the server which process holds their connection.
+    // Clients that do not say their pid: ask the server which process holds their connection, once per window
+    // (the connection that made a window never changes).
+    bool mainThread = m_mainLoop.isMainThread();
     if (m_connection.hasRes()) {
         std::vector<std::pair<size_t, xcb_res_query_client_ids_cookie_t>> queries;
         for (size_t i = 0; i < clients.size(); ++i) {
             if (clients[i].pid != 0 || !clients[i].readable)
                 continue;
+            if (auto known = m_connectionPids.find(clients[i].window); mainThread && known != m_connectionPids.end()) {
+                clients[i].pid = known->second;
+                continue;
+            }
             xcb_res_client_id_spec_t spec { clients[i].window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID };
             queries.emplace_back(i, xcb_res_query_client_ids(xcb, 1, &spec));
         }
@@ -246,6 +252,8 @@ std::vector<X11WindowSystem::Client> X11WindowSystem::readClients(const std::vec
                     && xcb_res_client_id_value_value_length(ids.data) >= 1)
                     clients[index].pid = static_cast<int32_t>(*xcb_res_client_id_value_value(ids.data));
             }
+            if (mainThread && clients[index].pid != 0)
+                m_connectionPids[clients[index].window] = clients[index].pid;
         }
     }
     return clients;
@@ -327,11 +335,18 @@ std::vector<WindowFacts> X11WindowSystem::windows()
             continue;
         result.push_back(factsOf(client));
     }
-    if (m_mainLoop.isMainThread())
+    if (m_mainLoop.isMainThread()) {
         watch(std::move(unready));
+        // Kept while the window stays listed; a window id that has left the list may come back naming
+        // another client's window.
+        std::erase_if(m_connectionPids, [&](const auto& entry) {
+            return std::find(stacking.begin(), stacking.end(), entry.first) == stacking.end();
+        });
+    }
     if (!serving)
         return result;
     m_listing = result;
+    m_listedClients = std::move(stacking);
     forgetListingsAfterThisWork();
     return result;
 }
@@ -372,6 +387,7 @@ void X11WindowSystem::forgetListingsAfterThisWork()
             return;
         X11WindowSystem& system = **alive;
         system.m_listing.reset();
+        system.m_listedClients.reset();
         system.m_displayListing.reset();
         system.m_forgetPosted = false;
     });
@@ -397,23 +413,38 @@ std::optional<WindowFacts> X11WindowSystem::focusedWindow()
 
 std::vector<DisplayFacts> X11WindowSystem::displays()
 {
-    bool serving = g_main_depth() > 0 && m_mainLoop.isMainThread();
+    bool mainThread = m_mainLoop.isMainThread();
+    bool serving = g_main_depth() > 0 && mainThread;
     if (serving && m_displayListing)
         return *m_displayListing;
     xcb_connection_t* xcb = m_connection.xcb();
     xcb_ewmh_connection_t* ewmh = m_connection.ewmh();
-    // Two round trips: the monitors with the client list, then the monitors' names with the clients' struts.
+    // The monitors and the clients' struts in one round trip when this piece of work has listed the clients
+    // already; otherwise the client list comes first. Monitor names are atoms, read once.
     std::optional<xcb_randr_get_monitors_cookie_t> monitorsCookie;
     if (m_connection.hasRandr())
         monitorsCookie = xcb_randr_get_monitors(xcb, m_connection.root(), 1);
-    auto clientsCookie = requestProperty(xcb, m_connection.root(), ewmh->_NET_CLIENT_LIST, 65536);
+    std::vector<uint32_t> clientList;
+    if (serving && m_listedClients)
+        clientList = *m_listedClients;
+    else
+        clientList = readCardinals(xcb, m_connection.root(), ewmh->_NET_CLIENT_LIST, 65536);
+    std::vector<xcb_get_property_cookie_t> partial, plain;
+    for (xcb_window_t window : clientList) {
+        partial.push_back(requestProperty(xcb, window, ewmh->_NET_WM_STRUT_PARTIAL, 12));
+        plain.push_back(requestProperty(xcb, window, ewmh->_NET_WM_STRUT, 4));
+    }
     XReply<xcb_randr_get_monitors_reply_t> monitors;
     if (monitorsCookie)
         monitors = fetchReply<xcb_randr_get_monitors_reply_t>(xcb, xcb_randr_get_monitors_reply, *monitorsCookie);
-    std::vector<uint32_t> clientList = cardinals(propertyReply(xcb, clientsCookie));
 
     std::vector<DisplayFacts> displays;
-    std::vector<xcb_get_atom_name_cookie_t> names;
+    struct NameRequest {
+        size_t display;
+        xcb_atom_t atom;
+        xcb_get_atom_name_cookie_t cookie;
+    };
+    std::vector<NameRequest> names;
     if (monitors) {
         for (auto each = xcb_randr_get_monitors_monitors_iterator(monitors.reply); each.rem;
              xcb_randr_monitor_info_next(&each)) {
@@ -421,20 +452,23 @@ std::vector<DisplayFacts> X11WindowSystem::displays()
             DisplayFacts display;
             display.frame = { double(monitor.x), double(monitor.y), double(monitor.width), double(monitor.height) };
             display.isMain = monitor.primary;
+            if (auto known = m_atomNames.find(monitor.name); mainThread && known != m_atomNames.end())
+                display.name = known->second;
+            else
+                names.push_back({ displays.size(), monitor.name, xcb_get_atom_name(xcb, monitor.name) });
             displays.push_back(display);
-            names.push_back(xcb_get_atom_name(xcb, monitor.name));
         }
     }
-    std::vector<xcb_get_property_cookie_t> partial, plain;
-    for (xcb_window_t window : clientList) {
-        partial.push_back(requestProperty(xcb, window, ewmh->_NET_WM_STRUT_PARTIAL, 12));
-        plain.push_back(requestProperty(xcb, window, ewmh->_NET_WM_STRUT, 4));
-    }
-    for (size_t i = 0; i < names.size(); ++i) {
-        auto name = fetchReply<xcb_get_atom_name_reply_t>(xcb, xcb_get_atom_name_reply, names[i]);
-        if (name)
-            displays[i].name = std::string(
-                xcb_get_atom_name_name(name.reply), static_cast<size_t>(xcb_get_atom_name_name_length(name.reply)));
+    for (const NameRequest& request : names) {
+        auto name = fetchReply<xcb_get_atom_name_reply_t>(xcb, xcb_get_atom_name_reply, request.cookie);
+        if (!name)
+            continue;
+        std::string& text = displays[request.display].name;
+        text = std::string(
+            xcb_get_atom_name_name(name.reply), static_cast<size_t>(xcb_get_atom_name_name_length(name.reply)));
+        // An atom's name never changes.
+        if (mainThread)
+            m_atomNames[request.atom] = text;
     }
     if (displays.empty()) {
         DisplayFacts screen;
@@ -468,6 +502,13 @@ std::vector<DisplayFacts> X11WindowSystem::displays()
 
 std::optional<Frame> X11WindowSystem::readFrame(WindowHandle handle)
 {
+    // A window listed in this piece of work has the frame just read.
+    if (m_listing && g_main_depth() > 0 && m_mainLoop.isMainThread()) {
+        for (const WindowFacts& facts : *m_listing) {
+            if (facts.handle == handle && facts.frame)
+                return facts.frame;
+        }
+    }
     xcb_connection_t* xcb = m_connection.xcb();
     auto window = static_cast<xcb_window_t>(handle.value);
     auto geometryCookie = xcb_get_geometry(xcb, window);

@@ -4,6 +4,7 @@
 #include "QuorvaneApp/Platform/WindowSystem.h"
 
 #include <atomic>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -63,8 +64,14 @@ private:
     // census that asks for the windows and then for the applications, which are read off the same
     // windows, reads the server once.
     std::optional<std::vector<WindowFacts>> m_listing;
+    // The clients of that listing, whose struts the displays read in the same piece of work.
+    std::optional<std::vector<uint32_t>> m_listedClients;
     // Likewise the displays: a tile asks for them more than once.
     std::optional<std::vector<DisplayFacts>> m_displayListing;
+    // The process of each listed window that does not say it, as the server told it (main thread).
+    std::map<uint32_t, int32_t> m_connectionPids;
+    // Monitor names by atom (main thread).
+    std::map<uint32_t, std::string> m_atomNames;
     bool m_forgetPosted = false;
     // Clients being set up whose changes are watched (main thread).
     std::set<uint32_t> m_watched;

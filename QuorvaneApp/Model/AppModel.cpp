@@ -299,15 +299,9 @@ void AppModel::setGeneral(const GeneralConfig& general)
 
 void AppModel::refreshSkills()
 {
-    std::vector<std::string> folders = m_manifestFolders;
-    const std::vector<std::string>& custom = m_config.agents.customFolders;
-    folders.insert(folders.end(), custom.begin(), custom.end());
-    auto exists = [](const std::string& path) {
-        std::error_code error;
-        return std::filesystem::exists(std::filesystem::symlink_status(path, error));
-    };
     m_skills.clear();
-    for (const SkillLocation& location : SkillPaths::classify(folders, m_paths.home, exists)) {
+    for (const SkillLocation& location :
+        SkillPaths::locate(m_manifestFolders, m_config.agents.customFolders, m_paths.home)) {
         std::string expanded = SkillPaths::expand(location.folder, m_paths.home);
         m_skills.push_back(SkillRow { location.folder, location.present,
             SkillPaths::status(SkillFiles::installedContents(expanded), m_skillText) });

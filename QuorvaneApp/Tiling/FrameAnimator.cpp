@@ -42,6 +42,13 @@ void FrameAnimator::move(WindowHandle handle, int32_t pid, const Frame& to, bool
     });
 }
 
+void FrameAnimator::commit()
+{
+    // The flush still scheduled finds nothing left to do.
+    if (!m_queued.empty())
+        flush();
+}
+
 bool FrameAnimator::animating() const
 {
     return m_gate->session() != nullptr;

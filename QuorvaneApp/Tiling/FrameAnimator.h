@@ -22,6 +22,9 @@ public:
 
     // Asks for the window to go to `to`; a newer request for the same window in the same pass wins.
     void move(WindowHandle, int32_t pid, const Frame& to, bool animate);
+    // Hands the moves asked for so far to the workers now, as one batch, instead of at the end of the main
+    // thread's pass: an action that has asked for all its moves need not wait for the rest of the pass.
+    void commit();
     // Whether an animation is under way.
     bool animating() const;
     const DisplayClock& clock() const { return m_clock; }

@@ -115,6 +115,7 @@ void TilingActions::performTile(const TileAction& action)
             toggleTileMode();
         break;
     }
+    m_animator->commit();
 }
 
 void TilingActions::toggleTileMode()
@@ -274,6 +275,7 @@ void TilingActions::snap(const std::string& bundleIdentifier, TileSlot slot, std
     for (const LiveWindow& window : m_access.windows()) {
         if (window.bundleIdentifier == bundleIdentifier) {
             place(window, slot, display);
+            m_animator->commit();
             return;
         }
     }
@@ -338,6 +340,7 @@ void TilingActions::applyLayout(const std::string& name)
         for (size_t index = 0; index < windows.size(); ++index)
             requestMove(windows[index], frames[index]);
     }
+    m_animator->commit();
 }
 
 // New windows

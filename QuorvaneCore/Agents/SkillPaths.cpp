@@ -1,5 +1,7 @@
 #include "Agents/SkillPaths.h"
 
+#include <filesystem>
+
 namespace quorvane::SkillPaths {
 
 namespace {
@@ -75,6 +77,18 @@ std::vector<SkillLocation> classify(const std::vector<std::string>& folders, con
         locations.push_back({ folder, present });
     }
     return locations;
+}
+
+std::vector<SkillLocation> locate(const std::vector<std::string>& manifestFolders,
+    const std::vector<std::string>& customFolders, const std::string& home)
+{
+    std::vector<std::string> folders = manifestFolders;
+    folders.insert(folders.end(), customFolders.begin(), customFolders.end());
+    auto exists = [](const std::string& path) {
+        std::error_code error;
+        return std::filesystem::exists(std::filesystem::symlink_status(path, error));
+    };
+    return classify(folders, home, exists);
 }
 
 } // namespace quorvane::SkillPaths

@@ -31,6 +31,11 @@ SkillInstallStatus status(const std::optional<std::string>& installedText, std::
 std::vector<SkillLocation> classify(const std::vector<std::string>& folders, const std::string& home,
     const std::function<bool(const std::string&)>& exists);
 
+// `classify` of the built-in folders, then the custom ones, against this disk: a path exists when anything,
+// a dangling link included, stands there.
+std::vector<SkillLocation> locate(const std::vector<std::string>& manifestFolders,
+    const std::vector<std::string>& customFolders, const std::string& home);
+
 } // namespace SkillPaths
 
 } // namespace quorvane

@@ -25,9 +25,12 @@ constexpr mode_t fileMode = 0644;
 // The sizes the hicolor theme lists; an image of another size is named by its path instead.
 constexpr std::array themeSizes = { 16, 22, 24, 32, 48, 64, 96, 128, 256, 512 };
 
-// The images to install: those of `icon`, else those of the fallback artwork.
+// The images to install: `icon` itself when it is a square PNG, else those of `icon` as an icon file, else
+// those of the fallback artwork.
 std::map<int, std::string> iconImages(std::string_view icon)
 {
+    if (int edge = ICNSReader::squarePNGEdge(icon))
+        return { { edge, std::string(icon) } };
     std::map<int, std::string> images = ICNSReader::pngImages(icon);
     if (images.empty())
         images = ICNSReader::pngImages(BundledResource::data("FallbackIcon.icns").value_or(std::string_view()));

@@ -17,8 +17,8 @@ class DesktopEntryWriter {
 public:
     explicit DesktopEntryWriter(QuorvanePaths paths);
 
-    // Writes the entry and the icon images of `icon` (an icon file; the fallback artwork when it holds no
-    // usable image). File-system failures are thrown.
+    // Writes the entry and the icon images of `icon`: a square PNG image itself, or the PNG images of an icon
+    // file, or else those of the fallback artwork. File-system failures are thrown.
     void install(const WebAppBundlePlan&, std::string_view icon) const;
     // Deletes the entry and every icon image of the web app; nothing when they are absent.
     void remove(const std::string& bundleIdentifier) const;

@@ -17,8 +17,9 @@ uint32_t bigEndian(std::string_view bytes, size_t at)
     return value;
 }
 
-// The width of a PNG whose header chunk says it is square, or 0.
-int squareEdge(std::string_view png)
+} // namespace
+
+int ICNSReader::squarePNGEdge(std::string_view png)
 {
     // Signature, then the IHDR chunk: length, "IHDR", width, height.
     if (!png.starts_with(pngSignature) || png.size() < 24 || png.substr(12, 4) != "IHDR")
@@ -27,8 +28,6 @@ int squareEdge(std::string_view png)
     uint32_t height = bigEndian(png, 20);
     return width == height && width > 0 && width <= 4096 ? static_cast<int>(width) : 0;
 }
-
-} // namespace
 
 std::map<int, std::string> ICNSReader::pngImages(std::string_view icns)
 {
@@ -41,7 +40,7 @@ std::map<int, std::string> ICNSReader::pngImages(std::string_view icns)
         if (length < headerLength || length > end - at)
             break;
         std::string_view data = icns.substr(at + headerLength, length - headerLength);
-        if (int edge = squareEdge(data); edge > 0 && data.size() > images[edge].size())
+        if (int edge = squarePNGEdge(data); edge > 0 && data.size() > images[edge].size())
             images[edge] = std::string(data);
         at += length;
     }

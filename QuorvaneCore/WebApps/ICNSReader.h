@@ -14,6 +14,9 @@ namespace ICNSReader {
 // nothing for those parts: an icon passed through unchanged may be anything.
 std::map<int, std::string> pngImages(std::string_view icns);
 
+// The width of a PNG image whose header says it is square and at most 4096 pixels wide, or 0.
+int squarePNGEdge(std::string_view png);
+
 } // namespace ICNSReader
 
 } // namespace quorvane

@@ -27,6 +27,7 @@ namespace {
 
 constexpr mode_t fileMode = 0644;
 constexpr auto executablePermissions = fs::perms(0755);
+constexpr const char* codesign = "/usr/bin/codesign";
 constexpr const char* lsregister = "/System/Library/Frameworks/CoreServices.framework/Frameworks/"
                                    "LaunchServices.framework/Support/lsregister";
 
@@ -62,6 +63,11 @@ void copyHost(const std::string& source, const std::string& bundlePath)
 }
 
 } // namespace
+
+bool WebBundleWriter::systemSignsBundles()
+{
+    return access(codesign, X_OK) == 0 && access(lsregister, X_OK) == 0;
+}
 
 WebBundleWriter::WebBundleWriter()
     : WebBundleWriter(&WebBundleWriter::run)
@@ -151,7 +157,7 @@ std::string WebBundleWriter::icon(const std::string& bundlePath)
 std::vector<std::string> WebBundleWriter::codesignArguments(
     const std::string& bundlePath, const std::string& bundleIdentifier)
 {
-    return { "/usr/bin/codesign", "--force", "--sign", "-", "--identifier", bundleIdentifier, bundlePath };
+    return { codesign, "--force", "--sign", "-", "--identifier", bundleIdentifier, bundlePath };
 }
 
 void WebBundleWriter::run(const std::vector<std::string>& command)

@@ -28,17 +28,13 @@ public:
     // Runs one external tool (its path first, then its arguments) and waits for it.
     using ToolRunner = std::function<void(const std::vector<std::string>& command)>;
 
-    // Whether this system has codesign and lsregister, which sign and register bundles: macOS alone.
-#ifdef __APPLE__
-    static constexpr bool platformSignsBundles = true;
-#else
-    static constexpr bool platformSignsBundles = false;
-#endif
+    // Whether this system has codesign and lsregister, which sign and register bundles, as programs it can run.
+    static bool systemSignsBundles();
 
     // Signs and registers with the system tools through `run`, where the system has them.
     WebBundleWriter();
     // With `signs` false, signing and registering are skipped and `runner` is never called.
-    explicit WebBundleWriter(ToolRunner runner, bool signs = platformSignsBundles);
+    explicit WebBundleWriter(ToolRunner runner, bool signs = systemSignsBundles());
 
     // Creates or overwrites the bundle; with an existing host executable, copies it in, then signs and registers.
     void install(

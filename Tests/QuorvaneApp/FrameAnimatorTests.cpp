@@ -72,6 +72,24 @@ TEST_F(FrameAnimatorTest, ABatchWithoutAnimationIsWrittenOnceWithoutAClock)
     EXPECT_EQ(writesTo(desktop, handle), std::vector<Frame> { target });
 }
 
+TEST_F(FrameAnimatorTest, ACommittedBatchGoesToTheWorkersWithinItsPass)
+{
+    WindowHandle first = window(editor, start);
+    WindowHandle second = window(terminal, start);
+    animator->move(first, editor, target, false);
+    animator->move(second, terminal, target, false);
+    animator->commit();
+    // Written before the main loop takes another turn, as one batch.
+    desktop.workers.drain();
+    EXPECT_EQ(writesTo(desktop, first), std::vector<Frame> { target });
+    EXPECT_EQ(writesTo(desktop, second), std::vector<Frame> { target });
+    // The flush scheduled by the moves finds nothing left, and a later move makes a batch of its own.
+    animator->move(first, editor, start, false);
+    settle();
+    EXPECT_EQ(writesTo(desktop, first), (std::vector<Frame> { target, start }));
+    EXPECT_EQ(writesTo(desktop, second), std::vector<Frame> { target });
+}
+
 TEST_F(FrameAnimatorTest, AnUnreadableWindowIsWrittenItsTargetAtEveryTick)
 {
     WindowHandle handle = window(editor, start);

@@ -1,22 +1,36 @@
-// From a `tile` request sent on the application's socket to the window's new size in a ConfigureNotify:
-// the application's whole path (decode, list the windows, write the frame) and the window manager's. Run on an
-// X display where quorvane-app runs with animate_tiles = false (bench/x11-figures.sh does both).
+// Where a forwarded tile's time goes. The whole: from a `tile` request sent on the application's socket to the
+// window's new size in a ConfigureNotify. Its floor: the same window manager moving the same window on a bare
+// _NET_MOVERESIZE_WINDOW. And our parts between them, each timed alone with the application's own pieces: the
+// socket round trip with its hop to the main thread (a ping), the window and display reads, the frame read, the
+// hand-off to a worker and the backend's frame write. All wall time. Run on an X display where quorvane-app
+// runs with animate_tiles = false (bench/x11-figures.sh does both); the breakdown is printed at the end.
+#include "helpers/LatencyWindow.h"
 #include "helpers/Percentile.h"
-#include "helpers/XcbAtom.h"
+
+#include "Platforms/GLib/GLibMainLoop.h"
+#include "Platforms/GLib/GLibWorkerPool.h"
+#include "Platforms/X11/X11Desktop.h"
+#include "QuorvaneApp/Platform/WindowSystem.h"
 
 #include "Configuration/QuorvanePaths.h"
+#include "QuorvaneIPC/FileDescriptor.h"
 #include "QuorvaneIPC/IPCClient.h"
 #include "QuorvaneIPC/ProcessPlaces.h"
+#include "QuorvaneIPC/SocketIO.h"
+#include "RPC/RPCCodec.h"
 #include "RPC/RPCRequest.h"
 #include "RPC/RPCResponse.h"
 
 #include <benchmark/benchmark.h>
-#include <poll.h>
-#include <xcb/xcb.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 
 #include <chrono>
-#include <cstdlib>
-#include <cstring>
+#include <condition_variable>
+#include <cstdio>
+#include <future>
+#include <map>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
@@ -24,117 +38,79 @@
 namespace {
 
 using namespace quorvane;
-using Clock = std::chrono::steady_clock;
+using bench::LatencyWindow;
+using Clock = LatencyWindow::Clock;
 
-constexpr const char* applicationId = "org.example.Latency";
-
-// One window of the application "org.example.Latency", watched for the sizes the window manager gives it.
-class LatencyWindow {
+// The latency window, tiled through the application's socket.
+class TiledWindow {
 public:
-    LatencyWindow()
-        : m_connection(xcb_connect(nullptr, nullptr))
-        , m_socket(ProcessPlaces::paths().resolvedSocketFile(QuorvanePaths::socketPathLimit))
+    TiledWindow()
+        : m_socket(ProcessPlaces::paths().resolvedSocketFile(QuorvanePaths::socketPathLimit))
     {
-        xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data;
-        m_window = xcb_generate_id(m_connection);
-        uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
-        xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, m_window, screen->root, 0, 0, 500, 400, 0,
-            XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, XCB_CW_EVENT_MASK, &mask);
-        setText(atom("_NET_WM_NAME"), "Latency");
-        setText(atom("_GTK_APPLICATION_ID"), applicationId);
-        xcb_map_window(m_connection, m_window);
-        xcb_flush(m_connection);
         // The application answers once it lists the window.
         for (int attempt = 0; attempt < 500 && request("fill").exitCode != 0; ++attempt)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        settle();
+        m_window.settle();
     }
-    ~LatencyWindow() { xcb_disconnect(m_connection); }
 
     // Seconds from sending `tile <app> <slot>` to the first ConfigureNotify with another size; none when
-    // the request fails or no new size comes within two seconds.
+    // the request fails or no new size comes within two seconds. The answer is read only after the size
+    // came, on this thread, so that nothing but the request stands between the clock and the window.
     std::optional<double> tile(const char* slot)
     {
+        FileDescriptor connection(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+        sockaddr_un address;
+        copy(m_socket, address);
         Clock::time_point sent = Clock::now();
-        int exitCode = -1;
-        std::thread sender([&] { exitCode = request(slot).exitCode; });
+        if (::connect(connection.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
+            return std::nullopt;
+        RPCRequest request { std::to_string(++m_requests), { "tile", LatencyWindow::applicationId, slot } };
+        writeAll(connection.get(), RPCCodec::encodeLine(request), 5);
         std::optional<double> seconds;
-        if (std::optional<Size> size = nextSize(sent + std::chrono::seconds(2)); size) {
+        if (m_window.nextSize(sent + std::chrono::seconds(2)))
             seconds = std::chrono::duration<double>(Clock::now() - sent).count();
-            m_size = *size;
-        }
-        sender.join();
-        settle();
-        return exitCode == 0 ? seconds : std::nullopt;
+        RPCResponse response = RPCCodec::decodeResponse(readLine(connection.get(), 5, socketLineLimit));
+        m_window.settle();
+        return response.exitCode == 0 ? seconds : std::nullopt;
     }
 
-private:
-    struct Size {
-        uint16_t width = 0, height = 0;
-    };
+    RPCResponse ping()
+    {
+        return IPCClient::request(m_socket, RPCRequest { std::to_string(++m_requests), { "ping" } }, 5);
+    }
+    LatencyWindow& window() { return m_window; }
 
+private:
     RPCResponse request(const char* slot)
     {
         return IPCClient::request(
-            m_socket, RPCRequest { std::to_string(++m_requests), { "tile", applicationId, slot } }, 5);
+            m_socket, RPCRequest { std::to_string(++m_requests), { "tile", LatencyWindow::applicationId, slot } }, 5);
     }
 
-    // The next size other than the current one, or none by `deadline`.
-    std::optional<Size> nextSize(Clock::time_point deadline)
-    {
-        while (true) {
-            while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection)) {
-                std::optional<Size> size;
-                if ((event->response_type & 0x7F) == XCB_CONFIGURE_NOTIFY) {
-                    const auto* configure = reinterpret_cast<const xcb_configure_notify_event_t*>(event);
-                    if (configure->window == m_window
-                        && (configure->width != m_size.width || configure->height != m_size.height))
-                        size = Size { configure->width, configure->height };
-                }
-                std::free(event);
-                if (size)
-                    return size;
-            }
-            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-            if (left <= 0)
-                return std::nullopt;
-            pollfd readable { xcb_get_file_descriptor(m_connection), POLLIN, 0 };
-            ::poll(&readable, 1, static_cast<int>(left));
-        }
-    }
-
-    // Takes in whatever the window manager is still doing, and the size it leaves the window at.
-    void settle()
-    {
-        while (nextSize(Clock::now() + std::chrono::milliseconds(50))) { }
-        auto* geometry = xcb_get_geometry_reply(m_connection, xcb_get_geometry(m_connection, m_window), nullptr);
-        if (geometry)
-            m_size = Size { geometry->width, geometry->height };
-        std::free(geometry);
-    }
-
-    xcb_atom_t atom(const char* name) { return quorvane::bench::internAtom(m_connection, name); }
-    void setText(xcb_atom_t property, const std::string& text)
-    {
-        xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, m_window, property, atom("UTF8_STRING"), 8,
-            static_cast<uint32_t>(text.size()), text.data());
-    }
-
-    xcb_connection_t* m_connection;
+    LatencyWindow m_window;
     std::string m_socket;
-    xcb_window_t m_window = 0;
-    Size m_size;
     int m_requests = 0;
 };
 
+// The latency window as the tiles leave it, shared by every stage so that each resizes it in turn.
+TiledWindow& tiled()
+{
+    static TiledWindow window;
+    return window;
+}
+
+double secondsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
 void tileToConfigureNotify(benchmark::State& state)
 {
-    static LatencyWindow window;
     // Two tiles of different sizes in turn, so that every request resizes the window.
     static bool half = false;
     for (auto _ : state) {
         half = !half;
-        std::optional<double> seconds = window.tile(half ? "left-half" : "top-right");
+        std::optional<double> seconds = tiled().tile(half ? "left-half" : "top-right");
         if (!seconds) {
             state.SkipWithError("the tile failed or the window kept its size");
             break;
@@ -143,7 +119,196 @@ void tileToConfigureNotify(benchmark::State& state)
     }
 }
 
-// One tile per repetition.
-BENCHMARK(tileToConfigureNotify)->Apply(quorvane::bench::singleEvents<100>);
+void bareMoveResize(benchmark::State& state)
+{
+    static LatencyWindow& window = tiled().window();
+    static bool wide = false;
+    for (auto _ : state) {
+        wide = !wide;
+        Clock::time_point sent = Clock::now();
+        window.moveResize(0, 0, wide ? 700 : 400, wide ? 500 : 300);
+        if (!window.nextSize(sent + std::chrono::seconds(2))) {
+            state.SkipWithError("the window manager did not resize the window");
+            break;
+        }
+        state.SetIterationTime(secondsSince(sent));
+        window.settle();
+    }
+}
+
+void forwardedPing(benchmark::State& state)
+{
+    for (auto _ : state) {
+        Clock::time_point sent = Clock::now();
+        if (tiled().ping().exitCode != 0) {
+            state.SkipWithError("the application does not answer");
+            break;
+        }
+        state.SetIterationTime(secondsSince(sent));
+    }
+}
+
+// The application's own pieces in this process, its main loop served by a thread of its own as in the
+// application: the backend's reads run there as one piece of work, as a tile's do.
+class Pieces {
+public:
+    Pieces()
+    {
+        std::promise<void> ready;
+        m_mainThread = std::thread([&] {
+            GLibMainLoop loop;
+            X11Desktop desktop(loop);
+            m_loop = &loop;
+            m_desktop = &desktop;
+            ready.set_value();
+            loop.run();
+        });
+        ready.get_future().wait();
+    }
+    ~Pieces()
+    {
+        m_loop->quit();
+        m_mainThread.join();
+    }
+
+    MainLoop& loop() { return *m_loop; }
+    WindowSystem& windows() { return m_desktop->windowSystem(); }
+    WorkerPool& workers() { return m_workers; }
+    WindowHandle handle() const { return WindowHandle { tiled().window().id() }; }
+
+private:
+    std::thread m_mainThread;
+    MainLoop* m_loop = nullptr;
+    X11Desktop* m_desktop = nullptr;
+    GLibWorkerPool m_workers;
+};
+
+Pieces& pieces()
+{
+    static Pieces made;
+    return made;
+}
+
+void mainThreadHop(benchmark::State& state)
+{
+    for (auto _ : state) {
+        Clock::time_point sent = Clock::now();
+        pieces().loop().runAndWait([] {}, {});
+        state.SetIterationTime(secondsSince(sent));
+    }
+}
+
+// What a tile reads in its piece of work on the main thread: the windows and the displays, then the frame
+// of the window it moves. `part` 0 times the first, 1 the second.
+void tileReads(benchmark::State& state)
+{
+    for (auto _ : state) {
+        double seconds[2] = {};
+        pieces().loop().runAndWait(
+            [&] {
+                WindowSystem& windows = pieces().windows();
+                Clock::time_point start = Clock::now();
+                benchmark::DoNotOptimize(windows.windows());
+                benchmark::DoNotOptimize(windows.displays());
+                Clock::time_point listed = Clock::now();
+                benchmark::DoNotOptimize(windows.readFrame(pieces().handle()));
+                seconds[0] = std::chrono::duration<double>(listed - start).count();
+                seconds[1] = secondsSince(listed);
+            },
+            {});
+        state.SetIterationTime(seconds[state.range(0)]);
+    }
+}
+
+void workerHandOff(benchmark::State& state)
+{
+    std::mutex lock;
+    std::condition_variable ran;
+    for (auto _ : state) {
+        bool done = false;
+        Clock::time_point submitted = Clock::now();
+        Clock::time_point started;
+        pieces().workers().submit([&] {
+            std::lock_guard hold(lock);
+            started = Clock::now();
+            done = true;
+            ran.notify_one();
+        });
+        std::unique_lock hold(lock);
+        ran.wait(hold, [&] { return done; });
+        state.SetIterationTime(std::chrono::duration<double>(started - submitted).count());
+    }
+}
+
+void frameWrite(benchmark::State& state)
+{
+    WindowSystem& windows = pieces().windows();
+    LatencyWindow& window = tiled().window();
+    static bool wide = false;
+    for (auto _ : state) {
+        wide = !wide;
+        Clock::time_point sent = Clock::now();
+        windows.setFrame(
+            pieces().handle(), Frame { 0, 0, wide ? 720.0 : 420.0, wide ? 520.0 : 320.0 }, AxisWrite::sizeThenPosition);
+        if (!window.nextSize(sent + std::chrono::seconds(2))) {
+            state.SkipWithError("the window manager did not resize the window");
+            break;
+        }
+        state.SetIterationTime(secondsSince(sent));
+        window.settle();
+    }
+}
+
+constexpr int repetitions = 100;
+BENCHMARK(tileToConfigureNotify)->Apply(quorvane::bench::singleEvents<repetitions>);
+BENCHMARK(bareMoveResize)->Apply(quorvane::bench::singleEvents<repetitions>);
+BENCHMARK(forwardedPing)->Apply(quorvane::bench::singleEvents<repetitions>);
+BENCHMARK(mainThreadHop)->Apply(quorvane::bench::singleEvents<repetitions>);
+BENCHMARK(tileReads)->Name("windowAndDisplayReads")->Arg(0)->Apply(quorvane::bench::singleEvents<repetitions>);
+BENCHMARK(tileReads)->Name("frameRead")->Arg(1)->Apply(quorvane::bench::singleEvents<repetitions>);
+BENCHMARK(workerHandOff)->Apply(quorvane::bench::singleEvents<repetitions>);
+BENCHMARK(frameWrite)->Apply(quorvane::bench::singleEvents<repetitions>);
+
+// The console report, then the medians as a breakdown of the whole tile.
+class BreakdownReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
+                m_medians[run.run_name.function_name] = run.GetAdjustedRealTime();
+        }
+    }
+    void Finalize() override
+    {
+        ConsoleReporter::Finalize();
+        auto median = [&](const char* name) { return m_medians.count(name) ? m_medians[name] : 0.0; };
+        double whole = median("tileToConfigureNotify"), floor = median("bareMoveResize");
+        std::printf("\nA forwarded tile, medians in ms of wall time\n");
+        std::printf("  %-58s %7.3f\n", "whole: tile request -> ConfigureNotify", whole);
+        std::printf("  %-58s %7.3f\n", "floor: _NET_MOVERESIZE_WINDOW -> ConfigureNotify", floor);
+        std::printf("  %-58s %7.3f\n", "ours: whole - floor", whole - floor);
+        std::printf("    %-56s %7.3f\n", "socket round trip with the main-thread hop (ping)", median("forwardedPing"));
+        std::printf("      %-54s %7.3f\n", "of which the main-thread hop", median("mainThreadHop"));
+        std::printf("    %-56s %7.3f\n", "window and display reads", median("windowAndDisplayReads"));
+        std::printf("    %-56s %7.3f\n", "frame read", median("frameRead"));
+        std::printf("    %-56s %7.3f\n", "hand-off to a worker", median("workerHandOff"));
+        std::printf(
+            "    %-56s %7.3f\n", "frame write -> ConfigureNotify, less the floor", median("frameWrite") - floor);
+    }
+
+private:
+    std::map<std::string, double> m_medians;
+};
 
 } // namespace
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    BreakdownReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}

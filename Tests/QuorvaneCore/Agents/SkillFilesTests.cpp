@@ -127,5 +127,25 @@ TEST(SkillPaths, AFolderIsPresentWhenItOrAMeaningfulParentExists)
     EXPECT_FALSE(SkillPaths::classify({ "~/.cursor" }, "/home/u/", exists).front().present);
 }
 
+// The built-in folders come first, then the custom ones, each judged on this disk; a link that points
+// nowhere still stands where an agent would look.
+TEST(SkillPaths, LocatesTheBuiltInThenTheCustomFoldersOnDisk)
+{
+    TemporaryFolder home;
+    fs::create_directories(home.file(".agents/skills"));
+    fs::create_directories(home.file(".claude"));
+    fs::create_symlink(home.file("nowhere"), home.file("dangling"));
+    const std::vector<SkillLocation> expected = {
+        { "~/.agents/skills", true },
+        { "~/missing/skills", false },
+        { "~/dangling", true },
+        { "~/.claude/skills", true },
+        { home.file("missing"), false },
+    };
+    EXPECT_EQ(SkillPaths::locate({ "~/.agents/skills", "~/missing/skills" },
+                  { "~/dangling", "~/.claude/skills", home.file("missing") }, home.path()),
+        expected);
+}
+
 } // namespace
 } // namespace quorvane

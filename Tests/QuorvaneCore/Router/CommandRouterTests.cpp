@@ -11,6 +11,9 @@
 #include "Support/QuorvaneError.h"
 #include "TestSupport/TemporaryFolder.h"
 #include "Tiling/TileSlot.h"
+#include "WebApps/DesktopEntryWriter.h"
+#include "WebApps/ICNSWriter.h"
+#include "WebApps/WebAppBundlePlan.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -216,7 +219,7 @@ TEST_F(CommandRouterTest, BundlesWithAHostAreSignedAndRegisteredThroughTheContex
     test::writeFile(*hostBinary, "host");
     ASSERT_EQ(run({ "app", "add", "https://b.example", "--name", "B" }).exitCode, 0);
     ASSERT_TRUE(fs::exists(appsFolder() + "/B.app/Contents/MacOS/QuorvaneWebHost"));
-    if (!WebBundleWriter::platformSignsBundles) {
+    if (!WebBundleWriter::systemSignsBundles()) {
         // Neither after the add nor when apply gives the host to the bundle without one.
         ASSERT_EQ(run({ "apply" }).exitCode, 0);
         ASSERT_TRUE(fs::exists(appsFolder() + "/A.app/Contents/MacOS/QuorvaneWebHost"));
@@ -227,6 +230,17 @@ TEST_F(CommandRouterTest, BundlesWithAHostAreSignedAndRegisteredThroughTheContex
     EXPECT_EQ(tools[0].front(), "/usr/bin/codesign");
     EXPECT_TRUE(tools[1].front().ends_with("/lsregister"));
     EXPECT_EQ(tools[1].back(), appsFolder() + "/B.app");
+}
+
+// The bundle keeps its icon file; the desktop's icon is the image as it was read.
+TEST_F(CommandRouterTest, AnAddedAppsDesktopIconIsTheImageItself)
+{
+    std::string png("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\0\x40\0\0\0\x40rest", 28);
+    test::writeFile(home.file("icon.png"), png);
+    ASSERT_EQ(run({ "app", "add", "https://x.example", "--name", "X", "--icon", home.file("icon.png") }).exitCode, 0);
+    EXPECT_EQ(test::readFile(appsFolder() + "/X.app/Contents/Resources/AppIcon.icns"), ICNSWriter::wrappingPNG(png));
+    EXPECT_EQ(
+        test::readFile(DesktopEntryWriter(QuorvanePaths { home.path() }).iconPath(bundleIdentifier("x"), 64)), png);
 }
 
 TEST_F(CommandRouterTest, AnIconFileIsWrappedWhenItIsAPNG)
@@ -373,6 +387,12 @@ TEST_F(CommandRouterTest, ListsAndShow)
         "{\"apps\":[{\"bundleIdentifier\":\"app.quorvane.web.mail\",\"hotkey\":\"opt+cmd+m\",\"name\":\"Mail\","
         "\"slug\":\"mail\",\"tile\":\"fill\",\"url\":\"https://mail.example.com\"}],\"layouts\":[{\"assignments\":"
         "[{\"target\":\"mail\",\"tile\":\"fill\"}],\"name\":\"work\"}],\"version\":1}");
+
+    // Lines are joined by newlines, so a layout named "" is an empty line, and it is still a layout.
+    file = ConfigFile(ConfigFile::makeDefault().text() + "\n[layouts.\"\"]\nmail = \"fill\"\n");
+    expectOutput({ "layout", "list" }, 0, "");
+    useConfig("\n[layouts.work]\nmail = \"fill\"\n");
+    expectOutput({ "layout", "list" }, 0, "\nwork");
 }
 
 TEST_F(CommandRouterTest, Doctor)

@@ -94,6 +94,38 @@ TEST_F(DesktopEntryWriterTest, iconsGoWhereTheThemeLooksOrAreNamedByPath)
     writer.remove(themed.bundleIdentifier);
 }
 
+// A site's image goes to the theme as it came; an image the theme cannot use gives the fallback artwork.
+TEST_F(DesktopEntryWriterTest, aSquarePNGIsTheThemeIconItself)
+{
+    const struct {
+        std::string image;
+        int edge;
+    } cases[] = {
+        { png(128), 128 },
+        { png(180), 180 },
+        { png(4096), 4096 },
+        { png(4097), 0 },
+        { std::string("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\0\x10\0\0\0\x20", 24), 0 }, // 16 by 32
+        { "GIF89a", 0 },
+    };
+    for (const auto& [image, edge] : cases) {
+        SCOPED_TRACE(edge);
+        WebAppBundlePlan app = plan("Site", "site");
+        writer.remove(app.bundleIdentifier);
+        writer.install(app, image);
+        std::string entry = test::readFile(writer.entryPath(app.bundleIdentifier));
+        if (edge == 0) {
+            EXPECT_NE(entry.find("\nIcon=app.quorvane.web.site\n"), std::string::npos) << "fallback artwork";
+            continue;
+        }
+        EXPECT_EQ(test::readFile(writer.iconPath(app.bundleIdentifier, edge)), image);
+        std::size_t images = 0;
+        for (const auto& size : fs::directory_iterator(paths.iconThemeDirectory()))
+            images += fs::exists(size.path() / "apps/app.quorvane.web.site.png");
+        EXPECT_EQ(images, 1u);
+    }
+}
+
 TEST_F(DesktopEntryWriterTest, aLinkWhereTheEntryGoesIsReplacedNotFollowed)
 {
     WebAppBundlePlan app = plan("Mail", "mail");

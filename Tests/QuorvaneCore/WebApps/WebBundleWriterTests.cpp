@@ -103,7 +103,7 @@ TEST_F(WebBundleWriterTest, refreshesTouchOnlyExistingBundles)
     EXPECT_EQ(commands, signedAndRegistered(mail.bundlePath, "other.id"));
 }
 
-// Off macOS there is no codesign or lsregister: every write leaves the bundle complete and starts no tool.
+// Where the system lacks codesign or lsregister, every write leaves the bundle complete and starts no tool.
 TEST_F(WebBundleWriterTest, withoutTheSystemToolsNothingIsSignedOrRegistered)
 {
     WebAppBundlePlan mail = plan("Mail");
@@ -118,7 +118,7 @@ TEST_F(WebBundleWriterTest, withoutTheSystemToolsNothingIsSignedOrRegistered)
         write(WebBundleWriter(recorder, false));
         EXPECT_THAT(commands, testing::IsEmpty()) << name;
         write(WebBundleWriter(recorder));
-        EXPECT_EQ(commands.empty(), !WebBundleWriter::platformSignsBundles) << name;
+        EXPECT_EQ(commands.empty(), !WebBundleWriter::systemSignsBundles()) << name;
     }
     expectBundle(mail, "icon", "new");
 }

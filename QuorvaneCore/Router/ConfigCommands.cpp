@@ -1,0 +1,71 @@
+#include "Router/ConfigCommands.h"
+
+#include "Command/CommandOutput.h"
+#include "Configuration/ConfigFile.h"
+#include "Configuration/QuorvaneConfig.h"
+#include "Router/CommandContext.h"
+#include "Router/RouterSupport.h"
+#include "Support/ExitCode.h"
+#include "Support/QuorvaneError.h"
+#include "WebApps/DesktopEntryWriter.h"
+#include "WebApps/WebAppBundlePlan.h"
+#include "WebApps/WebBundleWriter.h"
+
+#include <filesystem>
+#include <optional>
+
+namespace quorvane::CommandRouter {
+
+using Object = JSONValue::Object;
+
+CommandOutput configShow(const ConfigFile& file)
+{
+    return success(file.text(), configJSON(*file.decoded()));
+}
+
+// Re-creates the bundles of configured web apps that are missing on disk, gives the shipped host to bundles
+// made without one, and writes missing desktop entries; files already in place stay as they are. One web
+// app that cannot be installed does not keep the others from being re-created: every failure is reported
+// at the end.
+CommandOutput reconcile(const ConfigFile& file, const CommandContext& context)
+{
+    namespace fs = std::filesystem;
+    auto decoded = file.decoded();
+    const QuorvaneConfig& config = *decoded;
+    DesktopEntryWriter entries(context.paths);
+    std::optional<std::string> icon;
+    std::string failures;
+    for (const WebAppRecord& record : config.apps) {
+        std::string reason;
+        try {
+            WebAppBundlePlan plan = planFor(record, context);
+            std::error_code error;
+            fs::file_status status = fs::symlink_status(plan.bundlePath, error);
+            if (!fs::exists(status)) {
+                if (!icon)
+                    icon = fallbackIcon();
+                WebBundleWriter(context.runTool).install(plan, context.hostBinary, *icon);
+                entries.install(plan, *icon);
+                continue;
+            }
+            // A bundle written while no host was shipped would otherwise never open.
+            if (fs::is_directory(status) && context.hostBinary
+                && !fs::exists(fs::symlink_status(webHostExecutable(plan.bundlePath), error)))
+                WebBundleWriter(context.runTool).refreshHost(plan.bundlePath, *context.hostBinary, plan.bundleIdentifier);
+            // An unreadable icon gives the entry the fallback artwork.
+            if (!fs::exists(fs::symlink_status(entries.entryPath(plan.bundleIdentifier), error)))
+                entries.install(plan, WebBundleWriter::icon(plan.bundlePath));
+            continue;
+        } catch (const QuorvaneError& error) {
+            reason = error.message();
+        } catch (const std::exception& error) {
+            reason = error.what();
+        }
+        failures += (failures.empty() ? "" : "\n") + ("Could not re-create " + record.spec.name + ": " + reason);
+    }
+    if (!failures.empty())
+        return { ExitCode::failed, failures, Object { { "code", "failed" } } };
+    return success("Applied config.toml.", configJSON(config));
+}
+
+} // namespace quorvane::CommandRouter
