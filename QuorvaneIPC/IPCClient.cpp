@@ -60,7 +60,7 @@ RPCResponse request(const std::string& path, const RPCRequest& request, double t
         copy(path, address);
         connectWithin(socketFD.get(), address, timeout);
         writeAll(socketFD.get(), line, timeout - secondsSince(start));
-        std::string answer = readLine(socketFD.get(), timeout - secondsSince(start), socketLineLimit);
+        std::string answer = readLine(socketFD.get(), timeout - secondsSince(start), responseLineLimit);
         try {
             return RPCCodec::decodeResponse(answer);
         } catch (const JSONError&) {

@@ -120,14 +120,6 @@ SessionResult runDirectly(const Invocation& invocation, const SessionOptions& op
 {
     requireUTF8(options.arguments);
     std::string path = invocation.configPath.value_or(options.paths.configFile());
-    // Held from the read to the replace, so that parallel changes are made one after another, none lost.
-    std::optional<ConfigLock> lock;
-    if (invocation.command.changesConfig())
-        lock.emplace(path, invocation.timeout);
-    std::optional<std::string> stored = readConfig(path);
-    ConfigFile file = stored ? ConfigFile(*stored) : ConfigFile::makeDefault();
-    std::string before = file.text();
-
     CommandContext context;
     context.now = options.now;
     context.interactive = options.interactive;
@@ -143,12 +135,30 @@ SessionResult runDirectly(const Invocation& invocation, const SessionOptions& op
     // The tool never downloads site icons.
     context.iconForURL = [](const std::string&) { return std::nullopt; };
 
-    CommandOutput output = CommandRouter::run(invocation, file, context);
-    std::string after = file.text();
-    bool failedRemoval = invocation.command.isDestructive() && !output.ok();
-    if (after != before && !failedRemoval)
+    // Held from the read to the replace, so that parallel changes are made one after another, none lost.
+    // Taking it makes the config folder and the lock file: without the folder a change first runs unlocked, so
+    // that one that fails or changes nothing leaves neither behind, and runs again under the lock only when a
+    // file appeared meanwhile. Lock files, once made, stay: two writers must always lock the same file.
+    std::optional<ConfigLock> lock;
+    if (invocation.command.changesConfig() && ConfigLock::folderExists(path))
+        lock.emplace(path, invocation.timeout);
+    for (;;) {
+        std::optional<std::string> stored = readConfig(path);
+        ConfigFile file = stored ? ConfigFile(*stored) : ConfigFile::makeDefault();
+        std::string before = file.text();
+        CommandOutput output = CommandRouter::run(invocation, file, context);
+        std::string after = file.text();
+        bool failedRemoval = invocation.command.isDestructive() && !output.ok();
+        if (after == before || failedRemoval)
+            return rendered(output, invocation.json);
+        if (!lock) {
+            lock.emplace(path, invocation.timeout);
+            if (readConfig(path) != stored)
+                continue;
+        }
         AtomicFile::writeThroughLinks(after, path, configMode);
-    return rendered(output, invocation.json);
+        return rendered(output, invocation.json);
+    }
 }
 
 } // namespace

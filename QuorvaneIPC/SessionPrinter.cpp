@@ -1,6 +1,7 @@
 #include "QuorvaneIPC/SessionPrinter.h"
 
 #include "Support/SessionResult.h"
+#include "Support/UnicodeText.h"
 
 #include <cerrno>
 #include <string>
@@ -32,8 +33,9 @@ int writeAll(int fd, std::string_view bytes)
 
 int print(const SessionResult& result, int outputFD, int errorFD)
 {
-    int outputError = writeAll(outputFD, result.standardOutput);
-    std::string error = result.standardError;
+    // Messages echo the user's words and the config file's text, which may hold control characters.
+    int outputError = writeAll(outputFD, UnicodeText::withVisibleControls(result.standardOutput));
+    std::string error = UnicodeText::withVisibleControls(result.standardError);
     if (outputError != 0)
         error += "Could not write the output: " + std::generic_category().message(outputError) + ".\n";
     int errorError = writeAll(errorFD, error);

@@ -8,8 +8,12 @@ struct sockaddr_un;
 
 namespace quorvane {
 
-// Both ends refuse a line that reaches this many bytes without its line feed.
-inline constexpr std::size_t socketLineLimit = 1'048'576;
+// The server refuses a request line that reaches this many bytes without its line feed.
+inline constexpr std::size_t requestLineLimit = 1'048'576;
+// The client refuses a longer answer line. An answer may carry the largest config file the programs read
+// several times over (`config show`: its text and its JSON, each escaped again inside the line, names
+// repeated as defaults), which this leaves room for.
+inline constexpr std::size_t responseLineLimit = 32 * requestLineLimit;
 
 // Fills `address` (zeroed, local family) with `path` and its zero byte. Throws IPCError pathTooLong when
 // the path is longer than QuorvanePaths::socketPathLimit, and unavailable when it is empty or holds a zero byte.

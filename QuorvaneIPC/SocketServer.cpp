@@ -90,7 +90,7 @@ enum class Progress { waiting, complete, dropped };
 Progress takeBytes(Reading& reading)
 {
     char chunk[65536];
-    std::size_t room = socketLineLimit - reading.bytes.size();
+    std::size_t room = requestLineLimit - reading.bytes.size();
     ssize_t received = ::recv(reading.connection.get(), chunk, std::min(sizeof chunk, room), MSG_DONTWAIT);
     if (received < 0)
         return errno == EINTR || errno == EAGAIN ? Progress::waiting : Progress::dropped;
@@ -101,7 +101,7 @@ Progress takeBytes(Reading& reading)
         return Progress::complete;
     }
     reading.bytes.append(chunk, static_cast<std::size_t>(received));
-    return reading.bytes.size() >= socketLineLimit ? Progress::dropped : Progress::waiting;
+    return reading.bytes.size() >= requestLineLimit ? Progress::dropped : Progress::waiting;
 }
 
 int millisecondsUntil(Clock::time_point deadline, Clock::time_point now)

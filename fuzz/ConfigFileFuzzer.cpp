@@ -5,6 +5,7 @@
 #include "Configuration/QuorvaneConfig.h"
 #include "Hotkeys/TileKeys.h"
 #include "Support/QuorvaneError.h"
+#include "Support/UnicodeText.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -78,6 +79,9 @@ void checkLayout(ConfigFile file, const Layout& layout)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
 {
     std::string_view text(reinterpret_cast<const char*>(bytes), size);
+    // Both programs read only UTF-8 files, and the writer refuses any other text.
+    if (!UnicodeText::isValidUTF8(text))
+        return 0;
     std::optional<ConfigFile> file;
     try {
         file.emplace(text);

@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (size == 0 || size > 65536)
         return 0;
     // The first byte picks a small limit so the boundary is reached often; 0 means the real one.
-    size_t limit = data[0] ? data[0] : quorvane::socketLineLimit;
+    size_t limit = data[0] ? data[0] : quorvane::requestLineLimit;
     std::string bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
 
     int fds[2];

@@ -2,8 +2,10 @@
 // edits make of it) renders to text that reads back to the same values, and renders again unchanged.
 
 #include "Support/QuorvaneError.h"
+#include "Support/UnicodeText.h"
 #include "TOML/TOMLDocument.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fuzzer/FuzzedDataProvider.h>
@@ -93,6 +95,14 @@ void checkRoundTrip(const TOMLDocument& document)
         fail("rendering is not idempotent", text);
 }
 
+bool holdsOnlyUTF8(const TOMLPath& table, const std::string& key, const TOMLValue& value)
+{
+    const std::string* text = value.asString();
+    return UnicodeText::isValidUTF8(key) && (!text || UnicodeText::isValidUTF8(*text))
+        && std::all_of(
+            table.begin(), table.end(), [](const std::string& part) { return UnicodeText::isValidUTF8(part); });
+}
+
 std::string randomText(FuzzedDataProvider& data)
 {
     return data.ConsumeRandomLengthString(24);
@@ -169,9 +179,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
             try {
                 document.set(table, key, value);
             } catch (const QuorvaneError&) {
-                // Only a number the file cannot hold is refused.
+                // Only a number the file cannot hold, or text that is not UTF-8, is refused.
                 if (value.kind() != TOMLValue::Kind::array && value.kind() != TOMLValue::Kind::table
-                    && value.kind() != TOMLValue::Kind::decimal)
+                    && value.kind() != TOMLValue::Kind::decimal && holdsOnlyUTF8(table, key, value))
                     fail("set refused a value", key);
             }
             break;

@@ -22,8 +22,9 @@ namespace {
 
 void noticed(GFileMonitor*, GFile*, GFile*, GFileMonitorEvent event, gpointer data)
 {
-    // Attribute-only changes (access times) say nothing about the text.
-    if (event == G_FILE_MONITOR_EVENT_ATTRIBUTE_CHANGED || event == G_FILE_MONITOR_EVENT_PRE_UNMOUNT)
+    // Attribute changes count: a change of permissions or owner may make the file readable or unreadable.
+    // (Reading a file changes its access time without telling watchers, so reading after an event causes none.)
+    if (event == G_FILE_MONITOR_EVENT_PRE_UNMOUNT)
         return;
     // The callback may end this very watch; a copy keeps the function alive while it runs.
     std::function<void()> changed = static_cast<GioFileWatcher::Watch*>(data)->changed;

@@ -24,7 +24,8 @@ SimulatedFileWatcher::Snapshot SimulatedFileWatcher::look(const std::string& pat
     if (::lstat(path.c_str(), &status) != 0)
         return {};
     return Snapshot { true, static_cast<uint64_t>(status.st_dev), static_cast<uint64_t>(status.st_ino),
-        static_cast<uint64_t>(status.st_size),
+        static_cast<uint64_t>(status.st_size), static_cast<uint32_t>(status.st_mode),
+        static_cast<uint32_t>(status.st_uid), static_cast<uint32_t>(status.st_gid),
         static_cast<int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec,
         static_cast<int64_t>(status.st_ctim.tv_sec) * 1000000000 + status.st_ctim.tv_nsec };
 }

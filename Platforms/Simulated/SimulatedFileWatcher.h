@@ -32,6 +32,8 @@ private:
     struct Snapshot {
         bool exists = false;
         uint64_t device = 0, inode = 0, size = 0;
+        // Permissions and owner, which decide whether the file can be read.
+        uint32_t mode = 0, owner = 0, group = 0;
         int64_t modified = 0, changed = 0;
         friend bool operator==(const Snapshot&, const Snapshot&) = default;
     };

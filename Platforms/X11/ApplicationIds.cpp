@@ -95,7 +95,8 @@ std::optional<std::string> ApplicationIds::launchedFrom(int32_t pid)
     }
     if (!file || file->empty() || (launchedPid && *launchedPid != std::to_string(pid)))
         return std::nullopt;
-    return idOfDesktopFile(*file);
+    // A file name is bytes; the id becomes text of commands and the config file.
+    return UnicodeText::utf8OrLatin1(idOfDesktopFile(*file));
 }
 
 const std::vector<ApplicationIds::DesktopEntry>& ApplicationIds::entries()
@@ -110,7 +111,8 @@ const std::vector<ApplicationIds::DesktopEntry>& ApplicationIds::entries()
         if (!id || !G_IS_DESKTOP_APP_INFO(info))
             continue;
         const char* wmClass = g_desktop_app_info_get_startup_wm_class(G_DESKTOP_APP_INFO(info));
-        m_entries->push_back({ idOfDesktopFile(id), wmClass ? wmClass : "" });
+        m_entries->push_back(
+            { UnicodeText::utf8OrLatin1(idOfDesktopFile(id)), UnicodeText::utf8OrLatin1(wmClass ? wmClass : "") });
     }
     return *m_entries;
 }

@@ -133,14 +133,8 @@ std::optional<std::string> propertyText(const XReply<xcb_get_property_reply_t>& 
         static_cast<size_t>(xcb_get_property_value_length(reply.reply)));
     if (size_t end = bytes.find('\0'); end != std::string::npos)
         bytes.resize(end);
-    if (reply->type == XCB_ATOM_STRING || !UnicodeText::isValidUTF8(bytes)) {
-        // STRING is Latin-1: every byte is the scalar of the same value.
-        std::u32string scalars(bytes.begin(), bytes.end());
-        for (char32_t& scalar : scalars)
-            scalar &= 0xFF;
-        return UnicodeText::utf8(scalars);
-    }
-    return bytes;
+    // STRING is Latin-1; text said to be UTF-8 that is not is taken as Latin-1 too.
+    return reply->type == XCB_ATOM_STRING ? UnicodeText::fromLatin1(bytes) : UnicodeText::utf8OrLatin1(bytes);
 }
 
 } // namespace quorvane

@@ -5,6 +5,7 @@
 #include "Platforms/X11/X11Connection.h"
 #include "Platforms/X11/X11EventSource.h"
 #include "QuorvaneApp/Platform/MainLoop.h"
+#include "Support/UnicodeText.h"
 
 #include <glib.h>
 #include <xcb/randr.h>
@@ -213,14 +214,16 @@ std::vector<X11WindowSystem::Client> X11WindowSystem::readClients(const std::vec
             client.declaredApplication = ApplicationIds::idOfDesktopFile(*kdeFile);
         if (std::vector<uint32_t> pid = cardinals(propertyReply(xcb, request.pid)); !pid.empty())
             client.pid = static_cast<int32_t>(pid.front());
-        // WM_CLASS holds two NUL-terminated strings: the instance, then the class.
+        // WM_CLASS holds two NUL-terminated strings: the instance, then the class. Its type says Latin-1, but
+        // programs write UTF-8 there too, and the ids read so stand in users' rules: UTF-8 is kept as it is,
+        // any other bytes are read as Latin-1, so that no invalid text reaches a command or the config file.
         if (auto wmClass = propertyReply(xcb, request.wmClass); wmClass && wmClass->format == 8) {
             std::string both(static_cast<const char*>(xcb_get_property_value(wmClass.reply)),
                 static_cast<size_t>(xcb_get_property_value_length(wmClass.reply)));
             size_t split = both.find('\0');
-            client.instance = both.substr(0, split);
+            client.instance = UnicodeText::utf8OrLatin1(both.substr(0, split));
             if (split != std::string::npos)
-                client.className = std::string(both.c_str() + split + 1);
+                client.className = UnicodeText::utf8OrLatin1(both.c_str() + split + 1);
         }
     }
 

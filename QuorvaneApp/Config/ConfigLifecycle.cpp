@@ -87,7 +87,7 @@ std::optional<std::string> ConfigLifecycle::persist(const std::function<bool(Con
 
 std::optional<std::string> ConfigLifecycle::problemOnDisk() const
 {
-    if (m_store->holdsBrokenText())
+    if (m_store->holdsBrokenText() || m_store->unreadable())
         return m_store->brokenReason();
     return std::nullopt;
 }

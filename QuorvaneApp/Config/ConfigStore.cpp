@@ -62,6 +62,11 @@ std::string saveFailure(const std::system_error& error)
     return "config.toml could not be saved: " + error.code().message() + ".";
 }
 
+std::string saveFailure(const QuorvaneError& error)
+{
+    return "config.toml could not be saved: " + error.message();
+}
+
 } // namespace
 
 ConfigStore::ConfigStore(std::string path, std::function<double()> wallClock)
@@ -71,16 +76,23 @@ ConfigStore::ConfigStore(std::string path, std::function<double()> wallClock)
 {
 }
 
-ConfigStore::DiskText ConfigStore::readDisk() const
+ConfigStore::DiskText ConfigStore::readDisk()
 {
+    // A folder, FIFO or device in the file's place, or a file over the size limit, is as unreadable as one
+    // this user may not read.
+    m_unreadable = true;
     try {
-        std::optional<std::string> text = FileContents::readIfPresent(m_path);
+        std::optional<std::string> text = FileContents::readIfPresent(m_path, ConfigFile::maximumFileSize);
+        m_unreadable = false;
         if (!text)
             return { DiskState::missing, {} };
         return { DiskState::text, std::move(*text) };
-    } catch (const std::system_error&) {
-        return { DiskState::unreadable, {} };
+    } catch (const std::system_error& error) {
+        m_brokenReason = "config.toml could not be read: " + error.code().message() + ".";
+    } catch (const QuorvaneError& error) {
+        m_brokenReason = error.message();
     }
+    return { DiskState::unreadable, {} };
 }
 
 bool ConfigStore::takeIn(const std::string& text)
@@ -118,6 +130,8 @@ ConfigStore::LoadOutcome ConfigStore::load()
         m_seenText = text;
     } catch (const std::system_error&) {
         // The defaults stay in force; the next save tries to write again.
+    } catch (const QuorvaneError&) {
+        // A link at the path leads to something that is not a file: the same.
     }
     return LoadOutcome::created;
 }
@@ -125,8 +139,13 @@ ConfigStore::LoadOutcome ConfigStore::load()
 ConfigStore::ReloadOutcome ConfigStore::reload()
 {
     DiskText disk = readDisk();
-    if (disk.state != DiskState::text)
+    if (disk.state == DiskState::missing)
         return ReloadOutcome::unreadable;
+    if (disk.state == DiskState::unreadable) {
+        // Read again once it can be: the same text then counts as new.
+        m_seenText.reset();
+        return ReloadOutcome::broken;
+    }
     if (disk.text == m_seenText)
         return ReloadOutcome::unchanged;
     return takeIn(disk.text) ? ReloadOutcome::reloaded : ReloadOutcome::broken;
@@ -145,11 +164,28 @@ std::string ConfigStore::keepBroken(const std::string& text) const
 ConfigStore::SaveResult ConfigStore::update(const std::function<bool(ConfigFile&)>& edit)
 {
     SaveResult result;
+    // Taking the lock makes the config folder and the lock file. Without the folder, a change is first tried
+    // without the lock, so that one that fails or changes nothing leaves neither behind; lock files, once
+    // made, stay, since two writers must always lock the same file.
+    std::optional<ConfigFile> tried;
+    auto changesWithoutLock = [&] {
+        tried = m_file;
+        return edit(*tried) && tried->text() != m_file.text();
+    };
+    if (!ConfigLock::folderExists(m_path) && !changesWithoutLock())
+        return result;
     std::optional<ConfigLock> lock;
     try {
         lock.emplace(m_path, lockTimeout);
     } catch (const QuorvaneError& error) {
         result.failure = error.message();
+        return result;
+    } catch (const std::system_error& error) {
+        // A read-only config folder without a lock file, or something else in the lock file's place: commands
+        // that change nothing still answer, changes cannot be saved.
+        if (tried || changesWithoutLock())
+            result.failure = "config.toml could not be saved, because its lock file could not be opened: "
+                + error.code().message() + ".";
         return result;
     }
 
@@ -164,8 +200,10 @@ ConfigStore::SaveResult ConfigStore::update(const std::function<bool(ConfigFile&
     else if (disk.text != m_seenText)
         result.reloaded = takeIn(disk.text);
 
-    ConfigFile copy = m_file;
-    if (!edit(copy) || copy.text() == m_file.text())
+    // The edit tried without the lock stands unless a file appeared meanwhile.
+    bool triedStands = tried && disk.state == DiskState::missing;
+    ConfigFile copy = triedStands ? std::move(*tried) : m_file;
+    if (!triedStands && (!edit(copy) || copy.text() == m_file.text()))
         return result;
     std::string text = copy.text();
     try {
@@ -174,12 +212,17 @@ ConfigStore::SaveResult ConfigStore::update(const std::function<bool(ConfigFile&
             m_brokenText.reset();
         }
         AtomicFile::writeThroughLinks(text, m_path, configMode);
-        m_seenText = text;
-        result.saved = true;
     } catch (const std::system_error& error) {
+        // The configuration in force stays exactly as it was: what is in force is what is on disk.
         result.failure = saveFailure(error);
+        return result;
+    } catch (const QuorvaneError& error) {
+        result.failure = saveFailure(error);
+        return result;
     }
+    m_seenText = text;
     m_file = std::move(copy);
+    result.saved = true;
     return result;
 }
 

@@ -9,7 +9,8 @@
 namespace quorvane {
 
 // The application's config file on disk and the last good copy of it in memory. It never writes over
-// text that did not parse: such text is first kept beside the file as "config.toml.broken-<UTC>".
+// text that did not parse: such text is first kept beside the file as "config.toml.broken-<UTC>". Nor does it
+// write over a file it cannot read; what is in force is what was read or written last.
 class ConfigStore {
 public:
     enum class LoadOutcome {
@@ -22,10 +23,11 @@ public:
     enum class ReloadOutcome {
         // The text on disk is the text last loaded, written or seen broken.
         unchanged,
-        // No file could be read just now (being replaced); the next event tries again.
+        // No file is there just now (being replaced); the next event tries again.
         unreadable,
         reloaded,
-        // New text that does not parse; the last good copy stays in force.
+        // New text that does not parse, or a file that cannot be read (a folder, a FIFO, a file too large or
+        // one this user may not read); the last good copy stays in force.
         broken,
     };
     struct SaveResult {
@@ -35,7 +37,7 @@ public:
         bool saved = false;
         // Where unparsable text was kept before the save, beside the config file.
         std::optional<std::string> keptBrokenAs;
-        // Why the save failed; the edited copy is in force in memory regardless.
+        // Why the save failed; the configuration in force is then the one before the edit.
         std::optional<std::string> failure;
     };
 
@@ -49,7 +51,9 @@ public:
     ReloadOutcome reload();
     // Under the config lock: takes in a change on disk the watch has not delivered yet, applies `edit` to a
     // copy, and when `edit` answers true and the text changed, writes it (keeping broken text aside first)
-    // and puts it in force.
+    // and puts it in force once written. Without the config folder, or when the lock file cannot be opened,
+    // `edit` first runs on a copy without the lock (so a change that fails or changes nothing makes no folder
+    // and reports no lock failure), and again under the lock only when a file appeared meanwhile.
     SaveResult update(const std::function<bool(ConfigFile&)>& edit);
 
     // The configuration in force: the last good one.
@@ -57,7 +61,10 @@ public:
     const std::string& path() const { return m_path; }
     // Text on disk that did not parse and has not yet been kept aside.
     bool holdsBrokenText() const { return m_brokenText.has_value(); }
-    // Why that text did not parse: the reader's "Config line N: …" sentence.
+    // Whether the file could not be read at the last look: a folder, FIFO or device in its place, a file over
+    // the size limit or one this user may not read. Changes are then not saved over it.
+    bool unreadable() const { return m_unreadable; }
+    // Why that text did not parse (the reader's "Config line N: …" sentence), or why the file could not be read.
     const std::string& brokenReason() const { return m_brokenReason; }
 
 private:
@@ -67,7 +74,8 @@ private:
         std::string text;
     };
 
-    DiskText readDisk() const;
+    // Reads the file, and notes whether it could be read.
+    DiskText readDisk();
     // Takes in text from disk that differs from what was last seen; true when it parsed.
     bool takeIn(const std::string& text);
     std::string keepBroken(const std::string& text) const;
@@ -79,6 +87,7 @@ private:
     std::optional<std::string> m_seenText;
     std::optional<std::string> m_brokenText;
     std::string m_brokenReason;
+    bool m_unreadable = false;
 };
 
 } // namespace quorvane

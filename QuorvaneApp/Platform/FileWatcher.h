@@ -15,8 +15,9 @@ public:
     virtual ~FileWatcher() = default;
 
     // Calls `changed` on the main loop whenever whatever file stands at `path` may have changed: written in
-    // place, replaced by a rename, deleted or created again. The watch follows the name, not the file, and
-    // does not follow a symbolic link at `path` (watch its target too). Main thread only.
+    // place, replaced by a rename, deleted or created again, or given other permissions or another owner. The
+    // watch follows the name, not the file, and does not follow a symbolic link at `path` (watch its target
+    // too). Main thread only.
     virtual WatchId watch(const std::string& path, std::function<void()> changed) = 0;
     // Ends a watch; an unknown id is ignored. Main thread only.
     virtual void unwatch(WatchId) = 0;

@@ -20,8 +20,8 @@ struct WebAppRecord;
 // Every edit either completes or leaves the document as it was; none checks names for existence or validity.
 class ConfigFile {
 public:
-    // The largest config file either program reads (16 MiB); a larger one is refused.
-    static constexpr size_t maximumFileSize = 16 * 1024 * 1024;
+    // The largest config file any program reads (1 MiB); a larger one is refused, or treated as broken.
+    static constexpr size_t maximumFileSize = 1024 * 1024;
 
     // Turns CR LF and lone CR into LF and parses; throws the reader's "Config line N: ..." QuorvaneError.
     explicit ConfigFile(std::string_view text);

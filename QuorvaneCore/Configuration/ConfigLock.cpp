@@ -34,8 +34,13 @@ int openLockFile(const std::string& path)
         throw std::system_error(error, "Cannot create folder " + folder.string());
     int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
     // A lock file someone else made, in a folder this user may not write, still locks when read-only.
-    if (fd < 0 && (errno == EACCES || errno == EROFS))
+    if (fd < 0 && (errno == EACCES || errno == EROFS)) {
+        int denied = errno;
         fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        // No lock file yet: what stopped making one is the reason.
+        if (fd < 0 && errno == ENOENT)
+            errno = denied;
+    }
     if (fd < 0)
         throwErrno("Cannot open the lock file " + path);
     return fd;
@@ -80,6 +85,13 @@ ConfigLock::ConfigLock(const std::string& configPath, double timeoutSeconds)
 ConfigLock::~ConfigLock()
 {
     ::close(m_fd);
+}
+
+bool ConfigLock::folderExists(const std::string& configPath)
+{
+    fs::path folder = fs::path(lockFilePath(configPath)).parent_path();
+    std::error_code error;
+    return folder.empty() || fs::exists(fs::symlink_status(folder, error));
 }
 
 std::string ConfigLock::lockFilePath(const std::string& configPath)

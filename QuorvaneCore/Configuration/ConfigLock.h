@@ -19,6 +19,9 @@ public:
     // The hidden lock file beside the path the user sees, so that a link to a read-only target still
     // locks: ".config.toml.lock" in the folder of "config.toml".
     static std::string lockFilePath(const std::string& configPath);
+    // Whether the folder of the lock file is there, so that taking the lock makes no folder. Lock files, once
+    // made, are never removed: two writers must always lock the same file.
+    static bool folderExists(const std::string& configPath);
 
 private:
     int m_fd;

@@ -167,6 +167,47 @@ bool isValidUTF8(std::string_view text)
     return true;
 }
 
+std::string unicodeEscape(char32_t scalar)
+{
+    constexpr std::string_view digits = "0123456789ABCDEF";
+    std::string result = "\\u";
+    for (int shift = 12; shift >= 0; shift -= 4)
+        result += digits[(scalar >> shift) & 0xF];
+    return result;
+}
+
+std::string withVisibleControls(std::string_view text)
+{
+    std::string result;
+    result.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        auto byte = static_cast<unsigned char>(text[i]);
+        if ((byte < 0x20 && byte != '\n' && byte != '\t') || byte == 0x7F) {
+            result += unicodeEscape(byte);
+        } else if (byte == 0xC2 && i + 1 < text.size() && (static_cast<unsigned char>(text[i + 1]) & 0xE0) == 0x80) {
+            // U+0080 to U+009F, the C1 controls, are 0xC2 and then 0x80 to 0x9F in UTF-8.
+            result += unicodeEscape(static_cast<unsigned char>(text[++i]));
+        } else {
+            result += text[i];
+        }
+    }
+    return result;
+}
+
+std::string fromLatin1(std::string_view bytes)
+{
+    std::u32string latin1;
+    latin1.reserve(bytes.size());
+    for (char byte : bytes)
+        latin1.push_back(static_cast<unsigned char>(byte));
+    return utf8(latin1);
+}
+
+std::string utf8OrLatin1(std::string_view bytes)
+{
+    return isValidUTF8(bytes) ? std::string(bytes) : fromLatin1(bytes);
+}
+
 char32_t firstScalar(std::string_view text)
 {
     if (text.empty())

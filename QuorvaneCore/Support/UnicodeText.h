@@ -27,6 +27,17 @@ std::string utf8(std::u32string_view scalars);
 
 // True when the bytes are well-formed UTF-8.
 bool isValidUTF8(std::string_view text);
+// "\\u" and four upper-case hex digits: the escape TOML and JSON share for a scalar below U+10000.
+std::string unicodeEscape(char32_t scalar);
+// `text` with every control character (general category Cc) but line feed and tab written as its
+// unicodeEscape, so that text shown on a terminal cannot drive it. Other bytes pass unchanged.
+std::string withVisibleControls(std::string_view text);
+
+// Latin-1 bytes (every byte the scalar of its value) as UTF-8.
+std::string fromLatin1(std::string_view bytes);
+// Text from outside that should be UTF-8 but may not be: the bytes unchanged when they are well-formed
+// UTF-8, otherwise read as Latin-1, so the result is always UTF-8.
+std::string utf8OrLatin1(std::string_view bytes);
 
 // The first scalar of `text`, or U+0000 when it is empty.
 char32_t firstScalar(std::string_view text);

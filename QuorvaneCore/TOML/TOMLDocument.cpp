@@ -1,6 +1,7 @@
 #include "TOML/TOMLDocument.h"
 
 #include "Support/QuorvaneError.h"
+#include "Support/UnicodeText.h"
 #include "TOML/TOMLParser.h"
 
 #include <algorithm>
@@ -42,6 +43,24 @@ bool holdsOnlyFiniteNumbers(const TOMLValue& value)
     return true;
 }
 
+// TOML allows no control character but the tab raw in a string; the others are written as \uXXXX.
+bool needsUnicodeEscape(char byte)
+{
+    return (static_cast<unsigned char>(byte) < 0x20 && byte != '\t') || byte == '\x7F';
+}
+
+bool holdsOnlyValidText(const TOMLValue& value)
+{
+    if (const std::string* text = value.asString())
+        return UnicodeText::isValidUTF8(*text);
+    if (const TOMLValue::Array* elements = value.asArray())
+        return std::all_of(elements->begin(), elements->end(), holdsOnlyValidText);
+    if (const TOMLValue::Table* pairs = value.asTable())
+        return std::all_of(pairs->begin(), pairs->end(),
+            [](const auto& pair) { return UnicodeText::isValidUTF8(pair.first) && holdsOnlyValidText(pair.second); });
+    return true;
+}
+
 std::string renderTOMLString(std::string_view text)
 {
     std::string result = "\"";
@@ -63,7 +82,10 @@ std::string renderTOMLString(std::string_view text)
             result += "\\r";
             break;
         default:
-            result += byte;
+            if (needsUnicodeEscape(byte))
+                result += UnicodeText::unicodeEscape(static_cast<unsigned char>(byte));
+            else
+                result += byte;
         }
     }
     return result + "\"";
@@ -89,6 +111,8 @@ std::string renderTOMLMultilineString(std::string_view text)
             result += "\\\\";
         else if (byte == '\r')
             result += "\\r";
+        else if (needsUnicodeEscape(byte) && byte != '\n')
+            result += UnicodeText::unicodeEscape(static_cast<unsigned char>(byte));
         else
             result += byte;
         ++i;
@@ -207,6 +231,12 @@ void TOMLDocument::set(const TOMLPath& table, const std::string& key, TOMLValue 
 {
     if (!holdsOnlyFiniteNumbers(value))
         throw QuorvaneError::config("A config value cannot be an infinite number or NaN.");
+    // Bytes that are not UTF-8 would make a file that no longer reads.
+    bool validText = UnicodeText::isValidUTF8(key) && holdsOnlyValidText(value)
+        && std::all_of(
+            table.begin(), table.end(), [](const std::string& part) { return UnicodeText::isValidUTF8(part); });
+    if (!validText)
+        throw QuorvaneError::config("A config text is not valid UTF-8, so it was not written.");
     auto existing
         = std::find_if(nodes.begin(), nodes.end(), [&](const TOMLNode& node) { return isKeyOf(node, table, key); });
     if (existing != nodes.end()) {

@@ -398,6 +398,12 @@ void TOMLParser::parseEscape(std::string& into)
         error("A string ends in a backslash.");
     std::string_view character = characterAt(m_cursor);
     advance();
+    if (character == "u" || character == "U") {
+        if (std::optional<char32_t> scalar = parseUnicodeEscape(character == "u" ? 4 : 8)) {
+            into += UnicodeText::utf8(*scalar);
+            return;
+        }
+    }
     // The escape letter is the cluster's first scalar, so a combining mark after it is kept as text.
     switch (character.front()) {
     case 'n':
@@ -418,6 +424,25 @@ void TOMLParser::parseEscape(std::string& into)
         return;
     }
     into += character.substr(1);
+}
+
+std::optional<char32_t> TOMLParser::parseUnicodeEscape(size_t digits)
+{
+    // Anything but exactly that many hex digits naming a scalar keeps its old reading: the letter stands for
+    // itself, so that files written before these escapes were read keep their text.
+    size_t end = m_cursor + digits;
+    if (end > m_text.size())
+        return std::nullopt;
+    std::string_view hex = m_text.substr(m_cursor, digits);
+    uint32_t value = 0;
+    auto [stop, status] = std::from_chars(hex.data(), hex.data() + hex.size(), value, 16);
+    if (status != std::errc() || stop != hex.data() + hex.size())
+        return std::nullopt;
+    if (value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
+        return std::nullopt;
+    // A combining mark after the last digit may share its cluster; it then reads as text of its own.
+    m_cursor = end;
+    return static_cast<char32_t>(value);
 }
 
 template <typename ReadElement>

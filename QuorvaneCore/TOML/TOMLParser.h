@@ -61,6 +61,9 @@ private:
     // Appends the text up to the next byte of `stops` (or the end) to a string's text.
     void takeStringRun(std::string& into, const char* stops);
     void parseEscape(std::string& into);
+    // The scalar of the `digits` hex digits under the cursor (after a backslash-u or -U), stepping over them;
+    // nothing, with the cursor left alone, when they are not exactly that many hex digits naming a scalar.
+    std::optional<char32_t> parseUnicodeEscape(size_t digits);
     // Reads elements up to `closing`, separated by commas (a trailing one allowed); the opening
     // bracket is under the cursor.
     template <typename ReadElement> void parseDelimited(std::string_view closing, const char* missing, ReadElement);

@@ -106,9 +106,29 @@ TEST_F(AppSocket, AFailedSaveReachesTheCallerAsExitCodeEight)
     EXPECT_EQ(response.exitCode, 8);
     EXPECT_EQ(response.message, sentence);
     EXPECT_EQ(model->banner(), sentence);
-    // The edit stays in force in memory, and the file on disk is untouched.
-    EXPECT_EQ(model->config().hotkeys.size(), 1u);
+    // The configuration in force stays as it was, so a later unrelated save does not write the failed change.
+    EXPECT_TRUE(model->config().hotkeys.empty());
+    EXPECT_EQ(forward({ "hotkey", "list" }).message, "No hotkeys yet.");
+    EXPECT_EQ(forward({ "rule", "add", "com.example.files", "--tile", "left-half" }).exitCode, 0);
     EXPECT_EQ(readFile(configPath()).find("ctrl+opt+x"), std::string::npos);
+}
+
+// The largest file the application reads, in the shapes that grow most in the answer to `config show`: control
+// characters (six bytes each in JSON, seven once the escape is escaped again) in comments, in values, and in
+// app names that the JSON repeats as slug, name and bundle identifier.
+TEST_F(AppSocket, ConfigShowOfTheLargestFileFitsOneAnswer)
+{
+    auto filled = [](const std::string& before, const std::string& after) {
+        return before + std::string(ConfigFile::maximumFileSize - before.size() - after.size(), '\x01') + after;
+    };
+    for (const std::string& text : { filled("# ", "\n"), filled("[apps.a]\nurl = \"", "\"\n"),
+             filled("[apps.\"", "\"]\nurl = \"https://example.com\"\n") }) {
+        model.reset();
+        startWith(text);
+        RPCResponse response = forward({ "config", "show" });
+        EXPECT_EQ(response.exitCode, 0) << response.message.substr(0, 100);
+        EXPECT_EQ(response.message.size(), model->file().text().size());
+    }
 }
 
 TEST_F(AppSocket, OnceQuittingEveryRequestIsAnsweredNotRunning)

@@ -225,7 +225,7 @@ TEST_F(QuorvaneSessionTest, SocketFailuresExitWithOne)
     for (std::string answer : { "not JSON\n", "{\"id\":\"\",\"exitCode\":0,\"message\":\"\",\"payload\":\"{\"}\n" }) {
         std::thread fake([&] {
             FileDescriptor connection(::accept(stale.get(), nullptr, nullptr));
-            readLine(connection.get(), 5, socketLineLimit);
+            readLine(connection.get(), 5, requestLineLimit);
             writeAll(connection.get(), answer, 5);
         });
         expectFailure({ "--json", "ping" }, "could not be read");
@@ -331,6 +331,10 @@ TEST_F(QuorvaneSessionTest, OutputThatCannotBeWrittenExitsWithOne)
         return std::pair(status, said);
     };
     EXPECT_EQ(printed(false, false), std::pair(5, std::string("warned\n")));
+    // A message that echoes a word with control characters shows them instead of sending them to the terminal.
+    result.standardError = "Unknown tile \x1B]0;owned\x07\x1B[2J.\n";
+    EXPECT_EQ(printed(false, false).second, "Unknown tile \\u001B]0;owned\\u0007\\u001B[2J.\n");
+    result.standardError = "warned\n";
     EXPECT_EQ(printed(true, false),
         std::pair(1, std::string("warned\nCould not write the output: No space left on device.\n")));
     EXPECT_EQ(printed(false, true).first, 1);
@@ -370,7 +374,7 @@ TEST_F(QuorvaneSessionTest, TheConfigFileIsReadAndReplacedOnlyAsARegularFile)
         { "/dev/null", "Quorvane reads only regular files, and " },
         { folder.file("fifo"), "Quorvane reads only regular files, and " },
         { "/dev/zero", "Quorvane reads only regular files, and " },
-        { folder.file("huge.toml"), " is larger than 16 MiB, more than Quorvane reads." },
+        { folder.file("huge.toml"), " is larger than 1 MiB, more than Quorvane reads." },
         { "/nonexistent/x.toml", "which is in a folder that does not exist" },
     };
     for (const auto& [target, part] : refused) {
@@ -398,6 +402,22 @@ TEST_F(QuorvaneSessionTest, ChangesWaitForTheConfigLockAndReadsDoNot)
     EXPECT_EQ(run({ "hotkey", "set", "ctrl+shift+cmd+f", "com.example.files" }).exitCode, 0);
     // The lock stands beside the path the user sees, so a linked config in a read-only folder still locks.
     EXPECT_TRUE(fs::exists(fs::path(config).parent_path() / ".config.toml.lock"));
+}
+
+// Without a config folder, a change that fails or changes nothing makes no folder and no lock file; a lock file
+// once made stays, so that two writers always lock the same file.
+TEST_F(QuorvaneSessionTest, AFailedChangeInAFreshHomeLeavesNoTrace)
+{
+    EXPECT_NE(run({ "rule", "add", "Text Edit", "--tile", "left-half" }).exitCode, 0);
+    EXPECT_EQ(run({ "hotkey", "unset", "ctrl+opt+q", "--yes" }).exitCode, 5);
+    EXPECT_FALSE(fs::exists(paths.configDirectory()));
+    EXPECT_EQ(run({ "hotkey", "set", "ctrl+opt+e", "com.example.editor" }).exitCode, 0);
+    std::string lockFile = ConfigLock::lockFilePath(config);
+    EXPECT_TRUE(fs::exists(lockFile));
+    fs::remove(config);
+    EXPECT_NE(run({ "rule", "add", "Text Edit", "--tile", "left-half" }).exitCode, 0);
+    EXPECT_EQ(run({ "hotkey", "set", "ctrl+shift+cmd+f", "com.example.files" }).exitCode, 0);
+    EXPECT_TRUE(fs::exists(lockFile));
 }
 
 TEST_F(QuorvaneSessionTest, ParallelChangesAllPersist)

@@ -138,7 +138,7 @@ TEST_F(SocketServerTest, RequestLinesStopShortOfOneMebibyte)
 {
     server->start();
     std::string request = "{\"id\":\"big\",\"arguments\":[\"ping\"]}";
-    std::string padded = request + std::string(socketLineLimit - 1 - request.size(), ' ');
+    std::string padded = request + std::string(requestLineLimit - 1 - request.size(), ' ');
     EXPECT_EQ(
         converse(path, padded + "\n"), "{\"id\":\"big\",\"exitCode\":0,\"message\":\"ping\",\"payload\":\"{}\"}\n");
     EXPECT_EQ(converse(path, padded + " \n"), "");

@@ -6,6 +6,8 @@
 #include "QuorvaneIPC/SocketIO.h"
 #include "RPC/RPCRequest.h"
 #include "RPC/RPCResponse.h"
+#include "Support/UnicodeText.h"
+#include "TestSupport/TemporaryFolder.h"
 #include "X11/VirtualDesktop.h"
 
 #include <gtest/gtest.h>
@@ -26,6 +28,7 @@ using test::builtProgram;
 using test::ChildProcess;
 using test::eventually;
 using test::runTool;
+using test::ToolRun;
 
 // Whether the process runs (a zombie waiting for its parent does not).
 bool running(pid_t pid)
@@ -210,6 +213,128 @@ TEST(X11AppTest, AThousandForwardedRequestsLeaveNoDescriptorOrMemoryBehind)
         << openDescriptors(app->pid()) << " > " << descriptors;
     long grown = residentKilobytes(app->pid()) - resident;
     EXPECT_LT(grown, 2048) << "resident memory grew by " << grown << " kB over a thousand requests";
+    app->signal(SIGTERM);
+    EXPECT_EQ(app->finish(), 0);
+}
+
+// A window whose class is Latin-1 rather than UTF-8 is saved in a layout as UTF-8 text, so the file still reads.
+TEST(X11AppTest, AWindowClassThatIsNotUTF8IsSavedAsText)
+{
+    test::VirtualDesktop desktop;
+    std::unique_ptr<ChildProcess> app = test::startApp();
+    // "éditeur,Éditeur" in Latin-1.
+    std::string latin1Class = std::string("\xE9") + "diteur," + std::string("\xC9") + "diteur";
+    test::TestWindow window({ "--class", latin1Class, "--title", "Editor", "--state", "maximized" });
+    std::string config = ProcessPlaces::paths().configFile();
+    ASSERT_TRUE(eventually([] { return runTool({ "layout", "save", "work" }).status == 0; }, 10));
+    std::string text = test::readFile(config);
+    EXPECT_TRUE(UnicodeText::isValidUTF8(text));
+    EXPECT_NE(text.find("\n\u00C9diteur = \"fill\"\n"), std::string::npos) << text;
+    ToolRun listed = runTool({ "--config", config, "layout", "list" });
+    EXPECT_EQ(listed.status, 0) << listed.output;
+    app->signal(SIGTERM);
+    EXPECT_EQ(app->finish(), 0);
+}
+
+// The answer to `config show` holds the file's text and its JSON, each escaped once more: for a file within the
+// size limit it is longer than a request may be, and still arrives.
+TEST(X11AppTest, ConfigShowOfALargeFileArrives)
+{
+    test::VirtualDesktop desktop;
+    std::string text = test::configWith({}, "# " + std::string(1'000'000, '"') + "\n");
+    test::writeConfig(text);
+    std::unique_ptr<ChildProcess> app = test::startApp();
+    ToolRun shown = runTool({ "config", "show" });
+    EXPECT_EQ(shown.status, 0) << shown.output.substr(0, 200);
+    EXPECT_TRUE(shown.output == text);
+    app->signal(SIGTERM);
+    EXPECT_EQ(app->finish(), 0);
+}
+
+ToolRun setHotkey()
+{
+    return runTool({ "hotkey", "set", "ctrl+opt+x", "com.example.editor" });
+}
+
+bool showsGap(int gap)
+{
+    return runTool({ "config", "show" }).output.find("\ntile_gap = " + std::to_string(gap) + "\n") != std::string::npos;
+}
+
+// Something in config.toml's place that cannot be read, there at start-up or appearing later, never ends the
+// application: it answers from the settings in force, the doctor names the file, and nothing is written over it.
+TEST(X11AppTest, AConfigThatCannotBeReadNeverEndsTheApp)
+{
+    namespace fs = std::filesystem;
+    test::VirtualDesktop desktop;
+    std::string config = ProcessPlaces::paths().configFile();
+    fs::create_directories(config);
+    std::unique_ptr<ChildProcess> app = test::startApp();
+    ToolRun refused = setHotkey();
+    EXPECT_EQ(refused.status, 8);
+    EXPECT_EQ(refused.output, "config.toml could not be read, so it was not saved over.\n");
+    EXPECT_TRUE(doctorSays("[fail] config: Quorvane reads only regular files, and " + config + " is not one."));
+    EXPECT_TRUE(fs::is_directory(config));
+
+    fs::remove(config);
+    test::writeConfig(test::configWith({ "tile_gap = 6" }));
+    ASSERT_TRUE(eventually([] { return showsGap(6); }));
+    fs::remove(config);
+    ASSERT_EQ(::mkfifo(config.c_str(), 0644), 0);
+    EXPECT_TRUE(eventually([&] { return doctorSays("is not one. The settings in force stay until it is fixed."); }));
+    EXPECT_TRUE(doctorSays("[pass] windows"));
+    EXPECT_EQ(setHotkey().status, 8);
+    EXPECT_TRUE(showsGap(6));
+    EXPECT_TRUE(fs::is_fifo(config));
+
+    // A file whose reads fail, whoever reads it.
+    fs::remove(config);
+    fs::create_symlink("/proc/self/clear_refs", config);
+    EXPECT_TRUE(eventually([] { return doctorSays("[fail] config: config.toml could not be read: "); }));
+    EXPECT_EQ(setHotkey().output, "config.toml could not be read, so it was not saved over.\n");
+    EXPECT_EQ(runTool({ "ping" }).status, 0);
+    app->signal(SIGTERM);
+    EXPECT_EQ(app->finish(), 0);
+}
+
+TEST(X11AppTest, ALockFileThatCannotBeOpenedFailsOnlyChanges)
+{
+    namespace fs = std::filesystem;
+    test::VirtualDesktop desktop;
+    std::string config = ProcessPlaces::paths().configFile();
+    test::writeConfig(test::configWith({ "tile_gap = 6" }));
+    std::string lock = fs::path(config).parent_path() / ".config.toml.lock";
+    fs::create_directory(lock);
+    std::unique_ptr<ChildProcess> app = test::startApp();
+    EXPECT_TRUE(showsGap(6));
+    ToolRun refused = setHotkey();
+    EXPECT_EQ(refused.status, 8);
+    EXPECT_EQ(
+        refused.output, "config.toml could not be saved, because its lock file could not be opened: Is a directory.\n");
+    fs::remove(lock);
+    fs::create_symlink(lock, lock);
+    EXPECT_EQ(setHotkey().status, 8);
+    fs::remove(lock);
+    EXPECT_EQ(setHotkey().status, 0);
+    app->signal(SIGTERM);
+    EXPECT_EQ(app->finish(), 0);
+}
+
+// A change of permissions alone tells the application to read the file again: here the text changed through a
+// second name outside the watched folder, which tells the watch nothing, so only the change of mode does.
+TEST(X11AppTest, TheWatchFollowsPermissionChanges)
+{
+    namespace fs = std::filesystem;
+    test::VirtualDesktop desktop;
+    std::string config = ProcessPlaces::paths().configFile();
+    test::writeConfig(test::configWith({ "tile_gap = 6" }));
+    std::unique_ptr<ChildProcess> app = test::startApp();
+    std::string otherName = desktop.folder() + "/config-by-another-name.toml";
+    fs::create_hard_link(config, otherName);
+    test::writeFile(otherName, test::configWith({ "tile_gap = 9" }));
+    EXPECT_TRUE(showsGap(6));
+    fs::permissions(config, fs::perms(0600));
+    EXPECT_TRUE(eventually([] { return showsGap(9); }));
     app->signal(SIGTERM);
     EXPECT_EQ(app->finish(), 0);
 }

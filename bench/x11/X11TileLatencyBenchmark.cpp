@@ -69,7 +69,7 @@ public:
         std::optional<double> seconds;
         if (m_window.nextSize(sent + std::chrono::seconds(2)))
             seconds = std::chrono::duration<double>(Clock::now() - sent).count();
-        RPCResponse response = RPCCodec::decodeResponse(readLine(connection.get(), 5, socketLineLimit));
+        RPCResponse response = RPCCodec::decodeResponse(readLine(connection.get(), 5, responseLineLimit));
         m_window.settle();
         return response.exitCode == 0 ? seconds : std::nullopt;
     }

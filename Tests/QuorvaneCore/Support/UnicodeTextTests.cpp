@@ -113,5 +113,25 @@ TEST(UnicodeText, ScalarsRoundTripAndReplaceBadBytes)
     EXPECT_FALSE(UnicodeText::isValidUTF8("\xED\xA0\x80")); // a lone surrogate
 }
 
+// Text from the window system may be Latin-1 or plain bytes; what comes out is always UTF-8.
+TEST(UnicodeText, OutsideTextBecomesUTF8)
+{
+    EXPECT_EQ(UnicodeText::utf8OrLatin1("caf\xC3\xA9"), "caf\xC3\xA9");
+    EXPECT_EQ(UnicodeText::utf8OrLatin1("caf\xE9"), "caf\xC3\xA9");
+    EXPECT_EQ(UnicodeText::utf8OrLatin1("\xED\xA0\x80"), "\xC3\xAD\xC2\xA0\xC2\x80");
+    EXPECT_EQ(UnicodeText::fromLatin1("\xC3\xA9"), "\xC3\x83\xC2\xA9");
+}
+
+TEST(UnicodeText, ControlCharactersAreShownAsEscapes)
+{
+    EXPECT_EQ(UnicodeText::withVisibleControls("a\tb\nc"), "a\tb\nc");
+    EXPECT_EQ(UnicodeText::withVisibleControls(std::string("\x1B[2J\x07\0\r\x7F", 8)),
+        "\\u001B[2J\\u0007\\u0000\\u000D\\u007F");
+    // C1 controls, and text around them that only looks alike.
+    const std::string csi = "\xC2\x9B";
+    EXPECT_EQ(
+        UnicodeText::withVisibleControls(csi + "31m \xC2\xA0 \xC3\x9B \xC2"), "\\u009B31m \xC2\xA0 \xC3\x9B \xC2");
+}
+
 } // namespace
 } // namespace quorvane

@@ -150,6 +150,50 @@ TEST(TOMLDocument, RendersValues)
         { TOMLValue::table({ { "bundle", str("b") }, { "k.1", integer(2) } }), "{ bundle = \"b\", \"k.1\" = 2 }" } });
 }
 
+// TOML allows no control character but the tab raw in a string; a file holding one no longer reads elsewhere.
+TEST(TOMLDocument, EscapesEveryControlCharacterTOMLForbidsRaw)
+{
+    expectRendered({ { str(std::string("a\0b", 3)), R"("a\u0000b")" },
+        { str("\x1B[31m\x07\x7F"), R"("\u001B[31m\u0007\u007F")" }, { str("\x01\u0301"), "\"\\u0001\u0301\"" },
+        { str("bell\x07\nnext\x1B"), "\"\"\"\nbell\\u0007\nnext\\u001B\"\"\"" } });
+    for (int byte = 0; byte < 0x80; ++byte) {
+        std::string text = "x" + std::string(1, static_cast<char>(byte == 0x20 ? 0x7F : byte)) + "y";
+        TOMLDocument document;
+        document.set({ "rules", text }, text, TOMLValue::table({ { text, TOMLValue::array({ str(text + "\n") }) } }));
+        std::string rendered = document.text();
+        EXPECT_EQ(
+            rendered.find_first_of(std::string("\0\x01\x02\x03\x04\x05\x06\x07\x08\x0B\x0C\r\x0E\x0F\x10\x11\x12\x13"
+                                               "\x14\x15\x16\x17\x18\x19\x1A\x1B\x1C\x1D\x1E\x1F\x7F",
+                31)),
+            std::string::npos)
+            << byte;
+        EXPECT_EQ(TOMLDocument::parse(rendered), document) << byte;
+    }
+}
+
+// Bytes that are not UTF-8 would make a file that no longer reads: the edit is refused, the document kept.
+TEST(TOMLDocument, RefusesTextThatIsNotUTF8)
+{
+    const std::string bad = std::string("\xC9") + "diteur";
+    struct Edit {
+        TOMLPath table;
+        std::string key;
+        TOMLValue value;
+    };
+    const Edit edits[] = {
+        { { "rules", "editor" }, "app", str(bad) },
+        { { "layouts", "work" }, bad, str("left-half") },
+        { { "rules", bad }, "tile", str("fill") },
+        { { "agents" }, "installed", TOMLValue::array({ str("ok"), str(bad) }) },
+        { { "hotkeys" }, "ctrl+e", TOMLValue::table({ { bad, str("x") } }) },
+    };
+    for (const Edit& edit : edits) {
+        TOMLDocument document = TOMLDocument::parse("a = 1\n");
+        EXPECT_THROW(document.set(edit.table, edit.key, edit.value), QuorvaneError) << edit.key;
+        EXPECT_EQ(document.text(), "a = 1\n") << edit.key;
+    }
+}
+
 // Doubles are written positionally: the reader takes no exponent, and whole numbers beyond the
 // 64-bit range must stay doubles.
 TEST(TOMLDocument, RendersEveryDoubleSoItReadsBack)
@@ -165,10 +209,10 @@ TEST(TOMLDocument, RendersEveryDoubleSoItReadsBack)
 // Strings that end in quotes, hold carriage returns, or begin with a combining mark or joiner.
 TEST(TOMLDocument, EveryValueReadsBackFromItsText)
 {
-    for (const char* text : { "", "plain", "a b", "a.b", "document.title = \"Mail\"\n", "x\n\"", "x\n\"\"",
-             "\n\"\"\"\"\"", "\"\n", "a\r\nb\rc", "\\\n\\", "\t\n\t", "\u0301", "\u200Dx", "\uFE0F\n", "\"\u0301\n",
-             "tail\u0600", "\u0600", "\u0D4E", "\n\u0D4E\"", "#\uFE0F\u20E3", "e\u0301", "-\u0301", "\\\u0301\n",
-             "\t\u0301", "ключ", "\xff\xfe" })
+    for (const char* text :
+        { "", "plain", "a b", "a.b", "document.title = \"Mail\"\n", "x\n\"", "x\n\"\"", "\n\"\"\"\"\"", "\"\n",
+            "a\r\nb\rc", "\\\n\\", "\t\n\t", "\u0301", "\u200Dx", "\uFE0F\n", "\"\u0301\n", "tail\u0600", "\u0600",
+            "\u0D4E", "\n\u0D4E\"", "#\uFE0F\u20E3", "e\u0301", "-\u0301", "\\\u0301\n", "\t\u0301", "ключ" })
         expectRoundTrip(str(text));
     for (double number : { 1e-5, 1e20, 1e300, -1e-300, 5e-324, 1.7976931348623157e308, 3.5 })
         expectRoundTrip(decimal(number));

@@ -87,7 +87,7 @@ TEST(TOMLParser, ReadsValues)
     // Too small for a double reads as zero rather than failing.
     expectValue("0." + std::string(400, '0') + "1", decimal(0.0));
     expectValues({ { R"("")", str("") }, { R"("a\tb\nc\rd\\e\"f")", str("a\tb\nc\rd\\e\"f") },
-        { R"("\q\u0041")", str("qu0041") }, { "\"\"\"\nhello\n\"\"\"", str("hello\n") },
+        { R"("\q\u0041")", str("qA") }, { "\"\"\"\nhello\n\"\"\"", str("hello\n") },
         { "\"\"\"one \"two\" \"\"\n\\t\\\"\"\"\"", str("one \"two\" \"\"\n\t\"") }, { "\"\"\"a\"\"\"", str("a") } });
     expectValues(
         { { R"([1, "two", [3]])", TOMLValue::array({ integer(1), str("two"), TOMLValue::array({ integer(3) }) }) },
@@ -98,6 +98,16 @@ TEST(TOMLParser, ReadsValues)
                     { "a b", TOMLValue::table({ { "c", TOMLValue::array({}) } }) } }) },
             { "{}", TOMLValue::table({}) },
             { "{ a = 1, a = 2 }", TOMLValue::table({ { "a", integer(1) }, { "a", integer(2) } }) } });
+}
+
+// Escapes name scalars as TOML writes them; anything else after the backslash keeps reading as itself.
+TEST(TOMLParser, ReadsUnicodeEscapes)
+{
+    expectValues({ { R"("\u001B[31m\u0007\u0000")", str(std::string("\x1B[31m\x07\0", 7)) },
+        { R"("\u00e9\U0001F600\u12345")", str("\u00E9\U0001F600\u12345") },
+        { "\"\"\"\n\\u0007\n\"\"\"", str("\x07\n") }, { R"("\u004")", str("u004") }, { R"("\uD800")", str("uD800") },
+        { R"("\U00110000")", str("U00110000") }, { "\"\\u0041\u0301\"", str("A\u0301") },
+        { R"("\u+041")", str("u+041") }, { R"("\user")", str("user") } });
 }
 
 TEST(TOMLParser, IntViewAcceptsWholeDoublesInRange)
