@@ -219,7 +219,7 @@ TEST_F(SocketServerTest, RequestsRunOneAtATimeInArrivalOrderUnlessTheirClientHun
         released = true;
     }
     changed.notify_all();
-    auto answerOn = [](const FileDescriptor& client) { return readLine(client.get(), 10, socketLineLimit); };
+    auto answerOn = [](const FileDescriptor& client) { return readLine(client.get(), 10, responseLineLimit); };
     EXPECT_NE(first.get().find("\"first\""), std::string::npos);
     EXPECT_NE(answerOn(halfClosed).find("\"half-closed\""), std::string::npos);
     EXPECT_NE(answerOn(last).find("\"last\""), std::string::npos);
