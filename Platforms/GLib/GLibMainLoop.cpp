@@ -173,6 +173,11 @@ bool GLibMainLoop::isMainThread() const
     return std::this_thread::get_id() == m_mainThread;
 }
 
+bool GLibMainLoop::serving() const
+{
+    return g_main_depth() > 0 && isMainThread();
+}
+
 void GLibMainLoop::run()
 {
     if (!m_gate.quitting())

@@ -23,6 +23,7 @@ public:
     void cancelTimer(TimerId) override;
     double now() const override;
     bool isMainThread() const override;
+    bool serving() const override;
     void run() override;
     void quit() override;
     bool quitting() const override;

@@ -92,7 +92,9 @@ int SimulatedMainLoop::runPending()
             work = std::move(m_queue.front());
             m_queue.pop_front();
         }
+        ++m_serving;
         work();
+        --m_serving;
         ++count;
     }
 }
@@ -122,7 +124,9 @@ void SimulatedMainLoop::advance(double seconds)
     double limit = now() + seconds;
     runPending();
     while (auto timer = takeDueTimer(limit)) {
+        ++m_serving;
         timer->second.work();
+        --m_serving;
         runPending();
     }
     {

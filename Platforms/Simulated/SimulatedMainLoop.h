@@ -25,6 +25,7 @@ public:
     void cancelTimer(TimerId) override;
     double now() const override;
     bool isMainThread() const override;
+    bool serving() const override { return m_serving > 0 && isMainThread(); }
     // Serves posted work until `quit`; virtual time stands still meanwhile.
     void run() override;
     void quit() override;
@@ -62,6 +63,8 @@ private:
     double m_now = 0;
     std::thread::id m_mainThread;
     QuitGate m_gate;
+    // Pieces of work under way on the main thread.
+    int m_serving = 0;
 };
 
 } // namespace quorvane

@@ -3,6 +3,7 @@
 #include <xcb/xcb.h>
 #include <xcb/xcb_ewmh.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <functional>
@@ -112,6 +113,11 @@ void sendRootMessage(
 
 // The values of a property reply: 32-bit cardinals, windows or atoms.
 std::vector<uint32_t> cardinals(const XReply<xcb_get_property_reply_t>&);
+// Whether a list of atoms or windows read from a property holds `value`.
+inline bool holds(const std::vector<uint32_t>& values, uint32_t value)
+{
+    return std::find(values.begin(), values.end(), value) != values.end();
+}
 // The text of a property reply (UTF-8 or Latin-1 as the property holds it), cut at the first NUL.
 std::optional<std::string> propertyText(const XReply<xcb_get_property_reply_t>&);
 

@@ -1,12 +1,11 @@
 #pragma once
 
-#include "Platforms/X11/ApplicationIds.h"
+#include "Platforms/X11/X11ClientReader.h"
+#include "Platforms/X11/X11DisplayReader.h"
+#include "QuorvaneApp/Platform/WeakSelf.h"
 #include "QuorvaneApp/Platform/WindowSystem.h"
 
-#include <atomic>
-#include <map>
 #include <memory>
-#include <mutex>
 #include <set>
 
 namespace quorvane {
@@ -40,10 +39,6 @@ public:
     void setConnectionLostHandler(std::function<void()> handler) { m_lostHandler = std::move(handler); }
 
 private:
-    struct Client;
-
-    std::vector<Client> readClients(const std::vector<uint32_t>& windows);
-    WindowFacts factsOf(const Client&);
     void handleEvent(const void* event);
     // After a reply waited for off the main thread, the events it read must still reach the main loop.
     void wakeIfWorker();
@@ -55,7 +50,8 @@ private:
 
     X11Connection& m_connection;
     MainLoop& m_mainLoop;
-    ApplicationIds m_applicationIds;
+    X11ClientReader m_clients;
+    X11DisplayReader m_displays;
     std::unique_ptr<X11EventSource> m_events;
     std::function<void()> m_changeHandler;
     std::function<void()> m_lostHandler;
@@ -68,16 +64,11 @@ private:
     std::optional<std::vector<uint32_t>> m_listedClients;
     // Likewise the displays: a tile asks for them more than once.
     std::optional<std::vector<DisplayFacts>> m_displayListing;
-    // The process of each listed window that does not say it, as the server told it (main thread).
-    std::map<uint32_t, int32_t> m_connectionPids;
-    // Monitor names by atom (main thread).
-    std::map<uint32_t, std::string> m_atomNames;
     bool m_forgetPosted = false;
     // Clients being set up whose changes are watched (main thread).
     std::set<uint32_t> m_watched;
-    // Work posted to the main loop holds this weakly, so none of it runs after the window system has gone.
-    std::shared_ptr<X11WindowSystem*> m_self;
-    int32_t m_ownPid;
+    // Work posted to the main loop reaches the window system through this while it lives.
+    WeakSelf<X11WindowSystem> m_self { *this };
 };
 
 } // namespace quorvane

@@ -260,7 +260,10 @@ void AppModel::startSocket()
     if (m_server)
         return;
     m_socketLink = std::make_shared<SocketLink>(m_platform.mainLoop, m_environment.fetchIcon);
-    m_socketLink->attach(this);
+    m_socketLink->attach([this](const std::optional<Invocation>& parsed, const std::vector<std::string>& words,
+                             const std::optional<std::string>& iconURL, const std::optional<std::string>& iconBytes) {
+        return parsed ? handleRPC(*parsed, iconURL, iconBytes) : handleRPC(words);
+    });
     m_server = SocketServer::create(m_socketPath, m_socketLink->handler());
     try {
         m_server->start();

@@ -2,7 +2,6 @@
 
 #include "Command/CommandParser.h"
 #include "Command/Invocation.h"
-#include "QuorvaneApp/Model/AppModel.h"
 #include "QuorvaneApp/Platform/MainLoop.h"
 #include "RPC/RPCRequest.h"
 #include "RPC/RPCResponse.h"
@@ -27,9 +26,9 @@ SocketLink::SocketLink(MainLoop& loop, AppEnvironment::IconFetch fetchIcon)
 {
 }
 
-void SocketLink::attach(AppModel* model)
+void SocketLink::attach(Answer answer)
 {
-    m_model = model;
+    m_answer = std::move(answer);
 }
 
 SocketServer::Handler SocketLink::handler()
@@ -65,10 +64,8 @@ RPCResponse SocketLink::answer(const RPCRequest& request, std::stop_token stop)
     RPCResponse response = notRunning();
     m_loop.runAndWait(
         [&] {
-            if (!m_model)
-                return;
-            response = invocation ? m_model->handleRPC(*invocation, iconURL, iconBytes)
-                                  : m_model->handleRPC(request.arguments);
+            if (m_answer)
+                response = m_answer(invocation, request.arguments, iconURL, iconBytes);
         },
         std::move(stop));
     return response;

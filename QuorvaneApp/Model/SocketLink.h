@@ -3,14 +3,16 @@
 #include "QuorvaneApp/Model/AppEnvironment.h"
 #include "QuorvaneIPC/SocketServer.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace quorvane {
 
-class AppModel;
 class MainLoop;
+struct Invocation;
 struct RPCRequest;
 struct RPCResponse;
 
@@ -23,8 +25,15 @@ class SocketLink : public std::enable_shared_from_this<SocketLink> {
 public:
     SocketLink(MainLoop&, AppEnvironment::IconFetch);
 
-    // Main thread: the model that answers requests from now on, or none.
-    void attach(AppModel*);
+    // Runs one request on the main thread: its words as parsed on the answering thread (none when they did
+    // not parse, so the main thread reports why), the words themselves, and a new web app's icon fetched for
+    // `iconURL`.
+    using Answer = std::function<RPCResponse(const std::optional<Invocation>& parsed,
+        const std::vector<std::string>& words, const std::optional<std::string>& iconURL,
+        const std::optional<std::string>& iconBytes)>;
+
+    // Main thread: what answers requests from now on, or nothing.
+    void attach(Answer);
     void detach() { attach(nullptr); }
 
     // The server's handler; it holds this link.
@@ -39,7 +48,7 @@ private:
     MainLoop& m_loop;
     AppEnvironment::IconFetch m_fetchIcon;
     // Read and written on the main thread only.
-    AppModel* m_model = nullptr;
+    Answer m_answer;
 };
 
 } // namespace quorvane

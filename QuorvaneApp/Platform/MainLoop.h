@@ -30,6 +30,9 @@ public:
     virtual double now() const = 0;
     // Whether the caller runs on the main thread.
     virtual bool isMainThread() const = 0;
+    // Whether the caller is the main thread running one piece of work the loop handed it (posted work, a
+    // timer, an event): what a backend may remember for the rest of that piece of work.
+    virtual bool serving() const = 0;
     // Serves posted work and timers on the calling thread (the main thread) until `quit`.
     virtual void run() = 0;
     // Makes `run` return and every waiting or later `runAndWait` answer false. Callable from any thread.

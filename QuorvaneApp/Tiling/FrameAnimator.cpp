@@ -15,7 +15,6 @@ FrameAnimator::FrameAnimator(const MotionPlatform& platform)
     : m_platform(platform)
     , m_gate(std::make_shared<MotionGate>())
     , m_clock(platform.clock, platform.windows)
-    , m_self(std::make_shared<FrameAnimator*>(this))
 {
 }
 
@@ -36,10 +35,7 @@ void FrameAnimator::move(WindowHandle handle, int32_t pid, const Frame& to, bool
     if (m_flushScheduled)
         return;
     m_flushScheduled = true;
-    m_platform.clock.post([weak = std::weak_ptr(m_self)] {
-        if (std::shared_ptr<FrameAnimator*> self = weak.lock())
-            (*self)->flush();
-    });
+    m_platform.clock.post(m_self.bind([](FrameAnimator& animator) { animator.flush(); }));
 }
 
 void FrameAnimator::commit()
@@ -82,10 +78,7 @@ void FrameAnimator::flush()
     if (animate) {
         // Every move of the batch is interpolated, also those that did not ask for it.
         m_gate->setSession(session);
-        m_clock.setOnFrame([weak = std::weak_ptr(m_self)](double timestamp) {
-            if (std::shared_ptr<FrameAnimator*> self = weak.lock())
-                (*self)->tick(timestamp);
-        });
+        m_clock.setOnFrame(m_self.bind([](FrameAnimator& animator, double timestamp) { animator.tick(timestamp); }));
         m_clock.start();
         return;
     }
@@ -113,7 +106,7 @@ void FrameAnimator::tick(double timestamp)
     if (!final)
         return;
     m_platform.workers.submit(
-        [animator = std::weak_ptr(m_self), session, gate = m_gate, platform = m_platform, progress, final = *final] {
+        [animator = m_self.weak(), session, gate = m_gate, platform = m_platform, progress, final = *final] {
             runPass(animator, session, gate, platform, progress, final);
         });
 }
@@ -128,10 +121,10 @@ void FrameAnimator::runPass(std::weak_ptr<FrameAnimator*> animator, std::shared_
     auto done = [animator, token = session->token(), gate, &loop = platform.clock, &workers = platform.workers, final] {
         if (final) {
             loop.post([animator, gate, token] {
-                std::shared_ptr<FrameAnimator*> self = animator.lock();
+                FrameAnimator* self = WeakSelf<FrameAnimator>::lock(animator);
                 if (!self || !gate->current(token))
                     return;
-                (*self)->m_clock.stop();
+                self->m_clock.stop();
                 gate->endSession(token);
             });
         }

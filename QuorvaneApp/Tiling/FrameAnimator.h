@@ -1,5 +1,6 @@
 #pragma once
 
+#include "QuorvaneApp/Platform/WeakSelf.h"
 #include "QuorvaneApp/Tiling/DisplayClock.h"
 #include "QuorvaneApp/Tiling/MotionSession.h"
 
@@ -43,7 +44,7 @@ private:
     std::vector<std::shared_ptr<MoveBox>> m_queued;
     bool m_flushScheduled = false;
     // Posted work reaches the animator through this while it lives.
-    std::shared_ptr<FrameAnimator*> m_self;
+    WeakSelf<FrameAnimator> m_self { *this };
 };
 
 } // namespace quorvane

@@ -161,10 +161,9 @@ PanelContent TileOverlay::cheatSheetContent() const
         content.rows.push_back(PanelRow { groupHeading(key.group), key.panelLabel, key.chord });
     content.notes = { "Shift + arrows or HJKL", "Previous / next display", "Fill the screen", "Return or Esc leaves",
         "These chords work any time. While this panel is open, the bare keys work too." };
-    if (m_fallback) {
-        content.notes.push_back("Input Monitoring is off, so the bare keys wait until it is allowed. The chords above "
-                                "still work.");
-    }
+    // The backend words what is missing (a permission, an extension of the display server).
+    if (m_fallback)
+        content.notes.push_back(m_permissions.wording().tileModeWaits);
     return content;
 }
 

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "Platforms/X11/ApplicationIds.h"
+#include "QuorvaneApp/Platform/WindowFacts.h"
+#include "Tiling/Frame.h"
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quorvane {
+
+class MainLoop;
+class X11Connection;
+
+// One managed client as read in a single pipelined pass.
+struct X11Client {
+    uint32_t window = 0;
+    bool readable = false;
+    bool viewable = false;
+    // Client area in root coordinates.
+    Frame client;
+    std::vector<uint32_t> types;
+    std::vector<uint32_t> states;
+    std::optional<uint32_t> desktop;
+    bool transient = false;
+    std::vector<uint32_t> extents;
+    // The window manager has taken the window in (ICCCM WM_STATE).
+    bool wmState = false;
+    std::optional<std::string> netName;
+    std::optional<std::string> name;
+    std::optional<std::string> declaredApplication;
+    std::string instance;
+    std::string className;
+    int32_t pid = 0;
+
+    // Shown, titled and taken in by the window manager. Until then the window is being set up: a program
+    // may map its window first and name it a moment later.
+    bool ready() const { return viewable && (netName || name) && (wmState || extents.size() == 4); }
+
+    Frame outerFrame() const
+    {
+        double left = 0, right = 0, top = 0, bottom = 0;
+        if (extents.size() == 4) {
+            left = extents[0];
+            right = extents[1];
+            top = extents[2];
+            bottom = extents[3];
+        }
+        return { client.x - left, client.y - top, client.width + left + right, client.height + top + bottom };
+    }
+};
+
+// Reads the window manager's clients in one pipelined pass and tells what each one is: its application,
+// process, title, kind and frame.
+class X11ClientReader {
+public:
+    X11ClientReader(X11Connection&, MainLoop&);
+
+    // The clients of these windows, in their order: one round trip, and one more for the processes of
+    // windows that do not say theirs and were not asked about before.
+    std::vector<X11Client> read(const std::vector<uint32_t>& windows);
+    WindowFacts factsOf(const X11Client&) const;
+    // Forgets the processes of windows that are not `listed` any more. Main thread.
+    void keepProcessesOf(const std::vector<uint32_t>& listed);
+
+    // The window id the rest of the application knows the window by.
+    static std::string windowId(uint32_t window);
+
+private:
+    X11Connection& m_connection;
+    MainLoop& m_mainLoop;
+    // Mutable: resolving an id remembers what the desktop files said.
+    mutable ApplicationIds m_applicationIds;
+    // The process of each listed window that does not say it, as the server told it (main thread).
+    std::map<uint32_t, int32_t> m_connectionPids;
+    int32_t m_ownPid;
+};
+
+} // namespace quorvane
