@@ -80,6 +80,29 @@ for module in $(printf '%s\n' "${!declared[@]}" | sort); do
     fi
 done
 
+# The application's folders, lowest first: a folder's files include only the folders before it, so the
+# layers never include upward and never in a circle. The backends include only the seam.
+app_layers=(Platform State Setup Config WebApps Tiling Agents Keys Model)
+declare -A app_rank
+for ((i = 0; i < ${#app_layers[@]}; i++)); do
+    app_rank[${app_layers[i]}]=$i
+done
+for folder in QuorvaneApp/*/; do
+    layer=$(basename "$folder")
+    [[ -v "app_rank[$layer]" ]] || fail "QuorvaneApp/$layer has no place in app_layers of this script."
+done
+while IFS=: read -r file included; do
+    included=$(sed -E 's/.*"QuorvaneApp\/([^/]+)\/.*/\1/' <<<"$included")
+    if [[ $file == QuorvaneApp/* ]]; then
+        layer=$(cut -d/ -f2 <<<"$file")
+        [[ -v "app_rank[$layer]" && -v "app_rank[$included]" ]] || continue
+        ((app_rank[$included] <= app_rank[$layer])) \
+            || fail "$file includes QuorvaneApp/$included, a layer above QuorvaneApp/$layer."
+    elif [[ $included != Platform ]]; then
+        fail "$file includes QuorvaneApp/$included; the backends include only the seam, QuorvaneApp/Platform."
+    fi
+done < <(sources QuorvaneApp Platforms | xargs -r grep -HoE '^[[:space:]]*#[[:space:]]*include[[:space:]]*"QuorvaneApp/[^"]+"' || true)
+
 # System and library headers outside their files.
 while IFS=: read -r file header; do
     header=${header#*<}
@@ -101,4 +124,5 @@ done < <(sources QuorvaneCore QuorvaneIPC QuorvaneNet cli QuorvaneApp Platforms 
 if ((failures)); then
     exit 1
 fi
-echo "check-module-includes: module dependencies match the includes, and system headers stay in their files."
+echo "check-module-includes: module dependencies match the includes, the application's layers include only"
+echo "downward, and system headers stay in their files."
