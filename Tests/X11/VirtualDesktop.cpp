@@ -51,7 +51,15 @@ ChildProcess::ChildProcess(
     for (const std::string& variable : variables)
         envp.push_back(const_cast<char*>(variable.c_str()));
     envp.push_back(nullptr);
-    int failed = ::posix_spawnp(&m_pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+    // Every program is a job of its own, as a shell starts one: its process group has a parent (this process)
+    // in another group of the same session, so a stop signal stops it even when the tests themselves run
+    // in an orphaned group, where the kernel discards stop signals.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
+    int failed = ::posix_spawnp(&m_pid, argv[0], &actions, &attributes, argv.data(), envp.data());
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     ::close(input[0]);
     ::close(output[1]);
