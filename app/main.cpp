@@ -6,6 +6,7 @@
 #include "Platforms/GLib/GLibMainLoop.h"
 #include "Platforms/GLib/GLibWorkerPool.h"
 #include "Platforms/GLib/GioFileWatcher.h"
+#include "Platforms/GTK/GTKOverlayPanels.h"
 #include "Platforms/Linux/AutostartLoginItem.h"
 #include "Platforms/Simulated/SimulatedDesktop.h"
 #include "Platforms/X11/X11Desktop.h"
@@ -110,8 +111,15 @@ int runOnX11()
     });
     GioFileWatcher fileWatcher;
     GLibWorkerPool workers;
-    // The overlay panels come to X11 later; until then the simulated ones take requests and show nothing.
-    SimulatedOverlayPanels overlay;
+    // GTK draws the overlay on the same display, on GLib's default context that the main loop runs.
+    std::optional<GTKOverlayPanels> gtkOverlay;
+    SimulatedOverlayPanels hiddenOverlay;
+    if (GTKOverlayPanels::start(display))
+        gtkOverlay.emplace();
+    else
+        std::fprintf(stderr, "quorvane-app: GTK cannot open the display %s; tile mode runs without its overlay.\n",
+            display);
+    OverlayPanels& overlay = gtkOverlay ? static_cast<OverlayPanels&>(*gtkOverlay) : hiddenOverlay;
     AutostartLoginItem loginItem(ProcessPlaces::paths().autostartDirectory(), ProcessPlaces::executable().value_or(""),
         [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); });
     int modelStatus = runModel(loop,

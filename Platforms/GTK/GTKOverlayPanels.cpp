@@ -1,0 +1,117 @@
+#include "Platforms/GTK/GTKOverlayPanels.h"
+
+#include "Platforms/GTK/GTKOverlayWindow.h"
+#include "Platforms/GTK/GTKPanelViews.h"
+#include "Platforms/GTK/GTKRingWindow.h"
+
+#include <gtk/gtk.h>
+
+namespace quorvane {
+
+namespace {
+
+const char* titleOf(PanelKind kind)
+{
+    switch (kind) {
+    case PanelKind::cheatSheet:
+        return "Tile mode";
+    case PanelKind::notice:
+        return "Notice";
+    case PanelKind::toast:
+        return "Agent";
+    }
+    return "Notice";
+}
+
+} // namespace
+
+bool GTKOverlayPanels::start(const std::string& display)
+{
+    // Only the X11 backend of GDK: the windows' ids must be the X11 backend's.
+    gdk_set_allowed_backends("x11");
+    GdkDisplay* opened = gdk_display_open(display.c_str());
+    if (!opened)
+        return false;
+    gdk_display_manager_set_default_display(gdk_display_manager_get(), opened);
+    return gtk_init_check(nullptr, nullptr);
+}
+
+GTKOverlayPanels::GTKOverlayPanels() = default;
+
+GTKOverlayPanels::~GTKOverlayPanels()
+{
+    m_rings.clear();
+    for (auto& [kind, panel] : m_panels)
+        gtk_widget_destroy(panel.window);
+}
+
+GTKOverlayPanels::Panel& GTKOverlayPanels::panel(PanelKind kind)
+{
+    Panel& panel = m_panels[kind];
+    if (!panel.window) {
+        panel.window = GTKOverlayWindow::create(titleOf(kind));
+        gtk_widget_realize(panel.window);
+        // The notice lets the mouse through; the panels that may hold buttons do not.
+        if (kind == PanelKind::notice)
+            GTKOverlayWindow::passClicksThrough(panel.window);
+    }
+    return panel;
+}
+
+void GTKOverlayPanels::show(PanelKind kind, const Frame& frame, const PanelContent& content)
+{
+    Panel& shown = panel(kind);
+    if (!shown.content || !(content == shown.shown)) {
+        if (shown.content)
+            gtk_widget_destroy(shown.content);
+        shown.content = GTKPanelViews::build(kind, content);
+        shown.shown = content;
+        gtk_container_add(GTK_CONTAINER(shown.window), shown.content);
+        gtk_widget_show_all(shown.content);
+    }
+    bool visible = gtk_widget_get_visible(shown.window);
+    if (!visible || !(frame == shown.frame)) {
+        shown.frame = frame;
+        GTKOverlayWindow::place(shown.window, frame);
+    }
+    if (!visible)
+        gtk_widget_show(shown.window);
+    else
+        gdk_window_raise(gtk_widget_get_window(shown.window));
+}
+
+void GTKOverlayPanels::hide(PanelKind kind)
+{
+    auto found = m_panels.find(kind);
+    if (found != m_panels.end())
+        gtk_widget_hide(found->second.window);
+}
+
+void GTKOverlayPanels::setRings(const std::vector<Ring>& rings)
+{
+    if (m_rings.size() > rings.size())
+        m_rings.resize(rings.size());
+    while (m_rings.size() < rings.size())
+        m_rings.push_back(std::make_unique<GTKRingWindow>());
+    for (size_t index = 0; index < rings.size(); ++index)
+        m_rings[index]->update(rings[index]);
+    // The cheat sheet stays above the rings.
+    auto sheet = m_panels.find(PanelKind::cheatSheet);
+    if (!rings.empty() && sheet != m_panels.end() && gtk_widget_get_visible(sheet->second.window))
+        gdk_window_raise(gtk_widget_get_window(sheet->second.window));
+}
+
+bool GTKOverlayPanels::owns(const std::string& windowId)
+{
+    for (const auto& [kind, panel] : m_panels) {
+        if (GTKOverlayWindow::windowId(panel.window) == windowId)
+            return true;
+    }
+    for (const std::unique_ptr<GTKRingWindow>& ring : m_rings) {
+        if (ring->windowId() == windowId)
+            return true;
+    }
+    return false;
+}
+
+} // namespace quorvane
