@@ -17,14 +17,15 @@ namespace {
 constexpr const char* styleSheet = R"css(
 .quorvane-overlay { background-color: #161b22; color: #e6edf3; }
 .quorvane-overlay.composited { background-color: transparent; }
-.quorvane-overlay .panel { background-color: #161b22; border: 1px solid #232a33; padding: 14px 20px; }
+.quorvane-overlay .panel { background-color: #161b22; border: 1px solid #232a33; padding: 10px 18px; }
 .quorvane-overlay.composited .panel { background-color: rgba(22, 27, 34, 0.95); border-radius: 12px; }
 .quorvane-overlay .notice { padding: 0 12px; }
 .quorvane-overlay .title { font-weight: bold; font-size: 140%; }
 .quorvane-overlay .dim { color: #8b949e; }
 .quorvane-overlay .heading { font-weight: bold; }
 .quorvane-overlay .always { color: #8b949e; font-weight: bold; font-size: 85%; }
-.quorvane-overlay .keycap { border-radius: 4px; border: 1px solid; padding: 0 5px; font-size: 90%; }
+.quorvane-overlay .keycap { border-radius: 4px; border: 1px solid; padding: 0 5px; font-size: 85%; }
+.quorvane-overlay scrolledwindow, .quorvane-overlay viewport { background-color: transparent; border: none; }
 .quorvane-overlay .tint-0 .heading, .quorvane-overlay .tint-0 .keycap { color: #79c0ff; }
 .quorvane-overlay .tint-0 .keycap { background-color: rgba(121, 192, 255, 0.15); border-color: rgba(121, 192, 255, 0.5); }
 .quorvane-overlay .tint-1 .heading, .quorvane-overlay .tint-1 .keycap { color: #7ee787; }

@@ -35,6 +35,15 @@ void setAccessibleName(GtkWidget* widget, const std::string& name)
     atk_object_set_name(gtk_widget_get_accessible(widget), name.c_str());
 }
 
+// The modifier keys as a PC keyboard labels them.
+std::string pcFace(const std::string& cap)
+{
+    static const std::map<std::string, std::string> faces {
+        { "\u2303", "Ctrl" }, { "\u2325", "Alt" }, { "\u21E7", "Shift" }, { "\u2318", "Super" } };
+    auto found = faces.find(cap);
+    return found == faces.end() ? cap : found->second;
+}
+
 // The chord as key caps, named by its text for assistive technologies.
 GtkWidget* keyCaps(const std::string& chord)
 {
@@ -43,7 +52,7 @@ GtkWidget* keyCaps(const std::string& chord)
     if (caps.empty())
         caps.push_back(chord);
     for (const std::string& cap : caps)
-        gtk_box_pack_start(GTK_BOX(box), label(cap, { "keycap" }), FALSE, FALSE, 0);
+        gtk_box_pack_start(GTK_BOX(box), label(pcFace(cap), { "keycap" }), FALSE, FALSE, 0);
     setAccessibleName(box, chord);
     return box;
 }
@@ -55,12 +64,10 @@ GtkWidget* groupColumn(const std::string& heading, unsigned tint, const std::vec
     addClass(column, ("tint-" + std::to_string(tint % 4)).c_str());
     gtk_box_pack_start(GTK_BOX(column), label(heading, { "heading" }), FALSE, FALSE, 2);
     GtkWidget* grid = gtk_grid_new();
-    gtk_grid_set_row_spacing(GTK_GRID(grid), 4);
+    gtk_grid_set_row_spacing(GTK_GRID(grid), 3);
     gtk_grid_set_column_spacing(GTK_GRID(grid), 8);
     int line = 0;
     for (const PanelRow* row : rows) {
-        if (line == keysPerColumn * 2)
-            break;
         int pair = line / keysPerColumn;
         GtkWidget* caps = keyCaps(row->keys);
         GtkWidget* name = label(row->label, { "dim" });
@@ -82,7 +89,7 @@ GtkWidget* panelBox(int spacing)
 
 GtkWidget* cheatSheet(const PanelContent& content)
 {
-    GtkWidget* box = panelBox(8);
+    GtkWidget* box = panelBox(5);
     gtk_box_pack_start(GTK_BOX(box), label(content.title, { "title" }), FALSE, FALSE, 0);
     GtkWidget* subtitle = label(content.subtitle, { "dim" });
     gtk_label_set_ellipsize(GTK_LABEL(subtitle), PANGO_ELLIPSIZE_MIDDLE);
@@ -153,15 +160,14 @@ GtkWidget* toast(const PanelContent& content)
 
 GtkWidget* build(PanelKind kind, const PanelContent& content)
 {
-    switch (kind) {
-    case PanelKind::cheatSheet:
-        return cheatSheet(content);
-    case PanelKind::notice:
-        return notice(content);
-    case PanelKind::toast:
-        return toast(content);
-    }
-    return notice(content);
+    GtkWidget* view = kind == PanelKind::cheatSheet ? cheatSheet(content)
+        : kind == PanelKind::toast                  ? toast(content)
+                                                    : notice(content);
+    // The panel keeps the size it is given: a theme with larger fonts clips the content instead of growing it.
+    GtkWidget* clip = gtk_scrolled_window_new(nullptr, nullptr);
+    gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(clip), GTK_POLICY_EXTERNAL, GTK_POLICY_EXTERNAL);
+    gtk_container_add(GTK_CONTAINER(clip), view);
+    return clip;
 }
 
 } // namespace quorvane::GTKPanelViews
