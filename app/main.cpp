@@ -109,9 +109,8 @@ int runOnX11()
         status = noDisplayStatus;
         loop.quit();
     });
-    GioFileWatcher fileWatcher;
-    GLibWorkerPool workers;
-    // GTK draws the overlay on the same display, on GLib's default context that the main loop runs.
+    // GTK draws the overlay on the same display, on GLib's default context that the main loop runs. It starts
+    // before the worker threads, while its environment is still the process's alone.
     std::optional<GTKOverlayPanels> gtkOverlay;
     SimulatedOverlayPanels hiddenOverlay;
     if (GTKOverlayPanels::start(display))
@@ -120,6 +119,8 @@ int runOnX11()
         std::fprintf(stderr, "quorvane-app: GTK cannot open the display %s; tile mode runs without its overlay.\n",
             display);
     OverlayPanels& overlay = gtkOverlay ? static_cast<OverlayPanels&>(*gtkOverlay) : hiddenOverlay;
+    GioFileWatcher fileWatcher;
+    GLibWorkerPool workers;
     AutostartLoginItem loginItem(ProcessPlaces::paths().autostartDirectory(), ProcessPlaces::executable().value_or(""),
         [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); });
     int modelStatus = runModel(loop,

@@ -83,12 +83,20 @@ protected:
         xcb_disconnect(m_connection);
     }
 
-    void startApp(const std::vector<std::string>& lines = {})
+    void startApp(const std::vector<std::string>& lines = {}, const std::vector<std::string>& environment = {})
     {
         std::vector<std::string> all { "animate_tiles = false", "onboarding_complete = true" };
         all.insert(all.end(), lines.begin(), lines.end());
         writeConfig(configWith(all));
-        app = test::startApp();
+        app = test::startApp(environment);
+    }
+
+    std::optional<DisplayFacts> mainDisplay()
+    {
+        for (const DisplayFacts& display : windows.windowSystem().displays())
+            if (display.isMain)
+                return display;
+        return std::nullopt;
     }
 
     xcb_atom_t atom(const std::string& name)
@@ -189,10 +197,10 @@ protected:
     }
 
     // A test window that reports its clicks, once the window manager has framed and focused it.
-    std::unique_ptr<TestWindow> open(const std::string& title, const std::string& position)
+    std::unique_ptr<TestWindow> open(const std::string& title, const std::string& position, const std::string& size = "300x200")
     {
         auto window = std::make_unique<TestWindow>(
-            std::vector<std::string> { "--title", title, "--position", position, "--size", "300x200", "--clicks" });
+            std::vector<std::string> { "--title", title, "--position", position, "--size", size, "--clicks" });
         EXPECT_TRUE(eventually([&] {
             std::optional<Frame> frame = windows.windowSystem().readFrame(WindowHandle { window->id });
             return frame && frame->height > 100 && active() == window->id;
@@ -219,15 +227,14 @@ private:
 TEST_F(X11OverlayTest, TileModeDrawsTheCheatSheetAndRingsThatTheMousePassesThrough)
 {
     startApp();
-    std::unique_ptr<TestWindow> left = open("Left", "40,60");
-    std::unique_ptr<TestWindow> right = open("Right", "480,60");
+    // A desktop-like background for the picture below.
+    ASSERT_EQ(runProgram({ "xsetroot", "-solid", "#3d4a5c" }).status, 0);
+    std::unique_ptr<TestWindow> left = open("notes.txt", "40,80", "400x320");
+    std::unique_ptr<TestWindow> right = open("Terminal", "500,80", "400x320");
     keyboard.chord({ keyControl, keyAlt, keySpace });
     ASSERT_TRUE(eventually([&] { return shown("Tile mode").size() == 1 && shown("Tile mode ring").size() == 2; }));
 
-    std::optional<DisplayFacts> main;
-    for (const DisplayFacts& display : windows.windowSystem().displays())
-        if (display.isMain)
-            main = display;
+    std::optional<DisplayFacts> main = mainDisplay();
     ASSERT_TRUE(main);
     EXPECT_EQ(shown("Tile mode").front().frame, TileOverlay::cheatSheetFrame(main->visibleFrame, false));
     EXPECT_EQ(active(), right->id);
@@ -239,7 +246,7 @@ TEST_F(X11OverlayTest, TileModeDrawsTheCheatSheetAndRingsThatTheMousePassesThrou
         return shot.around(frameOf(*right), 8, ringGreen) > 400 && shot.around(frameOf(*left), 8, ringLine) > 200;
     })) << "green " << shot.around(frameOf(*right), 8, ringGreen) << ", line " << shot.around(frameOf(*left), 8, ringLine);
     // For the README: tile mode on the virtual desktop.
-    runProgram({ "import", "-window", "root", std::string(QUORVANE_BINARY_DIR) + "/tile-mode.png" });
+    runProgram({ "import", "-window", "root", "-crop", "960x1080+0+0", std::string(QUORVANE_BINARY_DIR) + "/tile-mode.png" });
 
     // A click on the left ring, where it lies over the window, reaches the window.
     Frame leftFrame = frameOf(*left);
@@ -258,6 +265,17 @@ TEST_F(X11OverlayTest, TileModeDrawsTheCheatSheetAndRingsThatTheMousePassesThrou
     // Return leaves tile mode: the sheet goes and no ring window is left.
     keyboard.chord({ keyReturn });
     EXPECT_TRUE(eventually([&] { return shown("Tile mode").empty() && existing("Tile mode ring") == 0; }));
+}
+
+TEST_F(X11OverlayTest, AtAScaleOfTwoTheCheatSheetKeepsItsSizeInDevicePixels)
+{
+    startApp({}, { "GDK_SCALE=2" });
+    std::unique_ptr<TestWindow> window = open("Only", "40,60");
+    keyboard.chord({ keyControl, keyAlt, keySpace });
+    ASSERT_TRUE(eventually([&] { return shown("Tile mode").size() == 1; }));
+    std::optional<DisplayFacts> main = mainDisplay();
+    ASSERT_TRUE(main);
+    EXPECT_EQ(shown("Tile mode").front().frame, TileOverlay::cheatSheetFrame(main->visibleFrame, false));
 }
 
 TEST_F(X11OverlayTest, TheNoticeAndTheAgentToastGoAwayByThemselves)
