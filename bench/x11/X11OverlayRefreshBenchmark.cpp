@@ -87,6 +87,35 @@ void refreshWithTwelveWindows(benchmark::State& state)
     state.counters["windows"] = static_cast<double>(access.windows().size());
     overlay.hide();
 }
-BENCHMARK(refreshWithTwelveWindows)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(refreshWithTwelveWindows)->Unit(benchmark::kMicrosecond)->UseRealTime()->Iterations(200);
+
+// The panels' own share of a refresh: the same cheat sheet and twelve unchanged rings handed over again.
+void panelsWithTwelveRings(benchmark::State& state)
+{
+    const char* display = std::getenv("DISPLAY");
+    if (!display || !GTKOverlayPanels::start(display)) {
+        state.SkipWithError("needs an X display (scripts/virtual-desktop.sh)");
+        return;
+    }
+    GTKOverlayPanels panels;
+    std::vector<Ring> rings;
+    for (int i = 0; i < windowCount; ++i)
+        rings.push_back(Ring { Frame { i * 60.0, i * 40.0, 300, 200 }, i == 0 });
+    const Frame frame { 12, 632, 936, 420 };
+    PanelContent content { "Tile mode", "Benchmark window 0 · left-half", {}, { "Return or Esc leaves" } };
+    panels.show(PanelKind::cheatSheet, frame, content);
+    panels.setRings(rings);
+    drawPending();
+    for (auto _ : state) {
+        panels.show(PanelKind::cheatSheet, frame, content);
+        panels.setRings(rings);
+        state.PauseTiming();
+        drawPending();
+        state.ResumeTiming();
+    }
+    panels.setRings({});
+    panels.hide(PanelKind::cheatSheet);
+}
+BENCHMARK(panelsWithTwelveRings)->Unit(benchmark::kMicrosecond)->UseRealTime()->Iterations(200);
 
 } // namespace
