@@ -12,6 +12,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <set>
 #include <string>
@@ -31,10 +32,10 @@ TEST(GTKRingOutline, CoversTheLineAndNothingElse)
         { 20, 12, 3, 2, 1, 0, { { 3, 3 }, { 16, 4 }, { 10, 8 }, { 4, 6 }, { 16, 8 } },
             { { 2, 2 }, { 5, 5 }, { 10, 6 }, { 17, 3 }, { 10, 9 } } },
         // Dashed 5 on, 4 off from the top-left corner, one pixel wide.
-        { 30, 30, 3, 1, 5, 4, { { 3, 3 }, { 7, 3 }, { 12, 3 }, { 26, 20 } },
-            { { 8, 3 }, { 11, 3 }, { 4, 4 }, { 15, 15 }, { 27, 27 } } },
+        { 30, 30, 3, 1, 5, 4, { { 3, 3 }, { 7, 3 }, { 12, 3 }, { 26, 6 }, { 26, 17 } },
+            { { 8, 3 }, { 11, 3 }, { 26, 4 }, { 26, 21 }, { 4, 4 }, { 15, 15 }, { 27, 27 } } },
         // Too small for a line inside the inset: nothing.
-        { 8, 8, 3, 1, 5, 4, {}, { { 3, 3 }, { 4, 4 } } },
+        { 7, 7, 3, 1, 5, 4, {}, { { 3, 3 } } },
     };
     for (const Case& c : cases) {
         cairo_region_t* region = GTKRingWindow::outline(c.width, c.height, c.inset, c.lineWidth, c.on, c.off);
@@ -48,8 +49,9 @@ TEST(GTKRingOutline, CoversTheLineAndNothingElse)
                 bool band = x >= c.inset && y >= c.inset && x < c.width - c.inset && y < c.height - c.inset
                     && (x < c.inset + c.lineWidth || y < c.inset + c.lineWidth || x >= c.width - c.inset - c.lineWidth
                         || y >= c.height - c.inset - c.lineWidth);
-                if (!band)
+                if (!band) {
                     EXPECT_FALSE(cairo_region_contains_point(region, x, y)) << x << "," << y;
+                }
             }
         }
         cairo_region_destroy(region);
@@ -88,18 +90,19 @@ TEST(GTKOverlayPanels, OwnTheirPanelsAndRingsByTheX11BackendsIds)
     GTKOverlayPanels panels;
     panels.show(PanelKind::notice, Frame { 100, 100, 260, 36 }, PanelContent { "Only one display connected" });
     panels.setRings({ Ring { { 10, 10, 300, 200 }, true }, Ring { { 400, 10, 300, 200 }, false } });
+    // GDK's hidden client leader is the process's too, but no panel.
     std::set<std::string> windows = ownWindows();
-    ASSERT_EQ(windows.size(), 3u);
-    for (const std::string& id : windows)
-        EXPECT_TRUE(panels.owns(id)) << id;
+    auto owned = [&](const std::set<std::string>& ids) {
+        return std::count_if(ids.begin(), ids.end(), [&](const std::string& id) { return panels.owns(id); });
+    };
+    EXPECT_EQ(owned(windows), 3);
     EXPECT_FALSE(panels.owns("x11:1"));
     EXPECT_FALSE(panels.owns(""));
 
+    // The rings go with their windows; the notice stays.
     panels.setRings({});
-    std::set<std::string> left = ownWindows();
-    EXPECT_EQ(left.size(), 1u);
-    for (const std::string& id : windows)
-        EXPECT_EQ(panels.owns(id), left.contains(id)) << id;
+    EXPECT_EQ(owned(windows), 1);
+    EXPECT_EQ(ownWindows().size(), windows.size() - 2);
 }
 
 } // namespace
