@@ -5,6 +5,9 @@
 #include "Platforms/GTK/GTKRingWindow.h"
 
 #include <gtk/gtk.h>
+#ifdef GDK_WINDOWING_X11
+#include <gdk/gdkx.h>
+#endif
 
 namespace quorvane {
 
@@ -42,6 +45,14 @@ bool GTKOverlayPanels::start(const std::string& display)
     bool started = gtk_init_check(&count, &argv);
     if (!glChosen)
         g_unsetenv("GDK_GL");
+#ifdef GDK_WINDOWING_X11
+    // When the display goes, GDK would end the process at once; the application's own connection sees the
+    // loss too and shuts down in order, with its own exit status. Xlib then drops what GDK still sends.
+    if (started && GDK_IS_X11_DISPLAY(gdk_display_get_default())) {
+        XSetIOErrorHandler([](Display*) { return 0; });
+        XSetIOErrorExitHandler(GDK_DISPLAY_XDISPLAY(gdk_display_get_default()), [](Display*, void*) {}, nullptr);
+    }
+#endif
     return started;
 }
 
