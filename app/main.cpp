@@ -8,6 +8,7 @@
 #include "Platforms/GLib/GLibWorkerPool.h"
 #include "Platforms/GLib/GioFileWatcher.h"
 #include "Platforms/GLib/SignalWatch.h"
+#include "Platforms/GTK/GTKOverlayPanels.h"
 #include "Platforms/Linux/AutostartLoginItem.h"
 #include "Platforms/Linux/InstanceLock.h"
 #include "Platforms/Simulated/SimulatedDesktop.h"
@@ -173,10 +174,18 @@ int runOnX11()
         status = noDisplayStatus;
         loop.quit();
     });
+    // GTK draws the overlay on the same display, on GLib's default context that the main loop runs. It starts
+    // before the worker threads, while its environment is still the process's alone.
+    std::optional<GTKOverlayPanels> gtkOverlay;
+    SimulatedOverlayPanels hiddenOverlay;
+    if (GTKOverlayPanels::start(display))
+        gtkOverlay.emplace();
+    else
+        std::fprintf(stderr, "quorvane-app: GTK cannot open the display %s; tile mode runs without its overlay.\n",
+            display);
+    OverlayPanels& overlay = gtkOverlay ? static_cast<OverlayPanels&>(*gtkOverlay) : hiddenOverlay;
     GioFileWatcher fileWatcher;
     GLibWorkerPool workers;
-    // The overlay panels come to X11 later; until then the simulated ones take requests and show nothing.
-    SimulatedOverlayPanels overlay;
     AutostartLoginItem loginItem(ProcessPlaces::paths().autostartDirectory(), ProcessPlaces::executable().value_or(""),
         [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); });
     int modelStatus = runModel(loop,

@@ -3,8 +3,9 @@
 #   bench/x11-figures.sh build/release
 # a forwarded `quorvane tile` (whole process) against `xdotool windowmove` and a hello world, the time from a
 # `tile` request to the window's new size with the window manager's own floor and the parts in between, the
-# census's read of fifty windows, a chord's way to its first frame write, and the application's resident
-# memory with fifty windows open. Tiles are not animated here.
+# census's read of fifty windows, a chord's way to its first frame write, the tile-mode chord's way to the
+# cheat sheet on the screen, the overlay's refresh over twelve windows, and the application's resident memory
+# idle with GTK initialised and with fifty windows open. Tiles are not animated here.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=$(cd "${1:?usage: $0 BUILD-DIR}" && pwd)
@@ -21,6 +22,9 @@ app=$!
 # The application's file watch takes in the edited file.
 sed -i 's/^animate_tiles = true/animate_tiles = false/' "$XDG_CONFIG_HOME/quorvane/config.toml"
 "$root/scripts/virtual-desktop.sh" wait 5 sh -c "'$build/cli/quorvane' config show | grep -q '^animate_tiles = false'"
+
+sleep 3
+echo "quorvane-app idle, GTK initialised, no panel made yet: $(grep VmRSS /proc/$app/status)"
 
 window() {
     "$build/Tests/X11TestWindow/quorvane-test-window" --detached "$@" &
@@ -41,6 +45,14 @@ hyperfine -N --warmup 10 --runs 200 \
 
 # From ctrl+opt+f typed with XTest to the app's first frame write for it: median and 95th percentile.
 "$build/bench/X11ChordBenchmark"
+
+# From ctrl+opt+space typed with XTest to the cheat sheet's MapNotify: median and 95th percentile.
+"$build/bench/X11OverlayBenchmark"
+sleep 3
+echo "quorvane-app idle after tile mode, panels made and hidden: $(grep VmRSS /proc/$app/status)"
+
+# One refresh of the cheat sheet and twelve rings (in a process of its own, with the same GTK panels).
+"$build/bench/X11OverlayRefreshBenchmark" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 
 for i in $(seq 50); do
     window --title "Window $i" --class "w,W$i" --size 300x200 >/dev/null

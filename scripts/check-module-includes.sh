@@ -21,7 +21,7 @@ allowed=(
     '^curl/'        'QuorvaneNet/QuietSession.cpp'
     # The desktop itself stays in its backend folders, so the application logic builds without a display.
     '^(glib|gio/|glib-unix)' 'Platforms/GLib/ Platforms/X11/ QuorvaneWebHost/'
-    '^(gtk/|webkit2/)' 'QuorvaneWebHost/'
+    '^(gtk/|gdk/|webkit2/)' 'QuorvaneWebHost/ Platforms/GTK/'
     '^(xcb/|xkbcommon/)' 'Platforms/X11/'
     '^openssl/'     'QuorvaneNet/HostDigest.cpp'
     # The platform's file, process and socket calls: the file layer and its lock, the bundle writer, the local socket

@@ -90,6 +90,8 @@ PermissionWording X11Permissions::wordingFor(const X11PermissionFacts& facts)
         wording.leaderKeyWaits = "Leader keys wait until the X server offers " + facts.tapMissing + ".";
         wording.tileModeWaits
             = "Tile mode uses the ctrl+opt chords until the X server offers " + facts.tapMissing + ".";
+        wording.bareKeysWait = "The X server does not offer " + facts.tapMissing
+            + ", so the bare keys wait until it does. The chords above still work.";
     }
     return wording;
 }

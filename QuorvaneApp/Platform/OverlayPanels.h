@@ -22,6 +22,8 @@ struct PanelRow {
     std::string group;
     std::string label;
     std::string keys;
+    // The group's tint: rows of one group share it, and each group has its own (0, 1, 2, …).
+    unsigned tint = 0;
 
     friend bool operator==(const PanelRow&, const PanelRow&) = default;
 };

@@ -19,6 +19,9 @@ struct PermissionWording {
     std::string leaderKeyWaits = "Leader keys wait until Quorvane may see key presses.";
     // The tap cannot run and no leader key is configured.
     std::string tileModeWaits = "Tile mode uses the ctrl+opt chords until Quorvane may see key presses.";
+    // The cheat sheet's note while the bare keys of tile mode are unavailable.
+    std::string bareKeysWait
+        = "Input Monitoring is off, so the bare keys wait until it is allowed. The chords above still work.";
 
     friend bool operator==(const PermissionWording&, const PermissionWording&) = default;
 };

@@ -158,12 +158,12 @@ PanelContent TileOverlay::cheatSheetContent() const
     content.title = "Tile mode";
     content.subtitle = m_subtitle;
     for (const ResolvedTileChord& key : m_tileKeys)
-        content.rows.push_back(PanelRow { groupHeading(key.group), key.panelLabel, key.chord });
+        content.rows.push_back(
+            PanelRow { groupHeading(key.group), key.panelLabel, key.chord, static_cast<unsigned>(key.group) });
     content.notes = { "Shift + arrows or HJKL", "Previous / next display", "Fill the screen", "Return or Esc leaves",
         "These chords work any time. While this panel is open, the bare keys work too." };
-    // The backend words what is missing (a permission, an extension of the display server).
     if (m_fallback)
-        content.notes.push_back(m_permissions.wording().tileModeWaits);
+        content.notes.push_back(m_permissions.wording().bareKeysWait);
     return content;
 }
 

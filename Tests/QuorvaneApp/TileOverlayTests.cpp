@@ -4,6 +4,9 @@
 #include "QuorvaneApp/Tiling/WindowAccess.h"
 #include "Tiling/TileGeometry.h"
 
+#include <map>
+#include <set>
+
 namespace quorvane {
 namespace {
 
@@ -98,6 +101,23 @@ TEST_F(TileOverlayTest, TheCheatSheetSitsAboveTheBottomOfTheMainDisplay)
     desktop.windowSystem.setDisplays({});
     overlay.refresh();
     EXPECT_EQ(desktop.overlay.shown(PanelKind::cheatSheet)->frame, cases[2].expected);
+}
+
+TEST_F(TileOverlayTest, EachGroupOfChordsHasItsOwnTintAndTheFallbackNoteIsTheDesktops)
+{
+    overlay.show(true, 0, TileKeys::resolved({}));
+    PanelContent content = desktop.overlay.shown(PanelKind::cheatSheet)->content;
+    std::map<std::string, std::set<unsigned>> tints;
+    for (const PanelRow& row : content.rows)
+        tints[row.group].insert(row.tint);
+    ASSERT_EQ(tints.size(), 4u);
+    std::set<unsigned> distinct;
+    for (const auto& [group, groupTints] : tints) {
+        EXPECT_EQ(groupTints.size(), 1u) << group;
+        distinct.insert(*groupTints.begin());
+    }
+    EXPECT_EQ(distinct.size(), 4u);
+    EXPECT_EQ(content.notes.back(), desktop.permissions.wording().bareKeysWait);
 }
 
 TEST_F(TileOverlayTest, WithoutWindowControlTheRingsGo)

@@ -40,6 +40,12 @@ TEST(X11PermissionsTest, TheRowsNameWhatTheServerOrWindowManagerLacks)
         EXPECT_EQ(allowed ? wording.windowControlAllowed : wording.windowControlDenied, c.windowControl) << label;
         EXPECT_EQ(wording.leaderKeyWaits, c.leaderKey) << label;
         EXPECT_EQ(wording.tileModeWaits, c.tileMode) << label;
+        if (c.facts.tapMissing.empty())
+            EXPECT_EQ(wording.bareKeysWait, defaults.bareKeysWait) << label;
+        else
+            EXPECT_EQ(wording.bareKeysWait, "The X server does not offer " + c.facts.tapMissing
+                    + ", so the bare keys wait until it does. The chords above still work.")
+                << label;
         EXPECT_EQ(wording.keyboardWatched, defaults.keyboardWatched) << label;
     }
 }

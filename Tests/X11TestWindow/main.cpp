@@ -18,6 +18,7 @@
 //   --detached            ignores standard input: lives until killed
 //   --keys                prints each key event it receives: "press|release KEYCODE STATE MICROSECONDS", the
 //                         last the monotonic clock at receipt
+//   --clicks              prints each button press it receives: "click BUTTON ROOT_X ROOT_Y"
 #include <xcb/xcb.h>
 
 #include <poll.h>
@@ -104,7 +105,7 @@ int main(int argc, char** argv)
     std::map<std::string, std::string> options;
     for (int i = 1; i < argc; ++i) {
         std::string name = argv[i];
-        if (name == "--minimize" || name == "--detached" || name == "--keys")
+        if (name == "--minimize" || name == "--detached" || name == "--keys" || name == "--clicks")
             options[name] = "yes";
         else if (i + 1 < argc)
             options[name] = argv[++i];
@@ -129,6 +130,8 @@ int main(int argc, char** argv)
     uint32_t events = XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_EXPOSURE;
     if (options.count("--keys"))
         events |= XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_KEY_RELEASE;
+    if (options.count("--clicks"))
+        events |= XCB_EVENT_MASK_BUTTON_PRESS;
     uint32_t values[] = { screen->white_pixel, events };
     xcb_create_window(connection, XCB_COPY_FROM_PARENT, window, screen->root, static_cast<int16_t>(position[0]),
         static_cast<int16_t>(position[1]), static_cast<uint16_t>(size[0]), static_cast<uint16_t>(size[1]), 0,
@@ -211,6 +214,11 @@ int main(int argc, char** argv)
                 ::clock_gettime(CLOCK_MONOTONIC, &now);
                 std::printf("%s %u %u %lld\n", type == XCB_KEY_PRESS ? "press" : "release", key->detail, key->state,
                     static_cast<long long>(now.tv_sec) * 1000000 + now.tv_nsec / 1000);
+                std::fflush(stdout);
+            }
+            if (type == XCB_BUTTON_PRESS) {
+                const auto* button = reinterpret_cast<const xcb_button_press_event_t*>(event);
+                std::printf("click %u %d %d\n", button->detail, button->root_x, button->root_y);
                 std::fflush(stdout);
             }
             std::free(event);

@@ -1,0 +1,137 @@
+#include "Platforms/GTK/GTKOverlayPanels.h"
+
+#include "Platforms/GTK/GTKOverlayWindow.h"
+#include "Platforms/GTK/GTKPanelViews.h"
+#include "Platforms/GTK/GTKRingWindow.h"
+
+#include <gtk/gtk.h>
+#ifdef GDK_WINDOWING_X11
+#include <gdk/gdkx.h>
+#endif
+
+namespace quorvane {
+
+namespace {
+
+const char* titleOf(PanelKind kind)
+{
+    switch (kind) {
+    case PanelKind::cheatSheet:
+        return "Tile mode";
+    case PanelKind::notice:
+        return "Notice";
+    case PanelKind::toast:
+        return "Agent";
+    }
+    return "Notice";
+}
+
+} // namespace
+
+bool GTKOverlayPanels::start(const std::string& display)
+{
+    // Only the X11 backend of GDK: the windows' ids must be the X11 backend's.
+    gdk_set_allowed_backends("x11");
+    // The overlay never draws with OpenGL; without this GDK loads the GL driver to choose its visuals, which
+    // costs some 50 MB of resident memory. Only GDK's own start-up sees the setting: programs the application
+    // launches later do not inherit it.
+    bool glChosen = g_getenv("GDK_GL") != nullptr;
+    if (!glChosen)
+        g_setenv("GDK_GL", "disable", TRUE);
+    std::string program = "quorvane-app", option = "--display", name = display;
+    char* arguments[] = { program.data(), option.data(), name.data(), nullptr };
+    int count = 3;
+    char** argv = arguments;
+    bool started = gtk_init_check(&count, &argv);
+    if (!glChosen)
+        g_unsetenv("GDK_GL");
+#ifdef GDK_WINDOWING_X11
+    // When the display goes, GDK would end the process at once; the application's own connection sees the
+    // loss too and shuts down in order, with its own exit status. Xlib then drops what GDK still sends.
+    if (started && GDK_IS_X11_DISPLAY(gdk_display_get_default())) {
+        XSetIOErrorHandler([](Display*) { return 0; });
+        XSetIOErrorExitHandler(GDK_DISPLAY_XDISPLAY(gdk_display_get_default()), [](Display*, void*) {}, nullptr);
+    }
+#endif
+    return started;
+}
+
+GTKOverlayPanels::GTKOverlayPanels() = default;
+
+GTKOverlayPanels::~GTKOverlayPanels()
+{
+    m_rings.clear();
+    for (auto& [kind, panel] : m_panels)
+        gtk_widget_destroy(panel.window);
+}
+
+GTKOverlayPanels::Panel& GTKOverlayPanels::panel(PanelKind kind)
+{
+    Panel& panel = m_panels[kind];
+    if (!panel.window) {
+        panel.window = GTKOverlayWindow::create(titleOf(kind));
+        gtk_widget_realize(panel.window);
+        // The notice lets the mouse through; the panels that may hold buttons do not.
+        if (kind == PanelKind::notice)
+            GTKOverlayWindow::passClicksThrough(panel.window);
+    }
+    return panel;
+}
+
+void GTKOverlayPanels::show(PanelKind kind, const Frame& frame, const PanelContent& content)
+{
+    Panel& shown = panel(kind);
+    if (!shown.content || !(content == shown.shown)) {
+        if (shown.content)
+            gtk_widget_destroy(shown.content);
+        shown.content = GTKPanelViews::build(kind, content);
+        shown.shown = content;
+        gtk_container_add(GTK_CONTAINER(shown.window), shown.content);
+        gtk_widget_show_all(shown.content);
+    }
+    bool visible = gtk_widget_get_visible(shown.window);
+    if (!visible || !(frame == shown.frame)) {
+        shown.frame = frame;
+        GTKOverlayWindow::place(shown.window, frame);
+    }
+    if (!visible)
+        gtk_widget_show(shown.window);
+    else
+        gdk_window_raise(gtk_widget_get_window(shown.window));
+}
+
+void GTKOverlayPanels::hide(PanelKind kind)
+{
+    auto found = m_panels.find(kind);
+    if (found != m_panels.end())
+        gtk_widget_hide(found->second.window);
+}
+
+void GTKOverlayPanels::setRings(const std::vector<Ring>& rings)
+{
+    if (m_rings.size() > rings.size())
+        m_rings.resize(rings.size());
+    while (m_rings.size() < rings.size())
+        m_rings.push_back(std::make_unique<GTKRingWindow>());
+    for (size_t index = 0; index < rings.size(); ++index)
+        m_rings[index]->update(rings[index]);
+    // The cheat sheet stays above the rings.
+    auto sheet = m_panels.find(PanelKind::cheatSheet);
+    if (!rings.empty() && sheet != m_panels.end() && gtk_widget_get_visible(sheet->second.window))
+        gdk_window_raise(gtk_widget_get_window(sheet->second.window));
+}
+
+bool GTKOverlayPanels::owns(const std::string& windowId)
+{
+    for (const auto& [kind, panel] : m_panels) {
+        if (GTKOverlayWindow::windowId(panel.window) == windowId)
+            return true;
+    }
+    for (const std::unique_ptr<GTKRingWindow>& ring : m_rings) {
+        if (ring->windowId() == windowId)
+            return true;
+    }
+    return false;
+}
+
+} // namespace quorvane

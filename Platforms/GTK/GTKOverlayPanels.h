@@ -1,0 +1,47 @@
+#pragma once
+
+#include "QuorvaneApp/Platform/OverlayPanels.h"
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+typedef struct _GtkWidget GtkWidget;
+
+namespace quorvane {
+
+class GTKRingWindow;
+
+// The overlay panels and rings drawn with GTK 3 on GLib's default main context. GTK must be initialised
+// (GTKOverlayPanels::start) before one is made. Main thread only.
+class GTKOverlayPanels : public OverlayPanels {
+public:
+    // Initialises GTK on `display` (an X display name); answers whether it could open it.
+    static bool start(const std::string& display);
+
+    GTKOverlayPanels();
+    ~GTKOverlayPanels() override;
+    GTKOverlayPanels(const GTKOverlayPanels&) = delete;
+    GTKOverlayPanels& operator=(const GTKOverlayPanels&) = delete;
+
+    void show(PanelKind, const Frame&, const PanelContent&) override;
+    void hide(PanelKind) override;
+    void setRings(const std::vector<Ring>&) override;
+    bool owns(const std::string& windowId) override;
+
+private:
+    struct Panel {
+        GtkWidget* window = nullptr;
+        GtkWidget* content = nullptr;
+        PanelContent shown;
+        Frame frame;
+    };
+
+    Panel& panel(PanelKind);
+
+    std::map<PanelKind, Panel> m_panels;
+    std::vector<std::unique_ptr<GTKRingWindow>> m_rings;
+};
+
+} // namespace quorvane
