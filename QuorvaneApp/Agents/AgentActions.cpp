@@ -4,18 +4,18 @@
 #include "QuorvaneApp/Agents/AgentLauncher.h"
 #include "QuorvaneApp/State/Banner.h"
 #include "QuorvaneApp/State/ConfigSource.h"
-#include "QuorvaneApp/Tiling/TileOverlay.h"
+#include "QuorvaneApp/Views/AgentToast.h"
 #include "Support/QuorvaneError.h"
 #include "Support/UnicodeText.h"
 
 namespace quorvane {
 
-AgentActions::AgentActions(Applications& applications, QuorvanePaths paths, TileOverlay& overlay,
+AgentActions::AgentActions(Applications& applications, QuorvanePaths paths, AgentToast& toast,
     const ConfigSource& config, BannerSink& banner, std::function<void(const GeneralConfig&)> saveGeneral,
     std::function<void()> showSettings)
     : m_applications(applications)
     , m_paths(std::move(paths))
-    , m_overlay(overlay)
+    , m_toast(toast)
     , m_config(config)
     , m_banner(banner)
     , m_saveGeneral(std::move(saveGeneral))
@@ -36,7 +36,7 @@ void AgentActions::launchAgent()
         fail(error.what());
         return;
     }
-    m_overlay.showAgentToast(AgentLauncher::terminalName(general.terminalBundleIdentifier),
+    m_toast.show(AgentLauncher::terminalName(general.terminalBundleIdentifier),
         AgentLauncher::commandName(general.agentCommand));
 }
 

@@ -11,7 +11,7 @@ namespace quorvane {
 class Applications;
 class BannerSink;
 class ConfigSource;
-class TileOverlay;
+class AgentToast;
 struct GeneralConfig;
 
 // The agent actions: the agent hotkey and the first-run guide's choice. Main thread only.
@@ -19,7 +19,7 @@ class AgentActions {
 public:
     // `saveGeneral` validates, saves and applies general settings; `showSettings` brings up the agents'
     // settings after a failure.
-    AgentActions(Applications&, QuorvanePaths, TileOverlay&, const ConfigSource&, BannerSink&,
+    AgentActions(Applications&, QuorvanePaths, AgentToast&, const ConfigSource&, BannerSink&,
         std::function<void(const GeneralConfig&)> saveGeneral, std::function<void()> showSettings);
     AgentActions(const AgentActions&) = delete;
     AgentActions& operator=(const AgentActions&) = delete;
@@ -35,7 +35,7 @@ private:
 
     Applications& m_applications;
     QuorvanePaths m_paths;
-    TileOverlay& m_overlay;
+    AgentToast& m_toast;
     const ConfigSource& m_config;
     BannerSink& m_banner;
     std::function<void(const GeneralConfig&)> m_saveGeneral;

@@ -21,6 +21,8 @@
 #include "QuorvaneApp/Platform/Permissions.h"
 #include "QuorvaneApp/Platform/WindowSystem.h"
 #include "QuorvaneApp/Tiling/TilingActions.h"
+#include "QuorvaneApp/Views/AgentToast.h"
+#include "QuorvaneApp/Views/TileOverlay.h"
 #include "QuorvaneApp/WebApps/ApplicationLocator.h"
 #include "QuorvaneApp/WebApps/WebHostRefresh.h"
 #include "QuorvaneIPC/SocketServer.h"
@@ -80,15 +82,18 @@ AppModel::AppModel(const Platform& platform, AppEnvironment environment)
     m_configuration = std::make_unique<ConfigLifecycle>(m_paths.configFile(), m_environment.wallClock, m_banner);
     m_locator = std::make_unique<ApplicationLocator>(m_platform.applications, *m_configuration, m_paths);
     m_tiling = std::make_unique<TilingActions>(m_platform, *m_configuration, *m_locator, m_banner);
+    m_overlay = std::make_unique<TileOverlay>(
+        m_platform.mainLoop, m_platform.overlay, m_tiling->access(), m_platform.permissions);
+    m_tiling->setSurface(m_overlay.get());
+    m_agentToast = std::make_unique<AgentToast>(m_platform.mainLoop, m_platform.overlay, m_tiling->access());
     m_agents = std::make_unique<AgentActions>(
-        m_platform.applications, m_paths, m_tiling->overlay(), *m_configuration, m_banner,
+        m_platform.applications, m_paths, *m_agentToast, *m_configuration, m_banner,
         [this](const GeneralConfig& general) { setGeneral(general); }, [this] { showSettings(SettingsTab::agents); });
-    m_keys = std::make_unique<AppHotkeyActions>(
-        m_platform, *m_tiling, *m_agents, *m_configuration, *m_locator, m_banner);
+    m_keys
+        = std::make_unique<AppHotkeyActions>(m_platform, *m_tiling, *m_agents, *m_configuration, *m_locator, m_banner);
     m_hotkeys = std::make_unique<HotkeyCenter>(m_platform, *m_configuration, [this] { return m_tiling->tileMode(); });
     m_edits = std::make_unique<HotkeyEdits>(
-        [this](const std::vector<std::string>& arguments) { return handleRPC(arguments); }, *m_configuration,
-        m_banner);
+        [this](const std::vector<std::string>& arguments) { return handleRPC(arguments); }, *m_configuration, m_banner);
     m_tiling->setOnTileModeChanged([this] { m_hotkeys->rebind(); });
     m_configuration->setOnChange([this] { configurationChanged(); });
     m_webHosts = std::make_shared<WebHostRefresh>(m_platform.applications, m_paths, m_environment.hostBinary,
@@ -329,8 +334,8 @@ CommandOutput AppModel::runWithoutChanges(const Invocation& invocation, CommandC
         if (std::optional<std::string> problem = m_configuration->problemOnDisk()) {
             if (command.is<Command::Apply>())
                 return CommandOutput::failure(QuorvaneError::config(*problem));
-            context.configCheck = DoctorCheck {
-                "config", DoctorCheck::Status::fail, *problem + " The settings in force stay until it is fixed." };
+            context.configCheck = DoctorCheck { "config", DoctorCheck::Status::fail,
+                *problem + " The settings in force stay until it is fixed." };
         }
     }
     return CommandRouter::runReadOnly(invocation, m_configuration->file(), context);

@@ -22,6 +22,7 @@
 namespace quorvane {
 
 class AgentActions;
+class AgentToast;
 class AppHotkeyActions;
 class ApplicationLocator;
 class ConfigLifecycle;
@@ -29,6 +30,7 @@ class HotkeyCenter;
 class HotkeyEdits;
 class SocketLink;
 class SocketServer;
+class TileOverlay;
 class TilingActions;
 class WebHostRefresh;
 struct CommandContext;
@@ -110,6 +112,9 @@ public:
     const QuorvanePaths& paths() const { return m_paths; }
     const AppEnvironment& environment() const { return m_environment; }
     TilingActions& tiling() { return *m_tiling; }
+    // The cheat sheet with its rings and the notice, and the agent's toast.
+    TileOverlay& overlay() { return *m_overlay; }
+    AgentToast& agentToast() { return *m_agentToast; }
     HotkeyCenter& hotkeys() { return *m_hotkeys; }
     // What fired hotkeys do.
     AppHotkeyActions& keys() { return *m_keys; }
@@ -158,6 +163,8 @@ private:
     bool m_accessibilityOn = false;
     bool m_regrantingAccessibility = false;
     std::unique_ptr<TilingActions> m_tiling;
+    std::unique_ptr<TileOverlay> m_overlay;
+    std::unique_ptr<AgentToast> m_agentToast;
     std::unique_ptr<AgentActions> m_agents;
     std::unique_ptr<AppHotkeyActions> m_keys;
     std::unique_ptr<HotkeyCenter> m_hotkeys;

@@ -58,7 +58,6 @@ TilingActions::TilingActions(
     });
     m_animator = std::make_unique<FrameAnimator>(
         MotionPlatform { m_access, platform.windowSystem, platform.workers, platform.mainLoop });
-    m_overlay = std::make_unique<TileOverlay>(platform.mainLoop, platform.overlay, m_access, platform.permissions);
 }
 
 TilingActions::~TilingActions()
@@ -125,11 +124,13 @@ void TilingActions::toggleTileMode()
     if (!m_tileMode) {
         m_tileMode = true;
         const GeneralConfig& general = m_config.config().general;
-        m_overlay->show(!m_platform.permissions.inputMonitoringAllowed(), general.tileGap,
-            TileKeys::resolved(general.tileHotkeys));
+        if (m_surface)
+            m_surface->show(!m_platform.permissions.inputMonitoringAllowed(), general.tileGap,
+                TileKeys::resolved(general.tileHotkeys));
     } else {
         m_tileMode = false;
-        m_overlay->hide();
+        if (m_surface)
+            m_surface->hide();
     }
     if (m_tileModeChanged)
         m_tileModeChanged();
@@ -246,8 +247,9 @@ void TilingActions::moveFocusedDisplay(int delta)
     std::optional<LiveWindow> window = actedOnWindow();
     DisplayShift shift = displayMove(window ? window->frame : Frame {}, areas, delta, gap());
     if (shift.kind == DisplayShift::Kind::onlyOneDisplay) {
-        m_overlay->showNotice(
-            std::string(DisplayNotice::onlyOne), window ? std::optional(window->frame) : std::nullopt);
+        if (m_surface)
+            m_surface->showNotice(
+                std::string(DisplayNotice::onlyOne), window ? std::optional(window->frame) : std::nullopt);
         return;
     }
     if (window)

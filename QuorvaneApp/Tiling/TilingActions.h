@@ -4,7 +4,7 @@
 #include "QuorvaneApp/Platform/WeakSelf.h"
 #include "QuorvaneApp/Tiling/FrameAnimator.h"
 #include "QuorvaneApp/Tiling/LiveWindow.h"
-#include "QuorvaneApp/Tiling/TileOverlay.h"
+#include "QuorvaneApp/Tiling/TileModeSurface.h"
 #include "QuorvaneApp/Tiling/WindowAccess.h"
 #include "Tiling/Direction.h"
 #include "Tiling/TileSlot.h"
@@ -91,7 +91,8 @@ public:
 
     WindowAccess& access() { return m_access; }
     FrameAnimator& animator() { return *m_animator; }
-    TileOverlay& overlay() { return *m_overlay; }
+    // Where tile mode and notices show from now on.
+    void setSurface(TileModeSurface* surface) { m_surface = surface; }
     const std::map<std::string, PendingSnap>& pendingSnaps() const { return m_pendingSnap; }
     bool seededCensus() const { return m_seededCensus; }
 
@@ -107,7 +108,7 @@ private:
     BannerSink& m_banner;
     WindowAccess m_access;
     std::unique_ptr<FrameAnimator> m_animator;
-    std::unique_ptr<TileOverlay> m_overlay;
+    TileModeSurface* m_surface = nullptr;
     std::set<std::string> m_seenWindows;
     // Windows the census has found still being set up, and when it first did (main-loop seconds).
     std::map<std::string, double> m_unreadySince;

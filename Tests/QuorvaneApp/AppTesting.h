@@ -9,6 +9,7 @@
 #include "QuorvaneApp/Keys/HotkeyEdits.h"
 #include "QuorvaneApp/Model/AppModel.h"
 #include "QuorvaneApp/Tiling/TilingActions.h"
+#include "QuorvaneApp/Views/TileOverlay.h"
 #include "QuorvaneIPC/IPCClient.h"
 #include "RPC/RPCRequest.h"
 #include "RPC/RPCResponse.h"

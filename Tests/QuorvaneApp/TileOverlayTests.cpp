@@ -1,6 +1,7 @@
 #include "TilingTesting.h"
 
-#include "QuorvaneApp/Tiling/TileOverlay.h"
+#include "QuorvaneApp/Views/AgentToast.h"
+#include "QuorvaneApp/Views/TileOverlay.h"
 #include "QuorvaneApp/Tiling/WindowAccess.h"
 #include "Tiling/TileGeometry.h"
 
@@ -18,6 +19,7 @@ public:
     SimulatedDesktop desktop;
     WindowAccess access { desktop.windowSystem, desktop.applications };
     TileOverlay overlay { desktop.loop, desktop.overlay, access, desktop.permissions };
+    AgentToast toast { desktop.loop, desktop.overlay, access };
     int32_t editor = launchApp(desktop, "org.example.Editor");
     const Frame area { 0, 0, 1000, 800 };
 
@@ -144,10 +146,10 @@ TEST_F(TileOverlayTest, ASecondNoticeRestartsItsSecond)
 
 TEST_F(TileOverlayTest, TheAgentToastStaysThreePointTwoSecondsAfterTheLastCall)
 {
-    overlay.showAgentToast("Terminal", "claude");
+    toast.show("Terminal", "claude");
     EXPECT_EQ(desktop.overlay.shown(PanelKind::toast)->frame, (Frame { 290, 28, 420, 72 }));
     desktop.advance(3);
-    overlay.showAgentToast("Terminal", "claude");
+    toast.show("Terminal", "claude");
     desktop.advance(3.15);
     EXPECT_TRUE(desktop.overlay.shown(PanelKind::toast));
     desktop.advance(0.05);

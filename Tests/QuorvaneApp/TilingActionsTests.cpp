@@ -174,7 +174,7 @@ TEST_F(TilingActionsTest, DisplayMovesKeepTheTileOrShowTheNotice)
     std::optional<SimulatedOverlayPanels::Shown> notice = desktop.overlay.shown(PanelKind::notice);
     ASSERT_TRUE(notice);
     EXPECT_EQ(notice->content.title, "Only one display connected");
-    EXPECT_EQ(tiling().overlay().notice(), "Only one display connected");
+    EXPECT_EQ(model->overlay().notice(), "Only one display connected");
 
     const Frame second { 1000, 0, 800, 600 };
     desktop.windowSystem.setDisplays(

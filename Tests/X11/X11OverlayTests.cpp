@@ -3,7 +3,7 @@
 #include "Platforms/GLib/GLibMainLoop.h"
 #include "Platforms/X11/X11Desktop.h"
 #include "QuorvaneApp/Platform/WindowSystem.h"
-#include "QuorvaneApp/Tiling/TileOverlay.h"
+#include "QuorvaneApp/Views/TileOverlay.h"
 #include "X11/TestKeyboard.h"
 #include "X11/VirtualDesktop.h"
 

@@ -6,7 +6,7 @@
 #include "Platforms/GTK/GTKOverlayPanels.h"
 #include "Platforms/X11/X11Desktop.h"
 #include "QuorvaneApp/Platform/WindowSystem.h"
-#include "QuorvaneApp/Tiling/TileOverlay.h"
+#include "QuorvaneApp/Views/TileOverlay.h"
 #include "QuorvaneApp/Tiling/WindowAccess.h"
 #include "Hotkeys/TileKeys.h"
 #include "helpers/XcbAtom.h"

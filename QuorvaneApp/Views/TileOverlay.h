@@ -3,6 +3,7 @@
 #include "Hotkeys/TileKeys.h"
 #include "QuorvaneApp/Platform/MainLoop.h"
 #include "QuorvaneApp/Platform/OverlayPanels.h"
+#include "QuorvaneApp/Tiling/TileModeSurface.h"
 
 #include <optional>
 #include <string>
@@ -15,31 +16,27 @@ class WindowAccess;
 struct DisplayFacts;
 struct LiveWindow;
 
-// The small panels tiling shows: the tile-mode cheat sheet with the rings around managed windows, the
-// one-line notice and the agent toast. Decides what each shows and where; the backend draws them.
-// Main thread only.
-class TileOverlay {
+// What tiling shows: the tile-mode cheat sheet with the rings around managed windows, and the one-line
+// notice. Decides what each shows and where; the backend draws them. Main thread only.
+class TileOverlay : public TileModeSurface {
 public:
     // Rings are drawn around at most this many windows.
     static constexpr size_t maximumRings = 12;
     static constexpr double refreshSeconds = 0.6;
-    static constexpr double toastSeconds = 3.2;
 
     TileOverlay(MainLoop&, OverlayPanels&, WindowAccess&, Permissions&);
-    ~TileOverlay();
+    ~TileOverlay() override;
     TileOverlay(const TileOverlay&) = delete;
     TileOverlay& operator=(const TileOverlay&) = delete;
 
     // Shows the cheat sheet and refreshes it every 0.6 s. `fallback`: the bare keys are unavailable.
-    void show(bool fallback, double gap, std::vector<ResolvedTileChord> tileKeys);
+    void show(bool fallback, double gap, std::vector<ResolvedTileChord> tileKeys) override;
     // Hides the cheat sheet and the rings and clears the subtitle.
-    void hide();
+    void hide() override;
     // Places the cheat sheet again and brings the subtitle and the rings up to date.
     void refresh();
     // Shows `text` for one second, near the window frame `near` when given; a new notice restarts the second.
-    void showNotice(const std::string& text, const std::optional<Frame>& near);
-    // Shows the agent toast for 3.2 s.
-    void showAgentToast(const std::string& terminalName, const std::string& command);
+    void showNotice(const std::string& text, const std::optional<Frame>& near) override;
     // Whether the window is one of the overlay's own panels or rings.
     bool owns(const std::string& windowId);
 
@@ -47,8 +44,6 @@ public:
     bool fallback() const { return m_fallback; }
     const std::string& subtitle() const { return m_subtitle; }
     const std::string& notice() const { return m_notice; }
-    const std::string& agentToast() const { return m_agentToast; }
-    const std::string& agentDetail() const { return m_agentDetail; }
     const std::vector<ResolvedTileChord>& tileKeys() const { return m_tileKeys; }
 
     // The subtitle for a focused window: its title (or "Focused window") and the tile it is on, within 28
@@ -74,11 +69,8 @@ private:
     std::vector<ResolvedTileChord> m_tileKeys;
     std::string m_subtitle;
     std::string m_notice;
-    std::string m_agentToast;
-    std::string m_agentDetail;
     Frame m_panelFrame;
     TimerId m_timer = 0;
-    TimerId m_toastTimer = 0;
     TimerId m_noticeTimer = 0;
 };
 

@@ -1,4 +1,4 @@
-#include "QuorvaneApp/Tiling/TileOverlay.h"
+#include "QuorvaneApp/Views/TileOverlay.h"
 
 #include "QuorvaneApp/Platform/Permissions.h"
 #include "QuorvaneApp/Tiling/WindowAccess.h"
@@ -23,9 +23,6 @@ constexpr double subtitleTolerance = 28;
 constexpr double ringMatch = 8;
 constexpr double focusedRingGrowth = 5;
 constexpr NoticeSize noticeSize { 260, 36 };
-constexpr double toastMaximumWidth = 420;
-constexpr double toastHeight = 72;
-constexpr double toastTopInset = 28;
 
 std::string groupHeading(TileKeyGroup group)
 {
@@ -60,7 +57,7 @@ TileOverlay::TileOverlay(MainLoop& loop, OverlayPanels& panels, WindowAccess& ac
 
 TileOverlay::~TileOverlay()
 {
-    for (TimerId timer : { m_timer, m_toastTimer, m_noticeTimer }) {
+    for (TimerId timer : { m_timer, m_noticeTimer }) {
         if (timer)
             m_loop.cancelTimer(timer);
     }
@@ -180,24 +177,6 @@ void TileOverlay::showNotice(const std::string& text, const std::optional<Frame>
     m_noticeTimer = m_loop.addTimer(DisplayNotice::seconds, false, [this] {
         m_noticeTimer = 0;
         m_panels.hide(PanelKind::notice);
-    });
-}
-
-void TileOverlay::showAgentToast(const std::string& terminalName, const std::string& command)
-{
-    m_agentToast = "Opening " + command + " in " + terminalName;
-    m_agentDetail.clear();
-    if (std::optional<DisplayFacts> display = m_access.mainScreen()) {
-        const Frame& area = display->visibleFrame;
-        double width = std::min(area.width - panelMargin, toastMaximumWidth);
-        Frame frame { area.x + (area.width - width) / 2, area.y + toastTopInset, width, toastHeight };
-        m_panels.show(PanelKind::toast, frame, PanelContent { m_agentToast, m_agentDetail, {}, {} });
-    }
-    if (m_toastTimer)
-        m_loop.cancelTimer(m_toastTimer);
-    m_toastTimer = m_loop.addTimer(toastSeconds, false, [this] {
-        m_toastTimer = 0;
-        m_panels.hide(PanelKind::toast);
     });
 }
 
