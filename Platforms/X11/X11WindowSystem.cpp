@@ -180,6 +180,13 @@ std::optional<WindowFacts> X11WindowSystem::focusedWindow()
     std::vector<uint32_t> active = readCardinals(xcb, m_connection.root(), m_connection.ewmh()->_NET_ACTIVE_WINDOW, 1);
     if (active.empty() || active.front() == XCB_WINDOW_NONE)
         return std::nullopt;
+    // A window listed in this piece of work is known already.
+    if (m_listing && m_mainLoop.serving()) {
+        for (const WindowFacts& facts : *m_listing) {
+            if (facts.handle.value == active.front())
+                return facts;
+        }
+    }
     std::vector<X11Client> clients = m_clients.read({ active.front() });
     wakeIfWorker();
     if (!clients.front().readable)

@@ -103,13 +103,14 @@ void TileOverlay::refresh()
 {
     if (!m_shown)
         return;
-    std::vector<DisplayFacts> displays = m_access.orderedScreens();
     if (!m_permissions.windowControlAllowed()) {
-        place(WindowAccess::mainScreen(displays));
+        place(WindowAccess::mainScreen(m_access.orderedScreens()));
         m_panels.setRings({});
         return;
     }
+    // The windows first: the displays and the focused window of the same piece of work are read off them.
     std::vector<LiveWindow> windows = m_access.windows();
+    std::vector<DisplayFacts> displays = m_access.orderedScreens();
     std::optional<LiveWindow> focused = m_access.focusedWindow();
     m_subtitle.clear();
     if (focused) {

@@ -79,7 +79,15 @@ void refreshWithTwelveWindows(benchmark::State& state)
     overlay.show(false, 0, TileKeys::resolved({}));
     drawPending();
     for (auto _ : state) {
-        overlay.refresh();
+        // As the 0.6-second timer runs it in the application: one piece of the main loop's work, whose reads
+        // of the window system are shared.
+        bool done = false;
+        loop.post([&] {
+            overlay.refresh();
+            done = true;
+        });
+        while (!done)
+            g_main_context_iteration(nullptr, TRUE);
         state.PauseTiming();
         drawPending();
         state.ResumeTiming();
