@@ -22,7 +22,7 @@ class Permissions;
 struct Platform;
 struct DoctorCheck;
 
-// Global chords, the leader key and tile mode's bare keys, turned into actions for the model.
+// Global chords, the leader key and tile mode's bare keys, turned into the actions `setOnAction` receives.
 // Owned by the model; main thread only.
 class HotkeyCenter {
 public:
