@@ -88,12 +88,9 @@ std::string readLine(int fd, double timeout, std::size_t limit)
         std::size_t wanted = std::min(sizeof chunk, limit - line.size());
         ssize_t peeked = ::recv(fd, chunk, wanted, MSG_PEEK | MSG_DONTWAIT);
         wait = peeked < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
-        if (peeked < 0 && (errno == EINTR || wait)) {
-            // A deadline already passed still ends the read.
-            if (!(timeout - secondsSince(start) > 0))
-                throw IPCError::timedOut();
+        // The wait that follows ends the read once the deadline has passed.
+        if (peeked < 0 && (errno == EINTR || wait))
             continue;
-        }
         if (peeked < 0)
             throw IPCError::unavailable();
         if (peeked == 0)
@@ -119,11 +116,8 @@ void writeAll(int fd, std::string_view bytes, double timeout)
             continue;
         ssize_t sent = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
         wait = sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
-        if (sent < 0 && (errno == EINTR || wait)) {
-            if (!(timeout - secondsSince(start) > 0))
-                throw IPCError::timedOut();
+        if (sent < 0 && (errno == EINTR || wait))
             continue;
-        }
         if (sent < 0)
             throw IPCError::unavailable();
         bytes.remove_prefix(static_cast<std::size_t>(sent));

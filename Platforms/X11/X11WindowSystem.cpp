@@ -156,6 +156,15 @@ void X11WindowSystem::watch(std::set<uint32_t> windows)
         m_connection.flush();
 }
 
+const WindowFacts* X11WindowSystem::listedInThisWork(WindowHandle handle) const
+{
+    if (!m_listing || !m_mainLoop.serving())
+        return nullptr;
+    auto found = std::find_if(
+        m_listing->begin(), m_listing->end(), [&](const WindowFacts& facts) { return facts.handle == handle; });
+    return found == m_listing->end() ? nullptr : &*found;
+}
+
 void X11WindowSystem::forgetListingsAfterThisWork()
 {
     if (m_forgetPosted)
@@ -180,13 +189,8 @@ std::optional<WindowFacts> X11WindowSystem::focusedWindow()
     std::vector<uint32_t> active = readCardinals(xcb, m_connection.root(), m_connection.ewmh()->_NET_ACTIVE_WINDOW, 1);
     if (active.empty() || active.front() == XCB_WINDOW_NONE)
         return std::nullopt;
-    // A window listed in this piece of work is known already.
-    if (m_listing && m_mainLoop.serving()) {
-        for (const WindowFacts& facts : *m_listing) {
-            if (facts.handle.value == active.front())
-                return facts;
-        }
-    }
+    if (const WindowFacts* listed = listedInThisWork(WindowHandle { active.front() }))
+        return *listed;
     std::vector<X11Client> clients = m_clients.read({ active.front() });
     wakeIfWorker();
     if (!clients.front().readable)
@@ -211,13 +215,8 @@ std::vector<DisplayFacts> X11WindowSystem::displays()
 
 std::optional<Frame> X11WindowSystem::readFrame(WindowHandle handle)
 {
-    // A window listed in this piece of work has the frame just read.
-    if (m_listing && m_mainLoop.serving()) {
-        for (const WindowFacts& facts : *m_listing) {
-            if (facts.handle == handle && facts.frame)
-                return facts.frame;
-        }
-    }
+    if (const WindowFacts* listed = listedInThisWork(handle); listed && listed->frame)
+        return listed->frame;
     xcb_connection_t* xcb = m_connection.xcb();
     auto window = static_cast<xcb_window_t>(handle.value);
     auto geometryCookie = xcb_get_geometry(xcb, window);

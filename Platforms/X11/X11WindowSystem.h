@@ -45,6 +45,8 @@ private:
     // Asks these windows, still being set up, to tell when they change, so that the census sees them as
     // soon as they are ready; stops asking the windows watched before that are not among them.
     void watch(std::set<uint32_t> windows);
+    // The window as this piece of work has listed it already, if it has.
+    const WindowFacts* listedInThisWork(WindowHandle) const;
     // Drops the listings kept for the main loop's current piece of work once it is done.
     void forgetListingsAfterThisWork();
 

@@ -92,7 +92,7 @@ CommandOutput run(const Invocation& invocation, ConfigFile* changing, const Conf
     } catch (const QuorvaneError& error) {
         return CommandOutput::failure(error);
     } catch (const std::exception& error) {
-        return { ExitCode::failed, error.what(), Object { { "code", "failed" } } };
+        return CommandOutput::failure(QuorvaneError::failed(error.what()));
     }
 }
 

@@ -64,7 +64,7 @@ CommandOutput reconcile(const ConfigFile& file, const CommandContext& context)
         failures += (failures.empty() ? "" : "\n") + ("Could not re-create " + record.spec.name + ": " + reason);
     }
     if (!failures.empty())
-        return { ExitCode::failed, failures, Object { { "code", "failed" } } };
+        return CommandOutput::failure(QuorvaneError::failed(failures));
     return success("Applied config.toml.", configJSON(config));
 }
 
