@@ -237,7 +237,10 @@ void KWinWindowSystem::watch()
 bool KWinWindowSystem::reporting()
 {
     std::lock_guard lock(m_commandsMutex);
-    return m_snapshot.complete() && m_lastFetch.has_value();
+    if (!m_snapshot.complete() || !m_lastFetch)
+        return false;
+    // A script that has stopped fetching is about to be loaded again.
+    return m_waitingFetch || m_mainLoop.now() - *m_lastFetch < longestFetch + watchInterval;
 }
 
 std::string KWinWindowSystem::applicationOf(const KWinWindowReport& window)

@@ -4,6 +4,7 @@
 //   --app-id ID     the application id (Wayland app_id, X11 _GTK_APPLICATION_ID)
 //   --title TEXT    the window's title
 //   --size WxH      default size (400x300)
+//   --detached      ignores standard input: lives until killed
 #include <gtk/gtk.h>
 
 #include <cstdio>
@@ -39,13 +40,20 @@ int main(int argc, char** argv)
     std::string applicationId = "org.example.GTKTestWindow";
     std::string title = "GTK test window";
     int width = 400, height = 300;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (std::strcmp(argv[i], "--app-id") == 0)
-            applicationId = argv[i + 1];
-        else if (std::strcmp(argv[i], "--title") == 0)
-            title = argv[i + 1];
-        else if (std::strcmp(argv[i], "--size") != 0 || std::sscanf(argv[i + 1], "%dx%d", &width, &height) != 2) {
-            std::fprintf(stderr, "quorvane-gtk-test-window: unknown option %s\n", argv[i]);
+    bool detached = false;
+    for (int i = 1; i < argc; ++i) {
+        std::string option = argv[i];
+        if (option == "--detached") {
+            detached = true;
+            continue;
+        }
+        const char* value = i + 1 < argc ? argv[++i] : nullptr;
+        if (value && option == "--app-id") {
+            applicationId = value;
+        } else if (value && option == "--title") {
+            title = value;
+        } else if (!value || option != "--size" || std::sscanf(value, "%dx%d", &width, &height) != 2) {
+            std::fprintf(stderr, "quorvane-gtk-test-window: bad option %s\n", option.c_str());
             return 2;
         }
     }
@@ -62,7 +70,8 @@ int main(int argc, char** argv)
     g_signal_connect(window, "destroy", G_CALLBACK(gtk_main_quit), nullptr);
     GIOChannel* input = g_io_channel_unix_new(0);
     g_io_channel_set_encoding(input, nullptr, nullptr);
-    g_io_add_watch(input, GIOCondition(G_IO_IN | G_IO_HUP | G_IO_ERR), inputReady, nullptr);
+    if (!detached)
+        g_io_add_watch(input, GIOCondition(G_IO_IN | G_IO_HUP | G_IO_ERR), inputReady, nullptr);
     gtk_widget_show_all(window);
     gtk_main();
     g_io_channel_unref(input);

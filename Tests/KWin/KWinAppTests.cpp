@@ -143,6 +143,25 @@ TEST_F(KWinAppTest, LayoutsComeBack)
     EXPECT_TRUE(landsOn("org.example.WLayout", frameForTile(TileSlot::rightTwoThirds, screen, gap)));
 }
 
+TEST_F(KWinAppTest, AnimatedTilesEndExactlyWhereImmediateOnesDo)
+{
+    TestWindow xwayland({ "--app-id", "org.example.XAnimated", "--title", "X animated" });
+    WaylandWindow wayland("org.example.WAnimated", "W animated");
+    listed("org.example.XAnimated");
+    listed("org.example.WAnimated");
+    test::writeConfig(test::configWith({ "tile_gap = 8", "animate_tiles = true" }));
+    ASSERT_TRUE(eventually([] { return says(runTool({ "config", "show" }), "\nanimate_tiles = true"); }));
+    // Back to back, so that each animation is cut short by the next one.
+    for (TileSlot slot : { TileSlot::rightHalf, TileSlot::bottomLeft, TileSlot::leftTwoThirds }) {
+        ASSERT_EQ(runTool({ "tile", "org.example.XAnimated", std::string(toString(slot)) }).status, 0);
+        ASSERT_EQ(runTool({ "tile", "org.example.WAnimated", std::string(toString(slot)) }).status, 0);
+    }
+    EXPECT_TRUE(landsOn("org.example.XAnimated", frameForTile(TileSlot::leftTwoThirds, screen, gap)));
+    EXPECT_TRUE(landsOn("org.example.WAnimated", frameForTile(TileSlot::leftTwoThirds, screen, gap)));
+    test::writeConfig(test::configWith({ "tile_gap = 8", "animate_tiles = false" }));
+    ASSERT_TRUE(eventually([] { return says(runTool({ "config", "show" }), "\nanimate_tiles = false"); }));
+}
+
 TEST_F(KWinAppTest, DoctorNamesTheDesktopAndWhatDoesNotWorkThereYet)
 {
     test::ToolRun doctor = runTool({ "doctor" });
@@ -196,12 +215,25 @@ TEST_F(KWinAppStartTest, WithoutASupportedDesktopTheAppNamesTheSupportedOnesAndE
     }
 }
 
-TEST(KWinAppEndTest, WhenKWinGoesTheAppExitsWithStatusThree)
+bool scriptLoaded()
+{
+    test::ToolRun loaded = test::runProgram({ "gdbus", "call", "--session", "--dest", "org.kde.KWin", "--object-path",
+        "/Scripting", "--method", "org.kde.kwin.Scripting.isScriptLoaded", "quorvane" });
+    return loaded.output == "(true,)\n";
+}
+
+TEST(KWinAppEndTest, TheScriptLivesAsLongAsTheAppAndTheAppAsLongAsKWin)
 {
     test::HeadlessKWin desktop;
     if (desktop.skipReason())
         GTEST_SKIP() << *desktop.skipReason();
     std::unique_ptr<ChildProcess> app = test::startApp();
+    EXPECT_TRUE(scriptLoaded());
+    app->signal(SIGTERM);
+    EXPECT_EQ(app->finish(10), 0);
+    EXPECT_FALSE(scriptLoaded());
+
+    app = test::startApp();
     ::kill(desktop.kwin(), SIGTERM);
     EXPECT_EQ(app->finish(10), 3);
 }

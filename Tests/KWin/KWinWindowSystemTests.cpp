@@ -168,6 +168,27 @@ TEST_F(KWinWindowSystemTest, TheDisplayIsTheVirtualOutput)
     EXPECT_EQ(windows().refreshRate(), 60);
 }
 
+TEST_F(KWinWindowSystemTest, AScriptUnloadedBehindItsBackIsLoadedAgain)
+{
+    TestWindow window({ "--app-id", "org.example.Again", "--title", "Again" });
+    WindowHandle handle = listed("org.example.Again").handle;
+    ASSERT_EQ(test::runProgram({ "gdbus", "call", "--session", "--dest", "org.kde.KWin", "--object-path", "/Scripting",
+                                   "--method", "org.kde.kwin.Scripting.unloadScript", "quorvane-test" })
+                  .output,
+        "(true,)\n");
+    // Its last fetch is answered after a while and no new one comes, so the script is loaded again: it lists the
+    // windows anew, which keep their handles, and moves them. A move asked for in between may be lost.
+    const Frame target { 10, 20, 300, 200 };
+    EXPECT_TRUE(eventually(
+        [&] {
+            windows().setFrame(handle, target, AxisWrite::positionThenSize);
+            std::optional<WindowFacts> moved = reader->windowOf("org.example.Again");
+            return moved && moved->frame == target;
+        },
+        30));
+    EXPECT_TRUE(reader->desktop().permissions().windowControlAllowed());
+}
+
 TEST_F(KWinWindowSystemTest, OnlyKWinIsHeard)
 {
     test::ChildProcess call({ "gdbus", "call", "--session", "--dest", reader->desktop().busName(), "--object-path",

@@ -54,7 +54,7 @@ public:
         // The Wayland window is a program of the build, beside this one.
         std::string program = std::string(std::getenv("QUORVANE_BUILD")) + "/Tests/GTKTestWindow/quorvane-gtk-test-window";
         const char* argv[] = { program.c_str(), "--app-id", "org.example.BenchWayland", "--title", "Bench Wayland",
-            nullptr };
+            "--detached", nullptr };
         g_auto(GStrv) environment = g_environ_setenv(g_get_environ(), "GDK_BACKEND", "wayland", true);
         environment = g_environ_setenv(environment, "NO_AT_BRIDGE", "1", true);
         g_spawn_async(nullptr, const_cast<char**>(argv), environment, G_SPAWN_STDOUT_TO_DEV_NULL, nullptr, nullptr,
