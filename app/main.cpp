@@ -197,8 +197,8 @@ int runOnX11()
     if (GTKOverlayPanels::start(display))
         gtkOverlay.emplace();
     else
-        std::fprintf(stderr, "quorvane-app: GTK cannot open the display %s; tile mode runs without its overlay.\n",
-            display);
+        std::fprintf(
+            stderr, "quorvane-app: GTK cannot open the display %s; tile mode runs without its overlay.\n", display);
     OverlayPanels& overlay = gtkOverlay ? static_cast<OverlayPanels&>(*gtkOverlay) : hiddenOverlay;
     GioFileWatcher fileWatcher;
     GLibWorkerPool workers;

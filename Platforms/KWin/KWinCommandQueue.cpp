@@ -22,9 +22,8 @@ std::string_view toString(KWinCommand::Action action)
 
 void KWinCommandQueue::push(KWinCommand command)
 {
-    std::erase_if(m_commands, [&](const KWinCommand& queued) {
-        return queued.window == command.window && queued.action == command.action;
-    });
+    std::erase_if(m_commands,
+        [&](const KWinCommand& queued) { return queued.window == command.window && queued.action == command.action; });
     m_commands.push_back(std::move(command));
 }
 

@@ -20,13 +20,31 @@ constexpr int callMilliseconds = 5000;
     throw std::system_error(std::make_error_code(std::errc::io_error), message);
 }
 
+// The session bus's address: the environment's, else the login's bus in the runtime folder. Never one that GIO
+// would launch itself.
+std::string sessionBusAddress()
+{
+    if (const char* address = g_getenv("DBUS_SESSION_BUS_ADDRESS"); address && *address)
+        return address;
+    const char* runtime = g_getenv("XDG_RUNTIME_DIR");
+    if (!runtime || !*runtime)
+        return {};
+    g_autofree char* socket = g_build_filename(runtime, "bus", nullptr);
+    if (!g_file_test(socket, G_FILE_TEST_EXISTS))
+        return {};
+    g_autofree char* escaped = g_dbus_address_escape_value(socket);
+    return std::string("unix:path=") + escaped;
+}
+
 // A private connection to the session bus; none when there is no bus to reach.
 GDBusConnection* connectToSessionBus(GError** error)
 {
-    g_autofree char* address = g_dbus_address_get_for_bus_sync(G_BUS_TYPE_SESSION, nullptr, error);
-    if (!address)
+    std::string address = sessionBusAddress();
+    if (address.empty()) {
+        g_set_error_literal(error, G_IO_ERROR, G_IO_ERROR_NOT_FOUND, "there is no session bus address");
         return nullptr;
-    return g_dbus_connection_new_for_address_sync(address,
+    }
+    return g_dbus_connection_new_for_address_sync(address.c_str(),
         GDBusConnectionFlags(
             G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT | G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
         nullptr, nullptr, error);
@@ -45,19 +63,10 @@ std::string ownerOf(GDBusConnection* bus, const char* service, GError** error)
     return owner;
 }
 
-bool isEnvironmentVariableSet(const char* name)
-{
-    const char* value = g_getenv(name);
-    return value && *value;
-}
-
 } // namespace
 
 bool KWinConnection::kwinOnSessionBus()
 {
-    // Without an address GIO would try to launch a bus of its own.
-    if (!isEnvironmentVariableSet("DBUS_SESSION_BUS_ADDRESS") && !isEnvironmentVariableSet("XDG_RUNTIME_DIR"))
-        return false;
     g_autoptr(GError) error = nullptr;
     g_autoptr(GDBusConnection) bus = connectToSessionBus(&error);
     if (!bus)
@@ -80,16 +89,16 @@ KWinConnection::KWinConnection()
         g_object_unref(m_bus);
         fail("KWin is not on the session bus", error);
     }
-    g_autoptr(GVariant) support = g_dbus_connection_call_sync(m_bus, kwinService, "/KWin", "org.kde.KWin",
-        "supportInformation", nullptr, G_VARIANT_TYPE("(s)"), G_DBUS_CALL_FLAGS_NONE, callMilliseconds, nullptr,
-        nullptr);
+    g_autoptr(GVariant) support
+        = g_dbus_connection_call_sync(m_bus, kwinService, "/KWin", "org.kde.KWin", "supportInformation", nullptr,
+            G_VARIANT_TYPE("(s)"), G_DBUS_CALL_FLAGS_NONE, callMilliseconds, nullptr, nullptr);
     if (support) {
         const char* text = nullptr;
         g_variant_get(support, "(&s)", &text);
         m_supportInfo = KWinSupportInfo::parse(text);
     }
-    m_nameWatch = g_bus_watch_name_on_connection(m_bus, kwinService, G_BUS_NAME_WATCHER_FLAGS_NONE, nullptr,
-        nameVanished, this, nullptr);
+    m_nameWatch = g_bus_watch_name_on_connection(
+        m_bus, kwinService, G_BUS_NAME_WATCHER_FLAGS_NONE, nullptr, nameVanished, this, nullptr);
     m_closedHandler = g_signal_connect(m_bus, "closed", G_CALLBACK(+busClosed), this);
 }
 
@@ -123,9 +132,9 @@ void KWinConnection::lost()
 void KWinConnection::runScript(const std::string& path, const std::string& name)
 {
     g_autoptr(GError) error = nullptr;
-    g_autoptr(GVariant) loaded = g_dbus_connection_call_sync(m_bus, kwinService, "/Scripting",
-        "org.kde.kwin.Scripting", "loadScript", g_variant_new("(ss)", path.c_str(), name.c_str()),
-        G_VARIANT_TYPE("(i)"), G_DBUS_CALL_FLAGS_NONE, callMilliseconds, nullptr, &error);
+    g_autoptr(GVariant) loaded = g_dbus_connection_call_sync(m_bus, kwinService, "/Scripting", "org.kde.kwin.Scripting",
+        "loadScript", g_variant_new("(ss)", path.c_str(), name.c_str()), G_VARIANT_TYPE("(i)"), G_DBUS_CALL_FLAGS_NONE,
+        callMilliseconds, nullptr, &error);
     if (!loaded)
         fail("KWin does not load the script " + path, error);
     int32_t id = -1;
@@ -139,8 +148,8 @@ void KWinConnection::runScript(const std::string& path, const std::string& name)
     bool sixFirst = m_supportInfo.major >= 6;
     for (const std::string& object : { sixFirst ? six : five, sixFirst ? five : six }) {
         g_clear_error(&error);
-        g_autoptr(GVariant) ran = g_dbus_connection_call_sync(m_bus, kwinService, object.c_str(),
-            "org.kde.kwin.Script", "run", nullptr, nullptr, G_DBUS_CALL_FLAGS_NONE, callMilliseconds, nullptr, &error);
+        g_autoptr(GVariant) ran = g_dbus_connection_call_sync(m_bus, kwinService, object.c_str(), "org.kde.kwin.Script",
+            "run", nullptr, nullptr, G_DBUS_CALL_FLAGS_NONE, callMilliseconds, nullptr, &error);
         if (ran)
             return;
     }
@@ -149,9 +158,9 @@ void KWinConnection::runScript(const std::string& path, const std::string& name)
 
 bool KWinConnection::unloadScript(const std::string& name, double seconds)
 {
-    g_autoptr(GVariant) reply = g_dbus_connection_call_sync(m_bus, kwinService, "/Scripting",
-        "org.kde.kwin.Scripting", "unloadScript", g_variant_new("(s)", name.c_str()), G_VARIANT_TYPE("(b)"),
-        G_DBUS_CALL_FLAGS_NONE, static_cast<int>(seconds * 1000), nullptr, nullptr);
+    g_autoptr(GVariant) reply = g_dbus_connection_call_sync(m_bus, kwinService, "/Scripting", "org.kde.kwin.Scripting",
+        "unloadScript", g_variant_new("(s)", name.c_str()), G_VARIANT_TYPE("(b)"), G_DBUS_CALL_FLAGS_NONE,
+        static_cast<int>(seconds * 1000), nullptr, nullptr);
     gboolean unloaded = FALSE;
     if (reply)
         g_variant_get(reply, "(b)", &unloaded);

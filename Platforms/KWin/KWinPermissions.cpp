@@ -40,8 +40,9 @@ std::vector<DoctorCheck> KWinPermissions::checks()
     checks.push_back({ "display", DoctorCheck::Status::pass, "Running on " + kwin.desktopName() + display + "." });
     if (kwin.major >= 6)
         checks.push_back({ "kwin", DoctorCheck::Status::warn,
-            "KWin " + kwin.version + " should work through its newer script interface, but Quorvane has been tested "
-                                     "with KWin 5.27 only." });
+            "KWin " + kwin.version
+                + " should work through its newer script interface, but Quorvane has been tested "
+                  "with KWin 5.27 only." });
     if (m_windows.reporting())
         checks.push_back({ "windows", DoctorCheck::Status::pass, "Quorvane can move windows through a KWin script." });
     else

@@ -117,7 +117,8 @@ std::optional<KWinReport> KWinReport::decode(std::string_view text)
         for (const JSONValue& entry : *screens) {
             const JSONValue::Object* screen = entry.objectValue();
             if (screen)
-                report.screens->push_back({ quorvane::text(*screen, "name"), frame(*screen, "frame"), frame(*screen, "area") });
+                report.screens->push_back(
+                    { quorvane::text(*screen, "name"), frame(*screen, "frame"), frame(*screen, "area") });
         }
     }
     return report;

@@ -109,10 +109,13 @@ void KWinWindowSystem::start(double seconds)
     loadScript();
     GMainContext* context = g_main_context_default();
     bool expired = false;
-    guint deadline = g_timeout_add(static_cast<guint>(seconds * 1000), [](void* flag) -> gboolean {
-        *static_cast<bool*>(flag) = true;
-        return G_SOURCE_REMOVE;
-    }, &expired);
+    guint deadline = g_timeout_add(
+        static_cast<guint>(seconds * 1000),
+        [](void* flag) -> gboolean {
+            *static_cast<bool*>(flag) = true;
+            return G_SOURCE_REMOVE;
+        },
+        &expired);
     while (!reporting() && !expired)
         g_main_context_iteration(context, TRUE);
     if (!expired)
@@ -121,7 +124,8 @@ void KWinWindowSystem::start(double seconds)
         m_connection.unloadScript(m_scriptName, 1);
         throw std::system_error(std::make_error_code(std::errc::timed_out), "KWin does not run Quorvane's script");
     }
-    m_watchTimer = m_mainLoop.addTimer(watchInterval, true, m_self.bind([](KWinWindowSystem& system) { system.watch(); }));
+    m_watchTimer
+        = m_mainLoop.addTimer(watchInterval, true, m_self.bind([](KWinWindowSystem& system) { system.watch(); }));
 }
 
 void KWinWindowSystem::loadScript()
@@ -151,8 +155,7 @@ void KWinWindowSystem::takeReport(const std::string& generation, const std::stri
     std::optional<KWinReport> report = KWinReport::decode(text);
     if (!report)
         return;
-    bool changed
-        = m_snapshot.apply(*report, [this](const KWinWindowReport& window) { return applicationOf(window); });
+    bool changed = m_snapshot.apply(*report, [this](const KWinWindowReport& window) { return applicationOf(window); });
     // Several reports in one burst make one census.
     if (changed && m_changeHandler && !m_changePosted) {
         m_changePosted = true;

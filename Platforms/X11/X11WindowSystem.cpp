@@ -269,7 +269,8 @@ void X11WindowSystem::raise(WindowHandle handle)
 
 void X11WindowSystem::minimize(WindowHandle handle)
 {
-    m_connection.sendRootMessage(static_cast<xcb_window_t>(handle.value), m_connection.wmChangeState(), { iconicState });
+    m_connection.sendRootMessage(
+        static_cast<xcb_window_t>(handle.value), m_connection.wmChangeState(), { iconicState });
     m_connection.flush();
 }
 

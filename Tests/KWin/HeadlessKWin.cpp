@@ -63,7 +63,7 @@ void HeadlessKWin::stop()
 WaylandWindow::WaylandWindow(const std::string& applicationId, const std::string& title, const std::string& size)
     : process({ builtProgram("Tests/GTKTestWindow/quorvane-gtk-test-window"), "--app-id", applicationId, "--title",
                   title, "--size", size },
-          { "GDK_BACKEND=wayland", "NO_AT_BRIDGE=1" })
+        { "GDK_BACKEND=wayland", "NO_AT_BRIDGE=1" })
 {
     if (process.readLine(20) != "shown")
         throw std::runtime_error("the Wayland window " + title + " did not show");
@@ -79,8 +79,7 @@ KWinReader::~KWinReader() = default;
 
 void KWinReader::turn()
 {
-    while (g_main_context_iteration(nullptr, FALSE)) {
-    }
+    while (g_main_context_iteration(nullptr, FALSE)) { }
 }
 
 std::vector<WindowFacts> KWinReader::windows()

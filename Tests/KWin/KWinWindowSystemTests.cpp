@@ -191,9 +191,9 @@ TEST_F(KWinWindowSystemTest, AScriptUnloadedBehindItsBackIsLoadedAgain)
 
 TEST_F(KWinWindowSystemTest, OnlyKWinIsHeard)
 {
-    test::ChildProcess call({ "gdbus", "call", "--session", "--dest", reader->desktop().busName(), "--object-path",
-                                "/org/quorvane/KWin", "--method", "org.quorvane.KWinReports.Report", "1.1",
-                                R"({"all":true})" },
+    test::ChildProcess call(
+        { "gdbus", "call", "--session", "--dest", reader->desktop().busName(), "--object-path", "/org/quorvane/KWin",
+            "--method", "org.quorvane.KWinReports.Report", "1.1", R"({"all":true})" },
         {}, true);
     // The answer comes from this process's own main context.
     std::string output;

@@ -52,7 +52,8 @@ public:
         , m_x(xcb_connect(nullptr, nullptr))
     {
         // The Wayland window is a program of the build, beside this one.
-        std::string program = std::string(std::getenv("QUORVANE_BUILD")) + "/Tests/GTKTestWindow/quorvane-gtk-test-window";
+        std::string program
+            = std::string(std::getenv("QUORVANE_BUILD")) + "/Tests/GTKTestWindow/quorvane-gtk-test-window";
         const char* argv[] = { program.c_str(), "--app-id", "org.example.BenchWayland", "--title", "Bench Wayland",
             "--detached", nullptr };
         g_auto(GStrv) environment = g_environ_setenv(g_get_environ(), "GDK_BACKEND", "wayland", true);
@@ -71,8 +72,7 @@ public:
     // Takes in the reports that have arrived.
     void turn()
     {
-        while (g_main_context_iteration(nullptr, FALSE)) {
-        }
+        while (g_main_context_iteration(nullptr, FALSE)) { }
     }
     WindowSystem& windows() { return m_desktop.windowSystem(); }
     // The first window of the application, waiting up to two seconds for it.
@@ -229,9 +229,10 @@ void reportIntake(benchmark::State& state)
             "Window " + std::to_string(i), { 0, 0, 400, 300 }, WindowKind::standard, false, false, true, i });
     auto application = [](const KWinWindowReport& window) { return window.desktopFile; };
     snapshot.apply(all, application);
-    std::string text = R"({"windows":[{"id":"{7}","pid":107,"desktopFile":"org.example.App7","resourceClass":"",)"
-                       R"("resourceName":"","caption":"Window 7","frame":{"x":8,"y":8,"width":948,"height":1064},)"
-                       R"("type":"normal","minimized":false,"fullScreen":false,"shown":true,"stacking":7}],"removed":[]})";
+    std::string text
+        = R"({"windows":[{"id":"{7}","pid":107,"desktopFile":"org.example.App7","resourceClass":"",)"
+          R"("resourceName":"","caption":"Window 7","frame":{"x":8,"y":8,"width":948,"height":1064},)"
+          R"("type":"normal","minimized":false,"fullScreen":false,"shown":true,"stacking":7}],"removed":[]})";
     for (auto _ : state) {
         std::optional<KWinReport> report = KWinReport::decode(text);
         benchmark::DoNotOptimize(snapshot.apply(*report, application));
@@ -240,7 +241,8 @@ void reportIntake(benchmark::State& state)
 
 } // namespace
 
-BENCHMARK_CAPTURE(tileToFrame, xwayland, std::string("org.example.BenchXwayland"))->Apply(quorvane::bench::singleEvents<repetitions>);
+BENCHMARK_CAPTURE(tileToFrame, xwayland, std::string("org.example.BenchXwayland"))
+    ->Apply(quorvane::bench::singleEvents<repetitions>);
 BENCHMARK_CAPTURE(tileToFrame, wayland, std::string("org.example.BenchWayland"))
     ->Apply(quorvane::bench::singleEvents<repetitions>);
 BENCHMARK(backendMove)->Apply(quorvane::bench::singleEvents<repetitions>);
