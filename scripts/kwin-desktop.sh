@@ -5,7 +5,8 @@
 #   scripts/kwin-desktop.sh start      prints the path of an environment file (WAYLAND_DISPLAY, DISPLAY, HOME, ...)
 #   scripts/kwin-desktop.sh stop FILE  stops exactly the processes recorded in FILE
 #   scripts/kwin-desktop.sh record FILE PID...  adds processes started on the desktop to those `stop` stops
-# When KWin cannot run here, `start` fails with status 77 and says why on its last line of standard error.
+# When KWin cannot run here (not installed, or refused), `start` fails with status 77 and says why on its last
+# line of standard error; any other failure has status 1.
 # Where the installed kwin_wayland carries a file capability that the machine refuses (containers, CI), a copy
 # of it without the capability runs instead. Source the environment file to reach the desktop.
 set -euo pipefail
@@ -77,7 +78,12 @@ start() {
         xwayland=$(pgrep -P "$kwin_pid" -x Xwayland || true)
         [[ -n $xwayland ]] || sleep 0.02
     done
-    [[ -n $xwayland ]] || { stop "$environment" >/dev/null 2>&1; cannot_run "KWin started no Xwayland"; }
+    if [[ -z $xwayland ]]; then
+        tail -n 5 "$dir/kwin.log" >&2 || true
+        stop "$environment" >/dev/null 2>&1
+        echo "kwin desktop: KWin started no Xwayland" >&2
+        return 1
+    fi
     local display
     display=$(tr '\0' '\n' <"/proc/$xwayland/cmdline" | grep -m1 '^:[0-9]*$')
     "$root/scripts/virtual-desktop.sh" wait 10 xdpyinfo -display "$display"
