@@ -88,10 +88,10 @@ std::vector<WindowFacts> KWinReader::windows()
     return m_desktop->windowSystem().windows();
 }
 
-std::optional<WindowFacts> KWinReader::windowOf(const std::string& applicationId)
+std::optional<WindowFacts> KWinReader::windowOf(const std::string& applicationIdOrTitle)
 {
     for (WindowFacts& window : windows()) {
-        if (window.bundleIdentifier == applicationId)
+        if (window.bundleIdentifier == applicationIdOrTitle || window.title == applicationIdOrTitle)
             return window;
     }
     return std::nullopt;

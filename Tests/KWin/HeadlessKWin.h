@@ -53,8 +53,8 @@ public:
 
     // The listed windows once the reports that have arrived are taken in.
     std::vector<WindowFacts> windows();
-    // The first listed window of the application, when there is one.
-    std::optional<WindowFacts> windowOf(const std::string& applicationId);
+    // The first listed window of the application, or with that title, when there is one.
+    std::optional<WindowFacts> windowOf(const std::string& applicationIdOrTitle);
     KWinDesktop& desktop() { return *m_desktop; }
     // Takes in whatever has arrived for the backend, without waiting.
     void turn();

@@ -64,20 +64,21 @@ protected:
             GTEST_SKIP() << *desktop->skipReason();
     }
 
-    void listed(const std::string& applicationId)
+    // Waits until the window of this application or title is listed.
+    void listed(const std::string& window)
     {
-        ASSERT_TRUE(eventually([&] { return reader->windowOf(applicationId).has_value(); })) << applicationId;
+        ASSERT_TRUE(eventually([&] { return reader->windowOf(window).has_value(); })) << window;
     }
 
-    bool landsOn(const std::string& applicationId, const Frame& target)
+    bool landsOn(const std::string& which, const Frame& target)
     {
         std::optional<WindowFacts> window;
         bool landed = eventually([&] {
-            window = reader->windowOf(applicationId);
+            window = reader->windowOf(which);
             return window && window->frame && near(*window->frame, target);
         });
         if (!landed && window && window->frame)
-            ADD_FAILURE() << applicationId << " at " << window->frame->x << "," << window->frame->y << " "
+            ADD_FAILURE() << which << " at " << window->frame->x << "," << window->frame->y << " "
                           << window->frame->width << "x" << window->frame->height << ", not " << target.x << ","
                           << target.y << " " << target.width << "x" << target.height;
         return landed;
@@ -110,17 +111,16 @@ TEST_F(KWinAppTest, EveryTileLandsBothKindsOfWindowExactly)
 
 TEST_F(KWinAppTest, RulesPlaceNewWindowsOfBothKindsAndLeaveOlderOnesAlone)
 {
-    TestWindow older({ "--app-id", "org.example.XRuled", "--title", "Older", "--position", "100,100" });
-    listed("org.example.XRuled");
-    Frame before = *reader->windowOf("org.example.XRuled")->frame;
+    TestWindow older({ "--app-id", "org.example.XRuled", "--title", "X older", "--position", "100,100" });
+    listed("X older");
+    Frame before = *reader->windowOf("X older")->frame;
     ASSERT_EQ(runTool({ "rule", "add", "org.example.XRuled", "--tile", "right-half" }).status, 0);
     ASSERT_EQ(runTool({ "rule", "add", "org.example.WRuled", "--tile", "bottom-left" }).status, 0);
-    older.process.finish();
-    TestWindow newer({ "--app-id", "org.example.XRuled", "--title", "Newer" });
+    TestWindow newer({ "--app-id", "org.example.XRuled", "--title", "X newer" });
     WaylandWindow wayland("org.example.WRuled", "W ruled");
-    EXPECT_TRUE(landsOn("org.example.XRuled", frameForTile(TileSlot::rightHalf, screen, gap)));
-    EXPECT_TRUE(landsOn("org.example.WRuled", frameForTile(TileSlot::bottomLeft, screen, gap)));
-    EXPECT_NE(before, frameForTile(TileSlot::rightHalf, screen, gap));
+    EXPECT_TRUE(landsOn("X newer", frameForTile(TileSlot::rightHalf, screen, gap)));
+    EXPECT_TRUE(landsOn("W ruled", frameForTile(TileSlot::bottomLeft, screen, gap)));
+    EXPECT_EQ(reader->windowOf("X older")->frame, before);
 }
 
 TEST_F(KWinAppTest, LayoutsComeBack)
