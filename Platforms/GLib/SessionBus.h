@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+
+namespace quorvane {
+
+// Questions to the login's D-Bus session bus.
+namespace SessionBus {
+
+// Whether some connection owns the bus name `name`; false when there is no session bus or it does not answer
+// within a second. Blocks the caller for that round trip.
+bool nameHasOwner(const std::string& name);
+
+} // namespace SessionBus
+
+} // namespace quorvane

@@ -1,0 +1,196 @@
+#include "Platforms/GTK/GTKStatusItem.h"
+
+#include "Platforms/GLib/SessionBus.h"
+#include "Platforms/GTK/GTKTextPrompt.h"
+
+#include <gtk/gtk.h>
+#include <libayatana-appindicator/app-indicator.h>
+#ifdef GDK_WINDOWING_X11
+#include <gdk/gdkx.h>
+#endif
+
+namespace quorvane {
+
+namespace {
+
+// Where a StatusNotifier host's watcher answers on the session bus.
+constexpr const char* watcherName = "org.kde.StatusNotifierWatcher";
+// The line's key, kept on its widget.
+constexpr const char* keyData = "quorvane-key";
+constexpr int toneSpacing = 6;
+
+const char* toneIcon(MenuTone tone)
+{
+    switch (tone) {
+    case MenuTone::success:
+        return "emblem-ok-symbolic";
+    case MenuTone::failure:
+        return "dialog-warning-symbolic";
+    case MenuTone::plain:
+        break;
+    }
+    return nullptr;
+}
+
+// A line whose label may carry an icon for its tone; the D-Bus menu reads both from the item's children.
+GtkWidget* labelledItem(const StatusMenuItem& item)
+{
+    const char* icon = toneIcon(item.tone);
+    if (!icon)
+        return gtk_menu_item_new_with_label(item.label.c_str());
+    GtkWidget* widget = gtk_menu_item_new();
+    GtkWidget* row = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, toneSpacing);
+    gtk_box_pack_start(GTK_BOX(row), gtk_image_new_from_icon_name(icon, GTK_ICON_SIZE_MENU), FALSE, FALSE, 0);
+    GtkWidget* label = gtk_label_new(item.label.c_str());
+    gtk_label_set_xalign(GTK_LABEL(label), 0);
+    gtk_box_pack_start(GTK_BOX(row), label, TRUE, TRUE, 0);
+    gtk_container_add(GTK_CONTAINER(widget), row);
+    return widget;
+}
+
+} // namespace
+
+GTKStatusItem::GTKStatusItem(const std::string& id, const std::string& iconThemePath)
+{
+    m_indicator = app_indicator_new(id.c_str(), "", APP_INDICATOR_CATEGORY_APPLICATION_STATUS);
+    if (!iconThemePath.empty())
+        app_indicator_set_icon_theme_path(m_indicator, iconThemePath.c_str());
+}
+
+GTKStatusItem::~GTKStatusItem()
+{
+    m_prompt.reset();
+    if (m_about)
+        gtk_widget_destroy(m_about);
+    // The item leaves the tray as its indicator goes; its menu goes with it.
+    g_object_unref(m_indicator);
+    if (m_menu) {
+        gtk_widget_destroy(m_menu);
+        g_object_unref(m_menu);
+    }
+}
+
+void GTKStatusItem::setLook(const StatusItemLook& look)
+{
+    app_indicator_set_icon_full(m_indicator, look.iconName.c_str(), look.title.c_str());
+    app_indicator_set_title(m_indicator, look.title.c_str());
+}
+
+void GTKStatusItem::setMenu(const StatusMenuContent& content)
+{
+    GtkWidget* secondary = nullptr;
+    GtkWidget* menu = buildMenu(content.items, content.secondaryKey, secondary);
+    g_object_ref_sink(menu);
+    app_indicator_set_menu(m_indicator, GTK_MENU(menu));
+    app_indicator_set_secondary_activate_target(m_indicator, secondary);
+    // The item shows once it has a menu to show.
+    app_indicator_set_status(m_indicator, APP_INDICATOR_STATUS_ACTIVE);
+    if (m_menu) {
+        gtk_widget_destroy(m_menu);
+        g_object_unref(m_menu);
+    }
+    m_menu = menu;
+}
+
+GtkWidget* GTKStatusItem::buildMenu(
+    const std::vector<StatusMenuItem>& items, const std::string& secondaryKey, GtkWidget*& secondary)
+{
+    GtkWidget* menu = gtk_menu_new();
+    for (const StatusMenuItem& item : items)
+        gtk_menu_shell_append(GTK_MENU_SHELL(menu), buildItem(item, secondaryKey, secondary));
+    gtk_widget_show_all(menu);
+    return menu;
+}
+
+GtkWidget* GTKStatusItem::buildItem(const StatusMenuItem& item, const std::string& secondaryKey, GtkWidget*& secondary)
+{
+    GtkWidget* widget = nullptr;
+    switch (item.kind) {
+    case StatusMenuItem::Kind::separator:
+        return gtk_separator_menu_item_new();
+    case StatusMenuItem::Kind::check:
+        widget = gtk_check_menu_item_new_with_label(item.label.c_str());
+        // Set before the handler is connected: setting the state activates the line.
+        gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(widget), item.checked);
+        break;
+    case StatusMenuItem::Kind::submenu:
+        widget = gtk_menu_item_new_with_label(item.label.c_str());
+        gtk_menu_item_set_submenu(GTK_MENU_ITEM(widget), buildMenu(item.items, secondaryKey, secondary));
+        break;
+    case StatusMenuItem::Kind::action:
+        widget = labelledItem(item);
+        break;
+    }
+    gtk_widget_set_sensitive(widget, item.enabled);
+    if (!item.accessibleLabel.empty()) {
+        if (AtkObject* accessible = gtk_widget_get_accessible(widget))
+            atk_object_set_name(accessible, item.accessibleLabel.c_str());
+    }
+    if (item.kind != StatusMenuItem::Kind::submenu) {
+        g_object_set_data_full(G_OBJECT(widget), keyData, g_strdup(item.key.c_str()), g_free);
+        g_signal_connect(widget, "activate", G_CALLBACK(activated), this);
+    }
+    if (!secondaryKey.empty() && item.key == secondaryKey)
+        secondary = widget;
+    return widget;
+}
+
+void GTKStatusItem::activated(GtkWidget* widget, void* self)
+{
+    auto* item = static_cast<GTKStatusItem*>(self);
+    // The D-Bus menu delivers clicks on insensitive lines too.
+    if (!gtk_widget_get_sensitive(widget) || !item->m_chosen)
+        return;
+    const char* key = static_cast<const char*>(g_object_get_data(G_OBJECT(widget), keyData));
+    // Copied: the application may replace the menu, and this line with it, before it returns.
+    std::string chosen = key ? key : "";
+    auto handler = item->m_chosen;
+    handler(chosen);
+}
+
+void GTKStatusItem::askForText(const TextRequest& request, std::function<void(std::optional<std::string>)> answer)
+{
+    if (m_prompt && m_prompt->open()) {
+        m_prompt->present();
+        answer(std::nullopt);
+        return;
+    }
+    m_prompt = std::make_unique<GTKTextPrompt>(request, std::move(answer));
+}
+
+void GTKStatusItem::showAbout(const AboutContent& about)
+{
+    if (!m_about) {
+        m_about = gtk_about_dialog_new();
+        g_signal_connect(m_about, "response", G_CALLBACK(+[](GtkDialog* dialog, int, gpointer) {
+            gtk_widget_hide(GTK_WIDGET(dialog));
+        }),
+            nullptr);
+        g_signal_connect(m_about, "delete-event", G_CALLBACK(gtk_widget_hide_on_delete), nullptr);
+    }
+    GtkAboutDialog* dialog = GTK_ABOUT_DIALOG(m_about);
+    gtk_about_dialog_set_program_name(dialog, about.name.c_str());
+    gtk_about_dialog_set_version(dialog, about.version.c_str());
+    gtk_about_dialog_set_comments(dialog, about.summary.c_str());
+    gtk_about_dialog_set_logo_icon_name(dialog, about.iconName.c_str());
+    gtk_window_present(GTK_WINDOW(m_about));
+}
+
+TrayHost GTKStatusItem::host()
+{
+    if (SessionBus::nameHasOwner(watcherName))
+        return TrayHost::statusNotifier;
+#ifdef GDK_WINDOWING_X11
+    GdkDisplay* display = gdk_display_get_default();
+    if (display && GDK_IS_X11_DISPLAY(display)) {
+        GdkScreen* screen = gdk_display_get_default_screen(display);
+        std::string selection = "_NET_SYSTEM_TRAY_S" + std::to_string(gdk_x11_screen_get_screen_number(screen));
+        Display* xlib = GDK_DISPLAY_XDISPLAY(display);
+        if (XGetSelectionOwner(xlib, XInternAtom(xlib, selection.c_str(), False)) != None)
+            return TrayHost::xembed;
+    }
+#endif
+    return TrayHost::none;
+}
+
+} // namespace quorvane
