@@ -17,7 +17,6 @@ namespace {
 constexpr const char* watcherName = "org.kde.StatusNotifierWatcher";
 // The line's key, kept on its widget.
 constexpr const char* keyData = "quorvane-key";
-constexpr int toneSpacing = 6;
 
 const char* toneIcon(MenuTone tone)
 {
@@ -32,29 +31,39 @@ const char* toneIcon(MenuTone tone)
     return nullptr;
 }
 
-// A line whose label may carry an icon for its tone; the D-Bus menu reads both from the item's children.
+// A line whose label may carry an icon for its tone. The D-Bus menu sends the icon only of an image menu
+// item that always shows its image, a kind GTK has deprecated but the menu's mirror still reads.
 GtkWidget* labelledItem(const StatusMenuItem& item)
 {
     const char* icon = toneIcon(item.tone);
     if (!icon)
         return gtk_menu_item_new_with_label(item.label.c_str());
-    GtkWidget* widget = gtk_menu_item_new();
-    GtkWidget* row = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, toneSpacing);
-    gtk_box_pack_start(GTK_BOX(row), gtk_image_new_from_icon_name(icon, GTK_ICON_SIZE_MENU), FALSE, FALSE, 0);
-    GtkWidget* label = gtk_label_new(item.label.c_str());
-    gtk_label_set_xalign(GTK_LABEL(label), 0);
-    gtk_box_pack_start(GTK_BOX(row), label, TRUE, TRUE, 0);
-    gtk_container_add(GTK_CONTAINER(widget), row);
+    G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+    GtkWidget* widget = gtk_image_menu_item_new_with_label(item.label.c_str());
+    gtk_image_menu_item_set_image(
+        GTK_IMAGE_MENU_ITEM(widget), gtk_image_new_from_icon_name(icon, GTK_ICON_SIZE_MENU));
+    gtk_image_menu_item_set_always_show_image(GTK_IMAGE_MENU_ITEM(widget), TRUE);
+    G_GNUC_END_IGNORE_DEPRECATIONS
     return widget;
 }
 
 } // namespace
 
 GTKStatusItem::GTKStatusItem(const std::string& id, const std::string& iconThemePath)
+    : m_iconThemePath(iconThemePath)
 {
     m_indicator = app_indicator_new(id.c_str(), "", APP_INDICATOR_CATEGORY_APPLICATION_STATUS);
-    if (!iconThemePath.empty())
-        app_indicator_set_icon_theme_path(m_indicator, iconThemePath.c_str());
+    if (m_iconThemePath.empty())
+        return;
+    // The XEmbed icon that stands in where no StatusNotifier host runs is drawn by GTK from its own themes.
+    gtk_icon_theme_prepend_search_path(gtk_icon_theme_get_default(), m_iconThemePath.c_str());
+    // A host is told the folder only while it is there: with a folder set, the indicator's own switch to the
+    // XEmbed icon reads past the end of GTK's search path and crashes.
+    g_signal_connect(m_indicator, "connection-changed", G_CALLBACK(+[](AppIndicator* indicator, gboolean connected, gpointer self) {
+        const std::string& folder = static_cast<GTKStatusItem*>(self)->m_iconThemePath;
+        app_indicator_set_icon_theme_path(indicator, connected ? folder.c_str() : nullptr);
+    }),
+        this);
 }
 
 GTKStatusItem::~GTKStatusItem()
@@ -72,8 +81,16 @@ GTKStatusItem::~GTKStatusItem()
 
 void GTKStatusItem::setLook(const StatusItemLook& look)
 {
-    app_indicator_set_icon_full(m_indicator, look.iconName.c_str(), look.title.c_str());
-    app_indicator_set_title(m_indicator, look.title.c_str());
+    m_look = look;
+    // The indicator announces a change on the bus, which it can do only once it has a menu.
+    if (m_menu)
+        applyLook();
+}
+
+void GTKStatusItem::applyLook()
+{
+    app_indicator_set_icon_full(m_indicator, m_look.iconName.c_str(), m_look.title.c_str());
+    app_indicator_set_title(m_indicator, m_look.title.c_str());
 }
 
 void GTKStatusItem::setMenu(const StatusMenuContent& content)
@@ -81,15 +98,20 @@ void GTKStatusItem::setMenu(const StatusMenuContent& content)
     GtkWidget* secondary = nullptr;
     GtkWidget* menu = buildMenu(content.items, content.secondaryKey, secondary);
     g_object_ref_sink(menu);
+    // The indicator keeps no reference to the old target: it lets go of it before the old menu goes.
+    app_indicator_set_secondary_activate_target(m_indicator, nullptr);
     app_indicator_set_menu(m_indicator, GTK_MENU(menu));
     app_indicator_set_secondary_activate_target(m_indicator, secondary);
-    // The item shows once it has a menu to show.
-    app_indicator_set_status(m_indicator, APP_INDICATOR_STATUS_ACTIVE);
-    if (m_menu) {
-        gtk_widget_destroy(m_menu);
-        g_object_unref(m_menu);
-    }
+    GtkWidget* old = m_menu;
     m_menu = menu;
+    if (old) {
+        gtk_widget_destroy(old);
+        g_object_unref(old);
+    } else {
+        // The item shows once it has a menu to show.
+        applyLook();
+        app_indicator_set_status(m_indicator, APP_INDICATOR_STATUS_ACTIVE);
+    }
 }
 
 GtkWidget* GTKStatusItem::buildMenu(

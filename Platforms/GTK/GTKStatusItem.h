@@ -36,10 +36,13 @@ private:
     GtkWidget* buildMenu(const std::vector<StatusMenuItem>& items, const std::string& secondaryKey, GtkWidget*& secondary);
     GtkWidget* buildItem(const StatusMenuItem&, const std::string& secondaryKey, GtkWidget*& secondary);
     static void activated(GtkWidget* widget, void* self);
+    void applyLook();
 
+    std::string m_iconThemePath;
     AppIndicator* m_indicator = nullptr;
     GtkWidget* m_menu = nullptr;
     GtkWidget* m_about = nullptr;
+    StatusItemLook m_look;
     std::function<void(const std::string&)> m_chosen;
     std::unique_ptr<GTKTextPrompt> m_prompt;
 };

@@ -97,11 +97,12 @@ void StatusMenu::rebuild()
         m_item.setLook(m_look);
     }
     StatusMenuContent content = build();
-    if (!m_shown || content != m_content) {
+    if (!m_shown || m_checkChosen || content != m_content) {
         m_content = std::move(content);
         m_item.setMenu(m_content);
     }
     m_shown = true;
+    m_checkChosen = false;
 }
 
 StatusItemLook StatusMenu::lookFor(bool tileMode)
@@ -162,6 +163,9 @@ void StatusMenu::choose(const std::string& key)
     // A tray may still send a line that was not enabled, or one of a menu that has since been replaced.
     if (!item || !item->enabled || item->kind == Kind::submenu)
         return;
+    // A check line toggles itself as it is chosen: the next menu is handed over even when the state it
+    // shows has not changed, so that the line shows what really happened.
+    m_checkChosen = item->kind == Kind::check;
     if (key == bannerKey) {
         m_banner.clear();
     } else if (key == tileModeKey) {
@@ -186,7 +190,6 @@ void StatusMenu::choose(const std::string& key)
             }
         }
     }
-    // A check line toggles itself as it is chosen; the rebuild shows what really happened.
     refresh();
 }
 
@@ -194,9 +197,9 @@ void StatusMenu::saveLayout()
 {
     TextRequest request { "Save Layout", "Save the tiled windows as a layout named:", "Layout name", "Save", "Cancel" };
     m_item.askForText(request, m_self.bind([](StatusMenu& menu, std::optional<std::string> name) {
-        std::string trimmed = name ? trimmed(*name) : std::string();
-        if (!trimmed.empty())
-            menu.report(menu.m_actions.runCommand({ "layout", "save", trimmed }));
+        std::string layoutName = name ? UnicodeText::trimmed(*name) : std::string();
+        if (!layoutName.empty())
+            menu.report(menu.m_actions.runCommand({ "layout", "save", layoutName }));
     }));
 }
 

@@ -135,8 +135,8 @@ TEST_F(X11TrayTest, TheItemRegistersWithItsLookAndMenuAndTileModeTogglesFromIt)
     EXPECT_EQ(host->property("IconName"), "quorvane-symbolic");
     EXPECT_EQ(host->property("IconAccessibleDesc"), "Quorvane");
     // The icons are found by name through the item's theme folder in the build tree.
-    std::optional<std::string> themes = host->property("IconThemePath");
-    ASSERT_TRUE(themes);
+    std::optional<std::string> themes;
+    ASSERT_TRUE(eventually([&] { return (themes = host->property("IconThemePath")) && !themes->empty(); }));
     EXPECT_TRUE(std::filesystem::exists(*themes + "/hicolor/scalable/apps/quorvane-tile-mode-symbolic.svg")) << *themes;
 
     EXPECT_EQ(labels(), (std::vector<std::string> { tileModeLine, "Layouts", "Web Apps", "-", "About Quorvane", "-",

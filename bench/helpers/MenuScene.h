@@ -43,7 +43,8 @@ public:
     // A banner that differs from the last one, so that every rebuild hands over a new menu.
     void changeBanner(Banner& banner)
     {
-        banner.setBanner(++m_changes % 2 ? "No saved layouts." : "Saved layout desk.", m_changes % 2 == 0);
+        bool failure = ++m_changes % 2 == 1;
+        banner.setBanner(failure ? "No saved layouts." : "Saved layout desk.", !failure);
     }
 
 private:
