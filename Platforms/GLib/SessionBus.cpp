@@ -33,4 +33,23 @@ bool SessionBus::nameHasOwner(const std::string& name)
     return owned;
 }
 
+
+
+void SessionBus::surviveItsEnd()
+{
+    // The shared connection lives only while someone holds it, and a new one would end the process again:
+    // this one is held for the rest of the process, so that every part of it gets the same one.
+    static GDBusConnection* held = nullptr;
+    if (held)
+        return;
+    GError* error = nullptr;
+    GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error);
+    if (!bus) {
+        g_clear_error(&error);
+        return;
+    }
+    g_dbus_connection_set_exit_on_close(bus, FALSE);
+    held = bus;
+}
+
 } // namespace quorvane

@@ -11,6 +11,10 @@ namespace SessionBus {
 // within a second. Blocks the caller for that round trip.
 bool nameHasOwner(const std::string& name);
 
+// Keeps the process running when the session bus goes away, which would otherwise end it: GIO's shared
+// connection to the bus raises SIGTERM when it closes. Does nothing without a session bus.
+void surviveItsEnd();
+
 } // namespace SessionBus
 
 } // namespace quorvane

@@ -52,6 +52,9 @@ GtkWidget* labelledItem(const StatusMenuItem& item)
 GTKStatusItem::GTKStatusItem(const std::string& id, const std::string& iconThemePath)
     : m_iconThemePath(iconThemePath)
 {
+    // The item talks to the tray over the session bus; the application outlives the bus (its end on log-out
+    // comes with the display's, which ends the application in order).
+    SessionBus::surviveItsEnd();
     m_indicator = app_indicator_new(id.c_str(), "", APP_INDICATOR_CATEGORY_APPLICATION_STATUS);
     if (m_iconThemePath.empty())
         return;
