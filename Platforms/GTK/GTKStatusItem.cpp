@@ -47,6 +47,28 @@ GtkWidget* labelledItem(const StatusMenuItem& item)
     return widget;
 }
 
+// Whether two lists of lines take the same widgets: the same kinds and keys in the same order, toned or not
+// alike, with submenus alike.
+bool sameShape(const std::vector<StatusMenuItem>& left, const std::vector<StatusMenuItem>& right)
+{
+    if (left.size() != right.size())
+        return false;
+    for (size_t index = 0; index < left.size(); ++index) {
+        const StatusMenuItem& a = left[index];
+        const StatusMenuItem& b = right[index];
+        if (a.kind != b.kind || a.key != b.key || (a.tone == MenuTone::plain) != (b.tone == MenuTone::plain)
+            || !sameShape(a.items, b.items))
+            return false;
+    }
+    return true;
+}
+
+void setAccessibleName(GtkWidget* widget, const std::string& name)
+{
+    if (AtkObject* accessible = gtk_widget_get_accessible(widget))
+        atk_object_set_name(accessible, name.c_str());
+}
+
 } // namespace
 
 GTKStatusItem::GTKStatusItem(const std::string& id, const std::string& iconThemePath)
@@ -98,6 +120,14 @@ void GTKStatusItem::applyLook()
 
 void GTKStatusItem::setMenu(const StatusMenuContent& content)
 {
+    // A menu of the same lines is changed where it stands: far cheaper than a new one, and the tray gets
+    // only the properties that changed.
+    if (m_menu && content.secondaryKey == m_shown.secondaryKey && sameShape(content.items, m_shown.items)) {
+        update(m_menu, content.items, m_shown.items);
+        m_shown = content;
+        return;
+    }
+    m_shown = content;
     GtkWidget* secondary = nullptr;
     GtkWidget* menu = buildMenu(content.items, content.secondaryKey, secondary);
     g_object_ref_sink(menu);
@@ -115,6 +145,42 @@ void GTKStatusItem::setMenu(const StatusMenuContent& content)
         applyLook();
         app_indicator_set_status(m_indicator, APP_INDICATOR_STATUS_ACTIVE);
     }
+}
+
+void GTKStatusItem::update(
+    GtkWidget* menu, const std::vector<StatusMenuItem>& items, const std::vector<StatusMenuItem>& shown)
+{
+    GList* children = gtk_container_get_children(GTK_CONTAINER(menu));
+    size_t index = 0;
+    for (GList* child = children; child && index < items.size(); child = child->next, ++index) {
+        GtkWidget* widget = GTK_WIDGET(child->data);
+        const StatusMenuItem& item = items[index];
+        const StatusMenuItem& before = shown[index];
+        if (item.kind == StatusMenuItem::Kind::separator)
+            continue;
+        if (item.label != before.label)
+            gtk_menu_item_set_label(GTK_MENU_ITEM(widget), item.label.c_str());
+        if (item.enabled != before.enabled)
+            gtk_widget_set_sensitive(widget, item.enabled);
+        if (item.accessibleLabel != before.accessibleLabel || item.label != before.label)
+            setAccessibleName(widget, item.accessibleLabel.empty() ? item.label : item.accessibleLabel);
+        // Against the widget, not the last menu: a check line toggles itself as it is chosen.
+        if (item.kind == StatusMenuItem::Kind::check
+            && bool(gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(widget))) != item.checked) {
+            g_signal_handlers_block_by_func(widget, reinterpret_cast<gpointer>(activated), this);
+            gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(widget), item.checked);
+            g_signal_handlers_unblock_by_func(widget, reinterpret_cast<gpointer>(activated), this);
+        }
+        if (item.tone != before.tone) {
+            G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+            gtk_image_menu_item_set_image(GTK_IMAGE_MENU_ITEM(widget),
+                gtk_image_new_from_icon_name(toneIcon(item.tone), GTK_ICON_SIZE_MENU));
+            G_GNUC_END_IGNORE_DEPRECATIONS
+        }
+        if (item.kind == StatusMenuItem::Kind::submenu)
+            update(gtk_menu_item_get_submenu(GTK_MENU_ITEM(widget)), item.items, before.items);
+    }
+    g_list_free(children);
 }
 
 GtkWidget* GTKStatusItem::buildMenu(
@@ -147,10 +213,8 @@ GtkWidget* GTKStatusItem::buildItem(const StatusMenuItem& item, const std::strin
         break;
     }
     gtk_widget_set_sensitive(widget, item.enabled);
-    if (!item.accessibleLabel.empty()) {
-        if (AtkObject* accessible = gtk_widget_get_accessible(widget))
-            atk_object_set_name(accessible, item.accessibleLabel.c_str());
-    }
+    if (!item.accessibleLabel.empty())
+        setAccessibleName(widget, item.accessibleLabel);
     if (item.kind != StatusMenuItem::Kind::submenu) {
         g_object_set_data_full(G_OBJECT(widget), keyData, g_strdup(item.key.c_str()), g_free);
         g_signal_connect(widget, "activate", G_CALLBACK(activated), this);

@@ -35,6 +35,8 @@ private:
     // A GTK menu of `items`; `secondary` receives the widget of the line with `secondaryKey`.
     GtkWidget* buildMenu(const std::vector<StatusMenuItem>& items, const std::string& secondaryKey, GtkWidget*& secondary);
     GtkWidget* buildItem(const StatusMenuItem&, const std::string& secondaryKey, GtkWidget*& secondary);
+    // Brings the widgets of `menu`, built for `shown`, in line with `items` of the same shape.
+    void update(GtkWidget* menu, const std::vector<StatusMenuItem>& items, const std::vector<StatusMenuItem>& shown);
     static void activated(GtkWidget* widget, void* self);
     void applyLook();
 
@@ -43,6 +45,8 @@ private:
     GtkWidget* m_menu = nullptr;
     GtkWidget* m_about = nullptr;
     StatusItemLook m_look;
+    // What the menu shows.
+    StatusMenuContent m_shown;
     std::function<void(const std::string&)> m_chosen;
     std::unique_ptr<GTKTextPrompt> m_prompt;
 };

@@ -47,6 +47,15 @@ public:
         banner.setBanner(failure ? "No saved layouts." : "Saved layout desk.", !failure);
     }
 
+    // A banner that comes and goes, so that every rebuild hands over a menu of other lines.
+    void toggleBanner(Banner& banner)
+    {
+        if (++m_changes % 2 == 1)
+            banner.setBanner("No saved layouts.", false);
+        else
+            banner.clear();
+    }
+
 private:
     QuorvaneConfig m_config;
     int m_changes = 0;
