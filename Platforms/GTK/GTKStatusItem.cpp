@@ -1,6 +1,7 @@
 #include "Platforms/GTK/GTKStatusItem.h"
 
 #include "Platforms/GLib/SessionBus.h"
+#include "Platforms/GTK/GTKStatusMenu.h"
 #include "Platforms/GTK/GTKTextPrompt.h"
 
 #include <gtk/gtk.h>
@@ -15,59 +16,6 @@ namespace {
 
 // Where a StatusNotifier host's watcher answers on the session bus.
 constexpr const char* watcherName = "org.kde.StatusNotifierWatcher";
-// The line's key, kept on its widget.
-constexpr const char* keyData = "quorvane-key";
-
-const char* toneIcon(MenuTone tone)
-{
-    switch (tone) {
-    case MenuTone::success:
-        return "emblem-ok-symbolic";
-    case MenuTone::failure:
-        return "dialog-warning-symbolic";
-    case MenuTone::plain:
-        break;
-    }
-    return nullptr;
-}
-
-// A line whose label may carry an icon for its tone. The D-Bus menu sends the icon only of an image menu
-// item that always shows its image, a kind GTK has deprecated but the menu's mirror still reads.
-GtkWidget* labelledItem(const StatusMenuItem& item)
-{
-    const char* icon = toneIcon(item.tone);
-    if (!icon)
-        return gtk_menu_item_new_with_label(item.label.c_str());
-    G_GNUC_BEGIN_IGNORE_DEPRECATIONS
-    GtkWidget* widget = gtk_image_menu_item_new_with_label(item.label.c_str());
-    gtk_image_menu_item_set_image(
-        GTK_IMAGE_MENU_ITEM(widget), gtk_image_new_from_icon_name(icon, GTK_ICON_SIZE_MENU));
-    gtk_image_menu_item_set_always_show_image(GTK_IMAGE_MENU_ITEM(widget), TRUE);
-    G_GNUC_END_IGNORE_DEPRECATIONS
-    return widget;
-}
-
-// Whether two lists of lines take the same widgets: the same kinds and keys in the same order, toned or not
-// alike, with submenus alike.
-bool sameShape(const std::vector<StatusMenuItem>& left, const std::vector<StatusMenuItem>& right)
-{
-    if (left.size() != right.size())
-        return false;
-    for (size_t index = 0; index < left.size(); ++index) {
-        const StatusMenuItem& a = left[index];
-        const StatusMenuItem& b = right[index];
-        if (a.kind != b.kind || a.key != b.key || (a.tone == MenuTone::plain) != (b.tone == MenuTone::plain)
-            || !sameShape(a.items, b.items))
-            return false;
-    }
-    return true;
-}
-
-void setAccessibleName(GtkWidget* widget, const std::string& name)
-{
-    if (AtkObject* accessible = gtk_widget_get_accessible(widget))
-        atk_object_set_name(accessible, name.c_str());
-}
 
 } // namespace
 
@@ -98,10 +46,7 @@ GTKStatusItem::~GTKStatusItem()
         gtk_widget_destroy(m_about);
     // The item leaves the tray as its indicator goes; its menu goes with it.
     g_object_unref(m_indicator);
-    if (m_menu) {
-        gtk_widget_destroy(m_menu);
-        g_object_unref(m_menu);
-    }
+    m_menu.reset();
 }
 
 void GTKStatusItem::setLook(const StatusItemLook& look)
@@ -120,121 +65,28 @@ void GTKStatusItem::applyLook()
 
 void GTKStatusItem::setMenu(const StatusMenuContent& content)
 {
-    // A menu of the same lines is changed where it stands: far cheaper than a new one, and the tray gets
-    // only the properties that changed.
-    if (m_menu && content.secondaryKey == m_shown.secondaryKey && sameShape(content.items, m_shown.items)) {
-        update(m_menu, content.items, m_shown.items);
-        m_shown = content;
-        return;
+    bool first = !m_menu;
+    if (first) {
+        m_menu = std::make_unique<GTKStatusMenu>([this](const std::string& key) {
+            // Copied: the application may replace the handler before it returns.
+            if (auto handler = m_chosen)
+                handler(key);
+        });
     }
-    m_shown = content;
-    GtkWidget* secondary = nullptr;
-    GtkWidget* menu = buildMenu(content.items, content.secondaryKey, secondary);
-    g_object_ref_sink(menu);
-    // The indicator keeps no reference to the old target: it lets go of it before the old menu goes.
-    app_indicator_set_secondary_activate_target(m_indicator, nullptr);
-    app_indicator_set_menu(m_indicator, GTK_MENU(menu));
-    app_indicator_set_secondary_activate_target(m_indicator, secondary);
-    GtkWidget* old = m_menu;
-    m_menu = menu;
-    if (old) {
-        gtk_widget_destroy(old);
-        g_object_unref(old);
-    } else {
+    m_menu->show(content.items);
+    if (first)
+        app_indicator_set_menu(m_indicator, GTK_MENU(m_menu->widget()));
+    // The indicator holds on to the line a middle click activates until it is given another.
+    GtkWidget* secondary = m_menu->line(content.secondaryKey);
+    if (first || secondary != m_secondary) {
+        app_indicator_set_secondary_activate_target(m_indicator, secondary);
+        m_secondary = secondary;
+    }
+    if (first) {
         // The item shows once it has a menu to show.
         applyLook();
         app_indicator_set_status(m_indicator, APP_INDICATOR_STATUS_ACTIVE);
     }
-}
-
-void GTKStatusItem::update(
-    GtkWidget* menu, const std::vector<StatusMenuItem>& items, const std::vector<StatusMenuItem>& shown)
-{
-    GList* children = gtk_container_get_children(GTK_CONTAINER(menu));
-    size_t index = 0;
-    for (GList* child = children; child && index < items.size(); child = child->next, ++index) {
-        GtkWidget* widget = GTK_WIDGET(child->data);
-        const StatusMenuItem& item = items[index];
-        const StatusMenuItem& before = shown[index];
-        if (item.kind == StatusMenuItem::Kind::separator)
-            continue;
-        if (item.label != before.label)
-            gtk_menu_item_set_label(GTK_MENU_ITEM(widget), item.label.c_str());
-        if (item.enabled != before.enabled)
-            gtk_widget_set_sensitive(widget, item.enabled);
-        if (item.accessibleLabel != before.accessibleLabel || item.label != before.label)
-            setAccessibleName(widget, item.accessibleLabel.empty() ? item.label : item.accessibleLabel);
-        // Against the widget, not the last menu: a check line toggles itself as it is chosen.
-        if (item.kind == StatusMenuItem::Kind::check
-            && bool(gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(widget))) != item.checked) {
-            g_signal_handlers_block_by_func(widget, reinterpret_cast<gpointer>(activated), this);
-            gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(widget), item.checked);
-            g_signal_handlers_unblock_by_func(widget, reinterpret_cast<gpointer>(activated), this);
-        }
-        if (item.tone != before.tone) {
-            G_GNUC_BEGIN_IGNORE_DEPRECATIONS
-            gtk_image_menu_item_set_image(GTK_IMAGE_MENU_ITEM(widget),
-                gtk_image_new_from_icon_name(toneIcon(item.tone), GTK_ICON_SIZE_MENU));
-            G_GNUC_END_IGNORE_DEPRECATIONS
-        }
-        if (item.kind == StatusMenuItem::Kind::submenu)
-            update(gtk_menu_item_get_submenu(GTK_MENU_ITEM(widget)), item.items, before.items);
-    }
-    g_list_free(children);
-}
-
-GtkWidget* GTKStatusItem::buildMenu(
-    const std::vector<StatusMenuItem>& items, const std::string& secondaryKey, GtkWidget*& secondary)
-{
-    GtkWidget* menu = gtk_menu_new();
-    for (const StatusMenuItem& item : items)
-        gtk_menu_shell_append(GTK_MENU_SHELL(menu), buildItem(item, secondaryKey, secondary));
-    gtk_widget_show_all(menu);
-    return menu;
-}
-
-GtkWidget* GTKStatusItem::buildItem(const StatusMenuItem& item, const std::string& secondaryKey, GtkWidget*& secondary)
-{
-    GtkWidget* widget = nullptr;
-    switch (item.kind) {
-    case StatusMenuItem::Kind::separator:
-        return gtk_separator_menu_item_new();
-    case StatusMenuItem::Kind::check:
-        widget = gtk_check_menu_item_new_with_label(item.label.c_str());
-        // Set before the handler is connected: setting the state activates the line.
-        gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(widget), item.checked);
-        break;
-    case StatusMenuItem::Kind::submenu:
-        widget = gtk_menu_item_new_with_label(item.label.c_str());
-        gtk_menu_item_set_submenu(GTK_MENU_ITEM(widget), buildMenu(item.items, secondaryKey, secondary));
-        break;
-    case StatusMenuItem::Kind::action:
-        widget = labelledItem(item);
-        break;
-    }
-    gtk_widget_set_sensitive(widget, item.enabled);
-    if (!item.accessibleLabel.empty())
-        setAccessibleName(widget, item.accessibleLabel);
-    if (item.kind != StatusMenuItem::Kind::submenu) {
-        g_object_set_data_full(G_OBJECT(widget), keyData, g_strdup(item.key.c_str()), g_free);
-        g_signal_connect(widget, "activate", G_CALLBACK(activated), this);
-    }
-    if (!secondaryKey.empty() && item.key == secondaryKey)
-        secondary = widget;
-    return widget;
-}
-
-void GTKStatusItem::activated(GtkWidget* widget, void* self)
-{
-    auto* item = static_cast<GTKStatusItem*>(self);
-    // The D-Bus menu delivers clicks on insensitive lines too.
-    if (!gtk_widget_get_sensitive(widget) || !item->m_chosen)
-        return;
-    const char* key = static_cast<const char*>(g_object_get_data(G_OBJECT(widget), keyData));
-    // Copied: the application may replace the menu, and this line with it, before it returns.
-    std::string chosen = key ? key : "";
-    auto handler = item->m_chosen;
-    handler(chosen);
 }
 
 void GTKStatusItem::askForText(const TextRequest& request, std::function<void(std::optional<std::string>)> answer)

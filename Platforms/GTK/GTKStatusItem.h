@@ -10,6 +10,7 @@ typedef struct _GtkWidget GtkWidget;
 
 namespace quorvane {
 
+class GTKStatusMenu;
 class GTKTextPrompt;
 
 // The tray item as a StatusNotifierItem with its menu over D-Bus (libayatana-appindicator), which falls back
@@ -32,21 +33,15 @@ public:
     TrayHost host() override;
 
 private:
-    // A GTK menu of `items`; `secondary` receives the widget of the line with `secondaryKey`.
-    GtkWidget* buildMenu(const std::vector<StatusMenuItem>& items, const std::string& secondaryKey, GtkWidget*& secondary);
-    GtkWidget* buildItem(const StatusMenuItem&, const std::string& secondaryKey, GtkWidget*& secondary);
-    // Brings the widgets of `menu`, built for `shown`, in line with `items` of the same shape.
-    void update(GtkWidget* menu, const std::vector<StatusMenuItem>& items, const std::vector<StatusMenuItem>& shown);
-    static void activated(GtkWidget* widget, void* self);
     void applyLook();
 
     std::string m_iconThemePath;
     AppIndicator* m_indicator = nullptr;
-    GtkWidget* m_menu = nullptr;
+    std::unique_ptr<GTKStatusMenu> m_menu;
+    // The line a middle click activates.
+    GtkWidget* m_secondary = nullptr;
     GtkWidget* m_about = nullptr;
     StatusItemLook m_look;
-    // What the menu shows.
-    StatusMenuContent m_shown;
     std::function<void(const std::string&)> m_chosen;
     std::unique_ptr<GTKTextPrompt> m_prompt;
 };

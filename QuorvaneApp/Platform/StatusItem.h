@@ -10,8 +10,9 @@ namespace quorvane {
 // How a menu line reads: plain, or reporting something that went well or wrong.
 enum class MenuTone { plain, success, failure };
 
-// One line of the status item's menu. Its `key` is the application's own and stays the same across
-// rebuilds; the backend hands it back when the line is chosen.
+// One line of the status item's menu. Its `key` is the application's own, differs from the other lines' of
+// its menu level (separators' included) and stays the same across rebuilds: a backend keeps a line by its
+// key, and hands it back when the line is chosen.
 struct StatusMenuItem {
     enum class Kind { action, check, separator, submenu };
 

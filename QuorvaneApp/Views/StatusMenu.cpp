@@ -25,10 +25,12 @@ StatusMenuItem action(std::string key, std::string label, bool enabled = true)
     return item;
 }
 
-StatusMenuItem separator()
+// A separator, keyed by what it stands before (or after, for the banner's) as any line is.
+StatusMenuItem separator(std::string key)
 {
     StatusMenuItem item;
     item.kind = Kind::separator;
+    item.key = "separator:" + key;
     return item;
 }
 
@@ -124,7 +126,7 @@ StatusMenuContent StatusMenu::build() const
         if (line.tone == MenuTone::failure)
             line.accessibleLabel = "Problem: " + banner;
         items.push_back(std::move(line));
-        items.push_back(separator());
+        items.push_back(separator(bannerKey));
     }
 
     StatusMenuItem tileMode = action(tileModeKey, withChord("Tile Mode", config.general.tileModeHotkey));
@@ -139,7 +141,7 @@ StatusMenuContent StatusMenu::build() const
     for (const Layout& layout : config.layouts)
         layouts.push_back(action(layoutPrefix + layout.name, layout.name));
     if (!layouts.empty())
-        layouts.push_back(separator());
+        layouts.push_back(separator(saveLayoutKey));
     layouts.push_back(action(saveLayoutKey, "Save Layout…"));
     items.push_back(submenu(layoutsKey, "Layouts", std::move(layouts)));
 
@@ -150,9 +152,9 @@ StatusMenuContent StatusMenu::build() const
         webApps.push_back(action(std::string(webAppPrefix), "No web apps yet", false));
     items.push_back(submenu(webAppsKey, "Web Apps", std::move(webApps)));
 
-    items.push_back(separator());
+    items.push_back(separator(aboutKey));
     items.push_back(action(aboutKey, "About Quorvane"));
-    items.push_back(separator());
+    items.push_back(separator(quitKey));
     items.push_back(action(quitKey, "Quit Quorvane"));
     return content;
 }

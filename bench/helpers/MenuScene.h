@@ -13,11 +13,11 @@ namespace quorvane::bench {
 // A configuration of fifty web apps and fifty saved layouts, as the tray's menu reads it.
 class MenuScene : public ConfigSource {
 public:
-    static constexpr int count = 50;
+    static constexpr size_t count = 50;
 
     MenuScene()
     {
-        for (int index = 0; index < count; ++index) {
+        for (size_t index = 0; index < count; ++index) {
             std::string number = std::to_string(index);
             WebAppRecord app;
             app.slug = "app-" + number;
@@ -47,17 +47,71 @@ public:
         banner.setBanner(failure ? "No saved layouts." : "Saved layout desk.", !failure);
     }
 
-    // A banner that comes and goes, so that every rebuild hands over a menu of other lines.
-    void toggleBanner(Banner& banner)
+    // A change of the menu's lines (or, for `bannerText`, of a line's text and tone only) that `make` makes
+    // and `undo` takes back.
+    enum class Change { bannerText, bannerAppears, bannerGoes, layoutAdded, webAppRemoved };
+
+    static const char* name(Change change)
     {
-        if (++m_changes % 2 == 1)
+        switch (change) {
+        case Change::bannerText:
+            return "banner text";
+        case Change::bannerAppears:
+            return "banner appears";
+        case Change::bannerGoes:
+            return "banner goes";
+        case Change::layoutAdded:
+            return "one layout added";
+        case Change::webAppRemoved:
+            return "one web app removed";
+        }
+        return "";
+    }
+
+    void make(Change change, Banner& banner)
+    {
+        switch (change) {
+        case Change::bannerText:
+        case Change::bannerAppears:
             banner.setBanner("No saved layouts.", false);
-        else
+            break;
+        case Change::bannerGoes:
             banner.clear();
+            break;
+        case Change::layoutAdded:
+            m_config.layouts.push_back(Layout { "Layout " + std::to_string(count), {} });
+            break;
+        case Change::webAppRemoved:
+            m_removed = m_config.apps[count / 2];
+            m_config.apps.erase(m_config.apps.begin() + count / 2);
+            break;
+        }
+    }
+
+    void undo(Change change, Banner& banner)
+    {
+        switch (change) {
+        case Change::bannerText:
+        case Change::bannerGoes:
+            banner.setBanner("Saved layout desk.", true);
+            break;
+        case Change::bannerAppears:
+            banner.clear();
+            break;
+        case Change::layoutAdded:
+            if (m_config.layouts.size() > count)
+                m_config.layouts.pop_back();
+            break;
+        case Change::webAppRemoved:
+            if (m_config.apps.size() < count)
+                m_config.apps.insert(m_config.apps.begin() + count / 2, m_removed);
+            break;
+        }
     }
 
 private:
     QuorvaneConfig m_config;
+    WebAppRecord m_removed;
     int m_changes = 0;
 };
 

@@ -1,8 +1,9 @@
 // The tray menu's rebuild with fifty web apps and fifty saved layouts over the GTK item: the presenter, the
-// GTK menu and its D-Bus mirror. `newLines` 0: the banner's text changes, and the menu is changed where it
-// stands; 1: the banner comes and goes, and a new menu is built. With a host, the host's read of the whole
-// menu that follows each rebuild is served on the main thread too. CPU is the main thread's. Run on an X display with a session bus
-// (scripts/virtual-desktop.sh start, then source the file it prints).
+// GTK menu and its D-Bus mirror, for one change of what the menu shows (MenuScene::Change: the banner's text
+// and tone, the banner appearing or going, a layout added, a web app removed). Each iteration times the
+// change; putting it back before is not timed. With a host, the host's read of the whole menu that follows
+// each rebuild is served on the main thread too. CPU is the main thread's. Run on an X display with a
+// session bus (scripts/virtual-desktop.sh start, then source the file it prints).
 #include "Platforms/GTK/GTKOverlayPanels.h"
 #include "Platforms/GTK/GTKStatusItem.h"
 #include "Platforms/GLib/GLibMainLoop.h"
@@ -30,9 +31,32 @@ void drainPending()
     }
 }
 
+// Rebuilds the menu now, lets the host read all of it when there is one, and runs what the rebuild left for
+// the main loop.
+size_t rebuildAndRead(StatusMenu& menu, test::TestTrayHost* host)
+{
+    menu.rebuild();
+    size_t lines = 0;
+    if (host) {
+        // The host reads on its own thread; this thread serves the read as the application's does.
+        std::atomic<bool> read = false;
+        std::thread reader([&] {
+            std::optional<test::TrayMenuItem> shown = host->menu();
+            lines = shown ? shown->labels().size() : 0;
+            read = true;
+            g_main_context_wakeup(nullptr);
+        });
+        while (!read)
+            g_main_context_iteration(nullptr, TRUE);
+        reader.join();
+    }
+    drainPending();
+    return lines;
+}
+
 void rebuild(benchmark::State& state)
 {
-    bool newLines = state.range(0) != 0;
+    auto change = static_cast<bench::MenuScene::Change>(state.range(0));
     bool hostReads = state.range(1) != 0;
     const char* display = std::getenv("DISPLAY");
     if (!display || !GTKOverlayPanels::start(display)) {
@@ -56,34 +80,23 @@ void rebuild(benchmark::State& state)
         state.SkipWithError("the item did not register with the test host");
         return;
     }
+    state.SetLabel(bench::MenuScene::name(change));
+    test::TestTrayHost* reader = host ? &*host : nullptr;
     size_t lines = 0;
     for (auto _ : state) {
-        if (newLines)
-            scene.toggleBanner(banner);
-        else
-            scene.changeBanner(banner);
-        menu.rebuild();
-        if (host) {
-            // The host reads on its own thread; this thread serves the read as the application's does.
-            std::atomic<bool> read = false;
-            std::thread reader([&] {
-                std::optional<test::TrayMenuItem> shown = host->menu();
-                lines = shown ? shown->labels().size() : 0;
-                read = true;
-                g_main_context_wakeup(nullptr);
-            });
-            while (!read)
-                g_main_context_iteration(nullptr, TRUE);
-            reader.join();
-        }
-        drainPending();
+        state.PauseTiming();
+        scene.undo(change, banner);
+        rebuildAndRead(menu, reader);
+        state.ResumeTiming();
+        scene.make(change, banner);
+        lines = rebuildAndRead(menu, reader);
     }
     if (host)
         state.counters["top_lines"] = static_cast<double>(lines);
 }
 BENCHMARK(rebuild)
-    ->ArgNames({ "newLines", "hostReads" })
-    ->ArgsProduct({ { 0, 1 }, { 0, 1 } })
+    ->ArgNames({ "change", "hostReads" })
+    ->ArgsProduct({ { 0, 1, 2, 3, 4 }, { 0, 1 } })
     ->Unit(benchmark::kMicrosecond)
     ->Iterations(200);
 
