@@ -22,7 +22,7 @@ struct StatusMenuItem {
     // What a screen reader says instead of the label; empty: the label.
     std::string accessibleLabel;
     bool enabled = true;
-    // A check line's state.
+    // A check line's state: it stays as given when the line is chosen, until the next menu says otherwise.
     bool checked = false;
     MenuTone tone = MenuTone::plain;
     // A submenu's lines.

@@ -99,12 +99,11 @@ void StatusMenu::rebuild()
         m_item.setLook(m_look);
     }
     StatusMenuContent content = build();
-    if (!m_shown || m_checkChosen || content != m_content) {
+    if (!m_shown || content != m_content) {
         m_content = std::move(content);
         m_item.setMenu(m_content);
     }
     m_shown = true;
-    m_checkChosen = false;
 }
 
 StatusItemLook StatusMenu::lookFor(bool tileMode)
@@ -165,9 +164,6 @@ void StatusMenu::choose(const std::string& key)
     // A tray may still send a line that was not enabled, or one of a menu that has since been replaced.
     if (!item || !item->enabled || item->kind == Kind::submenu)
         return;
-    // A check line toggles itself as it is chosen: the next menu is handed over even when the state it
-    // shows has not changed, so that the line shows what really happened.
-    m_checkChosen = item->kind == Kind::check;
     if (key == bannerKey) {
         m_banner.clear();
     } else if (key == tileModeKey) {

@@ -80,7 +80,6 @@ private:
     StatusMenuContent m_content;
     bool m_shown = false;
     bool m_pending = false;
-    bool m_checkChosen = false;
     WeakSelf<StatusMenu> m_self { *this };
 };
 
