@@ -9,6 +9,7 @@
 #include "Platforms/GLib/GioFileWatcher.h"
 #include "Platforms/GLib/SignalWatch.h"
 #include "Platforms/GTK/GTKOverlayPanels.h"
+#include "Platforms/GTK/GTKStatusItem.h"
 #include "Platforms/Linux/AutostartLoginItem.h"
 #include "Platforms/Linux/InstanceLock.h"
 #include "Platforms/Simulated/SimulatedDesktop.h"
@@ -25,6 +26,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
 #include <string>
 #include <system_error>
 #include <unistd.h>
@@ -62,9 +64,23 @@ AppEnvironment environmentOfProcess()
         environment.setupStep = step;
     environment.hostBinary = ProcessPlaces::hostBinary();
     environment.fetchIcon = fetchIcon;
-    // Until the panels show it, a person running the application from a terminal reads the banner here.
+    // The tray's menu shows the banner; where no tray runs, a person who started the application from a
+    // terminal reads it here.
     environment.logLine = [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); };
     return environment;
+}
+
+// The folder of icon themes that holds the application's own icons: share/icons beside the folder of the
+// executable, in the build tree as in an installed prefix; empty when the icons are not there.
+std::string iconThemeFolder()
+{
+    std::optional<std::string> folder = ProcessPlaces::executableFolder();
+    if (!folder)
+        return "";
+    std::string themes = *folder + "../share/icons";
+    std::error_code error;
+    bool found = std::filesystem::exists(themes + "/hicolor/scalable/apps/quorvane-symbolic.svg", error);
+    return found ? std::filesystem::weakly_canonical(themes, error).string() : "";
 }
 
 // Exit status when there is no display to run on.
@@ -144,7 +160,7 @@ int runSimulated()
     GLibWorkerPool workers;
     return runModel(loop,
         Platform { loop, desktop.windowSystem, workers, desktop.applications, desktop.hotkeys, desktop.keyboardTap,
-            fileWatcher, desktop.permissions, desktop.overlay, desktop.loginItem });
+            fileWatcher, desktop.permissions, desktop.overlay, desktop.loginItem, desktop.statusItem });
 }
 
 int runOnX11()
@@ -177,20 +193,28 @@ int runOnX11()
     // GTK draws the overlay on the same display, on GLib's default context that the main loop runs. It starts
     // before the worker threads, while its environment is still the process's alone.
     std::optional<GTKOverlayPanels> gtkOverlay;
+    std::optional<GTKStatusItem> gtkStatusItem;
     SimulatedOverlayPanels hiddenOverlay;
-    if (GTKOverlayPanels::start(display))
+    SimulatedStatusItem hiddenStatusItem;
+    hiddenStatusItem.setHost(TrayHost::none);
+    if (GTKOverlayPanels::start(display)) {
         gtkOverlay.emplace();
-    else
-        std::fprintf(stderr, "quorvane-app: GTK cannot open the display %s; tile mode runs without its overlay.\n",
+        gtkStatusItem.emplace("quorvane", iconThemeFolder());
+    } else {
+        std::fprintf(stderr,
+            "quorvane-app: GTK cannot open the display %s; tile mode runs without its overlay, and there is no tray "
+            "item.\n",
             display);
+    }
     OverlayPanels& overlay = gtkOverlay ? static_cast<OverlayPanels&>(*gtkOverlay) : hiddenOverlay;
+    StatusItem& statusItem = gtkStatusItem ? static_cast<StatusItem&>(*gtkStatusItem) : hiddenStatusItem;
     GioFileWatcher fileWatcher;
     GLibWorkerPool workers;
     AutostartLoginItem loginItem(ProcessPlaces::paths().autostartDirectory(), ProcessPlaces::executable().value_or(""),
         [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); });
     int modelStatus = runModel(loop,
         Platform { loop, desktop->windowSystem(), workers, desktop->applications(), desktop->hotkeys(),
-            desktop->keyboardTap(), fileWatcher, desktop->permissions(), overlay, loginItem });
+            desktop->keyboardTap(), fileWatcher, desktop->permissions(), overlay, loginItem, statusItem });
     return status ? status : modelStatus;
 }
 
