@@ -12,6 +12,7 @@
 #include "Platforms/GLib/GioFileWatcher.h"
 #include "Platforms/GLib/SignalWatch.h"
 #include "Platforms/GTK/GTKOverlayPanels.h"
+#include "Platforms/GTK/GTKStatusItem.h"
 #include "Platforms/KWin/KWinDesktop.h"
 #include "Platforms/Linux/AutostartLoginItem.h"
 #include "Platforms/Linux/InstanceLock.h"
@@ -29,6 +30,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
 #include <string>
 #include <system_error>
 #include <unistd.h>
@@ -66,9 +68,23 @@ AppEnvironment environmentOfProcess()
         environment.setupStep = step;
     environment.hostBinary = ProcessPlaces::hostBinary();
     environment.fetchIcon = fetchIcon;
-    // Until the panels show it, a person running the application from a terminal reads the banner here.
+    // The tray's menu shows the banner; where no tray runs, a person who started the application from a
+    // terminal reads it here.
     environment.logLine = [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); };
     return environment;
+}
+
+// The folder of icon themes that holds the application's own icons: share/icons beside the folder of the
+// executable, in the build tree as in an installed prefix; empty when the icons are not there.
+std::string iconThemeFolder()
+{
+    std::optional<std::string> folder = ProcessPlaces::executableFolder();
+    if (!folder)
+        return "";
+    std::string themes = *folder + "../share/icons";
+    std::error_code error;
+    bool found = std::filesystem::exists(themes + "/hicolor/scalable/apps/quorvane-symbolic.svg", error);
+    return found ? std::filesystem::weakly_canonical(themes, error).string() : "";
 }
 
 // Exit status when there is no display to run on.
@@ -151,7 +167,7 @@ int runSimulated()
     GLibWorkerPool workers;
     return runModel(loop,
         Platform { loop, desktop.windowSystem, workers, desktop.applications, desktop.hotkeys, desktop.keyboardTap,
-            fileWatcher, desktop.permissions, desktop.overlay, desktop.loginItem });
+            fileWatcher, desktop.permissions, desktop.overlay, desktop.loginItem, desktop.statusItem });
 }
 
 AutostartLoginItem loginItemOfProcess()
@@ -193,19 +209,27 @@ int runOnX11()
     // GTK draws the overlay on the same display, on GLib's default context that the main loop runs. It starts
     // before the worker threads, while its environment is still the process's alone.
     std::optional<GTKOverlayPanels> gtkOverlay;
+    std::optional<GTKStatusItem> gtkStatusItem;
     SimulatedOverlayPanels hiddenOverlay;
-    if (GTKOverlayPanels::start(display))
+    SimulatedStatusItem hiddenStatusItem;
+    hiddenStatusItem.setHost(TrayHost::none);
+    if (GTKOverlayPanels::start(display)) {
         gtkOverlay.emplace();
-    else
-        std::fprintf(
-            stderr, "quorvane-app: GTK cannot open the display %s; tile mode runs without its overlay.\n", display);
+        gtkStatusItem.emplace("quorvane", iconThemeFolder());
+    } else {
+        std::fprintf(stderr,
+            "quorvane-app: GTK cannot open the display %s; tile mode runs without its overlay, and there is no tray "
+            "item.\n",
+            display);
+    }
     OverlayPanels& overlay = gtkOverlay ? static_cast<OverlayPanels&>(*gtkOverlay) : hiddenOverlay;
+    StatusItem& statusItem = gtkStatusItem ? static_cast<StatusItem&>(*gtkStatusItem) : hiddenStatusItem;
     GioFileWatcher fileWatcher;
     GLibWorkerPool workers;
     AutostartLoginItem loginItem = loginItemOfProcess();
     int modelStatus = runModel(loop,
         Platform { loop, desktop->windowSystem(), workers, desktop->applications(), desktop->hotkeys(),
-            desktop->keyboardTap(), fileWatcher, desktop->permissions(), overlay, loginItem });
+            desktop->keyboardTap(), fileWatcher, desktop->permissions(), overlay, loginItem, statusItem });
     return status ? status : modelStatus;
 }
 
@@ -214,6 +238,13 @@ int runOnKWin()
     std::optional<InstanceLock> lock;
     if (!onlyInstance(lock))
         return alreadyRunningStatus;
+    // The tray item is drawn by Plasma from what it reads over the session bus; GTK, which makes the item and
+    // the windows its lines open, runs on Xwayland's display. It starts before any thread, as on X11.
+    std::optional<GTKStatusItem> gtkStatusItem;
+    SimulatedStatusItem hiddenStatusItem;
+    hiddenStatusItem.setHost(TrayHost::none);
+    const char* xwayland = std::getenv("DISPLAY");
+    bool gtk = xwayland && *xwayland && GTKOverlayPanels::start(xwayland);
     GLibMainLoop loop;
     std::optional<KWinDesktop> desktop;
     try {
@@ -228,6 +259,11 @@ int runOnKWin()
         status = noDisplayStatus;
         loop.quit();
     });
+    if (gtk)
+        gtkStatusItem.emplace("quorvane", iconThemeFolder());
+    else
+        std::fputs("quorvane-app: GTK cannot open Xwayland's display; there is no tray item.\n", stderr);
+    StatusItem& statusItem = gtkStatusItem ? static_cast<StatusItem&>(*gtkStatusItem) : hiddenStatusItem;
     // The overlay's panels cannot be placed on Wayland yet: tile mode runs without them, as the doctor says.
     SimulatedOverlayPanels hiddenOverlay;
     GioFileWatcher fileWatcher;
@@ -235,7 +271,7 @@ int runOnKWin()
     AutostartLoginItem loginItem = loginItemOfProcess();
     int modelStatus = runModel(loop,
         Platform { loop, desktop->windowSystem(), workers, desktop->applications(), desktop->hotkeys(),
-            desktop->keyboardTap(), fileWatcher, desktop->permissions(), hiddenOverlay, loginItem });
+            desktop->keyboardTap(), fileWatcher, desktop->permissions(), hiddenOverlay, loginItem, statusItem });
     return status ? status : modelStatus;
 }
 

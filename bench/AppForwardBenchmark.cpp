@@ -48,7 +48,7 @@ public:
             GioFileWatcher watcher;
             GLibWorkerPool workers;
             Platform platform { mainLoop, desktop.windowSystem, workers, desktop.applications, desktop.hotkeys,
-                desktop.keyboardTap, watcher, desktop.permissions, desktop.overlay, desktop.loginItem };
+                desktop.keyboardTap, watcher, desktop.permissions, desktop.overlay, desktop.loginItem, desktop.statusItem };
             AppEnvironment environment;
             environment.paths = QuorvanePaths { m_home };
             environment.socketPath = socket;

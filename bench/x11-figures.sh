@@ -4,8 +4,9 @@
 # a forwarded `quorvane tile` (whole process) against `xdotool windowmove` and a hello world, the time from a
 # `tile` request to the window's new size with the window manager's own floor and the parts in between, the
 # census's read of fifty windows, a chord's way to its first frame write, the tile-mode chord's way to the
-# cheat sheet on the screen, the overlay's refresh over twelve windows, and the application's resident memory
-# idle with GTK initialised and with fifty windows open. Tiles are not animated here.
+# cheat sheet on the screen, the overlay's refresh over twelve windows, the tray menu's rebuild, and the
+# application's resident memory idle with GTK initialised, with its tray item shown by a StatusNotifier host
+# and the overlay made, and with fifty windows open. Tiles are not animated here.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=$(cd "${1:?usage: $0 BUILD-DIR}" && pwd)
@@ -15,6 +16,10 @@ trap '"$root/scripts/virtual-desktop.sh" stop "$environment"' EXIT
 # shellcheck disable=SC1090
 . "$environment"
 
+# A StatusNotifier host that reads the tray item's menu and turns tile mode on and off from it.
+"$build/bench/quorvane-bench-tray-host" >"$QUORVANE_DESKTOP_DIR/tray.log" 2>&1 &
+tray=$!
+"$root/scripts/virtual-desktop.sh" record "$environment" "$tray"
 "$build/app/quorvane-app" >"$QUORVANE_DESKTOP_DIR/app.log" 2>&1 &
 app=$!
 "$root/scripts/virtual-desktop.sh" record "$environment" "$app"
@@ -23,8 +28,9 @@ app=$!
 sed -i 's/^animate_tiles = true/animate_tiles = false/' "$XDG_CONFIG_HOME/quorvane/config.toml"
 "$root/scripts/virtual-desktop.sh" wait 5 sh -c "'$build/cli/quorvane' config show | grep -q '^animate_tiles = false'"
 
+"$root/scripts/virtual-desktop.sh" wait 10 grep -q ready "$QUORVANE_DESKTOP_DIR/tray.log"
 sleep 3
-echo "quorvane-app idle, GTK initialised, no panel made yet: $(grep VmRSS /proc/$app/status)"
+echo "quorvane-app idle, its tray item shown and its menu read, the overlay made: $(grep VmRSS /proc/$app/status)"
 
 window() {
     "$build/Tests/X11TestWindow/quorvane-test-window" --detached "$@" &
@@ -60,3 +66,9 @@ done
 sleep 3
 "$build/cli/quorvane" doctor >/dev/null
 echo "quorvane-app with $(xprop -root _NET_CLIENT_LIST | tr ',' '\n' | wc -l) windows: $(grep VmRSS /proc/$app/status)"
+
+# The tray menu's rebuild with fifty web apps and fifty layouts, alone and with a host of its own reading the
+# menu (the watcher's name must be free for it).
+kill "$tray"
+wait "$tray" 2>/dev/null || true
+"$build/bench/X11StatusMenuBenchmark" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true

@@ -22,6 +22,7 @@ allowed=(
     # The desktop itself stays in its backend folders, so the application logic builds without a display.
     '^(glib|gio/|glib-unix)' 'Platforms/GLib/ Platforms/X11/ Platforms/KWin/ QuorvaneWebHost/'
     '^(gtk/|gdk/|webkit2/)' 'QuorvaneWebHost/ Platforms/GTK/'
+    '^libayatana-appindicator/' 'Platforms/GTK/GTKStatusItem.cpp'
     '^(xcb/|xkbcommon/)' 'Platforms/X11/'
     '^openssl/'     'QuorvaneNet/HostDigest.cpp'
     # The platform's file, process and socket calls: the file layer and its lock, the bundle writer, the local socket

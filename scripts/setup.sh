@@ -10,7 +10,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     libcurl4-openssl-dev libssl-dev
     libglib2.0-dev
-    libwebkit2gtk-4.1-dev libgtk-3-dev
+    libwebkit2gtk-4.1-dev libgtk-3-dev libayatana-appindicator3-dev
     libxcb1-dev libxcb-ewmh-dev libxcb-icccm4-dev libxcb-randr0-dev libxcb-res0-dev
     # The virtual desktops of the end-to-end tests and the README's run command: a virtual display, a
     # window manager, monitors, a private session bus, the desktop-entry checker, screenshots and a terminal.

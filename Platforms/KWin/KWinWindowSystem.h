@@ -47,6 +47,8 @@ public:
     std::vector<DisplayFacts> displays() override;
     std::optional<Frame> readFrame(WindowHandle) override;
     void setFrame(WindowHandle, const Frame&, AxisWrite) override;
+    // A move only hands a command to the script, without waiting for anything.
+    bool writesPromptly() const override { return true; }
     void raise(WindowHandle) override;
     EnhancedMode enhancedMode(int32_t pid) override;
     void setEnhancedMode(int32_t pid, bool on) override;

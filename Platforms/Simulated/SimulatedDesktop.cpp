@@ -15,7 +15,7 @@ SimulatedDesktop::SimulatedDesktop(MainLoop& mainLoop)
 Platform SimulatedDesktop::platform()
 {
     return Platform { mainLoop, windowSystem, workers, applications, hotkeys, keyboardTap, fileWatcher, permissions,
-        overlay, loginItem };
+        overlay, loginItem, statusItem };
 }
 
 void SimulatedDesktop::addSampleScene()

@@ -8,6 +8,7 @@
 #include "Platforms/Simulated/SimulatedMainLoop.h"
 #include "Platforms/Simulated/SimulatedOverlayPanels.h"
 #include "Platforms/Simulated/SimulatedPermissions.h"
+#include "Platforms/Simulated/SimulatedStatusItem.h"
 #include "Platforms/Simulated/SimulatedWindowSystem.h"
 #include "Platforms/Simulated/SimulatedWorkerPool.h"
 #include "QuorvaneApp/Platform/Platform.h"
@@ -45,6 +46,7 @@ public:
     SimulatedPermissions permissions;
     SimulatedOverlayPanels overlay;
     SimulatedLoginItem loginItem;
+    SimulatedStatusItem statusItem;
 };
 
 } // namespace quorvane

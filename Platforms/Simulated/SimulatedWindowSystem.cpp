@@ -106,6 +106,16 @@ void SimulatedWindowSystem::setRefreshRate(double hertz)
     m_refreshRate = hertz;
 }
 
+void SimulatedWindowSystem::setWritesPromptly(bool promptly)
+{
+    m_writesPromptly = promptly;
+}
+
+bool SimulatedWindowSystem::writesPromptly() const
+{
+    return m_writesPromptly;
+}
+
 void SimulatedWindowSystem::announceChange()
 {
     std::function<void()> handler;

@@ -2,6 +2,7 @@
 
 #include "QuorvaneApp/Platform/WindowSystem.h"
 
+#include <atomic>
 #include <map>
 #include <mutex>
 
@@ -55,6 +56,8 @@ public:
     // Whether the on-screen list exists at all (as on systems with a window server list).
     void setReportsOnScreenList(bool);
     void setRefreshRate(double hertz);
+    // Whether unanimated moves are written on the main thread, as on a display server; off by default.
+    void setWritesPromptly(bool);
     // Posts the change handler, as a backend does when windows come and go.
     void announceChange();
 
@@ -71,6 +74,7 @@ public:
     std::vector<DisplayFacts> displays() override;
     std::optional<Frame> readFrame(WindowHandle) override;
     void setFrame(WindowHandle, const Frame&, AxisWrite) override;
+    bool writesPromptly() const override;
     void raise(WindowHandle) override;
     EnhancedMode enhancedMode(int32_t pid) override;
     void setEnhancedMode(int32_t pid, bool on) override;
@@ -90,6 +94,7 @@ private:
     uint64_t m_nextHandle = 1;
     bool m_reportsOnScreenList = true;
     double m_refreshRate = 60;
+    std::atomic<bool> m_writesPromptly = false;
     std::vector<FrameWrite> m_writes;
     std::map<int32_t, EnhancedMode> m_enhanced;
     std::vector<std::pair<int32_t, bool>> m_enhancedChanges;

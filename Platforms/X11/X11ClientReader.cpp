@@ -30,18 +30,31 @@ std::string X11ClientReader::windowId(uint32_t window)
     return "x11:" + std::to_string(window);
 }
 
+struct PendingClients::Requests {
+    xcb_get_window_attributes_cookie_t attributes;
+    xcb_get_geometry_cookie_t geometry;
+    xcb_translate_coordinates_cookie_t origin;
+    xcb_get_property_cookie_t type, state, desktop, transient, extents, wmState, netName, name, gtkId, kdeFile, pid,
+        wmClass, strutPartial, strut;
+};
+
+PendingClients::PendingClients() = default;
+PendingClients::~PendingClients() = default;
+PendingClients::PendingClients(PendingClients&&) noexcept = default;
+PendingClients& PendingClients::operator=(PendingClients&&) noexcept = default;
+
 std::vector<X11Client> X11ClientReader::read(const std::vector<uint32_t>& windows)
+{
+    return collect(request(windows));
+}
+
+PendingClients X11ClientReader::request(const std::vector<uint32_t>& windows)
 {
     xcb_connection_t* xcb = m_connection.xcb();
     xcb_ewmh_connection_t* ewmh = m_connection.ewmh();
-    struct Requests {
-        xcb_get_window_attributes_cookie_t attributes;
-        xcb_get_geometry_cookie_t geometry;
-        xcb_translate_coordinates_cookie_t origin;
-        xcb_get_property_cookie_t type, state, desktop, transient, extents, wmState, netName, name, gtkId, kdeFile, pid,
-            wmClass;
-    };
-    std::vector<Requests> requests;
+    PendingClients pending;
+    pending.m_windows = windows;
+    std::vector<PendingClients::Requests>& requests = pending.m_requests;
     requests.reserve(windows.size());
     // Every request goes out before the first reply is read: one round trip for the whole list.
     for (xcb_window_t window : windows) {
@@ -61,12 +74,20 @@ std::vector<X11Client> X11ClientReader::read(const std::vector<uint32_t>& window
             requestProperty(xcb, window, m_connection.kdeDesktopFile(), textLength),
             requestProperty(xcb, window, ewmh->_NET_WM_PID, 1),
             requestProperty(xcb, window, XCB_ATOM_WM_CLASS, textLength),
+            requestProperty(xcb, window, ewmh->_NET_WM_STRUT_PARTIAL, 12),
+            requestProperty(xcb, window, ewmh->_NET_WM_STRUT, 4),
         });
     }
+    return pending;
+}
 
+std::vector<X11Client> X11ClientReader::collect(PendingClients pending)
+{
+    xcb_connection_t* xcb = m_connection.xcb();
+    const std::vector<uint32_t>& windows = pending.m_windows;
     std::vector<X11Client> clients(windows.size());
     for (size_t i = 0; i < windows.size(); ++i) {
-        Requests& request = requests[i];
+        PendingClients::Requests& request = pending.m_requests[i];
         X11Client& client = clients[i];
         client.window = windows[i];
         auto attributes
@@ -87,6 +108,9 @@ std::vector<X11Client> X11ClientReader::read(const std::vector<uint32_t>& window
         std::vector<uint32_t> transient = cardinals(propertyReply(xcb, request.transient));
         client.transient = !transient.empty() && transient.front() != XCB_WINDOW_NONE;
         client.extents = cardinals(propertyReply(xcb, request.extents));
+        client.strut = cardinals(propertyReply(xcb, request.strutPartial));
+        if (std::vector<uint32_t> strut = cardinals(propertyReply(xcb, request.strut)); client.strut.empty())
+            client.strut = std::move(strut);
         client.wmState = !cardinals(propertyReply(xcb, request.wmState)).empty();
         client.netName = propertyText(propertyReply(xcb, request.netName));
         client.name = propertyText(propertyReply(xcb, request.name));

@@ -27,6 +27,8 @@ struct X11Client {
     std::optional<uint32_t> desktop;
     bool transient = false;
     std::vector<uint32_t> extents;
+    // `_NET_WM_STRUT_PARTIAL`, or `_NET_WM_STRUT` when the window has none: the band a dock reserves.
+    std::vector<uint32_t> strut;
     // The window manager has taken the window in (ICCCM WM_STATE).
     bool wmState = false;
     std::optional<std::string> netName;
@@ -53,6 +55,23 @@ struct X11Client {
     }
 };
 
+// The requests about some windows, sent and not yet answered.
+class PendingClients {
+public:
+    PendingClients();
+    ~PendingClients();
+    PendingClients(PendingClients&&) noexcept;
+    PendingClients& operator=(PendingClients&&) noexcept;
+
+    const std::vector<uint32_t>& windows() const { return m_windows; }
+
+private:
+    friend class X11ClientReader;
+    struct Requests;
+    std::vector<uint32_t> m_windows;
+    std::vector<Requests> m_requests;
+};
+
 // Reads the window manager's clients in one pipelined pass and tells what each one is: its application,
 // process, title, kind and frame.
 class X11ClientReader {
@@ -62,6 +81,10 @@ public:
     // The clients of these windows, in their order: one round trip, and one more for the processes of
     // windows that do not say theirs and were not asked about before.
     std::vector<X11Client> read(const std::vector<uint32_t>& windows);
+    // `read` in two halves, so that other requests can share the round trip: sends the requests, then
+    // waits for their answers. Every pending read must be collected.
+    PendingClients request(const std::vector<uint32_t>& windows);
+    std::vector<X11Client> collect(PendingClients);
     WindowFacts factsOf(const X11Client&) const;
     // Forgets the processes of windows that are not `listed` any more. Main thread.
     void keepProcessesOf(const std::vector<uint32_t>& listed);

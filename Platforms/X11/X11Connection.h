@@ -47,6 +47,10 @@ public:
     // The timestamp of the latest event seen, for requests that ask for the current server time.
     void noteTime(xcb_timestamp_t time) { m_lastTime = time; }
     xcb_timestamp_t lastTime() const { return m_lastTime; }
+    // Grows whenever the window manager in charge, or what it supports, may have changed: what has been
+    // learnt about it before holds while this stays the same. Main thread.
+    uint64_t windowManagerGeneration() const { return m_windowManagerGeneration; }
+    void noteWindowManagerChange() { ++m_windowManagerGeneration; }
 
     // Sends a client message about `window` to the root window, as the EWMH asks of pagers and tools.
     void sendRootMessage(xcb_window_t window, xcb_atom_t type, const std::vector<uint32_t>& data);
@@ -66,6 +70,7 @@ private:
     xcb_atom_t m_wmChangeState = XCB_ATOM_NONE;
     xcb_atom_t m_wmState = XCB_ATOM_NONE;
     xcb_timestamp_t m_lastTime = XCB_CURRENT_TIME;
+    uint64_t m_windowManagerGeneration = 0;
 };
 
 // Replies of xcb requests, freed when they go.

@@ -16,8 +16,19 @@ X11Permissions::X11Permissions(X11Connection& connection, X11KeyboardTap& keyboa
 
 X11PermissionFacts X11Permissions::facts()
 {
-    X11PermissionFacts facts;
+    uint64_t generation = m_connection.windowManagerGeneration();
+    if (!m_known || m_knownGeneration != generation) {
+        m_known = windowManagerFacts();
+        m_knownGeneration = generation;
+    }
+    X11PermissionFacts facts = *m_known;
     facts.tapMissing = m_keyboardTap.missing();
+    return facts;
+}
+
+X11PermissionFacts X11Permissions::windowManagerFacts()
+{
+    X11PermissionFacts facts;
     xcb_connection_t* xcb = m_connection.xcb();
     xcb_ewmh_connection_t* ewmh = m_connection.ewmh();
     auto checkCookie = requestProperty(xcb, m_connection.root(), ewmh->_NET_SUPPORTING_WM_CHECK, 1);
@@ -35,6 +46,10 @@ X11PermissionFacts X11Permissions::facts()
     auto name = propertyText(propertyReply(xcb, nameCookie));
     if (self.empty() || self.front() != child)
         return facts;
+    // Its check window goes with the window manager, and says so to the window system's event handler.
+    uint32_t structure = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+    xcb_change_window_attributes(xcb, child, XCB_CW_EVENT_MASK, &structure);
+    m_connection.flush();
     facts.windowManager = name && !name->empty() ? *name : std::string("the window manager");
     facts.takesMoveRequests
         = std::find(supported.begin(), supported.end(), ewmh->_NET_MOVERESIZE_WINDOW) != supported.end();

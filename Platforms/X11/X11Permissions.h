@@ -37,8 +37,13 @@ public:
     static PermissionWording wordingFor(const X11PermissionFacts&);
 
 private:
+    // What the window manager offers, read afresh only once the connection's window manager generation moves.
+    X11PermissionFacts windowManagerFacts();
+
     X11Connection& m_connection;
     X11KeyboardTap& m_keyboardTap;
+    std::optional<X11PermissionFacts> m_known;
+    uint64_t m_knownGeneration = 0;
 };
 
 } // namespace quorvane

@@ -58,19 +58,27 @@ void X11WindowSystem::handleEvent(const void* raw)
         const auto& property = reinterpret_cast<const xcb_property_notify_event_t&>(event);
         m_connection.noteTime(property.time);
         xcb_ewmh_connection_t* ewmh = m_connection.ewmh();
-        if (property.window == m_connection.root())
+        if (property.window == m_connection.root()) {
             changed = property.atom == ewmh->_NET_CLIENT_LIST || property.atom == ewmh->_NET_SUPPORTING_WM_CHECK;
-        else
+            if (property.atom == ewmh->_NET_SUPPORTING_WM_CHECK || property.atom == ewmh->_NET_SUPPORTED)
+                m_connection.noteWindowManagerChange();
+        } else
             changed = m_watched.contains(property.window)
                 && (property.atom == ewmh->_NET_WM_NAME || property.atom == XCB_ATOM_WM_NAME
                     || property.atom == ewmh->_NET_FRAME_EXTENTS || property.atom == m_connection.wmState());
+    } else if (type == XCB_DESTROY_NOTIFY) {
+        // Perhaps the window manager's check window: the manager has gone.
+        m_connection.noteWindowManagerChange();
     } else if (type == XCB_MAP_NOTIFY) {
         changed = m_watched.contains(reinterpret_cast<const xcb_map_notify_event_t&>(event).window);
     } else if (type == XCB_CONFIGURE_NOTIFY) {
         changed = reinterpret_cast<const xcb_configure_notify_event_t&>(event).window == m_connection.root();
+        if (changed)
+            m_displays.forgetMonitors();
     } else if (m_connection.hasRandr() && type >= m_connection.randrEventBase()
         && type <= m_connection.randrEventBase() + XCB_RANDR_NOTIFY) {
         changed = true;
+        m_displays.forgetMonitors();
     }
     // Several notices in one burst make one census.
     if (changed && m_changeHandler && !m_changePosted) {
@@ -99,18 +107,27 @@ std::vector<WindowFacts> X11WindowSystem::windows()
     xcb_ewmh_connection_t* ewmh = m_connection.ewmh();
     auto stackingCookie = requestProperty(xcb, m_connection.root(), ewmh->_NET_CLIENT_LIST_STACKING, 65536);
     auto desktopCookie = requestProperty(xcb, m_connection.root(), ewmh->_NET_CURRENT_DESKTOP, 1);
+    // The clients listed last time are most likely still there: asked about in the same round trip as the
+    // list itself, and read again only if new ones have come.
+    bool mainThread = m_mainLoop.isMainThread();
+    PendingClients guessed = m_clients.request(mainThread ? m_knownClients : std::vector<uint32_t> {});
     std::vector<uint32_t> stacking = cardinals(propertyReply(xcb, stackingCookie));
     std::vector<uint32_t> current = cardinals(propertyReply(xcb, desktopCookie));
+    std::vector<X11Client> known = m_clients.collect(std::move(guessed));
     if (stacking.empty())
         stacking = readCardinals(xcb, m_connection.root(), ewmh->_NET_CLIENT_LIST, 65536);
     // The stacking list runs bottom to top.
     std::reverse(stacking.begin(), stacking.end());
 
     std::vector<WindowFacts> result;
+    std::unordered_map<uint32_t, WriteFacts> writes;
+    std::vector<std::vector<uint32_t>> struts;
     std::set<uint32_t> unready;
-    for (const X11Client& client : m_clients.read(stacking)) {
+    for (X11Client& client : clientsOf(stacking, std::move(known))) {
         if (!client.readable)
             continue;
+        if (!client.strut.empty())
+            struts.push_back(client.strut);
         if (client.desktop && !current.empty() && *client.desktop != allDesktops && *client.desktop != current.front())
             continue;
         bool minimised = holds(client.states, ewmh->_NET_WM_STATE_HIDDEN);
@@ -120,17 +137,41 @@ std::vector<WindowFacts> X11WindowSystem::windows()
         if (!client.viewable && !minimised)
             continue;
         result.push_back(m_clients.factsOf(client));
+        if (serving)
+            writes.emplace(client.window, WriteFacts { std::move(client.states), std::move(client.extents) });
     }
-    if (m_mainLoop.isMainThread()) {
+    if (mainThread) {
         watch(std::move(unready));
         m_clients.keepProcessesOf(stacking);
+        m_knownClients = stacking;
     }
     if (!serving)
         return result;
     m_listing = result;
-    m_listedClients = std::move(stacking);
+    m_listedStruts = std::move(struts);
+    m_listedWrites = std::move(writes);
     forgetListingsAfterThisWork();
     return result;
+}
+
+std::vector<X11Client> X11WindowSystem::clientsOf(const std::vector<uint32_t>& windows, std::vector<X11Client> known)
+{
+    std::unordered_map<uint32_t, X11Client*> byWindow;
+    for (X11Client& client : known)
+        byWindow.emplace(client.window, &client);
+    std::vector<uint32_t> unknown;
+    for (uint32_t window : windows) {
+        if (!byWindow.contains(window))
+            unknown.push_back(window);
+    }
+    std::vector<X11Client> fresh = m_clients.read(unknown);
+    for (X11Client& client : fresh)
+        byWindow.emplace(client.window, &client);
+    std::vector<X11Client> clients;
+    clients.reserve(windows.size());
+    for (uint32_t window : windows)
+        clients.push_back(*byWindow.at(window));
+    return clients;
 }
 
 void X11WindowSystem::watch(std::set<uint32_t> windows)
@@ -167,6 +208,16 @@ const WindowFacts* X11WindowSystem::listedInThisWork(WindowHandle handle) const
     return found == m_listing->end() ? nullptr : &*found;
 }
 
+std::optional<X11WindowSystem::WriteFacts> X11WindowSystem::writeFactsInThisWork(uint32_t window) const
+{
+    if (!m_listing || !m_mainLoop.serving())
+        return std::nullopt;
+    auto found = m_listedWrites.find(window);
+    if (found == m_listedWrites.end())
+        return std::nullopt;
+    return found->second;
+}
+
 void X11WindowSystem::forgetListingsAfterThisWork()
 {
     if (m_forgetPosted)
@@ -174,7 +225,8 @@ void X11WindowSystem::forgetListingsAfterThisWork()
     m_forgetPosted = true;
     m_mainLoop.post(m_self.bind([](X11WindowSystem& system) {
         system.m_listing.reset();
-        system.m_listedClients.reset();
+        system.m_listedStruts.reset();
+        system.m_listedWrites.clear();
         system.m_displayListing.reset();
         system.m_forgetPosted = false;
     }));
@@ -206,7 +258,8 @@ std::vector<DisplayFacts> X11WindowSystem::displays()
     if (serving && m_displayListing)
         return *m_displayListing;
     // The clients this piece of work has listed are the ones whose struts count.
-    std::vector<DisplayFacts> displays = m_displays.read(serving && m_listedClients ? &*m_listedClients : nullptr);
+    std::vector<DisplayFacts> displays
+        = serving && m_listedStruts ? m_displays.read(*m_listedStruts) : m_displays.read(nullptr);
     wakeIfWorker();
     if (serving) {
         m_displayListing = displays;
@@ -240,10 +293,16 @@ void X11WindowSystem::setFrame(WindowHandle handle, const Frame& frame, AxisWrit
     xcb_connection_t* xcb = m_connection.xcb();
     xcb_ewmh_connection_t* ewmh = m_connection.ewmh();
     auto window = static_cast<xcb_window_t>(handle.value);
-    auto stateCookie = requestProperty(xcb, window, ewmh->_NET_WM_STATE);
-    auto extentsCookie = requestProperty(xcb, window, ewmh->_NET_FRAME_EXTENTS, 4);
-    std::vector<uint32_t> states = cardinals(propertyReply(xcb, stateCookie));
-    std::vector<uint32_t> extents = cardinals(propertyReply(xcb, extentsCookie));
+    std::vector<uint32_t> states, extents;
+    if (std::optional<WriteFacts> listed = writeFactsInThisWork(window)) {
+        states = std::move(listed->states);
+        extents = std::move(listed->extents);
+    } else {
+        auto stateCookie = requestProperty(xcb, window, ewmh->_NET_WM_STATE);
+        auto extentsCookie = requestProperty(xcb, window, ewmh->_NET_FRAME_EXTENTS, 4);
+        states = cardinals(propertyReply(xcb, stateCookie));
+        extents = cardinals(propertyReply(xcb, extentsCookie));
+    }
     // A window held maximised ignores or undoes a move on many window managers, and its decoration
     // changes with the state: the client size is worked out from the extents after the release.
     if (holds(states, ewmh->_NET_WM_STATE_MAXIMIZED_VERT) || holds(states, ewmh->_NET_WM_STATE_MAXIMIZED_HORZ))

@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <set>
+#include <unordered_map>
 
 namespace quorvane {
 
@@ -29,6 +30,8 @@ public:
     std::vector<DisplayFacts> displays() override;
     std::optional<Frame> readFrame(WindowHandle) override;
     void setFrame(WindowHandle, const Frame&, AxisWrite) override;
+    // Moves are requests to the X server, which answers at once whatever the window's program does.
+    bool writesPromptly() const override { return true; }
     void raise(WindowHandle) override;
     EnhancedMode enhancedMode(int32_t pid) override;
     void setEnhancedMode(int32_t pid, bool on) override;
@@ -47,8 +50,16 @@ private:
     // Asks these windows, still being set up, to tell when they change, so that the census sees them as
     // soon as they are ready; stops asking the windows watched before that are not among them.
     void watch(std::set<uint32_t> windows);
+    // The clients of `windows`, in their order: those of `known` as they are, the others read now.
+    std::vector<X11Client> clientsOf(const std::vector<uint32_t>& windows, std::vector<X11Client> known);
     // The window as this piece of work has listed it already, if it has.
     const WindowFacts* listedInThisWork(WindowHandle) const;
+    // What a frame write needs of a window this piece of work has listed, if it has.
+    struct WriteFacts {
+        std::vector<uint32_t> states;
+        std::vector<uint32_t> extents;
+    };
+    std::optional<WriteFacts> writeFactsInThisWork(uint32_t window) const;
     // Drops the listings kept for the main loop's current piece of work once it is done.
     void forgetListingsAfterThisWork();
 
@@ -64,11 +75,16 @@ private:
     // census that asks for the windows and then for the applications, which are read off the same
     // windows, reads the server once.
     std::optional<std::vector<WindowFacts>> m_listing;
-    // The clients of that listing, whose struts the displays read in the same piece of work.
-    std::optional<std::vector<uint32_t>> m_listedClients;
+    // The struts of that listing's clients, which the displays take in the same piece of work.
+    std::optional<std::vector<std::vector<uint32_t>>> m_listedStruts;
+    // The listed windows' states and decoration, so that a move made in the same piece of work (an unanimated
+    // tile, written on the main thread) reads nothing again.
+    std::unordered_map<uint32_t, WriteFacts> m_listedWrites;
     // Likewise the displays: a tile asks for them more than once.
     std::optional<std::vector<DisplayFacts>> m_displayListing;
     bool m_forgetPosted = false;
+    // The clients of the latest listing on the main thread, read again in the next listing's first round trip.
+    std::vector<uint32_t> m_knownClients;
     // Clients being set up whose changes are watched (main thread).
     std::set<uint32_t> m_watched;
     // Work posted to the main loop reaches the window system through this while it lives.

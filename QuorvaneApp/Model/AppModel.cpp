@@ -13,6 +13,7 @@
 #include "QuorvaneApp/Keys/AppHotkeyActions.h"
 #include "QuorvaneApp/Keys/HotkeyCenter.h"
 #include "QuorvaneApp/Keys/HotkeyEdits.h"
+#include "QuorvaneApp/Keys/TapAction.h"
 #include "QuorvaneApp/Model/ApplicationIds.h"
 #include "QuorvaneApp/Model/MachineName.h"
 #include "QuorvaneApp/Model/SocketLink.h"
@@ -22,6 +23,7 @@
 #include "QuorvaneApp/Platform/WindowSystem.h"
 #include "QuorvaneApp/Tiling/TilingActions.h"
 #include "QuorvaneApp/Views/AgentToast.h"
+#include "QuorvaneApp/Views/StatusMenu.h"
 #include "QuorvaneApp/Views/TileOverlay.h"
 #include "QuorvaneApp/WebApps/ApplicationLocator.h"
 #include "QuorvaneApp/WebApps/WebHostRefresh.h"
@@ -94,8 +96,16 @@ AppModel::AppModel(const Platform& platform, AppEnvironment environment)
     m_hotkeys = std::make_unique<HotkeyCenter>(m_platform, *m_configuration, [this] { return m_tiling->tileMode(); });
     m_edits = std::make_unique<HotkeyEdits>(
         [this](const std::vector<std::string>& arguments) { return handleRPC(arguments); }, *m_configuration, m_banner);
-    m_tiling->setOnTileModeChanged([this] { m_hotkeys->rebind(); });
+    m_tiling->setOnTileModeChanged([this] {
+        m_hotkeys->rebind();
+        if (m_statusMenu)
+            m_statusMenu->refresh();
+    });
     m_configuration->setOnChange([this] { configurationChanged(); });
+    m_banner.setOnChange([this] {
+        if (m_statusMenu)
+            m_statusMenu->refresh();
+    });
     m_webHosts = std::make_shared<WebHostRefresh>(m_platform.applications, m_paths, m_environment.hostBinary,
         [this](const std::string& text) { setBanner(text, false); });
     m_platform.applications.setQuitHandler(
@@ -115,6 +125,18 @@ AppModel::AppModel(const Platform& platform, AppEnvironment environment)
         m_setupProbe = true;
         return;
     }
+    // The tray item and its menu.
+    m_statusMenu = std::make_unique<StatusMenu>(m_platform.mainLoop, m_platform.statusItem, *m_configuration, m_banner,
+        StatusMenu::Actions {
+            [this] { return m_tiling->tileMode(); },
+            [this](const std::string& token) { m_keys->perform(TapAction::token(token)); },
+            [this](const std::vector<std::string>& arguments) { return handleRPC(arguments); },
+            // The way a termination signal ends the application.
+            [this] {
+                beginQuitting();
+                m_platform.mainLoop.quit();
+            },
+        });
     // 6.
     m_hotkeys->start();
     // 7.
@@ -128,6 +150,8 @@ AppModel::AppModel(const Platform& platform, AppEnvironment environment)
 
 AppModel::~AppModel()
 {
+    m_banner.setOnChange(nullptr);
+    m_statusMenu.reset();
     if (m_censusTimer)
         m_platform.mainLoop.cancelTimer(m_censusTimer);
     stopSocket();
@@ -215,6 +239,8 @@ void AppModel::configurationChanged()
         m_hotkeys->rebind();
     refreshSkills();
     syncLoginItem();
+    if (m_statusMenu)
+        m_statusMenu->refresh();
 }
 
 std::optional<std::string> AppModel::validate(const GeneralConfig& general) const
@@ -394,6 +420,8 @@ std::vector<DoctorCheck> AppModel::permissionChecks()
     checks.insert(checks.end(), backend.begin(), backend.end());
     std::vector<DoctorCheck> gaps = m_tiling->gapChecks();
     checks.insert(checks.end(), gaps.begin(), gaps.end());
+    if (m_statusMenu)
+        checks.push_back(m_statusMenu->trayCheck());
     return checks;
 }
 

@@ -30,6 +30,7 @@ class HotkeyCenter;
 class HotkeyEdits;
 class SocketLink;
 class SocketServer;
+class StatusMenu;
 class TileOverlay;
 class TilingActions;
 class WebHostRefresh;
@@ -115,6 +116,8 @@ public:
     // The cheat sheet with its rings and the notice, and the agent's toast.
     TileOverlay& overlay() { return *m_overlay; }
     AgentToast& agentToast() { return *m_agentToast; }
+    // The tray item's menu; none in a setup probe.
+    StatusMenu* statusMenu() { return m_statusMenu.get(); }
     HotkeyCenter& hotkeys() { return *m_hotkeys; }
     // What fired hotkeys do.
     AppHotkeyActions& keys() { return *m_keys; }
@@ -169,6 +172,7 @@ private:
     std::unique_ptr<AppHotkeyActions> m_keys;
     std::unique_ptr<HotkeyCenter> m_hotkeys;
     std::unique_ptr<HotkeyEdits> m_edits;
+    std::unique_ptr<StatusMenu> m_statusMenu;
     std::optional<SettingsTab> m_settingsTab;
     // Shared so that a quit notice already on its way finds out whether the model is still there.
     std::shared_ptr<WebHostRefresh> m_webHosts;

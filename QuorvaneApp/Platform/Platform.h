@@ -10,6 +10,7 @@ class LoginItem;
 class MainLoop;
 class OverlayPanels;
 class Permissions;
+class StatusItem;
 class WindowSystem;
 class WorkerPool;
 
@@ -26,6 +27,7 @@ struct Platform {
     Permissions& permissions;
     OverlayPanels& overlay;
     LoginItem& loginItem;
+    StatusItem& statusItem;
 };
 
 } // namespace quorvane

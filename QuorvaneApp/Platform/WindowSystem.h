@@ -35,6 +35,9 @@ public:
     // Moves and resizes the window, writing position and size in the given order. A write the window
     // refuses is silently lost; a gone window is ignored.
     virtual void setFrame(WindowHandle, const Frame&, AxisWrite) = 0;
+    // Whether an unanimated move may be written on the main thread: true where writes go to a display
+    // server that answers promptly, false where they wait on the window's own application.
+    virtual bool writesPromptly() const = 0;
     // Raises the window above its application's others, makes it the main one and gives it focus.
     virtual void raise(WindowHandle) = 0;
     // The application's enhanced mode; unknown where the platform has no such mode.

@@ -20,7 +20,7 @@ class Banner : public BannerSink {
 public:
     void setBanner(std::string text, bool success) override;
     // Empties the status line; its tone stays.
-    void clear() { m_text.clear(); }
+    void clear();
 
     const std::string& text() const { return m_text; }
     bool isSuccess() const { return m_success; }
@@ -28,12 +28,15 @@ public:
     void setHoldTone(bool hold) { m_holdTone = hold; }
     // Called with every text that is not empty, once it is the banner.
     void setObserver(std::function<void(const std::string&)> observer) { m_observer = std::move(observer); }
+    // Called whenever the text or the tone changes.
+    void setOnChange(std::function<void()> changed) { m_changed = std::move(changed); }
 
 private:
     std::string m_text;
     bool m_success = false;
     bool m_holdTone = false;
     std::function<void(const std::string&)> m_observer;
+    std::function<void()> m_changed;
 };
 
 } // namespace quorvane

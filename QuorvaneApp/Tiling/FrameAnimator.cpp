@@ -89,7 +89,12 @@ void FrameAnimator::flush()
     // Written once a running pass is over, never alongside it.
     std::function<void()> work
         = [session, gate, &workers] { session->finish([gate, &workers] { endPass(gate, workers); }); };
-    if (m_gate->claimOrQueue(work))
+    if (!m_gate->claimOrQueue(work))
+        return;
+    // A write that cannot wait on the window's program goes out at once rather than after a worker's wake-up.
+    if (m_platform.windows.writesPromptly())
+        work();
+    else
         workers.submit(std::move(work));
 }
 

@@ -3,6 +3,7 @@
 #include "KWin/HeadlessKWin.h"
 #include "QuorvaneApp/Platform/WindowFacts.h"
 #include "TestSupport/TemporaryFolder.h"
+#include "X11/TestTrayHost.h"
 #include "Tiling/TileGeometry.h"
 #include "Tiling/TileSlot.h"
 
@@ -173,6 +174,16 @@ TEST_F(KWinAppTest, DoctorNamesTheDesktopAndWhatDoesNotWorkThereYet)
         << doctor.output;
     EXPECT_TRUE(says(doctor, "[warn] overlay:")) << doctor.output;
     EXPECT_FALSE(says(doctor, "held by another program")) << doctor.output;
+}
+
+TEST_F(KWinAppTest, PlasmasTrayShowsTheItemAndItsMenu)
+{
+    EXPECT_TRUE(says(runTool({ "doctor" }), "[warn] tray: No tray is running"));
+    test::TestTrayHost tray;
+    ASSERT_TRUE(eventually([&] { return !tray.registrations().empty(); }, 10));
+    std::optional<test::TrayMenuItem> menu;
+    ASSERT_TRUE(eventually([&] { return (menu = tray.menu()) && !menu->labels().empty(); }));
+    EXPECT_TRUE(says(runTool({ "doctor" }), "[pass] tray: A tray shows Quorvane's item and menu."));
 }
 
 // Cases that start the application themselves, in a home of their own.

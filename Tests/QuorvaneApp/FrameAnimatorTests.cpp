@@ -90,6 +90,32 @@ TEST_F(FrameAnimatorTest, ACommittedBatchGoesToTheWorkersWithinItsPass)
     EXPECT_EQ(writesTo(desktop, second), std::vector<Frame> { target });
 }
 
+TEST_F(FrameAnimatorTest, WhereWritesArePromptAnUnanimatedBatchIsWrittenAtOnceUnlessAPassWaits)
+{
+    desktop.workers.setQueued(true);
+    WindowHandle first = window(editor, start);
+    WindowHandle second = window(terminal, start);
+    animator->move(first, editor, target, false);
+    animator->commit();
+    EXPECT_TRUE(writesTo(desktop, first).empty());
+
+    // The pass waiting for a worker keeps its turn: the next batch waits behind it.
+    desktop.windowSystem.setWritesPromptly(true);
+    animator->move(second, terminal, target, false);
+    animator->commit();
+    EXPECT_TRUE(writesTo(desktop, second).empty());
+    desktop.workers.setQueued(false);
+    settle();
+    EXPECT_EQ(writesTo(desktop, first), std::vector<Frame> { target });
+    EXPECT_EQ(writesTo(desktop, second), std::vector<Frame> { target });
+
+    // With nothing under way, no worker is needed.
+    desktop.workers.setQueued(true);
+    animator->move(first, editor, start, false);
+    animator->commit();
+    EXPECT_EQ(writesTo(desktop, first), (std::vector<Frame> { target, start }));
+}
+
 TEST_F(FrameAnimatorTest, AnUnreadableWindowIsWrittenItsTargetAtEveryTick)
 {
     WindowHandle handle = window(editor, start);

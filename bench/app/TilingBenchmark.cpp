@@ -102,6 +102,7 @@ public:
         if (onWrite)
             onWrite(handle);
     }
+    bool writesPromptly() const override { return m_inner.writesPromptly(); }
     void raise(WindowHandle handle) override { m_inner.raise(handle); }
     EnhancedMode enhancedMode(int32_t pid) override { return m_inner.enhancedMode(pid); }
     void setEnhancedMode(int32_t pid, bool on) override { m_inner.setEnhancedMode(pid, on); }

@@ -1,15 +1,16 @@
 // Where a forwarded tile's time goes. The whole: from a `tile` request sent on the application's socket to the
 // window's new size in a ConfigureNotify. Its floor: the same window manager moving the same window on a bare
 // _NET_MOVERESIZE_WINDOW. And our parts between them, each timed alone with the application's own pieces: the
-// socket round trip with its hop to the main thread (a ping), the window and display reads, the frame read, the
-// hand-off to a worker and the backend's frame write. All wall time. Run on an X display where quorvane-app
+// socket round trip with its hop to the main thread (a ping), the window-control check, the window and display
+// reads, the frame read and the backend's frame write, all in one piece of work on the main thread as a tile
+// makes them (an unanimated move is written there, not handed to a worker). All wall time. Run on an X display where quorvane-app
 // runs with animate_tiles = false (bench/x11-figures.sh does both); the breakdown is printed at the end.
 #include "helpers/LatencyWindow.h"
 #include "helpers/Percentile.h"
 
 #include "Platforms/GLib/GLibMainLoop.h"
-#include "Platforms/GLib/GLibWorkerPool.h"
 #include "Platforms/X11/X11Desktop.h"
+#include "QuorvaneApp/Platform/Permissions.h"
 #include "QuorvaneApp/Platform/WindowSystem.h"
 
 #include "Configuration/QuorvanePaths.h"
@@ -26,11 +27,9 @@
 #include <sys/un.h>
 
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <future>
 #include <map>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
@@ -173,14 +172,13 @@ public:
 
     MainLoop& loop() { return *m_loop; }
     WindowSystem& windows() { return m_desktop->windowSystem(); }
-    WorkerPool& workers() { return m_workers; }
+    Permissions& permissions() { return m_desktop->permissions(); }
     WindowHandle handle() const { return WindowHandle { tiled().window().id() }; }
 
 private:
     std::thread m_mainThread;
     MainLoop* m_loop = nullptr;
     X11Desktop* m_desktop = nullptr;
-    GLibWorkerPool m_workers;
 };
 
 Pieces& pieces()
@@ -198,58 +196,48 @@ void mainThreadHop(benchmark::State& state)
     }
 }
 
-// What a tile reads in its piece of work on the main thread: the windows and the displays, then the frame
-// of the window it moves. `part` 0 times the first, 1 the second.
+// What a tile reads in its piece of work on the main thread: whether windows can be moved, the windows and the
+// displays, then the frame of the window it moves. `part` 0 times the first, 1 the second, 2 the third.
 void tileReads(benchmark::State& state)
 {
     for (auto _ : state) {
-        double seconds[2] = {};
+        double seconds[3] = {};
         pieces().loop().runAndWait(
             [&] {
                 WindowSystem& windows = pieces().windows();
                 Clock::time_point start = Clock::now();
+                benchmark::DoNotOptimize(pieces().permissions().windowControlAllowed());
+                Clock::time_point checked = Clock::now();
                 benchmark::DoNotOptimize(windows.windows());
                 benchmark::DoNotOptimize(windows.displays());
                 Clock::time_point listed = Clock::now();
                 benchmark::DoNotOptimize(windows.readFrame(pieces().handle()));
-                seconds[0] = std::chrono::duration<double>(listed - start).count();
-                seconds[1] = secondsSince(listed);
+                seconds[0] = std::chrono::duration<double>(checked - start).count();
+                seconds[1] = std::chrono::duration<double>(listed - checked).count();
+                seconds[2] = secondsSince(listed);
             },
             {});
         state.SetIterationTime(seconds[state.range(0)]);
     }
 }
 
-void workerHandOff(benchmark::State& state)
-{
-    std::mutex lock;
-    std::condition_variable ran;
-    for (auto _ : state) {
-        bool done = false;
-        Clock::time_point submitted = Clock::now();
-        Clock::time_point started;
-        pieces().workers().submit([&] {
-            std::lock_guard hold(lock);
-            started = Clock::now();
-            done = true;
-            ran.notify_one();
-        });
-        std::unique_lock hold(lock);
-        ran.wait(hold, [&] { return done; });
-        state.SetIterationTime(std::chrono::duration<double>(started - submitted).count());
-    }
-}
-
+// The move written after the listing in the same piece of work, as a tile writes it, to the new size.
 void frameWrite(benchmark::State& state)
 {
-    WindowSystem& windows = pieces().windows();
     LatencyWindow& window = tiled().window();
     static bool wide = false;
     for (auto _ : state) {
         wide = !wide;
-        Clock::time_point sent = Clock::now();
-        windows.setFrame(
-            pieces().handle(), Frame { 0, 0, wide ? 720.0 : 420.0, wide ? 520.0 : 320.0 }, AxisWrite::sizeThenPosition);
+        Clock::time_point sent;
+        pieces().loop().runAndWait(
+            [&] {
+                WindowSystem& windows = pieces().windows();
+                benchmark::DoNotOptimize(windows.windows());
+                sent = Clock::now();
+                windows.setFrame(pieces().handle(), Frame { 0, 0, wide ? 720.0 : 420.0, wide ? 520.0 : 320.0 },
+                    AxisWrite::sizeThenPosition);
+            },
+            {});
         if (!window.nextSize(sent + std::chrono::seconds(2))) {
             state.SkipWithError("the window manager did not resize the window");
             break;
@@ -264,9 +252,9 @@ BENCHMARK(tileToConfigureNotify)->Apply(quorvane::bench::singleEvents<repetition
 BENCHMARK(bareMoveResize)->Apply(quorvane::bench::singleEvents<repetitions>);
 BENCHMARK(forwardedPing)->Apply(quorvane::bench::singleEvents<repetitions>);
 BENCHMARK(mainThreadHop)->Apply(quorvane::bench::singleEvents<repetitions>);
-BENCHMARK(tileReads)->Name("windowAndDisplayReads")->Arg(0)->Apply(quorvane::bench::singleEvents<repetitions>);
-BENCHMARK(tileReads)->Name("frameRead")->Arg(1)->Apply(quorvane::bench::singleEvents<repetitions>);
-BENCHMARK(workerHandOff)->Apply(quorvane::bench::singleEvents<repetitions>);
+BENCHMARK(tileReads)->Name("windowControlCheck")->Arg(0)->Apply(quorvane::bench::singleEvents<repetitions>);
+BENCHMARK(tileReads)->Name("windowAndDisplayReads")->Arg(1)->Apply(quorvane::bench::singleEvents<repetitions>);
+BENCHMARK(tileReads)->Name("frameRead")->Arg(2)->Apply(quorvane::bench::singleEvents<repetitions>);
 BENCHMARK(frameWrite)->Apply(quorvane::bench::singleEvents<repetitions>);
 
 // The console report, then the medians as a breakdown of the whole tile.
@@ -291,9 +279,9 @@ public:
         std::printf("  %-58s %7.3f\n", "ours: whole - floor", whole - floor);
         std::printf("    %-56s %7.3f\n", "socket round trip with the main-thread hop (ping)", median("forwardedPing"));
         std::printf("      %-54s %7.3f\n", "of which the main-thread hop", median("mainThreadHop"));
+        std::printf("    %-56s %7.3f\n", "window-control check", median("windowControlCheck"));
         std::printf("    %-56s %7.3f\n", "window and display reads", median("windowAndDisplayReads"));
         std::printf("    %-56s %7.3f\n", "frame read", median("frameRead"));
-        std::printf("    %-56s %7.3f\n", "hand-off to a worker", median("workerHandOff"));
         std::printf(
             "    %-56s %7.3f\n", "frame write -> ConfigureNotify, less the floor", median("frameWrite") - floor);
     }
