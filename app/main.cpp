@@ -1,8 +1,11 @@
 // The `quorvane-app` executable: builds a desktop backend, runs the application model on the GLib main loop
 // until SIGINT, SIGTERM or SIGHUP, and leaves no socket behind. One runs per login.
-//   quorvane-app               the X11 desktop on $DISPLAY
-//   quorvane-app --simulate    the simulated desktop with sample windows on two displays
-//   quorvane-app --link-cli    links the `quorvane` beside this executable into the PATH and says where
+//   quorvane-app                  the desktop of the session: KWin when a Wayland session has it on the
+//                                 session bus, else the X11 display in $DISPLAY
+//   quorvane-app --backend x11    the X11 display in $DISPLAY, whatever the session
+//   quorvane-app --backend kwin   KWin on the session bus (KDE Plasma on Wayland)
+//   quorvane-app --simulate       the simulated desktop with sample windows on two displays
+//   quorvane-app --link-cli       links the `quorvane` beside this executable into the PATH and says where
 #include "Configuration/QuorvanePaths.h"
 #include "Platforms/GLib/GLibMainLoop.h"
 #include "Platforms/GLib/GLibWorkerPool.h"
@@ -10,6 +13,7 @@
 #include "Platforms/GLib/SignalWatch.h"
 #include "Platforms/GTK/GTKOverlayPanels.h"
 #include "Platforms/GTK/GTKStatusItem.h"
+#include "Platforms/KWin/KWinDesktop.h"
 #include "Platforms/Linux/AutostartLoginItem.h"
 #include "Platforms/Linux/InstanceLock.h"
 #include "Platforms/Simulated/SimulatedDesktop.h"
@@ -85,6 +89,9 @@ std::string iconThemeFolder()
 
 // Exit status when there is no display to run on.
 constexpr int noDisplayStatus = 3;
+// What a person reads when the desktop is none that Quorvane runs on.
+constexpr const char* supportedDesktops
+    = "Quorvane runs in an X11 session with an EWMH window manager, or on KDE Plasma on Wayland.";
 // Exit status when another application already runs for this login.
 constexpr int alreadyRunningStatus = 1;
 
@@ -163,15 +170,25 @@ int runSimulated()
             fileWatcher, desktop.permissions, desktop.overlay, desktop.loginItem, desktop.statusItem });
 }
 
+AutostartLoginItem loginItemOfProcess()
+{
+    return AutostartLoginItem(ProcessPlaces::paths().autostartDirectory(), ProcessPlaces::executable().value_or(""),
+        [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); });
+}
+
+bool isSet(const char* variable)
+{
+    const char* value = std::getenv(variable);
+    return value && *value;
+}
+
 int runOnX11()
 {
-    const char* display = std::getenv("DISPLAY");
-    if (!display || !*display) {
-        std::fputs("quorvane-app: no X display to run on (DISPLAY is not set). Quorvane needs an X11 session with "
-                   "an EWMH window manager; Wayland sessions are not supported yet.\n",
-            stderr);
+    if (!isSet("DISPLAY")) {
+        std::fprintf(stderr, "quorvane-app: no X display to run on (DISPLAY is not set). %s\n", supportedDesktops);
         return noDisplayStatus;
     }
+    const char* display = std::getenv("DISPLAY");
     std::optional<InstanceLock> lock;
     if (!onlyInstance(lock))
         return alreadyRunningStatus;
@@ -180,8 +197,7 @@ int runOnX11()
     try {
         desktop.emplace(loop);
     } catch (const std::system_error& error) {
-        std::fprintf(
-            stderr, "quorvane-app: %s. Quorvane needs an X11 session with an EWMH window manager.\n", error.what());
+        std::fprintf(stderr, "quorvane-app: %s. %s\n", error.what(), supportedDesktops);
         return noDisplayStatus;
     }
     int status = 0;
@@ -210,12 +226,69 @@ int runOnX11()
     StatusItem& statusItem = gtkStatusItem ? static_cast<StatusItem&>(*gtkStatusItem) : hiddenStatusItem;
     GioFileWatcher fileWatcher;
     GLibWorkerPool workers;
-    AutostartLoginItem loginItem(ProcessPlaces::paths().autostartDirectory(), ProcessPlaces::executable().value_or(""),
-        [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); });
+    AutostartLoginItem loginItem = loginItemOfProcess();
     int modelStatus = runModel(loop,
         Platform { loop, desktop->windowSystem(), workers, desktop->applications(), desktop->hotkeys(),
             desktop->keyboardTap(), fileWatcher, desktop->permissions(), overlay, loginItem, statusItem });
     return status ? status : modelStatus;
+}
+
+int runOnKWin()
+{
+    std::optional<InstanceLock> lock;
+    if (!onlyInstance(lock))
+        return alreadyRunningStatus;
+    // The tray item is drawn by Plasma from what it reads over the session bus; GTK, which makes the item and
+    // the windows its lines open, runs on Xwayland's display. It starts before any thread, as on X11.
+    std::optional<GTKStatusItem> gtkStatusItem;
+    SimulatedStatusItem hiddenStatusItem;
+    hiddenStatusItem.setHost(TrayHost::none);
+    const char* xwayland = std::getenv("DISPLAY");
+    bool gtk = xwayland && *xwayland && GTKOverlayPanels::start(xwayland);
+    GLibMainLoop loop;
+    std::optional<KWinDesktop> desktop;
+    try {
+        desktop.emplace(loop, ProcessPlaces::paths().cacheDirectory() + "/kwin");
+    } catch (const std::system_error& error) {
+        std::fprintf(stderr, "quorvane-app: %s. %s\n", error.what(), supportedDesktops);
+        return noDisplayStatus;
+    }
+    int status = 0;
+    desktop->setConnectionLostHandler([&] {
+        std::fputs("quorvane-app: KWin has gone away.\n", stderr);
+        status = noDisplayStatus;
+        loop.quit();
+    });
+    if (gtk)
+        gtkStatusItem.emplace("quorvane", iconThemeFolder());
+    else
+        std::fputs("quorvane-app: GTK cannot open Xwayland's display; there is no tray item.\n", stderr);
+    StatusItem& statusItem = gtkStatusItem ? static_cast<StatusItem&>(*gtkStatusItem) : hiddenStatusItem;
+    // The overlay's panels cannot be placed on Wayland yet: tile mode runs without them, as the doctor says.
+    SimulatedOverlayPanels hiddenOverlay;
+    GioFileWatcher fileWatcher;
+    GLibWorkerPool workers;
+    AutostartLoginItem loginItem = loginItemOfProcess();
+    int modelStatus = runModel(loop,
+        Platform { loop, desktop->windowSystem(), workers, desktop->applications(), desktop->hotkeys(),
+            desktop->keyboardTap(), fileWatcher, desktop->permissions(), hiddenOverlay, loginItem, statusItem });
+    return status ? status : modelStatus;
+}
+
+// The session's own desktop: KWin in a Wayland session that has it, X11 in a session without Wayland.
+int runOnSessionDesktop()
+{
+    if (isSet("WAYLAND_DISPLAY")) {
+        if (KWinDesktop::kwinOnSessionBus())
+            return runOnKWin();
+        std::fprintf(stderr, "quorvane-app: this Wayland session's desktop is not KDE Plasma. %s\n", supportedDesktops);
+        return noDisplayStatus;
+    }
+    if (isSet("DISPLAY"))
+        return runOnX11();
+    std::fprintf(stderr, "quorvane-app: no desktop to run on (neither WAYLAND_DISPLAY nor DISPLAY is set). %s\n",
+        supportedDesktops);
+    return noDisplayStatus;
 }
 
 } // namespace
@@ -225,13 +298,19 @@ int main(int argc, char** argv)
     openStandardDescriptors();
     std::vector<std::string> arguments(argv + 1, argv + argc);
     if (arguments.empty())
+        return runOnSessionDesktop();
+    if (arguments == std::vector<std::string> { "--backend", "x11" })
         return runOnX11();
+    if (arguments == std::vector<std::string> { "--backend", "kwin" })
+        return runOnKWin();
     if (arguments == std::vector<std::string> { "--simulate" })
         return runSimulated();
     if (arguments == std::vector<std::string> { "--link-cli" })
         return linkCommandLineTool();
-    std::fputs("usage: quorvane-app [--simulate | --link-cli]\n"
-               "  without options it manages the windows of the X display in $DISPLAY;\n"
+    std::fputs("usage: quorvane-app [--backend x11|kwin | --simulate | --link-cli]\n"
+               "  without options it manages the windows of the session's desktop: KWin in a Wayland session\n"
+               "  (KDE Plasma), else the X display in $DISPLAY;\n"
+               "  --backend x11 or --backend kwin chooses the desktop;\n"
                "  --simulate runs on a simulated desktop instead;\n"
                "  --link-cli links the quorvane beside it into the PATH.\n",
         stderr);

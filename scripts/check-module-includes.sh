@@ -20,7 +20,7 @@ allowed=(
     '^uuid/'        'QuorvaneCore/Support/UUID.cpp QuorvaneCore/WebApps/StableIdentity.cpp QuorvaneIPC/QuorvaneSession.cpp'
     '^curl/'        'QuorvaneNet/QuietSession.cpp'
     # The desktop itself stays in its backend folders, so the application logic builds without a display.
-    '^(glib|gio/|glib-unix)' 'Platforms/GLib/ Platforms/X11/ QuorvaneWebHost/'
+    '^(glib|gio/|glib-unix)' 'Platforms/GLib/ Platforms/X11/ Platforms/KWin/ QuorvaneWebHost/'
     '^(gtk/|gdk/|webkit2/)' 'QuorvaneWebHost/ Platforms/GTK/'
     '^libayatana-appindicator/' 'Platforms/GTK/GTKStatusItem.cpp'
     '^(xcb/|xkbcommon/)' 'Platforms/X11/'

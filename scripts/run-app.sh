@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds a release configuration and runs the application, `quorvane-app`.
-# On an X display ($DISPLAY answers) it manages that display's windows until interrupted. Without one it
+# In a desktop session (a Wayland display, or an X display that answers) it manages that desktop's windows until
+# interrupted: KDE Plasma on Wayland or X11 (the application says when the session is neither). Without one it
 # starts its own virtual desktop (scripts/virtual-desktop.sh) with a few sample windows, tiles them through
 # `quorvane`, saves a screenshot and leaves the desktop running.
 set -euo pipefail
@@ -8,7 +9,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 "$root/scripts/setup.sh" "$root/build/release" release >&2
 build="$root/build/release"
 
-if [[ -n ${DISPLAY:-} ]] && xdpyinfo >/dev/null 2>&1; then
+if [[ -n ${WAYLAND_DISPLAY:-} ]] || { [[ -n ${DISPLAY:-} ]] && xdpyinfo >/dev/null 2>&1; }; then
     exec "$build/app/quorvane-app"
 fi
 

@@ -16,6 +16,9 @@ packages=(
     # window manager, monitors, a private session bus, the desktop-entry checker, screenshots and a terminal.
     xvfb openbox x11-xserver-utils x11-utils dbus dbus-daemon desktop-file-utils imagemagick xdotool xterm
     libxcb-xkb-dev libxcb-xinput-dev libxcb-xtest0-dev libxkbcommon-x11-dev x11-xkb-utils
+    # The headless KDE Plasma desktop of the KWin tests (scripts/kwin-desktop.sh): KWin with Xwayland, and
+    # gdbus to see KWin arrive on its bus.
+    kwin-wayland xwayland libglib2.0-bin
 )
 
 missing=()

@@ -79,7 +79,9 @@ start() {
     done
     wait_for 10 bash -c "! xprop -root _NET_CLIENT_LIST | grep -q '0x'"
 
+    # A Wayland display of the caller's session would make the application choose that desktop instead.
     cat >>"$environment" <<VARIABLES
+unset WAYLAND_DISPLAY
 export DISPLAY='$display'
 export HOME='$dir/home'
 export XDG_RUNTIME_DIR='$dir/runtime'

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Platforms/X11/ApplicationIds.h"
+#include "Platforms/GLib/ApplicationIds.h"
 #include "QuorvaneApp/Platform/WindowFacts.h"
 #include "Tiling/Frame.h"
 

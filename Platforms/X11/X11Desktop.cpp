@@ -1,6 +1,6 @@
 #include "Platforms/X11/X11Desktop.h"
 
-#include "Platforms/X11/X11Applications.h"
+#include "Platforms/GLib/DesktopApplications.h"
 #include "Platforms/X11/X11Connection.h"
 #include "Platforms/X11/X11HotkeyRegistrar.h"
 #include "Platforms/X11/X11KeyboardTap.h"
@@ -17,12 +17,12 @@ struct X11Desktop::Parts {
     X11HotkeyRegistrar hotkeys { connection.displayName() };
     X11KeyboardTap keyboardTap { connection.displayName() };
     X11Permissions permissions { connection, keyboardTap };
-    X11Applications applications;
+    DesktopApplications applications;
 
     Parts(MainLoop& mainLoop, const std::string& displayName)
         : connection(displayName)
         , windowSystem(connection, mainLoop)
-        , applications(connection, windowSystem, mainLoop)
+        , applications(windowSystem, mainLoop, [this](WindowHandle window) { windowSystem.minimize(window); })
     {
     }
 };

@@ -20,6 +20,8 @@ constexpr uint32_t allDesktops = 0xFFFFFFFF;
 constexpr uint32_t moveResizeFlags
     = XCB_GRAVITY_NORTH_WEST | (1u << 8) | (1u << 9) | (1u << 10) | (1u << 11) | (2u << 12);
 constexpr uint32_t sourceTool = 2;
+// ICCCM's request to iconify a window.
+constexpr uint32_t iconicState = 3;
 
 } // namespace
 
@@ -321,6 +323,13 @@ void X11WindowSystem::raise(WindowHandle handle)
 {
     m_connection.sendRootMessage(static_cast<xcb_window_t>(handle.value), m_connection.ewmh()->_NET_ACTIVE_WINDOW,
         { sourceTool, m_connection.lastTime(), XCB_WINDOW_NONE });
+    m_connection.flush();
+}
+
+void X11WindowSystem::minimize(WindowHandle handle)
+{
+    m_connection.sendRootMessage(
+        static_cast<xcb_window_t>(handle.value), m_connection.wmChangeState(), { iconicState });
     m_connection.flush();
 }
 

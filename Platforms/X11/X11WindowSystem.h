@@ -38,6 +38,8 @@ public:
     double refreshRate() override;
     void setChangeHandler(std::function<void()> handler) override;
 
+    // Asks the window manager to minimise the window.
+    void minimize(WindowHandle);
     // `handler` runs on the main thread when the connection to the server breaks.
     void setConnectionLostHandler(std::function<void()> handler) { m_lostHandler = std::move(handler); }
 

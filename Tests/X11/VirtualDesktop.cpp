@@ -146,6 +146,10 @@ VirtualDesktop::VirtualDesktop()
         throw std::runtime_error("the virtual desktop did not start");
     std::istringstream lines(readFile(m_environmentFile));
     for (std::string line; std::getline(lines, line);) {
+        if (line.starts_with("unset ")) {
+            ::unsetenv(line.substr(6).c_str());
+            continue;
+        }
         bool exported = line.starts_with("export ");
         if (exported)
             line.erase(0, 7);

@@ -47,7 +47,7 @@ bool doctorSays(const std::string& text)
 TEST(X11AppTest, WithoutADisplayTheAppExitsWithStatusThree)
 {
     for (const char* display : { "DISPLAY=", "DISPLAY=:4242" }) {
-        ChildProcess app({ builtProgram("app/quorvane-app") }, { display });
+        ChildProcess app({ builtProgram("app/quorvane-app") }, { display, "WAYLAND_DISPLAY=" });
         EXPECT_EQ(app.finish(10), 3) << display;
     }
 }

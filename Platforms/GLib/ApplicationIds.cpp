@@ -1,4 +1,4 @@
-#include "Platforms/X11/ApplicationIds.h"
+#include "Platforms/GLib/ApplicationIds.h"
 
 #include "Support/FileContents.h"
 #include "Support/UnicodeText.h"

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "QuorvaneApp/Platform/Applications.h"
+#include "QuorvaneApp/Platform/WindowHandle.h"
 
 #include <set>
 #include <utility>
@@ -8,14 +9,15 @@
 namespace quorvane {
 
 class MainLoop;
-class X11Connection;
-class X11WindowSystem;
+class WindowSystem;
 
-// Applications as seen through their windows and desktop files: an X server knows windows, not programs.
-class X11Applications : public Applications {
+// Applications of a Linux desktop as seen through their windows and desktop files: the window system knows
+// windows, not programs, and GIO knows the desktop entries that launch them.
+class DesktopApplications : public Applications {
 public:
-    X11Applications(X11Connection&, X11WindowSystem&, MainLoop&);
-    ~X11Applications() override;
+    // `minimize` asks the desktop to minimise one window.
+    DesktopApplications(WindowSystem&, MainLoop&, std::function<void(WindowHandle)> minimize);
+    ~DesktopApplications() override;
 
     // The applications with windows on the current desktop, front-most window first.
     std::vector<RunningApplication> running() override;
@@ -28,7 +30,7 @@ public:
     // Runs the script with the terminal catalogue's words for the entry's desktop id, else with
     // x-terminal-emulator.
     bool openInTerminal(const std::string& script, const std::optional<std::string>& terminalLocation) override;
-    // An application quits when the last window of its id and process leaves the client list and the
+    // An application quits when the last window of its id and process leaves the window list and the
     // process is gone; looked for every second while a handler is set.
     void setQuitHandler(std::function<void(const RunningApplication&)> handler) override;
     int32_t ownPid() override;
@@ -36,9 +38,9 @@ public:
 private:
     void lookForQuits();
 
-    X11Connection& m_connection;
-    X11WindowSystem& m_windows;
+    WindowSystem& m_windows;
     MainLoop& m_mainLoop;
+    std::function<void(WindowHandle)> m_minimize;
     std::function<void(const RunningApplication&)> m_quitHandler;
     uint64_t m_quitTimer = 0;
     // (id, pid) of the applications with windows at the last look, and of those whose windows have gone

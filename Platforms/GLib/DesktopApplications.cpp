@@ -1,10 +1,9 @@
-#include "Platforms/X11/X11Applications.h"
+#include "Platforms/GLib/DesktopApplications.h"
 
 #include "Agents/LinuxTerminal.h"
-#include "Platforms/X11/ApplicationIds.h"
-#include "Platforms/X11/X11Connection.h"
-#include "Platforms/X11/X11WindowSystem.h"
+#include "Platforms/GLib/ApplicationIds.h"
 #include "QuorvaneApp/Platform/MainLoop.h"
+#include "QuorvaneApp/Platform/WindowSystem.h"
 #include "Support/FileContents.h"
 
 #include <gio/gdesktopappinfo.h>
@@ -19,9 +18,6 @@
 namespace quorvane {
 
 namespace {
-
-// ICCCM's request to iconify a window.
-constexpr uint32_t iconicState = 3;
 
 // Whether the process has ended (a zombie waiting for its parent has).
 bool processGone(int32_t pid)
@@ -86,20 +82,21 @@ bool isExecutableFile(const std::string& location)
 
 } // namespace
 
-X11Applications::X11Applications(X11Connection& connection, X11WindowSystem& windows, MainLoop& mainLoop)
-    : m_connection(connection)
-    , m_windows(windows)
+DesktopApplications::DesktopApplications(
+    WindowSystem& windows, MainLoop& mainLoop, std::function<void(WindowHandle)> minimize)
+    : m_windows(windows)
     , m_mainLoop(mainLoop)
+    , m_minimize(std::move(minimize))
 {
 }
 
-X11Applications::~X11Applications()
+DesktopApplications::~DesktopApplications()
 {
     if (m_quitTimer)
         m_mainLoop.cancelTimer(m_quitTimer);
 }
 
-std::vector<RunningApplication> X11Applications::running()
+std::vector<RunningApplication> DesktopApplications::running()
 {
     std::vector<RunningApplication> applications;
     for (const WindowFacts& window : m_windows.windows()) {
@@ -112,7 +109,7 @@ std::vector<RunningApplication> X11Applications::running()
     return applications;
 }
 
-std::optional<RunningApplication> X11Applications::frontmost()
+std::optional<RunningApplication> DesktopApplications::frontmost()
 {
     std::optional<WindowFacts> focused = m_windows.focusedWindow();
     if (!focused)
@@ -120,7 +117,7 @@ std::optional<RunningApplication> X11Applications::frontmost()
     return RunningApplication { focused->bundleIdentifier, focused->pid, focused->bundleIdentifier, true, false };
 }
 
-void X11Applications::activate(int32_t pid)
+void DesktopApplications::activate(int32_t pid)
 {
     // The top-most window that shows, else the top-most minimised one, which the request brings back.
     std::optional<WindowHandle> chosen;
@@ -138,23 +135,21 @@ void X11Applications::activate(int32_t pid)
         m_windows.raise(*chosen);
 }
 
-void X11Applications::hide(int32_t pid)
+void DesktopApplications::hide(int32_t pid)
 {
     for (const WindowFacts& window : m_windows.windows())
         if (window.pid == pid && !window.ownWindow)
-            m_connection.sendRootMessage(
-                static_cast<xcb_window_t>(window.handle.value), m_connection.wmChangeState(), { iconicState });
-    m_connection.flush();
+            m_minimize(window.handle);
 }
 
-std::optional<std::string> X11Applications::locate(const std::string& bundleIdentifier)
+std::optional<std::string> DesktopApplications::locate(const std::string& bundleIdentifier)
 {
     g_autoptr(GDesktopAppInfo) info = g_desktop_app_info_new((bundleIdentifier + ".desktop").c_str());
     const char* file = info ? g_desktop_app_info_get_filename(info) : nullptr;
     return file ? std::optional<std::string>(file) : std::nullopt;
 }
 
-bool X11Applications::open(const std::string& location)
+bool DesktopApplications::open(const std::string& location)
 {
     // A web app's host, started directly when its desktop entry is missing.
     if (!location.ends_with(".desktop"))
@@ -169,7 +164,7 @@ bool X11Applications::open(const std::string& location)
     return g_app_info_launch(G_APP_INFO(info), nullptr, launch, &error);
 }
 
-bool X11Applications::openInTerminal(const std::string& script, const std::optional<std::string>& terminalLocation)
+bool DesktopApplications::openInTerminal(const std::string& script, const std::optional<std::string>& terminalLocation)
 {
     g_autoptr(GDesktopAppInfo) info
         = terminalLocation ? g_desktop_app_info_new_from_filename(terminalLocation->c_str()) : nullptr;
@@ -188,7 +183,7 @@ bool X11Applications::openInTerminal(const std::string& script, const std::optio
     return spawn(argv, argv.front() == "x-terminal-emulator" ? nullptr : info);
 }
 
-void X11Applications::setQuitHandler(std::function<void(const RunningApplication&)> handler)
+void DesktopApplications::setQuitHandler(std::function<void(const RunningApplication&)> handler)
 {
     m_quitHandler = std::move(handler);
     if (m_quitHandler && !m_quitTimer) {
@@ -197,7 +192,7 @@ void X11Applications::setQuitHandler(std::function<void(const RunningApplication
     }
 }
 
-void X11Applications::lookForQuits()
+void DesktopApplications::lookForQuits()
 {
     std::set<std::pair<std::string, int32_t>> now;
     for (const RunningApplication& application : running())
@@ -222,7 +217,7 @@ void X11Applications::lookForQuits()
     }
 }
 
-int32_t X11Applications::ownPid()
+int32_t DesktopApplications::ownPid()
 {
     return static_cast<int32_t>(::getpid());
 }

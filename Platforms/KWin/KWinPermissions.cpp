@@ -1,0 +1,70 @@
+#include "Platforms/KWin/KWinPermissions.h"
+
+#include "Platforms/KWin/KWinConnection.h"
+#include "Platforms/KWin/KWinWindowSystem.h"
+#include "Router/DoctorCheck.h"
+
+#include <cstdlib>
+
+namespace quorvane {
+
+namespace {
+
+constexpr const char* here = "on KDE Plasma on Wayland";
+
+} // namespace
+
+KWinPermissions::KWinPermissions(KWinConnection& connection, KWinWindowSystem& windows)
+    : m_connection(connection)
+    , m_windows(windows)
+{
+    const char* display = std::getenv("WAYLAND_DISPLAY");
+    m_waylandDisplay = display ? display : "";
+}
+
+bool KWinPermissions::windowControlAllowed()
+{
+    return m_windows.reporting();
+}
+
+bool KWinPermissions::inputMonitoringAllowed()
+{
+    return false;
+}
+
+std::vector<DoctorCheck> KWinPermissions::checks()
+{
+    const KWinSupportInfo& kwin = m_connection.supportInfo();
+    std::vector<DoctorCheck> checks;
+    std::string display = m_waylandDisplay.empty() ? std::string() : ", Wayland display " + m_waylandDisplay;
+    checks.push_back({ "display", DoctorCheck::Status::pass, "Running on " + kwin.desktopName() + display + "." });
+    if (kwin.major >= 6)
+        checks.push_back({ "kwin", DoctorCheck::Status::warn,
+            "KWin " + kwin.version
+                + " should work through its newer script interface, but Quorvane has been tested "
+                  "with KWin 5.27 only." });
+    if (m_windows.reporting())
+        checks.push_back({ "windows", DoctorCheck::Status::pass, "Quorvane can move windows through a KWin script." });
+    else
+        checks.push_back({ "windows", DoctorCheck::Status::fail,
+            "KWin does not run Quorvane's script now, so Quorvane cannot move windows." });
+    checks.push_back({ "keys", DoctorCheck::Status::warn,
+        std::string("Hotkeys, the leader key and tile mode's keys do not work ") + here
+            + " yet; tile with the quorvane command and rules." });
+    checks.push_back({ "overlay", DoctorCheck::Status::warn,
+        std::string("Tile mode's cheat sheet, window rings and notices are not shown ") + here + " yet." });
+    return checks;
+}
+
+PermissionWording KWinPermissions::wording()
+{
+    PermissionWording wording;
+    wording.windowControlAllowed = "Quorvane can move windows through KWin.";
+    wording.windowControlDenied = "Quorvane cannot move windows: KWin does not run its script.";
+    wording.leaderKeyWaits = std::string("Leader keys do not work ") + here + " yet.";
+    wording.tileModeWaits = std::string("Tile mode's keys do not work ") + here + " yet.";
+    wording.bareKeysWait = std::string("The bare keys do not work ") + here + " yet.";
+    return wording;
+}
+
+} // namespace quorvane

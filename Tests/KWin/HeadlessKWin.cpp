@@ -1,0 +1,100 @@
+#include "KWin/HeadlessKWin.h"
+
+#include "Platforms/GLib/GLibMainLoop.h"
+#include "Platforms/KWin/KWinDesktop.h"
+#include "QuorvaneApp/Platform/WindowSystem.h"
+#include "TestSupport/TemporaryFolder.h"
+
+#include <glib.h>
+
+#include <cstdlib>
+#include <sstream>
+#include <stdexcept>
+
+namespace quorvane::test {
+
+HeadlessKWin::HeadlessKWin()
+{
+    ChildProcess start({ sourceFile("scripts/kwin-desktop.sh"), "start" }, {}, true);
+    std::string last;
+    while (std::optional<std::string> line = start.readLine(40))
+        last = *line;
+    int status = start.finish(40);
+    if (status == 77) {
+        m_skipReason = last;
+        return;
+    }
+    if (status != 0 || last.empty())
+        throw std::runtime_error("the KWin desktop did not start: " + last);
+    m_environmentFile = last;
+    std::istringstream lines(readFile(m_environmentFile));
+    for (std::string line; std::getline(lines, line);) {
+        bool exported = line.starts_with("export ");
+        if (exported)
+            line.erase(0, 7);
+        size_t equals = line.find('=');
+        if (equals == std::string::npos)
+            continue;
+        std::string name = line.substr(0, equals);
+        std::string value = line.substr(equals + 1);
+        if (value.size() >= 2 && value.front() == '\'' && value.back() == '\'')
+            value = value.substr(1, value.size() - 2);
+        if (exported)
+            ::setenv(name.c_str(), value.c_str(), 1);
+        else if (name == "QUORVANE_KWIN_PID")
+            m_kwin = static_cast<pid_t>(std::stol(value));
+    }
+}
+
+HeadlessKWin::~HeadlessKWin()
+{
+    stop();
+}
+
+void HeadlessKWin::stop()
+{
+    if (m_environmentFile.empty())
+        return;
+    ChildProcess stop({ sourceFile("scripts/kwin-desktop.sh"), "stop", m_environmentFile });
+    stop.finish(30);
+    m_environmentFile.clear();
+}
+
+WaylandWindow::WaylandWindow(const std::string& applicationId, const std::string& title, const std::string& size)
+    : process({ builtProgram("Tests/GTKTestWindow/quorvane-gtk-test-window"), "--app-id", applicationId, "--title",
+                  title, "--size", size },
+        { "GDK_BACKEND=wayland", "NO_AT_BRIDGE=1" })
+{
+    if (process.readLine(20) != "shown")
+        throw std::runtime_error("the Wayland window " + title + " did not show");
+}
+
+KWinReader::KWinReader()
+    : m_loop(std::make_unique<GLibMainLoop>())
+    , m_desktop(std::make_unique<KWinDesktop>(*m_loop, std::string(std::getenv("XDG_CACHE_HOME")), "quorvane-test"))
+{
+}
+
+KWinReader::~KWinReader() = default;
+
+void KWinReader::turn()
+{
+    while (g_main_context_iteration(nullptr, FALSE)) { }
+}
+
+std::vector<WindowFacts> KWinReader::windows()
+{
+    turn();
+    return m_desktop->windowSystem().windows();
+}
+
+std::optional<WindowFacts> KWinReader::windowOf(const std::string& applicationIdOrTitle)
+{
+    for (WindowFacts& window : windows()) {
+        if (window.bundleIdentifier == applicationIdOrTitle || window.title == applicationIdOrTitle)
+            return window;
+    }
+    return std::nullopt;
+}
+
+} // namespace quorvane::test

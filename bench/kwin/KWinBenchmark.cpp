@@ -1,0 +1,253 @@
+// The KWin figures, on a desktop of scripts/kwin-desktop.sh where quorvane-app runs with animate_tiles = false and
+// the rule org.example.BenchRuled → right-half (bench/kwin/kwin-figures.sh sets all of it up; QUORVANE_BUILD names
+// the build). Frames are read back the way
+// the application reads them: from the reports of a KWin script, here a second one of this process's own.
+//   tileToFrame/xwayland, tileToFrame/wayland  from a `tile` request sent on the application's socket to the
+//                                              window's new frame in a report
+//   backendMove                                the backend's own move, from setFrame to the new frame in a report
+//   ruleToPlacement                            from a new window's first report to its frame on its rule's tile
+//   censusRead                                 the census's read of the windows and displays, fifty windows open
+//   reportIntake                               taking in one report of a changed window, fifty windows known
+#include "helpers/Percentile.h"
+#include "helpers/XcbAtom.h"
+
+#include "Platforms/GLib/GLibMainLoop.h"
+#include "Platforms/KWin/KWinDesktop.h"
+#include "Platforms/KWin/KWinReport.h"
+#include "Platforms/KWin/KWinSnapshot.h"
+#include "QuorvaneApp/Platform/WindowSystem.h"
+
+#include "Configuration/QuorvanePaths.h"
+#include "QuorvaneIPC/IPCClient.h"
+#include "QuorvaneIPC/ProcessPlaces.h"
+#include "RPC/RPCRequest.h"
+#include "RPC/RPCResponse.h"
+
+#include <benchmark/benchmark.h>
+#include <glib.h>
+#include <xcb/xcb.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <thread>
+
+namespace {
+
+using namespace quorvane;
+using Clock = std::chrono::steady_clock;
+
+constexpr int repetitions = 40;
+const Frame leftHalf { 0, 0, 960, 1080 };
+const Frame topRight { 960, 0, 960, 540 };
+const Frame rightHalf { 960, 0, 960, 1080 };
+
+// This process's own reader of KWin's windows, and the windows it opens on the desktop.
+class Desk {
+public:
+    Desk()
+        : m_desktop(m_loop, std::string(std::getenv("XDG_CACHE_HOME")), "quorvane-bench")
+        , m_x(xcb_connect(nullptr, nullptr))
+    {
+        // The Wayland window is a program of the build, beside this one.
+        std::string program
+            = std::string(std::getenv("QUORVANE_BUILD")) + "/Tests/GTKTestWindow/quorvane-gtk-test-window";
+        const char* argv[] = { program.c_str(), "--app-id", "org.example.BenchWayland", "--title", "Bench Wayland",
+            "--detached", nullptr };
+        g_auto(GStrv) environment = g_environ_setenv(g_get_environ(), "GDK_BACKEND", "wayland", true);
+        environment = g_environ_setenv(environment, "NO_AT_BRIDGE", "1", true);
+        g_spawn_async(nullptr, const_cast<char**>(argv), environment, G_SPAWN_STDOUT_TO_DEV_NULL, nullptr, nullptr,
+            &m_wayland, nullptr);
+        m_xwayland = openX11Window("org.example.BenchXwayland");
+    }
+    ~Desk()
+    {
+        if (m_wayland > 0)
+            ::kill(m_wayland, SIGTERM);
+        xcb_disconnect(m_x);
+    }
+
+    // Takes in the reports that have arrived.
+    void turn()
+    {
+        while (g_main_context_iteration(nullptr, FALSE)) { }
+    }
+    WindowSystem& windows() { return m_desktop.windowSystem(); }
+    // The first window of the application, waiting up to two seconds for it.
+    std::optional<WindowFacts> windowOf(const std::string& application)
+    {
+        auto deadline = Clock::now() + std::chrono::seconds(2);
+        while (Clock::now() < deadline) {
+            turn();
+            for (const WindowFacts& window : windows().windows()) {
+                if (window.bundleIdentifier == application)
+                    return window;
+            }
+            g_main_context_iteration(nullptr, TRUE);
+        }
+        return std::nullopt;
+    }
+    // Seconds from `start` until the application's window is at `frame`; none after two seconds.
+    std::optional<double> until(const std::string& application, const Frame& frame, Clock::time_point start)
+    {
+        auto deadline = start + std::chrono::seconds(2);
+        while (Clock::now() < deadline) {
+            turn();
+            for (const WindowFacts& window : windows().windows()) {
+                if (window.bundleIdentifier == application && window.frame == frame)
+                    return std::chrono::duration<double>(Clock::now() - start).count();
+            }
+            // Wakes at the next report.
+            g_main_context_iteration(nullptr, TRUE);
+        }
+        return std::nullopt;
+    }
+
+    // An X11 window of the application `application`, mapped under Xwayland.
+    uint32_t openX11Window(const std::string& application)
+    {
+        xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(m_x)).data;
+        xcb_window_t window = xcb_generate_id(m_x);
+        xcb_create_window(m_x, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0, 400, 300, 0,
+            XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
+        xcb_atom_t netName = bench::internAtom(m_x, "_NET_WM_NAME"), utf8 = bench::internAtom(m_x, "UTF8_STRING");
+        xcb_change_property(m_x, XCB_PROP_MODE_REPLACE, window, bench::internAtom(m_x, "_GTK_APPLICATION_ID"), utf8, 8,
+            static_cast<uint32_t>(application.size()), application.data());
+        xcb_change_property(m_x, XCB_PROP_MODE_REPLACE, window, netName, utf8, 8, 5, "Bench");
+        xcb_map_window(m_x, window);
+        xcb_flush(m_x);
+        return window;
+    }
+    void closeX11Window(uint32_t window)
+    {
+        xcb_destroy_window(m_x, window);
+        xcb_flush(m_x);
+    }
+
+private:
+    GLibMainLoop m_loop;
+    KWinDesktop m_desktop;
+    xcb_connection_t* m_x;
+    GPid m_wayland = 0;
+    uint32_t m_xwayland = 0;
+};
+
+Desk& desk()
+{
+    static Desk made;
+    return made;
+}
+
+bool tile(const std::string& application, const char* slot)
+{
+    static int requests = 0;
+    RPCResponse response = IPCClient::request(ProcessPlaces::paths().resolvedSocketFile(QuorvanePaths::socketPathLimit),
+        RPCRequest { std::to_string(++requests), { "tile", application, slot } }, 5);
+    return response.exitCode == 0;
+}
+
+void tileToFrame(benchmark::State& state, const std::string& application)
+{
+    if (!desk().windowOf(application)) {
+        state.SkipWithError("the window is not there");
+        return;
+    }
+    static bool half = false;
+    for (auto _ : state) {
+        half = !half;
+        Clock::time_point sent = Clock::now();
+        std::optional<double> seconds;
+        if (tile(application, half ? "left-half" : "top-right"))
+            seconds = desk().until(application, half ? leftHalf : topRight, sent);
+        if (!seconds) {
+            state.SkipWithError("the tile failed or the window did not move");
+            break;
+        }
+        state.SetIterationTime(*seconds);
+    }
+}
+
+void backendMove(benchmark::State& state)
+{
+    std::optional<WindowFacts> window = desk().windowOf("org.example.BenchXwayland");
+    if (!window) {
+        state.SkipWithError("the window is not there");
+        return;
+    }
+    static bool half = false;
+    for (auto _ : state) {
+        half = !half;
+        Clock::time_point sent = Clock::now();
+        desk().windows().setFrame(window->handle, half ? leftHalf : topRight, AxisWrite::positionThenSize);
+        std::optional<double> seconds = desk().until("org.example.BenchXwayland", half ? leftHalf : topRight, sent);
+        if (!seconds) {
+            state.SkipWithError("the window did not move");
+            break;
+        }
+        state.SetIterationTime(*seconds);
+    }
+}
+
+void ruleToPlacement(benchmark::State& state)
+{
+    for (auto _ : state) {
+        uint32_t window = desk().openX11Window("org.example.BenchRuled");
+        std::optional<WindowFacts> reported = desk().windowOf("org.example.BenchRuled");
+        Clock::time_point first = Clock::now();
+        std::optional<double> seconds
+            = reported ? desk().until("org.example.BenchRuled", rightHalf, first) : std::nullopt;
+        desk().closeX11Window(window);
+        if (!seconds) {
+            state.SkipWithError("the new window was not placed");
+            break;
+        }
+        state.SetIterationTime(*seconds);
+        // The next window comes once this one has gone.
+        while (desk().windowOf("org.example.BenchRuled"))
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
+void censusRead(benchmark::State& state)
+{
+    desk().turn();
+    state.counters["windows"] = static_cast<double>(desk().windows().windows().size());
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(desk().windows().windows());
+        benchmark::DoNotOptimize(desk().windows().displays());
+    }
+}
+
+void reportIntake(benchmark::State& state)
+{
+    KWinSnapshot snapshot(1);
+    KWinReport all { true, {}, {}, "", {} };
+    for (int i = 0; i < 50; ++i)
+        all.windows.push_back({ "{" + std::to_string(i) + "}", 100 + i, "org.example.App" + std::to_string(i), "", "",
+            "Window " + std::to_string(i), { 0, 0, 400, 300 }, WindowKind::standard, false, false, true, i });
+    auto application = [](const KWinWindowReport& window) { return window.desktopFile; };
+    snapshot.apply(all, application);
+    std::string text
+        = R"({"windows":[{"id":"{7}","pid":107,"desktopFile":"org.example.App7","resourceClass":"",)"
+          R"("resourceName":"","caption":"Window 7","frame":{"x":8,"y":8,"width":948,"height":1064},)"
+          R"("type":"normal","minimized":false,"fullScreen":false,"shown":true,"stacking":7}],"removed":[]})";
+    for (auto _ : state) {
+        std::optional<KWinReport> report = KWinReport::decode(text);
+        benchmark::DoNotOptimize(snapshot.apply(*report, application));
+    }
+}
+
+} // namespace
+
+BENCHMARK_CAPTURE(tileToFrame, xwayland, std::string("org.example.BenchXwayland"))
+    ->Apply(quorvane::bench::singleEvents<repetitions>);
+BENCHMARK_CAPTURE(tileToFrame, wayland, std::string("org.example.BenchWayland"))
+    ->Apply(quorvane::bench::singleEvents<repetitions>);
+BENCHMARK(backendMove)->Apply(quorvane::bench::singleEvents<repetitions>);
+BENCHMARK(ruleToPlacement)->Apply(quorvane::bench::singleEvents<20>);
+BENCHMARK(censusRead)->Unit(benchmark::kMicrosecond);
+BENCHMARK(reportIntake)->Unit(benchmark::kMicrosecond);
+
+BENCHMARK_MAIN();
