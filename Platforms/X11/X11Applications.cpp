@@ -188,6 +188,13 @@ bool X11Applications::openInTerminal(const std::string& script, const std::optio
     return spawn(argv, argv.front() == "x-terminal-emulator" ? nullptr : info);
 }
 
+bool X11Applications::openURL(const std::string& url)
+{
+    g_autoptr(GAppLaunchContext) launch = g_app_launch_context_new();
+    g_autoptr(GError) error = nullptr;
+    return g_app_info_launch_default_for_uri(url.c_str(), launch, &error);
+}
+
 void X11Applications::setQuitHandler(std::function<void(const RunningApplication&)> handler)
 {
     m_quitHandler = std::move(handler);
