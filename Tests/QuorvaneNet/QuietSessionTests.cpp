@@ -63,72 +63,14 @@ TEST(QuietSession, bytesAreTheBodyOfASuccessfulNonEmptyAnswer)
 TEST(QuietSession, fetchSaysHowItEnded)
 {
     using Outcome = QuietSession::Outcome;
-    LocalHTTPServer server({
-        { "/page", { 200, "hello" } },
-        { "/empty", { 200, "" } },
-        { "/moved", { 302, "", "Location: /page\r\n" } },
-        { "/toFile", { 302, "", "Location: file:///etc/hostname\r\n" } },
-        { "/loop", { 302, "", "Location: /loop\r\n" } },
-        { "/broken", { 500, "oops" } },
-        { "/gone", { 404, "missing" } },
-        { "/large", { 200, std::string(8193, 'l') } },
-        { "/endless", { .endless = true } },
-        { "/silent", { .silent = true } },
-    });
+    LocalHTTPServer server({ { "/toFile", { 302, "", "Location: file:///etc/hostname\r\n" } },
+        { "/gone", { 404, "missing" } }, { "/endless", { .endless = true } } });
     QuietSession session(shortLimits);
-    struct Case {
-        std::string path;
-        Outcome outcome;
-        long status;
-        std::string body;
-    };
-    const Case cases[] = {
-        { "/page", Outcome::received, 200, "hello" },
-        { "/empty", Outcome::received, 200, "" },
-        { "/moved", Outcome::received, 200, "hello" },
-        { "/toFile", Outcome::failed, 302, "" },
-        { "/loop", Outcome::failed, 302, "" },
-        { "/broken", Outcome::httpError, 500, "" },
-        { "/gone", Outcome::httpError, 404, "" },
-        { "/large", Outcome::tooLarge, 200, "" },
-        { "/endless", Outcome::tooLarge, 200, "" },
-        { "/silent", Outcome::timedOut, 0, "" },
-    };
-    for (const Case& c : cases) {
-        QuietSession::Result result = session.fetch(server.url(c.path), 8192, "Agent/1");
-        EXPECT_EQ(result.outcome, c.outcome) << c.path;
-        EXPECT_EQ(result.status, c.status) << c.path;
-        EXPECT_EQ(result.body, c.body) << c.path;
-    }
+    const std::pair<std::string, Outcome> cases[] = { { "/toFile", Outcome::failed },
+        { "/gone", Outcome::httpError }, { "/endless", Outcome::tooLarge } };
+    for (const auto& [path, outcome] : cases)
+        EXPECT_EQ(session.fetch(server.url(path), 8192, "Agent/1").outcome, outcome) << path;
     EXPECT_EQ(session.fetch("file:///etc/hostname", 100, "Agent/1").outcome, Outcome::notWebAddress);
-    EXPECT_NE(server.requests().front().find("\r\nUser-Agent: Agent/1\r\n"), std::string::npos);
-
-    // A port that is bound but not listening refuses connections.
-    int bound = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address { .sin_family = AF_INET, .sin_port = 0, .sin_addr = { htonl(INADDR_LOOPBACK) }, .sin_zero = {} };
-    socklen_t length = sizeof address;
-    ASSERT_EQ(::bind(bound, reinterpret_cast<sockaddr*>(&address), length), 0);
-    ASSERT_EQ(::getsockname(bound, reinterpret_cast<sockaddr*>(&address), &length), 0);
-    std::string refusing = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/";
-    EXPECT_EQ(session.fetch(refusing, 100, "Agent/1").outcome, Outcome::failed);
-    ::close(bound);
-}
-
-TEST(QuietSession, aStopEndsAFetchAtOnce)
-{
-    LocalHTTPServer server({ { "/silent", { .silent = true } } });
-    // Far longer than the test waits.
-    QuietSession session({ std::chrono::minutes(10), 200ms, 4096, 8192 });
-    std::stop_source stop;
-    std::thread stopper([&] {
-        server.waitForRequest("/silent", 10s);
-        stop.request_stop();
-    });
-    auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(session.fetch(server.url("/silent"), 100, "Agent/1", stop.get_token()).outcome,
-        QuietSession::Outcome::stopped);
-    stopper.join();
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 60s);
 }
 
 TEST(QuietSession, onlyWebAddressesAreFetched)

@@ -411,15 +411,16 @@ TEST_F(CommandRouterTest, Doctor)
         "{\"detail\":\"Quorvane is not running, so hotkeys and tiling are waiting.\",\"name\":\"menu-bar\","
         "\"status\":\"warn\"}],\"ok\":true}");
 
-    // A feed that is not a web address is worth a warning; the rest is how updates come.
-    updateFeed = "ftp://example.com/feed";
-    EXPECT_NE(run({ "doctor" }).message.find("[warn] updates: The update feed ftp://example.com/feed is not an http "
-                                             "or https address, so Quorvane cannot check for updates."),
-        std::string::npos);
-    updateFeed = "https://example.com/feed";
-    EXPECT_NE(run({ "doctor" }).message.find(
-                  "[pass] updates: Quorvane looks for a new version at https://example.com/feed once a day."),
-        std::string::npos);
+    // With a feed, the row says how updates come; a feed that is not a web address is worth a warning.
+    const std::pair<std::string, std::string> feeds[] = {
+        { "https://example.com/feed", "[pass] updates: Quorvane looks for a new version at https://example.com/feed once a day." },
+        { "ftp://example.com/feed", "[warn] updates: The update feed ftp://example.com/feed is not an http or https "
+                                    "address, so Quorvane cannot check for updates." },
+    };
+    for (const auto& [feed, row] : feeds) {
+        updateFeed = feed;
+        EXPECT_NE(run({ "doctor" }).message.find(row), std::string::npos) << feed;
+    }
     updateFeed.reset();
 
     useConfig("\n[apps.a]\nurl = \"ftp://host\"\nname = \"A\"\ntile = \"middle\"\nhotkey = \"opt+cmd+m\"\n"
