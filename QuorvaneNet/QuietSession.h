@@ -77,7 +77,8 @@ private:
     Result exchange(std::string_view url, size_t cap, const std::string& userAgent,
         std::chrono::steady_clock::time_point deadline, std::stop_token stop) const;
     // A received answer with a body, as the page and icon fetches take it.
-    std::optional<Result> received(std::string_view url, size_t cap, std::chrono::steady_clock::time_point deadline) const;
+    std::optional<Result> received(
+        std::string_view url, size_t cap, std::chrono::steady_clock::time_point deadline) const;
     std::chrono::steady_clock::time_point deadlineFromNow() const;
 
     Limits m_limits;

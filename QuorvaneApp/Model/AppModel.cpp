@@ -129,8 +129,8 @@ AppModel::AppModel(const Platform& platform, AppEnvironment environment)
     // The release feed's checks, started when launching finishes.
     if (m_environment.updateFeed) {
         m_updater = std::make_unique<UpdateChecker>(m_platform.mainLoop, m_platform.workers,
-            UpdateChecker::Settings {
-                *m_environment.updateFeed, m_paths.updateStampFile(), m_environment.fetchLimits, m_environment.wallClock });
+            UpdateChecker::Settings { *m_environment.updateFeed, m_paths.updateStampFile(), m_environment.fetchLimits,
+                m_environment.wallClock });
         m_updater->setOnChange([this] {
             if (m_statusMenu)
                 m_statusMenu->refresh();

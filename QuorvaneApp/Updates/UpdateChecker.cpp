@@ -9,6 +9,34 @@
 
 namespace quorvane {
 
+namespace {
+
+// What a fetch of the feed says: the feed's own judgement when it came, else why it did not.
+UpdateCheckResult judged(const QuietSession::Result& fetched)
+{
+    using Outcome = QuietSession::Outcome;
+    switch (fetched.outcome) {
+    case Outcome::received:
+        return UpdateFeed::judge(fetched.body, QuorvaneVersion::current);
+    case Outcome::notWebAddress:
+        return UpdateCheckResult::failure("The update feed's address is not an http or https address.");
+    case Outcome::failed:
+        return UpdateCheckResult::failure("The update server could not be reached.");
+    case Outcome::timedOut:
+        return UpdateCheckResult::failure("The update server did not answer in time.");
+    case Outcome::httpError:
+        return UpdateCheckResult::failure(
+            "The update server answered with HTTP status " + std::to_string(fetched.status) + ".");
+    case Outcome::tooLarge:
+        return UpdateCheckResult::failure("The update feed is too large.");
+    case Outcome::stopped:
+        break;
+    }
+    return UpdateCheckResult::failure("The check was stopped.");
+}
+
+} // namespace
+
 UpdateChecker::UpdateChecker(MainLoop& loop, WorkerPool& workers, Settings settings)
     : m_loop(loop)
     , m_workers(workers)
@@ -61,7 +89,7 @@ void UpdateChecker::start()
     m_workers.submit([feed = m_settings.feed, limits = m_settings.limits, stop = m_stop.get_token(), &loop = m_loop,
                          done = std::move(done)] {
         QuietSession::Result fetched = QuietSession(limits).fetch(feed, limits.pageCap, UpdateFeed::userAgent(), stop);
-        loop.post([done, result = judge(fetched)] { done(result); });
+        loop.post([done, result = judged(fetched)] { done(result); });
     });
 }
 
@@ -90,29 +118,6 @@ void UpdateChecker::changed()
 {
     if (m_changed)
         m_changed();
-}
-
-UpdateCheckResult UpdateChecker::judge(const QuietSession::Result& fetched)
-{
-    using Outcome = QuietSession::Outcome;
-    switch (fetched.outcome) {
-    case Outcome::received:
-        return UpdateFeed::judge(fetched.body, QuorvaneVersion::current);
-    case Outcome::notWebAddress:
-        return UpdateCheckResult::failure("The update feed's address is not an http or https address.");
-    case Outcome::failed:
-        return UpdateCheckResult::failure("The update server could not be reached.");
-    case Outcome::timedOut:
-        return UpdateCheckResult::failure("The update server did not answer in time.");
-    case Outcome::httpError:
-        return UpdateCheckResult::failure(
-            "The update server answered with HTTP status " + std::to_string(fetched.status) + ".");
-    case Outcome::tooLarge:
-        return UpdateCheckResult::failure("The update feed is too large.");
-    case Outcome::stopped:
-        break;
-    }
-    return UpdateCheckResult::failure("The check was stopped.");
 }
 
 } // namespace quorvane

@@ -59,9 +59,6 @@ public:
     // Called on the main thread whenever `checking` or `available` changes.
     void setOnChange(std::function<void()> changed) { m_changed = std::move(changed); }
 
-    // What a fetch of the feed says: the feed's own judgement when it came, else why it did not.
-    static UpdateCheckResult judge(const QuietSession::Result&);
-
 private:
     void poll();
     void start();

@@ -159,7 +159,8 @@ StatusMenuContent StatusMenu::build() const
     if (m_updates) {
         // A check takes a few seconds at most; meanwhile the line says so and cannot start another.
         bool checking = m_updates->checking();
-        items.push_back(action(checkForUpdatesKey, checking ? "Checking for Updates…" : "Check for Updates…", !checking));
+        items.push_back(
+            action(checkForUpdatesKey, checking ? "Checking for Updates…" : "Check for Updates…", !checking));
     }
     items.push_back(separator());
     items.push_back(action(quitKey, "Quit Quorvane"));
@@ -190,7 +191,8 @@ void StatusMenu::choose(const std::string& key)
         openRelease();
     } else if (key == checkForUpdatesKey) {
         if (m_updates)
-            m_updates->checkNow(m_self.bind([](StatusMenu& menu, const UpdateCheckResult& result) { menu.report(result); }));
+            m_updates->checkNow(
+                m_self.bind([](StatusMenu& menu, const UpdateCheckResult& result) { menu.report(result); }));
     } else if (key == quitKey) {
         m_actions.quit();
     } else if (key.starts_with(layoutPrefix)) {

@@ -18,8 +18,8 @@ struct RPCResponse;
 struct UpdateCheckResult;
 
 // What the tray item shows and what its menu does: the banner with its tone, tile mode, saved layouts, web
-// apps, a newer release, about, the update check and quit. Every action goes the way the same action goes from a hotkey or the command line,
-// and its failure reaches the banner. Main thread only.
+// apps, a newer release, about, the update check and quit. Every action goes the way the same action goes
+// from a hotkey or the command line, and its failure reaches the banner. Main thread only.
 class StatusMenu {
 public:
     // The ways into the rest of the application.

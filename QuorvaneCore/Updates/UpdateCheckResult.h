@@ -17,7 +17,10 @@ struct UpdateCheckResult {
     // Why the check failed: one sentence for the user.
     std::string problem;
 
-    static UpdateCheckResult failure(std::string problem) { return { Status::failed, std::nullopt, std::move(problem) }; }
+    static UpdateCheckResult failure(std::string problem)
+    {
+        return { Status::failed, std::nullopt, std::move(problem) };
+    }
 
     friend bool operator==(const UpdateCheckResult&, const UpdateCheckResult&) = default;
 };

@@ -1,10 +1,10 @@
 #include "Updates/UpdateFeed.h"
 
-#include "JSON/JSONValue.h"
 #include "Support/QuorvaneVersion.h"
 #include "Updates/ReleaseVersion.h"
 #include "Updates/UpdateFeedAddress.h"
 #include "WebApps/URLComponents.h"
+#include "JSON/JSONValue.h"
 
 namespace quorvane::UpdateFeed {
 

@@ -1,9 +1,9 @@
 #include "Updates/UpdateStamp.h"
 
-#include "JSON/JSONValue.h"
 #include "Support/AtomicFile.h"
 #include "Support/FileContents.h"
 #include "Updates/UpdateFeed.h"
+#include "JSON/JSONValue.h"
 
 #include <cmath>
 

@@ -56,8 +56,9 @@ TEST_F(UpdateCheckTest, ANewerReleaseShowsItsLineWhichOpensItsAddress)
 {
     server.route("/feed.json", feed("99.0"));
     launch();
-    EXPECT_EQ(item.labels(), (std::vector<std::string> { "Tile Mode (ctrl+opt+space)", "Layouts", "Web Apps", "-",
-                                 available, "About Quorvane", "Check for Updates…", "-", "Quit Quorvane" }));
+    EXPECT_EQ(item.labels(),
+        (std::vector<std::string> { "Tile Mode (ctrl+opt+space)", "Layouts", "Web Apps", "-", available,
+            "About Quorvane", "Check for Updates…", "-", "Quit Quorvane" }));
     // A daily check tells through the menu alone.
     EXPECT_EQ(model->banner(), "");
     EXPECT_TRUE(choose(available));
@@ -224,7 +225,8 @@ TEST(UpdateCheckerThreads, TheFetchRunsOnAWorkerThreadAndEndsWithTheChecker)
     auto settings = [&](const std::string& path) {
         // Far longer than the test waits.
         QuietSession::Limits patient { std::chrono::minutes(2), 1s, 4096, 8192 };
-        return UpdateChecker::Settings { server.url(path), folder.file("update-check.json"), patient, [] { return 1.0; } };
+        return UpdateChecker::Settings { server.url(path), folder.file("update-check.json"), patient,
+            [] { return 1.0; } };
     };
     auto start = std::chrono::steady_clock::now();
     {

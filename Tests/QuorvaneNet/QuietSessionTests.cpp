@@ -66,8 +66,8 @@ TEST(QuietSession, fetchSaysHowItEnded)
     LocalHTTPServer server({ { "/toFile", { 302, "", "Location: file:///etc/hostname\r\n" } },
         { "/gone", { 404, "missing" } }, { "/endless", { .endless = true } } });
     QuietSession session(shortLimits);
-    const std::pair<std::string, Outcome> cases[] = { { "/toFile", Outcome::failed },
-        { "/gone", Outcome::httpError }, { "/endless", Outcome::tooLarge } };
+    const std::pair<std::string, Outcome> cases[]
+        = { { "/toFile", Outcome::failed }, { "/gone", Outcome::httpError }, { "/endless", Outcome::tooLarge } };
     for (const auto& [path, outcome] : cases)
         EXPECT_EQ(session.fetch(server.url(path), 8192, "Agent/1").outcome, outcome) << path;
     EXPECT_EQ(session.fetch("file:///etc/hostname", 100, "Agent/1").outcome, Outcome::notWebAddress);

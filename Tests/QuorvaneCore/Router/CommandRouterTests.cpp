@@ -413,9 +413,11 @@ TEST_F(CommandRouterTest, Doctor)
 
     // With a feed, the row says how updates come; a feed that is not a web address is worth a warning.
     const std::pair<std::string, std::string> feeds[] = {
-        { "https://example.com/feed", "[pass] updates: Quorvane looks for a new version at https://example.com/feed once a day." },
-        { "ftp://example.com/feed", "[warn] updates: The update feed ftp://example.com/feed is not an http or https "
-                                    "address, so Quorvane cannot check for updates." },
+        { "https://example.com/feed",
+            "[pass] updates: Quorvane looks for a new version at https://example.com/feed once a day." },
+        { "ftp://example.com/feed",
+            "[warn] updates: The update feed ftp://example.com/feed is not an http or https "
+            "address, so Quorvane cannot check for updates." },
     };
     for (const auto& [feed, row] : feeds) {
         updateFeed = feed;

@@ -53,7 +53,8 @@ TEST(UpdateStamp, KeepsTheLastCheckAndOnlyAValidRelease)
     UpdateStamp stamp { 1700000000, UpdateRelease { "1.2.0", "https://example.com/q" } };
     stamp.save(path);
     EXPECT_EQ(test::readFile(path),
-        R"({"checked":1700000000,"release":{"url":"https://example.com/q","version":"1.2.0"}})" "\n");
+        R"({"checked":1700000000,"release":{"url":"https://example.com/q","version":"1.2.0"}})"
+        "\n");
     EXPECT_EQ(UpdateStamp::load(path), stamp);
 
     const std::pair<const char*, std::optional<UpdateStamp>> texts[] = {
