@@ -2,7 +2,6 @@
 // with its answer in the banner, and the newer release's line in the tray menu.
 #include "AppTesting.h"
 
-#include "Platforms/GLib/GLibWorkerPool.h"
 #include "QuorvaneApp/Updates/UpdateChecker.h"
 #include "Support/QuorvaneVersion.h"
 #include "TestSupport/LocalHTTPServer.h"
@@ -20,6 +19,21 @@ Reply feed(const std::string& version, const std::string& extra = "")
 {
     return { 200, R"({"version": ")" + version + R"(", "url": ")" + releaseURL + "\"" + extra + "}" };
 }
+
+// One thread per item, joined at the end: built on the standard library only, so a thread sanitizer sees
+// every hand-over.
+class ThreadPerItem : public WorkerPool {
+public:
+    ~ThreadPerItem() override
+    {
+        for (std::thread& thread : m_threads)
+            thread.join();
+    }
+    void submit(std::function<void()> work) override { m_threads.emplace_back(std::move(work)); }
+
+private:
+    std::vector<std::thread> m_threads;
+};
 
 class UpdateCheckTest : public test::AppTest {
 protected:
@@ -230,7 +244,7 @@ TEST(UpdateCheckerThreads, TheFetchRunsOnAWorkerThreadAndEndsWithTheChecker)
     };
     auto start = std::chrono::steady_clock::now();
     {
-        GLibWorkerPool workers;
+        ThreadPerItem workers;
         UpdateChecker checker(loop, workers, settings("/feed.json"));
         std::optional<UpdateCheckResult> answer;
         checker.checkNow([&](const UpdateCheckResult& result) {
