@@ -1,6 +1,7 @@
 #include "QuorvaneIPC/ProcessPlaces.h"
 
 #include "Configuration/QuorvanePaths.h"
+#include "Updates/UpdateFeed.h"
 
 #include <cstdlib>
 #include <pwd.h>
@@ -63,6 +64,12 @@ std::optional<std::string> hostBinary()
     if (::stat(host.c_str(), &facts) != 0 || !S_ISREG(facts.st_mode) || ::access(host.c_str(), X_OK) != 0)
         return std::nullopt;
     return host;
+}
+
+std::optional<std::string> updateFeed()
+{
+    const char* value = std::getenv(UpdateFeed::environmentVariable);
+    return UpdateFeed::address(value ? std::optional<std::string_view>(value) : std::nullopt);
 }
 
 } // namespace quorvane::ProcessPlaces

@@ -23,6 +23,10 @@ std::optional<std::string> executableFolder();
 // The web-host executable shipped beside this process's executable, when there is one.
 std::optional<std::string> hostBinary();
 
+// The release feed of this installation: $QUORVANE_UPDATE_FEED when set, else the address built in; none
+// when that is empty.
+std::optional<std::string> updateFeed();
+
 } // namespace ProcessPlaces
 
 } // namespace quorvane

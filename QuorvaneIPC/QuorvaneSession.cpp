@@ -128,6 +128,7 @@ SessionResult runDirectly(const Invocation& invocation, const SessionOptions& op
     context.skillText = BundledResources::skillText();
     context.manifestFolders = BundledResources::skillFolders();
     context.controller = options.controller;
+    context.updateFeed = options.updateFeed;
     // Plain file look-ups: the tool starts without a desktop library.
     context.isApplicationId
         = [&paths = options.paths](const std::string& word) { return DesktopEntryLookup::isInstalled(paths, word); };

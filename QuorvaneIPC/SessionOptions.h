@@ -26,6 +26,8 @@ struct SessionOptions {
     std::optional<std::string> socketPath;
     // Seconds since 1970.
     double now = 0;
+    // The release feed this installation checks, for `doctor`; absent: the package manager brings updates.
+    std::optional<std::string> updateFeed;
 };
 
 } // namespace quorvane

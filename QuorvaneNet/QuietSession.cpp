@@ -75,10 +75,16 @@ QuietSession::QuietSession(Limits limits)
 
 std::optional<std::string> QuietSession::bytes(std::string_view url, size_t cap) const
 {
-    std::optional<Response> response = exchange(url, cap, deadlineFromNow());
-    if (!response)
+    std::optional<Result> result = received(url, cap, deadlineFromNow());
+    if (!result)
         return std::nullopt;
-    return std::move(response->body);
+    return std::move(result->body);
+}
+
+QuietSession::Result QuietSession::fetch(
+    std::string_view url, size_t cap, const std::string& userAgent, std::stop_token stop) const
+{
+    return exchange(url, cap, userAgent, deadlineFromNow(), std::move(stop));
 }
 
 Clock::time_point QuietSession::deadlineFromNow() const
@@ -86,25 +92,40 @@ Clock::time_point QuietSession::deadlineFromNow() const
     return Clock::now() + m_limits.timeLimit;
 }
 
-std::optional<QuietSession::Response> QuietSession::exchange(
+std::optional<QuietSession::Result> QuietSession::received(
     std::string_view url, size_t cap, Clock::time_point deadline) const
 {
-    auto timeLimit = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-    if (!isWebAddress(url) || timeLimit < shortestExchange)
+    Result result = exchange(url, cap, userAgent(), deadline, {});
+    if (result.outcome != Outcome::received || result.body.empty())
         return std::nullopt;
+    return result;
+}
+
+QuietSession::Result QuietSession::exchange(std::string_view url, size_t cap, const std::string& userAgent,
+    Clock::time_point deadline, std::stop_token stop) const
+{
+    Result result;
+    if (!isWebAddress(url)) {
+        result.outcome = Outcome::notWebAddress;
+        return result;
+    }
+    auto timeLimit = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+    if (timeLimit < shortestExchange) {
+        result.outcome = Outcome::timedOut;
+        return result;
+    }
     initializeLibrary();
     // A fresh handle per exchange, without the cookie engine: nothing is kept from one exchange to the next.
     std::unique_ptr<CURL, EasyCleanup> easy(curl_easy_init());
     std::unique_ptr<CURLM, MultiCleanup> multi(curl_multi_init());
     if (!easy || !multi)
-        return std::nullopt;
+        return result;
     std::string address(url);
-    std::string agent = userAgent();
     Sink sink { {}, cap };
     CURL* handle = easy.get();
     curl_easy_setopt(handle, CURLOPT_URL, address.c_str());
     curl_easy_setopt(handle, CURLOPT_HTTPGET, 1L);
-    curl_easy_setopt(handle, CURLOPT_USERAGENT, agent.c_str());
+    curl_easy_setopt(handle, CURLOPT_USERAGENT, userAgent.c_str());
     curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
@@ -116,12 +137,19 @@ std::optional<QuietSession::Response> QuietSession::exchange(
     curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, collect);
     curl_easy_setopt(handle, CURLOPT_WRITEDATA, &sink);
     if (curl_multi_add_handle(multi.get(), handle) != CURLM_OK)
-        return std::nullopt;
+        return result;
+    // A stop wakes the wait below at once; the loop then sees it.
+    std::stop_callback wake(stop, [&multi] { curl_multi_wakeup(multi.get()); });
 
     Clock::time_point givenUp = deadline + m_limits.grace;
     int running = 1;
     bool finished = false;
+    bool stopped = false;
     while (true) {
+        if (stop.stop_requested()) {
+            stopped = true;
+            break;
+        }
         if (curl_multi_perform(multi.get(), &running) != CURLM_OK)
             break;
         if (!running) {
@@ -135,28 +163,53 @@ std::optional<QuietSession::Response> QuietSession::exchange(
         if (curl_multi_poll(multi.get(), nullptr, 0, wait, nullptr) != CURLM_OK)
             break;
     }
-    CURLcode result = CURLE_OK;
+    CURLcode code = CURLE_OK;
     int pending = 0;
     while (CURLMsg* message = curl_multi_info_read(multi.get(), &pending)) {
         if (message->msg == CURLMSG_DONE && message->easy_handle == handle)
-            result = message->data.result;
+            code = message->data.result;
     }
     curl_multi_remove_handle(multi.get(), handle);
-    if (!finished || result != CURLE_OK)
-        return std::nullopt;
-    long status = 0;
-    curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
-    if (status < 200 || status > 299 || sink.body.empty())
-        return std::nullopt;
+    curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &result.status);
+    if (stopped) {
+        result.outcome = Outcome::stopped;
+        return result;
+    }
+    if (!finished) {
+        // Still running at the end of the grace period: the library's own timeout did not end it.
+        result.outcome = Clock::now() >= givenUp ? Outcome::timedOut : Outcome::failed;
+        return result;
+    }
+    switch (code) {
+    case CURLE_OK:
+        break;
+    case CURLE_OPERATION_TIMEDOUT:
+        result.outcome = Outcome::timedOut;
+        return result;
+    // A declared length over the cap, or a body that grew past it (the sink refused it).
+    case CURLE_FILESIZE_EXCEEDED:
+    case CURLE_WRITE_ERROR:
+        result.outcome = Outcome::tooLarge;
+        return result;
+    default:
+        return result;
+    }
+    if (result.status < 200 || result.status > 299) {
+        result.outcome = Outcome::httpError;
+        return result;
+    }
     char* effective = nullptr;
     curl_easy_getinfo(handle, CURLINFO_EFFECTIVE_URL, &effective);
-    return Response { std::move(sink.body), effective ? std::string(effective) : address };
+    result.outcome = Outcome::received;
+    result.body = std::move(sink.body);
+    result.url = effective ? std::string(effective) : address;
+    return result;
 }
 
 std::optional<std::string> QuietSession::iconData(std::string_view pageURL) const
 {
     Clock::time_point deadline = deadlineFromNow();
-    std::optional<Response> page = exchange(pageURL, m_limits.pageCap, deadline);
+    std::optional<Result> page = received(pageURL, m_limits.pageCap, deadline);
     if (!page || !UnicodeText::isValidUTF8(page->body))
         return std::nullopt;
     // Relative links resolve against the address the page really came from, after redirects.
@@ -165,7 +218,7 @@ std::optional<std::string> QuietSession::iconData(std::string_view pageURL) cons
         [](const IconCandidate& candidate) { return candidate.rel == "manifest"; });
     if (manifest != candidates.end()) {
         std::string manifestURL = manifest->url;
-        std::optional<Response> text = exchange(manifestURL, m_limits.pageCap, deadline);
+        std::optional<Result> text = received(manifestURL, m_limits.pageCap, deadline);
         if (text && UnicodeText::isValidUTF8(text->body)) {
             std::vector<IconCandidate> icons = SiteIcons::manifestIconCandidates(text->body, text->url);
             candidates.insert(candidates.end(), icons.begin(), icons.end());
@@ -174,7 +227,7 @@ std::optional<std::string> QuietSession::iconData(std::string_view pageURL) cons
     std::optional<std::string> best = SiteIcons::bestIconURL(candidates);
     if (!best)
         return std::nullopt;
-    std::optional<Response> icon = exchange(*best, m_limits.iconCap, deadline);
+    std::optional<Result> icon = received(*best, m_limits.iconCap, deadline);
     if (!icon)
         return std::nullopt;
     return std::move(icon->body);

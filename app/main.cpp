@@ -68,6 +68,7 @@ AppEnvironment environmentOfProcess()
         environment.setupStep = step;
     environment.hostBinary = ProcessPlaces::hostBinary();
     environment.fetchIcon = fetchIcon;
+    environment.updateFeed = ProcessPlaces::updateFeed();
     // The tray's menu shows the banner; where no tray runs, a person who started the application from a
     // terminal reads it here.
     environment.logLine = [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); };

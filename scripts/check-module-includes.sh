@@ -83,7 +83,7 @@ done
 
 # The application's folders, lowest first: a folder's files include only the folders before it, so the
 # layers never include upward and never in a circle. The backends include only the seam.
-app_layers=(Platform State Setup Config WebApps Tiling Views Agents Keys Model)
+app_layers=(Platform State Setup Config WebApps Tiling Updates Views Agents Keys Model)
 declare -A app_rank
 for ((i = 0; i < ${#app_layers[@]}; i++)); do
     app_rank[${app_layers[i]}]=$i

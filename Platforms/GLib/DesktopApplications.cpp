@@ -183,6 +183,13 @@ bool DesktopApplications::openInTerminal(const std::string& script, const std::o
     return spawn(argv, argv.front() == "x-terminal-emulator" ? nullptr : info);
 }
 
+bool DesktopApplications::openURL(const std::string& url)
+{
+    g_autoptr(GAppLaunchContext) launch = g_app_launch_context_new();
+    g_autoptr(GError) error = nullptr;
+    return g_app_info_launch_default_for_uri(url.c_str(), launch, &error);
+}
+
 void DesktopApplications::setQuitHandler(std::function<void(const RunningApplication&)> handler)
 {
     m_quitHandler = std::move(handler);

@@ -32,6 +32,8 @@ public:
     bool openInTerminal(const std::string& script, const std::optional<std::string>& terminalLocation) override;
     // An application quits when the last window of its id and process leaves the window list and the
     // process is gone; looked for every second while a handler is set.
+    // Through GIO's default handler for the address's scheme.
+    bool openURL(const std::string& url) override;
     void setQuitHandler(std::function<void(const RunningApplication&)> handler) override;
     int32_t ownPid() override;
 

@@ -116,6 +116,12 @@ bool SimulatedApplications::openInTerminal(
     return true;
 }
 
+bool SimulatedApplications::openURL(const std::string& url)
+{
+    m_openedURLs.push_back(url);
+    return true;
+}
+
 void SimulatedApplications::setQuitHandler(std::function<void(const RunningApplication&)> handler)
 {
     m_quitHandler = std::move(handler);

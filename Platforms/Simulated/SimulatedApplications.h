@@ -24,6 +24,8 @@ public:
     // Every location `open` was given, in order.
     const std::vector<std::string>& opened() const { return m_opened; }
     const std::vector<int32_t>& activations() const { return m_activations; }
+    // Every address `openURL` was given, in order.
+    const std::vector<std::string>& openedURLs() const { return m_openedURLs; }
     // One script run in a terminal: the script and the terminal's location, if one was given.
     struct TerminalRun {
         std::string script;
@@ -42,6 +44,8 @@ public:
     std::optional<std::string> locate(const std::string& bundleIdentifier) override;
     bool open(const std::string& location) override;
     bool openInTerminal(const std::string& script, const std::optional<std::string>& terminalLocation) override;
+    // Records the address; a browser always answers.
+    bool openURL(const std::string& url) override;
     void setQuitHandler(std::function<void(const RunningApplication&)>) override;
     int32_t ownPid() override { return 1; }
 
@@ -53,6 +57,7 @@ private:
     std::vector<RunningApplication> m_running;
     std::map<std::string, std::string> m_installed;
     std::vector<std::string> m_opened;
+    std::vector<std::string> m_openedURLs;
     std::vector<int32_t> m_activations;
     std::vector<TerminalRun> m_terminalRuns;
     bool m_terminalStarts = true;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Configuration/QuorvanePaths.h"
+#include "QuorvaneNet/QuietSession.h"
 
 #include <functional>
 #include <optional>
@@ -9,7 +10,7 @@
 namespace quorvane {
 
 // What the application learns from its process at start-up, and the few services that are not part of a
-// desktop: the icon download and where banner lines are logged.
+// desktop: the icon download, the release feed and where banner lines are logged.
 struct AppEnvironment {
     // Fetches the best icon of the site at `url` within `seconds`; nothing when there is none or time runs out.
     // Called on the socket thread, never on the main thread.
@@ -26,6 +27,11 @@ struct AppEnvironment {
     // The build string of this installation, when the package names one.
     std::optional<std::string> bundleVersion;
     IconFetch fetchIcon = [](const std::string&, double) { return std::nullopt; };
+    // The release feed checked for new versions; none: updates come from the package manager, and the menu
+    // offers no check.
+    std::optional<std::string> updateFeed;
+    // The limits of the feed's fetch.
+    QuietSession::Limits fetchLimits;
     // Receives every banner the model sets, as one line; standard error by default.
     std::function<void(const std::string& line)> logLine;
     // Seconds since 1970, for commands and for naming kept copies of broken files.

@@ -22,6 +22,7 @@
 #include "QuorvaneApp/Platform/Permissions.h"
 #include "QuorvaneApp/Platform/WindowSystem.h"
 #include "QuorvaneApp/Tiling/TilingActions.h"
+#include "QuorvaneApp/Updates/UpdateChecker.h"
 #include "QuorvaneApp/Views/AgentToast.h"
 #include "QuorvaneApp/Views/StatusMenu.h"
 #include "QuorvaneApp/Views/TileOverlay.h"
@@ -125,6 +126,16 @@ AppModel::AppModel(const Platform& platform, AppEnvironment environment)
         m_setupProbe = true;
         return;
     }
+    // The release feed's checks, started when launching finishes.
+    if (m_environment.updateFeed) {
+        m_updater = std::make_unique<UpdateChecker>(m_platform.mainLoop, m_platform.workers,
+            UpdateChecker::Settings { *m_environment.updateFeed, m_paths.updateStampFile(), m_environment.fetchLimits,
+                m_environment.wallClock });
+        m_updater->setOnChange([this] {
+            if (m_statusMenu)
+                m_statusMenu->refresh();
+        });
+    }
     // The tray item and its menu.
     m_statusMenu = std::make_unique<StatusMenu>(m_platform.mainLoop, m_platform.statusItem, *m_configuration, m_banner,
         StatusMenu::Actions {
@@ -136,6 +147,8 @@ AppModel::AppModel(const Platform& platform, AppEnvironment environment)
                 beginQuitting();
                 m_platform.mainLoop.quit();
             },
+            [this](const std::string& url) { return m_platform.applications.openURL(url); },
+            m_updater.get(),
         });
     // 6.
     m_hotkeys->start();
@@ -152,6 +165,7 @@ AppModel::~AppModel()
 {
     m_banner.setOnChange(nullptr);
     m_statusMenu.reset();
+    m_updater.reset();
     if (m_censusTimer)
         m_platform.mainLoop.cancelTimer(m_censusTimer);
     stopSocket();
@@ -239,6 +253,9 @@ void AppModel::configurationChanged()
         m_hotkeys->rebind();
     refreshSkills();
     syncLoginItem();
+    // The updater follows `check_for_updates` from the moment launching has started it.
+    if (m_didFinishLaunch)
+        startUpdater();
     if (m_statusMenu)
         m_statusMenu->refresh();
 }
@@ -377,6 +394,7 @@ CommandContext AppModel::makeContext()
     context.skillText = m_skillText;
     context.manifestFolders = m_manifestFolders;
     context.controller = this;
+    context.updateFeed = m_environment.updateFeed;
     context.isApplicationId
         = [this](const std::string& word) { return isApplicationId(m_platform.applications, word); };
     context.confirm = [](const std::string&) { return false; };
@@ -463,7 +481,9 @@ void AppModel::sweepWebHosts()
 
 void AppModel::startUpdater()
 {
-    // Updates come from the system's package manager; there is no update framework to start or configure.
+    // Without a release feed, updates come from the package manager.
+    if (m_updater)
+        m_updater->setEnabled(config().general.checkForUpdates);
 }
 
 std::string AppModel::currentBuild() const

@@ -33,6 +33,7 @@ class SocketServer;
 class StatusMenu;
 class TileOverlay;
 class TilingActions;
+class UpdateChecker;
 class WebHostRefresh;
 struct CommandContext;
 struct CommandOutput;
@@ -118,6 +119,8 @@ public:
     AgentToast& agentToast() { return *m_agentToast; }
     // The tray item's menu; none in a setup probe.
     StatusMenu* statusMenu() { return m_statusMenu.get(); }
+    // The release feed's checks; none without a feed, or in a setup probe.
+    UpdateChecker* updater() { return m_updater.get(); }
     HotkeyCenter& hotkeys() { return *m_hotkeys; }
     // What fired hotkeys do.
     AppHotkeyActions& keys() { return *m_keys; }
@@ -172,6 +175,8 @@ private:
     std::unique_ptr<AppHotkeyActions> m_keys;
     std::unique_ptr<HotkeyCenter> m_hotkeys;
     std::unique_ptr<HotkeyEdits> m_edits;
+    // Before the menu, which reads it, and gone after it.
+    std::unique_ptr<UpdateChecker> m_updater;
     std::unique_ptr<StatusMenu> m_statusMenu;
     std::optional<SettingsTab> m_settingsTab;
     // Shared so that a quit notice already on its way finds out whether the model is still there.

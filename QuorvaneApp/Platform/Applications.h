@@ -49,6 +49,13 @@ public:
         (void)terminalLocation;
         return false;
     }
+    // Opens the http or https address `url` with the desktop's handler for it (the default web browser).
+    // False when no handler could be started.
+    virtual bool openURL(const std::string& url)
+    {
+        (void)url;
+        return false;
+    }
     // `handler` is posted to the main loop with each application that quits.
     virtual void setQuitHandler(std::function<void(const RunningApplication&)> handler) = 0;
     // The process id of this application itself.

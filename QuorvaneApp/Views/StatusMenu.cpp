@@ -5,6 +5,7 @@
 #include "QuorvaneApp/Platform/MainLoop.h"
 #include "QuorvaneApp/State/Banner.h"
 #include "QuorvaneApp/State/ConfigSource.h"
+#include "QuorvaneApp/Updates/UpdateChecker.h"
 #include "RPC/RPCResponse.h"
 #include "Router/DoctorCheck.h"
 #include "Support/QuorvaneVersion.h"
@@ -69,6 +70,7 @@ StatusMenu::StatusMenu(MainLoop& loop, StatusItem& item, const ConfigSource& con
     , m_config(config)
     , m_banner(banner)
     , m_actions(std::move(actions))
+    , m_updates(m_actions.updates)
 {
     m_item.setOnChoose(m_self.bind([](StatusMenu& menu, const std::string& key) { menu.choose(key); }));
     refresh();
@@ -152,7 +154,15 @@ StatusMenuContent StatusMenu::build() const
     items.push_back(submenu(webAppsKey, "Web Apps", std::move(webApps)));
 
     items.push_back(separator(aboutKey));
+    if (m_updates && m_updates->available())
+        items.push_back(action(updateAvailableKey, "Quorvane " + m_updates->available()->version + " is available"));
     items.push_back(action(aboutKey, "About Quorvane"));
+    if (m_updates) {
+        // A check takes a few seconds at most; meanwhile the line says so and cannot start another.
+        bool checking = m_updates->checking();
+        items.push_back(
+            action(checkForUpdatesKey, checking ? "Checking for Updates…" : "Check for Updates…", !checking));
+    }
     items.push_back(separator(quitKey));
     items.push_back(action(quitKey, "Quit Quorvane"));
     return content;
@@ -175,6 +185,12 @@ void StatusMenu::choose(const std::string& key)
     } else if (key == aboutKey) {
         m_item.showAbout(AboutContent { "Quorvane", QuorvaneVersion::current,
             "Keyboard-driven window management, with the quorvane command.", "quorvane-symbolic" });
+    } else if (key == updateAvailableKey) {
+        openRelease();
+    } else if (key == checkForUpdatesKey) {
+        if (m_updates)
+            m_updates->checkNow(
+                m_self.bind([](StatusMenu& menu, const UpdateCheckResult& result) { menu.report(result); }));
     } else if (key == quitKey) {
         m_actions.quit();
     } else if (key.starts_with(layoutPrefix)) {
@@ -204,6 +220,30 @@ void StatusMenu::saveLayout()
 void StatusMenu::report(const RPCResponse& response)
 {
     m_banner.setBanner(response.message, response.exitCode == 0);
+}
+
+void StatusMenu::report(const UpdateCheckResult& result)
+{
+    switch (result.status) {
+    case UpdateCheckResult::Status::upToDate:
+        m_banner.setBanner("Quorvane is up to date.", true);
+        return;
+    case UpdateCheckResult::Status::available:
+        m_banner.setBanner("Quorvane " + result.release->version + " is available.", true);
+        return;
+    case UpdateCheckResult::Status::failed:
+        break;
+    }
+    m_banner.setBanner("Quorvane could not check for updates. " + result.problem, false);
+}
+
+void StatusMenu::openRelease()
+{
+    if (!m_updates || !m_updates->available())
+        return;
+    const std::string& url = m_updates->available()->url;
+    if (!m_actions.openURL || !m_actions.openURL(url))
+        m_banner.setBanner("No browser could open " + url + ".", false);
 }
 
 DoctorCheck StatusMenu::trayCheck() const

@@ -12,12 +12,14 @@ namespace quorvane {
 class Banner;
 class ConfigSource;
 class MainLoop;
+class UpdateChecker;
 struct DoctorCheck;
 struct RPCResponse;
+struct UpdateCheckResult;
 
 // What the tray item shows and what its menu does: the banner with its tone, tile mode, saved layouts, web
-// apps, about and quit. Every action goes the way the same action goes from a hotkey or the command line,
-// and its failure reaches the banner. Main thread only.
+// apps, a newer release, about, the update check and quit. Every action goes the way the same action goes
+// from a hotkey or the command line, and its failure reaches the banner. Main thread only.
 class StatusMenu {
 public:
     // The ways into the rest of the application.
@@ -30,6 +32,10 @@ public:
         std::function<RPCResponse(const std::vector<std::string>& arguments)> runCommand;
         // Ends the application as a termination signal does.
         std::function<void()> quit;
+        // Opens an http or https address in the desktop's browser; false when nothing could open it.
+        std::function<bool(const std::string& url)> openURL;
+        // The release feed's checks; none in a build without a feed, whose menu then has no update lines.
+        UpdateChecker* updates = nullptr;
     };
 
     // Line keys, the application's own: stable across rebuilds.
@@ -39,7 +45,9 @@ public:
     static constexpr const char* layoutsKey = "layouts";
     static constexpr const char* saveLayoutKey = "save-layout";
     static constexpr const char* webAppsKey = "web-apps";
+    static constexpr const char* updateAvailableKey = "update-available";
     static constexpr const char* aboutKey = "about";
+    static constexpr const char* checkForUpdatesKey = "check-for-updates";
     static constexpr const char* quitKey = "quit";
     // A saved layout's line is this and its name; a web app's is the other and its slug.
     static constexpr const char* layoutPrefix = "layout:";
@@ -70,12 +78,16 @@ private:
     void saveLayout();
     // Reports a command's outcome as the settings edits do: its message, toned by its exit status.
     void report(const RPCResponse&);
+    // Reports what an update check asked for from the menu found.
+    void report(const UpdateCheckResult&);
+    void openRelease();
 
     MainLoop& m_loop;
     StatusItem& m_item;
     const ConfigSource& m_config;
     Banner& m_banner;
     Actions m_actions;
+    UpdateChecker* m_updates;
     StatusItemLook m_look;
     StatusMenuContent m_content;
     bool m_shown = false;

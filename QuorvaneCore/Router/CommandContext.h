@@ -34,6 +34,8 @@ struct CommandContext {
     std::optional<DoctorCheck> configCheck;
     // Absent when no application is running; not owned.
     QuorvaneControlling* controller = nullptr;
+    // The release feed this installation checks; absent when updates come from the package manager.
+    std::optional<std::string> updateFeed;
     // Asks the confirmation question; answers no unless told otherwise.
     std::function<bool(const std::string& prompt)> confirm = [](const std::string&) { return false; };
     // Fetches a site icon for a new web app; may give nothing.

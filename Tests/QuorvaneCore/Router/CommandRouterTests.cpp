@@ -67,6 +67,7 @@ protected:
         context.manifestFolders = { "~/.agents/skills", "~/missing/skills" };
         context.controller = live ? &controller : nullptr;
         context.configCheck = configCheck;
+        context.updateFeed = updateFeed;
         if (!applicationIds.empty())
             context.isApplicationId = [this](const std::string& word) { return applicationIds.contains(word); };
         context.interactive = interactive;
@@ -117,6 +118,7 @@ protected:
     // Runs through the entry for commands that cannot change the file.
     bool readOnly = false;
     std::optional<DoctorCheck> configCheck;
+    std::optional<std::string> updateFeed;
     bool interactive = false;
     std::optional<std::string> hostBinary;
     bool answer = false;
@@ -400,11 +402,28 @@ TEST_F(CommandRouterTest, Doctor)
     expectOutput({ "doctor" }, 0,
         "[pass] config: config.toml parsed.\n"
         "[warn] agent: The agent hotkey is on, and no agent command is set yet.\n"
+        "[pass] updates: Updates come from the package manager that installed Quorvane.\n"
         "[warn] menu-bar: Quorvane is not running, so hotkeys and tiling are waiting.",
         "{\"checks\":[{\"detail\":\"config.toml parsed.\",\"name\":\"config\",\"status\":\"pass\"},{\"detail\":"
         "\"The agent hotkey is on, and no agent command is set yet.\",\"name\":\"agent\",\"status\":\"warn\"},"
+        "{\"detail\":\"Updates come from the package manager that installed Quorvane.\",\"name\":\"updates\","
+        "\"status\":\"pass\"},"
         "{\"detail\":\"Quorvane is not running, so hotkeys and tiling are waiting.\",\"name\":\"menu-bar\","
         "\"status\":\"warn\"}],\"ok\":true}");
+
+    // With a feed, the row says how updates come; a feed that is not a web address is worth a warning.
+    const std::pair<std::string, std::string> feeds[] = {
+        { "https://example.com/feed",
+            "[pass] updates: Quorvane looks for a new version at https://example.com/feed once a day." },
+        { "ftp://example.com/feed",
+            "[warn] updates: The update feed ftp://example.com/feed is not an http or https "
+            "address, so Quorvane cannot check for updates." },
+    };
+    for (const auto& [feed, row] : feeds) {
+        updateFeed = feed;
+        EXPECT_NE(run({ "doctor" }).message.find(row), std::string::npos) << feed;
+    }
+    updateFeed.reset();
 
     useConfig("\n[apps.a]\nurl = \"ftp://host\"\nname = \"A\"\ntile = \"middle\"\nhotkey = \"opt+cmd+m\"\n"
               "\n[apps.b]\nurl = \"https://b.example\"\nname = \"B\"\nhotkey = \"cmd+opt+m\"\n");
