@@ -4,6 +4,7 @@
 #include "Platforms/KWin/KWinConnection.h"
 #include "Platforms/KWin/KWinKeyStandIns.h"
 #include "Platforms/KWin/KWinPermissions.h"
+#include "Platforms/KWin/KWinShortcuts.h"
 #include "Platforms/KWin/KWinWindowSystem.h"
 
 namespace quorvane {
@@ -13,12 +14,13 @@ struct KWinDesktop::Parts {
     KWinWindowSystem windowSystem;
     KWinPermissions permissions { connection, windowSystem };
     DesktopApplications applications;
-    KWinHotkeyStandIn hotkeys;
+    KWinShortcuts hotkeys;
     KWinKeyboardTapStandIn keyboardTap;
 
     Parts(MainLoop& mainLoop, const std::string& scriptFolder, const std::string& scriptName)
         : windowSystem(connection, mainLoop, scriptFolder, scriptName)
         , applications(windowSystem, mainLoop, [this](WindowHandle window) { windowSystem.minimize(window); })
+        , hotkeys(connection, mainLoop, scriptFolder, scriptName)
     {
         windowSystem.start();
     }

@@ -49,8 +49,9 @@ std::vector<DoctorCheck> KWinPermissions::checks()
         checks.push_back({ "windows", DoctorCheck::Status::fail,
             "KWin does not run Quorvane's script now, so Quorvane cannot move windows." });
     checks.push_back({ "keys", DoctorCheck::Status::warn,
-        std::string("Hotkeys, the leader key and tile mode's keys do not work ") + here
-            + " yet; tile with the quorvane command and rules." });
+        std::string("Chords are KWin shortcuts, listed in Plasma's shortcut settings as \"Quorvane …\"; the leader "
+                    "key and tile mode's bare keys do not work ")
+            + here + " yet." });
     checks.push_back({ "overlay", DoctorCheck::Status::warn,
         std::string("Tile mode's cheat sheet, window rings and notices are not shown ") + here + " yet." });
     return checks;
