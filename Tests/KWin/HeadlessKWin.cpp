@@ -2,9 +2,11 @@
 
 #include "Platforms/GLib/GLibMainLoop.h"
 #include "Platforms/KWin/KWinDesktop.h"
+#include "Platforms/KWin/KWinShortcuts.h"
 #include "QuorvaneApp/Platform/WindowSystem.h"
 #include "TestSupport/TemporaryFolder.h"
 
+#include <gio/gio.h>
 #include <glib.h>
 
 #include <cstdlib>
@@ -95,6 +97,18 @@ std::optional<WindowFacts> KWinReader::windowOf(const std::string& applicationId
             return window;
     }
     return std::nullopt;
+}
+
+bool invokeShortcut(const std::string& sequence)
+{
+    g_autoptr(GDBusConnection) bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
+    if (!bus)
+        return false;
+    g_autoptr(GVariant) reply = g_dbus_connection_call_sync(bus, "org.kde.kglobalaccel", "/component/kwin",
+        "org.kde.kglobalaccel.Component", "invokeShortcut",
+        g_variant_new("(s)", KWinShortcuts::shortcutName(sequence).c_str()), nullptr, G_DBUS_CALL_FLAGS_NONE, 5000,
+        nullptr, nullptr);
+    return reply != nullptr;
 }
 
 } // namespace quorvane::test

@@ -64,4 +64,8 @@ private:
     std::unique_ptr<KWinDesktop> m_desktop;
 };
 
+// Fires Quorvane's KWin shortcut for the key sequence ("Ctrl+Alt+G") as Plasma's settings do, through KWin's
+// shortcut service; false when the service does not take the call.
+bool invokeShortcut(const std::string& sequence);
+
 } // namespace quorvane::test

@@ -168,10 +168,8 @@ TEST_F(KWinAppTest, DoctorNamesTheDesktopAndWhatDoesNotWorkThereYet)
     test::ToolRun doctor = runTool({ "doctor" });
     EXPECT_TRUE(says(doctor, "[pass] display: Running on KDE Plasma (KWin 5.27) on Wayland")) << doctor.output;
     EXPECT_TRUE(says(doctor, "[pass] window-control: Quorvane can move windows through KWin.")) << doctor.output;
-    EXPECT_TRUE(says(doctor,
-        "[warn] keys: Hotkeys, the leader key and tile mode's keys do not work on KDE Plasma on "
-        "Wayland yet"))
-        << doctor.output;
+    EXPECT_TRUE(says(doctor, "[warn] keys: Chords are KWin shortcuts")) << doctor.output;
+    EXPECT_TRUE(says(doctor, "tile mode's bare keys do not work on KDE Plasma on Wayland yet")) << doctor.output;
     EXPECT_TRUE(says(doctor, "[warn] overlay:")) << doctor.output;
     EXPECT_FALSE(says(doctor, "held by another program")) << doctor.output;
 }

@@ -3,10 +3,8 @@
 #include "Hotkeys/HotkeyKey.h"
 #include "Hotkeys/MacKeyCodes.h"
 #include "Platforms/KWin/KWinDesktop.h"
-#include "Platforms/KWin/KWinShortcuts.h"
 #include "QuorvaneApp/Platform/HotkeyRegistrar.h"
 
-#include <gio/gio.h>
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -47,16 +45,7 @@ protected:
         return { *MacKeyCodes::code(HotkeyKey::character(letter)), std::move(modifiers) };
     }
 
-    // Fires the shortcut as Plasma's settings would, through KWin's shortcut service.
-    static bool invoke(const std::string& sequence)
-    {
-        g_autoptr(GDBusConnection) bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
-        g_autoptr(GVariant) reply = g_dbus_connection_call_sync(bus, "org.kde.kglobalaccel", "/component/kwin",
-            "org.kde.kglobalaccel.Component", "invokeShortcut",
-            g_variant_new("(s)", KWinShortcuts::shortcutName(sequence).c_str()), nullptr, G_DBUS_CALL_FLAGS_NONE,
-            5000, nullptr, nullptr);
-        return reply != nullptr;
-    }
+    static bool invoke(const std::string& sequence) { return test::invokeShortcut(sequence); }
 
     bool pressedOnly(std::vector<uint32_t> expected)
     {

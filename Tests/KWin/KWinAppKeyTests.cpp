@@ -1,0 +1,120 @@
+// Chords and application hotkeys of `quorvane-app` on a headless KWin: each chord is fired through KWin's own
+// shortcut service, as a key press reaches it.
+#include "KWin/HeadlessKWin.h"
+#include "Platforms/KWin/KWinDesktop.h"
+#include "QuorvaneApp/Platform/WindowFacts.h"
+#include "QuorvaneApp/Platform/WindowSystem.h"
+#include "Tiling/TileGeometry.h"
+#include "Tiling/TileSlot.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+namespace quorvane {
+namespace {
+
+using test::eventually;
+using test::invokeShortcut;
+using test::runTool;
+using test::WaylandWindow;
+
+const Frame screen { 0, 0, 1920, 1080 };
+
+class KWinAppKeyTest : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        desktop = new test::HeadlessKWin();
+        if (desktop->skipReason())
+            return;
+        test::writeConfig(test::configWith({ "tile_gap = 0", "animate_tiles = false", "onboarding_complete = true",
+                                               "hide_on_repeat = true", "fill = \"ctrl+opt+g\"" },
+            "\n[hotkeys]\n\"ctrl+opt+k\" = \"org.example.KHotkey\"\n\"opt+f4\" = \"org.example.Closer\"\n"));
+        app = test::startApp().release();
+        reader = new test::KWinReader();
+    }
+    static void TearDownTestSuite()
+    {
+        delete reader;
+        if (app) {
+            app->signal(SIGTERM);
+            app->finish();
+            delete app;
+        }
+        delete desktop;
+    }
+    void SetUp() override
+    {
+        if (desktop->skipReason())
+            GTEST_SKIP() << *desktop->skipReason();
+    }
+
+    WindowSystem& windows() { return reader->desktop().windowSystem(); }
+
+    WindowFacts listed(const std::string& application)
+    {
+        std::optional<WindowFacts> window;
+        eventually([&] { return (window = reader->windowOf(application)).has_value(); });
+        if (!window)
+            throw std::runtime_error(application + " is not listed");
+        return *window;
+    }
+
+    bool isActive(const std::string& application)
+    {
+        return eventually([&] {
+            reader->turn();
+            std::optional<WindowFacts> focused = windows().focusedWindow();
+            return focused && focused->bundleIdentifier == application;
+        });
+    }
+
+    // Fires the chord once the application has registered it.
+    static void press(const std::string& sequence)
+    {
+        ASSERT_TRUE(eventually([&] { return invokeShortcut(sequence); })) << sequence;
+    }
+
+    static test::HeadlessKWin* desktop;
+    static test::ChildProcess* app;
+    static test::KWinReader* reader;
+};
+
+test::HeadlessKWin* KWinAppKeyTest::desktop = nullptr;
+test::ChildProcess* KWinAppKeyTest::app = nullptr;
+test::KWinReader* KWinAppKeyTest::reader = nullptr;
+
+TEST_F(KWinAppKeyTest, AChordTilesTheActiveWindow)
+{
+    WaylandWindow wayland("org.example.KChord", "K chord");
+    windows().raise(listed("org.example.KChord").handle);
+    ASSERT_TRUE(isActive("org.example.KChord"));
+    press("Ctrl+Alt+G");
+    EXPECT_TRUE(eventually([&] { return listed("org.example.KChord").frame == frameForTile(TileSlot::fill, screen, 0); }));
+}
+
+TEST_F(KWinAppKeyTest, AnAppHotkeyFocusesThenHidesTheApplication)
+{
+    WaylandWindow hotkeyed("org.example.KHotkey", "K hotkey");
+    WaylandWindow other("org.example.KOther", "K other");
+    listed("org.example.KHotkey");
+    windows().raise(listed("org.example.KOther").handle);
+    ASSERT_TRUE(isActive("org.example.KOther"));
+    press("Ctrl+Alt+K");
+    EXPECT_TRUE(isActive("org.example.KHotkey"));
+    press("Ctrl+Alt+K");
+    EXPECT_TRUE(eventually([&] { return listed("org.example.KHotkey").minimized; }));
+}
+
+TEST_F(KWinAppKeyTest, DoctorReportsAChordKWinHolds)
+{
+    test::ToolRun doctor = runTool({ "doctor" });
+    EXPECT_NE(doctor.output.find("[warn] hotkeys: opt+f4 is held by another program, so it does nothing."),
+        std::string::npos)
+        << doctor.output;
+    EXPECT_NE(doctor.output.find("[warn] keys: Chords are KWin shortcuts"), std::string::npos) << doctor.output;
+}
+
+} // namespace
+} // namespace quorvane
