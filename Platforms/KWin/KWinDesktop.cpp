@@ -2,7 +2,7 @@
 
 #include "Platforms/GLib/DesktopApplications.h"
 #include "Platforms/KWin/KWinConnection.h"
-#include "Platforms/KWin/KWinKeyStandIns.h"
+#include "Platforms/KWin/KWinKeyboardTap.h"
 #include "Platforms/KWin/KWinPermissions.h"
 #include "Platforms/KWin/KWinShortcuts.h"
 #include "Platforms/KWin/KWinWindowSystem.h"
@@ -15,12 +15,13 @@ struct KWinDesktop::Parts {
     KWinPermissions permissions { connection, windowSystem };
     DesktopApplications applications;
     KWinShortcuts hotkeys;
-    KWinKeyboardTapStandIn keyboardTap;
+    KWinKeyboardTap keyboardTap;
 
     Parts(MainLoop& mainLoop, const std::string& scriptFolder, const std::string& scriptName)
         : windowSystem(connection, mainLoop, scriptFolder, scriptName)
         , applications(windowSystem, mainLoop, [this](WindowHandle window) { windowSystem.minimize(window); })
         , hotkeys(connection, mainLoop, scriptFolder, scriptName)
+        , keyboardTap(connection, scriptFolder, scriptName)
     {
         windowSystem.start();
     }

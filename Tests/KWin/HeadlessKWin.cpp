@@ -101,14 +101,33 @@ std::optional<WindowFacts> KWinReader::windowOf(const std::string& applicationId
 
 bool invokeShortcut(const std::string& sequence)
 {
+    return invokeShortcutNamed(KWinShortcuts::shortcutName(sequence));
+}
+
+bool invokeShortcutNamed(const std::string& name)
+{
     g_autoptr(GDBusConnection) bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
     if (!bus)
         return false;
     g_autoptr(GVariant) reply = g_dbus_connection_call_sync(bus, "org.kde.kglobalaccel", "/component/kwin",
         "org.kde.kglobalaccel.Component", "invokeShortcut",
-        g_variant_new("(s)", KWinShortcuts::shortcutName(sequence).c_str()), nullptr, G_DBUS_CALL_FLAGS_NONE, 5000,
+        g_variant_new("(s)", name.c_str()), nullptr, G_DBUS_CALL_FLAGS_NONE, 5000,
         nullptr, nullptr);
     return reply != nullptr;
+}
+
+bool kwinScriptLoaded(const std::string& name)
+{
+    g_autoptr(GDBusConnection) bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
+    if (!bus)
+        return false;
+    g_autoptr(GVariant) reply = g_dbus_connection_call_sync(bus, "org.kde.KWin", "/Scripting", "org.kde.kwin.Scripting",
+        "isScriptLoaded", g_variant_new("(s)", name.c_str()), G_VARIANT_TYPE("(b)"), G_DBUS_CALL_FLAGS_NONE, 5000,
+        nullptr, nullptr);
+    gboolean loaded = FALSE;
+    if (reply)
+        g_variant_get(reply, "(b)", &loaded);
+    return loaded;
 }
 
 } // namespace quorvane::test

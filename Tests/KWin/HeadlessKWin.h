@@ -67,5 +67,9 @@ private:
 // Fires Quorvane's KWin shortcut for the key sequence ("Ctrl+Alt+G") as Plasma's settings do, through KWin's
 // shortcut service; false when the service does not take the call.
 bool invokeShortcut(const std::string& sequence);
+// Fires the KWin shortcut called `name`.
+bool invokeShortcutNamed(const std::string& name);
+// Whether KWin has a script loaded under `name`.
+bool kwinScriptLoaded(const std::string& name);
 
 } // namespace quorvane::test

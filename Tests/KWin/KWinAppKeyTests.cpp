@@ -2,6 +2,7 @@
 // shortcut service, as a key press reaches it.
 #include "KWin/HeadlessKWin.h"
 #include "Platforms/KWin/KWinDesktop.h"
+#include "Platforms/KWin/KWinKeyboardTap.h"
 #include "QuorvaneApp/Platform/WindowFacts.h"
 #include "QuorvaneApp/Platform/WindowSystem.h"
 #include "Tiling/TileGeometry.h"
@@ -92,6 +93,21 @@ TEST_F(KWinAppKeyTest, AChordTilesTheActiveWindow)
     ASSERT_TRUE(isActive("org.example.KChord"));
     press("Ctrl+Alt+G");
     EXPECT_TRUE(eventually([&] { return listed("org.example.KChord").frame == frameForTile(TileSlot::fill, screen, 0); }));
+}
+
+TEST_F(KWinAppKeyTest, TileModesBareKeysActWhileItIsOnAndAreGivenBackAfter)
+{
+    WaylandWindow wayland("org.example.KTileMode", "K tile mode");
+    windows().raise(listed("org.example.KTileMode").handle);
+    ASSERT_TRUE(isActive("org.example.KTileMode"));
+    EXPECT_FALSE(test::kwinScriptLoaded("quorvane-keys"));
+    press("Ctrl+Alt+Space");
+    ASSERT_TRUE(eventually([] { return test::kwinScriptLoaded("quorvane-keys"); }));
+    ASSERT_TRUE(test::invokeShortcutNamed(KWinKeyboardTap::shortcutName("F")));
+    EXPECT_TRUE(eventually([&] { return listed("org.example.KTileMode").frame == frameForTile(TileSlot::fill, screen, 0); }));
+    ASSERT_TRUE(test::invokeShortcutNamed(KWinKeyboardTap::shortcutName("Esc")));
+    // Leaving tile mode gives the bare keys back to the window in front.
+    EXPECT_TRUE(eventually([] { return !test::kwinScriptLoaded("quorvane-keys"); }));
 }
 
 TEST_F(KWinAppKeyTest, AnAppHotkeyFocusesThenHidesTheApplication)
