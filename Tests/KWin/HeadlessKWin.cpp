@@ -130,4 +130,20 @@ bool kwinScriptLoaded(const std::string& name)
     return loaded;
 }
 
+bool typeKeys(const std::vector<uint32_t>& evdevCodes)
+{
+    std::vector<std::string> arguments { QUORVANE_BINARY_DIR "/Tests/WaylandFakeKeys/quorvane-fake-keys" };
+    for (uint32_t code : evdevCodes)
+        arguments.push_back(std::to_string(code));
+    std::vector<char*> argv;
+    for (std::string& argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    int status = -1;
+    if (!g_spawn_sync(nullptr, argv.data(), nullptr, G_SPAWN_DEFAULT, nullptr, nullptr, nullptr, nullptr, &status,
+            nullptr))
+        return false;
+    return g_spawn_check_wait_status(status, nullptr);
+}
+
 } // namespace quorvane::test

@@ -69,6 +69,9 @@ private:
 bool invokeShortcut(const std::string& sequence);
 // Fires the KWin shortcut called `name`.
 bool invokeShortcutNamed(const std::string& name);
+// Types the evdev key codes through KWin's fake-input protocol: pressed in order, released in reverse
+// ({ 29, 56, 33 } is Ctrl+Alt+F); false when the helper could not type them.
+bool typeKeys(const std::vector<uint32_t>& evdevCodes);
 // Whether KWin has a script loaded under `name`.
 bool kwinScriptLoaded(const std::string& name);
 
