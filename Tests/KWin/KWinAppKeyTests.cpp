@@ -106,7 +106,8 @@ TEST_F(KWinAppKeyTest, TileModesBareKeysActWhileItIsOnAndAreGivenBackAfter)
     EXPECT_TRUE(eventually([&] {
         test::invokeShortcutNamed(KWinKeyboardTap::shortcutName("F"));
         return listed("org.example.KTileMode").frame == frameForTile(TileSlot::fill, screen, 0);
-    }));
+    })) << "focused: " << (windows().focusedWindow() ? windows().focusedWindow()->bundleIdentifier : "none")
+        << ", keys loaded: " << test::kwinScriptLoaded("quorvane-keys");
     ASSERT_TRUE(test::invokeShortcutNamed(KWinKeyboardTap::shortcutName("Esc")));
     // Leaving tile mode gives the bare keys back to the window in front.
     EXPECT_TRUE(eventually([] { return !test::kwinScriptLoaded("quorvane-keys"); }));
