@@ -102,8 +102,8 @@ void KWinKeyboardTap::setInterest(const KeyInterest& interest)
         if (std::optional<std::string> sequence = KWinShortcutKeys::sequence({ keyCode, {} }))
             sequences.emplace(keyCode, *sequence);
     };
-    if (interest.leaderKeyCode)
-        add(*interest.leaderKeyCode);
+    // The leader key is left to the other programs: its press does not reach the application through a KWin
+    // shortcut yet, and taking it would only swallow it.
     if (interest.tileMode || interest.leaderArmed)
         for (uint32_t keyCode : interest.keyCodes)
             add(keyCode);

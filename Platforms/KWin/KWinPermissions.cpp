@@ -51,9 +51,8 @@ std::vector<DoctorCheck> KWinPermissions::checks()
             "KWin does not run Quorvane's script now, so Quorvane cannot move windows." });
     checks.push_back({ "keys", DoctorCheck::Status::warn,
         std::string("Chords are KWin shortcuts, listed in Plasma's shortcut settings as \"Quorvane …\". ") + "Tile "
-            "mode's keys and the leader's second key are taken from KWin only while they act, so held keys do not "
-            "repeat, Caps Lock as the leader does not lock, and the shortcut recorder cannot test a grab "
-            + here + "." });
+            "mode's keys are taken from KWin only while they act, so held keys do not repeat and the shortcut "
+            "recorder cannot test a grab " + here + ". The leader key does not work " + here + " yet." });
     checks.push_back({ "overlay", DoctorCheck::Status::warn,
         std::string("Tile mode's cheat sheet, window rings and notices are not shown ") + here + " yet." });
     return checks;
@@ -64,7 +63,7 @@ PermissionWording KWinPermissions::wording()
     PermissionWording wording;
     wording.windowControlAllowed = "Quorvane can move windows through KWin.";
     wording.windowControlDenied = "Quorvane cannot move windows: KWin does not run its script.";
-    wording.keyboardWatched = "The leader key and the bare keys of tile mode work through KWin's shortcuts.";
+    wording.keyboardWatched = "The bare keys of tile mode work through KWin's shortcuts.";
     return wording;
 }
 

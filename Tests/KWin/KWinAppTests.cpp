@@ -170,7 +170,7 @@ TEST_F(KWinAppTest, DoctorNamesTheDesktopAndWhatDoesNotWorkThereYet)
     EXPECT_TRUE(says(doctor, "[pass] window-control: Quorvane can move windows through KWin.")) << doctor.output;
     EXPECT_TRUE(says(doctor, "[warn] keys: Chords are KWin shortcuts")) << doctor.output;
     EXPECT_TRUE(says(doctor, "held keys do not repeat")) << doctor.output;
-    EXPECT_TRUE(says(doctor, "[pass] keyboard: The leader key and the bare keys of tile mode work")) << doctor.output;
+    EXPECT_TRUE(says(doctor, "[pass] keyboard: The bare keys of tile mode work")) << doctor.output;
     EXPECT_TRUE(says(doctor, "[warn] overlay:")) << doctor.output;
     EXPECT_FALSE(says(doctor, "held by another program")) << doctor.output;
 }
