@@ -58,8 +58,9 @@ start() {
     bus=$(head -n1 "$dir/bus")
     export DBUS_SESSION_BUS_ADDRESS=$bus
 
-    # QPainter composites without a GPU.
-    KWIN_COMPOSE=Q "$kwin" --virtual --width 1920 --height 1080 --xwayland --socket "$socket" \
+    # QPainter composites without a GPU. Without permission checks KWin offers its fake-input protocol to any
+    # client, so that tests can type keys on this private desktop (Tests/WaylandFakeKeys).
+    KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 KWIN_COMPOSE=Q "$kwin" --virtual --width 1920 --height 1080 --xwayland --socket "$socket" \
         >"$dir/kwin.log" 2>&1 &
     local kwin_pid=$!
     record "$environment" "$kwin_pid"

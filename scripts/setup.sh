@@ -19,6 +19,8 @@ packages=(
     # The headless KDE Plasma desktop of the KWin tests (scripts/kwin-desktop.sh): KWin with Xwayland, and
     # gdbus to see KWin arrive on its bus.
     kwin-wayland xwayland libglib2.0-bin
+    # Keys typed through KWin's fake-input protocol by the KWin tests' helper.
+    libwayland-dev plasma-wayland-protocols
 )
 
 missing=()

@@ -2,8 +2,9 @@
 
 #include "Platforms/GLib/DesktopApplications.h"
 #include "Platforms/KWin/KWinConnection.h"
-#include "Platforms/KWin/KWinKeyStandIns.h"
+#include "Platforms/KWin/KWinKeyboardTap.h"
 #include "Platforms/KWin/KWinPermissions.h"
+#include "Platforms/KWin/KWinShortcuts.h"
 #include "Platforms/KWin/KWinWindowSystem.h"
 
 namespace quorvane {
@@ -13,12 +14,14 @@ struct KWinDesktop::Parts {
     KWinWindowSystem windowSystem;
     KWinPermissions permissions { connection, windowSystem };
     DesktopApplications applications;
-    KWinHotkeyStandIn hotkeys;
-    KWinKeyboardTapStandIn keyboardTap;
+    KWinShortcuts hotkeys;
+    KWinKeyboardTap keyboardTap;
 
     Parts(MainLoop& mainLoop, const std::string& scriptFolder, const std::string& scriptName)
         : windowSystem(connection, mainLoop, scriptFolder, scriptName)
         , applications(windowSystem, mainLoop, [this](WindowHandle window) { windowSystem.minimize(window); })
+        , hotkeys(connection, mainLoop, scriptFolder, scriptName)
+        , keyboardTap(connection, scriptFolder, scriptName)
     {
         windowSystem.start();
     }

@@ -14,7 +14,8 @@ class Permissions;
 class WindowSystem;
 
 // The parts of a KDE Plasma desktop on Wayland that this backend provides, through KWin on the session bus:
-// windows, displays and motion, permissions and applications. Keys are stand-ins that do nothing yet. Create
+// windows, displays and motion, permissions, applications, and keys as KWin's global shortcuts: chords always,
+// tile mode's and the leader's keys while they matter. Create
 // it on the main thread after the main loop.
 class KWinDesktop {
 public:

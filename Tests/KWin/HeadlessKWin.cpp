@@ -2,9 +2,11 @@
 
 #include "Platforms/GLib/GLibMainLoop.h"
 #include "Platforms/KWin/KWinDesktop.h"
+#include "Platforms/KWin/KWinShortcuts.h"
 #include "QuorvaneApp/Platform/WindowSystem.h"
 #include "TestSupport/TemporaryFolder.h"
 
+#include <gio/gio.h>
 #include <glib.h>
 
 #include <cstdlib>
@@ -95,6 +97,53 @@ std::optional<WindowFacts> KWinReader::windowOf(const std::string& applicationId
             return window;
     }
     return std::nullopt;
+}
+
+bool invokeShortcut(const std::string& sequence)
+{
+    return invokeShortcutNamed(KWinShortcuts::shortcutName(sequence));
+}
+
+bool invokeShortcutNamed(const std::string& name)
+{
+    g_autoptr(GDBusConnection) bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
+    if (!bus)
+        return false;
+    g_autoptr(GVariant) reply = g_dbus_connection_call_sync(bus, "org.kde.kglobalaccel", "/component/kwin",
+        "org.kde.kglobalaccel.Component", "invokeShortcut",
+        g_variant_new("(s)", name.c_str()), nullptr, G_DBUS_CALL_FLAGS_NONE, 5000,
+        nullptr, nullptr);
+    return reply != nullptr;
+}
+
+bool kwinScriptLoaded(const std::string& name)
+{
+    g_autoptr(GDBusConnection) bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
+    if (!bus)
+        return false;
+    g_autoptr(GVariant) reply = g_dbus_connection_call_sync(bus, "org.kde.KWin", "/Scripting", "org.kde.kwin.Scripting",
+        "isScriptLoaded", g_variant_new("(s)", name.c_str()), G_VARIANT_TYPE("(b)"), G_DBUS_CALL_FLAGS_NONE, 5000,
+        nullptr, nullptr);
+    gboolean loaded = FALSE;
+    if (reply)
+        g_variant_get(reply, "(b)", &loaded);
+    return loaded;
+}
+
+bool typeKeys(const std::vector<uint32_t>& evdevCodes)
+{
+    std::vector<std::string> arguments { QUORVANE_BINARY_DIR "/Tests/WaylandFakeKeys/quorvane-fake-keys" };
+    for (uint32_t code : evdevCodes)
+        arguments.push_back(std::to_string(code));
+    std::vector<char*> argv;
+    for (std::string& argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    int status = -1;
+    if (!g_spawn_sync(nullptr, argv.data(), nullptr, G_SPAWN_DEFAULT, nullptr, nullptr, nullptr, nullptr, &status,
+            nullptr))
+        return false;
+    return g_spawn_check_wait_status(status, nullptr);
 }
 
 } // namespace quorvane::test

@@ -64,4 +64,15 @@ private:
     std::unique_ptr<KWinDesktop> m_desktop;
 };
 
+// Fires Quorvane's KWin shortcut for the key sequence ("Ctrl+Alt+G") as Plasma's settings do, through KWin's
+// shortcut service; false when the service does not take the call.
+bool invokeShortcut(const std::string& sequence);
+// Fires the KWin shortcut called `name`.
+bool invokeShortcutNamed(const std::string& name);
+// Types the evdev key codes through KWin's fake-input protocol: pressed in order, released in reverse
+// ({ 29, 56, 33 } is Ctrl+Alt+F); false when the helper could not type them.
+bool typeKeys(const std::vector<uint32_t>& evdevCodes);
+// Whether KWin has a script loaded under `name`.
+bool kwinScriptLoaded(const std::string& name);
+
 } // namespace quorvane::test

@@ -168,10 +168,9 @@ TEST_F(KWinAppTest, DoctorNamesTheDesktopAndWhatDoesNotWorkThereYet)
     test::ToolRun doctor = runTool({ "doctor" });
     EXPECT_TRUE(says(doctor, "[pass] display: Running on KDE Plasma (KWin 5.27) on Wayland")) << doctor.output;
     EXPECT_TRUE(says(doctor, "[pass] window-control: Quorvane can move windows through KWin.")) << doctor.output;
-    EXPECT_TRUE(says(doctor,
-        "[warn] keys: Hotkeys, the leader key and tile mode's keys do not work on KDE Plasma on "
-        "Wayland yet"))
-        << doctor.output;
+    EXPECT_TRUE(says(doctor, "[warn] keys: Chords are KWin shortcuts")) << doctor.output;
+    EXPECT_TRUE(says(doctor, "held keys do not repeat")) << doctor.output;
+    EXPECT_TRUE(says(doctor, "[pass] keyboard: The bare keys of tile mode work")) << doctor.output;
     EXPECT_TRUE(says(doctor, "[warn] overlay:")) << doctor.output;
     EXPECT_FALSE(says(doctor, "held by another program")) << doctor.output;
 }

@@ -5,6 +5,10 @@
 //   tileToFrame/xwayland, tileToFrame/wayland  from a `tile` request sent on the application's socket to the
 //                                              window's new frame in a report
 //   backendMove                                the backend's own move, from setFrame to the new frame in a report
+//   chordToFrame                               from the fill chord (ctrl+opt+f, fired through KWin's shortcut
+//                                              service) to the active window's filled frame in a report
+//   tileModeToKey                              from the tile mode chord (ctrl+opt+space) to the first bare key (f,
+//                                              fired again and again meanwhile) that fills the active window
 //   ruleToPlacement                            from a new window's first report to its frame on its rule's tile
 //   censusRead                                 the census's read of the windows and displays, fifty windows open
 //   reportIntake                               taking in one report of a changed window, fifty windows known
@@ -13,7 +17,9 @@
 
 #include "Platforms/GLib/GLibMainLoop.h"
 #include "Platforms/KWin/KWinDesktop.h"
+#include "Platforms/KWin/KWinKeyboardTap.h"
 #include "Platforms/KWin/KWinReport.h"
+#include "Platforms/KWin/KWinShortcuts.h"
 #include "Platforms/KWin/KWinSnapshot.h"
 #include "QuorvaneApp/Platform/WindowSystem.h"
 
@@ -24,6 +30,7 @@
 #include "RPC/RPCResponse.h"
 
 #include <benchmark/benchmark.h>
+#include <gio/gio.h>
 #include <glib.h>
 #include <xcb/xcb.h>
 
@@ -190,6 +197,97 @@ void backendMove(benchmark::State& state)
     }
 }
 
+GDBusConnection* sessionBus()
+{
+    static GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
+    return bus;
+}
+
+// Fires the KWin shortcut called `name` the way a key press reaches KWin's shortcut service.
+bool invokeShortcutNamed(const std::string& name)
+{
+    g_autoptr(GVariant) reply = g_dbus_connection_call_sync(sessionBus(), "org.kde.kglobalaccel", "/component/kwin",
+        "org.kde.kglobalaccel.Component", "invokeShortcut", g_variant_new("(s)", name.c_str()), nullptr,
+        G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, nullptr);
+    return reply != nullptr;
+}
+
+bool invokeShortcut(const std::string& sequence)
+{
+    return invokeShortcutNamed(KWinShortcuts::shortcutName(sequence));
+}
+
+bool scriptLoaded(const char* name)
+{
+    g_autoptr(GVariant) reply = g_dbus_connection_call_sync(sessionBus(), "org.kde.KWin", "/Scripting",
+        "org.kde.kwin.Scripting", "isScriptLoaded", g_variant_new("(s)", name), G_VARIANT_TYPE("(b)"),
+        G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, nullptr);
+    gboolean loaded = FALSE;
+    if (reply)
+        g_variant_get(reply, "(b)", &loaded);
+    return loaded;
+}
+
+void tileModeToKey(benchmark::State& state)
+{
+    const Frame filled { 0, 0, 1920, 1080 };
+    std::optional<WindowFacts> window = desk().windowOf("org.example.BenchXwayland");
+    if (!window) {
+        state.SkipWithError("the window is not there");
+        return;
+    }
+    desk().windows().raise(window->handle);
+    const std::string fill = KWinKeyboardTap::shortcutName("F");
+    for (auto _ : state) {
+        desk().windows().setFrame(window->handle, leftHalf, AxisWrite::positionThenSize);
+        bool away = desk().until("org.example.BenchXwayland", leftHalf, Clock::now()).has_value();
+        Clock::time_point sent = Clock::now();
+        std::optional<double> seconds;
+        if (away && invokeShortcut("Ctrl+Alt+Space")) {
+            while (!seconds && Clock::now() - sent < std::chrono::seconds(2)) {
+                invokeShortcutNamed(fill);
+                desk().turn();
+                for (const WindowFacts& facts : desk().windows().windows())
+                    if (facts.handle == window->handle && facts.frame == filled)
+                        seconds = std::chrono::duration<double>(Clock::now() - sent).count();
+            }
+        }
+        invokeShortcutNamed(KWinKeyboardTap::shortcutName("Esc"));
+        auto deadline = Clock::now() + std::chrono::seconds(2);
+        while (scriptLoaded("quorvane-keys") && Clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        if (!seconds) {
+            state.SkipWithError("no bare key filled the window");
+            break;
+        }
+        state.SetIterationTime(*seconds);
+    }
+}
+
+void chordToFrame(benchmark::State& state)
+{
+    const Frame filled { 0, 0, 1920, 1080 };
+    std::optional<WindowFacts> window = desk().windowOf("org.example.BenchXwayland");
+    if (!window) {
+        state.SkipWithError("the window is not there");
+        return;
+    }
+    desk().windows().raise(window->handle);
+    for (auto _ : state) {
+        desk().windows().setFrame(window->handle, leftHalf, AxisWrite::positionThenSize);
+        bool away = desk().until("org.example.BenchXwayland", leftHalf, Clock::now()).has_value();
+        Clock::time_point sent = Clock::now();
+        std::optional<double> seconds;
+        if (away && invokeShortcut("Ctrl+Alt+F"))
+            seconds = desk().until("org.example.BenchXwayland", filled, sent);
+        if (!seconds) {
+            state.SkipWithError("the chord did not fill the window");
+            break;
+        }
+        state.SetIterationTime(*seconds);
+    }
+}
+
 void ruleToPlacement(benchmark::State& state)
 {
     for (auto _ : state) {
@@ -246,6 +344,8 @@ BENCHMARK_CAPTURE(tileToFrame, xwayland, std::string("org.example.BenchXwayland"
 BENCHMARK_CAPTURE(tileToFrame, wayland, std::string("org.example.BenchWayland"))
     ->Apply(quorvane::bench::singleEvents<repetitions>);
 BENCHMARK(backendMove)->Apply(quorvane::bench::singleEvents<repetitions>);
+BENCHMARK(chordToFrame)->Apply(quorvane::bench::singleEvents<repetitions>);
+BENCHMARK(tileModeToKey)->Apply(quorvane::bench::singleEvents<20>);
 BENCHMARK(ruleToPlacement)->Apply(quorvane::bench::singleEvents<20>);
 BENCHMARK(censusRead)->Unit(benchmark::kMicrosecond);
 BENCHMARK(reportIntake)->Unit(benchmark::kMicrosecond);

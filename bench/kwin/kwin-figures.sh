@@ -40,7 +40,7 @@ hello, tile = (r["median"] * 1000 for r in json.load(open(sys.argv[1]))["results
 print(f"medians: hello {hello:.2f} ms, forwarded tile {tile:.2f} ms, {tile / hello:.2f} times the hello world")' \
     "$XDG_RUNTIME_DIR/tile.json"
 
-"$build/bench/KWinBenchmark" --benchmark_filter='tileToFrame|backendMove|ruleToPlacement'
+"$build/bench/KWinBenchmark" --benchmark_filter='tileToFrame|backendMove|chordToFrame|tileModeToKey|ruleToPlacement'
 
 for i in $(seq 50); do
     "$build/Tests/X11TestWindow/quorvane-test-window" --detached --title "Window $i" --class "w,W$i" --size 300x200 \

@@ -1,0 +1,165 @@
+// Chords and application hotkeys of `quorvane-app` on a headless KWin: each chord is fired through KWin's own
+// shortcut service, as a key press reaches it.
+#include "KWin/HeadlessKWin.h"
+#include "Platforms/KWin/KWinDesktop.h"
+#include "Platforms/KWin/KWinKeyboardTap.h"
+#include "QuorvaneApp/Platform/WindowFacts.h"
+#include "QuorvaneApp/Platform/WindowSystem.h"
+#include "Tiling/TileGeometry.h"
+#include "Tiling/TileSlot.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+namespace quorvane {
+namespace {
+
+using test::eventually;
+using test::invokeShortcut;
+using test::runTool;
+using test::WaylandWindow;
+
+const Frame screen { 0, 0, 1920, 1080 };
+
+class KWinAppKeyTest : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        desktop = new test::HeadlessKWin();
+        if (desktop->skipReason())
+            return;
+        test::writeConfig(test::configWith({ "tile_gap = 0", "animate_tiles = false", "onboarding_complete = true",
+                                               "hide_on_repeat = true", "fill = \"ctrl+opt+g\"" },
+            "\n[hotkeys]\n\"ctrl+opt+k\" = \"org.example.KHotkey\"\n\"opt+f4\" = \"org.example.Closer\"\n"));
+        app = test::startApp().release();
+        reader = new test::KWinReader();
+    }
+    static void TearDownTestSuite()
+    {
+        delete reader;
+        if (app) {
+            app->signal(SIGTERM);
+            app->finish();
+            delete app;
+        }
+        delete desktop;
+    }
+    void SetUp() override
+    {
+        if (desktop->skipReason())
+            GTEST_SKIP() << *desktop->skipReason();
+    }
+
+    WindowSystem& windows() { return reader->desktop().windowSystem(); }
+
+    WindowFacts listed(const std::string& application)
+    {
+        std::optional<WindowFacts> window;
+        eventually([&] { return (window = reader->windowOf(application)).has_value(); });
+        if (!window)
+            throw std::runtime_error(application + " is not listed");
+        return *window;
+    }
+
+    bool isActive(const std::string& application)
+    {
+        return eventually([&] {
+            reader->turn();
+            std::optional<WindowFacts> focused = windows().focusedWindow();
+            return focused && focused->bundleIdentifier == application;
+        });
+    }
+
+    // Fires the chord once the application has registered it.
+    static void press(const std::string& sequence)
+    {
+        ASSERT_TRUE(eventually([&] { return invokeShortcut(sequence); })) << sequence;
+    }
+
+    static test::HeadlessKWin* desktop;
+    static test::ChildProcess* app;
+    static test::KWinReader* reader;
+};
+
+test::HeadlessKWin* KWinAppKeyTest::desktop = nullptr;
+test::ChildProcess* KWinAppKeyTest::app = nullptr;
+test::KWinReader* KWinAppKeyTest::reader = nullptr;
+
+TEST_F(KWinAppKeyTest, AChordTilesTheActiveWindow)
+{
+    WaylandWindow wayland("org.example.KChord", "K chord");
+    windows().raise(listed("org.example.KChord").handle);
+    ASSERT_TRUE(isActive("org.example.KChord"));
+    press("Ctrl+Alt+G");
+    EXPECT_TRUE(eventually([&] { return listed("org.example.KChord").frame == frameForTile(TileSlot::fill, screen, 0); }));
+}
+
+TEST_F(KWinAppKeyTest, TileModesBareKeysActWhileItIsOnAndAreGivenBackAfter)
+{
+    WaylandWindow wayland("org.example.KTileMode", "K tile mode");
+    windows().raise(listed("org.example.KTileMode").handle);
+    ASSERT_TRUE(isActive("org.example.KTileMode"));
+    EXPECT_FALSE(test::kwinScriptLoaded("quorvane-keys"));
+    press("Ctrl+Alt+Space");
+    // The script is listed as loaded a moment before its keys are registered: the key is pressed until it acts.
+    EXPECT_TRUE(eventually([&] {
+        test::invokeShortcutNamed(KWinKeyboardTap::shortcutName("F"));
+        return listed("org.example.KTileMode").frame == frameForTile(TileSlot::fill, screen, 0);
+    })) << "focused: " << (windows().focusedWindow() ? windows().focusedWindow()->bundleIdentifier : "none")
+        << ", keys loaded: " << test::kwinScriptLoaded("quorvane-keys");
+    ASSERT_TRUE(test::invokeShortcutNamed(KWinKeyboardTap::shortcutName("Esc")));
+    // Leaving tile mode gives the bare keys back to the window in front.
+    EXPECT_TRUE(eventually([] { return !test::kwinScriptLoaded("quorvane-keys"); }));
+}
+
+// Evdev codes of the keys typed for real.
+constexpr uint32_t ctrl = 29, alt = 56, space = 57, keyF = 33, keyG = 34, escape = 1;
+
+TEST_F(KWinAppKeyTest, TypedKeysTileThroughAChordAndTileMode)
+{
+    WaylandWindow wayland("org.example.KTyped", "K typed");
+    WindowFacts window = listed("org.example.KTyped");
+    windows().raise(window.handle);
+    ASSERT_TRUE(isActive("org.example.KTyped"));
+    // Now and then typed keys do not reach KWin's shortcuts on the headless desktop: typed until they act.
+    ASSERT_TRUE(eventually([&] {
+        test::typeKeys({ ctrl, alt, keyG });
+        return listed("org.example.KTyped").frame == frameForTile(TileSlot::fill, screen, 0);
+    }));
+
+    windows().setFrame(window.handle, { 100, 100, 500, 400 }, AxisWrite::positionThenSize);
+    ASSERT_TRUE(eventually([&] { return listed("org.example.KTyped").frame == Frame { 100, 100, 500, 400 }; }));
+    ASSERT_TRUE(test::typeKeys({ ctrl, alt, space }));
+    EXPECT_TRUE(eventually([&] {
+        test::typeKeys({ keyF });
+        return listed("org.example.KTyped").frame == frameForTile(TileSlot::fill, screen, 0);
+    }));
+    ASSERT_TRUE(test::typeKeys({ escape }));
+    EXPECT_TRUE(eventually([] { return !test::kwinScriptLoaded("quorvane-keys"); }));
+}
+
+TEST_F(KWinAppKeyTest, AnAppHotkeyFocusesThenHidesTheApplication)
+{
+    WaylandWindow hotkeyed("org.example.KHotkey", "K hotkey");
+    WaylandWindow other("org.example.KOther", "K other");
+    listed("org.example.KHotkey");
+    windows().raise(listed("org.example.KOther").handle);
+    ASSERT_TRUE(isActive("org.example.KOther"));
+    press("Ctrl+Alt+K");
+    EXPECT_TRUE(isActive("org.example.KHotkey"));
+    press("Ctrl+Alt+K");
+    EXPECT_TRUE(eventually([&] { return listed("org.example.KHotkey").minimized; }));
+}
+
+TEST_F(KWinAppKeyTest, DoctorReportsAChordKWinHolds)
+{
+    test::ToolRun doctor = runTool({ "doctor" });
+    EXPECT_NE(doctor.output.find("[warn] hotkeys: opt+f4 is held by another program, so it does nothing."),
+        std::string::npos)
+        << doctor.output;
+    EXPECT_NE(doctor.output.find("[warn] keys: Chords are KWin shortcuts"), std::string::npos) << doctor.output;
+}
+
+} // namespace
+} // namespace quorvane

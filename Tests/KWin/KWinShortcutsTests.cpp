@@ -1,0 +1,112 @@
+#include "KWin/HeadlessKWin.h"
+
+#include "Hotkeys/HotkeyKey.h"
+#include "Hotkeys/MacKeyCodes.h"
+#include "Platforms/KWin/KWinDesktop.h"
+#include "QuorvaneApp/Platform/HotkeyRegistrar.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace quorvane {
+namespace {
+
+class KWinShortcutsTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        desktop = new test::HeadlessKWin();
+        if (!desktop->skipReason())
+            reader = new test::KWinReader();
+    }
+    static void TearDownTestSuite()
+    {
+        delete reader;
+        delete desktop;
+    }
+    void SetUp() override
+    {
+        if (desktop->skipReason())
+            GTEST_SKIP() << *desktop->skipReason();
+        hotkeys().setPressHandler([this](uint32_t id) { pressed.push_back(id); });
+    }
+    void TearDown() override
+    {
+        if (reader)
+            for (uint32_t id : { 1u, 2u, 3u })
+                hotkeys().unregisterChord(id);
+    }
+
+    HotkeyRegistrar& hotkeys() { return reader->desktop().hotkeys(); }
+
+    static KeyChord chord(const char* letter, std::set<HotkeyModifier> modifiers)
+    {
+        return { *MacKeyCodes::code(HotkeyKey::character(letter)), std::move(modifiers) };
+    }
+
+    static bool invoke(const std::string& sequence) { return test::invokeShortcut(sequence); }
+
+    bool pressedOnly(std::vector<uint32_t> expected)
+    {
+        return test::eventually([&] {
+            reader->turn();
+            return pressed == expected;
+        });
+    }
+
+    std::vector<uint32_t> pressed;
+    static test::HeadlessKWin* desktop;
+    static test::KWinReader* reader;
+};
+
+test::HeadlessKWin* KWinShortcutsTest::desktop = nullptr;
+test::KWinReader* KWinShortcutsTest::reader = nullptr;
+
+using enum HotkeyModifier;
+
+TEST_F(KWinShortcutsTest, ARegisteredChordReachesThePressHandlerUntilItIsDropped)
+{
+    ASSERT_TRUE(hotkeys().registerChord(1, chord("t", { cmd, opt })));
+    ASSERT_TRUE(hotkeys().registerChord(2, chord("y", { cmd, opt })));
+    ASSERT_TRUE(invoke("Meta+Alt+T"));
+    EXPECT_TRUE(pressedOnly({ 1 }));
+    ASSERT_TRUE(invoke("Meta+Alt+Y"));
+    EXPECT_TRUE(pressedOnly({ 1, 2 }));
+
+    hotkeys().unregisterChord(1);
+    invoke("Meta+Alt+T");
+    ASSERT_TRUE(invoke("Meta+Alt+Y"));
+    EXPECT_TRUE(pressedOnly({ 1, 2, 2 }));
+}
+
+TEST_F(KWinShortcutsTest, AChordKWinHoldsIsRefused)
+{
+    // Alt+F4 closes windows in KWin.
+    KeyChord closing { *MacKeyCodes::code(HotkeyKey::named("f4")), { opt } };
+    EXPECT_FALSE(hotkeys().registerChord(1, closing));
+    EXPECT_TRUE(hotkeys().registerChord(2, chord("j", { cmd, opt })));
+}
+
+TEST_F(KWinShortcutsTest, AChordAlreadyHeldIsRefusedAndFreedWhenItsHolderLetsGo)
+{
+    ASSERT_TRUE(hotkeys().registerChord(1, chord("u", { cmd, ctrl })));
+    EXPECT_FALSE(hotkeys().registerChord(2, chord("u", { cmd, ctrl })));
+    hotkeys().unregisterChord(1);
+    EXPECT_TRUE(hotkeys().registerChord(3, chord("u", { cmd, ctrl })));
+    ASSERT_TRUE(invoke("Meta+Ctrl+U"));
+    EXPECT_TRUE(pressedOnly({ 3 }));
+}
+
+TEST_F(KWinShortcutsTest, ARegisteredChordChangesItsKeys)
+{
+    ASSERT_TRUE(hotkeys().registerChord(1, chord("i", { cmd, opt })));
+    ASSERT_TRUE(hotkeys().registerChord(1, chord("o", { cmd, opt })));
+    // The old keys are free again.
+    EXPECT_TRUE(hotkeys().registerChord(2, chord("i", { cmd, opt })));
+    ASSERT_TRUE(invoke("Meta+Alt+O"));
+    EXPECT_TRUE(pressedOnly({ 1 }));
+}
+
+} // namespace
+} // namespace quorvane
