@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Builds a release configuration and runs the application, `quorvane-app`.
+# Builds what it runs in a release configuration (the tool, the application, the web host and the sample window
+# program, not the tests) and runs the application, `quorvane-app`.
 # On an X display ($DISPLAY answers) it manages that display's windows until interrupted. Without one it
 # starts its own virtual desktop (scripts/virtual-desktop.sh) with a few sample windows, tiles them through
 # `quorvane`, saves a screenshot and leaves the desktop running.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-"$root/scripts/setup.sh" "$root/build/release" release >&2
+"$root/scripts/setup.sh" "$root/build/release" release quorvane quorvane-app QuorvaneWebHost quorvane-test-window >&2
 build="$root/build/release"
 
 if [[ -n ${DISPLAY:-} ]] && xdpyinfo >/dev/null 2>&1; then
