@@ -73,22 +73,6 @@ std::string_view kindName(WordKind kind)
     __builtin_unreachable();
 }
 
-std::vector<WordKind> kinds()
-{
-    std::vector<WordKind> found;
-    auto note = [&](WordKind kind) {
-        if (std::find(found.begin(), found.end(), kind) == found.end())
-            found.push_back(kind);
-    };
-    for (const GrammarCommand& command : CommandGrammar::commands()) {
-        for (const GrammarOperand& operand : command.operands)
-            note(operand.kind);
-    }
-    for (const GrammarOption& option : CommandGrammar::options())
-        note(option.value);
-    return found;
-}
-
 std::vector<std::string> tileNames()
 {
     std::vector<std::string> names;
@@ -124,16 +108,6 @@ std::vector<const GrammarOption*> valueOptions()
     std::vector<const GrammarOption*> options;
     for (const GrammarOption& option : CommandGrammar::options()) {
         if (option.takesValue())
-            options.push_back(&option);
-    }
-    return options;
-}
-
-std::vector<const GrammarOption*> flags()
-{
-    std::vector<const GrammarOption*> options;
-    for (const GrammarOption& option : CommandGrammar::options()) {
-        if (!option.takesValue())
             options.push_back(&option);
     }
     return options;

@@ -23,8 +23,6 @@ std::vector<CompletionChoice> groups();
 std::vector<CompletionChoice> subcommands(std::string_view group);
 // The kind's name in the generated scripts: "tile", "webApp".
 std::string_view kindName(WordKind kind);
-// The kinds the commands' operands and options take, each once, in order of first use.
-std::vector<WordKind> kinds();
 // The canonical tile names.
 std::vector<std::string> tileNames();
 // The group whose `list` names, in its first column, the words of this kind ("app", "layout", "hotkey"), or
@@ -32,9 +30,8 @@ std::vector<std::string> tileNames();
 std::string_view listingGroup(WordKind kind);
 // What `quorvane <group> list` prints when there is nothing to list.
 std::string emptyListing(std::string_view group);
-// The value options, and the flags, with their dashes.
+// The options that take a value.
 std::vector<const GrammarOption*> valueOptions();
-std::vector<const GrammarOption*> flags();
 // The commands that read the option `name`.
 std::vector<const GrammarCommand*> readers(std::string_view name);
 // The command words joined by a space: "app add".

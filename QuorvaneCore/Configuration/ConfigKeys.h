@@ -41,8 +41,9 @@ struct ConfigKey {
     bool hasField() const { return field.index() != 0; }
 };
 
-// Every key of config.toml in one table: the default file, the decoder, the general-settings writer and the
-// manual page take the key names from here.
+// Every key of config.toml in one table. The default file, the decoding and writing of the root, `[general]` and
+// `[agents]`, and the manual page take their keys and defaults from here; the keys of the web-app and rule tables,
+// which their own code reads and writes, are described here for the manual (a test holds the two together).
 namespace ConfigKeys {
 
 // Every key, table by table, in the order the default file and the manual give them.

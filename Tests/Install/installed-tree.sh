@@ -1,20 +1,25 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary DESTDIR under an unusual prefix and checks the tree: exactly the files an
 # installed Quorvane has; the programs run from there and find their web host in the program folder; the launcher
-# entry, the AppStream data and the manual pages pass their checkers; every key of the default config.toml has its
-# place in quorvane-config(5); and the completions of bash, zsh and fish offer the right words.
-#   installed-tree.sh <build folder> <version>
+# entry, the AppStream data and the manual pages pass their checkers; the log-in entry of an installed application
+# starts the installed program; every key of the default config.toml has its place in quorvane-config(5); and the
+# completions of bash, zsh and fish offer the right words.
+#   installed-tree.sh <build folder> <version> <source folder>
 set -euo pipefail
 
-build=${1:?usage: installed-tree.sh <build folder> <version>}
-version=${2:?usage: installed-tree.sh <build folder> <version>}
+usage="usage: installed-tree.sh <build folder> <version> <source folder>"
+build=${1:?$usage}
+version=${2:?$usage}
+source_folder=${3:?$usage}
 scratch=$(mktemp -d)
 app=
+desktop=
 cleanup() {
     if [[ -n $app ]]; then
         kill "$app" 2>/dev/null || true
         wait "$app" 2>/dev/null || true
     fi
+    [[ -z $desktop ]] || "$source_folder/scripts/virtual-desktop.sh" stop "$desktop" >/dev/null 2>&1 || true
     rm -rf "$scratch"
 }
 trap cleanup EXIT
@@ -69,6 +74,25 @@ done
 cmp -s "$bundled" "$host" || fail "the application did not refresh the web app's host: $(cat "$scratch/app.log")"
 kill "$app" && wait "$app" || true
 app=
+
+# On an X display, with launch_at_login on, the application writes a log-in entry that starts the installed program.
+desktop=$("$source_folder/scripts/virtual-desktop.sh" start)
+(
+    # shellcheck disable=SC1090
+    . "$desktop"
+    mkdir -p "$XDG_CONFIG_HOME/quorvane"
+    printf '[general]\nlaunch_at_login = true\n' >"$XDG_CONFIG_HOME/quorvane/config.toml"
+    "$root/bin/quorvane-app" >"$scratch/x11-app.log" 2>&1 &
+    "$source_folder/scripts/virtual-desktop.sh" record "$desktop" $!
+    entry=$XDG_CONFIG_HOME/autostart/quorvane.desktop
+    "$source_folder/scripts/virtual-desktop.sh" wait 20 test -s "$entry" \
+        || { echo "no log-in entry: $(cat "$scratch/x11-app.log")"; exit 1; }
+    grep -qxF "Exec=\"$root/bin/quorvane-app\"" "$entry" && grep -qxF "TryExec=$root/bin/quorvane-app" "$entry" \
+        || { echo "the log-in entry starts another program:"; cat "$entry"; exit 1; }
+    desktop-file-validate "$entry"
+) >"$scratch/login.log" 2>&1 || fail "$(cat "$scratch/login.log")"
+"$source_folder/scripts/virtual-desktop.sh" stop "$desktop" >/dev/null 2>&1
+desktop=
 
 # The desktop's checkers.
 for entry in "$root/share/applications/app.quorvane.Quorvane.desktop" \
