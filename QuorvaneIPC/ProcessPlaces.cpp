@@ -4,6 +4,7 @@
 #include "Updates/UpdateFeed.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -58,12 +59,14 @@ std::optional<std::string> hostBinary()
     std::optional<std::string> folder = executableFolder();
     if (!folder)
         return std::nullopt;
-    std::string host = *folder + "QuorvaneWebHost";
-    // A folder of that name passes the access check too, but cannot be copied into a bundle.
-    struct stat facts { };
-    if (::stat(host.c_str(), &facts) != 0 || !S_ISREG(facts.st_mode) || ::access(host.c_str(), X_OK) != 0)
-        return std::nullopt;
-    return host;
+    for (const std::string& host :
+        { *folder + "QuorvaneWebHost", *folder + QUORVANE_INSTALLED_HOST_FOLDER + "/QuorvaneWebHost" }) {
+        // A folder of that name passes the access check too, but cannot be copied into a bundle.
+        struct stat facts { };
+        if (::stat(host.c_str(), &facts) == 0 && S_ISREG(facts.st_mode) && ::access(host.c_str(), X_OK) == 0)
+            return std::filesystem::path(host).lexically_normal().string();
+    }
+    return std::nullopt;
 }
 
 std::optional<std::string> updateFeed()

@@ -20,7 +20,8 @@ std::optional<std::string> executable();
 // The folder holding this process's executable, with a trailing "/".
 std::optional<std::string> executableFolder();
 
-// The web-host executable shipped beside this process's executable, when there is one.
+// The web-host executable shipped with this process: beside its executable, as in the build tree, else in
+// the program folder of the installed prefix (libexec/quorvane beside the executable's bin folder).
 std::optional<std::string> hostBinary();
 
 // The release feed of this installation: $QUORVANE_UPDATE_FEED when set, else the address built in; none

@@ -6,6 +6,7 @@
 //   quorvane-app --backend kwin   KWin on the session bus (KDE Plasma on Wayland)
 //   quorvane-app --simulate       the simulated desktop with sample windows on two displays
 //   quorvane-app --link-cli       links the `quorvane` beside this executable into the PATH and says where
+//   quorvane-app --help           the help screen
 #include "Configuration/QuorvanePaths.h"
 #include "Platforms/GLib/GLibMainLoop.h"
 #include "Platforms/GLib/GLibWorkerPool.h"
@@ -23,6 +24,7 @@
 #include "QuorvaneApp/Setup/CLILink.h"
 #include "QuorvaneIPC/ProcessPlaces.h"
 #include "QuorvaneNet/QuietSession.h"
+#include "app/AppUsage.h"
 
 #include <cerrno>
 #include <chrono>
@@ -308,12 +310,7 @@ int main(int argc, char** argv)
         return runSimulated();
     if (arguments == std::vector<std::string> { "--link-cli" })
         return linkCommandLineTool();
-    std::fputs("usage: quorvane-app [--backend x11|kwin | --simulate | --link-cli]\n"
-               "  without options it manages the windows of the session's desktop: KWin in a Wayland session\n"
-               "  (KDE Plasma), else the X display in $DISPLAY;\n"
-               "  --backend x11 or --backend kwin chooses the desktop;\n"
-               "  --simulate runs on a simulated desktop instead;\n"
-               "  --link-cli links the quorvane beside it into the PATH.\n",
-        stderr);
-    return 1;
+    bool help = arguments == std::vector<std::string> { "--help" } || arguments == std::vector<std::string> { "-h" };
+    std::fputs(AppUsage::text().c_str(), help ? stdout : stderr);
+    return help ? 0 : 1;
 }

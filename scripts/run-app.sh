@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# Builds a release configuration and runs the application, `quorvane-app`.
+# Builds what it runs in a release configuration (the tool, the application, the web host and the sample window
+# program, not the tests) and runs the application, `quorvane-app`.
 # In a desktop session (a Wayland display, or an X display that answers) it manages that desktop's windows until
 # interrupted: KDE Plasma on Wayland or X11 (the application says when the session is neither). Without one it
 # starts its own virtual desktop (scripts/virtual-desktop.sh) with a few sample windows, tiles them through
 # `quorvane`, saves a screenshot and leaves the desktop running.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-"$root/scripts/setup.sh" "$root/build/release" release >&2
+"$root/scripts/setup.sh" "$root/build/release" release quorvane quorvane-app QuorvaneWebHost quorvane-test-window >&2
 build="$root/build/release"
 
 if [[ -n ${WAYLAND_DISPLAY:-} ]] || { [[ -n ${DISPLAY:-} ]] && xdpyinfo >/dev/null 2>&1; }; then

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs (only when one is missing),
-# then configures and builds one configuration.
-#   scripts/setup.sh <build-dir> [release|sanitize|tsan|fuzz]
+# then configures and builds one configuration: every target, or only the targets named.
+#   scripts/setup.sh <build-dir> [release|sanitize|tsan|fuzz|package] [target...]
+# "package" is a release build of the shipped programs alone, for /usr: `cpack -G DEB` in it makes the package.
 set -euo pipefail
 
 packages=(
@@ -21,6 +22,9 @@ packages=(
     kwin-wayland xwayland libglib2.0-bin
     # Keys typed through KWin's fake-input protocol by the KWin tests' helper.
     libwayland-dev plasma-wayland-protocols
+    # The installed tree and the Debian package: their checkers, the manual-page renderer and the shells whose
+    # completions are tested.
+    appstream groff-base man-db dpkg-dev file lintian bash-completion zsh fish
 )
 
 missing=()
@@ -40,10 +44,12 @@ fi
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${1:-"$root/build"}
 kind=${2:-release}
+targets=("${@:3}")
 
 options=(-G Ninja -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 case "$kind" in
     release) options+=(-DCMAKE_BUILD_TYPE=Release) ;;
+    package) options+=(-DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr -DQUORVANE_TESTS=OFF -DQUORVANE_BENCH=OFF) ;;
     sanitize) options+=(-DCMAKE_BUILD_TYPE=Debug -DQUORVANE_SANITIZE=ON) ;;
     tsan) options+=(-DCMAKE_BUILD_TYPE=Debug -DQUORVANE_THREAD_SANITIZE=ON -DQUORVANE_BENCH=OFF) ;;
     fuzz) options+=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
@@ -52,4 +58,4 @@ case "$kind" in
 esac
 
 cmake -S "$root" -B "$build" "${options[@]}" >/dev/null
-cmake --build "$build"
+cmake --build "$build" ${targets[@]+--target "${targets[@]}"}

@@ -1,10 +1,9 @@
 #include "Command/CommandParser.h"
 
+#include "Command/CommandGrammar.h"
 #include "Command/Invocation.h"
 #include "Support/QuorvaneError.h"
 
-#include <algorithm>
-#include <array>
 #include <charconv>
 #include <cmath>
 #include <map>
@@ -13,10 +12,6 @@
 namespace quorvane::CommandParser {
 
 namespace {
-
-constexpr std::array<std::string_view, 10> valueOptions = {
-    "name", "hotkey", "tile", "icon", "css", "js", "display", "title", "config", "timeout",
-};
 
 using Options = std::map<std::string, std::string, std::less<>>;
 
@@ -215,7 +210,8 @@ Invocation parse(const std::vector<std::string>& arguments)
                 name = text.substr(0, equals);
                 value = std::string(text.substr(equals + 1));
             }
-            if (std::find(valueOptions.begin(), valueOptions.end(), name) == valueOptions.end())
+            // Flags take no value, so `--json=1` names no option that exists.
+            if (const GrammarOption* known = CommandGrammar::option(name); !known || !known->takesValue())
                 throw QuorvaneError::usage("Unknown option --" + name + ".");
             if (!value) {
                 if (i + 1 >= arguments.size())

@@ -1,5 +1,6 @@
 #include "Configuration/ConfigDecoder.h"
 
+#include "Configuration/ConfigKeys.h"
 #include "Configuration/QuorvaneConfig.h"
 #include "TOML/TOMLDocument.h"
 
@@ -60,7 +61,7 @@ public:
             m_values[key->key] = &key->value;
     }
 
-    const TOMLValue* value(const std::string& key) const
+    const TOMLValue* value(std::string_view key) const
     {
         auto found = m_values.find(key);
         return found == m_values.end() ? nullptr : found->second;
@@ -84,75 +85,38 @@ public:
             into = *found->asString();
     }
 
-    void read(const std::string& key, std::vector<std::string>& into) const
-    {
-        if (auto* found = value(key); found && found->asArray())
-            into = strings(*found->asArray());
-    }
-
-    void readNumber(const std::string& key, double& into) const
-    {
-        auto* found = value(key);
-        if (!found)
-            return;
-        if (auto integer = found->asInteger())
-            into = static_cast<double>(*integer);
-        else if (auto decimal = found->asDouble())
-            into = *decimal;
-    }
-
-    static std::vector<std::string> strings(const TOMLValue::Array& elements)
-    {
-        std::vector<std::string> texts;
-        for (auto& element : elements) {
-            if (auto* text = element.asString())
-                texts.push_back(*text);
-        }
-        return texts;
-    }
-
 private:
-    std::map<std::string, const TOMLValue*> m_values;
+    std::map<std::string, const TOMLValue*, std::less<>> m_values;
 };
 
-int64_t decodeVersion(const DocumentIndex& index)
+// The keys of `table` that fill a field, read from the table's pairs (a repeated key takes its last value).
+void decodeFields(const DocumentIndex& index, std::string_view table, QuorvaneConfig& config)
 {
-    for (auto* key : index.pairs({})) {
-        if (key->key == "version")
-            return key->value.intValue().value_or(1);
+    Table pairs(index.pairs({ std::string(table) }));
+    for (const ConfigKey* key : ConfigKeys::of(table)) {
+        if (const TOMLValue* value = pairs.value(key->key))
+            ConfigKeys::read(*key, *value, config);
     }
-    return 1;
 }
 
-GeneralConfig decodeGeneral(const DocumentIndex& index)
+// The first root pair named `version` counts, unlike the keys of a table.
+void decodeVersion(const DocumentIndex& index, QuorvaneConfig& config)
 {
-    GeneralConfig general;
-    Table table(index.pairs({ "general" }));
-    table.read("launch_at_login", general.launchAtLogin);
-    table.read("check_for_updates", general.checkForUpdates);
-    table.read("animate_tiles", general.animateTiles);
-    table.readNumber("tile_gap", general.tileGap);
-    auto* style = table.value("window_style");
-    general.windowChrome = parseWindowChrome(
-        style && style->asString() ? std::optional<std::string_view>(*style->asString()) : std::nullopt);
-    table.read("tile_mode_hotkey", general.tileModeHotkey);
-    table.read("agent_hotkey_enabled", general.agentHotkeyEnabled);
-    table.read("agent_hotkey", general.agentHotkey);
-    table.read("new_app_hotkey", general.newAppHotkey);
-    table.read("layout_hotkey", general.layoutHotkey);
-    table.read("cycle_windows", general.cycleWindows);
-    table.read("hide_on_repeat", general.hideOnRepeat);
-    table.read("leader_key", general.leaderKey);
-    table.read("agent_command", general.agentCommand);
-    table.read("terminal_bundle_id", general.terminalBundleIdentifier);
-    table.read("auto_tile", general.autoTile);
-    table.read("onboarding_complete", general.onboardingComplete);
+    const ConfigKey& version = ConfigKeys::named("", "version");
+    for (auto* key : index.pairs({})) {
+        if (key->key == version.key) {
+            ConfigKeys::read(version, key->value, config);
+            return;
+        }
+    }
+}
 
+void decodeTileHotkeys(const DocumentIndex& index, GeneralConfig& general)
+{
     for (auto* key : index.pairs({ "tile_hotkeys" })) {
         if (auto* chord = key->value.asString())
             general.tileHotkeys[key->key] = *chord;
     }
-    return general;
 }
 
 std::optional<WebAppRecord> decodeApp(const DocumentIndex& index, const std::string& slug)
@@ -225,23 +189,15 @@ Layout decodeLayout(const DocumentIndex& index, const std::string& name)
     return layout;
 }
 
-AgentConfig decodeAgents(const DocumentIndex& index)
-{
-    AgentConfig agents;
-    Table table(index.pairs({ "agents" }));
-    table.read("installed", agents.installed);
-    table.read("custom_folders", agents.customFolders);
-    return agents;
-}
-
 } // namespace
 
 QuorvaneConfig decode(const TOMLDocument& document)
 {
     DocumentIndex index(document);
     QuorvaneConfig config;
-    config.version = decodeVersion(index);
-    config.general = decodeGeneral(index);
+    decodeVersion(index, config);
+    decodeFields(index, "general", config);
+    decodeTileHotkeys(index, config.general);
     for (auto& slug : index.tableNames("apps")) {
         if (auto record = decodeApp(index, slug))
             config.apps.push_back(std::move(*record));
@@ -253,7 +209,7 @@ QuorvaneConfig decode(const TOMLDocument& document)
     }
     for (auto& name : index.tableNames("layouts"))
         config.layouts.push_back(decodeLayout(index, name));
-    config.agents = decodeAgents(index);
+    decodeFields(index, "agents", config);
     return config;
 }
 

@@ -1,6 +1,7 @@
 #include "Configuration/ConfigFile.h"
 
 #include "Configuration/ConfigDecoder.h"
+#include "Configuration/ConfigKeys.h"
 #include "Configuration/DefaultConfig.h"
 #include "Configuration/QuorvaneConfig.h"
 #include "Hotkeys/TileKeys.h"
@@ -29,13 +30,12 @@ std::string normalizedLineBreaks(std::string_view text)
     return normalized;
 }
 
-TOMLValue stringArray(const std::vector<std::string>& texts)
+// Writes every key of `table` that fills a field, in table order, with its value in `config`.
+void writeFields(TOMLDocument& document, std::string_view table, const QuorvaneConfig& config)
 {
-    TOMLValue::Array elements;
-    elements.reserve(texts.size());
-    for (auto& text : texts)
-        elements.push_back(TOMLValue::string(text));
-    return TOMLValue::array(std::move(elements));
+    for (const ConfigKey* key : ConfigKeys::of(table))
+        document.set(table.empty() ? TOMLPath {} : TOMLPath { std::string(table) }, std::string(key->key),
+            ConfigKeys::value(*key, config));
 }
 
 bool hasKey(const TOMLDocument& document, const TOMLPath& table, std::string_view key)
@@ -118,26 +118,11 @@ void ConfigFile::replaceDocument(TOMLDocument document)
 void ConfigFile::setGeneral(const GeneralConfig& general)
 {
     auto document = m_document;
-    const TOMLPath table { "general" };
-    document.set({}, "version", TOMLValue::integer(1));
-    document.set(table, "launch_at_login", TOMLValue::boolean(general.launchAtLogin));
-    document.set(table, "check_for_updates", TOMLValue::boolean(general.checkForUpdates));
-    document.set(table, "animate_tiles", TOMLValue::boolean(general.animateTiles));
-    document.set(table, "tile_gap", TOMLValue::decimal(general.tileGap));
-    document.set(table, "window_style", TOMLValue::string(std::string(toString(general.windowChrome))));
-    document.set(table, "tile_mode_hotkey", TOMLValue::string(general.tileModeHotkey));
-    document.set(table, "agent_hotkey_enabled", TOMLValue::boolean(general.agentHotkeyEnabled));
-    document.set(table, "agent_hotkey", TOMLValue::string(general.agentHotkey));
-    document.set(table, "new_app_hotkey", TOMLValue::string(general.newAppHotkey));
-    document.set(table, "layout_hotkey", TOMLValue::string(general.layoutHotkey));
-    document.set(table, "cycle_windows", TOMLValue::boolean(general.cycleWindows));
-    document.set(table, "hide_on_repeat", TOMLValue::boolean(general.hideOnRepeat));
-    document.set(table, "leader_key", TOMLValue::string(general.leaderKey));
+    QuorvaneConfig config;
+    writeFields(document, "", config);
+    config.general = general;
+    writeFields(document, "general", config);
     rewriteTileHotkeys(document, general.tileHotkeys);
-    document.set(table, "agent_command", stringArray(general.agentCommand));
-    document.set(table, "terminal_bundle_id", TOMLValue::string(general.terminalBundleIdentifier));
-    document.set(table, "auto_tile", TOMLValue::boolean(general.autoTile));
-    document.set(table, "onboarding_complete", TOMLValue::boolean(general.onboardingComplete));
     replaceDocument(std::move(document));
 }
 
@@ -218,8 +203,9 @@ void ConfigFile::upsertLayout(const Layout& layout)
 void ConfigFile::setAgents(const AgentConfig& agents)
 {
     auto document = m_document;
-    document.set({ "agents" }, "installed", stringArray(agents.installed));
-    document.set({ "agents" }, "custom_folders", stringArray(agents.customFolders));
+    QuorvaneConfig config;
+    config.agents = agents;
+    writeFields(document, "agents", config);
     replaceDocument(std::move(document));
 }
 

@@ -1,68 +1,58 @@
 #include "Configuration/DefaultConfig.h"
 
+#include "Configuration/ConfigKeys.h"
+#include "Configuration/QuorvaneConfig.h"
+#include "Hotkeys/TileKeys.h"
+#include "TOML/TOMLDocument.h"
+
+#include <string>
+
 namespace quorvane::DefaultConfig {
+
+namespace {
+
+// The keys of `table` that the default file writes, each with its note above it and its default value.
+void addKeys(std::vector<TOMLNode>& nodes, std::string_view table)
+{
+    const QuorvaneConfig defaults;
+    TOMLPath path = table.empty() ? TOMLPath {} : TOMLPath { std::string(table) };
+    if (!table.empty())
+        nodes.push_back(TOMLNode::header(path));
+    for (const ConfigKey* key : ConfigKeys::of(table)) {
+        if (!key->hasField() || !key->inDefaultFile)
+            continue;
+        if (!key->note.empty())
+            nodes.push_back(TOMLNode::raw("# " + std::string(key->note) + "\n"));
+        nodes.push_back(TOMLNode::key(path, std::string(key->key), ConfigKeys::value(*key, defaults)));
+    }
+}
+
+std::string makeText()
+{
+    std::vector<TOMLNode> nodes;
+    nodes.push_back(TOMLNode::raw("# Quorvane keeps your setup in this file and reloads it when you save.\n"
+                                  "# Comments stay in place when a value changes.\n"
+                                  "\n"));
+    addKeys(nodes, "");
+    nodes.push_back(TOMLNode::raw("\n"));
+    addKeys(nodes, "general");
+    nodes.push_back(TOMLNode::raw("\n"
+                                  "# Chords that tile any time. focus_l is ctrl+opt+cmd+l because ctrl+opt+l cycles "
+                                  "layouts.\n"
+                                  "# [ and ] are stored as leftbracket and rightbracket.\n"));
+    nodes.push_back(TOMLNode::header({ "tile_hotkeys" }));
+    for (const TileKeyBinding& binding : TileKeys::bindings())
+        nodes.push_back(TOMLNode::key({ "tile_hotkeys" }, binding.id, TOMLValue::string(binding.defaultChord)));
+    nodes.push_back(TOMLNode::raw("\n"));
+    addKeys(nodes, "agents");
+    return renderTOML(nodes);
+}
+
+} // namespace
 
 std::string_view text()
 {
-    static constexpr std::string_view contents
-        = "# Quorvane keeps your setup in this file and reloads it when you save.\n"
-          "# Comments stay in place when a value changes.\n"
-          "\n"
-          "version = 1\n"
-          "\n"
-          "[general]\n"
-          "launch_at_login = false\n"
-          "check_for_updates = true\n"
-          "animate_tiles = true\n"
-          "tile_gap = 0\n"
-          "tile_mode_hotkey = \"ctrl+opt+space\"\n"
-          "agent_hotkey_enabled = true\n"
-          "agent_hotkey = \"ctrl+opt+a\"\n"
-          "new_app_hotkey = \"ctrl+opt+n\"\n"
-          "layout_hotkey = \"ctrl+opt+l\"\n"
-          "cycle_windows = true\n"
-          "hide_on_repeat = false\n"
-          "# Set leader_key to \"caps\" for tap-then-a-letter hotkeys.\n"
-          "leader_key = \"\"\n"
-          "agent_command = []\n"
-          "terminal_bundle_id = \"com.apple.Terminal\"\n"
-          "auto_tile = false\n"
-          "onboarding_complete = false\n"
-          "\n"
-          "# Chords that tile any time. focus_l is ctrl+opt+cmd+l because ctrl+opt+l cycles layouts.\n"
-          "# [ and ] are stored as leftbracket and rightbracket.\n"
-          "[tile_hotkeys]\n"
-          "focus_left = \"ctrl+opt+left\"\n"
-          "focus_down = \"ctrl+opt+down\"\n"
-          "focus_up = \"ctrl+opt+up\"\n"
-          "focus_right = \"ctrl+opt+right\"\n"
-          "focus_h = \"ctrl+opt+h\"\n"
-          "focus_j = \"ctrl+opt+j\"\n"
-          "focus_k = \"ctrl+opt+k\"\n"
-          "focus_l = \"ctrl+opt+cmd+l\"\n"
-          "move_left = \"ctrl+opt+shift+left\"\n"
-          "move_down = \"ctrl+opt+shift+down\"\n"
-          "move_up = \"ctrl+opt+shift+up\"\n"
-          "move_right = \"ctrl+opt+shift+right\"\n"
-          "move_h = \"ctrl+opt+shift+h\"\n"
-          "move_j = \"ctrl+opt+shift+j\"\n"
-          "move_k = \"ctrl+opt+shift+k\"\n"
-          "move_l = \"ctrl+opt+shift+l\"\n"
-          "layout_1 = \"ctrl+opt+1\"\n"
-          "layout_2 = \"ctrl+opt+2\"\n"
-          "layout_3 = \"ctrl+opt+3\"\n"
-          "layout_4 = \"ctrl+opt+4\"\n"
-          "layout_5 = \"ctrl+opt+5\"\n"
-          "layout_6 = \"ctrl+opt+6\"\n"
-          "fill = \"ctrl+opt+f\"\n"
-          "previous_display = \"ctrl+opt+leftbracket\"\n"
-          "next_display = \"ctrl+opt+rightbracket\"\n"
-          "exit_return = \"ctrl+opt+return\"\n"
-          "exit_escape = \"ctrl+opt+escape\"\n"
-          "\n"
-          "[agents]\n"
-          "installed = []\n"
-          "custom_folders = []\n";
+    static const std::string contents = makeText();
     return contents;
 }
 

@@ -159,6 +159,8 @@ std::string renderTOMLKey(const std::string& key)
     return TOMLParser::isBareKey(key) ? key : renderTOMLString(key);
 }
 
+} // namespace
+
 std::string renderTOMLValue(const TOMLValue& value)
 {
     switch (value.kind()) {
@@ -190,6 +192,8 @@ std::string renderTOMLValue(const TOMLValue& value)
     }
     return {};
 }
+
+namespace {
 
 std::string renderTrailing(const std::string& trailing)
 {

@@ -44,5 +44,7 @@ private:
 
 // Writes `nodes` as file text: raw text verbatim, header and key lines rebuilt.
 std::string renderTOML(const std::vector<TOMLNode>& nodes);
+// One value as the file writes it after "key = ".
+std::string renderTOMLValue(const TOMLValue& value);
 
 } // namespace quorvane
