@@ -2,6 +2,7 @@
 
 #include "Platforms/X11/X11ClientReader.h"
 #include "Platforms/X11/X11DisplayReader.h"
+#include "Platforms/X11/X11WindowPicker.h"
 #include "QuorvaneApp/Platform/WeakSelf.h"
 #include "QuorvaneApp/Platform/WindowSystem.h"
 
@@ -37,6 +38,7 @@ public:
     void setEnhancedMode(int32_t pid, bool on) override;
     double refreshRate() override;
     void setChangeHandler(std::function<void()> handler) override;
+    void pickWindow(std::function<void(std::optional<WindowFacts>)> picked) override;
 
     // `handler` runs on the main thread when the connection to the server breaks.
     void setConnectionLostHandler(std::function<void()> handler) { m_lostHandler = std::move(handler); }
@@ -65,6 +67,7 @@ private:
     MainLoop& m_mainLoop;
     X11ClientReader m_clients;
     X11DisplayReader m_displays;
+    X11WindowPicker m_picker;
     std::unique_ptr<X11EventSource> m_events;
     std::function<void()> m_changeHandler;
     std::function<void()> m_lostHandler;

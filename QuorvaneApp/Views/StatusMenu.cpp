@@ -150,6 +150,7 @@ StatusMenuContent StatusMenu::build() const
     if (webApps.empty())
         webApps.push_back(action(std::string(webAppPrefix), "No web apps yet", false));
     items.push_back(submenu(webAppsKey, "Web Apps", std::move(webApps)));
+    items.push_back(action(settingsKey, "Settings…"));
 
     items.push_back(separator(aboutKey));
     items.push_back(action(aboutKey, "About Quorvane"));
@@ -164,8 +165,9 @@ void StatusMenu::choose(const std::string& key)
     // A tray may still send a line that was not enabled, or one of a menu that has since been replaced.
     if (!item || !item->enabled || item->kind == Kind::submenu)
         return;
-    if (key == bannerKey) {
-        m_banner.clear();
+    if (key == bannerKey || key == settingsKey) {
+        // The settings window's status line shows the banner in full.
+        m_actions.showSettings();
     } else if (key == tileModeKey) {
         m_actions.fireToken("quorvane.tile-mode");
     } else if (key == cycleLayoutsKey) {

@@ -30,6 +30,8 @@ public:
         std::function<RPCResponse(const std::vector<std::string>& arguments)> runCommand;
         // Ends the application as a termination signal does.
         std::function<void()> quit;
+        // Brings up the settings window where it was last (on General the first time).
+        std::function<void()> showSettings;
     };
 
     // Line keys, the application's own: stable across rebuilds.
@@ -39,6 +41,7 @@ public:
     static constexpr const char* layoutsKey = "layouts";
     static constexpr const char* saveLayoutKey = "save-layout";
     static constexpr const char* webAppsKey = "web-apps";
+    static constexpr const char* settingsKey = "settings";
     static constexpr const char* aboutKey = "about";
     static constexpr const char* quitKey = "quit";
     // A saved layout's line is this and its name; a web app's is the other and its slug.

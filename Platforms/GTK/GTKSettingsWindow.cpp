@@ -1,0 +1,534 @@
+#include "Platforms/GTK/GTKSettingsWindow.h"
+
+#include <gtk/gtk.h>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+namespace quorvane {
+
+namespace {
+
+constexpr int defaultWidth = 760;
+constexpr int defaultHeight = 640;
+constexpr int pageBorder = 18;
+constexpr int cellWidth = 18;
+
+// The tones of notes and the status line, in the theme's own colours.
+constexpr const char* styleSheet = R"css(
+.quorvane-success { color: @success_color; }
+.quorvane-failure { color: @error_color; }
+)css";
+
+using Kind = SettingsControl::Kind;
+
+// What a signal handler needs: the window and the key of the control it belongs to.
+struct Binding {
+    GTKSettingsWindow* window;
+    std::string key;
+};
+
+template <typename Handler>
+void connect(GtkWidget* widget, const char* signal, GTKSettingsWindow* window, const std::string& key, Handler handler)
+{
+    g_signal_connect_data(widget, signal, G_CALLBACK(handler), new Binding { window, key },
+        [](gpointer data, GClosure*) { delete static_cast<Binding*>(data); }, GConnectFlags(0));
+}
+
+void setAccessibleName(GtkWidget* widget, const std::string& name)
+{
+    if (AtkObject* accessible = gtk_widget_get_accessible(widget))
+        atk_object_set_name(accessible, name.c_str());
+}
+
+std::string nameOf(const SettingsControl& control)
+{
+    return control.accessibleName.empty() ? control.label : control.accessibleName;
+}
+
+void installStyle()
+{
+    static bool installed = false;
+    if (installed)
+        return;
+    installed = true;
+    GtkCssProvider* provider = gtk_css_provider_new();
+    gtk_css_provider_load_from_data(provider, styleSheet, -1, nullptr);
+    gtk_style_context_add_provider_for_screen(
+        gdk_screen_get_default(), GTK_STYLE_PROVIDER(provider), GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+    g_object_unref(provider);
+}
+
+void setTone(GtkWidget* widget, MenuTone tone)
+{
+    GtkStyleContext* style = gtk_widget_get_style_context(widget);
+    gtk_style_context_remove_class(style, "quorvane-success");
+    gtk_style_context_remove_class(style, "quorvane-failure");
+    if (tone == MenuTone::success)
+        gtk_style_context_add_class(style, "quorvane-success");
+    else if (tone == MenuTone::failure)
+        gtk_style_context_add_class(style, "quorvane-failure");
+}
+
+GtkWidget* label(const std::string& text, bool wrap = false)
+{
+    GtkWidget* widget = gtk_label_new(text.c_str());
+    gtk_label_set_xalign(GTK_LABEL(widget), 0);
+    if (wrap) {
+        gtk_label_set_line_wrap(GTK_LABEL(widget), TRUE);
+        gtk_label_set_max_width_chars(GTK_LABEL(widget), 80);
+    }
+    return widget;
+}
+
+std::string decimal(double value)
+{
+    char buffer[32];
+    auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return error == std::errc() ? std::string(buffer, end) : "0";
+}
+
+double number(const std::string& text)
+{
+    double value = 0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return value;
+}
+
+// A control's shape: everything but what changes in place (values, hints, sensitivity, tone and the labels
+// of buttons). Controls of the same shape keep their widgets.
+SettingsControl shapeOf(SettingsControl control)
+{
+    control.value.clear();
+    control.hint.clear();
+    control.enabled = true;
+    control.tone = MenuTone::plain;
+    if (control.kind == Kind::button)
+        control.label.clear();
+    for (SettingsControl& button : control.buttons)
+        button = shapeOf(button);
+    return control;
+}
+
+SettingsSection shapeOf(SettingsSection section)
+{
+    for (SettingsControl& control : section.controls)
+        control = shapeOf(control);
+    return section;
+}
+
+GtkWidget* comboEntry(GtkWidget* combo)
+{
+    return gtk_bin_get_child(GTK_BIN(combo));
+}
+
+// The id of the choice labelled `text`, or the text itself.
+std::string choiceFor(const SettingsControl& control, const std::string& text)
+{
+    for (const SettingsChoice& choice : control.choices) {
+        if (choice.label == text)
+            return choice.id;
+    }
+    return text;
+}
+
+bool hasChoice(const SettingsControl& control, const std::string& id)
+{
+    return std::any_of(control.choices.begin(), control.choices.end(),
+        [&](const SettingsChoice& choice) { return choice.id == id; });
+}
+
+} // namespace
+
+GTKSettingsWindow::GTKSettingsWindow(const SettingsForm& form, const std::string& page, const SettingsEvents& events,
+    std::function<void()> closeRequested)
+    : m_events(events)
+    , m_closeRequested(std::move(closeRequested))
+{
+    installStyle();
+    m_window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    gtk_window_set_title(GTK_WINDOW(m_window), form.title.c_str());
+    gtk_window_set_default_size(GTK_WINDOW(m_window), defaultWidth, defaultHeight);
+    gtk_window_set_position(GTK_WINDOW(m_window), GTK_WIN_POS_CENTER);
+    gtk_window_set_icon_name(GTK_WINDOW(m_window), "preferences-system");
+    g_signal_connect(m_window, "delete-event", G_CALLBACK(+[](GtkWidget*, GdkEvent*, gpointer self) -> gboolean {
+        // The owner destroys the window; GTK holds it until this handler returns.
+        if (auto requested = static_cast<GTKSettingsWindow*>(self)->m_closeRequested)
+            requested();
+        return TRUE;
+    }),
+        this);
+
+    GtkWidget* column = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
+    m_notebook = gtk_notebook_new();
+    gtk_notebook_set_scrollable(GTK_NOTEBOOK(m_notebook), TRUE);
+    m_status = label("", true);
+    gtk_widget_set_margin_start(m_status, pageBorder);
+    gtk_widget_set_margin_end(m_status, pageBorder);
+    gtk_widget_set_margin_top(m_status, 8);
+    gtk_widget_set_margin_bottom(m_status, 8);
+    gtk_label_set_selectable(GTK_LABEL(m_status), TRUE);
+    gtk_box_pack_start(GTK_BOX(column), m_notebook, TRUE, TRUE, 0);
+    gtk_box_pack_start(GTK_BOX(column), gtk_separator_new(GTK_ORIENTATION_HORIZONTAL), FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(column), m_status, FALSE, FALSE, 0);
+    gtk_container_add(GTK_CONTAINER(m_window), column);
+
+    m_updating = true;
+    buildPages(form);
+    setStatus(form.status, form.statusTone);
+    m_updating = false;
+    g_signal_connect(m_notebook, "switch-page", G_CALLBACK(+[](GtkNotebook*, GtkWidget*, guint index, gpointer self) {
+        auto* window = static_cast<GTKSettingsWindow*>(self);
+        if (window->m_updating || index >= window->m_pages.size())
+            return;
+        if (auto chosen = window->m_events.pageChosen)
+            chosen(window->m_pages[index].key);
+    }),
+        this);
+    gtk_widget_show_all(m_window);
+    // Hints without text take no room.
+    for (auto& [key, control] : m_controls) {
+        if (control.hint && control.shown.hint.empty())
+            gtk_widget_hide(control.hint);
+    }
+    present(page);
+}
+
+GTKSettingsWindow::~GTKSettingsWindow()
+{
+    m_updating = true;
+    gtk_widget_destroy(m_window);
+}
+
+void GTKSettingsWindow::present(const std::string& page)
+{
+    for (size_t index = 0; index < m_pages.size(); ++index) {
+        if (m_pages[index].key == page) {
+            m_updating = true;
+            gtk_notebook_set_current_page(GTK_NOTEBOOK(m_notebook), static_cast<int>(index));
+            m_updating = false;
+        }
+    }
+    gtk_window_present(GTK_WINDOW(m_window));
+}
+
+void GTKSettingsWindow::buildPages(const SettingsForm& form)
+{
+    while (gtk_notebook_get_n_pages(GTK_NOTEBOOK(m_notebook)) > 0)
+        gtk_notebook_remove_page(GTK_NOTEBOOK(m_notebook), -1);
+    m_pages.clear();
+    m_controls.clear();
+    for (const SettingsPage& page : form.pages) {
+        Page built { page.key, page.title, gtk_box_new(GTK_ORIENTATION_VERTICAL, pageBorder), {} };
+        gtk_container_set_border_width(GTK_CONTAINER(built.column), pageBorder);
+        for (const SettingsSection& section : page.sections) {
+            Section made { shapeOf(section), nullptr, {} };
+            made.box = buildSection(section, made.keys);
+            gtk_box_pack_start(GTK_BOX(built.column), made.box, FALSE, FALSE, 0);
+            built.sections.push_back(std::move(made));
+        }
+        GtkWidget* scroller = gtk_scrolled_window_new(nullptr, nullptr);
+        gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scroller), GTK_POLICY_NEVER, GTK_POLICY_AUTOMATIC);
+        gtk_container_add(GTK_CONTAINER(scroller), built.column);
+        gtk_notebook_append_page(GTK_NOTEBOOK(m_notebook), scroller, gtk_label_new(page.title.c_str()));
+        m_pages.push_back(std::move(built));
+    }
+}
+
+GtkWidget* GTKSettingsWindow::buildSection(const SettingsSection& section, std::vector<std::string>& keys)
+{
+    GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 6);
+    GtkWidget* heading = label("");
+    char* markup = g_markup_printf_escaped("<b>%s</b>", section.title.c_str());
+    gtk_label_set_markup(GTK_LABEL(heading), markup);
+    g_free(markup);
+    gtk_box_pack_start(GTK_BOX(box), heading, FALSE, FALSE, 0);
+    if (!section.intro.empty()) {
+        GtkWidget* intro = label(section.intro, true);
+        gtk_style_context_add_class(gtk_widget_get_style_context(intro), "dim-label");
+        gtk_box_pack_start(GTK_BOX(box), intro, FALSE, FALSE, 0);
+    }
+    GtkWidget* grid = gtk_grid_new();
+    gtk_grid_set_row_spacing(GTK_GRID(grid), 6);
+    gtk_grid_set_column_spacing(GTK_GRID(grid), 12);
+    gtk_widget_set_margin_start(grid, 12);
+    int line = 0;
+    for (const SettingsControl& control : section.controls) {
+        Control made { control, nullptr, nullptr, control.value };
+        if (control.kind == Kind::row) {
+            gtk_grid_attach(GTK_GRID(grid), buildRow(control, keys), 0, line++, 2, 1);
+        } else if (control.kind == Kind::note) {
+            made.input = label(control.value, true);
+            setTone(made.input, control.tone);
+            gtk_grid_attach(GTK_GRID(grid), made.input, 0, line++, 2, 1);
+        } else {
+            made.input = buildInput(control);
+            if (control.kind != Kind::button) {
+                GtkWidget* caption = label(control.label);
+                gtk_label_set_mnemonic_widget(GTK_LABEL(caption), made.input);
+                gtk_grid_attach(GTK_GRID(grid), caption, 0, line, 1, 1);
+            }
+            gtk_grid_attach(GTK_GRID(grid), made.input, 1, line++, 1, 1);
+            made.hint = label(control.hint, true);
+            gtk_style_context_add_class(gtk_widget_get_style_context(made.hint), "dim-label");
+            gtk_grid_attach(GTK_GRID(grid), made.hint, 1, line++, 1, 1);
+        }
+        keys.push_back(control.key);
+        m_controls.insert_or_assign(control.key, std::move(made));
+    }
+    gtk_box_pack_start(GTK_BOX(box), grid, FALSE, FALSE, 0);
+    return box;
+}
+
+GtkWidget* GTKSettingsWindow::buildInput(const SettingsControl& control)
+{
+    GtkWidget* input = nullptr;
+    switch (control.kind) {
+    case Kind::toggle:
+        input = gtk_switch_new();
+        gtk_switch_set_active(GTK_SWITCH(input), control.value == "true");
+        gtk_widget_set_halign(input, GTK_ALIGN_START);
+        connect(input, "notify::active", this, control.key, +[](GtkSwitch* widget, GParamSpec*, Binding* binding) {
+            binding->window->edited(binding->key, gtk_switch_get_active(widget) ? "true" : "false");
+        });
+        break;
+    case Kind::number:
+        input = gtk_spin_button_new_with_range(control.minimum, control.maximum, control.step);
+        gtk_spin_button_set_value(GTK_SPIN_BUTTON(input), number(control.value));
+        gtk_widget_set_halign(input, GTK_ALIGN_START);
+        connect(input, "value-changed", this, control.key, +[](GtkSpinButton* widget, Binding* binding) {
+            binding->window->edited(binding->key, decimal(gtk_spin_button_get_value(widget)));
+        });
+        break;
+    case Kind::choice:
+        input = control.editable ? gtk_combo_box_text_new_with_entry() : gtk_combo_box_text_new();
+        for (const SettingsChoice& choice : control.choices)
+            gtk_combo_box_text_append(GTK_COMBO_BOX_TEXT(input), choice.id.c_str(), choice.label.c_str());
+        if (hasChoice(control, control.value))
+            gtk_combo_box_set_active_id(GTK_COMBO_BOX(input), control.value.c_str());
+        else if (control.editable)
+            gtk_entry_set_text(GTK_ENTRY(comboEntry(input)), control.value.c_str());
+        gtk_widget_set_hexpand(input, TRUE);
+        connect(input, "changed", this, control.key, +[](GtkComboBox* widget, Binding* binding) {
+            // Typing into a choice is handed back when accepted, as in a text field.
+            if (gtk_combo_box_get_active(widget) < 0)
+                return;
+            const char* id = gtk_combo_box_get_active_id(widget);
+            binding->window->edited(binding->key, id ? id : "");
+        });
+        if (control.editable) {
+            GtkWidget* entry = comboEntry(input);
+            setAccessibleName(entry, nameOf(control));
+            connect(entry, "activate", this, control.key,
+                +[](GtkEntry*, Binding* binding) { binding->window->commitText(binding->key); });
+            connect(entry, "focus-out-event", this, control.key, +[](GtkWidget*, GdkEvent*, Binding* binding) -> gboolean {
+                binding->window->commitText(binding->key);
+                return FALSE;
+            });
+        }
+        break;
+    case Kind::text:
+        input = gtk_entry_new();
+        gtk_entry_set_text(GTK_ENTRY(input), control.value.c_str());
+        gtk_widget_set_hexpand(input, TRUE);
+        if (control.live) {
+            connect(input, "changed", this, control.key, +[](GtkEntry* widget, Binding* binding) {
+                binding->window->edited(binding->key, gtk_entry_get_text(widget));
+            });
+        } else {
+            connect(input, "activate", this, control.key,
+                +[](GtkEntry*, Binding* binding) { binding->window->commitText(binding->key); });
+            connect(input, "focus-out-event", this, control.key, +[](GtkWidget*, GdkEvent*, Binding* binding) -> gboolean {
+                binding->window->commitText(binding->key);
+                return FALSE;
+            });
+        }
+        break;
+    case Kind::button:
+        input = gtk_button_new_with_label(control.label.c_str());
+        gtk_widget_set_halign(input, GTK_ALIGN_START);
+        connect(input, "clicked", this, control.key,
+            +[](GtkButton*, Binding* binding) { binding->window->pressed(binding->key); });
+        break;
+    case Kind::note:
+    case Kind::row:
+        input = label(control.value, true);
+        break;
+    }
+    gtk_widget_set_sensitive(input, control.enabled);
+    setAccessibleName(input, nameOf(control));
+    return input;
+}
+
+GtkWidget* GTKSettingsWindow::buildRow(const SettingsControl& control, std::vector<std::string>& keys)
+{
+    GtkWidget* line = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 12);
+    for (const std::string& cell : control.cells) {
+        GtkWidget* text = label(cell);
+        gtk_label_set_width_chars(GTK_LABEL(text), cellWidth);
+        gtk_label_set_max_width_chars(GTK_LABEL(text), cellWidth * 2);
+        gtk_label_set_ellipsize(GTK_LABEL(text), PANGO_ELLIPSIZE_MIDDLE);
+        gtk_box_pack_start(GTK_BOX(line), text, FALSE, FALSE, 0);
+    }
+    for (auto button = control.buttons.rbegin(); button != control.buttons.rend(); ++button) {
+        GtkWidget* input = buildInput(*button);
+        gtk_box_pack_end(GTK_BOX(line), input, FALSE, FALSE, 0);
+        keys.push_back(button->key);
+        m_controls.insert_or_assign(button->key, Control { *button, input, nullptr, "" });
+    }
+    return line;
+}
+
+void GTKSettingsWindow::update(const SettingsForm& form)
+{
+    m_updating = true;
+    bool samePages = form.pages.size() == m_pages.size();
+    for (size_t index = 0; samePages && index < form.pages.size(); ++index)
+        samePages = form.pages[index].key == m_pages[index].key
+            && form.pages[index].sections.size() == m_pages[index].sections.size();
+    if (!samePages) {
+        int current = gtk_notebook_get_current_page(GTK_NOTEBOOK(m_notebook));
+        buildPages(form);
+        gtk_widget_show_all(m_notebook);
+        gtk_notebook_set_current_page(GTK_NOTEBOOK(m_notebook), current);
+    } else {
+        for (size_t index = 0; index < form.pages.size(); ++index) {
+            Page& page = m_pages[index];
+            for (size_t at = 0; at < page.sections.size(); ++at) {
+                const SettingsSection& wanted = form.pages[index].sections[at];
+                Section& section = page.sections[at];
+                SettingsSection shape = shapeOf(wanted);
+                if (shape == section.structure) {
+                    for (const SettingsControl& control : wanted.controls) {
+                        refreshControl(m_controls.at(control.key), control);
+                        for (const SettingsControl& button : control.buttons)
+                            refreshControl(m_controls.at(button.key), button);
+                    }
+                    continue;
+                }
+                // Another list of controls: the section is made again where it stood.
+                forget(section.keys);
+                section.keys.clear();
+                gtk_widget_destroy(section.box);
+                section.box = buildSection(wanted, section.keys);
+                section.structure = std::move(shape);
+                gtk_box_pack_start(GTK_BOX(page.column), section.box, FALSE, FALSE, 0);
+                gtk_box_reorder_child(GTK_BOX(page.column), section.box, static_cast<int>(at));
+                gtk_widget_show_all(section.box);
+                for (const std::string& key : section.keys) {
+                    Control& control = m_controls.at(key);
+                    if (control.hint && control.shown.hint.empty())
+                        gtk_widget_hide(control.hint);
+                }
+            }
+        }
+    }
+    setStatus(form.status, form.statusTone);
+    m_updating = false;
+}
+
+void GTKSettingsWindow::refreshControl(Control& control, const SettingsControl& wanted)
+{
+    GtkWidget* input = control.input;
+    bool changed = wanted.value != control.shown.value;
+    switch (wanted.kind) {
+    case Kind::toggle:
+        if (gtk_switch_get_active(GTK_SWITCH(input)) != (wanted.value == "true"))
+            gtk_switch_set_active(GTK_SWITCH(input), wanted.value == "true");
+        break;
+    case Kind::number:
+        if (gtk_spin_button_get_value(GTK_SPIN_BUTTON(input)) != number(wanted.value))
+            gtk_spin_button_set_value(GTK_SPIN_BUTTON(input), number(wanted.value));
+        break;
+    case Kind::choice:
+        if (hasChoice(wanted, wanted.value)) {
+            const char* active = gtk_combo_box_get_active_id(GTK_COMBO_BOX(input));
+            if ((!wanted.editable || changed) && (!active || wanted.value != active))
+                gtk_combo_box_set_active_id(GTK_COMBO_BOX(input), wanted.value.c_str());
+        } else if (wanted.editable && changed) {
+            gtk_entry_set_text(GTK_ENTRY(comboEntry(input)), wanted.value.c_str());
+        } else if (!wanted.editable) {
+            gtk_combo_box_set_active(GTK_COMBO_BOX(input), -1);
+        }
+        if (changed)
+            control.current = wanted.value;
+        break;
+    case Kind::text:
+        // What the person is typing stays until the application gives the field another value.
+        if (changed) {
+            gtk_entry_set_text(GTK_ENTRY(input), wanted.value.c_str());
+            control.current = wanted.value;
+        }
+        break;
+    case Kind::button:
+        if (wanted.label != control.shown.label)
+            gtk_button_set_label(GTK_BUTTON(input), wanted.label.c_str());
+        break;
+    case Kind::note:
+        if (changed)
+            gtk_label_set_text(GTK_LABEL(input), wanted.value.c_str());
+        if (wanted.tone != control.shown.tone)
+            setTone(input, wanted.tone);
+        break;
+    case Kind::row:
+        break;
+    }
+    if (input && wanted.enabled != control.shown.enabled)
+        gtk_widget_set_sensitive(input, wanted.enabled);
+    if (control.hint && wanted.hint != control.shown.hint) {
+        gtk_label_set_text(GTK_LABEL(control.hint), wanted.hint.c_str());
+        gtk_widget_set_visible(control.hint, !wanted.hint.empty());
+    }
+    control.shown = wanted;
+}
+
+void GTKSettingsWindow::setStatus(const std::string& text, MenuTone tone)
+{
+    gtk_label_set_text(GTK_LABEL(m_status), text.c_str());
+    setTone(m_status, tone);
+}
+
+void GTKSettingsWindow::forget(const std::vector<std::string>& keys)
+{
+    for (const std::string& key : keys)
+        m_controls.erase(key);
+}
+
+void GTKSettingsWindow::commitText(const std::string& key)
+{
+    auto found = m_controls.find(key);
+    if (m_updating || found == m_controls.end())
+        return;
+    Control& control = found->second;
+    GtkWidget* entry = control.shown.kind == Kind::choice ? comboEntry(control.input) : control.input;
+    std::string text = gtk_entry_get_text(GTK_ENTRY(entry));
+    if (control.shown.kind == Kind::choice)
+        text = choiceFor(control.shown, text);
+    if (text == control.current)
+        return;
+    control.current = text;
+    edited(key, text);
+}
+
+void GTKSettingsWindow::edited(const std::string& key, const std::string& value)
+{
+    if (m_updating)
+        return;
+    auto found = m_controls.find(key);
+    if (found != m_controls.end())
+        found->second.current = value;
+    // Copied: the handler may change the events.
+    if (auto handler = m_events.edited)
+        handler(key, value);
+}
+
+void GTKSettingsWindow::pressed(const std::string& key)
+{
+    if (m_updating)
+        return;
+    if (auto handler = m_events.pressed)
+        handler(key);
+}
+
+} // namespace quorvane
