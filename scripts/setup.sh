@@ -16,6 +16,8 @@ packages=(
     # window manager, monitors, a private session bus, the desktop-entry checker, screenshots and a terminal.
     xvfb openbox x11-xserver-utils x11-utils dbus dbus-daemon desktop-file-utils imagemagick xdotool xterm
     libxcb-xkb-dev libxcb-xinput-dev libxcb-xtest0-dev libxkbcommon-x11-dev x11-xkb-utils
+    # The tests drive the application's windows through the accessibility bus.
+    libatspi2.0-dev at-spi2-core
 )
 
 missing=()

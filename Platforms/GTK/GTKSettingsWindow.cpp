@@ -1,6 +1,9 @@
 #include "Platforms/GTK/GTKSettingsWindow.h"
 
 #include <gtk/gtk.h>
+#ifdef GDK_WINDOWING_X11
+#include <gdk/gdkx.h>
+#endif
 
 #include <algorithm>
 #include <charconv>
@@ -198,7 +201,17 @@ GTKSettingsWindow::GTKSettingsWindow(const SettingsForm& form, const std::string
 GTKSettingsWindow::~GTKSettingsWindow()
 {
     m_updating = true;
+    // While the notebook takes its pages down, GTK's accessible of each page that leaves (made once a screen
+    // reader has looked at the tabs) asks the notebook for the page's tab after it is gone, and GTK reports
+    // that as a critical warning once a page. That one warning is expected here; anything else passes on.
+    guint quieted = g_log_set_handler("Gtk", G_LOG_LEVEL_CRITICAL,
+        [](const gchar* domain, GLogLevelFlags level, const gchar* message, gpointer) {
+            if (!g_str_has_prefix(message, "gtk_notebook_get_tab_label:"))
+                g_log_default_handler(domain, level, message, nullptr);
+        },
+        nullptr);
     gtk_widget_destroy(m_window);
+    g_log_remove_handler("Gtk", quieted);
 }
 
 void GTKSettingsWindow::present(const std::string& page)
@@ -210,7 +223,15 @@ void GTKSettingsWindow::present(const std::string& page)
             m_updating = false;
         }
     }
-    gtk_window_present(GTK_WINDOW(m_window));
+    // Asked for from the tray or a panel, the window comes with no event of its own: the server's time now
+    // stands for the person's request, so that the window manager lets it take the focus.
+    guint32 time = GDK_CURRENT_TIME;
+#ifdef GDK_WINDOWING_X11
+    GdkWindow* window = gtk_widget_get_window(m_window);
+    if (window && GDK_IS_X11_WINDOW(window))
+        time = gdk_x11_get_server_time(window);
+#endif
+    gtk_window_present_with_time(GTK_WINDOW(m_window), time);
 }
 
 void GTKSettingsWindow::buildPages(const SettingsForm& form)
@@ -234,6 +255,7 @@ void GTKSettingsWindow::buildPages(const SettingsForm& form)
         gtk_notebook_append_page(GTK_NOTEBOOK(m_notebook), scroller, gtk_label_new(page.title.c_str()));
         m_pages.push_back(std::move(built));
     }
+
 }
 
 GtkWidget* GTKSettingsWindow::buildSection(const SettingsSection& section, std::vector<std::string>& keys)
