@@ -4,6 +4,7 @@
 
 #include <gtk/gtk.h>
 #include <gtk/gtkx.h>
+#include <malloc.h>
 
 namespace quorvane {
 
@@ -115,8 +116,10 @@ void GTKAppWindows::closeSettings()
 {
     if (!m_settings)
         return;
-    // Destroyed rather than hidden, so that a closed window holds no memory.
+    // Destroyed rather than hidden, and the heap's free pages handed back, so that a closed window holds no
+    // memory.
     m_settings.reset();
+    malloc_trim(0);
     if (auto closed = m_events.closed)
         closed();
 }

@@ -150,6 +150,7 @@ GTKSettingsWindow::GTKSettingsWindow(const SettingsForm& form, const std::string
     , m_closeRequested(std::move(closeRequested))
 {
     installStyle();
+    m_captions = gtk_size_group_new(GTK_SIZE_GROUP_HORIZONTAL);
     m_window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_window_set_title(GTK_WINDOW(m_window), form.title.c_str());
     gtk_window_set_default_size(GTK_WINDOW(m_window), defaultWidth, defaultHeight);
@@ -212,6 +213,7 @@ GTKSettingsWindow::~GTKSettingsWindow()
         nullptr);
     gtk_widget_destroy(m_window);
     g_log_remove_handler("Gtk", quieted);
+    g_object_unref(m_captions);
 }
 
 void GTKSettingsWindow::present(const std::string& page)
@@ -289,6 +291,7 @@ GtkWidget* GTKSettingsWindow::buildSection(const SettingsSection& section, std::
             if (control.kind != Kind::button) {
                 GtkWidget* caption = label(control.label);
                 gtk_label_set_mnemonic_widget(GTK_LABEL(caption), made.input);
+                gtk_size_group_add_widget(m_captions, caption);
                 gtk_grid_attach(GTK_GRID(grid), caption, 0, line, 1, 1);
             }
             gtk_grid_attach(GTK_GRID(grid), made.input, 1, line++, 1, 1);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+typedef struct _GtkSizeGroup GtkSizeGroup;
 typedef struct _GtkWidget GtkWidget;
 
 namespace quorvane {
@@ -69,6 +70,8 @@ private:
     GtkWidget* m_window = nullptr;
     GtkWidget* m_notebook = nullptr;
     GtkWidget* m_status = nullptr;
+    // The captions of every page, one width, so that controls line up from section to section.
+    GtkSizeGroup* m_captions = nullptr;
     std::vector<Page> m_pages;
     std::map<std::string, Control> m_controls;
     // Set while the application's own changes are applied, whose signals are not the person's.

@@ -5,6 +5,7 @@
 #include "QuorvaneApp/Views/SettingsControls.h"
 #include "Router/DoctorCheck.h"
 
+#include <algorithm>
 #include <map>
 
 namespace quorvane {
@@ -94,8 +95,14 @@ std::vector<SettingsSection> GeneralSettings::sections()
             text("general.new-app-chord", "New web app chord", general.newAppHotkey),
             text("general.layout-chord", "Cycle layouts chord", general.layoutHotkey) } });
     SettingsSection permissions { "general.permissions", "Permissions", "", {} };
-    for (const DoctorCheck& row : m_checks())
+    std::vector<std::string> said;
+    for (const DoctorCheck& row : m_checks()) {
+        // The backend's own rows may repeat a sentence of the common ones; it is said once.
+        if (std::find(said.begin(), said.end(), row.detail) != said.end())
+            continue;
+        said.push_back(row.detail);
         permissions.controls.push_back(check("general.permission:" + row.name, row));
+    }
     sections.push_back(std::move(permissions));
     return sections;
 }

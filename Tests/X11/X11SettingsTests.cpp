@@ -25,7 +25,7 @@ namespace {
 
 using namespace test;
 
-constexpr uint8_t keyW = 25;
+constexpr uint8_t keyW = 25, keyEscape = 9;
 const std::string settingsTitle = "Quorvane Settings";
 
 // The tests of this suite share one desktop, whose accessibility bus this process opens once.
@@ -195,6 +195,13 @@ TEST_F(X11SettingsTest, ARuleMadeByPickingAWindowNamesItsApplication)
 
     ASSERT_TRUE(turnTo("Tiling"));
     Accessible pick = control("push button", "Pick a window");
+    // Escape ends a pick without an answer.
+    ASSERT_TRUE(pick.act());
+    ASSERT_TRUE(waitFor([&] { return !pick.sensitive() ? pick : Accessible(); }));
+    keyboard.chord({ keyEscape });
+    ASSERT_TRUE(waitFor([&] { return pick.sensitive() ? pick : Accessible(); }));
+    EXPECT_EQ(control("text", "Rule app").text(), "");
+
     ASSERT_TRUE(pick.act());
     // The button waits, insensitive, while the pointer is grabbed.
     ASSERT_TRUE(waitFor([&] { return !pick.sensitive() ? pick : Accessible(); }));
