@@ -220,8 +220,7 @@ int runOnX11()
         [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); });
     int modelStatus = runModel(loop,
         Platform { loop, desktop->windowSystem(), workers, desktop->applications(), desktop->hotkeys(),
-            desktop->keyboardTap(), fileWatcher, desktop->permissions(), overlay, loginItem, statusItem,
-            appWindows });
+            desktop->keyboardTap(), fileWatcher, desktop->permissions(), overlay, loginItem, statusItem, appWindows });
     return status ? status : modelStatus;
 }
 

@@ -1,13 +1,11 @@
 #include "Platforms/GTK/GTKSettingsWindow.h"
 
+#include "Platforms/GTK/GTKSettingsControls.h"
+
 #include <gtk/gtk.h>
 #ifdef GDK_WINDOWING_X11
 #include <gdk/gdkx.h>
 #endif
-
-#include <algorithm>
-#include <charconv>
-#include <cmath>
 
 namespace quorvane {
 
@@ -18,129 +16,8 @@ constexpr int defaultHeight = 640;
 constexpr int pageBorder = 18;
 constexpr int cellWidth = 18;
 
-// The tones of notes and the status line, in the theme's own colours.
-constexpr const char* styleSheet = R"css(
-.quorvane-success { color: @success_color; }
-.quorvane-failure { color: @error_color; }
-)css";
-
 using Kind = SettingsControl::Kind;
-
-// What a signal handler needs: the window and the key of the control it belongs to.
-struct Binding {
-    GTKSettingsWindow* window;
-    std::string key;
-};
-
-template <typename Handler>
-void connect(GtkWidget* widget, const char* signal, GTKSettingsWindow* window, const std::string& key, Handler handler)
-{
-    g_signal_connect_data(widget, signal, G_CALLBACK(handler), new Binding { window, key },
-        [](gpointer data, GClosure*) { delete static_cast<Binding*>(data); }, GConnectFlags(0));
-}
-
-void setAccessibleName(GtkWidget* widget, const std::string& name)
-{
-    if (AtkObject* accessible = gtk_widget_get_accessible(widget))
-        atk_object_set_name(accessible, name.c_str());
-}
-
-std::string nameOf(const SettingsControl& control)
-{
-    return control.accessibleName.empty() ? control.label : control.accessibleName;
-}
-
-void installStyle()
-{
-    static bool installed = false;
-    if (installed)
-        return;
-    installed = true;
-    GtkCssProvider* provider = gtk_css_provider_new();
-    gtk_css_provider_load_from_data(provider, styleSheet, -1, nullptr);
-    gtk_style_context_add_provider_for_screen(
-        gdk_screen_get_default(), GTK_STYLE_PROVIDER(provider), GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
-    g_object_unref(provider);
-}
-
-void setTone(GtkWidget* widget, MenuTone tone)
-{
-    GtkStyleContext* style = gtk_widget_get_style_context(widget);
-    gtk_style_context_remove_class(style, "quorvane-success");
-    gtk_style_context_remove_class(style, "quorvane-failure");
-    if (tone == MenuTone::success)
-        gtk_style_context_add_class(style, "quorvane-success");
-    else if (tone == MenuTone::failure)
-        gtk_style_context_add_class(style, "quorvane-failure");
-}
-
-GtkWidget* label(const std::string& text, bool wrap = false)
-{
-    GtkWidget* widget = gtk_label_new(text.c_str());
-    gtk_label_set_xalign(GTK_LABEL(widget), 0);
-    if (wrap) {
-        gtk_label_set_line_wrap(GTK_LABEL(widget), TRUE);
-        gtk_label_set_max_width_chars(GTK_LABEL(widget), 80);
-    }
-    return widget;
-}
-
-std::string decimal(double value)
-{
-    char buffer[32];
-    auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return error == std::errc() ? std::string(buffer, end) : "0";
-}
-
-double number(const std::string& text)
-{
-    double value = 0;
-    std::from_chars(text.data(), text.data() + text.size(), value);
-    return value;
-}
-
-// A control's shape: everything but what changes in place (values, hints, sensitivity, tone and the labels
-// of buttons). Controls of the same shape keep their widgets.
-SettingsControl shapeOf(SettingsControl control)
-{
-    control.value.clear();
-    control.hint.clear();
-    control.enabled = true;
-    control.tone = MenuTone::plain;
-    if (control.kind == Kind::button)
-        control.label.clear();
-    for (SettingsControl& button : control.buttons)
-        button = shapeOf(button);
-    return control;
-}
-
-SettingsSection shapeOf(SettingsSection section)
-{
-    for (SettingsControl& control : section.controls)
-        control = shapeOf(control);
-    return section;
-}
-
-GtkWidget* comboEntry(GtkWidget* combo)
-{
-    return gtk_bin_get_child(GTK_BIN(combo));
-}
-
-// The id of the choice labelled `text`, or the text itself.
-std::string choiceFor(const SettingsControl& control, const std::string& text)
-{
-    for (const SettingsChoice& choice : control.choices) {
-        if (choice.label == text)
-            return choice.id;
-    }
-    return text;
-}
-
-bool hasChoice(const SettingsControl& control, const std::string& id)
-{
-    return std::any_of(control.choices.begin(), control.choices.end(),
-        [&](const SettingsChoice& choice) { return choice.id == id; });
-}
+using namespace GTKSettingsControls;
 
 } // namespace
 
@@ -205,7 +82,8 @@ GTKSettingsWindow::~GTKSettingsWindow()
     // While the notebook takes its pages down, GTK's accessible of each page that leaves (made once a screen
     // reader has looked at the tabs) asks the notebook for the page's tab after it is gone, and GTK reports
     // that as a critical warning once a page. That one warning is expected here; anything else passes on.
-    guint quieted = g_log_set_handler("Gtk", G_LOG_LEVEL_CRITICAL,
+    guint quieted = g_log_set_handler(
+        "Gtk", G_LOG_LEVEL_CRITICAL,
         [](const gchar* domain, GLogLevelFlags level, const gchar* message, gpointer) {
             if (!g_str_has_prefix(message, "gtk_notebook_get_tab_label:"))
                 g_log_default_handler(domain, level, message, nullptr);
@@ -257,7 +135,6 @@ void GTKSettingsWindow::buildPages(const SettingsForm& form)
         gtk_notebook_append_page(GTK_NOTEBOOK(m_notebook), scroller, gtk_label_new(page.title.c_str()));
         m_pages.push_back(std::move(built));
     }
-
 }
 
 GtkWidget* GTKSettingsWindow::buildSection(const SettingsSection& section, std::vector<std::string>& keys)
@@ -283,11 +160,10 @@ GtkWidget* GTKSettingsWindow::buildSection(const SettingsSection& section, std::
         if (control.kind == Kind::row) {
             gtk_grid_attach(GTK_GRID(grid), buildRow(control, keys), 0, line++, 2, 1);
         } else if (control.kind == Kind::note) {
-            made.input = label(control.value, true);
-            setTone(made.input, control.tone);
+            made.input = input(control, {});
             gtk_grid_attach(GTK_GRID(grid), made.input, 0, line++, 2, 1);
         } else {
-            made.input = buildInput(control);
+            made.input = input(control, reportsOf(control.key));
             if (control.kind != Kind::button) {
                 GtkWidget* caption = label(control.label);
                 gtk_label_set_mnemonic_widget(GTK_LABEL(caption), made.input);
@@ -306,86 +182,6 @@ GtkWidget* GTKSettingsWindow::buildSection(const SettingsSection& section, std::
     return box;
 }
 
-GtkWidget* GTKSettingsWindow::buildInput(const SettingsControl& control)
-{
-    GtkWidget* input = nullptr;
-    switch (control.kind) {
-    case Kind::toggle:
-        input = gtk_switch_new();
-        gtk_switch_set_active(GTK_SWITCH(input), control.value == "true");
-        gtk_widget_set_halign(input, GTK_ALIGN_START);
-        connect(input, "notify::active", this, control.key, +[](GtkSwitch* widget, GParamSpec*, Binding* binding) {
-            binding->window->edited(binding->key, gtk_switch_get_active(widget) ? "true" : "false");
-        });
-        break;
-    case Kind::number:
-        input = gtk_spin_button_new_with_range(control.minimum, control.maximum, control.step);
-        gtk_spin_button_set_value(GTK_SPIN_BUTTON(input), number(control.value));
-        gtk_widget_set_halign(input, GTK_ALIGN_START);
-        connect(input, "value-changed", this, control.key, +[](GtkSpinButton* widget, Binding* binding) {
-            binding->window->edited(binding->key, decimal(gtk_spin_button_get_value(widget)));
-        });
-        break;
-    case Kind::choice:
-        input = control.editable ? gtk_combo_box_text_new_with_entry() : gtk_combo_box_text_new();
-        for (const SettingsChoice& choice : control.choices)
-            gtk_combo_box_text_append(GTK_COMBO_BOX_TEXT(input), choice.id.c_str(), choice.label.c_str());
-        if (hasChoice(control, control.value))
-            gtk_combo_box_set_active_id(GTK_COMBO_BOX(input), control.value.c_str());
-        else if (control.editable)
-            gtk_entry_set_text(GTK_ENTRY(comboEntry(input)), control.value.c_str());
-        gtk_widget_set_hexpand(input, TRUE);
-        connect(input, "changed", this, control.key, +[](GtkComboBox* widget, Binding* binding) {
-            // Typing into a choice is handed back when accepted, as in a text field.
-            if (gtk_combo_box_get_active(widget) < 0)
-                return;
-            const char* id = gtk_combo_box_get_active_id(widget);
-            binding->window->edited(binding->key, id ? id : "");
-        });
-        if (control.editable) {
-            GtkWidget* entry = comboEntry(input);
-            setAccessibleName(entry, nameOf(control));
-            connect(entry, "activate", this, control.key,
-                +[](GtkEntry*, Binding* binding) { binding->window->commitText(binding->key); });
-            connect(entry, "focus-out-event", this, control.key, +[](GtkWidget*, GdkEvent*, Binding* binding) -> gboolean {
-                binding->window->commitText(binding->key);
-                return FALSE;
-            });
-        }
-        break;
-    case Kind::text:
-        input = gtk_entry_new();
-        gtk_entry_set_text(GTK_ENTRY(input), control.value.c_str());
-        gtk_widget_set_hexpand(input, TRUE);
-        if (control.live) {
-            connect(input, "changed", this, control.key, +[](GtkEntry* widget, Binding* binding) {
-                binding->window->edited(binding->key, gtk_entry_get_text(widget));
-            });
-        } else {
-            connect(input, "activate", this, control.key,
-                +[](GtkEntry*, Binding* binding) { binding->window->commitText(binding->key); });
-            connect(input, "focus-out-event", this, control.key, +[](GtkWidget*, GdkEvent*, Binding* binding) -> gboolean {
-                binding->window->commitText(binding->key);
-                return FALSE;
-            });
-        }
-        break;
-    case Kind::button:
-        input = gtk_button_new_with_label(control.label.c_str());
-        gtk_widget_set_halign(input, GTK_ALIGN_START);
-        connect(input, "clicked", this, control.key,
-            +[](GtkButton*, Binding* binding) { binding->window->pressed(binding->key); });
-        break;
-    case Kind::note:
-    case Kind::row:
-        input = label(control.value, true);
-        break;
-    }
-    gtk_widget_set_sensitive(input, control.enabled);
-    setAccessibleName(input, nameOf(control));
-    return input;
-}
-
 GtkWidget* GTKSettingsWindow::buildRow(const SettingsControl& control, std::vector<std::string>& keys)
 {
     GtkWidget* line = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 12);
@@ -397,10 +193,10 @@ GtkWidget* GTKSettingsWindow::buildRow(const SettingsControl& control, std::vect
         gtk_box_pack_start(GTK_BOX(line), text, FALSE, FALSE, 0);
     }
     for (auto button = control.buttons.rbegin(); button != control.buttons.rend(); ++button) {
-        GtkWidget* input = buildInput(*button);
-        gtk_box_pack_end(GTK_BOX(line), input, FALSE, FALSE, 0);
+        GtkWidget* widget = input(*button, reportsOf(button->key));
+        gtk_box_pack_end(GTK_BOX(line), widget, FALSE, FALSE, 0);
         keys.push_back(button->key);
-        m_controls.insert_or_assign(button->key, Control { *button, input, nullptr, "" });
+        m_controls.insert_or_assign(button->key, Control { *button, widget, nullptr, "" });
     }
     return line;
 }
@@ -426,9 +222,9 @@ void GTKSettingsWindow::update(const SettingsForm& form)
                 SettingsSection shape = shapeOf(wanted);
                 if (shape == section.structure) {
                     for (const SettingsControl& control : wanted.controls) {
-                        refreshControl(m_controls.at(control.key), control);
+                        refreshControl(control);
                         for (const SettingsControl& button : control.buttons)
-                            refreshControl(m_controls.at(button.key), button);
+                            refreshControl(button);
                     }
                     continue;
                 }
@@ -453,54 +249,19 @@ void GTKSettingsWindow::update(const SettingsForm& form)
     m_updating = false;
 }
 
-void GTKSettingsWindow::refreshControl(Control& control, const SettingsControl& wanted)
+GTKSettingsControls::Reports GTKSettingsWindow::reportsOf(const std::string& key)
 {
-    GtkWidget* input = control.input;
-    bool changed = wanted.value != control.shown.value;
-    switch (wanted.kind) {
-    case Kind::toggle:
-        if (gtk_switch_get_active(GTK_SWITCH(input)) != (wanted.value == "true"))
-            gtk_switch_set_active(GTK_SWITCH(input), wanted.value == "true");
-        break;
-    case Kind::number:
-        if (gtk_spin_button_get_value(GTK_SPIN_BUTTON(input)) != number(wanted.value))
-            gtk_spin_button_set_value(GTK_SPIN_BUTTON(input), number(wanted.value));
-        break;
-    case Kind::choice:
-        if (hasChoice(wanted, wanted.value)) {
-            const char* active = gtk_combo_box_get_active_id(GTK_COMBO_BOX(input));
-            if ((!wanted.editable || changed) && (!active || wanted.value != active))
-                gtk_combo_box_set_active_id(GTK_COMBO_BOX(input), wanted.value.c_str());
-        } else if (wanted.editable && changed) {
-            gtk_entry_set_text(GTK_ENTRY(comboEntry(input)), wanted.value.c_str());
-        } else if (!wanted.editable) {
-            gtk_combo_box_set_active(GTK_COMBO_BOX(input), -1);
-        }
-        if (changed)
-            control.current = wanted.value;
-        break;
-    case Kind::text:
-        // What the person is typing stays until the application gives the field another value.
-        if (changed) {
-            gtk_entry_set_text(GTK_ENTRY(input), wanted.value.c_str());
-            control.current = wanted.value;
-        }
-        break;
-    case Kind::button:
-        if (wanted.label != control.shown.label)
-            gtk_button_set_label(GTK_BUTTON(input), wanted.label.c_str());
-        break;
-    case Kind::note:
-        if (changed)
-            gtk_label_set_text(GTK_LABEL(input), wanted.value.c_str());
-        if (wanted.tone != control.shown.tone)
-            setTone(input, wanted.tone);
-        break;
-    case Kind::row:
-        break;
-    }
-    if (input && wanted.enabled != control.shown.enabled)
-        gtk_widget_set_sensitive(input, wanted.enabled);
+    return GTKSettingsControls::Reports {
+        [this, key](const std::string& value) { edited(key, value); },
+        [this, key] { commitText(key); },
+        [this, key] { pressed(key); },
+    };
+}
+
+void GTKSettingsWindow::refreshControl(const SettingsControl& wanted)
+{
+    Control& control = m_controls.at(wanted.key);
+    refresh(control.input, control.shown, wanted, control.current);
     if (control.hint && wanted.hint != control.shown.hint) {
         gtk_label_set_text(GTK_LABEL(control.hint), wanted.hint.c_str());
         gtk_widget_set_visible(control.hint, !wanted.hint.empty());
@@ -525,15 +286,9 @@ void GTKSettingsWindow::commitText(const std::string& key)
     auto found = m_controls.find(key);
     if (m_updating || found == m_controls.end())
         return;
-    Control& control = found->second;
-    GtkWidget* entry = control.shown.kind == Kind::choice ? comboEntry(control.input) : control.input;
-    std::string text = gtk_entry_get_text(GTK_ENTRY(entry));
-    if (control.shown.kind == Kind::choice)
-        text = choiceFor(control.shown, text);
-    if (text == control.current)
-        return;
-    control.current = text;
-    edited(key, text);
+    std::string text = enteredText(found->second.input, found->second.shown);
+    if (text != found->second.current)
+        edited(key, text);
 }
 
 void GTKSettingsWindow::edited(const std::string& key, const std::string& value)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platforms/GTK/GTKSettingsControls.h"
 #include "QuorvaneApp/Platform/AppWindows.h"
 
 #include <functional>
@@ -55,9 +56,10 @@ private:
 
     void buildPages(const SettingsForm& form);
     GtkWidget* buildSection(const SettingsSection& section, std::vector<std::string>& keys);
-    GtkWidget* buildInput(const SettingsControl& control);
     GtkWidget* buildRow(const SettingsControl& control, std::vector<std::string>& keys);
-    void refreshControl(Control& control, const SettingsControl& wanted);
+    // What the widgets of the control with `key` report goes to `edited`, `commitText` and `pressed`.
+    GTKSettingsControls::Reports reportsOf(const std::string& key);
+    void refreshControl(const SettingsControl& wanted);
     void setStatus(const std::string& text, MenuTone tone);
     void forget(const std::vector<std::string>& keys);
     // Hands the text of a field (or a typed choice) back when it differs from what was last given.

@@ -231,7 +231,8 @@ void AppModel::makeSettingsWindow()
     auto saveGeneral = [this](const GeneralConfig& general) { setGeneral(general); };
     auto runCommand = [this](const std::vector<std::string>& arguments) { return handleRPC(arguments); };
     std::vector<std::unique_ptr<SettingsPane>> panes;
-    panes.push_back(std::make_unique<GeneralSettings>(*m_configuration, saveGeneral, [this] { return permissionChecks(); }));
+    panes.push_back(
+        std::make_unique<GeneralSettings>(*m_configuration, saveGeneral, [this] { return permissionChecks(); }));
     panes.push_back(std::make_unique<TilingSettings>(*m_configuration, m_banner,
         TilingSettings::Actions {
             saveGeneral,
@@ -254,9 +255,11 @@ void AppModel::makeSettingsWindow()
             [this](const std::string& folder) { addCustomSkillFolder(folder); },
             [this](const std::string& identifier) { return m_platform.applications.locate(identifier).has_value(); },
         }));
-    m_settings = std::make_unique<SettingsWindow>(m_platform.mainLoop, m_platform.appWindows, m_banner, std::move(panes));
+    m_settings
+        = std::make_unique<SettingsWindow>(m_platform.mainLoop, m_platform.appWindows, m_banner, std::move(panes));
     m_appKeys = std::make_unique<AppKeys>(m_platform.appWindows,
-        AppKeys::Actions { [this] { showSettings(settingsTab().value_or(SettingsTab::general)); }, [this] { quit(); } });
+        AppKeys::Actions {
+            [this] { showSettings(settingsTab().value_or(SettingsTab::general)); }, [this] { quit(); } });
     m_overlay->setOnOpenSettings([this] {
         // The settings take the keyboard: tile mode, whose bare keys wait anyway, ends first.
         if (m_tiling->tileMode())

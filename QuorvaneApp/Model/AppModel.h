@@ -5,11 +5,11 @@
 #include "Configuration/QuorvanePaths.h"
 #include "Configuration/ResolvedTarget.h"
 #include "QuorvaneApp/Model/AppEnvironment.h"
-#include "QuorvaneApp/State/SettingsTab.h"
-#include "QuorvaneApp/State/SkillRow.h"
 #include "QuorvaneApp/Platform/MainLoop.h"
 #include "QuorvaneApp/Platform/Platform.h"
 #include "QuorvaneApp/State/Banner.h"
+#include "QuorvaneApp/State/SettingsTab.h"
+#include "QuorvaneApp/State/SkillRow.h"
 #include "Router/QuorvaneControlling.h"
 
 #include <cstdint>

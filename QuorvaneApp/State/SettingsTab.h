@@ -8,8 +8,8 @@ namespace quorvane {
 // The tabs of the settings window, in the order it shows them.
 enum class SettingsTab { general, tiling, hotkeys, apps, agents };
 
-constexpr SettingsTab allSettingsTabs[] = { SettingsTab::general, SettingsTab::tiling, SettingsTab::hotkeys,
-    SettingsTab::apps, SettingsTab::agents };
+constexpr SettingsTab allSettingsTabs[]
+    = { SettingsTab::general, SettingsTab::tiling, SettingsTab::hotkeys, SettingsTab::apps, SettingsTab::agents };
 
 // "general", "tiling", "hotkeys", "apps", "agents".
 std::string_view toString(SettingsTab);

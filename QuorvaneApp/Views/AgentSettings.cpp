@@ -29,7 +29,7 @@ std::string statusText(const SkillRow& skill)
 {
     std::string text = skill.status == SkillInstallStatus::current ? "Installed"
         : skill.status == SkillInstallStatus::outdated             ? "Out of date"
-                                                                    : "Not installed";
+                                                                   : "Not installed";
     return skill.present ? text : text + ", no agent reads this folder yet";
 }
 

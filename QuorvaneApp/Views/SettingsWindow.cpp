@@ -91,7 +91,8 @@ SettingsForm SettingsWindow::build()
     form.title = windowTitle;
     for (SettingsTab tab : allSettingsTabs) {
         if (SettingsPane* shown = pane(tab))
-            form.pages.push_back(SettingsPage { std::string(toString(tab)), std::string(title(tab)), shown->sections() });
+            form.pages.push_back(
+                SettingsPage { std::string(toString(tab)), std::string(title(tab)), shown->sections() });
     }
     form.status = m_banner.text();
     if (!form.status.empty())

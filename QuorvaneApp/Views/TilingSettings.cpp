@@ -21,8 +21,8 @@ constexpr std::string_view chordPrefix = "tiling.chord:";
 constexpr std::string_view ruleRemovePrefix = "tiling.rule-remove:";
 constexpr std::string_view appTileRemovePrefix = "tiling.app-tile-remove:";
 constexpr std::string_view layoutApplyPrefix = "tiling.layout-apply:";
-constexpr TileGapPreset presets[] = { TileGapPreset::none, TileGapPreset::small, TileGapPreset::medium,
-    TileGapPreset::large };
+constexpr TileGapPreset presets[]
+    = { TileGapPreset::none, TileGapPreset::small, TileGapPreset::medium, TileGapPreset::large };
 
 std::string displayCell(const std::optional<int64_t>& display)
 {
@@ -81,8 +81,8 @@ SettingsSection TilingSettings::chordSection() const
         "These chords work at any time; tile mode's bare keys are on its cheat sheet.", {} };
     const std::vector<TileKeyBinding>& bindings = TileKeys::bindings();
     for (const ResolvedTileChord& chord : TileKeys::resolved(general.tileHotkeys)) {
-        auto binding = std::find_if(
-            bindings.begin(), bindings.end(), [&](const TileKeyBinding& b) { return b.id == chord.id; });
+        auto binding
+            = std::find_if(bindings.begin(), bindings.end(), [&](const TileKeyBinding& b) { return b.id == chord.id; });
         std::string hint = binding == bindings.end() ? "" : "Default: " + binding->defaultChord;
         section.controls.push_back(named(text(std::string(chordPrefix) + chord.id, chord.title, chord.chord),
             chord.title + " chord", std::move(hint)));
@@ -234,8 +234,8 @@ void TilingSettings::pick()
     m_picking = true;
     if (m_actions.changed)
         m_actions.changed();
-    m_actions.pickWindow(
-        m_self.bind([](TilingSettings& settings, const std::optional<WindowFacts>& window) { settings.picked(window); }));
+    m_actions.pickWindow(m_self.bind(
+        [](TilingSettings& settings, const std::optional<WindowFacts>& window) { settings.picked(window); }));
 }
 
 void TilingSettings::picked(const std::optional<WindowFacts>& window)

@@ -57,7 +57,10 @@ protected:
     }
 
     // Whether the config file holds `line` as a whole line.
-    bool fileHas(const std::string& line) { return ("\n" + test::readFile(configPath())).find("\n" + line + "\n") != std::string::npos; }
+    bool fileHas(const std::string& line)
+    {
+        return ("\n" + test::readFile(configPath())).find("\n" + line + "\n") != std::string::npos;
+    }
 
     // The first cells of the rows of a tab's section.
     Lines rows(const std::string& page, const std::string& section)
@@ -173,8 +176,9 @@ TEST_F(SettingsWindowTest, TheGapAndTileChordsSaveAndTheNextTileUsesTheGap)
 
 TEST_F(SettingsWindowTest, RulesAreAddedTypedOrPickedAndRemoved)
 {
-    begin("[apps.notes]\nurl = \"https://notes.example.com/\"\nname = \"Notes\"\nbundle_id = \"app.quorvane.web.notes\"\n"
-          "tile = \"right-half\"\n");
+    begin(
+        "[apps.notes]\nurl = \"https://notes.example.com/\"\nname = \"Notes\"\nbundle_id = \"app.quorvane.web.notes\"\n"
+        "tile = \"right-half\"\n");
     open(SettingsTab::tiling);
     EXPECT_EQ(rows("tiling", "tiling.rules"), Lines { "Notes" });
 

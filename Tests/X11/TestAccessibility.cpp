@@ -196,16 +196,15 @@ AccessibilityBus::AccessibilityBus()
     // a later test's desktop no longer has: the address is asked for here, on a connection of this desktop's,
     // and handed to the library (and to the programs started from here) in the environment.
     const char* session = g_getenv("DBUS_SESSION_BUS_ADDRESS");
-    GDBusConnection* connection = session
-        ? g_dbus_connection_new_for_address_sync(session,
-              GDBusConnectionFlags(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT
-                  | G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
-              nullptr, nullptr, nullptr)
+    GDBusConnection* connection = session ? g_dbus_connection_new_for_address_sync(session,
+                                      GDBusConnectionFlags(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT
+                                          | G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+                                      nullptr, nullptr, nullptr)
+                                          : nullptr;
+    GVariant* reply = connection
+        ? g_dbus_connection_call_sync(connection, "org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus", "GetAddress",
+            nullptr, G_VARIANT_TYPE("(s)"), G_DBUS_CALL_FLAGS_NONE, 10000, nullptr, nullptr)
         : nullptr;
-    GVariant* reply = connection ? g_dbus_connection_call_sync(connection, "org.a11y.Bus", "/org/a11y/bus",
-                                       "org.a11y.Bus", "GetAddress", nullptr, G_VARIANT_TYPE("(s)"),
-                                       G_DBUS_CALL_FLAGS_NONE, 10000, nullptr, nullptr)
-                                 : nullptr;
     if (connection)
         g_object_unref(connection);
     if (!reply)
@@ -243,8 +242,7 @@ Accessible waitFor(const std::function<Accessible()>& look, double seconds)
     auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
     while (true) {
         // The library learns of changes through the default main context.
-        while (g_main_context_iteration(nullptr, FALSE)) {
-        }
+        while (g_main_context_iteration(nullptr, FALSE)) { }
         if (Accessible found = look())
             return found;
         if (std::chrono::steady_clock::now() > deadline)

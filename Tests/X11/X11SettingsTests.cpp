@@ -131,7 +131,10 @@ protected:
     Accessible settings;
 
 private:
-    void xcb_aux_sync() { std::free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr)); }
+    void xcb_aux_sync()
+    {
+        std::free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
+    }
 
     xcb_connection_t* m_connection;
 };

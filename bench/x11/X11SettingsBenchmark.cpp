@@ -66,7 +66,8 @@ public:
 private:
     xcb_atom_t atom(const char* name)
     {
-        auto* reply = xcb_intern_atom_reply(m_connection, xcb_intern_atom(m_connection, 0, uint16_t(std::strlen(name)), name), nullptr);
+        auto* reply = xcb_intern_atom_reply(
+            m_connection, xcb_intern_atom(m_connection, 0, uint16_t(std::strlen(name)), name), nullptr);
         xcb_atom_t found = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
         std::free(reply);
         return found;
@@ -75,18 +76,20 @@ private:
     // The settings window among the window manager's clients, or 0.
     xcb_window_t settingsWindow()
     {
-        auto* list = xcb_get_property_reply(m_connection,
-            xcb_get_property(m_connection, 0, m_root, m_clientList, XCB_ATOM_WINDOW, 0, 1024), nullptr);
+        auto* list = xcb_get_property_reply(
+            m_connection, xcb_get_property(m_connection, 0, m_root, m_clientList, XCB_ATOM_WINDOW, 0, 1024), nullptr);
         xcb_window_t found = 0;
         if (list) {
             auto* windows = static_cast<xcb_window_t*>(xcb_get_property_value(list));
             int count = xcb_get_property_value_length(list) / 4;
             for (int index = 0; index < count && !found; ++index) {
                 auto* title = xcb_get_property_reply(m_connection,
-                    xcb_get_property(m_connection, 0, windows[index], XCB_ATOM_WM_NAME, XCB_GET_PROPERTY_TYPE_ANY, 0, 64),
+                    xcb_get_property(
+                        m_connection, 0, windows[index], XCB_ATOM_WM_NAME, XCB_GET_PROPERTY_TYPE_ANY, 0, 64),
                     nullptr);
                 if (title
-                    && std::string(static_cast<char*>(xcb_get_property_value(title)), xcb_get_property_value_length(title))
+                    && std::string(
+                           static_cast<char*>(xcb_get_property_value(title)), xcb_get_property_value_length(title))
                         == settingsTitle)
                     found = windows[index];
                 std::free(title);
@@ -106,8 +109,8 @@ private:
         std::free(attributes);
         if (!viewable)
             return false;
-        auto* image = xcb_get_image_reply(m_connection,
-            xcb_get_image(m_connection, XCB_IMAGE_FORMAT_Z_PIXMAP, window, 40, 300, 1, 1, ~0u), nullptr);
+        auto* image = xcb_get_image_reply(
+            m_connection, xcb_get_image(m_connection, XCB_IMAGE_FORMAT_Z_PIXMAP, window, 40, 300, 1, 1, ~0u), nullptr);
         bool painted = false;
         if (image && xcb_get_image_data_length(image) >= 3) {
             const uint8_t* pixel = xcb_get_image_data(image);
