@@ -167,7 +167,8 @@ void StatusMenu::choose(const std::string& key)
         return;
     if (key == bannerKey || key == settingsKey) {
         // The settings window's status line shows the banner in full.
-        m_actions.showSettings();
+        if (m_actions.showSettings)
+            m_actions.showSettings();
     } else if (key == tileModeKey) {
         m_actions.fireToken("quorvane.tile-mode");
     } else if (key == cycleLayoutsKey) {

@@ -1,6 +1,7 @@
 // The settings window on the simulated desktop: its tabs, what each edit saves (or refuses), rules made by
 // picking a window, skills, the configuration followed while it is open, and the application's own keys.
 #include "AppTesting.h"
+#include "KeysTesting.h"
 #include "TilingTesting.h"
 
 #include "QuorvaneApp/Views/AgentSettings.h"
@@ -141,6 +142,11 @@ TEST_F(SettingsWindowTest, GeneralEditsSaveThroughTheUpdateOrShowItsRefusal)
             EXPECT_EQ(windows.form().statusTone, MenuTone::failure);
         }
     }
+    // The running hotkeys follow at once.
+    EXPECT_TRUE(desktop.hotkeys.press(test::keyChord("ctrl+opt+t")));
+    settle();
+    EXPECT_TRUE(model->tileMode());
+
     // The permission rows are the doctor's.
     bool windowControl = false;
     for (const SettingsSection& section : windows.form().pages.front().sections) {
