@@ -12,6 +12,7 @@
 #include "Platforms/GLib/GLibWorkerPool.h"
 #include "Platforms/GLib/GioFileWatcher.h"
 #include "Platforms/GLib/SignalWatch.h"
+#include "Platforms/GTK/GTKAppWindows.h"
 #include "Platforms/GTK/GTKOverlayPanels.h"
 #include "Platforms/GTK/GTKStatusItem.h"
 #include "Platforms/KWin/KWinDesktop.h"
@@ -170,7 +171,8 @@ int runSimulated()
     GLibWorkerPool workers;
     return runModel(loop,
         Platform { loop, desktop.windowSystem, workers, desktop.applications, desktop.hotkeys, desktop.keyboardTap,
-            fileWatcher, desktop.permissions, desktop.overlay, desktop.loginItem, desktop.statusItem });
+            fileWatcher, desktop.permissions, desktop.overlay, desktop.loginItem, desktop.statusItem,
+            desktop.appWindows });
 }
 
 AutostartLoginItem loginItemOfProcess()
@@ -213,12 +215,15 @@ int runOnX11()
     // before the worker threads, while its environment is still the process's alone.
     std::optional<GTKOverlayPanels> gtkOverlay;
     std::optional<GTKStatusItem> gtkStatusItem;
+    std::optional<GTKAppWindows> gtkAppWindows;
     SimulatedOverlayPanels hiddenOverlay;
     SimulatedStatusItem hiddenStatusItem;
+    SimulatedAppWindows hiddenAppWindows;
     hiddenStatusItem.setHost(TrayHost::none);
     if (GTKOverlayPanels::start(display)) {
         gtkOverlay.emplace();
         gtkStatusItem.emplace("quorvane", iconThemeFolder());
+        gtkAppWindows.emplace();
     } else {
         std::fprintf(stderr,
             "quorvane-app: GTK cannot open the display %s; tile mode runs without its overlay, and there is no tray "
@@ -227,12 +232,13 @@ int runOnX11()
     }
     OverlayPanels& overlay = gtkOverlay ? static_cast<OverlayPanels&>(*gtkOverlay) : hiddenOverlay;
     StatusItem& statusItem = gtkStatusItem ? static_cast<StatusItem&>(*gtkStatusItem) : hiddenStatusItem;
+    AppWindows& appWindows = gtkAppWindows ? static_cast<AppWindows&>(*gtkAppWindows) : hiddenAppWindows;
     GioFileWatcher fileWatcher;
     GLibWorkerPool workers;
     AutostartLoginItem loginItem = loginItemOfProcess();
     int modelStatus = runModel(loop,
         Platform { loop, desktop->windowSystem(), workers, desktop->applications(), desktop->hotkeys(),
-            desktop->keyboardTap(), fileWatcher, desktop->permissions(), overlay, loginItem, statusItem });
+            desktop->keyboardTap(), fileWatcher, desktop->permissions(), overlay, loginItem, statusItem, appWindows });
     return status ? status : modelStatus;
 }
 

@@ -48,7 +48,8 @@ public:
             GioFileWatcher watcher;
             GLibWorkerPool workers;
             Platform platform { mainLoop, desktop.windowSystem, workers, desktop.applications, desktop.hotkeys,
-                desktop.keyboardTap, watcher, desktop.permissions, desktop.overlay, desktop.loginItem, desktop.statusItem };
+                desktop.keyboardTap, watcher, desktop.permissions, desktop.overlay, desktop.loginItem, desktop.statusItem,
+                desktop.appWindows };
             AppEnvironment environment;
             environment.paths = QuorvanePaths { m_home };
             environment.socketPath = socket;

@@ -4,7 +4,8 @@
 # a forwarded `quorvane tile` (whole process) against `xdotool windowmove` and a hello world, the time from a
 # `tile` request to the window's new size with the window manager's own floor and the parts in between, the
 # census's read of fifty windows, a chord's way to its first frame write, the tile-mode chord's way to the
-# cheat sheet on the screen, the overlay's refresh over twelve windows, the tray menu's rebuild, and the
+# cheat sheet on the screen, the overlay's refresh over twelve windows, the tray menu's rebuild, the settings
+# window's opening to its first frame and the memory it leaves behind, and the
 # application's resident memory idle with GTK initialised, with its tray item shown by a StatusNotifier host
 # and the overlay made, and with fifty windows open. Tiles are not animated here.
 set -euo pipefail
@@ -72,3 +73,7 @@ echo "quorvane-app with $(xprop -root _NET_CLIENT_LIST | tr ',' '\n' | wc -l) wi
 kill "$tray"
 wait "$tray" 2>/dev/null || true
 "$build/bench/X11StatusMenuBenchmark" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+
+# From the tray menu's "Settings…" to the settings window's first frame, closed with ctrl+w each time, and the
+# application's resident memory before and after (this program is the tray host).
+QUORVANE_APP_PID=$app "$build/bench/X11SettingsBenchmark"

@@ -25,6 +25,8 @@ packages=(
     # The installed tree and the Debian package: their checkers, the manual-page renderer and the shells whose
     # completions are tested.
     appstream groff-base man-db dpkg-dev file lintian bash-completion zsh fish
+    # The tests drive the application's windows through the accessibility bus.
+    libatspi2.0-dev at-spi2-core
 )
 
 missing=()

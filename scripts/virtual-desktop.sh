@@ -52,6 +52,7 @@ start() {
     export HOME="$dir/home" XDG_RUNTIME_DIR="$dir/runtime" XDG_DATA_HOME="$dir/data" XDG_CONFIG_HOME="$dir/config"
     dbus-daemon --session --nofork --nopidfile --print-address=4 4>"$dir/bus" >"$dir/dbus.log" 2>&1 &
     local bus_pid=$!
+    echo "QUORVANE_BUS_PID='$bus_pid'" >>"$environment"
     wait_for 10 test -s "$dir/bus"
     local bus
     bus=$(head -n1 "$dir/bus")
@@ -96,21 +97,51 @@ VARIABLES
 stop() {
     local environment=$1
     [[ -f $environment ]] || { echo "virtual desktop: no environment file at $environment" >&2; return 1; }
-    local QUORVANE_DESKTOP_DIR="" QUORVANE_DESKTOP_PIDS=""
-    eval "$(grep '^QUORVANE_DESKTOP_' "$environment")"
+    local QUORVANE_DESKTOP_DIR="" QUORVANE_DESKTOP_PIDS="" QUORVANE_BUS_PID=""
+    eval "$(grep '^QUORVANE_' "$environment")"
+    # The X server was started first and is recorded last; it goes after everything else, since its display
+    # number is free for the next desktop as soon as it is gone. What the session bus started on its own (the
+    # accessibility bus launcher with its bus and registry) goes with the clients: an older launcher still
+    # running would hand its bus to applications of a new desktop with the same number.
+    local server=${QUORVANE_DESKTOP_PIDS##* }
+    local clients=${QUORVANE_DESKTOP_PIDS% *}
+    [[ $clients == "$QUORVANE_DESKTOP_PIDS" ]] && clients=""
+    local started=""
+    [[ -n $QUORVANE_BUS_PID ]] && started=$(descendants "$QUORVANE_BUS_PID")
+    ask_to_end $started $clients
+    wait_for_end $started
+    ask_to_end $server
+    wait_for_end $clients $server
+    [[ $QUORVANE_DESKTOP_DIR == */quorvane-desktop.* ]] && rm -rf "$QUORVANE_DESKTOP_DIR"
+    return 0
+}
+
+# The processes started by `pid`, and theirs, children before grandchildren.
+descendants() {
+    local child
+    for child in $(pgrep -P "$1" || true); do
+        echo "$child"
+        descendants "$child"
+    done
+}
+
+ask_to_end() {
     local pid
-    for pid in $QUORVANE_DESKTOP_PIDS; do
+    for pid in "$@"; do
         kill "$pid" 2>/dev/null || true
     done
-    for pid in $QUORVANE_DESKTOP_PIDS; do
+}
+
+# Waits for each of these processes to end (5 s at most) and kills what is left.
+wait_for_end() {
+    local pid
+    for pid in "$@"; do
         local tries=250
         while kill -0 "$pid" 2>/dev/null && ((tries-- > 0)); do
             sleep 0.02
         done
         kill -KILL "$pid" 2>/dev/null || true
     done
-    [[ $QUORVANE_DESKTOP_DIR == */quorvane-desktop.* ]] && rm -rf "$QUORVANE_DESKTOP_DIR"
-    return 0
 }
 
 record() {

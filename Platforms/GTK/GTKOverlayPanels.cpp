@@ -84,7 +84,10 @@ void GTKOverlayPanels::show(PanelKind kind, const Frame& frame, const PanelConte
     if (!shown.content || !(content == shown.shown)) {
         if (shown.content)
             gtk_widget_destroy(shown.content);
-        shown.content = GTKPanelViews::build(kind, content);
+        shown.content = GTKPanelViews::build(kind, content, [this, kind] {
+            if (auto pressed = m_pressed)
+                pressed(kind);
+        });
         shown.shown = content;
         gtk_container_add(GTK_CONTAINER(shown.window), shown.content);
         gtk_widget_show_all(shown.content);

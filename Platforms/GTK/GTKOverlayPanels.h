@@ -2,6 +2,7 @@
 
 #include "QuorvaneApp/Platform/OverlayPanels.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -29,6 +30,7 @@ public:
     void hide(PanelKind) override;
     void setRings(const std::vector<Ring>&) override;
     bool owns(const std::string& windowId) override;
+    void setOnButton(std::function<void(PanelKind)> pressed) override { m_pressed = std::move(pressed); }
 
 private:
     struct Panel {
@@ -42,6 +44,7 @@ private:
 
     std::map<PanelKind, Panel> m_panels;
     std::vector<std::unique_ptr<GTKRingWindow>> m_rings;
+    std::function<void(PanelKind)> m_pressed;
 };
 
 } // namespace quorvane

@@ -87,7 +87,22 @@ GtkWidget* panelBox(int spacing)
     return box;
 }
 
-GtkWidget* cheatSheet(const PanelContent& content)
+// A button that runs `pressed` when clicked.
+GtkWidget* actionButton(const std::string& text, std::function<void()> pressed)
+{
+    GtkWidget* button = gtk_button_new_with_label(text.c_str());
+    gtk_widget_set_halign(button, GTK_ALIGN_START);
+    g_signal_connect_data(button, "clicked", G_CALLBACK(+[](GtkButton*, gpointer data) {
+        // Copied: the click may rebuild the panel and free the original.
+        if (auto run = *static_cast<std::function<void()>*>(data))
+            run();
+    }),
+        new std::function<void()>(std::move(pressed)),
+        [](gpointer data, GClosure*) { delete static_cast<std::function<void()>*>(data); }, GConnectFlags(0));
+    return button;
+}
+
+GtkWidget* cheatSheet(const PanelContent& content, std::function<void()> pressed)
 {
     GtkWidget* box = panelBox(5);
     gtk_box_pack_start(GTK_BOX(box), label(content.title, { "title" }), FALSE, FALSE, 0);
@@ -124,6 +139,8 @@ GtkWidget* cheatSheet(const PanelContent& content)
             gtk_box_pack_start(GTK_BOX(sentences), sentence, FALSE, FALSE, 0);
         }
     }
+    if (!content.button.empty())
+        gtk_box_pack_end(GTK_BOX(box), actionButton(content.button, std::move(pressed)), FALSE, FALSE, 0);
     gtk_box_pack_end(GTK_BOX(box), sentences, FALSE, FALSE, 0);
     gtk_box_pack_end(GTK_BOX(box), lines, FALSE, FALSE, 0);
     return box;
@@ -158,9 +175,9 @@ GtkWidget* toast(const PanelContent& content)
 
 } // namespace
 
-GtkWidget* build(PanelKind kind, const PanelContent& content)
+GtkWidget* build(PanelKind kind, const PanelContent& content, std::function<void()> pressed)
 {
-    GtkWidget* view = kind == PanelKind::cheatSheet ? cheatSheet(content)
+    GtkWidget* view = kind == PanelKind::cheatSheet ? cheatSheet(content, std::move(pressed))
         : kind == PanelKind::toast                  ? toast(content)
                                                     : notice(content);
     // The panel keeps the size it is given: a theme with larger fonts clips the content instead of growing it.

@@ -2,6 +2,8 @@
 
 #include "QuorvaneApp/Platform/OverlayPanels.h"
 
+#include <functional>
+
 typedef struct _GtkWidget GtkWidget;
 
 namespace quorvane {
@@ -11,7 +13,8 @@ namespace quorvane {
 namespace GTKPanelViews {
 
 // The content of the panel of `kind`: the cheat sheet, the one-line notice, or the two-line toast.
-GtkWidget* build(PanelKind kind, const PanelContent& content);
+// `pressed` runs when the content's button (the cheat sheet's) is clicked.
+GtkWidget* build(PanelKind kind, const PanelContent& content, std::function<void()> pressed);
 
 } // namespace GTKPanelViews
 

@@ -15,7 +15,7 @@ SimulatedDesktop::SimulatedDesktop(MainLoop& mainLoop)
 Platform SimulatedDesktop::platform()
 {
     return Platform { mainLoop, windowSystem, workers, applications, hotkeys, keyboardTap, fileWatcher, permissions,
-        overlay, loginItem, statusItem };
+        overlay, loginItem, statusItem, appWindows };
 }
 
 void SimulatedDesktop::addSampleScene()

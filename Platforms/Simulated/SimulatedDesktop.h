@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platforms/Simulated/SimulatedAppWindows.h"
 #include "Platforms/Simulated/SimulatedApplications.h"
 #include "Platforms/Simulated/SimulatedFileWatcher.h"
 #include "Platforms/Simulated/SimulatedHotkeyRegistrar.h"
@@ -47,6 +48,7 @@ public:
     SimulatedOverlayPanels overlay;
     SimulatedLoginItem loginItem;
     SimulatedStatusItem statusItem;
+    SimulatedAppWindows appWindows;
 };
 
 } // namespace quorvane

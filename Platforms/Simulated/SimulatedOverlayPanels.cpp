@@ -23,4 +23,14 @@ void SimulatedOverlayPanels::setRings(const std::vector<Ring>& rings)
     m_rings = rings;
 }
 
+bool SimulatedOverlayPanels::pressButton(PanelKind kind)
+{
+    auto found = m_shown.find(kind);
+    if (found == m_shown.end() || found->second.content.button.empty())
+        return false;
+    if (auto pressed = m_pressed)
+        pressed(kind);
+    return true;
+}
+
 } // namespace quorvane

@@ -26,11 +26,15 @@ public:
     void hide(PanelKind) override;
     void setRings(const std::vector<Ring>&) override;
     bool owns(const std::string& windowId) override { return m_owned.contains(windowId); }
+    void setOnButton(std::function<void(PanelKind)> pressed) override { m_pressed = std::move(pressed); }
+    // Clicks the button of the panel of `kind`; false when it shows none.
+    bool pressButton(PanelKind);
 
 private:
     std::map<PanelKind, Shown> m_shown;
     std::vector<Ring> m_rings;
     std::set<std::string> m_owned;
+    std::function<void(PanelKind)> m_pressed;
 };
 
 } // namespace quorvane

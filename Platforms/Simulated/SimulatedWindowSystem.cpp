@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <thread>
+#include <utility>
 
 namespace quorvane {
 
@@ -256,6 +257,42 @@ void SimulatedWindowSystem::setChangeHandler(std::function<void()> handler)
 {
     std::lock_guard guard(m_mutex);
     m_changeHandler = std::move(handler);
+}
+
+void SimulatedWindowSystem::pickWindow(std::function<void(std::optional<WindowFacts>)> picked)
+{
+    {
+        std::lock_guard guard(m_mutex);
+        if (!m_picked) {
+            m_picked = std::move(picked);
+            return;
+        }
+    }
+    picked(std::nullopt);
+}
+
+bool SimulatedWindowSystem::picking() const
+{
+    std::lock_guard guard(m_mutex);
+    return static_cast<bool>(m_picked);
+}
+
+bool SimulatedWindowSystem::finishPick(std::optional<WindowHandle> window)
+{
+    std::function<void(std::optional<WindowFacts>)> picked;
+    std::optional<WindowFacts> facts;
+    {
+        std::lock_guard guard(m_mutex);
+        if (!m_picked)
+            return false;
+        picked = std::exchange(m_picked, nullptr);
+        if (window) {
+            if (SimulatedWindow* found = find(*window))
+                facts = found->facts;
+        }
+    }
+    picked(facts);
+    return true;
 }
 
 } // namespace quorvane

@@ -80,6 +80,13 @@ public:
     void setEnhancedMode(int32_t pid, bool on) override;
     double refreshRate() override;
     void setChangeHandler(std::function<void()>) override;
+    void pickWindow(std::function<void(std::optional<WindowFacts>)> picked) override;
+
+    // Whether a pick waits for its click.
+    bool picking() const;
+    // Ends the pick waiting for its click, as a click on `window` does (none: as Escape does); false when no
+    // pick waits.
+    bool finishPick(std::optional<WindowHandle> window);
 
 private:
     SimulatedWindow* find(WindowHandle);
@@ -100,6 +107,7 @@ private:
     std::vector<std::pair<int32_t, bool>> m_enhancedChanges;
     std::vector<WindowHandle> m_raised;
     std::function<void()> m_changeHandler;
+    std::function<void(std::optional<WindowFacts>)> m_picked;
 };
 
 } // namespace quorvane

@@ -30,6 +30,7 @@ X11WindowSystem::X11WindowSystem(X11Connection& connection, MainLoop& mainLoop)
     , m_mainLoop(mainLoop)
     , m_clients(connection, mainLoop)
     , m_displays(connection, mainLoop)
+    , m_picker(connection, mainLoop)
 {
     xcb_connection_t* xcb = m_connection.xcb();
     uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
@@ -52,6 +53,8 @@ X11WindowSystem::~X11WindowSystem() = default;
 void X11WindowSystem::handleEvent(const void* raw)
 {
     const auto& event = *static_cast<const xcb_generic_event_t*>(raw);
+    if (m_picker.handle(event))
+        return;
     uint8_t type = event.response_type & 0x7F;
     bool changed = false;
     if (type == XCB_PROPERTY_NOTIFY) {
@@ -385,6 +388,24 @@ double X11WindowSystem::refreshRate()
 void X11WindowSystem::setChangeHandler(std::function<void()> handler)
 {
     m_changeHandler = std::move(handler);
+}
+
+void X11WindowSystem::pickWindow(std::function<void(std::optional<WindowFacts>)> picked)
+{
+    m_picker.start([this, picked = std::move(picked)](std::optional<uint32_t> client) {
+        std::optional<WindowFacts> window;
+        if (client) {
+            // The census's own reading of the window, so the answer names the app as rules and tiles do.
+            m_listing.reset();
+            for (WindowFacts& facts : windows()) {
+                if (facts.handle == WindowHandle { *client }) {
+                    window = std::move(facts);
+                    break;
+                }
+            }
+        }
+        picked(window);
+    });
 }
 
 } // namespace quorvane

@@ -2,6 +2,7 @@
 
 #include "Platforms/X11/X11ClientReader.h"
 #include "Platforms/X11/X11DisplayReader.h"
+#include "Platforms/X11/X11WindowPicker.h"
 #include "QuorvaneApp/Platform/WeakSelf.h"
 #include "QuorvaneApp/Platform/WindowSystem.h"
 
@@ -37,6 +38,7 @@ public:
     void setEnhancedMode(int32_t pid, bool on) override;
     double refreshRate() override;
     void setChangeHandler(std::function<void()> handler) override;
+    void pickWindow(std::function<void(std::optional<WindowFacts>)> picked) override;
 
     // Asks the window manager to minimise the window.
     void minimize(WindowHandle);
@@ -67,6 +69,7 @@ private:
     MainLoop& m_mainLoop;
     X11ClientReader m_clients;
     X11DisplayReader m_displays;
+    X11WindowPicker m_picker;
     std::unique_ptr<X11EventSource> m_events;
     std::function<void()> m_changeHandler;
     std::function<void()> m_lostHandler;

@@ -23,9 +23,15 @@
 #include "QuorvaneApp/Platform/WindowSystem.h"
 #include "QuorvaneApp/Tiling/TilingActions.h"
 #include "QuorvaneApp/Updates/UpdateChecker.h"
+#include "QuorvaneApp/Views/AgentSettings.h"
 #include "QuorvaneApp/Views/AgentToast.h"
+#include "QuorvaneApp/Views/AppKeys.h"
+#include "QuorvaneApp/Views/GeneralSettings.h"
+#include "QuorvaneApp/Views/SettingsWindow.h"
+#include "QuorvaneApp/Views/ShortcutListSettings.h"
 #include "QuorvaneApp/Views/StatusMenu.h"
 #include "QuorvaneApp/Views/TileOverlay.h"
+#include "QuorvaneApp/Views/TilingSettings.h"
 #include "QuorvaneApp/WebApps/ApplicationLocator.h"
 #include "QuorvaneApp/WebApps/WebHostRefresh.h"
 #include "QuorvaneIPC/SocketServer.h"
@@ -38,8 +44,10 @@
 #include "Setup/SetupStep.h"
 #include "Support/ExitCode.h"
 #include "Support/QuorvaneError.h"
+#include "Support/UnicodeText.h"
 #include "JSON/JSONValue.h"
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 
@@ -106,6 +114,8 @@ AppModel::AppModel(const Platform& platform, AppEnvironment environment)
     m_banner.setOnChange([this] {
         if (m_statusMenu)
             m_statusMenu->refresh();
+        if (m_settings)
+            m_settings->refresh();
     });
     m_webHosts = std::make_shared<WebHostRefresh>(m_platform.applications, m_paths, m_environment.hostBinary,
         [this](const std::string& text) { setBanner(text, false); });
@@ -142,14 +152,12 @@ AppModel::AppModel(const Platform& platform, AppEnvironment environment)
             [this] { return m_tiling->tileMode(); },
             [this](const std::string& token) { m_keys->perform(TapAction::token(token)); },
             [this](const std::vector<std::string>& arguments) { return handleRPC(arguments); },
-            // The way a termination signal ends the application.
-            [this] {
-                beginQuitting();
-                m_platform.mainLoop.quit();
-            },
+            [this] { quit(); },
             [this](const std::string& url) { return m_platform.applications.openURL(url); },
             m_updater.get(),
+            [this] { showSettings(settingsTab().value_or(SettingsTab::general)); },
         });
+    makeSettingsWindow();
     // 6.
     m_hotkeys->start();
     // 7.
@@ -164,6 +172,8 @@ AppModel::AppModel(const Platform& platform, AppEnvironment environment)
 AppModel::~AppModel()
 {
     m_banner.setOnChange(nullptr);
+    m_appKeys.reset();
+    m_settings.reset();
     m_statusMenu.reset();
     m_updater.reset();
     if (m_censusTimer)
@@ -224,6 +234,54 @@ void AppModel::beginQuitting()
     stopSocket();
 }
 
+void AppModel::quit()
+{
+    beginQuitting();
+    m_platform.mainLoop.quit();
+}
+
+void AppModel::makeSettingsWindow()
+{
+    auto saveGeneral = [this](const GeneralConfig& general) { setGeneral(general); };
+    auto runCommand = [this](const std::vector<std::string>& arguments) { return handleRPC(arguments); };
+    std::vector<std::unique_ptr<SettingsPane>> panes;
+    panes.push_back(
+        std::make_unique<GeneralSettings>(*m_configuration, saveGeneral, [this] { return permissionChecks(); }));
+    panes.push_back(std::make_unique<TilingSettings>(*m_configuration, m_banner,
+        TilingSettings::Actions {
+            saveGeneral,
+            runCommand,
+            [this](TilingSettings::Picked picked) { m_platform.windowSystem.pickWindow(std::move(picked)); },
+            [this] { return static_cast<int>(m_platform.windowSystem.displays().size()); },
+            [this] {
+                if (m_settings)
+                    m_settings->refresh();
+            },
+        }));
+    panes.push_back(std::make_unique<ShortcutListSettings>(*m_configuration, SettingsTab::hotkeys));
+    panes.push_back(std::make_unique<ShortcutListSettings>(*m_configuration, SettingsTab::apps));
+    panes.push_back(std::make_unique<AgentSettings>(*m_configuration, m_banner,
+        AgentSettings::Actions {
+            saveGeneral,
+            runCommand,
+            [this] { return m_skills; },
+            [this] { refreshSkills(); },
+            [this](const std::string& folder) { addCustomSkillFolder(folder); },
+            [this](const std::string& identifier) { return m_platform.applications.locate(identifier).has_value(); },
+        }));
+    m_settings
+        = std::make_unique<SettingsWindow>(m_platform.mainLoop, m_platform.appWindows, m_banner, std::move(panes));
+    m_appKeys = std::make_unique<AppKeys>(m_platform.appWindows,
+        AppKeys::Actions {
+            [this] { showSettings(settingsTab().value_or(SettingsTab::general)); }, [this] { quit(); } });
+    m_overlay->setOnOpenSettings([this] {
+        // The settings take the keyboard: tile mode, whose bare keys wait anyway, ends first.
+        if (m_tiling->tileMode())
+            m_keys->perform(TapAction::tile(TileAction::exit()));
+        showSettings(SettingsTab::general);
+    });
+}
+
 // Configuration
 
 const ConfigFile& AppModel::file() const
@@ -258,6 +316,8 @@ void AppModel::configurationChanged()
         startUpdater();
     if (m_statusMenu)
         m_statusMenu->refresh();
+    if (m_settings)
+        m_settings->refresh();
 }
 
 std::optional<std::string> AppModel::validate(const GeneralConfig& general) const
@@ -457,8 +517,33 @@ std::optional<std::string> AppModel::url(const std::string& bundleIdentifier)
 
 void AppModel::showSettings(SettingsTab tab)
 {
-    // The settings window comes with the views; until then the model only records the tab.
     m_settingsTab = tab;
+    if (m_settings)
+        m_settings->show(tab);
+}
+
+std::optional<SettingsTab> AppModel::settingsTab() const
+{
+    return m_settings && m_settings->tab() ? m_settings->tab() : m_settingsTab;
+}
+
+void AppModel::addCustomSkillFolder(const std::string& text)
+{
+    std::string folder = UnicodeText::trimmed(text);
+    if (folder.empty())
+        return;
+    const std::vector<std::string>& listed = config().agents.customFolders;
+    if (std::find(listed.begin(), listed.end(), folder) == listed.end()) {
+        m_configuration->persist([&](ConfigFile& file) {
+            AgentConfig agents = file.decoded()->agents;
+            agents.customFolders.push_back(folder);
+            file.setAgents(agents);
+            return true;
+        });
+    }
+    refreshSkills();
+    if (m_settings)
+        m_settings->refresh();
 }
 
 // Steps whose subject lives in a later part of the application

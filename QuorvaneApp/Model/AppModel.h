@@ -5,11 +5,11 @@
 #include "Configuration/QuorvanePaths.h"
 #include "Configuration/ResolvedTarget.h"
 #include "QuorvaneApp/Model/AppEnvironment.h"
-#include "QuorvaneApp/Model/SettingsTab.h"
-#include "QuorvaneApp/Model/SkillRow.h"
 #include "QuorvaneApp/Platform/MainLoop.h"
 #include "QuorvaneApp/Platform/Platform.h"
 #include "QuorvaneApp/State/Banner.h"
+#include "QuorvaneApp/State/SettingsTab.h"
+#include "QuorvaneApp/State/SkillRow.h"
 #include "Router/QuorvaneControlling.h"
 
 #include <cstdint>
@@ -22,6 +22,7 @@
 namespace quorvane {
 
 class AgentActions;
+class AppKeys;
 class AgentToast;
 class AppHotkeyActions;
 class ApplicationLocator;
@@ -29,6 +30,7 @@ class ConfigLifecycle;
 class HotkeyCenter;
 class HotkeyEdits;
 class SocketLink;
+class SettingsWindow;
 class SocketServer;
 class StatusMenu;
 class TileOverlay;
@@ -106,8 +108,13 @@ public:
     std::optional<std::string> url(const std::string& bundleIdentifier);
     // Brings up the settings window on `tab`.
     void showSettings(SettingsTab tab);
-    // The tab the settings window shows, once it was asked for.
-    std::optional<SettingsTab> settingsTab() const { return m_settingsTab; }
+    // The tab the settings window shows (or showed last), once it was asked for.
+    std::optional<SettingsTab> settingsTab() const;
+    // Adds a folder of the person's own to the skill folders (nothing for a blank or listed one) and reads
+    // the folders again.
+    void addCustomSkillFolder(const std::string& text);
+    // Ends the application as a termination signal does.
+    void quit();
 
     // The parts, for the views and the tests.
     const Platform& platform() const { return m_platform; }
@@ -121,6 +128,8 @@ public:
     StatusMenu* statusMenu() { return m_statusMenu.get(); }
     // The release feed's checks; none without a feed, or in a setup probe.
     UpdateChecker* updater() { return m_updater.get(); }
+    // The settings window; none in a setup probe.
+    SettingsWindow* settingsWindow() { return m_settings.get(); }
     HotkeyCenter& hotkeys() { return *m_hotkeys; }
     // What fired hotkeys do.
     AppHotkeyActions& keys() { return *m_keys; }
@@ -147,6 +156,8 @@ private:
     // Runs a command that cannot change the configuration against the one in force: no lock, no save.
     CommandOutput runWithoutChanges(const Invocation&, CommandContext&);
     void refreshSkills();
+    // The settings window over its panes, the application's own keys and the cheat sheet's way there.
+    void makeSettingsWindow();
     void sweepTemporaryFiles();
     void stopSocket();
     std::string currentBuild() const;
@@ -178,6 +189,8 @@ private:
     // Before the menu, which reads it, and gone after it.
     std::unique_ptr<UpdateChecker> m_updater;
     std::unique_ptr<StatusMenu> m_statusMenu;
+    std::unique_ptr<SettingsWindow> m_settings;
+    std::unique_ptr<AppKeys> m_appKeys;
     std::optional<SettingsTab> m_settingsTab;
     // Shared so that a quit notice already on its way finds out whether the model is still there.
     std::shared_ptr<WebHostRefresh> m_webHosts;

@@ -2,6 +2,7 @@
 
 #include "Tiling/Frame.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,8 @@ struct PanelContent {
     std::string subtitle;
     std::vector<PanelRow> rows;
     std::vector<std::string> notes;
+    // The label of a button under the notes; empty: none.
+    std::string button;
 
     friend bool operator==(const PanelContent&, const PanelContent&) = default;
 };
@@ -60,6 +63,8 @@ public:
     virtual void setRings(const std::vector<Ring>& rings) = 0;
     // Whether the window with this id is one of the panels or rings.
     virtual bool owns(const std::string& windowId) = 0;
+    // `pressed` gets the kind of panel whose button was clicked.
+    virtual void setOnButton(std::function<void(PanelKind)> pressed) = 0;
 };
 
 } // namespace quorvane

@@ -2,6 +2,7 @@
 
 namespace quorvane {
 
+class AppWindows;
 class Applications;
 class FileWatcher;
 class HotkeyRegistrar;
@@ -28,6 +29,7 @@ struct Platform {
     OverlayPanels& overlay;
     LoginItem& loginItem;
     StatusItem& statusItem;
+    AppWindows& appWindows;
 };
 
 } // namespace quorvane

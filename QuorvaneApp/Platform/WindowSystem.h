@@ -49,6 +49,12 @@ public:
     // `handler` is posted to the main loop when the window list may have changed; a platform that cannot
     // tell never calls it (the census timer still runs).
     virtual void setChangeHandler(std::function<void()> handler) = 0;
+    // Lets the person point at a window: the pointer becomes a crosshair until one click, and Escape
+    // cancels. `picked` gets the clicked top-level window as `windows()` lists it, or nothing when the pick
+    // was cancelled or cannot be made (another program holds the pointer, or the platform has no picking);
+    // it is called on the main thread, at once where the platform has no picking. Asked again while a pick
+    // runs, the new request gets nothing.
+    virtual void pickWindow(std::function<void(std::optional<WindowFacts>)> picked) { picked(std::nullopt); }
 };
 
 } // namespace quorvane

@@ -152,6 +152,7 @@ StatusMenuContent StatusMenu::build() const
     if (webApps.empty())
         webApps.push_back(action(std::string(webAppPrefix), "No web apps yet", false));
     items.push_back(submenu(webAppsKey, "Web Apps", std::move(webApps)));
+    items.push_back(action(settingsKey, "Settings…"));
 
     items.push_back(separator(aboutKey));
     if (m_updates && m_updates->available())
@@ -174,8 +175,10 @@ void StatusMenu::choose(const std::string& key)
     // A tray may still send a line that was not enabled, or one of a menu that has since been replaced.
     if (!item || !item->enabled || item->kind == Kind::submenu)
         return;
-    if (key == bannerKey) {
-        m_banner.clear();
+    if (key == bannerKey || key == settingsKey) {
+        // The settings window's status line shows the banner in full.
+        if (m_actions.showSettings)
+            m_actions.showSettings();
     } else if (key == tileModeKey) {
         m_actions.fireToken("quorvane.tile-mode");
     } else if (key == cycleLayoutsKey) {

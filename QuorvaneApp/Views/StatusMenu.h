@@ -36,6 +36,8 @@ public:
         std::function<bool(const std::string& url)> openURL;
         // The release feed's checks; none in a build without a feed, whose menu then has no update lines.
         UpdateChecker* updates = nullptr;
+        // Brings up the settings window where it was last (on General the first time).
+        std::function<void()> showSettings;
     };
 
     // Line keys, the application's own: stable across rebuilds.
@@ -46,6 +48,7 @@ public:
     static constexpr const char* saveLayoutKey = "save-layout";
     static constexpr const char* webAppsKey = "web-apps";
     static constexpr const char* updateAvailableKey = "update-available";
+    static constexpr const char* settingsKey = "settings";
     static constexpr const char* aboutKey = "about";
     static constexpr const char* checkForUpdatesKey = "check-for-updates";
     static constexpr const char* quitKey = "quit";

@@ -53,10 +53,18 @@ TileOverlay::TileOverlay(MainLoop& loop, OverlayPanels& panels, WindowAccess& ac
     , m_access(access)
     , m_permissions(permissions)
 {
+    m_panels.setOnButton([this](PanelKind kind) {
+        // The button may close the cheat sheet, and this handler with it: the call is made from a copy.
+        if (kind == PanelKind::cheatSheet && m_shown && m_openSettings) {
+            std::function<void()> open = m_openSettings;
+            open();
+        }
+    });
 }
 
 TileOverlay::~TileOverlay()
 {
+    m_panels.setOnButton(nullptr);
     for (TimerId timer : { m_timer, m_noticeTimer }) {
         if (timer)
             m_loop.cancelTimer(timer);
@@ -160,8 +168,11 @@ PanelContent TileOverlay::cheatSheetContent() const
             PanelRow { groupHeading(key.group), key.panelLabel, key.chord, static_cast<unsigned>(key.group) });
     content.notes = { "Shift + arrows or HJKL", "Previous / next display", "Fill the screen", "Return or Esc leaves",
         "These chords work any time. While this panel is open, the bare keys work too." };
-    if (m_fallback)
+    if (m_fallback) {
         content.notes.push_back(m_permissions.wording().bareKeysWait);
+        if (m_openSettings)
+            content.button = "Open Settings";
+    }
     return content;
 }
 

@@ -5,6 +5,7 @@
 #include "QuorvaneApp/Platform/OverlayPanels.h"
 #include "QuorvaneApp/Tiling/TileModeSurface.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -39,6 +40,8 @@ public:
     void showNotice(const std::string& text, const std::optional<Frame>& near) override;
     // Whether the window is one of the overlay's own panels or rings.
     bool owns(const std::string& windowId);
+    // What the cheat sheet's "Open Settings" button does; it shows while the bare keys are unavailable.
+    void setOnOpenSettings(std::function<void()> open) { m_openSettings = std::move(open); }
 
     bool shown() const { return m_shown; }
     bool fallback() const { return m_fallback; }
@@ -72,6 +75,7 @@ private:
     Frame m_panelFrame;
     TimerId m_timer = 0;
     TimerId m_noticeTimer = 0;
+    std::function<void()> m_openSettings;
 };
 
 } // namespace quorvane

@@ -55,11 +55,18 @@ CommandOutput ruleRemove(const Command::RuleRemove& command, ConfigFile& file, c
         file.upsertApp(record);
         file.removeRule(record.slug);
     } else if (target) {
+        // Every rule of the app goes, whatever its table is called: one left behind would still place its
+        // windows after "Removed the rule".
         std::string id = slugify(target->identifier);
-        if (!hasRule(
-                [&](const TileRule& rule) { return rule.bundleIdentifier == target->identifier || rule.id == id; }))
+        std::vector<std::string> ids;
+        for (const TileRule& rule : config.rules) {
+            if (rule.bundleIdentifier == target->identifier || rule.id == id)
+                ids.push_back(rule.id);
+        }
+        if (ids.empty())
             throw QuorvaneError::notFound("No rule for " + command.target + ".");
-        file.removeRule(id);
+        for (const std::string& ruleId : ids)
+            file.removeRule(ruleId);
     } else {
         if (!hasRule([&](const TileRule& rule) { return rule.id == command.target; }))
             throw QuorvaneError::notFound("No rule for " + command.target + ".");

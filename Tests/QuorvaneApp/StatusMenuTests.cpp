@@ -55,19 +55,19 @@ TEST_F(StatusMenuTest, ShowsWhatTheModelHas)
         std::vector<std::pair<std::string, std::string>> general;
         Labels top, layouts, webApps;
     };
-    const Labels plainTop { "Tile Mode (ctrl+opt+space)", "Layouts", "Web Apps", "-", "About Quorvane", "-",
+    const Labels plainTop { "Tile Mode (ctrl+opt+space)", "Layouts", "Web Apps", "Settings…", "-", "About Quorvane", "-",
         "Quit Quorvane" };
     const Case cases[] = {
         { "fresh", "", {}, plainTop, { "Save Layout…" }, { "No web apps yet" } },
         { "layouts and a web app", twoLayouts + notesApp, {},
-            { "Tile Mode (ctrl+opt+space)", "Cycle Layouts (ctrl+opt+l)", "Layouts", "Web Apps", "-",
+            { "Tile Mode (ctrl+opt+space)", "Cycle Layouts (ctrl+opt+l)", "Layouts", "Web Apps", "Settings…", "-",
                 "About Quorvane", "-", "Quit Quorvane" },
             { "work", "home", "-", "Save Layout…" }, { "Notes" } },
         { "chords switched off", twoLayouts, { { "tile_mode_hotkey", "\"\"" }, { "layout_hotkey", "\"\"" } },
-            { "Tile Mode", "Cycle Layouts", "Layouts", "Web Apps", "-", "About Quorvane", "-", "Quit Quorvane" },
+            { "Tile Mode", "Cycle Layouts", "Layouts", "Web Apps", "Settings…", "-", "About Quorvane", "-", "Quit Quorvane" },
             { "work", "home", "-", "Save Layout…" }, { "No web apps yet" } },
         { "a chord written loosely shows canonical", "", { { "tile_mode_hotkey", "\"Opt + Control + T\"" } },
-            { "Tile Mode (ctrl+opt+t)", "Layouts", "Web Apps", "-", "About Quorvane", "-", "Quit Quorvane" },
+            { "Tile Mode (ctrl+opt+t)", "Layouts", "Web Apps", "Settings…", "-", "About Quorvane", "-", "Quit Quorvane" },
             { "Save Layout…" }, { "No web apps yet" } },
     };
     for (const Case& c : cases) {
@@ -84,7 +84,7 @@ TEST_F(StatusMenuTest, ShowsWhatTheModelHas)
     EXPECT_EQ(*item.look(), (StatusItemLook { "Quorvane", "quorvane-symbolic" }));
 }
 
-TEST_F(StatusMenuTest, TheBannerLeadsWithItsToneAndChoosingItClearsIt)
+TEST_F(StatusMenuTest, TheBannerLeadsWithItsToneAndOpensTheSettingsAsSettingsDoes)
 {
     begin();
     model->setBanner("No saved layouts.", false);
@@ -99,9 +99,16 @@ TEST_F(StatusMenuTest, TheBannerLeadsWithItsToneAndChoosingItClearsIt)
     settle();
     EXPECT_EQ(item.find("Saved layout work.")->tone, MenuTone::success);
 
+    // The settings window's status line shows it in full, on the tab shown last.
     EXPECT_TRUE(choose("Saved layout work."));
-    EXPECT_EQ(model->banner(), "");
-    EXPECT_EQ(item.labels().front(), "Tile Mode (ctrl+opt+space)");
+    EXPECT_TRUE(desktop.appWindows.settingsOpen());
+    EXPECT_EQ(desktop.appWindows.page(), "general");
+    EXPECT_EQ(desktop.appWindows.form().status, "Saved layout work.");
+    model->showSettings(SettingsTab::agents);
+    desktop.appWindows.close();
+    EXPECT_TRUE(choose("Settings…"));
+    EXPECT_EQ(desktop.appWindows.page(), "agents");
+    EXPECT_EQ(model->banner(), "Saved layout work.");
 }
 
 TEST_F(StatusMenuTest, ChangesInOneTurnRebuildOnce)

@@ -105,5 +105,52 @@ TEST(GTKOverlayPanels, OwnTheirPanelsAndRingsByTheX11BackendsIds)
     EXPECT_EQ(ownWindows().size(), windows.size() - 2);
 }
 
+// The button labelled `label` at or under `widget`, or null.
+GtkWidget* buttonIn(GtkWidget* widget, const std::string& label)
+{
+    if (GTK_IS_BUTTON(widget) && gtk_button_get_label(GTK_BUTTON(widget)) == label)
+        return widget;
+    GtkWidget* found = nullptr;
+    if (GTK_IS_CONTAINER(widget)) {
+        GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
+        for (GList* child = children; child && !found; child = child->next)
+            found = buttonIn(GTK_WIDGET(child->data), label);
+        g_list_free(children);
+    }
+    return found;
+}
+
+GtkWidget* shownButton(const std::string& label)
+{
+    GList* windows = gtk_window_list_toplevels();
+    GtkWidget* found = nullptr;
+    for (GList* window = windows; window && !found; window = window->next) {
+        if (gtk_widget_get_visible(GTK_WIDGET(window->data)))
+            found = buttonIn(GTK_WIDGET(window->data), label);
+    }
+    g_list_free(windows);
+    return found;
+}
+
+TEST(GTKOverlayPanels, TheCheatSheetsButtonReportsItsPanel)
+{
+    test::VirtualDesktop desktop;
+    ASSERT_TRUE(GTKOverlayPanels::start(std::getenv("DISPLAY")));
+    GLibMainLoop loop;
+    GTKOverlayPanels panels;
+    std::vector<PanelKind> pressed;
+    panels.setOnButton([&](PanelKind kind) { pressed.push_back(kind); });
+    PanelContent content { "Tile mode", "", {}, { "Input Monitoring is off." } };
+    panels.show(PanelKind::cheatSheet, Frame { 100, 100, 800, 420 }, content);
+    EXPECT_EQ(shownButton("Open Settings"), nullptr);
+
+    content.button = "Open Settings";
+    panels.show(PanelKind::cheatSheet, Frame { 100, 100, 800, 420 }, content);
+    GtkWidget* button = shownButton("Open Settings");
+    ASSERT_NE(button, nullptr);
+    gtk_button_clicked(GTK_BUTTON(button));
+    EXPECT_EQ(pressed, std::vector<PanelKind> { PanelKind::cheatSheet });
+}
+
 } // namespace
 } // namespace quorvane

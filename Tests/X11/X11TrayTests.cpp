@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -24,7 +25,7 @@ namespace {
 
 using namespace test;
 
-constexpr uint8_t keyD = 40, keyS = 39, keyK = 45, keyL = 46;
+constexpr uint8_t keyD = 40, keyS = 39, keyK = 45, keyL = 46, keyW = 25;
 const std::string tileModeLine = "Tile Mode (ctrl+opt+space)";
 
 class X11TrayTest : public testing::Test {
@@ -139,7 +140,7 @@ TEST_F(X11TrayTest, TheItemRegistersWithItsLookAndMenuAndTileModeTogglesFromIt)
     ASSERT_TRUE(eventually([&] { return (themes = host->property("IconThemePath")) && !themes->empty(); }));
     EXPECT_TRUE(std::filesystem::exists(*themes + "/hicolor/scalable/apps/quorvane-tile-mode-symbolic.svg")) << *themes;
 
-    EXPECT_EQ(labels(), (std::vector<std::string> { tileModeLine, "Layouts", "Web Apps", "-", "About Quorvane", "-",
+    EXPECT_EQ(labels(), (std::vector<std::string> { tileModeLine, "Layouts", "Web Apps", "Settings…", "-", "About Quorvane", "-",
                             "Quit Quorvane" }));
     EXPECT_EQ(labels("Layouts"), std::vector<std::string> { "Save Layout…" });
     std::optional<TrayMenuItem> tileMode = line(tileModeLine);
@@ -181,8 +182,18 @@ TEST_F(X11TrayTest, LayoutsAreSavedAndAppliedFromTheMenuAndAFailedCycleShowsItsB
     std::optional<TrayMenuItem> banner = line("No saved layouts.");
     EXPECT_EQ(banner->iconName, "dialog-warning-symbolic");
     EXPECT_EQ(banner->accessibleDescription, "Problem: No saved layouts.");
+    // Chosen, it opens the settings, whose status line shows it; ctrl+w closes them again.
+    auto settingsShown = [&] {
+        std::vector<WindowFacts> all = windows.windowSystem().windows();
+        return std::any_of(all.begin(), all.end(), [](const WindowFacts& w) { return w.title == "Quorvane Settings"; });
+    };
     EXPECT_TRUE(host->click("No saved layouts."));
-    EXPECT_TRUE(eventually([&] { return !labels().empty() && labels().front() == tileModeLine; }));
+    ASSERT_TRUE(eventually([&] {
+        std::optional<WindowFacts> focused = windows.windowSystem().focusedWindow();
+        return focused && focused->title == "Quorvane Settings";
+    }));
+    keyboard.chord({ keyControl, keyW });
+    EXPECT_TRUE(eventually([&] { return !settingsShown(); }));
 
     TestWindow first({ "--app-id", "org.example.First", "--title", "First", "--size", "500x400" });
     TestWindow second({ "--app-id", "org.example.Other", "--title", "Other", "--size", "500x400" });

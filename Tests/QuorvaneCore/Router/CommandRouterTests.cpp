@@ -374,6 +374,12 @@ TEST_F(CommandRouterTest, Rules)
     EXPECT_EQ(file.decode().apps.at(0).spec.tile, std::nullopt);
     EXPECT_TRUE(file.decode().rules.empty());
 
+    // A rule written by hand under another name goes with the app's own: none is left to report it removed.
+    useConfig("\n[rules.editor]\nbundle = \"org.example.Editor\"\ntile = \"fill\"\n"
+              "[rules.org-example-editor]\nbundle = \"org.example.Editor\"\ntile = \"left-half\"\n");
+    expectOutput({ "rule", "remove", "org.example.Editor", "--yes" }, 0, "Removed the rule for org.example.Editor.");
+    EXPECT_TRUE(file.decode().rules.empty());
+
     useConfig("\n[rules.scratch]\nbundle = \"\"\napp = \"gone\"\ntile = \"fill\"\n");
     expectOutput({ "rule", "remove", "scratch", "--yes" }, 0, "Removed the rule for scratch.");
     expectError({ "rule", "remove", "scratch", "--yes" }, 5, "not_found", "No rule for scratch.");

@@ -1,0 +1,314 @@
+#include "Platforms/GTK/GTKSettingsWindow.h"
+
+#include "Platforms/GTK/GTKSettingsControls.h"
+
+#include <gtk/gtk.h>
+#ifdef GDK_WINDOWING_X11
+#include <gdk/gdkx.h>
+#endif
+
+namespace quorvane {
+
+namespace {
+
+constexpr int defaultWidth = 760;
+constexpr int defaultHeight = 640;
+constexpr int pageBorder = 18;
+constexpr int cellWidth = 18;
+
+using Kind = SettingsControl::Kind;
+using namespace GTKSettingsControls;
+
+} // namespace
+
+GTKSettingsWindow::GTKSettingsWindow(const SettingsForm& form, const std::string& page, const SettingsEvents& events,
+    std::function<void()> closeRequested)
+    : m_events(events)
+    , m_closeRequested(std::move(closeRequested))
+{
+    installStyle();
+    m_captions = gtk_size_group_new(GTK_SIZE_GROUP_HORIZONTAL);
+    m_window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    gtk_window_set_title(GTK_WINDOW(m_window), form.title.c_str());
+    gtk_window_set_default_size(GTK_WINDOW(m_window), defaultWidth, defaultHeight);
+    gtk_window_set_position(GTK_WINDOW(m_window), GTK_WIN_POS_CENTER);
+    gtk_window_set_icon_name(GTK_WINDOW(m_window), "preferences-system");
+    g_signal_connect(m_window, "delete-event", G_CALLBACK(+[](GtkWidget*, GdkEvent*, gpointer self) -> gboolean {
+        // The owner destroys the window; GTK holds it until this handler returns.
+        if (auto requested = static_cast<GTKSettingsWindow*>(self)->m_closeRequested)
+            requested();
+        return TRUE;
+    }),
+        this);
+
+    GtkWidget* column = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
+    m_notebook = gtk_notebook_new();
+    gtk_notebook_set_scrollable(GTK_NOTEBOOK(m_notebook), TRUE);
+    m_status = label("", true);
+    gtk_widget_set_margin_start(m_status, pageBorder);
+    gtk_widget_set_margin_end(m_status, pageBorder);
+    gtk_widget_set_margin_top(m_status, 8);
+    gtk_widget_set_margin_bottom(m_status, 8);
+    gtk_label_set_selectable(GTK_LABEL(m_status), TRUE);
+    gtk_box_pack_start(GTK_BOX(column), m_notebook, TRUE, TRUE, 0);
+    gtk_box_pack_start(GTK_BOX(column), gtk_separator_new(GTK_ORIENTATION_HORIZONTAL), FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(column), m_status, FALSE, FALSE, 0);
+    gtk_container_add(GTK_CONTAINER(m_window), column);
+
+    m_updating = true;
+    buildPages(form);
+    setStatus(form.status, form.statusTone);
+    m_updating = false;
+    g_signal_connect(m_notebook, "switch-page", G_CALLBACK(+[](GtkNotebook*, GtkWidget*, guint index, gpointer self) {
+        auto* window = static_cast<GTKSettingsWindow*>(self);
+        if (window->m_updating || index >= window->m_pages.size())
+            return;
+        if (auto chosen = window->m_events.pageChosen)
+            chosen(window->m_pages[index].key);
+    }),
+        this);
+    gtk_widget_show_all(m_window);
+    // Hints without text take no room.
+    for (auto& [key, control] : m_controls) {
+        if (control.hint && control.shown.hint.empty())
+            gtk_widget_hide(control.hint);
+    }
+    present(page);
+}
+
+GTKSettingsWindow::~GTKSettingsWindow()
+{
+    m_updating = true;
+    // While the notebook takes its pages down, GTK's accessible of each page that leaves (made once a screen
+    // reader has looked at the tabs) asks the notebook for the page's tab after it is gone, and GTK reports
+    // that as a critical warning once a page. That one warning is expected here; anything else passes on.
+    guint quieted = g_log_set_handler(
+        "Gtk", G_LOG_LEVEL_CRITICAL,
+        [](const gchar* domain, GLogLevelFlags level, const gchar* message, gpointer) {
+            if (!g_str_has_prefix(message, "gtk_notebook_get_tab_label:"))
+                g_log_default_handler(domain, level, message, nullptr);
+        },
+        nullptr);
+    gtk_widget_destroy(m_window);
+    g_log_remove_handler("Gtk", quieted);
+    g_object_unref(m_captions);
+}
+
+void GTKSettingsWindow::present(const std::string& page)
+{
+    for (size_t index = 0; index < m_pages.size(); ++index) {
+        if (m_pages[index].key == page) {
+            m_updating = true;
+            gtk_notebook_set_current_page(GTK_NOTEBOOK(m_notebook), static_cast<int>(index));
+            m_updating = false;
+        }
+    }
+    // Asked for from the tray or a panel, the window comes with no event of its own: the server's time now
+    // stands for the person's request, so that the window manager lets it take the focus.
+    guint32 time = GDK_CURRENT_TIME;
+#ifdef GDK_WINDOWING_X11
+    GdkWindow* window = gtk_widget_get_window(m_window);
+    if (window && GDK_IS_X11_WINDOW(window))
+        time = gdk_x11_get_server_time(window);
+#endif
+    gtk_window_present_with_time(GTK_WINDOW(m_window), time);
+}
+
+void GTKSettingsWindow::buildPages(const SettingsForm& form)
+{
+    while (gtk_notebook_get_n_pages(GTK_NOTEBOOK(m_notebook)) > 0)
+        gtk_notebook_remove_page(GTK_NOTEBOOK(m_notebook), -1);
+    m_pages.clear();
+    m_controls.clear();
+    for (const SettingsPage& page : form.pages) {
+        Page built { page.key, page.title, gtk_box_new(GTK_ORIENTATION_VERTICAL, pageBorder), {} };
+        gtk_container_set_border_width(GTK_CONTAINER(built.column), pageBorder);
+        for (const SettingsSection& section : page.sections) {
+            Section made { shapeOf(section), nullptr, {} };
+            made.box = buildSection(section, made.keys);
+            gtk_box_pack_start(GTK_BOX(built.column), made.box, FALSE, FALSE, 0);
+            built.sections.push_back(std::move(made));
+        }
+        GtkWidget* scroller = gtk_scrolled_window_new(nullptr, nullptr);
+        gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scroller), GTK_POLICY_NEVER, GTK_POLICY_AUTOMATIC);
+        gtk_container_add(GTK_CONTAINER(scroller), built.column);
+        gtk_notebook_append_page(GTK_NOTEBOOK(m_notebook), scroller, gtk_label_new(page.title.c_str()));
+        m_pages.push_back(std::move(built));
+    }
+}
+
+GtkWidget* GTKSettingsWindow::buildSection(const SettingsSection& section, std::vector<std::string>& keys)
+{
+    GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 6);
+    GtkWidget* heading = label("");
+    char* markup = g_markup_printf_escaped("<b>%s</b>", section.title.c_str());
+    gtk_label_set_markup(GTK_LABEL(heading), markup);
+    g_free(markup);
+    gtk_box_pack_start(GTK_BOX(box), heading, FALSE, FALSE, 0);
+    if (!section.intro.empty()) {
+        GtkWidget* intro = label(section.intro, true);
+        gtk_style_context_add_class(gtk_widget_get_style_context(intro), "dim-label");
+        gtk_box_pack_start(GTK_BOX(box), intro, FALSE, FALSE, 0);
+    }
+    GtkWidget* grid = gtk_grid_new();
+    gtk_grid_set_row_spacing(GTK_GRID(grid), 6);
+    gtk_grid_set_column_spacing(GTK_GRID(grid), 12);
+    gtk_widget_set_margin_start(grid, 12);
+    int line = 0;
+    for (const SettingsControl& control : section.controls) {
+        Control made { control, nullptr, nullptr, control.value };
+        if (control.kind == Kind::row) {
+            gtk_grid_attach(GTK_GRID(grid), buildRow(control, keys), 0, line++, 2, 1);
+        } else if (control.kind == Kind::note) {
+            made.input = input(control, {});
+            gtk_grid_attach(GTK_GRID(grid), made.input, 0, line++, 2, 1);
+        } else {
+            made.input = input(control, reportsOf(control.key));
+            if (control.kind != Kind::button) {
+                GtkWidget* caption = label(control.label);
+                gtk_label_set_mnemonic_widget(GTK_LABEL(caption), made.input);
+                gtk_size_group_add_widget(m_captions, caption);
+                gtk_grid_attach(GTK_GRID(grid), caption, 0, line, 1, 1);
+            }
+            gtk_grid_attach(GTK_GRID(grid), made.input, 1, line++, 1, 1);
+            made.hint = label(control.hint, true);
+            gtk_style_context_add_class(gtk_widget_get_style_context(made.hint), "dim-label");
+            gtk_grid_attach(GTK_GRID(grid), made.hint, 1, line++, 1, 1);
+        }
+        keys.push_back(control.key);
+        m_controls.insert_or_assign(control.key, std::move(made));
+    }
+    gtk_box_pack_start(GTK_BOX(box), grid, FALSE, FALSE, 0);
+    return box;
+}
+
+GtkWidget* GTKSettingsWindow::buildRow(const SettingsControl& control, std::vector<std::string>& keys)
+{
+    GtkWidget* line = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 12);
+    for (const std::string& cell : control.cells) {
+        GtkWidget* text = label(cell);
+        gtk_label_set_width_chars(GTK_LABEL(text), cellWidth);
+        gtk_label_set_max_width_chars(GTK_LABEL(text), cellWidth * 2);
+        gtk_label_set_ellipsize(GTK_LABEL(text), PANGO_ELLIPSIZE_MIDDLE);
+        gtk_box_pack_start(GTK_BOX(line), text, FALSE, FALSE, 0);
+    }
+    for (auto button = control.buttons.rbegin(); button != control.buttons.rend(); ++button) {
+        GtkWidget* widget = input(*button, reportsOf(button->key));
+        gtk_box_pack_end(GTK_BOX(line), widget, FALSE, FALSE, 0);
+        keys.push_back(button->key);
+        m_controls.insert_or_assign(button->key, Control { *button, widget, nullptr, "" });
+    }
+    return line;
+}
+
+void GTKSettingsWindow::update(const SettingsForm& form)
+{
+    m_updating = true;
+    bool samePages = form.pages.size() == m_pages.size();
+    for (size_t index = 0; samePages && index < form.pages.size(); ++index)
+        samePages = form.pages[index].key == m_pages[index].key
+            && form.pages[index].sections.size() == m_pages[index].sections.size();
+    if (!samePages) {
+        int current = gtk_notebook_get_current_page(GTK_NOTEBOOK(m_notebook));
+        buildPages(form);
+        gtk_widget_show_all(m_notebook);
+        gtk_notebook_set_current_page(GTK_NOTEBOOK(m_notebook), current);
+    } else {
+        for (size_t index = 0; index < form.pages.size(); ++index) {
+            Page& page = m_pages[index];
+            for (size_t at = 0; at < page.sections.size(); ++at) {
+                const SettingsSection& wanted = form.pages[index].sections[at];
+                Section& section = page.sections[at];
+                SettingsSection shape = shapeOf(wanted);
+                if (shape == section.structure) {
+                    for (const SettingsControl& control : wanted.controls) {
+                        refreshControl(control);
+                        for (const SettingsControl& button : control.buttons)
+                            refreshControl(button);
+                    }
+                    continue;
+                }
+                // Another list of controls: the section is made again where it stood.
+                forget(section.keys);
+                section.keys.clear();
+                gtk_widget_destroy(section.box);
+                section.box = buildSection(wanted, section.keys);
+                section.structure = std::move(shape);
+                gtk_box_pack_start(GTK_BOX(page.column), section.box, FALSE, FALSE, 0);
+                gtk_box_reorder_child(GTK_BOX(page.column), section.box, static_cast<int>(at));
+                gtk_widget_show_all(section.box);
+                for (const std::string& key : section.keys) {
+                    Control& control = m_controls.at(key);
+                    if (control.hint && control.shown.hint.empty())
+                        gtk_widget_hide(control.hint);
+                }
+            }
+        }
+    }
+    setStatus(form.status, form.statusTone);
+    m_updating = false;
+}
+
+GTKSettingsControls::Reports GTKSettingsWindow::reportsOf(const std::string& key)
+{
+    return GTKSettingsControls::Reports {
+        [this, key](const std::string& value) { edited(key, value); },
+        [this, key] { commitText(key); },
+        [this, key] { pressed(key); },
+    };
+}
+
+void GTKSettingsWindow::refreshControl(const SettingsControl& wanted)
+{
+    Control& control = m_controls.at(wanted.key);
+    refresh(control.input, control.shown, wanted, control.current);
+    if (control.hint && wanted.hint != control.shown.hint) {
+        gtk_label_set_text(GTK_LABEL(control.hint), wanted.hint.c_str());
+        gtk_widget_set_visible(control.hint, !wanted.hint.empty());
+    }
+    control.shown = wanted;
+}
+
+void GTKSettingsWindow::setStatus(const std::string& text, MenuTone tone)
+{
+    gtk_label_set_text(GTK_LABEL(m_status), text.c_str());
+    setTone(m_status, tone);
+}
+
+void GTKSettingsWindow::forget(const std::vector<std::string>& keys)
+{
+    for (const std::string& key : keys)
+        m_controls.erase(key);
+}
+
+void GTKSettingsWindow::commitText(const std::string& key)
+{
+    auto found = m_controls.find(key);
+    if (m_updating || found == m_controls.end())
+        return;
+    std::string text = enteredText(found->second.input, found->second.shown);
+    if (text != found->second.current)
+        edited(key, text);
+}
+
+void GTKSettingsWindow::edited(const std::string& key, const std::string& value)
+{
+    if (m_updating)
+        return;
+    auto found = m_controls.find(key);
+    if (found != m_controls.end())
+        found->second.current = value;
+    // Copied: the handler may change the events.
+    if (auto handler = m_events.edited)
+        handler(key, value);
+}
+
+void GTKSettingsWindow::pressed(const std::string& key)
+{
+    if (m_updating)
+        return;
+    if (auto handler = m_events.pressed)
+        handler(key);
+}
+
+} // namespace quorvane

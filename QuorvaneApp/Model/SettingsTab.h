@@ -1,8 +1,0 @@
-#pragma once
-
-namespace quorvane {
-
-// The tabs of the settings window.
-enum class SettingsTab { general, tiling, hotkeys, apps, agents };
-
-} // namespace quorvane

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "Hotkeys/HotkeyModifier.h"
+#include "QuorvaneApp/Platform/SettingsForm.h"
+
+#include <functional>
+#include <set>
+#include <string>
+
+namespace quorvane {
+
+// What the person does in the settings window.
+struct SettingsEvents {
+    // A control's value changed: a toggle flipped, a number or a choice set, a text accepted (or typed, for a
+    // live one). Not called for changes the application made itself.
+    std::function<void(const std::string& key, const std::string& value)> edited;
+    // A button, or a row's button, was pressed.
+    std::function<void(const std::string& key)> pressed;
+    // The person turned to another page.
+    std::function<void(const std::string& page)> pageChosen;
+    // The window was closed, by the person or by `closeFrontWindow`.
+    std::function<void()> closed;
+};
+
+// A key pressed in one of the application's own windows: exactly the modifiers held (caps lock left out),
+// and the lower-case character of the key itself ("," for ctrl+comma), empty when it types none.
+struct OwnKeyPress {
+    std::set<HotkeyModifier> modifiers;
+    std::string character;
+
+    friend bool operator==(const OwnKeyPress&, const OwnKeyPress&) = default;
+};
+
+// The application's own ordinary windows, as opposed to its overlay panels: the settings window, and the keys
+// typed into any of its windows. Main thread only.
+class AppWindows {
+public:
+    virtual ~AppWindows() = default;
+
+    virtual void setSettingsEvents(SettingsEvents) = 0;
+    // Opens the settings window showing `form` on `page`; an open one takes the form, turns to `page` and
+    // comes forward.
+    virtual void showSettings(const SettingsForm& form, const std::string& page) = 0;
+    // Brings the open window in line with `form`; text the person is typing stays unless its value changed.
+    // Nothing when the window is closed.
+    virtual void updateSettings(const SettingsForm& form) = 0;
+    // Closes the settings window (reported as `closed`); nothing when it is closed.
+    virtual void closeSettings() = 0;
+    // `monitor` sees every key pressed in the application's own windows first; a key it answers true for
+    // goes no further.
+    virtual void setKeyMonitor(std::function<bool(const OwnKeyPress&)> monitor) = 0;
+    // Closes the window that has the keyboard, else the one active last, else the first one shown; nothing
+    // when none is open. Never ends the application.
+    virtual void closeFrontWindow() = 0;
+    // Minimises the window that has the keyboard, else the one active last; nothing when there is none.
+    virtual void minimiseFrontWindow() = 0;
+};
+
+} // namespace quorvane
