@@ -117,7 +117,7 @@ protected:
         xcb_test_fake_input(m_connection, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, root, int16_t(x), int16_t(y), 0);
         xcb_test_fake_input(m_connection, XCB_BUTTON_PRESS, 1, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
         xcb_test_fake_input(m_connection, XCB_BUTTON_RELEASE, 1, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
-        xcb_aux_sync();
+        waitForServer();
     }
 
     static inline VirtualDesktop* s_desktop = nullptr;
@@ -131,7 +131,8 @@ protected:
     Accessible settings;
 
 private:
-    void xcb_aux_sync()
+    // Returns once the server has handled everything sent so far.
+    void waitForServer()
     {
         std::free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
     }
