@@ -250,7 +250,9 @@ int runOnKWin()
     // The tray item is drawn by Plasma from what it reads over the session bus; GTK, which makes the item and
     // the windows its lines open, runs on Xwayland's display. It starts before any thread, as on X11.
     std::optional<GTKStatusItem> gtkStatusItem;
+    std::optional<GTKAppWindows> gtkAppWindows;
     SimulatedStatusItem hiddenStatusItem;
+    SimulatedAppWindows hiddenAppWindows;
     hiddenStatusItem.setHost(TrayHost::none);
     const char* xwayland = std::getenv("DISPLAY");
     bool gtk = xwayland && *xwayland && GTKOverlayPanels::start(xwayland);
@@ -268,11 +270,15 @@ int runOnKWin()
         status = noDisplayStatus;
         loop.quit();
     });
-    if (gtk)
+    if (gtk) {
         gtkStatusItem.emplace("quorvane", iconThemeFolder());
-    else
-        std::fputs("quorvane-app: GTK cannot open Xwayland's display; there is no tray item.\n", stderr);
+        gtkAppWindows.emplace();
+    } else {
+        std::fputs("quorvane-app: GTK cannot open Xwayland's display; there is no tray item or settings window.\n",
+            stderr);
+    }
     StatusItem& statusItem = gtkStatusItem ? static_cast<StatusItem&>(*gtkStatusItem) : hiddenStatusItem;
+    AppWindows& appWindows = gtkAppWindows ? static_cast<AppWindows&>(*gtkAppWindows) : hiddenAppWindows;
     // The overlay's panels cannot be placed on Wayland yet: tile mode runs without them, as the doctor says.
     SimulatedOverlayPanels hiddenOverlay;
     GioFileWatcher fileWatcher;
@@ -280,7 +286,8 @@ int runOnKWin()
     AutostartLoginItem loginItem = loginItemOfProcess();
     int modelStatus = runModel(loop,
         Platform { loop, desktop->windowSystem(), workers, desktop->applications(), desktop->hotkeys(),
-            desktop->keyboardTap(), fileWatcher, desktop->permissions(), hiddenOverlay, loginItem, statusItem });
+            desktop->keyboardTap(), fileWatcher, desktop->permissions(), hiddenOverlay, loginItem, statusItem,
+            appWindows });
     return status ? status : modelStatus;
 }
 
