@@ -102,6 +102,15 @@ KWinConnection::KWinConnection()
     m_closedHandler = g_signal_connect(m_bus, "closed", G_CALLBACK(+busClosed), this);
 }
 
+bool KWinConnection::acceptsCall(const char* sender, GDBusMethodInvocation* invocation) const
+{
+    if (sender && m_kwinName == sender)
+        return true;
+    g_dbus_method_invocation_return_dbus_error(
+        invocation, "org.freedesktop.DBus.Error.AccessDenied", "Only KWin reports here.");
+    return false;
+}
+
 KWinConnection::~KWinConnection()
 {
     g_bus_unwatch_name(m_nameWatch);

@@ -6,6 +6,7 @@
 #include <string>
 
 typedef struct _GDBusConnection GDBusConnection;
+typedef struct _GDBusMethodInvocation GDBusMethodInvocation;
 
 namespace quorvane {
 
@@ -28,6 +29,9 @@ public:
     const std::string& uniqueName() const { return m_uniqueName; }
     // The unique name of KWin's own connection, the only sender whose calls are taken.
     const std::string& kwinName() const { return m_kwinName; }
+    // Whether a call to one of the application's objects comes from KWin; any other caller is answered
+    // "access denied" here.
+    bool acceptsCall(const char* sender, GDBusMethodInvocation*) const;
     const KWinSupportInfo& supportInfo() const { return m_supportInfo; }
 
     // Loads the script file at `path` under `name` and runs it; throws std::system_error when KWin refuses.

@@ -43,11 +43,8 @@ struct KWinKeyboardTap::Calls {
         GVariant* parameters, GDBusMethodInvocation* invocation, void* data)
     {
         auto& tap = *static_cast<KWinKeyboardTap*>(data);
-        if (!sender || tap.m_connection.kwinName() != sender) {
-            g_dbus_method_invocation_return_dbus_error(
-                invocation, "org.freedesktop.DBus.Error.AccessDenied", "Only KWin reports here.");
+        if (!tap.m_connection.acceptsCall(sender, invocation))
             return;
-        }
         if (g_strcmp0(method, "Pressed") != 0) {
             g_dbus_method_invocation_return_dbus_error(
                 invocation, "org.freedesktop.DBus.Error.UnknownMethod", "No such method.");

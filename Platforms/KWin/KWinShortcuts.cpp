@@ -37,11 +37,8 @@ struct KWinShortcuts::Calls {
         GVariant* parameters, GDBusMethodInvocation* invocation, void* data)
     {
         auto& shortcuts = *static_cast<KWinShortcuts*>(data);
-        if (!sender || shortcuts.m_connection.kwinName() != sender) {
-            g_dbus_method_invocation_return_dbus_error(
-                invocation, "org.freedesktop.DBus.Error.AccessDenied", "Only KWin reports here.");
+        if (!shortcuts.m_connection.acceptsCall(sender, invocation))
             return;
-        }
         if (g_strcmp0(method, "Pressed") != 0) {
             g_dbus_method_invocation_return_dbus_error(
                 invocation, "org.freedesktop.DBus.Error.UnknownMethod", "No such method.");

@@ -46,12 +46,8 @@ struct KWinWindowSystem::Calls {
         GVariant* parameters, GDBusMethodInvocation* invocation, void* data)
     {
         auto& system = *static_cast<KWinWindowSystem*>(data);
-        // Only KWin's scripts speak here.
-        if (!sender || system.m_connection.kwinName() != sender) {
-            g_dbus_method_invocation_return_dbus_error(
-                invocation, "org.freedesktop.DBus.Error.AccessDenied", "Only KWin reports here.");
+        if (!system.m_connection.acceptsCall(sender, invocation))
             return;
-        }
         if (g_strcmp0(method, "Report") == 0) {
             const char* generation = nullptr;
             const char* report = nullptr;
