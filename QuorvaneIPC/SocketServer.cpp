@@ -10,6 +10,7 @@
 #include "JSON/JSONValue.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <condition_variable>
 #include <cstring>
@@ -32,12 +33,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// A request read in full, waiting for its turn.
-struct Waiting {
-    FileDescriptor connection;
-    RPCRequest request;
-};
-
 // A connection whose request line is still arriving.
 struct Reading {
     FileDescriptor connection;
@@ -47,6 +42,13 @@ struct Reading {
 
 } // namespace
 
+// A request read in full, waiting for its turn; or an answer a prompt's reply began, to be sent on.
+struct SocketServer::Waiting {
+    FileDescriptor connection;
+    RPCRequest request;
+    std::string unsent;
+};
+
 // The state the server's threads share with it; it outlives the server when a thread does.
 struct SocketServer::Listener {
     std::mutex lock;
@@ -55,9 +57,18 @@ struct SocketServer::Listener {
     int listenFD = -1;
     bool stopped = false;
     std::deque<Waiting> waiting;
+    // Whether the answering thread is at work on what it took from `waiting`.
+    bool answering = false;
     // Asked to stop when the server stops, so that a waiting handler gives up.
     std::stop_source stopping;
     double idleLimit = defaultIdleLimit;
+};
+
+struct SocketServer::Reply::Pending {
+    std::shared_ptr<Listener> listener;
+    FileDescriptor connection;
+    std::string id;
+    std::atomic<bool> answered = false;
 };
 
 namespace {
@@ -104,6 +115,36 @@ Progress takeBytes(Reading& reading)
     return reading.bytes.size() >= requestLineLimit ? Progress::dropped : Progress::waiting;
 }
 
+// What a handler answers, or its error as the client is told it.
+RPCResponse respond(const std::function<RPCResponse()>& produce)
+{
+    try {
+        return produce();
+    } catch (const QuorvaneError& error) {
+        return RPCResponse("", error.exitCode(), error.message(), "{}");
+    } catch (const std::exception& error) {
+        return RPCResponse("", 1, error.what(), "{}");
+    }
+}
+
+// Sends what the connection takes without waiting; how much that was, or none when the client is gone.
+std::optional<std::size_t> sendWhatFits(int connection, const std::string& bytes)
+{
+    std::size_t sent = 0;
+    while (sent < bytes.size()) {
+        ssize_t written = ::send(connection, bytes.data() + sent, bytes.size() - sent, MSG_DONTWAIT | MSG_NOSIGNAL);
+        if (written > 0)
+            sent += static_cast<std::size_t>(written);
+        else if (written < 0 && errno == EINTR)
+            continue;
+        else if (written < 0 && errno == EAGAIN)
+            break;
+        else
+            return std::nullopt;
+    }
+    return sent;
+}
+
 int millisecondsUntil(Clock::time_point deadline, Clock::time_point now)
 {
     auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count();
@@ -119,14 +160,16 @@ Clock::time_point deadlineAfter(double seconds)
 
 } // namespace
 
-std::shared_ptr<SocketServer> SocketServer::create(std::string path, Handler handler, double idleLimit)
+std::shared_ptr<SocketServer> SocketServer::create(std::string path, Handler handler, double idleLimit, Prompt prompt)
 {
-    return std::shared_ptr<SocketServer>(new SocketServer(std::move(path), std::move(handler), idleLimit));
+    return std::shared_ptr<SocketServer>(
+        new SocketServer(std::move(path), std::move(handler), idleLimit, std::move(prompt)));
 }
 
-SocketServer::SocketServer(std::string path, Handler handler, double idleLimit)
+SocketServer::SocketServer(std::string path, Handler handler, double idleLimit, Prompt prompt)
     : m_path(std::move(path))
     , m_handler(std::move(handler))
+    , m_prompt(std::move(prompt))
     , m_idleLimit(idleLimit)
 {
 }
@@ -262,19 +305,17 @@ void SocketServer::readLoop(std::weak_ptr<SocketServer> server, std::shared_ptr<
             if (progress == Progress::complete) {
                 try {
                     complete.push_back(
-                        Waiting { std::move(connection.connection), RPCCodec::decodeRequest(connection.bytes) });
+                        Waiting { std::move(connection.connection), RPCCodec::decodeRequest(connection.bytes), {} });
                 } catch (const JSONError&) {
                     // Not a request: the connection closes without an answer.
                 }
             }
             reading.erase(reading.begin() + static_cast<std::ptrdiff_t>(index));
         }
-        if (!complete.empty()) {
-            // Taken from the back above: the first to be complete comes first.
-            std::lock_guard guard(listener->lock);
-            for (auto request = complete.rbegin(); request != complete.rend(); ++request)
-                listener->waiting.push_back(std::move(*request));
-            listener->arrived.notify_one();
+        // Taken from the back above: the first to be complete comes first.
+        for (auto request = complete.rbegin(); request != complete.rend(); ++request) {
+            if (!offer(*request, server, listener))
+                queue(std::move(*request), *listener);
         }
 
         if (!(pollers[0].revents & POLLIN))
@@ -294,6 +335,34 @@ void SocketServer::readLoop(std::weak_ptr<SocketServer> server, std::shared_ptr<
     ::close(std::exchange(listener->listenFD, -1));
 }
 
+bool SocketServer::offer(Waiting& request, const std::weak_ptr<SocketServer>& server,
+    const std::shared_ptr<Listener>& listener)
+{
+    {
+        std::lock_guard guard(listener->lock);
+        if (listener->answering || !listener->waiting.empty())
+            return false;
+    }
+    std::shared_ptr<SocketServer> owner = server.lock();
+    if (!owner || !owner->m_prompt)
+        return false;
+    auto pending = std::make_shared<Reply::Pending>();
+    pending->listener = listener;
+    pending->connection = std::move(request.connection);
+    pending->id = request.request.id;
+    if (owner->m_prompt(request.request, Reply(pending)))
+        return true;
+    request.connection = std::move(pending->connection);
+    return false;
+}
+
+void SocketServer::queue(Waiting request, Listener& listener)
+{
+    std::lock_guard guard(listener.lock);
+    listener.waiting.push_back(std::move(request));
+    listener.arrived.notify_one();
+}
+
 void SocketServer::answerLoop(std::weak_ptr<SocketServer> server, std::shared_ptr<Listener> listener)
 {
     for (;;) {
@@ -305,14 +374,18 @@ void SocketServer::answerLoop(std::weak_ptr<SocketServer> server, std::shared_pt
                 break;
             next = std::move(listener->waiting.front());
             listener->waiting.pop_front();
+            listener->answering = true;
         }
-        // A client that gave up before its turn came no longer wants the command run.
-        if (hungUp(next.connection.get()))
-            continue;
         std::shared_ptr<SocketServer> owner = server.lock();
         if (!owner)
             break;
-        answer(next.connection.get(), next.request, *owner, *listener);
+        if (!next.unsent.empty())
+            sendOn(next.connection.get(), next.unsent, *listener);
+        // A client that gave up before its turn came no longer wants the command run.
+        else if (!hungUp(next.connection.get()))
+            answer(next.connection.get(), next.request, *owner, *listener);
+        std::lock_guard guard(listener->lock);
+        listener->answering = false;
     }
     std::lock_guard guard(listener->lock);
     listener->waiting.clear();
@@ -320,22 +393,65 @@ void SocketServer::answerLoop(std::weak_ptr<SocketServer> server, std::shared_pt
 
 void SocketServer::answer(int connection, const RPCRequest& request, SocketServer& server, Listener& listener)
 {
-    RPCResponse response;
-    try {
-        response = server.m_handler(request, listener.stopping.get_token());
-    } catch (const QuorvaneError& error) {
-        response = RPCResponse("", error.exitCode(), error.message(), "{}");
-    } catch (const std::exception& error) {
-        response = RPCResponse("", 1, error.what(), "{}");
-    }
+    RPCResponse response = respond([&] { return server.m_handler(request, listener.stopping.get_token()); });
     response.id = request.id;
     try {
-        writeAll(connection, RPCCodec::encodeLine(response), listener.idleLimit);
-    } catch (const IPCError&) {
-        // The client gave up or went away; nobody is left to tell.
+        sendOn(connection, RPCCodec::encodeLine(response), listener);
     } catch (const JSONError&) {
         // A message that is not UTF-8 has no line; the client sees the connection close.
     }
+}
+
+void SocketServer::sendOn(int connection, const std::string& line, Listener& listener)
+{
+    try {
+        writeAll(connection, line, listener.idleLimit);
+    } catch (const IPCError&) {
+        // The client gave up or went away; nobody is left to tell.
+    }
+}
+
+SocketServer::Reply::Reply(std::shared_ptr<Pending> pending)
+    : m_pending(std::move(pending))
+{
+}
+
+bool SocketServer::Reply::abandoned() const
+{
+    {
+        std::lock_guard guard(m_pending->listener->lock);
+        if (m_pending->listener->stopped)
+            return true;
+    }
+    return !m_pending->connection || hungUp(m_pending->connection.get());
+}
+
+void SocketServer::Reply::answer(const std::function<RPCResponse()>& produce) const
+{
+    if (m_pending->answered.exchange(true))
+        throw std::logic_error("A request is answered once.");
+    RPCResponse response = respond(produce);
+    response.id = m_pending->id;
+    std::string line;
+    try {
+        line = RPCCodec::encodeLine(response);
+    } catch (const JSONError&) {
+        // As on the answering thread: the client sees the connection close.
+        return;
+    }
+    std::optional<std::size_t> sent = sendWhatFits(m_pending->connection.get(), line);
+    if (!sent || *sent == line.size())
+        return;
+    // The rest goes before any request: it holds up nobody's turn.
+    Listener& listener = *m_pending->listener;
+    std::lock_guard guard(listener.lock);
+    if (listener.stopped)
+        return;
+    Waiting rest;
+    rest.connection = std::move(m_pending->connection);
+    rest.unsent = line.substr(*sent);
+    listener.waiting.push_front(std::move(rest));
+    listener.arrived.notify_one();
 }
 
 } // namespace quorvane

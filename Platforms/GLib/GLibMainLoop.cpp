@@ -2,11 +2,17 @@
 
 #include <glib-unix.h>
 #include <glib.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cmath>
 #include <csignal>
+#include <deque>
 #include <mutex>
 #include <set>
+#include <system_error>
+#include <utility>
 
 namespace quorvane {
 
@@ -18,18 +24,39 @@ struct GLibMainLoop::Loop {
     std::mutex lock;
     // Attached and not yet destroyed; guarded by `lock`.
     std::set<GSource*> sources;
+    // Posted work not yet run, in order; guarded by `lock`.
+    std::deque<std::function<void()>> posted;
     bool closed = false;
+    // Wakes the context for posted work. A source attached from another thread wakes it while holding the
+    // context's lock, so the woken main thread would stall on that lock and the poster's own: an eventfd
+    // written after every lock is released wakes it with nothing to wait for.
+    int wakeup = makeEventFD();
+    GSource* wakeupSource = g_unix_fd_source_new(wakeup, G_IO_IN);
+
+    Loop()
+    {
+        g_source_set_callback(wakeupSource, G_SOURCE_FUNC(runPosted), this, nullptr);
+        g_source_set_can_recurse(wakeupSource, TRUE);
+        g_source_attach(wakeupSource, context);
+    }
+    Loop(const Loop&) = delete;
+    Loop& operator=(const Loop&) = delete;
 
     ~Loop()
     {
         std::set<GSource*> left;
+        std::deque<std::function<void()>> unrun;
         {
             std::lock_guard hold(lock);
             closed = true;
             left.swap(sources);
+            unrun.swap(posted);
         }
         for (GSource* source : left)
             g_source_destroy(source);
+        g_source_destroy(wakeupSource);
+        g_source_unref(wakeupSource);
+        ::close(wakeup);
         g_main_loop_unref(loop);
     }
 
@@ -50,6 +77,68 @@ struct GLibMainLoop::Loop {
         // Unattached, this drops the source and with it `attached` and `data`.
         g_source_unref(source);
         return id;
+    }
+
+    // Queues `work` for the main thread; callable from any thread, dropped once the loop is gone.
+    void post(std::function<void()> work)
+    {
+        bool wasIdle;
+        {
+            std::lock_guard hold(lock);
+            if (closed)
+                return;
+            wasIdle = posted.empty();
+            posted.push_back(std::move(work));
+        }
+        // One wake-up per batch: the main thread takes the whole queue when it runs.
+        if (wasIdle && ::eventfd_write(wakeup, 1) != 0)
+            throw std::system_error(errno, std::generic_category(), "eventfd_write");
+    }
+
+private:
+    static int makeEventFD()
+    {
+        int descriptor = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+        if (descriptor < 0)
+            throw std::system_error(errno, std::generic_category(), "eventfd");
+        return descriptor;
+    }
+
+    // Takes the next posted work. The wake-up stays set while work waits, so that a loop run inside work
+    // goes on with the next; it is cleared with the queue.
+    bool take(std::function<void()>& work)
+    {
+        std::lock_guard hold(lock);
+        if (!posted.empty()) {
+            work = std::move(posted.front());
+            posted.pop_front();
+        }
+        if (posted.empty()) {
+            eventfd_t count;
+            // Nonblocking: a wake-up for work already run reads nothing.
+            ::eventfd_read(wakeup, &count);
+        }
+        return static_cast<bool>(work);
+    }
+
+    // Runs, in order, what was posted before this turn; later work waits for the next turn, so that other
+    // sources are not starved by work that posts more work.
+    static gboolean runPosted(gint, GIOCondition, gpointer data)
+    {
+        auto* self = static_cast<Loop*>(data);
+        std::size_t due;
+        {
+            std::lock_guard hold(self->lock);
+            due = self->posted.size();
+        }
+        std::function<void()> work;
+        while (self->take(work)) {
+            std::exchange(work, nullptr)();
+            if (due <= 1)
+                break;
+            --due;
+        }
+        return G_SOURCE_CONTINUE;
     }
 
 private:
@@ -78,25 +167,6 @@ private:
         }
     };
 };
-
-namespace {
-
-struct Posted {
-    std::function<void()> work;
-};
-
-gboolean runPosted(gpointer data)
-{
-    static_cast<Posted*>(data)->work();
-    return G_SOURCE_REMOVE;
-}
-
-void deletePosted(gpointer data)
-{
-    delete static_cast<Posted*>(data);
-}
-
-} // namespace
 
 struct GLibMainLoop::TimerSource {
     GLibMainLoop* owner;
@@ -132,10 +202,7 @@ void GLibMainLoop::post(std::function<void()> work)
 {
     if (m_gate.quitting())
         return;
-    // Attaching a source is thread-safe and wakes the main context.
-    GSource* source = g_idle_source_new();
-    g_source_set_priority(source, G_PRIORITY_DEFAULT);
-    m_loop->attach(source, runPosted, new Posted { std::move(work) }, deletePosted);
+    m_loop->post(std::move(work));
 }
 
 bool GLibMainLoop::runAndWait(std::function<void()> work, std::stop_token stop)

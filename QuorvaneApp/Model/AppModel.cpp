@@ -372,7 +372,8 @@ void AppModel::startSocket()
                              const std::optional<std::string>& iconURL, const std::optional<std::string>& iconBytes) {
         return parsed ? handleRPC(*parsed, iconURL, iconBytes) : handleRPC(words);
     });
-    m_server = SocketServer::create(m_socketPath, m_socketLink->handler());
+    m_server = SocketServer::create(
+        m_socketPath, m_socketLink->handler(), SocketServer::defaultIdleLimit, m_socketLink->prompt());
     try {
         m_server->start();
         m_socketListening = true;

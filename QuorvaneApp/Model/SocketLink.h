@@ -16,11 +16,11 @@ struct Invocation;
 struct RPCRequest;
 struct RPCResponse;
 
-// What the socket server holds of the model: requests hop to the main thread and wait there, and the server's
-// answering thread itself only parses the words and fetches a new web app's icon (the page, its manifest and
-// the icon within one time limit, short of the client's own). Once the model is gone or the main loop quits,
-// every request is answered "Quorvane is not running." at once. The main loop must outlive the answering
-// thread's last request.
+// What the socket server holds of the model: requests run on the main thread, posted there straight from the
+// reading thread; only a new web app that needs its icon fetched waits on the answering thread, which fetches
+// the page, its manifest and the icon within one time limit, short of the client's own, then hops to the main
+// thread. Once the model is gone or the main loop quits, every request is answered "Quorvane is not running."
+// at once. The main loop must outlive the answering thread's last request.
 class SocketLink : public std::enable_shared_from_this<SocketLink> {
 public:
     SocketLink(MainLoop&, AppEnvironment::IconFetch);
@@ -36,10 +36,14 @@ public:
     void attach(Answer);
     void detach() { attach(nullptr); }
 
-    // The server's handler; it holds this link.
+    // The server's handler and prompt; they hold this link.
     SocketServer::Handler handler();
+    SocketServer::Prompt prompt();
     // Answering thread: one request, answered by the model on the main thread unless the server stops first.
     RPCResponse answer(const RPCRequest&, std::stop_token);
+    // Reading thread: posts a request to the main thread and answers it there; false for one whose icon must
+    // be fetched first.
+    bool post(const RPCRequest&, const SocketServer::Reply&);
 
     // Seconds an icon fetch leaves of the request's own time limit, for the rest of the command.
     static constexpr double iconMargin = 1.5;

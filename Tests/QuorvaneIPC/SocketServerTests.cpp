@@ -15,6 +15,9 @@
 #include <fstream>
 #include <future>
 #include <grp.h>
+#include <linux/sockios.h>
+#include <optional>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -54,15 +57,33 @@ std::string converse(const std::string& path, const std::string& bytes)
     return answer;
 }
 
-bool socketThreadRunning()
+// The state letter of the server's reading thread ('S' while it waits for clients), or none without one.
+std::optional<char> socketThreadState()
 {
     for (const auto& task : fs::directory_iterator("/proc/self/task")) {
         std::string name;
         std::getline(std::ifstream(task.path() / "comm"), name);
-        if (name == "quorvane.socket")
-            return true;
+        if (name != "quorvane.socket")
+            continue;
+        std::string stat;
+        std::getline(std::ifstream(task.path() / "stat"), stat);
+        auto afterName = stat.rfind(") ");
+        return afterName == std::string::npos ? std::nullopt : std::optional<char>(stat.at(afterName + 2));
     }
-    return false;
+    return std::nullopt;
+}
+
+bool socketThreadRunning()
+{
+    return socketThreadState().has_value();
+}
+
+// Whether the server has read everything this client sent, and its reading thread is back waiting for more:
+// what it read is queued or handed on by then.
+bool takenIn(const FileDescriptor& client)
+{
+    int unread = 0;
+    return ::ioctl(client.get(), SIOCOUTQ, &unread) == 0 && unread == 0 && socketThreadState() == 'S';
 }
 
 bool eventually(auto&& condition)
@@ -225,6 +246,57 @@ TEST_F(SocketServerTest, RequestsRunOneAtATimeInArrivalOrderUnlessTheirClientHun
     EXPECT_NE(answerOn(last).find("\"last\""), std::string::npos);
     std::lock_guard guard(lock);
     EXPECT_EQ(ran, (std::vector<std::string> { "first", "half-closed", "last" }));
+}
+
+// A prompt takes what nothing waits before, and only that: a request read while the answering thread is at
+// work queues behind it. Its reply sends what the client takes at once and leaves the rest to that thread.
+TEST_F(SocketServerTest, APromptTakesARequestOnlyWhenNothingWaitsBeforeIt)
+{
+    std::mutex lock;
+    std::condition_variable changed;
+    std::vector<std::string> handled, prompted;
+    bool released = false;
+    auto handler = [&](const RPCRequest& request, std::stop_token) {
+        std::unique_lock guard(lock);
+        handled.push_back(request.arguments.at(0));
+        changed.notify_all();
+        changed.wait(guard, [&] { return released; });
+        return RPCResponse(request.id, 0, request.arguments.at(0), "{}");
+    };
+    // "slow" is left to the answering thread; "large" answers with more than a socket buffer holds.
+    auto prompt = [&](const RPCRequest& request, const SocketServer::Reply& reply) {
+        const std::string& word = request.arguments.at(0);
+        if (word == "slow")
+            return false;
+        std::lock_guard guard(lock);
+        prompted.push_back(word);
+        reply.answer([&] { return RPCResponse("", 0, word == "large" ? std::string(4'000'000, 'x') : word, "{}"); });
+        EXPECT_THROW(reply.answer([] { return RPCResponse(); }), std::logic_error);
+        return true;
+    };
+    server = SocketServer::create(path, handler, SocketServer::defaultIdleLimit, prompt);
+    server->start();
+
+    EXPECT_EQ(IPCClient::request(path, RPCRequest { "id-1", { "quick" } }, 5), (RPCResponse { "id-1", 0, "quick", "{}" }));
+    EXPECT_EQ(IPCClient::request(path, RPCRequest { "id-2", { "large" } }, 5).message.size(), 4'000'000u);
+    auto slow = std::async(std::launch::async, [&] { return IPCClient::request(path, RPCRequest { "id-3", { "slow" } }, 10); });
+    {
+        std::unique_lock guard(lock);
+        ASSERT_TRUE(changed.wait_for(guard, 10s, [&] { return !handled.empty(); }));
+    }
+    FileDescriptor behind(connectTo(path));
+    writeAll(behind.get(), "{\"id\":\"id-4\",\"arguments\":[\"behind\"]}\n", 5);
+    ASSERT_TRUE(eventually([&] { return takenIn(behind); }));
+    {
+        std::lock_guard guard(lock);
+        released = true;
+    }
+    changed.notify_all();
+    EXPECT_EQ(slow.get().message, "slow");
+    EXPECT_NE(readLine(behind.get(), 10, responseLineLimit).find("\"behind\""), std::string::npos);
+    std::lock_guard guard(lock);
+    EXPECT_EQ(prompted, (std::vector<std::string> { "quick", "large" }));
+    EXPECT_EQ(handled, (std::vector<std::string> { "slow", "behind" }));
 }
 
 // The client's timeout covers the whole request: a server whose backlog is full never lets it connect, and

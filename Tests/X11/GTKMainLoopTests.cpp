@@ -6,6 +6,10 @@
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
 
+#include <string>
+#include <thread>
+#include <vector>
+
 namespace quorvane {
 namespace {
 
@@ -32,6 +36,25 @@ TEST(GTKOnTheMainLoop, AWindowDrawsWhileTheApplicationsLoopRuns)
     loop.run();
     EXPECT_TRUE(seen.drawn);
     gtk_widget_destroy(window);
+}
+
+// Some backends iterate the context inside posted work while they wait for a peer; later work must still run,
+// in order, and none may be stranded by the wake-up it shared.
+TEST(GLibMainLoop, WorkPostedBeforeOrDuringANestedIterationRunsInsideItInOrder)
+{
+    GLibMainLoop loop;
+    std::vector<std::string> ran;
+    loop.post([&] {
+        ran.push_back("outer starts");
+        std::thread([&] { loop.post([&] { ran.push_back("posted during"); }); }).join();
+        while (ran.size() < 3)
+            g_main_context_iteration(g_main_context_default(), TRUE);
+        ran.push_back("outer ends");
+    });
+    loop.post([&] { ran.push_back("queued before"); });
+    loop.post([&] { loop.addTimer(0.05, false, [&] { loop.quit(); }); });
+    loop.run();
+    EXPECT_EQ(ran, (std::vector<std::string> { "outer starts", "queued before", "posted during", "outer ends" }));
 }
 
 } // namespace

@@ -22,6 +22,12 @@ public:
     struct Size {
         uint16_t width = 0, height = 0;
     };
+    // Where the window manager put the window: its frame's top-left corner on the root, its client size (as
+    // _NET_MOVERESIZE_WINDOW takes them) and its frame's size.
+    struct Placement {
+        int x = 0, y = 0, width = 0, height = 0;
+        int outerWidth = 0, outerHeight = 0;
+    };
 
     LatencyWindow()
         : m_connection(xcb_connect(nullptr, nullptr))
@@ -63,6 +69,32 @@ public:
             XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
             reinterpret_cast<const char*>(&message));
         xcb_flush(m_connection);
+    }
+
+    // The window's placement as it stands now.
+    Placement placement()
+    {
+        auto* origin = xcb_translate_coordinates_reply(
+            m_connection, xcb_translate_coordinates(m_connection, m_window, m_root, 0, 0), nullptr);
+        auto* geometry = xcb_get_geometry_reply(m_connection, xcb_get_geometry(m_connection, m_window), nullptr);
+        auto* extents = xcb_get_property_reply(m_connection,
+            xcb_get_property(m_connection, 0, m_window, atom("_NET_FRAME_EXTENTS"), XCB_ATOM_CARDINAL, 0, 4), nullptr);
+        Placement placement;
+        if (origin && geometry) {
+            placement = { origin->dst_x, origin->dst_y, geometry->width, geometry->height, geometry->width,
+                geometry->height };
+            if (extents && xcb_get_property_value_length(extents) == 16) {
+                const auto* sides = static_cast<const uint32_t*>(xcb_get_property_value(extents));
+                placement.x -= static_cast<int>(sides[0]);
+                placement.y -= static_cast<int>(sides[2]);
+                placement.outerWidth += static_cast<int>(sides[0] + sides[1]);
+                placement.outerHeight += static_cast<int>(sides[2] + sides[3]);
+            }
+        }
+        std::free(origin);
+        std::free(geometry);
+        std::free(extents);
+        return placement;
     }
 
     // The next size other than the current one (which it becomes), or none by `deadline`.

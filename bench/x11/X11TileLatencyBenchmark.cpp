@@ -26,6 +26,7 @@
 #include <sys/socket.h>
 #include <sys/un.h>
 
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <future>
@@ -118,14 +119,30 @@ void tileToConfigureNotify(benchmark::State& state)
     }
 }
 
+// Where the two tiles put the window. The window manager's work depends on what moves and how far, so the floor
+// and the frame write replay these.
+const LatencyWindow::Placement& tilePlacement(bool half)
+{
+    static const std::array<LatencyWindow::Placement, 2> placements = [] {
+        std::array<LatencyWindow::Placement, 2> placed;
+        for (bool tile : { true, false }) {
+            tiled().tile(tile ? "left-half" : "top-right");
+            placed[tile ? 0 : 1] = tiled().window().placement();
+        }
+        return placed;
+    }();
+    return placements[half ? 0 : 1];
+}
+
 void bareMoveResize(benchmark::State& state)
 {
     static LatencyWindow& window = tiled().window();
-    static bool wide = false;
+    static bool half = false;
     for (auto _ : state) {
-        wide = !wide;
+        half = !half;
+        const LatencyWindow::Placement& placement = tilePlacement(half);
         Clock::time_point sent = Clock::now();
-        window.moveResize(0, 0, wide ? 700 : 400, wide ? 500 : 300);
+        window.moveResize(placement.x, placement.y, placement.width, placement.height);
         if (!window.nextSize(sent + std::chrono::seconds(2))) {
             state.SkipWithError("the window manager did not resize the window");
             break;
@@ -225,16 +242,19 @@ void tileReads(benchmark::State& state)
 void frameWrite(benchmark::State& state)
 {
     LatencyWindow& window = tiled().window();
-    static bool wide = false;
+    static bool half = false;
     for (auto _ : state) {
-        wide = !wide;
+        half = !half;
+        const LatencyWindow::Placement& placement = tilePlacement(half);
         Clock::time_point sent;
         pieces().loop().runAndWait(
             [&] {
                 WindowSystem& windows = pieces().windows();
                 benchmark::DoNotOptimize(windows.windows());
                 sent = Clock::now();
-                windows.setFrame(pieces().handle(), Frame { 0, 0, wide ? 720.0 : 420.0, wide ? 520.0 : 320.0 },
+                windows.setFrame(pieces().handle(),
+                    Frame { double(placement.x), double(placement.y), double(placement.outerWidth),
+                        double(placement.outerHeight) },
                     AxisWrite::sizeThenPosition);
             },
             {});
