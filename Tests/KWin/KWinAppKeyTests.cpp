@@ -29,9 +29,11 @@ protected:
         desktop = new test::HeadlessKWin();
         if (desktop->skipReason())
             return;
-        test::writeConfig(test::configWith({ "tile_gap = 0", "animate_tiles = false", "onboarding_complete = true",
-                                               "hide_on_repeat = true", "fill = \"ctrl+opt+g\"" },
-            "\n[hotkeys]\n\"ctrl+opt+k\" = \"org.example.KHotkey\"\n\"opt+f4\" = \"org.example.Closer\"\n"));
+        test::writeConfig(
+            test::configWith({ "tile_gap = 0", "animate_tiles = false", "onboarding_complete = true",
+                                 "hide_on_repeat = true", "fill = \"ctrl+opt+g\"", "leader_key = \"caps\"" },
+                "\n[hotkeys]\n\"ctrl+opt+k\" = \"org.example.KHotkey\"\n\"opt+f4\" = \"org.example.Closer\"\n"
+                "\"leader+e\" = \"org.example.KLeader\"\n"));
         app = test::startApp().release();
         reader = new test::KWinReader();
     }
@@ -92,7 +94,8 @@ TEST_F(KWinAppKeyTest, AChordTilesTheActiveWindow)
     windows().raise(listed("org.example.KChord").handle);
     ASSERT_TRUE(isActive("org.example.KChord"));
     press("Ctrl+Alt+G");
-    EXPECT_TRUE(eventually([&] { return listed("org.example.KChord").frame == frameForTile(TileSlot::fill, screen, 0); }));
+    EXPECT_TRUE(
+        eventually([&] { return listed("org.example.KChord").frame == frameForTile(TileSlot::fill, screen, 0); }));
 }
 
 TEST_F(KWinAppKeyTest, TileModesBareKeysActWhileItIsOnAndAreGivenBackAfter)
@@ -106,10 +109,35 @@ TEST_F(KWinAppKeyTest, TileModesBareKeysActWhileItIsOnAndAreGivenBackAfter)
     EXPECT_TRUE(eventually([&] {
         test::invokeShortcutNamed(KWinKeyboardTap::shortcutName("F"));
         return listed("org.example.KTileMode").frame == frameForTile(TileSlot::fill, screen, 0);
-    })) << "focused: " << (windows().focusedWindow() ? windows().focusedWindow()->bundleIdentifier : "none")
+    })) << "focused: "
+        << (windows().focusedWindow() ? windows().focusedWindow()->bundleIdentifier : "none")
         << ", keys loaded: " << test::kwinScriptLoaded("quorvane-keys");
     ASSERT_TRUE(test::invokeShortcutNamed(KWinKeyboardTap::shortcutName("Esc")));
     // Leaving tile mode gives the bare keys back to the window in front.
+    EXPECT_TRUE(eventually([] { return !test::kwinScriptLoaded("quorvane-keys"); }));
+}
+
+TEST_F(KWinAppKeyTest, TheLeaderSequenceFiresItsHotkeyAndGivesTheSecondKeyBack)
+{
+    WaylandWindow led("org.example.KLeader", "K leader");
+    WaylandWindow other("org.example.KLeaderOther", "K leader other");
+    listed("org.example.KLeader");
+    windows().raise(listed("org.example.KLeaderOther").handle);
+    ASSERT_TRUE(isActive("org.example.KLeaderOther"));
+    // The leader's own script is loaded as long as a leader key is set; its second keys only while it waits.
+    ASSERT_TRUE(eventually([] { return test::kwinScriptLoaded("quorvane-leader"); }));
+    EXPECT_FALSE(test::kwinScriptLoaded("quorvane-keys"));
+    // Each round presses the leader, then E as soon as the second keys are loaded, well inside the wait.
+    EXPECT_TRUE(eventually(
+        [&] {
+            test::invokeShortcutNamed(KWinKeyboardTap::leaderShortcutName("CapsLock"));
+            if (!eventually([] { return test::kwinScriptLoaded("quorvane-keys"); }))
+                return false;
+            test::invokeShortcutNamed(KWinKeyboardTap::shortcutName("E"));
+            return isActive("org.example.KLeader");
+        },
+        30));
+    // Spent, the leader gives E back to the window in front.
     EXPECT_TRUE(eventually([] { return !test::kwinScriptLoaded("quorvane-keys"); }));
 }
 
@@ -148,10 +176,11 @@ TEST_F(KWinAppKeyTest, AnAppHotkeyFocusesThenHidesTheApplication)
 TEST_F(KWinAppKeyTest, DoctorReportsAChordKWinHolds)
 {
     test::ToolRun doctor = runTool({ "doctor" });
-    EXPECT_NE(doctor.output.find("[warn] hotkeys: opt+f4 is held by another program, so it does nothing."),
-        std::string::npos)
+    EXPECT_NE(
+        doctor.output.find("[warn] hotkeys: opt+f4 is held by another program, so it does nothing."), std::string::npos)
         << doctor.output;
-    EXPECT_NE(doctor.output.find("[warn] keys: Chords are KWin shortcuts"), std::string::npos) << doctor.output;
+    EXPECT_NE(doctor.output.find("[warn] keys: Chords and the leader key are KWin shortcuts"), std::string::npos)
+        << doctor.output;
 }
 
 } // namespace
