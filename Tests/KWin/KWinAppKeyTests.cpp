@@ -33,7 +33,11 @@ protected:
             test::configWith({ "tile_gap = 0", "animate_tiles = false", "onboarding_complete = true",
                                  "hide_on_repeat = true", "fill = \"ctrl+opt+g\"", "leader_key = \"caps\"" },
                 "\n[hotkeys]\n\"ctrl+opt+k\" = \"org.example.KHotkey\"\n\"opt+f4\" = \"org.example.Closer\"\n"
-                "\"leader+e\" = \"org.example.KLeader\"\n"));
+                "\"leader+e\" = \"org.example.KLeader\"\n\"cmd+opt+y\" = \"org.example.KLaunch\"\n"
+                "\"cmd+opt+u\" = \"org.example.KCycle\"\n"));
+        test::installDesktopEntry("org.example.KLaunch",
+            test::builtProgram("Tests/GTKTestWindow/quorvane-gtk-test-window")
+                + " --detached --app-id org.example.KLaunch --title \"K launch\"");
         app = test::startApp().release();
         reader = new test::KWinReader();
     }
@@ -70,6 +74,15 @@ protected:
             reader->turn();
             std::optional<WindowFacts> focused = windows().focusedWindow();
             return focused && focused->bundleIdentifier == application;
+        });
+    }
+
+    bool isFocused(const std::string& title)
+    {
+        return eventually([&] {
+            reader->turn();
+            std::optional<WindowFacts> focused = windows().focusedWindow();
+            return focused && focused->title == title;
         });
     }
 
@@ -171,6 +184,43 @@ TEST_F(KWinAppKeyTest, AnAppHotkeyFocusesThenHidesTheApplication)
     EXPECT_TRUE(isActive("org.example.KHotkey"));
     press("Ctrl+Alt+K");
     EXPECT_TRUE(eventually([&] { return listed("org.example.KHotkey").minimized; }));
+}
+
+TEST_F(KWinAppKeyTest, AnAppHotkeyLaunchesThroughItsDesktopEntryThenHides)
+{
+    WaylandWindow other("org.example.KLaunchOther", "K launch other");
+    windows().raise(listed("org.example.KLaunchOther").handle);
+    ASSERT_TRUE(isActive("org.example.KLaunchOther"));
+    press("Meta+Alt+Y");
+    WindowFacts launched = listed("org.example.KLaunch");
+    EXPECT_TRUE(isActive("org.example.KLaunch"));
+    // In front with one window, and hide_on_repeat on: hidden.
+    press("Meta+Alt+Y");
+    EXPECT_TRUE(eventually([&] { return listed("org.example.KLaunch").minimized; }));
+    ::kill(launched.pid, SIGTERM);
+}
+
+TEST_F(KWinAppKeyTest, AnAppHotkeyInFrontCyclesItsWindowsFromLeftToRight)
+{
+    WaylandWindow left("org.example.KCycle", "K cycle left", "400x300");
+    WaylandWindow middle("org.example.KCycle", "K cycle middle", "400x300");
+    WaylandWindow right("org.example.KCycle", "K cycle right", "400x300");
+    const struct {
+        const char* title;
+        Frame frame;
+    } placed[] = { { "K cycle left", { 0, 0, 400, 300 } }, { "K cycle middle", { 500, 0, 400, 300 } },
+        { "K cycle right", { 1000, 0, 400, 300 } } };
+    for (const auto& window : placed) {
+        windows().setFrame(listed(window.title).handle, window.frame, AxisWrite::positionThenSize);
+        EXPECT_TRUE(eventually([&] { return listed(window.title).frame == window.frame; })) << window.title;
+    }
+    windows().raise(listed("K cycle middle").handle);
+    ASSERT_TRUE(isFocused("K cycle middle"));
+    // Each press raises the next window to the right; the rightmost wraps to the leftmost.
+    for (const char* next : { "K cycle right", "K cycle left", "K cycle middle" }) {
+        press("Meta+Alt+U");
+        EXPECT_TRUE(isFocused(next)) << next;
+    }
 }
 
 TEST_F(KWinAppKeyTest, DoctorReportsAChordKWinHolds)
