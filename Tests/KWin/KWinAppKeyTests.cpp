@@ -223,6 +223,53 @@ TEST_F(KWinAppKeyTest, AnAppHotkeyInFrontCyclesItsWindowsFromLeftToRight)
     }
 }
 
+TEST_F(KWinAppKeyTest, TheCheatSheetMapsOnTileModeAndTheActiveWindowStays)
+{
+    WaylandWindow wayland("org.example.KOverlay", "K overlay");
+    windows().raise(listed("org.example.KOverlay").handle);
+    ASSERT_TRUE(isActive("org.example.KOverlay"));
+    // The window the application itself shows under `title`, as KWin lists it.
+    auto own = [&](const std::string& title) -> std::optional<WindowFacts> {
+        reader->turn();
+        for (const WindowFacts& window : reader->windows())
+            if (window.pid == app->pid() && window.title == title)
+                return window;
+        return std::nullopt;
+    };
+    std::vector<std::string> active;
+    auto noteActive = [&] {
+        std::optional<WindowFacts> focused = windows().focusedWindow();
+        std::string title = focused ? focused->title : "none";
+        if (active.empty() || active.back() != title)
+            active.push_back(title);
+    };
+    Frame target = *listed("org.example.KOverlay").frame;
+    press("Ctrl+Alt+Space");
+    // The cheat sheet centred 28 pixels above the bottom of the 1920 x 1080 display, and the focused window's
+    // ring 5 pixels out from its frame.
+    const struct {
+        const char* title;
+        Frame frame;
+    } shown[] = {
+        { "Tile mode", { 420, 632, 1080, 420 } },
+        { "Tile mode ring 1", { target.x - 5, target.y - 5, target.width + 10, target.height + 10 } },
+    };
+    for (const auto& window : shown) {
+        EXPECT_TRUE(eventually([&] {
+            noteActive();
+            std::optional<WindowFacts> panel = own(window.title);
+            return panel && panel->frame == window.frame;
+        })) << window.title;
+    }
+    EXPECT_TRUE(isActive("org.example.KOverlay"));
+    noteActive();
+    EXPECT_EQ(active, std::vector<std::string> { "K overlay" });
+
+    ASSERT_TRUE(test::invokeShortcutNamed(KWinKeyboardTap::shortcutName("Esc")));
+    EXPECT_TRUE(eventually([&] { return !own("Tile mode") && !own("Tile mode ring 1"); }));
+    EXPECT_TRUE(isActive("org.example.KOverlay"));
+}
+
 TEST_F(KWinAppKeyTest, DoctorReportsAChordKWinHolds)
 {
     test::ToolRun doctor = runTool({ "doctor" });
