@@ -265,11 +265,14 @@ int runOnKWin()
         return noDisplayStatus;
     }
     int status = 0;
-    desktop->setConnectionLostHandler([&] {
+    auto kwinGone = [&] {
+        if (status)
+            return;
         std::fputs("quorvane-app: KWin has gone away.\n", stderr);
         status = noDisplayStatus;
         loop.quit();
-    });
+    };
+    desktop->setConnectionLostHandler(kwinGone);
     if (gtk) {
         gtkStatusItem.emplace("quorvane", iconThemeFolder());
         gtkAppWindows.emplace();
@@ -284,7 +287,7 @@ int runOnKWin()
     std::optional<GTKOverlayPanels> gtkOverlay;
     SimulatedOverlayPanels hiddenOverlay;
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    if (gtk && wayland && GTKOverlayPanels::openWayland(wayland))
+    if (gtk && wayland && GTKOverlayPanels::openWayland(wayland, kwinGone))
         gtkOverlay.emplace(
             [&desktop](const std::string& title, const Frame& frame) { desktop->placeOwnWindow(title, frame); });
     else if (gtk)

@@ -29,6 +29,63 @@ const char* titleOf(PanelKind kind)
 // The Wayland display the panels may be opened on beside GTK's own.
 GdkDisplay* waylandDisplay = nullptr;
 
+// GDK ends the process at once when its Wayland connection breaks (when the compositor goes), from its event
+// source's check. This source, checked first for its higher priority, sees the hang-up on the same socket in
+// the same pass, retires GDK's source before its check runs, and reports the loss on the main loop instead.
+struct LossWatch {
+    GSource base;
+    GSource* gdk;
+    void* tag;
+    std::function<void()>* lost;
+};
+
+gboolean lossCheck(GSource* source)
+{
+    auto* watch = reinterpret_cast<LossWatch*>(source);
+    if (!(g_source_query_unix_fd(source, watch->tag) & (G_IO_HUP | G_IO_ERR)))
+        return FALSE;
+    if (watch->gdk) {
+        g_source_destroy(watch->gdk);
+        g_source_unref(watch->gdk);
+        watch->gdk = nullptr;
+    }
+    return TRUE;
+}
+
+gboolean lossDispatch(GSource* source, GSourceFunc, gpointer)
+{
+    auto* watch = reinterpret_cast<LossWatch*>(source);
+    if (*watch->lost)
+        (*watch->lost)();
+    return G_SOURCE_REMOVE;
+}
+
+void lossFinalize(GSource* source)
+{
+    auto* watch = reinterpret_cast<LossWatch*>(source);
+    if (watch->gdk)
+        g_source_unref(watch->gdk);
+    delete watch->lost;
+}
+
+GSourceFuncs lossFuncs { nullptr, lossCheck, lossDispatch, lossFinalize, nullptr, nullptr };
+
+// GDK's event source of the Wayland display just opened: the newest source of that name.
+GSource* gdkWaylandSource()
+{
+    GSource* probe = g_idle_source_new();
+    unsigned newest = g_source_attach(probe, nullptr);
+    g_source_destroy(probe);
+    g_source_unref(probe);
+    for (unsigned id = newest; id > 0 && newest - id < 64; --id) {
+        GSource* source = g_main_context_find_source_by_id(nullptr, id);
+        const char* name = source ? g_source_get_name(source) : nullptr;
+        if (name && g_str_has_prefix(name, "GDK Wayland Event source") && source->poll_fds)
+            return g_source_ref(source);
+    }
+    return nullptr;
+}
+
 } // namespace
 
 bool GTKOverlayPanels::start(const std::string& display)
@@ -61,11 +118,31 @@ bool GTKOverlayPanels::start(const std::string& display)
     return started;
 }
 
-bool GTKOverlayPanels::openWayland(const std::string& name)
+bool GTKOverlayPanels::openWayland(const std::string& name, std::function<void()> lost)
 {
-    if (!waylandDisplay && !name.empty())
-        waylandDisplay = gdk_display_open(name.c_str());
-    return waylandDisplay != nullptr;
+    if (waylandDisplay || name.empty())
+        return waylandDisplay != nullptr;
+    waylandDisplay = gdk_display_open(name.c_str());
+    if (!waylandDisplay)
+        return false;
+    GSource* gdk = gdkWaylandSource();
+    if (!gdk) {
+        // Without the watch a lost compositor would end the process unannounced: no panels then.
+        gdk_display_close(waylandDisplay);
+        waylandDisplay = nullptr;
+        return false;
+    }
+    GSource* source = g_source_new(&lossFuncs, sizeof(LossWatch));
+    auto* watch = reinterpret_cast<LossWatch*>(source);
+    watch->gdk = gdk;
+    watch->lost = new std::function<void()>(std::move(lost));
+    int descriptor = static_cast<GPollFD*>(gdk->poll_fds->data)->fd;
+    watch->tag = g_source_add_unix_fd(source, descriptor, GIOCondition(G_IO_HUP | G_IO_ERR));
+    g_source_set_priority(source, G_PRIORITY_HIGH);
+    g_source_set_name(source, "Quorvane Wayland loss watch");
+    g_source_attach(source, nullptr);
+    g_source_unref(source);
+    return true;
 }
 
 GTKOverlayPanels::GTKOverlayPanels()

@@ -26,8 +26,9 @@ public:
     // Initialises GTK on `display` (an X display name); answers whether it could open it.
     static bool start(const std::string& display);
     // Opens the Wayland display `name` beside the one GTK started on, for panels that are Wayland clients;
-    // answers whether it could. After `start`.
-    static bool openWayland(const std::string& name);
+    // answers whether it could. After `start`. When the compositor goes, `lost` runs on the main loop (where
+    // GDK alone would end the process).
+    static bool openWayland(const std::string& name, std::function<void()> lost);
 
     // Panels on the display GTK started on, placing themselves.
     GTKOverlayPanels();

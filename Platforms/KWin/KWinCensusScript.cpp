@@ -21,6 +21,7 @@ constexpr std::string_view body = R"JS(
     var placements = {};
     // The windows activated last, most recent at the end.
     var history = [];
+    var handBackTimer = null;
 
     function on(signal, handler) {
         if (signal && typeof signal.connect === "function")
@@ -146,11 +147,19 @@ constexpr std::string_view body = R"JS(
             return;
         for (var i = history.length - 1; i >= 0; --i) {
             var before = history[i];
-            if (before !== w && !isOverlay(before) && known[idOf(before)]) {
+            if (before !== w && !isOverlay(before) && known[idOf(before)] && !before.deleted && !before.minimized
+                && onCurrentDesktop(before)) {
                 activate(before);
                 return;
             }
         }
+    }
+    // Activating another window inside KWin's own activation (when it picks the next window after one
+    // closes, or on a click) is not safe: that hand-back waits for the next pass of KWin's event loop.
+    function handBackLater() {
+        var active = six ? workspace.activeWindow : workspace.activeClient;
+        if (isOverlay(active))
+            handBack(active);
     }
     function perform(command) {
         if (command.action === "place") {
@@ -206,6 +215,10 @@ constexpr std::string_view body = R"JS(
         flushTimer.singleShot = true;
         flushTimer.interval = 0;
         flushTimer.timeout.connect(flush);
+        handBackTimer = new QTimer();
+        handBackTimer.singleShot = true;
+        handBackTimer.interval = 0;
+        handBackTimer.timeout.connect(handBackLater);
     }
     on(six ? workspace.windowAdded : workspace.clientAdded, function (w) {
         if (isOverlay(w)) {
@@ -226,7 +239,8 @@ constexpr std::string_view body = R"JS(
     });
     on(six ? workspace.windowActivated : workspace.clientActivated, function (w) {
         if (isOverlay(w)) {
-            handBack(w);
+            if (handBackTimer !== null && !handBackTimer.active)
+                handBackTimer.start();
             return;
         }
         // An activation made inside another script's handler reaches this one before the activation that

@@ -11,6 +11,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <set>
 #include <system_error>
 
 namespace quorvane {
@@ -104,18 +105,29 @@ void KWinKeyboardTap::setInterest(const KeyInterest& interest)
         leaderSequence = KWinShortcutKeys::sequence({ *interest.leaderKeyCode, {} });
     if (leaderSequence)
         leader.emplace(*leaderSequence, Key { *interest.leaderKeyCode, false });
+    // Only the keys that act now are taken: KWin hands a key it has taken to nobody else.
     std::map<std::string, Key> keys;
-    if (interest.tileMode || interest.leaderArmed) {
-        for (uint32_t keyCode : interest.keyCodes) {
-            std::optional<std::string> sequence = KWinShortcutKeys::sequence({ keyCode, {} });
-            // The leader's own shortcut stays in its script: a second one on the same key would be refused.
-            if (!sequence || sequence == leaderSequence)
-                continue;
-            keys.emplace(*sequence, Key { keyCode, false });
-            // Shift does not count as a held modifier: Shift+H moves in tile mode, Shift+E completes leader+e.
-            if (std::optional<std::string> shifted = KWinShortcutKeys::sequence({ keyCode, { HotkeyModifier::shift } }))
-                keys.emplace(*shifted, Key { keyCode, true });
+    auto take = [&](uint32_t keyCode, bool shift) {
+        std::set<HotkeyModifier> modifiers;
+        if (shift)
+            modifiers.insert(HotkeyModifier::shift);
+        std::optional<std::string> sequence = KWinShortcutKeys::sequence({ keyCode, modifiers });
+        // The leader's own shortcut stays in its script: a second one on the same key would be refused.
+        if (sequence && (shift || sequence != leaderSequence))
+            keys.emplace(*sequence, Key { keyCode, shift });
+    };
+    if (interest.leaderArmed) {
+        // Shift does not count as a held modifier: Shift+E completes leader+e.
+        for (uint32_t keyCode : interest.leaderKeyCodes) {
+            take(keyCode, false);
+            take(keyCode, true);
         }
+    }
+    if (interest.tileMode) {
+        for (uint32_t keyCode : interest.tileKeyCodes)
+            take(keyCode, false);
+        for (uint32_t keyCode : interest.shiftedTileKeyCodes)
+            take(keyCode, true);
     }
     sync(m_leader, leader);
     sync(m_keys, keys);

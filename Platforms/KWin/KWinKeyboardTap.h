@@ -11,8 +11,9 @@ namespace quorvane {
 class KWinConnection;
 
 // The keys tile mode and the leader key need, as KWin shortcuts of two scripts loaded while they matter: one
-// holds the leader key whenever there is one; the other holds the bare keys (each also with Shift) while tile
-// mode is on or the leader is armed, so a leader press loads its second keys within the leader's wait.
+// holds the leader key whenever there is one; the other holds tile mode's keys while it is on and the keys
+// that complete a leader chord (also with Shift) while the leader is armed, so a leader press loads its
+// second keys within the leader's wait.
 // Unloading a script gives its keys back to the application in front. KWin delivers only the keys asked for,
 // so no other key is seen (one that completes no leader chord does not end the wait), keys held down do not
 // repeat and Caps Lock's lock state still changes. Main thread only; the handler runs on the main thread.

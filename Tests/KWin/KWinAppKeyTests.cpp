@@ -3,6 +3,7 @@
 #include "KWin/HeadlessKWin.h"
 #include "Platforms/KWin/KWinDesktop.h"
 #include "Platforms/KWin/KWinKeyboardTap.h"
+#include "Platforms/KWin/KWinShortcuts.h"
 #include "QuorvaneApp/Platform/WindowFacts.h"
 #include "QuorvaneApp/Platform/WindowSystem.h"
 #include "Tiling/TileGeometry.h"
@@ -86,10 +87,25 @@ protected:
         });
     }
 
-    // Fires the chord once the application has registered it.
+    // Now and then a shortcut fired on the headless desktop does not reach the application: the tile-mode chord
+    // is fired again only when tile mode's keys have not come within a few seconds.
+    static void enterTileMode()
+    {
+        ASSERT_TRUE(eventually(
+            [] {
+                press("Ctrl+Alt+Space");
+                return eventually([] { return test::kwinScriptLoaded("quorvane-keys"); }, 3);
+            },
+            20));
+    }
+
+    // Fires the chord once the application has registered it: the application registers its chords one
+    // script at a time after it starts.
     static void press(const std::string& sequence)
     {
-        ASSERT_TRUE(eventually([&] { return invokeShortcut(sequence); })) << sequence;
+        ASSERT_TRUE(eventually([&] { return test::shortcutListed(KWinShortcuts::shortcutName(sequence)); }, 20))
+            << sequence;
+        ASSERT_TRUE(invokeShortcut(sequence)) << sequence;
     }
 
     static test::HeadlessKWin* desktop;
@@ -117,7 +133,7 @@ TEST_F(KWinAppKeyTest, TileModesBareKeysActWhileItIsOnAndAreGivenBackAfter)
     windows().raise(listed("org.example.KTileMode").handle);
     ASSERT_TRUE(isActive("org.example.KTileMode"));
     EXPECT_FALSE(test::kwinScriptLoaded("quorvane-keys"));
-    press("Ctrl+Alt+Space");
+    enterTileMode();
     // The script is listed as loaded a moment before its keys are registered: the key is pressed until it acts.
     EXPECT_TRUE(eventually([&] {
         test::invokeShortcutNamed(KWinKeyboardTap::shortcutName("F"));
@@ -244,7 +260,7 @@ TEST_F(KWinAppKeyTest, TheCheatSheetMapsOnTileModeAndTheActiveWindowStays)
             active.push_back(title);
     };
     Frame target = *listed("org.example.KOverlay").frame;
-    press("Ctrl+Alt+Space");
+    enterTileMode();
     // The cheat sheet centred 28 pixels above the bottom of the 1920 x 1080 display, and the focused window's
     // ring 5 pixels out from its frame.
     const struct {

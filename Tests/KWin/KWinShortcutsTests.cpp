@@ -128,7 +128,7 @@ TEST_F(KWinShortcutsTest, TheLeaderKeyIsHeldAlwaysAndItsSecondKeysOnlyWhileItIsA
             return !seen.empty() && seen.back() == expected;
         });
     };
-    KeyInterest idle { caps, { e }, false, false };
+    KeyInterest idle { caps, { e }, false, false, { e }, {}, {} };
     KeyInterest armed = idle;
     armed.leaderArmed = true;
 
