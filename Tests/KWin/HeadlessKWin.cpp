@@ -147,11 +147,13 @@ bool kwinScriptLoaded(const std::string& name)
     return loaded;
 }
 
-bool typeKeys(const std::vector<uint32_t>& evdevCodes)
+namespace {
+
+// Runs the fake-input helper with `options`; false when it failed.
+bool fakeInput(const std::vector<std::string>& options)
 {
     std::vector<std::string> arguments { QUORVANE_BINARY_DIR "/Tests/WaylandFakeKeys/quorvane-fake-keys" };
-    for (uint32_t code : evdevCodes)
-        arguments.push_back(std::to_string(code));
+    arguments.insert(arguments.end(), options.begin(), options.end());
     std::vector<char*> argv;
     for (std::string& argument : arguments)
         argv.push_back(argument.data());
@@ -161,6 +163,21 @@ bool typeKeys(const std::vector<uint32_t>& evdevCodes)
             nullptr, argv.data(), nullptr, G_SPAWN_DEFAULT, nullptr, nullptr, nullptr, nullptr, &status, nullptr))
         return false;
     return g_spawn_check_wait_status(status, nullptr);
+}
+
+} // namespace
+
+bool typeKeys(const std::vector<uint32_t>& evdevCodes)
+{
+    std::vector<std::string> codes;
+    for (uint32_t code : evdevCodes)
+        codes.push_back(std::to_string(code));
+    return fakeInput(codes);
+}
+
+bool clickAt(double x, double y)
+{
+    return fakeInput({ "--click", std::to_string(x), std::to_string(y) });
 }
 
 } // namespace quorvane::test

@@ -74,6 +74,8 @@ bool shortcutListed(const std::string& name);
 // Types the evdev key codes through KWin's fake-input protocol: pressed in order, released in reverse
 // ({ 29, 56, 33 } is Ctrl+Alt+F); false when the helper could not type them.
 bool typeKeys(const std::vector<uint32_t>& evdevCodes);
+// Clicks the left button at `x`, `y` of the display through KWin's fake-input protocol.
+bool clickAt(double x, double y);
 // Whether KWin has a script loaded under `name`.
 bool kwinScriptLoaded(const std::string& name);
 

@@ -286,6 +286,43 @@ TEST_F(KWinAppKeyTest, TheCheatSheetMapsOnTileModeAndTheActiveWindowStays)
     EXPECT_TRUE(isActive("org.example.KOverlay"));
 }
 
+TEST_F(KWinAppKeyTest, ClicksPassThroughTheRingsAndThePanelsGiveActivationBack)
+{
+    WaylandWindow first("org.example.KClickFirst", "K click first");
+    WaylandWindow second("org.example.KClickSecond", "K click second");
+    const Frame left { 0, 0, 800, 500 }, right { 1000, 0, 800, 500 };
+    windows().setFrame(listed("org.example.KClickFirst").handle, left, AxisWrite::positionThenSize);
+    windows().setFrame(listed("org.example.KClickSecond").handle, right, AxisWrite::positionThenSize);
+    ASSERT_TRUE(eventually([&] { return listed("org.example.KClickSecond").frame == right; }));
+    windows().raise(listed("org.example.KClickFirst").handle);
+    ASSERT_TRUE(isActive("org.example.KClickFirst"));
+    enterTileMode();
+    // Both windows ringed: a ring lies over the second window.
+    ASSERT_TRUE(eventually([&] {
+        reader->turn();
+        int rings = 0;
+        for (const WindowFacts& window : reader->windows())
+            rings += window.pid == app->pid() && window.title.starts_with("Tile mode ring ");
+        return rings == 2;
+    }));
+    const struct {
+        const char* what;
+        double x, y;
+        const char* activeAfter;
+    } clicks[] = {
+        // The cheat sheet takes the click (it may hold a button) but not the activation.
+        { "the cheat sheet", 960, 842, "org.example.KClickFirst" },
+        // The ring lets the click through to the window under it, which KWin then activates.
+        { "the second window's ring", 1400, 250, "org.example.KClickSecond" },
+    };
+    for (const auto& click : clicks) {
+        ASSERT_TRUE(test::clickAt(click.x, click.y)) << click.what;
+        EXPECT_TRUE(isActive(click.activeAfter)) << click.what;
+    }
+    ASSERT_TRUE(test::invokeShortcutNamed(KWinKeyboardTap::shortcutName("Esc")));
+    EXPECT_TRUE(eventually([] { return !test::kwinScriptLoaded("quorvane-keys"); }));
+}
+
 TEST_F(KWinAppKeyTest, DoctorReportsAChordKWinHolds)
 {
     test::ToolRun doctor = runTool({ "doctor" });
