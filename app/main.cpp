@@ -265,29 +265,40 @@ int runOnKWin()
         return noDisplayStatus;
     }
     int status = 0;
-    desktop->setConnectionLostHandler([&] {
+    auto kwinGone = [&] {
+        if (status)
+            return;
         std::fputs("quorvane-app: KWin has gone away.\n", stderr);
         status = noDisplayStatus;
         loop.quit();
-    });
+    };
+    desktop->setConnectionLostHandler(kwinGone);
     if (gtk) {
         gtkStatusItem.emplace("quorvane", iconThemeFolder());
         gtkAppWindows.emplace();
     } else {
-        std::fputs("quorvane-app: GTK cannot open Xwayland's display; there is no tray item or settings window.\n",
-            stderr);
+        std::fputs(
+            "quorvane-app: GTK cannot open Xwayland's display; there is no tray item or settings window.\n", stderr);
     }
     StatusItem& statusItem = gtkStatusItem ? static_cast<StatusItem&>(*gtkStatusItem) : hiddenStatusItem;
     AppWindows& appWindows = gtkAppWindows ? static_cast<AppWindows&>(*gtkAppWindows) : hiddenAppWindows;
-    // The overlay's panels cannot be placed on Wayland yet: tile mode runs without them, as the doctor says.
+    // The overlay's panels are Wayland clients, which KWin's script places; without GTK tile mode runs
+    // without them.
+    std::optional<GTKOverlayPanels> gtkOverlay;
     SimulatedOverlayPanels hiddenOverlay;
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    if (gtk && wayland && GTKOverlayPanels::openWayland(wayland, kwinGone))
+        gtkOverlay.emplace(
+            [&desktop](const std::string& title, const Frame& frame) { desktop->placeOwnWindow(title, frame); });
+    else if (gtk)
+        std::fputs("quorvane-app: GTK cannot open the Wayland display; tile mode shows no overlay.\n", stderr);
+    OverlayPanels& overlay = gtkOverlay ? static_cast<OverlayPanels&>(*gtkOverlay) : hiddenOverlay;
     GioFileWatcher fileWatcher;
     GLibWorkerPool workers;
     AutostartLoginItem loginItem = loginItemOfProcess();
     int modelStatus = runModel(loop,
         Platform { loop, desktop->windowSystem(), workers, desktop->applications(), desktop->hotkeys(),
-            desktop->keyboardTap(), fileWatcher, desktop->permissions(), hiddenOverlay, loginItem, statusItem,
-            appWindows });
+            desktop->keyboardTap(), fileWatcher, desktop->permissions(), overlay, loginItem, statusItem, appWindows });
     return status ? status : modelStatus;
 }
 

@@ -5,8 +5,12 @@
 #ifdef GDK_WINDOWING_X11
 #include <gdk/gdkx.h>
 #endif
+#ifdef GDK_WINDOWING_WAYLAND
+#include <gdk/gdkwayland.h>
+#endif
 
 #include <cmath>
+#include <set>
 
 namespace quorvane::GTKOverlayWindow {
 
@@ -36,17 +40,32 @@ constexpr const char* styleSheet = R"css(
 .quorvane-overlay .tint-3 .keycap { background-color: rgba(210, 168, 255, 0.15); border-color: rgba(210, 168, 255, 0.5); }
 )css";
 
-} // namespace
-
-bool composited()
+bool onWayland(GdkScreen* screen)
 {
-    return gdk_screen_is_composited(gdk_screen_get_default());
+#ifdef GDK_WINDOWING_WAYLAND
+    return GDK_IS_WAYLAND_DISPLAY(gdk_screen_get_display(screen));
+#else
+    (void)screen;
+    return false;
+#endif
 }
 
-GtkWidget* create(const std::string& title)
+} // namespace
+
+bool composited(GdkScreen* screen)
 {
-    installStyle();
-    GtkWidget* window = gtk_window_new(GTK_WINDOW_POPUP);
+    return gdk_screen_is_composited(screen);
+}
+
+GtkWidget* create(const std::string& title, GdkScreen* screen)
+{
+    installStyle(screen);
+    // Wayland has no unmanaged windows: a popup without a parent would not map at all.
+    bool wayland = onWayland(screen);
+    GtkWidget* window = gtk_window_new(wayland ? GTK_WINDOW_TOPLEVEL : GTK_WINDOW_POPUP);
+    gtk_window_set_screen(GTK_WINDOW(window), screen);
+    if (wayland)
+        gtk_window_set_decorated(GTK_WINDOW(window), FALSE);
     gtk_window_set_title(GTK_WINDOW(window), title.c_str());
     gtk_window_set_accept_focus(GTK_WINDOW(window), FALSE);
     gtk_window_set_focus_on_map(GTK_WINDOW(window), FALSE);
@@ -57,8 +76,8 @@ GtkWidget* create(const std::string& title)
     gtk_window_set_resizable(GTK_WINDOW(window), FALSE);
     GtkStyleContext* style = gtk_widget_get_style_context(window);
     gtk_style_context_add_class(style, "quorvane-overlay");
-    if (composited()) {
-        if (GdkVisual* visual = gdk_screen_get_rgba_visual(gdk_screen_get_default())) {
+    if (composited(screen)) {
+        if (GdkVisual* visual = gdk_screen_get_rgba_visual(screen)) {
             gtk_widget_set_visual(window, visual);
             gtk_widget_set_app_paintable(window, TRUE);
             gtk_style_context_add_class(style, "composited");
@@ -67,9 +86,9 @@ GtkWidget* create(const std::string& title)
     return window;
 }
 
-int scaleAt(const Frame& frame)
+int scaleAt(GtkWidget* window, const Frame& frame)
 {
-    GdkDisplay* display = gdk_display_get_default();
+    GdkDisplay* display = gtk_widget_get_display(window);
     double centreX = frame.x + frame.width / 2, centreY = frame.y + frame.height / 2;
     int count = gdk_display_get_n_monitors(display);
     for (int index = 0; index < count; ++index) {
@@ -89,7 +108,7 @@ int scaleAt(const Frame& frame)
 
 void place(GtkWidget* window, const Frame& frame)
 {
-    double scale = scaleAt(frame);
+    double scale = scaleAt(window, frame);
     int width = std::max(1, static_cast<int>(std::lround(frame.width / scale)));
     int height = std::max(1, static_cast<int>(std::lround(frame.height / scale)));
     gtk_widget_set_size_request(window, width, height);
@@ -117,16 +136,15 @@ std::string windowId(GtkWidget* window)
     return "";
 }
 
-void installStyle()
+void installStyle(GdkScreen* screen)
 {
-    static bool installed = false;
-    if (installed)
+    static std::set<GdkScreen*> installed;
+    if (!installed.insert(screen).second)
         return;
-    installed = true;
     GtkCssProvider* provider = gtk_css_provider_new();
     gtk_css_provider_load_from_data(provider, styleSheet, -1, nullptr);
     gtk_style_context_add_provider_for_screen(
-        gdk_screen_get_default(), GTK_STYLE_PROVIDER(provider), GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+        screen, GTK_STYLE_PROVIDER(provider), GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
     g_object_unref(provider);
 }
 

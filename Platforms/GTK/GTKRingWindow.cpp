@@ -34,9 +34,9 @@ void roundedRectangle(cairo_t* cairo, double x, double y, double width, double h
 
 } // namespace
 
-GTKRingWindow::GTKRingWindow()
-    : m_window(GTKOverlayWindow::create("Tile mode ring"))
-    , m_composited(GTKOverlayWindow::composited())
+GTKRingWindow::GTKRingWindow(GdkScreen* screen, const std::string& title)
+    : m_window(GTKOverlayWindow::create(title, screen))
+    , m_composited(GTKOverlayWindow::composited(screen))
 {
     gtk_widget_set_app_paintable(m_window, TRUE);
     g_signal_connect(m_window, "draw", G_CALLBACK(draw), this);
@@ -54,8 +54,9 @@ std::string GTKRingWindow::windowId() const
     return GTKOverlayWindow::windowId(m_window);
 }
 
-void GTKRingWindow::update(const Ring& ring)
+bool GTKRingWindow::update(const Ring& ring)
 {
+    bool moved = !m_placed || !(ring.frame == m_ring.frame);
     if (!m_placed || !(ring == m_ring)) {
         bool resized = !m_placed || ring.frame.width != m_ring.frame.width || ring.frame.height != m_ring.frame.height
             || ring.focused != m_ring.focused;
@@ -63,7 +64,7 @@ void GTKRingWindow::update(const Ring& ring)
         m_placed = true;
         GTKOverlayWindow::place(m_window, ring.frame);
         if (resized && !m_composited) {
-            int scale = GTKOverlayWindow::scaleAt(ring.frame);
+            int scale = GTKOverlayWindow::scaleAt(m_window, ring.frame);
             int width = static_cast<int>(std::lround(ring.frame.width / scale));
             int height = static_cast<int>(std::lround(ring.frame.height / scale));
             cairo_region_t* shape = ring.focused ? outline(width, height, inset, focusedLineWidth, 1, 0)
@@ -77,6 +78,7 @@ void GTKRingWindow::update(const Ring& ring)
         gtk_widget_show(m_window);
     // A window the window manager raised since then would cover the ring.
     gdk_window_raise(gtk_widget_get_window(m_window));
+    return moved;
 }
 
 cairo_region_t* GTKRingWindow::outline(int width, int height, int inset, int lineWidth, int on, int off)
@@ -105,8 +107,9 @@ cairo_region_t* GTKRingWindow::outline(int width, int height, int inset, int lin
             int step = std::min((off == 0 ? side.length : drawn ? on - phase : period - phase), side.length - done);
             if (drawn) {
                 int start = side.direction > 0 ? side.first + done : side.first - done - step + 1;
-                cairo_rectangle_int_t piece = side.horizontal ? cairo_rectangle_int_t { start, side.across, step, lineWidth }
-                                                              : cairo_rectangle_int_t { side.across, start, lineWidth, step };
+                cairo_rectangle_int_t piece = side.horizontal
+                    ? cairo_rectangle_int_t { start, side.across, step, lineWidth }
+                    : cairo_rectangle_int_t { side.across, start, lineWidth, step };
                 cairo_region_union_rectangle(region, &piece);
             }
             done += step;

@@ -4,6 +4,7 @@
 
 #include <string>
 
+typedef struct _GdkScreen GdkScreen;
 typedef struct _GtkWidget GtkWidget;
 typedef struct _cairo cairo_t;
 typedef struct _cairo_region cairo_region_t;
@@ -14,13 +15,15 @@ namespace quorvane {
 // compositor blends it and, elsewhere, shaped to the outline itself so that nothing shows as a box.
 class GTKRingWindow {
 public:
-    GTKRingWindow();
+    // A ring on `screen`, named `title`.
+    GTKRingWindow(GdkScreen* screen, const std::string& title);
     ~GTKRingWindow();
     GTKRingWindow(const GTKRingWindow&) = delete;
     GTKRingWindow& operator=(const GTKRingWindow&) = delete;
 
-    // Places and draws the ring (work is done only when it changed) and keeps it above other windows.
-    void update(const Ring&);
+    // Places and draws the ring (work is done only when it changed) and keeps it above other windows;
+    // answers whether its frame changed.
+    bool update(const Ring&);
     std::string windowId() const;
 
     // The pixels an outline covers in a `width` × `height` window: a line of `lineWidth` set `inset` in from

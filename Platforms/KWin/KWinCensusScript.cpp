@@ -16,6 +16,12 @@ constexpr std::string_view body = R"JS(
     var known = {};
     var pending = { windows: {}, removed: [], active: undefined, screens: false };
     var flushTimer = null;
+    // The application's overlay windows by title: where each goes. KWin activates a window when it maps
+    // (and when it is clicked); an overlay window hands activation straight back to the window that had it.
+    var placements = {};
+    // The windows activated last, most recent at the end.
+    var history = [];
+    var handBackTimer = null;
 
     function on(signal, handler) {
         if (signal && typeof signal.connect === "function")
@@ -116,7 +122,57 @@ constexpr std::string_view body = R"JS(
             on(w[signals[i]], function () { changed(w); });
         return true;
     }
+    function activate(w) {
+        if (six)
+            workspace.activeWindow = w;
+        else
+            workspace.activeClient = w;
+    }
+    function isOverlay(w) {
+        return w && w.pid === ownPid && placements.hasOwnProperty(String(w.caption));
+    }
+    function place(w) {
+        var frame = placements[String(w.caption)];
+        w.keepAbove = true;
+        w.skipTaskbar = true;
+        w.skipPager = true;
+        w.skipSwitcher = true;
+        if (!w.onAllDesktops)
+            w.onAllDesktops = true;
+        w.frameGeometry = { x: frame.x, y: frame.y, width: frame.width, height: frame.height };
+    }
+    function handBack(w) {
+        var active = six ? workspace.activeWindow : workspace.activeClient;
+        if (active !== w)
+            return;
+        for (var i = history.length - 1; i >= 0; --i) {
+            var before = history[i];
+            if (before !== w && !isOverlay(before) && known[idOf(before)] && !before.deleted && !before.minimized
+                && onCurrentDesktop(before)) {
+                activate(before);
+                return;
+            }
+        }
+    }
+    // Activating another window inside KWin's own activation (when it picks the next window after one
+    // closes, or on a click) is not safe: that hand-back waits for the next pass of KWin's event loop.
+    function handBackLater() {
+        var active = six ? workspace.activeWindow : workspace.activeClient;
+        if (isOverlay(active))
+            handBack(active);
+    }
     function perform(command) {
+        if (command.action === "place") {
+            placements[command.id] = { x: command.x, y: command.y, width: command.width, height: command.height };
+            for (var id in known) {
+                if (isOverlay(known[id]) && String(known[id].caption) === command.id) {
+                    place(known[id]);
+                    // It may have mapped before its placement came.
+                    handBack(known[id]);
+                }
+            }
+            return;
+        }
         var w = known[command.id];
         if (!w)
             return;
@@ -128,10 +184,7 @@ constexpr std::string_view body = R"JS(
         } else if (command.action === "activate") {
             if (w.minimized)
                 w.minimized = false;
-            if (six)
-                workspace.activeWindow = w;
-            else
-                workspace.activeClient = w;
+            activate(w);
         } else if (command.action === "minimize") {
             if (w.minimizable)
                 w.minimized = true;
@@ -162,8 +215,16 @@ constexpr std::string_view body = R"JS(
         flushTimer.singleShot = true;
         flushTimer.interval = 0;
         flushTimer.timeout.connect(flush);
+        handBackTimer = new QTimer();
+        handBackTimer.singleShot = true;
+        handBackTimer.interval = 0;
+        handBackTimer.timeout.connect(handBackLater);
     }
     on(six ? workspace.windowAdded : workspace.clientAdded, function (w) {
+        if (isOverlay(w)) {
+            place(w);
+            handBack(w);
+        }
         if (watch(w))
             changed(w);
     });
@@ -177,7 +238,20 @@ constexpr std::string_view body = R"JS(
         schedule();
     });
     on(six ? workspace.windowActivated : workspace.clientActivated, function (w) {
-        pending.active = w ? idOf(w) : "";
+        if (isOverlay(w)) {
+            if (handBackTimer !== null && !handBackTimer.active)
+                handBackTimer.start();
+            return;
+        }
+        // An activation made inside another script's handler reaches this one before the activation that
+        // handler answered: the window active now is the one to report.
+        var now = six ? workspace.activeWindow : workspace.activeClient;
+        if (now && !isOverlay(now)) {
+            history.push(now);
+            if (history.length > 8)
+                history.shift();
+        }
+        pending.active = now ? idOf(now) : "";
         schedule();
     });
     on(six ? workspace.screensChanged : workspace.numberScreensChanged, function () { pending.screens = true; schedule(); });
@@ -192,6 +266,8 @@ constexpr std::string_view body = R"JS(
             windows.push(facts(all[i]));
     }
     var active = six ? workspace.activeWindow : workspace.activeClient;
+    if (active)
+        history.push(active);
     send({ all: true, windows: windows, removed: [],
         active: active && known[idOf(active)] ? idOf(active) : "", screens: screens() });
     poll();
@@ -207,6 +283,7 @@ std::string KWinCensusScript::text(const Target& target)
     text += "var path = " + quoteJSON(target.path) + ";\n";
     text += "var iface = " + quoteJSON(target.interface) + ";\n";
     text += "var generation = " + quoteJSON(target.generation) + ";\n";
+    text += "var ownPid = " + std::to_string(target.pid) + ";\n";
     text += body;
     return text;
 }

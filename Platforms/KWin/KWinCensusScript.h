@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace quorvane {
@@ -17,6 +18,8 @@ struct KWinCensusScript {
         std::string path;
         std::string interface;
         std::string generation;
+        // The application's process, whose overlay windows the script places.
+        int32_t pid = 0;
     };
 
     static std::string text(const Target&);

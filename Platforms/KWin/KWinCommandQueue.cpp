@@ -16,6 +16,8 @@ std::string_view toString(KWinCommand::Action action)
         return "activate";
     case KWinCommand::Action::minimize:
         return "minimize";
+    case KWinCommand::Action::place:
+        return "place";
     }
     return "move";
 }
@@ -41,7 +43,7 @@ std::string KWinCommandQueue::encode(const std::vector<KWinCommand>& commands)
     JSONValue::Array array;
     for (const KWinCommand& command : commands) {
         JSONValue::Object object { { "action", std::string(toString(command.action)) }, { "id", command.window } };
-        if (command.action == KWinCommand::Action::move) {
+        if (command.action == KWinCommand::Action::move || command.action == KWinCommand::Action::place) {
             object.emplace("x", whole(command.frame.x));
             object.emplace("y", whole(command.frame.y));
             object.emplace("width", std::max<int64_t>(1, whole(command.frame.width)));

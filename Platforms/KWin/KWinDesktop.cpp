@@ -74,6 +74,11 @@ KeyboardTap& KWinDesktop::keyboardTap()
     return m_parts->keyboardTap;
 }
 
+void KWinDesktop::placeOwnWindow(const std::string& title, const Frame& frame)
+{
+    m_parts->windowSystem.placeOwnWindow(title, frame);
+}
+
 void KWinDesktop::setConnectionLostHandler(std::function<void()> handler)
 {
     m_parts->connection.setLostHandler(std::move(handler));

@@ -12,6 +12,7 @@ class KeyboardTap;
 class MainLoop;
 class Permissions;
 class WindowSystem;
+struct Frame;
 
 // The parts of a KDE Plasma desktop on Wayland that this backend provides, through KWin on the session bus:
 // windows, displays and motion, permissions, applications, and keys as KWin's global shortcuts: chords always,
@@ -37,6 +38,8 @@ public:
     Applications& applications();
     HotkeyRegistrar& hotkeys();
     KeyboardTap& keyboardTap();
+    // Places the application's own overlay window called `title` (a Wayland client cannot place itself).
+    void placeOwnWindow(const std::string& title, const Frame& frame);
     // `handler` runs on the main thread when KWin leaves the session bus or the bus goes away.
     void setConnectionLostHandler(std::function<void()> handler);
 

@@ -1,9 +1,9 @@
 #include "Platforms/KWin/KWinKeyboardTap.h"
 
-#include "JSON/JSONValue.h"
 #include "Platforms/KWin/KWinConnection.h"
 #include "Platforms/KWin/KWinShortcutKeys.h"
 #include "Support/AtomicFile.h"
+#include "JSON/JSONValue.h"
 
 #include <gio/gio.h>
 
@@ -11,6 +11,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <set>
 #include <system_error>
 
 namespace quorvane {
@@ -23,17 +24,19 @@ constexpr const char* introspection = R"XML(
     <method name="Pressed">
       <arg type="s" name="token" direction="in"/>
       <arg type="i" name="keyCode" direction="in"/>
+      <arg type="i" name="shift" direction="in"/>
     </method>
   </interface>
 </node>
 )XML";
 
-// What a bare key types: the letter or digit itself (lower case), nothing for named keys.
-std::string characters(const std::string& sequence)
+// What a bare key types: the letter (upper case with Shift) or digit itself, nothing for named keys.
+std::string characters(const std::string& sequence, bool shift)
 {
     if (sequence.size() != 1 || !std::isalnum(static_cast<unsigned char>(sequence[0])))
         return {};
-    return std::string(1, static_cast<char>(std::tolower(static_cast<unsigned char>(sequence[0]))));
+    auto letter = static_cast<unsigned char>(sequence[0]);
+    return std::string(1, static_cast<char>(shift ? std::toupper(letter) : std::tolower(letter)));
 }
 
 } // namespace
@@ -51,21 +54,22 @@ struct KWinKeyboardTap::Calls {
             return;
         }
         const char* token = nullptr;
-        // KWin's scripts pass numbers as signed integers.
-        int32_t keyCode = 0;
-        g_variant_get(parameters, "(&si)", &token, &keyCode);
+        // KWin's scripts pass numbers as signed integers, and Shift as 0 or 1.
+        int32_t keyCode = 0, shift = 0;
+        g_variant_get(parameters, "(&sii)", &token, &keyCode, &shift);
         // Answered first: the handler may change the interest, which reloads the script that waits for this.
         g_dbus_method_invocation_return_value(invocation, nullptr);
         if (keyCode >= 0)
-            tap.pressed(token, static_cast<uint32_t>(keyCode));
+            tap.pressed(token, static_cast<uint32_t>(keyCode), shift != 0);
     }
 };
 
 KWinKeyboardTap::KWinKeyboardTap(KWinConnection& connection, std::string scriptFolder, std::string scriptName)
     : m_connection(connection)
     , m_scriptFolder(std::move(scriptFolder))
-    , m_scriptName(std::move(scriptName) + "-keys")
 {
+    m_leader.name = scriptName + "-leader";
+    m_keys.name = scriptName + "-keys";
     g_autoptr(GError) error = nullptr;
     g_autoptr(GDBusNodeInfo) node = g_dbus_node_info_new_for_xml(introspection, &error);
     static const GDBusInterfaceVTable vtable { Calls::method, nullptr, nullptr, { nullptr } };
@@ -78,7 +82,8 @@ KWinKeyboardTap::KWinKeyboardTap(KWinConnection& connection, std::string scriptF
 
 KWinKeyboardTap::~KWinKeyboardTap()
 {
-    unload();
+    unload(m_keys);
+    unload(m_leader);
     g_dbus_connection_unregister_object(m_connection.bus(), m_registration);
 }
 
@@ -94,58 +99,89 @@ void KWinKeyboardTap::setInterest(const KeyInterest& interest)
     if (interest == m_interest)
         return;
     m_interest = interest;
-    std::map<uint32_t, std::string> sequences;
-    auto add = [&sequences](uint32_t keyCode) {
-        if (std::optional<std::string> sequence = KWinShortcutKeys::sequence({ keyCode, {} }))
-            sequences.emplace(keyCode, *sequence);
+    std::map<std::string, Key> leader;
+    std::optional<std::string> leaderSequence;
+    if (interest.leaderKeyCode)
+        leaderSequence = KWinShortcutKeys::sequence({ *interest.leaderKeyCode, {} });
+    if (leaderSequence)
+        leader.emplace(*leaderSequence, Key { *interest.leaderKeyCode, false });
+    // Only the keys that act now are taken: KWin hands a key it has taken to nobody else.
+    std::map<std::string, Key> keys;
+    auto take = [&](uint32_t keyCode, bool shift) {
+        std::set<HotkeyModifier> modifiers;
+        if (shift)
+            modifiers.insert(HotkeyModifier::shift);
+        std::optional<std::string> sequence = KWinShortcutKeys::sequence({ keyCode, modifiers });
+        // The leader's own shortcut stays in its script: a second one on the same key would be refused.
+        if (sequence && (shift || sequence != leaderSequence))
+            keys.emplace(*sequence, Key { keyCode, shift });
     };
-    // The leader key is left to the other programs: its press does not reach the application through a KWin
-    // shortcut yet, and taking it would only swallow it.
-    if (interest.tileMode || interest.leaderArmed)
-        for (uint32_t keyCode : interest.keyCodes)
-            add(keyCode);
-    if (sequences.empty())
-        unload();
-    else
-        load(sequences);
-}
-
-void KWinKeyboardTap::load(const std::map<uint32_t, std::string>& sequences)
-{
-    m_token = std::to_string(::getpid()) + "." + std::to_string(++m_loads);
-    std::string text = "// Quorvane's keys, written and loaded by quorvane-app while they matter; edits are lost.\n";
-    text += "function pressed(code) { callDBus(" + quoteJSON(m_connection.uniqueName()) + ", " + quoteJSON(objectPath)
-        + ", " + quoteJSON(interfaceName) + ", \"Pressed\", " + quoteJSON(m_token) + ", code); }\n";
-    for (const auto& [keyCode, sequence] : sequences) {
-        std::string name = quoteJSON(shortcutName(sequence));
-        text += "registerShortcut(" + name + ", " + name + ", " + quoteJSON(sequence) + ", function () { pressed("
-            + std::to_string(keyCode) + "); });\n";
+    if (interest.leaderArmed) {
+        // Shift does not count as a held modifier: Shift+E completes leader+e.
+        for (uint32_t keyCode : interest.leaderKeyCodes) {
+            take(keyCode, false);
+            take(keyCode, true);
+        }
     }
-    std::string path = m_scriptFolder + "/" + m_scriptName + ".js";
-    AtomicFile::write(text, path, 0600);
-    m_connection.unloadScript(m_scriptName);
-    m_loaded = true;
-    m_connection.runScript(path, m_scriptName);
+    if (interest.tileMode) {
+        for (uint32_t keyCode : interest.tileKeyCodes)
+            take(keyCode, false);
+        for (uint32_t keyCode : interest.shiftedTileKeyCodes)
+            take(keyCode, true);
+    }
+    sync(m_leader, leader);
+    sync(m_keys, keys);
 }
 
-void KWinKeyboardTap::unload()
+void KWinKeyboardTap::sync(Script& script, const std::map<std::string, Key>& keys)
 {
-    if (!m_loaded)
+    if (!script.token.empty() && keys == script.keys)
         return;
-    m_loaded = false;
-    m_token.clear();
-    m_connection.unloadScript(m_scriptName, 1);
-    std::remove((m_scriptFolder + "/" + m_scriptName + ".js").c_str());
+    script.keys = keys;
+    if (keys.empty())
+        unload(script);
+    else
+        load(script);
 }
 
-void KWinKeyboardTap::pressed(const std::string& token, uint32_t keyCode)
+void KWinKeyboardTap::load(Script& script)
 {
-    if (token != m_token || !m_handler)
+    script.token = std::to_string(::getpid()) + "." + std::to_string(++m_loads);
+    std::string text = "// Quorvane's keys, written and loaded by quorvane-app while they matter; edits are lost.\n";
+    text += "function pressed(code, shift) { callDBus(" + quoteJSON(m_connection.uniqueName()) + ", "
+        + quoteJSON(objectPath) + ", " + quoteJSON(interfaceName) + ", \"Pressed\", " + quoteJSON(script.token)
+        + ", code, shift); }\n";
+    for (const auto& [sequence, key] : script.keys) {
+        std::string name = quoteJSON(&script == &m_leader ? leaderShortcutName(sequence) : shortcutName(sequence));
+        text += "registerShortcut(" + name + ", " + name + ", " + quoteJSON(sequence) + ", function () { pressed("
+            + std::to_string(key.keyCode) + ", " + (key.shift ? "1" : "0") + "); });\n";
+    }
+    std::string path = m_scriptFolder + "/" + script.name + ".js";
+    AtomicFile::write(text, path, 0600);
+    m_connection.unloadScript(script.name);
+    m_connection.runScript(path, script.name);
+}
+
+void KWinKeyboardTap::unload(Script& script)
+{
+    if (script.token.empty())
+        return;
+    script.token.clear();
+    script.keys.clear();
+    m_connection.unloadScript(script.name, 1);
+    std::remove((m_scriptFolder + "/" + script.name + ".js").c_str());
+}
+
+void KWinKeyboardTap::pressed(const std::string& token, uint32_t keyCode, bool shift)
+{
+    if (!m_handler || token.empty() || (token != m_keys.token && token != m_leader.token))
         return;
     std::optional<std::string> sequence = KWinShortcutKeys::sequence({ keyCode, {} });
     KeyEvent event;
     event.keyCode = keyCode;
-    event.characters = sequence ? characters(*sequence) : std::string();
+    if (shift)
+        event.modifiers.insert(HotkeyModifier::shift);
+    event.characters = sequence ? characters(*sequence, shift) : std::string();
     m_handler(event);
 }
 

@@ -50,11 +50,17 @@ std::vector<DoctorCheck> KWinPermissions::checks()
         checks.push_back({ "windows", DoctorCheck::Status::fail,
             "KWin does not run Quorvane's script now, so Quorvane cannot move windows." });
     checks.push_back({ "keys", DoctorCheck::Status::warn,
-        std::string("Chords are KWin shortcuts, listed in Plasma's shortcut settings as \"Quorvane …\". ") + "Tile "
-            "mode's keys are taken from KWin only while they act, so held keys do not repeat and the shortcut "
-            "recorder cannot test a grab " + here + ". The leader key does not work " + here + " yet." });
-    checks.push_back({ "overlay", DoctorCheck::Status::warn,
-        std::string("Tile mode's cheat sheet, window rings and notices are not shown ") + here + " yet." });
+        std::string("Chords and the leader key are KWin shortcuts, listed in Plasma's shortcut settings as "
+                    "\"Quorvane …\". Tile mode's keys and the leader's second key are taken from KWin only while "
+                    "they act, so ")
+            + here
+            + " held keys do not repeat, Caps Lock as the leader still switches Caps Lock on and off, a key that "
+              "completes no leader chord does not end the leader's wait, and the shortcut recorder cannot test a "
+              "grab." });
+    checks.push_back({ "overlay", DoctorCheck::Status::pass,
+        "Tile mode's cheat sheet, window rings and notices are Wayland windows that KWin's script keeps above the "
+        "others. KWin activates a window when it appears; the script hands activation straight back to the window "
+        "that had it, so the panels never keep the keys." });
     return checks;
 }
 

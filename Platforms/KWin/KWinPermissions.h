@@ -9,14 +9,14 @@ namespace quorvane {
 class KWinConnection;
 class KWinWindowSystem;
 
-// On KDE Plasma on Wayland nothing asks the user: windows can be moved while KWin runs Quorvane's script. Keys
-// and the overlay do not work there yet, and the rows say so.
+// On KDE Plasma on Wayland nothing asks the user: windows can be moved while KWin runs Quorvane's script. The
+// rows say what differs from X11 for keys and the overlay.
 class KWinPermissions : public Permissions {
 public:
     KWinPermissions(KWinConnection&, KWinWindowSystem&);
 
     bool windowControlAllowed() override;
-    // Key presses are not seen on Wayland yet.
+    // KWin hands over the keys its shortcuts ask for; nothing asks the user.
     bool inputMonitoringAllowed() override;
     std::vector<DoctorCheck> checks() override;
     PermissionWording wording() override;

@@ -1,9 +1,9 @@
 #include "Platforms/KWin/KWinShortcuts.h"
 
-#include "JSON/JSONValue.h"
 #include "Platforms/KWin/KWinConnection.h"
 #include "Platforms/KWin/KWinShortcutKeys.h"
 #include "Support/AtomicFile.h"
+#include "JSON/JSONValue.h"
 
 #include <gio/gio.h>
 
@@ -147,8 +147,8 @@ bool KWinShortcuts::holdsKey(const std::string& name)
 {
     g_autoptr(GError) error = nullptr;
     const char* action[] = { shortcutComponent, name.c_str(), shortcutComponentText, name.c_str(), nullptr };
-    g_autoptr(GVariant) reply = g_dbus_connection_call_sync(m_connection.bus(), "org.kde.kglobalaccel",
-        "/kglobalaccel", "org.kde.KGlobalAccel", "shortcut", g_variant_new("(^as)", action), G_VARIANT_TYPE("(ai)"),
+    g_autoptr(GVariant) reply = g_dbus_connection_call_sync(m_connection.bus(), "org.kde.kglobalaccel", "/kglobalaccel",
+        "org.kde.KGlobalAccel", "shortcut", g_variant_new("(^as)", action), G_VARIANT_TYPE("(ai)"),
         G_DBUS_CALL_FLAGS_NONE, 2000, nullptr, &error);
     if (!reply)
         return true;

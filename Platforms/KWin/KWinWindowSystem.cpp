@@ -128,8 +128,9 @@ void KWinWindowSystem::loadScript()
 {
     m_generation = std::to_string(::getpid()) + "." + std::to_string(++m_loads);
     std::string path = m_scriptFolder + "/" + m_scriptName + ".js";
-    AtomicFile::write(
-        KWinCensusScript::text({ m_connection.uniqueName(), objectPath, interfaceName, m_generation }), path, 0600);
+    AtomicFile::write(KWinCensusScript::text({ m_connection.uniqueName(), objectPath, interfaceName, m_generation,
+                          static_cast<int32_t>(::getpid()) }),
+        path, 0600);
     GDBusMethodInvocation* waiting = nullptr;
     {
         std::lock_guard lock(m_commandsMutex);
@@ -290,6 +291,11 @@ void KWinWindowSystem::minimize(WindowHandle handle)
 {
     if (std::optional<std::string> id = m_snapshot.kwinId(handle))
         send({ KWinCommand::Action::minimize, *id, {} });
+}
+
+void KWinWindowSystem::placeOwnWindow(const std::string& title, const Frame& frame)
+{
+    send({ KWinCommand::Action::place, title, frame });
 }
 
 EnhancedMode KWinWindowSystem::enhancedMode(int32_t)

@@ -57,6 +57,9 @@ public:
 
     // Asks KWin to minimise the window.
     void minimize(WindowHandle);
+    // Has the script place the application's own overlay window called `title` at `frame`, now and whenever
+    // it maps again, above other windows, out of the task bar and switcher, and never left active.
+    void placeOwnWindow(const std::string& title, const Frame& frame);
     // Whether the script runs: it has listed the windows and keeps fetching commands. Main thread.
     bool reporting();
 

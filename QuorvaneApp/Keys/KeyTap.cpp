@@ -21,8 +21,9 @@ struct TileKeyCodes {
     std::array<std::vector<std::pair<std::string, TileAction>>, 2> characters;
     // Every reported text is its own lower case, so a direct match is the one the binding table finds first.
     bool reportsLowerCase = true;
-    // Every key code tile mode acts on, sorted.
+    // Every key code tile mode acts on, sorted; and by shift, the codes with an action.
     std::vector<uint32_t> codes;
+    std::array<std::vector<uint32_t>, 2> codesByShift;
 };
 
 // The tile keys by code and by text, built once: the lookup runs on every key press in tile mode.
@@ -44,6 +45,9 @@ const TileKeyCodes& tileKeyCodes()
         }
         std::sort(made.codes.begin(), made.codes.end());
         made.codes.erase(std::unique(made.codes.begin(), made.codes.end()), made.codes.end());
+        for (size_t shift : { 0, 1 })
+            for (const auto& [code, action] : made.actions[shift])
+                made.codesByShift[shift].push_back(code);
         return made;
     }();
     return table;
@@ -142,7 +146,10 @@ void KeyTap::Shared::refreshInterest()
         interest.leaderArmed = state.armed(now);
         for (const auto& [code, action] : state.leaderTokens)
             interest.keyCodes.push_back(code);
+        interest.leaderKeyCodes = interest.keyCodes;
         if (state.tileMode) {
+            interest.tileKeyCodes = tileKeyCodes().codesByShift[0];
+            interest.shiftedTileKeyCodes = tileKeyCodes().codesByShift[1];
             const std::vector<uint32_t>& tileCodes = tileKeyCodes().codes;
             interest.keyCodes.insert(interest.keyCodes.end(), tileCodes.begin(), tileCodes.end());
             std::sort(interest.keyCodes.begin(), interest.keyCodes.end());

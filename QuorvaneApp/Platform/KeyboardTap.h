@@ -20,6 +20,11 @@ struct KeyInterest {
     bool tileMode = false;
     // The leader is armed: the next key-down of any key must be seen (and may pass on).
     bool leaderArmed = false;
+    // For a platform that takes keys only where they act, `keyCodes` by use: the keys that complete a leader
+    // chord (with or without Shift), and those tile mode acts on without and with Shift.
+    std::vector<uint32_t> leaderKeyCodes;
+    std::vector<uint32_t> tileKeyCodes;
+    std::vector<uint32_t> shiftedTileKeyCodes;
 
     friend bool operator==(const KeyInterest&, const KeyInterest&) = default;
 };

@@ -110,10 +110,27 @@ bool invokeShortcutNamed(const std::string& name)
     if (!bus)
         return false;
     g_autoptr(GVariant) reply = g_dbus_connection_call_sync(bus, "org.kde.kglobalaccel", "/component/kwin",
-        "org.kde.kglobalaccel.Component", "invokeShortcut",
-        g_variant_new("(s)", name.c_str()), nullptr, G_DBUS_CALL_FLAGS_NONE, 5000,
-        nullptr, nullptr);
+        "org.kde.kglobalaccel.Component", "invokeShortcut", g_variant_new("(s)", name.c_str()), nullptr,
+        G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, nullptr);
     return reply != nullptr;
+}
+
+bool shortcutListed(const std::string& name)
+{
+    g_autoptr(GDBusConnection) bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
+    if (!bus)
+        return false;
+    g_autoptr(GVariant) reply
+        = g_dbus_connection_call_sync(bus, "org.kde.kglobalaccel", "/component/kwin", "org.kde.kglobalaccel.Component",
+            "shortcutNames", nullptr, G_VARIANT_TYPE("(as)"), G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, nullptr);
+    if (!reply)
+        return false;
+    g_autofree const char** names = nullptr;
+    g_variant_get(reply, "(^a&s)", &names);
+    for (const char** each = names; each && *each; ++each)
+        if (name == *each)
+            return true;
+    return false;
 }
 
 bool kwinScriptLoaded(const std::string& name)
@@ -121,29 +138,46 @@ bool kwinScriptLoaded(const std::string& name)
     g_autoptr(GDBusConnection) bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
     if (!bus)
         return false;
-    g_autoptr(GVariant) reply = g_dbus_connection_call_sync(bus, "org.kde.KWin", "/Scripting", "org.kde.kwin.Scripting",
-        "isScriptLoaded", g_variant_new("(s)", name.c_str()), G_VARIANT_TYPE("(b)"), G_DBUS_CALL_FLAGS_NONE, 5000,
-        nullptr, nullptr);
+    g_autoptr(GVariant) reply
+        = g_dbus_connection_call_sync(bus, "org.kde.KWin", "/Scripting", "org.kde.kwin.Scripting", "isScriptLoaded",
+            g_variant_new("(s)", name.c_str()), G_VARIANT_TYPE("(b)"), G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, nullptr);
     gboolean loaded = FALSE;
     if (reply)
         g_variant_get(reply, "(b)", &loaded);
     return loaded;
 }
 
-bool typeKeys(const std::vector<uint32_t>& evdevCodes)
+namespace {
+
+// Runs the fake-input helper with `options`; false when it failed.
+bool fakeInput(const std::vector<std::string>& options)
 {
     std::vector<std::string> arguments { QUORVANE_BINARY_DIR "/Tests/WaylandFakeKeys/quorvane-fake-keys" };
-    for (uint32_t code : evdevCodes)
-        arguments.push_back(std::to_string(code));
+    arguments.insert(arguments.end(), options.begin(), options.end());
     std::vector<char*> argv;
     for (std::string& argument : arguments)
         argv.push_back(argument.data());
     argv.push_back(nullptr);
     int status = -1;
-    if (!g_spawn_sync(nullptr, argv.data(), nullptr, G_SPAWN_DEFAULT, nullptr, nullptr, nullptr, nullptr, &status,
-            nullptr))
+    if (!g_spawn_sync(
+            nullptr, argv.data(), nullptr, G_SPAWN_DEFAULT, nullptr, nullptr, nullptr, nullptr, &status, nullptr))
         return false;
     return g_spawn_check_wait_status(status, nullptr);
+}
+
+} // namespace
+
+bool typeKeys(const std::vector<uint32_t>& evdevCodes)
+{
+    std::vector<std::string> codes;
+    for (uint32_t code : evdevCodes)
+        codes.push_back(std::to_string(code));
+    return fakeInput(codes);
+}
+
+bool clickAt(double x, double y)
+{
+    return fakeInput({ "--click", std::to_string(x), std::to_string(y) });
 }
 
 } // namespace quorvane::test

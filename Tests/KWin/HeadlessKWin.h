@@ -67,11 +67,15 @@ private:
 // Fires Quorvane's KWin shortcut for the key sequence ("Ctrl+Alt+G") as Plasma's settings do, through KWin's
 // shortcut service; false when the service does not take the call.
 bool invokeShortcut(const std::string& sequence);
-// Fires the KWin shortcut called `name`.
+// Fires the KWin shortcut called `name`. KWin's shortcut service answers alike whether or not there is one.
 bool invokeShortcutNamed(const std::string& name);
+// Whether KWin lists a shortcut called `name`.
+bool shortcutListed(const std::string& name);
 // Types the evdev key codes through KWin's fake-input protocol: pressed in order, released in reverse
 // ({ 29, 56, 33 } is Ctrl+Alt+F); false when the helper could not type them.
 bool typeKeys(const std::vector<uint32_t>& evdevCodes);
+// Clicks the left button at `x`, `y` of the display through KWin's fake-input protocol.
+bool clickAt(double x, double y);
 // Whether KWin has a script loaded under `name`.
 bool kwinScriptLoaded(const std::string& name);
 

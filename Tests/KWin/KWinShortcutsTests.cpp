@@ -3,7 +3,9 @@
 #include "Hotkeys/HotkeyKey.h"
 #include "Hotkeys/MacKeyCodes.h"
 #include "Platforms/KWin/KWinDesktop.h"
+#include "Platforms/KWin/KWinKeyboardTap.h"
 #include "QuorvaneApp/Platform/HotkeyRegistrar.h"
+#include "QuorvaneApp/Platform/KeyboardTap.h"
 
 #include <gtest/gtest.h>
 
@@ -106,6 +108,54 @@ TEST_F(KWinShortcutsTest, ARegisteredChordChangesItsKeys)
     EXPECT_TRUE(hotkeys().registerChord(2, chord("i", { cmd, opt })));
     ASSERT_TRUE(invoke("Meta+Alt+O"));
     EXPECT_TRUE(pressedOnly({ 1 }));
+}
+
+TEST_F(KWinShortcutsTest, TheLeaderKeyIsHeldAlwaysAndItsSecondKeysOnlyWhileItIsArmed)
+{
+    KeyboardTap& tap = reader->desktop().keyboardTap();
+    std::vector<KeyEvent> seen;
+    tap.start([&seen](const KeyEvent& event) {
+        seen.push_back(event);
+        return true;
+    });
+    uint32_t caps = *MacKeyCodes::code(HotkeyKey::named("caps")), e = *MacKeyCodes::code(HotkeyKey::character("e"));
+    // Fires the shortcut until the handler has seen the event: a script is listed a moment before its keys work.
+    auto fires = [&](const std::string& name, const KeyEvent& expected) {
+        seen.clear();
+        return test::eventually([&] {
+            test::invokeShortcutNamed(name);
+            reader->turn();
+            return !seen.empty() && seen.back() == expected;
+        });
+    };
+    KeyInterest idle { caps, { e }, false, false, { e }, {}, {} };
+    KeyInterest armed = idle;
+    armed.leaderArmed = true;
+
+    tap.setInterest(idle);
+    EXPECT_TRUE(test::kwinScriptLoaded("quorvane-test-leader"));
+    EXPECT_FALSE(test::kwinScriptLoaded("quorvane-test-keys"));
+    EXPECT_TRUE(
+        fires(KWinKeyboardTap::leaderShortcutName("CapsLock"), KeyEvent { KeyEvent::Type::keyDown, caps, {}, "" }));
+
+    tap.setInterest(armed);
+    EXPECT_TRUE(test::kwinScriptLoaded("quorvane-test-keys"));
+    const struct {
+        const char* sequence;
+        KeyEvent event;
+    } secondKeys[] = {
+        { "E", { KeyEvent::Type::keyDown, e, {}, "e" } },
+        { "Shift+E", { KeyEvent::Type::keyDown, e, { shift }, "E" } },
+    };
+    for (const auto& key : secondKeys)
+        EXPECT_TRUE(fires(KWinKeyboardTap::shortcutName(key.sequence), key.event)) << key.sequence;
+
+    // The wait over, the second keys type again; the leader stays held until no leader key is set.
+    tap.setInterest(idle);
+    EXPECT_FALSE(test::kwinScriptLoaded("quorvane-test-keys"));
+    EXPECT_TRUE(test::kwinScriptLoaded("quorvane-test-leader"));
+    tap.setInterest({});
+    EXPECT_FALSE(test::kwinScriptLoaded("quorvane-test-leader"));
 }
 
 } // namespace

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+
 namespace quorvane {
 namespace {
 
@@ -157,6 +159,39 @@ TEST_F(KWinWindowSystemTest, RaisingFocusesAndHiddenApplicationsComeBack)
     EXPECT_TRUE(eventually([&] { return listed("org.example.Second").minimized; }));
     applications.activate(second.process.pid());
     EXPECT_TRUE(eventually([&] { return !listed("org.example.Second").minimized; }));
+}
+
+TEST_F(KWinWindowSystemTest, AnApplicationQuitsWhenItsLastWindowAndProcessAreGone)
+{
+    Applications& applications = reader->desktop().applications();
+    std::vector<RunningApplication> quits;
+    auto first = std::make_unique<WaylandWindow>("org.example.KQuits", "K quits one");
+    auto second = std::make_unique<WaylandWindow>("org.example.KQuits", "K quits two");
+    int32_t firstPid = first->process.pid();
+    listed("K quits one");
+    listed("K quits two");
+    // Set once both are listed, the handler starts from an application it has seen running. Windows of
+    // earlier cases may still be leaving: only this application's quits count.
+    applications.setQuitHandler([&quits](const RunningApplication& quit) {
+        if (quit.bundleIdentifier == "org.example.KQuits")
+            quits.push_back(quit);
+    });
+    first->process.signal(SIGTERM);
+    first->process.finish();
+    // One process of the application gone: that one quit, and only it.
+    ASSERT_TRUE(eventually([&] {
+        reader->turn();
+        return !quits.empty();
+    }));
+    EXPECT_EQ(quits,
+        (std::vector<RunningApplication> { { "org.example.KQuits", firstPid, "org.example.KQuits", true, false } }));
+    int32_t secondPid = second->process.pid();
+    second.reset();
+    EXPECT_TRUE(eventually([&] {
+        reader->turn();
+        return quits.size() == 2 && quits.back().pid == secondPid;
+    }));
+    applications.setQuitHandler(nullptr);
 }
 
 TEST_F(KWinWindowSystemTest, TheDisplayIsTheVirtualOutput)

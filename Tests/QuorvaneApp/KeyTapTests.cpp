@@ -153,7 +153,8 @@ TEST_F(KeyTapOnDesktop, ALeaderChordFiresAndNeitherKeyReachesTheApplication)
 TEST_F(KeyTapOnDesktop, TheTapTellsTheDesktopWhileTheLeaderIsArmed)
 {
     startWithLeader();
-    EXPECT_EQ(desktop.keyboardTap.interest(), (KeyInterest { keyCode("caps"), { keyCode("t") }, false, false }));
+    EXPECT_EQ(desktop.keyboardTap.interest(),
+        (KeyInterest { keyCode("caps"), { keyCode("t") }, false, false, { keyCode("t") }, {}, {} }));
     desktop.keyboardTap.script({ { 1, flagsChanged("caps") } });
     desktop.advance(1.5);
     EXPECT_TRUE(desktop.keyboardTap.interest().leaderArmed);
@@ -180,7 +181,22 @@ TEST_F(KeyTapOnDesktop, TileModeTurnsTheBareKeysOnAndOff)
     model->keys().performToken("quorvane.tile-mode");
     EXPECT_TRUE(model->tileMode());
     EXPECT_TRUE(desktop.keyboardTap.type(keyDown("h")));
-    EXPECT_TRUE(desktop.keyboardTap.interest().tileMode);
+    KeyInterest interest = desktop.keyboardTap.interest();
+    EXPECT_TRUE(interest.tileMode);
+    // Which keys act, by use: the leader's t completes its chord only, h acts bare and with Shift, f bare only.
+    auto has = [](const std::vector<uint32_t>& codes, const char* key) {
+        return std::find(codes.begin(), codes.end(), keyCode(key)) != codes.end();
+    };
+    const struct {
+        const char* key;
+        bool leader, tile, shiftedTile;
+    } uses[] = { { "t", true, false, false }, { "h", false, true, true }, { "f", false, true, false } };
+    for (const auto& use : uses) {
+        EXPECT_EQ(has(interest.leaderKeyCodes, use.key), use.leader) << use.key;
+        EXPECT_EQ(has(interest.tileKeyCodes, use.key), use.tile) << use.key;
+        EXPECT_EQ(has(interest.shiftedTileKeyCodes, use.key), use.shiftedTile) << use.key;
+        EXPECT_TRUE(has(interest.keyCodes, use.key)) << use.key;
+    }
     // Escape is a bare key of tile mode too: it leaves.
     EXPECT_TRUE(desktop.keyboardTap.type(keyDown("escape", {}, "\x1B")));
     desktop.loop.runPending();

@@ -1,5 +1,6 @@
 // quorvane-fake-keys CODE...: presses the evdev key codes in order (29 56 33 is Ctrl+Alt+F), then releases them
 // in reverse, on the Wayland display of WAYLAND_DISPLAY. Exits 1 when the compositor offers no fake input.
+// quorvane-fake-keys --click X Y: moves the pointer to X, Y and clicks the left button there.
 #include "fake-input-client.h"
 
 #include <wayland-client.h>
@@ -31,7 +32,9 @@ void globalRemove(void*, wl_registry*, uint32_t) { }
 int main(int argc, char** argv)
 {
     std::vector<uint32_t> codes;
-    for (int index = 1; index < argc; ++index) {
+    bool click = argc == 4 && std::strcmp(argv[1], "--click") == 0;
+    double x = click ? std::atof(argv[2]) : 0, y = click ? std::atof(argv[3]) : 0;
+    for (int index = 1; index < argc && !click; ++index) {
         char* end = nullptr;
         unsigned long code = std::strtoul(argv[index], &end, 10);
         if (!*argv[index] || *end || code > 767) {
@@ -56,6 +59,13 @@ int main(int argc, char** argv)
         return 1;
     }
     org_kde_kwin_fake_input_authenticate(found.fakeInput, "quorvane-fake-keys", "Typing keys in tests");
+    if (click) {
+        constexpr uint32_t leftButton = 272;
+        org_kde_kwin_fake_input_pointer_motion_absolute(
+            found.fakeInput, wl_fixed_from_double(x), wl_fixed_from_double(y));
+        org_kde_kwin_fake_input_button(found.fakeInput, leftButton, WL_POINTER_BUTTON_STATE_PRESSED);
+        org_kde_kwin_fake_input_button(found.fakeInput, leftButton, WL_POINTER_BUTTON_STATE_RELEASED);
+    }
     for (uint32_t code : codes)
         org_kde_kwin_fake_input_keyboard_key(found.fakeInput, code, WL_KEYBOARD_KEY_STATE_PRESSED);
     for (auto code = codes.rbegin(); code != codes.rend(); ++code)

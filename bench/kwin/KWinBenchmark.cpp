@@ -264,6 +264,49 @@ void tileModeToKey(benchmark::State& state)
     }
 }
 
+// From the leader's press to its second key acting: the press loads the second keys' script, and E (bound to
+// the Wayland window's application) is pressed until it brings that window forward.
+void leaderToKey(benchmark::State& state)
+{
+    std::optional<WindowFacts> front = desk().windowOf("org.example.BenchXwayland");
+    std::optional<WindowFacts> led = desk().windowOf("org.example.BenchWayland");
+    if (!front || !led) {
+        state.SkipWithError("the windows are not there");
+        return;
+    }
+    const std::string leader = KWinKeyboardTap::leaderShortcutName("CapsLock");
+    const std::string second = KWinKeyboardTap::shortcutName("E");
+    auto focused = [](const WindowFacts& window) {
+        desk().turn();
+        std::optional<WindowFacts> now = desk().windows().focusedWindow();
+        return now && now->handle == window.handle;
+    };
+    for (auto _ : state) {
+        desk().windows().raise(front->handle);
+        auto deadline = Clock::now() + std::chrono::seconds(2);
+        while (!focused(*front) && Clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        Clock::time_point sent = Clock::now();
+        std::optional<double> seconds;
+        if (focused(*front) && invokeShortcutNamed(leader)) {
+            // Within the leader's wait of 0.8 seconds.
+            while (!seconds && Clock::now() - sent < std::chrono::milliseconds(800)) {
+                invokeShortcutNamed(second);
+                if (focused(*led))
+                    seconds = std::chrono::duration<double>(Clock::now() - sent).count();
+            }
+        }
+        deadline = Clock::now() + std::chrono::seconds(2);
+        while (scriptLoaded("quorvane-keys") && Clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        if (!seconds) {
+            state.SkipWithError("the leader's second key did not act within the leader's wait");
+            break;
+        }
+        state.SetIterationTime(*seconds);
+    }
+}
+
 void chordToFrame(benchmark::State& state)
 {
     const Frame filled { 0, 0, 1920, 1080 };
@@ -346,6 +389,7 @@ BENCHMARK_CAPTURE(tileToFrame, wayland, std::string("org.example.BenchWayland"))
 BENCHMARK(backendMove)->Apply(quorvane::bench::singleEvents<repetitions>);
 BENCHMARK(chordToFrame)->Apply(quorvane::bench::singleEvents<repetitions>);
 BENCHMARK(tileModeToKey)->Apply(quorvane::bench::singleEvents<20>);
+BENCHMARK(leaderToKey)->Apply(quorvane::bench::singleEvents<20>);
 BENCHMARK(ruleToPlacement)->Apply(quorvane::bench::singleEvents<20>);
 BENCHMARK(censusRead)->Unit(benchmark::kMicrosecond);
 BENCHMARK(reportIntake)->Unit(benchmark::kMicrosecond);

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The KWin figures on a private headless KWin, from a release build:
 #   bench/kwin/kwin-figures.sh build/release
-# a forwarded `quorvane tile` (whole process, not animated) against a hello world in the same run, the way from a
+# a forwarded `quorvane tile` (whole process, not animated) against a hello world in the same run, a chord, tile
+# mode's entry and the leader's press to the key that then acts, the way from a
 # `tile` request to the window's new frame for an Xwayland and a Wayland window with the backend's own move as
 # its floor, a rule's placement of a new window from its first report, the census's read with fifty windows,
 # and the application's resident memory idle (GTK started on Xwayland for the tray item) and with fifty windows
@@ -17,7 +18,9 @@ trap '"$root/scripts/kwin-desktop.sh" stop "$environment"' EXIT
 export QUORVANE_BUILD=$build
 
 "$build/cli/quorvane" rule add org.example.BenchRuled --tile right-half >/dev/null
-sed -i 's/^animate_tiles = true/animate_tiles = false/' "$XDG_CONFIG_HOME/quorvane/config.toml"
+sed -i -e 's/^animate_tiles = true/animate_tiles = false/' -e 's/^leader_key = ""/leader_key = "caps"/' \
+    "$XDG_CONFIG_HOME/quorvane/config.toml"
+printf '\n[hotkeys]\n"leader+e" = "org.example.BenchWayland"\n' >>"$XDG_CONFIG_HOME/quorvane/config.toml"
 
 "$build/app/quorvane-app" >"$XDG_RUNTIME_DIR/app.log" 2>&1 &
 app=$!
@@ -40,7 +43,7 @@ hello, tile = (r["median"] * 1000 for r in json.load(open(sys.argv[1]))["results
 print(f"medians: hello {hello:.2f} ms, forwarded tile {tile:.2f} ms, {tile / hello:.2f} times the hello world")' \
     "$XDG_RUNTIME_DIR/tile.json"
 
-"$build/bench/KWinBenchmark" --benchmark_filter='tileToFrame|backendMove|chordToFrame|tileModeToKey|ruleToPlacement'
+"$build/bench/KWinBenchmark" --benchmark_filter='tileToFrame|backendMove|chordToFrame|tileModeToKey|leaderToKey|ruleToPlacement'
 
 for i in $(seq 50); do
     "$build/Tests/X11TestWindow/quorvane-test-window" --detached --title "Window $i" --class "w,W$i" --size 300x200 \

@@ -76,6 +76,9 @@ TEST(KWinCommandQueueTest, MovesGoToWholePixelsAndAtLeastOnePixel)
         R"([{"action":"move","height":1,"id":"{a}","width":1,"x":645,"y":0}])");
     EXPECT_EQ(KWinCommandQueue::encode({ { KWinCommand::Action::minimize, "{a}", { 5, 5, 5, 5 } } }),
         R"([{"action":"minimize","id":"{a}"}])");
+    // An overlay window is named by its title, and its placement carries a frame as a move does.
+    EXPECT_EQ(KWinCommandQueue::encode({ { KWinCommand::Action::place, "Tile mode ring 2", { 4.6, 5, 0, 300 } } }),
+        R"([{"action":"place","height":300,"id":"Tile mode ring 2","width":1,"x":5,"y":5}])");
 }
 
 TEST(KWinSupportInfoTest, ReadsTheVersionTheScreensAndTheRefreshRate)
