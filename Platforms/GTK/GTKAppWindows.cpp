@@ -1,5 +1,6 @@
 #include "Platforms/GTK/GTKAppWindows.h"
 
+#include "Platforms/GTK/GTKHotkeyRecorder.h"
 #include "Platforms/GTK/GTKSettingsWindow.h"
 
 #include <gtk/gtk.h>
@@ -83,7 +84,8 @@ void GTKAppWindows::dispatch(GdkEvent* event, void* self)
 
 bool GTKAppWindows::monitorKey(GdkEvent* event)
 {
-    if (!m_monitor)
+    // A chord being recorded is the person's to choose, the application's own keys included.
+    if (!m_monitor || GTKHotkeyRecorder::recording())
         return false;
     const GdkEventKey& key = event->key;
     OwnKeyPress press { modifiersOf(key.state), keyCharacter(key) };

@@ -24,9 +24,11 @@
 #include "QuorvaneApp/Tiling/TilingActions.h"
 #include "QuorvaneApp/Updates/UpdateChecker.h"
 #include "QuorvaneApp/Views/AgentSettings.h"
+#include "QuorvaneApp/Views/ChordCheck.h"
 #include "QuorvaneApp/Views/AgentToast.h"
 #include "QuorvaneApp/Views/AppKeys.h"
 #include "QuorvaneApp/Views/GeneralSettings.h"
+#include "QuorvaneApp/Views/HotkeySettings.h"
 #include "QuorvaneApp/Views/SettingsWindow.h"
 #include "QuorvaneApp/Views/ShortcutListSettings.h"
 #include "QuorvaneApp/Views/StatusMenu.h"
@@ -244,10 +246,12 @@ void AppModel::makeSettingsWindow()
 {
     auto saveGeneral = [this](const GeneralConfig& general) { setGeneral(general); };
     auto runCommand = [this](const std::vector<std::string>& arguments) { return handleRPC(arguments); };
+    m_chordCheck = std::make_unique<ChordCheck>(*m_configuration, m_platform.hotkeys,
+        [this](const std::string& word) { return isApplicationId(m_platform.applications, word); });
     std::vector<std::unique_ptr<SettingsPane>> panes;
-    panes.push_back(
-        std::make_unique<GeneralSettings>(*m_configuration, saveGeneral, [this] { return permissionChecks(); }));
-    panes.push_back(std::make_unique<TilingSettings>(*m_configuration, m_banner,
+    panes.push_back(std::make_unique<GeneralSettings>(
+        *m_configuration, saveGeneral, [this] { return permissionChecks(); }, *m_chordCheck, m_banner));
+    panes.push_back(std::make_unique<TilingSettings>(*m_configuration, m_banner, *m_chordCheck,
         TilingSettings::Actions {
             saveGeneral,
             runCommand,
@@ -258,9 +262,16 @@ void AppModel::makeSettingsWindow()
                     m_settings->refresh();
             },
         }));
-    panes.push_back(std::make_unique<ShortcutListSettings>(*m_configuration, SettingsTab::hotkeys));
+    panes.push_back(std::make_unique<HotkeySettings>(*m_configuration, m_banner, *m_chordCheck,
+        HotkeySettings::Actions {
+            [this](const std::string& oldChord, const std::string& newChord, const std::string& bundle) {
+                m_edits->replaceNativeHotkey(oldChord, newChord, bundle);
+            },
+            runCommand,
+            [this] { return m_platform.applications.running(); },
+        }));
     panes.push_back(std::make_unique<ShortcutListSettings>(*m_configuration, SettingsTab::apps));
-    panes.push_back(std::make_unique<AgentSettings>(*m_configuration, m_banner,
+    panes.push_back(std::make_unique<AgentSettings>(*m_configuration, m_banner, *m_chordCheck,
         AgentSettings::Actions {
             saveGeneral,
             runCommand,

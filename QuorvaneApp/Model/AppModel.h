@@ -25,6 +25,7 @@ class AgentActions;
 class AppKeys;
 class AgentToast;
 class AppHotkeyActions;
+class ChordCheck;
 class ApplicationLocator;
 class ConfigLifecycle;
 class HotkeyCenter;
@@ -189,6 +190,7 @@ private:
     // Before the menu, which reads it, and gone after it.
     std::unique_ptr<UpdateChecker> m_updater;
     std::unique_ptr<StatusMenu> m_statusMenu;
+    std::unique_ptr<ChordCheck> m_chordCheck;
     std::unique_ptr<SettingsWindow> m_settings;
     std::unique_ptr<AppKeys> m_appKeys;
     std::optional<SettingsTab> m_settingsTab;
