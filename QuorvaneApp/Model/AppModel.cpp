@@ -29,6 +29,7 @@
 #include "QuorvaneApp/Views/AppKeys.h"
 #include "QuorvaneApp/Views/GeneralSettings.h"
 #include "QuorvaneApp/Views/HotkeySettings.h"
+#include "QuorvaneApp/Views/NewAppPanel.h"
 #include "QuorvaneApp/Views/SettingsWindow.h"
 #include "QuorvaneApp/Views/ShortcutListSettings.h"
 #include "QuorvaneApp/Views/StatusMenu.h"
@@ -175,6 +176,9 @@ AppModel::~AppModel()
 {
     m_banner.setOnChange(nullptr);
     m_appKeys.reset();
+    if (m_keys)
+        m_keys->setOnNewApp(nullptr);
+    m_newApp.reset();
     m_settings.reset();
     m_statusMenu.reset();
     m_updater.reset();
@@ -282,6 +286,14 @@ void AppModel::makeSettingsWindow()
         }));
     m_settings
         = std::make_unique<SettingsWindow>(m_platform.mainLoop, m_platform.appWindows, m_banner, std::move(panes));
+    m_newApp = std::make_unique<NewAppPanel>(m_platform.mainLoop, m_platform.workers, m_platform.appWindows,
+        *m_chordCheck, m_banner,
+        NewAppPanel::Actions {
+            m_environment.fetchIcon,
+            [this](const Invocation& invocation, const std::optional<std::string>& iconURL,
+                const std::optional<std::string>& iconBytes) { return handleRPC(invocation, iconURL, iconBytes); },
+        });
+    m_keys->setOnNewApp([this] { m_newApp->show(); });
     m_appKeys = std::make_unique<AppKeys>(m_platform.appWindows,
         AppKeys::Actions {
             [this] { showSettings(settingsTab().value_or(SettingsTab::general)); }, [this] { quit(); } });

@@ -71,7 +71,9 @@ SettingsControl chord(std::string key, std::string label, std::string chord, std
 
 SettingsControl busy(std::string key, std::string text)
 {
-    return make(SettingsControl::Kind::busy, std::move(key), "", std::move(text));
+    SettingsControl control = make(SettingsControl::Kind::busy, std::move(key), "", std::move(text));
+    control.accessibleName = control.value;
+    return control;
 }
 
 SettingsControl row(std::string key, std::vector<std::string> cells, std::vector<SettingsControl> buttons)

@@ -21,6 +21,7 @@ SettingsControl button(std::string key, std::string label, std::string accessibl
 SettingsControl note(std::string key, std::string text, MenuTone tone = MenuTone::plain);
 // A chord recorder showing `chord`'s key caps.
 SettingsControl chord(std::string key, std::string label, std::string chord, std::string accessibleName = "");
+// A spinner beside `text`, which also names it.
 SettingsControl busy(std::string key, std::string text);
 SettingsControl row(std::string key, std::vector<std::string> cells, std::vector<SettingsControl> buttons);
 // A row of `quorvane doctor` as a toned sentence: a passing check reads well, a warning or failure badly.
