@@ -6,6 +6,7 @@
 #include "Command/CommandOutput.h"
 #include "Command/CommandParser.h"
 #include "Command/Invocation.h"
+#include "WebApps/WebAppName.h"
 #include "Configuration/GeneralValidation.h"
 #include "QuorvaneApp/Agents/AgentActions.h"
 #include "QuorvaneApp/Config/ConfigLifecycle.h"
@@ -24,6 +25,7 @@
 #include "QuorvaneApp/Tiling/TilingActions.h"
 #include "QuorvaneApp/Updates/UpdateChecker.h"
 #include "QuorvaneApp/Views/AgentSettings.h"
+#include "QuorvaneApp/Views/AppsSettings.h"
 #include "QuorvaneApp/Views/ChordCheck.h"
 #include "QuorvaneApp/Views/AgentToast.h"
 #include "QuorvaneApp/Views/AppKeys.h"
@@ -31,7 +33,6 @@
 #include "QuorvaneApp/Views/HotkeySettings.h"
 #include "QuorvaneApp/Views/NewAppPanel.h"
 #include "QuorvaneApp/Views/SettingsWindow.h"
-#include "QuorvaneApp/Views/ShortcutListSettings.h"
 #include "QuorvaneApp/Views/StatusMenu.h"
 #include "QuorvaneApp/Views/TileOverlay.h"
 #include "QuorvaneApp/Views/TilingSettings.h"
@@ -274,7 +275,24 @@ void AppModel::makeSettingsWindow()
             runCommand,
             [this] { return m_platform.applications.running(); },
         }));
-    panes.push_back(std::make_unique<ShortcutListSettings>(*m_configuration, SettingsTab::apps));
+    panes.push_back(std::make_unique<AppsSettings>(*m_configuration, m_banner, *m_chordCheck,
+        AppsSettings::Actions {
+            runCommand,
+            [this](const std::string& oldName, const WebAppRecord& record) -> std::optional<std::string> {
+                if (std::optional<std::string> failure = m_configuration->persist([&](ConfigFile& file) {
+                        file.upsertApp(record);
+                        return true;
+                    }))
+                    return failure;
+                setBanner("Saved " + record.spec.name + ".", true);
+                m_webHosts->refreshWebBundle(oldName, record);
+                return std::nullopt;
+            },
+            [this](const std::string& slug, const std::string& chord) { m_edits->setAppHotkey(slug, chord); },
+            [this](const std::string& bundleIdentifier) { m_keys->focusBundle(bundleIdentifier); },
+            [this] { m_newApp->show(); },
+            [this] { return WebAppName::maximumLength(m_paths.appsDirectory()); },
+        }));
     panes.push_back(std::make_unique<AgentSettings>(*m_configuration, m_banner, *m_chordCheck,
         AgentSettings::Actions {
             saveGeneral,
