@@ -10,7 +10,6 @@ namespace quorvane::GTKHotkeyRecorder {
 namespace {
 
 constexpr guint recordingLimit = 5000;
-constexpr const char* recordingText = "Type a chord… (Esc cancels, Backspace clears)";
 constexpr const char* unsetText = "Not set";
 
 int recorders = 0;
@@ -33,6 +32,12 @@ Recorder* recorderOf(GtkWidget* button)
 
 void showCaps(Recorder& recorder, const std::vector<std::string>& cells, const char* instead)
 {
+    // A screen reader hears what the caps show: the prompt while recording, else the chord.
+    std::string said = instead ? instead : "";
+    for (const std::string& cell : instead ? std::vector<std::string> {} : cells)
+        said += (said.empty() ? "" : " ") + cell;
+    if (AtkObject* accessible = gtk_widget_get_accessible(recorder.button))
+        atk_object_set_description(accessible, said.empty() ? unsetText : said.c_str());
     GList* children = gtk_container_get_children(GTK_CONTAINER(recorder.caps));
     for (GList* child = children; child; child = child->next)
         gtk_widget_destroy(GTK_WIDGET(child->data));
