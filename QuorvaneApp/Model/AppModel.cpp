@@ -274,6 +274,7 @@ void AppModel::makeSettingsWindow()
             },
             runCommand,
             [this] { return m_platform.applications.running(); },
+            [this] { return m_platform.applications.installed(); },
         }));
     panes.push_back(std::make_unique<AppsSettings>(*m_configuration, m_banner, *m_chordCheck,
         AppsSettings::Actions {

@@ -66,6 +66,10 @@ SettingsSection HotkeySettings::addSection() const
                 offer(app.bundleIdentifier, app.name.empty() ? app.bundleIdentifier : app.name);
         }
     }
+    if (m_actions.installed) {
+        for (const InstalledApplication& app : m_actions.installed())
+            offer(app.bundleIdentifier, app.name);
+    }
     for (const WebAppRecord& app : m_config.config().apps)
         offer(app.spec.name, app.spec.name + " (web app)");
     SettingsControl app = choice("hotkeys.new-app", "App", m_draft.app, std::move(apps));

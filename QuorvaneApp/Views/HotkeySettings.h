@@ -11,11 +11,12 @@ namespace quorvane {
 class BannerSink;
 class ChordCheck;
 class ConfigSource;
+struct InstalledApplication;
 struct RunningApplication;
 
 // The Hotkeys tab: the application hotkeys (chord to app), each with its recorder and a Remove button, and
-// a form that binds a recorded chord to an app chosen from the running applications and the web apps, or
-// typed. Every chord is checked before anything runs; the edits are the command line's `hotkey set` and
+// a form that binds a recorded chord to an app chosen from the running applications, the installed ones and
+// the web apps, or typed. Every chord is checked before anything runs; the edits are the command line's `hotkey set` and
 // `hotkey unset`.
 class HotkeySettings : public SettingsPane {
 public:
@@ -24,8 +25,9 @@ public:
         std::function<void(const std::string& oldChord, const std::string& newChord, const std::string& bundle)>
             replaceHotkey;
         RunCommand runCommand;
-        // The applications running now, offered as the new hotkey's app.
+        // The applications running now, then those installed, offered as the new hotkey's app.
         std::function<std::vector<RunningApplication>()> running;
+        std::function<std::vector<InstalledApplication>()> installed;
     };
 
     HotkeySettings(const ConfigSource&, BannerSink&, const ChordCheck&, Actions);

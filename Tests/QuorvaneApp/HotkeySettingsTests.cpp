@@ -112,6 +112,23 @@ TEST_F(HotkeySettingsTest, ARowsChordIsReplacedOnlyByOneThatWorksAndBackspaceRem
     }
 }
 
+TEST_F(HotkeySettingsTest, TheAppIsChosenFromRunningInstalledAndWebApps)
+{
+    desktop.applications.launch({ "org.example.Editor", 0, "Editor", true, false });
+    desktop.applications.launch({ "org.example.Daemon", 0, "Daemon", false, false });
+    desktop.applications.install("org.example.Editor", "/apps/editor.desktop");
+    desktop.applications.install("org.example.Paint", "/apps/paint.desktop");
+    begin();
+    ASSERT_EQ(model->handleRPC({ "app", "add", "https://mail.example.com", "--name", "Mail" }).exitCode, 0);
+    settle();
+    std::vector<std::string> offered;
+    for (const SettingsChoice& choice : windows.control("Hotkey app")->choices)
+        offered.push_back(choice.id + "=" + choice.label);
+    // Background agents are left out; an app both running and installed is offered once.
+    EXPECT_EQ(offered,
+        (Lines { "org.example.Editor=Editor", "org.example.Paint=org.example.Paint", "Mail=Mail (web app)" }));
+}
+
 TEST_F(HotkeySettingsTest, RemoveUnbindsTheChord)
 {
     begin("\n[hotkeys]\n\"ctrl+opt+e\" = \"org.example.Editor\"\n\"ctrl+opt+r\" = \"org.example.Reader\"\n");
