@@ -4,9 +4,17 @@
 #include "KeysTesting.h"
 #include "TilingTesting.h"
 
+#include "Platforms/GLib/GLibMainLoop.h"
+#include "Platforms/GLib/GLibWorkerPool.h"
+#include "Command/Invocation.h"
+#include "QuorvaneApp/State/Banner.h"
 #include "QuorvaneApp/Views/ChordCheck.h"
 #include "QuorvaneApp/Views/NewAppPanel.h"
 #include "QuorvaneApp/Views/StatusMenu.h"
+
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 namespace quorvane {
 namespace {
@@ -190,6 +198,63 @@ TEST_F(NewAppPanelTest, CancelOrClosingWhileTheIconComesLeavesNothing)
         EXPECT_EQ(windows.panelOpen(panel), !closing);
         model.reset();
     }
+}
+
+// On GLib's loop and real workers: the fetch ends on a worker after the panel was cancelled and made to
+// create again; only the second answer adds an app, on the main thread.
+TEST(NewAppPanelThreads, AnAnswerAfterCancelIsDroppedAndTheNextOneAdds)
+{
+    GLibMainLoop loop;
+    GLibWorkerPool workers(2);
+    SimulatedAppWindows windows;
+    SimulatedHotkeyRegistrar registrar(loop);
+    struct : ConfigSource {
+        QuorvaneConfig value;
+        const QuorvaneConfig& config() const override { return value; }
+        uint64_t generation() const override { return 1; }
+    } config;
+    Banner banner;
+    ChordCheck chords(config, registrar);
+    std::mutex mutex;
+    std::condition_variable changed;
+    int started = 0;
+    bool released = false;
+    std::vector<std::string> added;
+    NewAppPanel panel(loop, workers, windows, chords, banner,
+        NewAppPanel::Actions {
+            [&](const std::string&, double) -> std::optional<std::string> {
+                std::unique_lock lock(mutex);
+                ++started;
+                changed.notify_all();
+                changed.wait(lock, [&] { return released; });
+                return std::string("icon");
+            },
+            [&](const Invocation& invocation, const std::optional<std::string>&,
+                const std::optional<std::string>& icon) {
+                EXPECT_TRUE(loop.isMainThread());
+                added.push_back(invocation.command.as<Command::AppAdd>()->name.value_or("") + " " + icon.value_or(""));
+                return RPCResponse("", 0, "", "{}");
+            } });
+    panel.show();
+    windows.editPanel(panel.panelKey, "Address", "https://example.com");
+    windows.pressPanel(panel.panelKey, "Create");
+    windows.pressPanel(panel.panelKey, "Cancel");
+    windows.editPanel(panel.panelKey, "Name", "Second");
+    windows.pressPanel(panel.panelKey, "Create");
+    std::thread release([&] {
+        std::unique_lock lock(mutex);
+        changed.wait(lock, [&] { return started == 2; });
+        released = true;
+        changed.notify_all();
+    });
+    TimerId poll = loop.addTimer(0.005, true, [&] {
+        if (!panel.isOpen())
+            loop.quit();
+    });
+    loop.run();
+    loop.cancelTimer(poll);
+    release.join();
+    EXPECT_EQ(added, (std::vector<std::string> { "Second icon" }));
 }
 
 } // namespace
