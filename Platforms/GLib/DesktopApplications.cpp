@@ -5,6 +5,7 @@
 #include "QuorvaneApp/Platform/MainLoop.h"
 #include "QuorvaneApp/Platform/WindowSystem.h"
 #include "Support/FileContents.h"
+#include "Support/UnicodeText.h"
 
 #include <gio/gdesktopappinfo.h>
 #include <gio/gio.h>
@@ -140,6 +141,22 @@ void DesktopApplications::hide(int32_t pid)
     for (const WindowFacts& window : m_windows.windows())
         if (window.pid == pid && !window.ownWindow)
             m_minimize(window.handle);
+}
+
+std::vector<InstalledApplication> DesktopApplications::installed()
+{
+    std::vector<InstalledApplication> found;
+    g_autolist(GAppInfo) all = g_app_info_get_all();
+    for (GList* item = all; item; item = item->next) {
+        auto* info = static_cast<GAppInfo*>(item->data);
+        const char* id = g_app_info_get_id(info);
+        if (!id || !g_app_info_should_show(info))
+            continue;
+        const char* name = g_app_info_get_display_name(info);
+        found.push_back({ UnicodeText::utf8OrLatin1(ApplicationIds::idOfDesktopFile(id)),
+            UnicodeText::utf8OrLatin1(name ? name : id) });
+    }
+    return found;
 }
 
 std::optional<std::string> DesktopApplications::locate(const std::string& bundleIdentifier)

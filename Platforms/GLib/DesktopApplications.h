@@ -25,6 +25,8 @@ public:
     void activate(int32_t pid) override;
     void hide(int32_t pid) override;
     std::optional<std::string> locate(const std::string& bundleIdentifier) override;
+    // The desktop entries that ask to be shown in menus.
+    std::vector<InstalledApplication> installed() override;
     // A desktop entry is launched through GIO; any other executable file is started as it is.
     bool open(const std::string& location) override;
     // Runs the script with the terminal catalogue's words for the entry's desktop id, else with

@@ -2,6 +2,7 @@
 
 #include <glib.h>
 
+#include <atomic>
 #include <system_error>
 
 namespace quorvane {
@@ -12,11 +13,19 @@ struct GLibWorkerPool::Pool {
 
 namespace {
 
-void runItem(gpointer item, gpointer)
+// One submitted item. GLib hands it over through a queue that thread checkers cannot see into, so the hand-over
+// is also published through `handed`: everything the submitting thread did before it happens before the work.
+struct Item {
+    std::function<void()> work;
+    std::atomic<bool> handed { false };
+};
+
+void runItem(gpointer pushed, gpointer)
 {
-    auto* work = static_cast<std::function<void()>*>(item);
-    (*work)();
-    delete work;
+    auto* item = static_cast<Item*>(pushed);
+    while (!item->handed.load(std::memory_order_acquire)) { }
+    item->work();
+    delete item;
 }
 
 } // namespace
@@ -42,7 +51,9 @@ GLibWorkerPool::~GLibWorkerPool()
 
 void GLibWorkerPool::submit(std::function<void()> work)
 {
-    g_thread_pool_push(m_pool->pool, new std::function<void()>(std::move(work)), nullptr);
+    auto* item = new Item { std::move(work) };
+    item->handed.store(true, std::memory_order_release);
+    g_thread_pool_push(m_pool->pool, item, nullptr);
 }
 
 } // namespace quorvane

@@ -1,5 +1,6 @@
 #include "Platforms/GTK/GTKAppWindows.h"
 
+#include "Platforms/GTK/GTKHotkeyRecorder.h"
 #include "Platforms/GTK/GTKSettingsWindow.h"
 
 #include <gtk/gtk.h>
@@ -71,6 +72,7 @@ GTKAppWindows::~GTKAppWindows()
 {
     gdk_event_handler_set([](GdkEvent* event, gpointer) { gtk_main_do_event(event); }, nullptr, nullptr);
     m_settings.reset();
+    m_panels.clear();
 }
 
 void GTKAppWindows::dispatch(GdkEvent* event, void* self)
@@ -83,7 +85,8 @@ void GTKAppWindows::dispatch(GdkEvent* event, void* self)
 
 bool GTKAppWindows::monitorKey(GdkEvent* event)
 {
-    if (!m_monitor)
+    // A chord being recorded is the person's to choose, the application's own keys included.
+    if (!m_monitor || GTKHotkeyRecorder::recording())
         return false;
     const GdkEventKey& key = event->key;
     OwnKeyPress press { modifiersOf(key.state), keyCharacter(key) };
@@ -144,9 +147,47 @@ GtkWidget* GTKAppWindows::frontWindow(bool anyShown) const
     return active ? active : anyShown ? first : nullptr;
 }
 
+void GTKAppWindows::showPanel(const std::string& key, const SettingsForm& form, SettingsEvents events)
+{
+    Panel& panel = m_panels[key];
+    panel.events = std::move(events);
+    if (panel.window) {
+        panel.window->update(form);
+        panel.window->present(form.pages.empty() ? "" : form.pages.front().key);
+        return;
+    }
+    panel.window = std::make_unique<GTKSettingsWindow>(
+        form, form.pages.empty() ? "" : form.pages.front().key, panel.events, [this, key] { closePanel(key); });
+}
+
+void GTKAppWindows::updatePanel(const std::string& key, const SettingsForm& form)
+{
+    auto found = m_panels.find(key);
+    if (found != m_panels.end() && found->second.window)
+        found->second.window->update(form);
+}
+
+void GTKAppWindows::closePanel(const std::string& key)
+{
+    auto found = m_panels.find(key);
+    if (found == m_panels.end() || !found->second.window)
+        return;
+    found->second.window.reset();
+    malloc_trim(0);
+    // Copied: the owner may open the panel again from its close.
+    if (auto closed = found->second.events.closed)
+        closed();
+}
+
 void GTKAppWindows::closeFrontWindow()
 {
     GtkWidget* window = frontWindow(true);
+    for (auto& [key, panel] : m_panels) {
+        if (panel.window && window == panel.window->window()) {
+            closePanel(key);
+            return;
+        }
+    }
     if (m_settings && window == m_settings->window())
         closeSettings();
     else if (window)

@@ -2,7 +2,9 @@
 
 #include "QuorvaneApp/Platform/AppWindows.h"
 
+#include <map>
 #include <memory>
+#include <string>
 
 typedef struct _GtkWidget GtkWidget;
 typedef union _GdkEvent GdkEvent;
@@ -11,7 +13,8 @@ namespace quorvane {
 
 class GTKSettingsWindow;
 
-// The application's own GTK windows: the settings window, made when it opens and destroyed when it closes,
+// The application's own GTK windows: the settings window and the panels, made when they open and destroyed
+// when they close,
 // and a monitor that sees every key pressed in any of the application's windows before GTK does. GTK must
 // be initialised (GTKOverlayPanels::start) before one is made; one at a time. Main thread only.
 class GTKAppWindows : public AppWindows {
@@ -28,6 +31,9 @@ public:
     void setKeyMonitor(std::function<bool(const OwnKeyPress&)> monitor) override { m_monitor = std::move(monitor); }
     void closeFrontWindow() override;
     void minimiseFrontWindow() override;
+    void showPanel(const std::string& key, const SettingsForm& form, SettingsEvents events) override;
+    void updatePanel(const std::string& key, const SettingsForm& form) override;
+    void closePanel(const std::string& key) override;
 
 private:
     // Every event of the application's windows passes here on its way to GTK.
@@ -38,9 +44,16 @@ private:
     // `anyShown`) the first one shown.
     GtkWidget* frontWindow(bool anyShown) const;
 
+    struct Panel {
+        // Kept in place while its window lives: the window holds it by reference.
+        SettingsEvents events;
+        std::unique_ptr<GTKSettingsWindow> window;
+    };
+
     SettingsEvents m_events;
     std::function<bool(const OwnKeyPress&)> m_monitor;
     std::unique_ptr<GTKSettingsWindow> m_settings;
+    std::map<std::string, Panel> m_panels;
     // The window of the key being monitored, while the monitor runs.
     GtkWidget* m_keyWindow = nullptr;
 };

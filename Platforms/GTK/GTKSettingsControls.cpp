@@ -1,5 +1,7 @@
 #include "Platforms/GTK/GTKSettingsControls.h"
 
+#include "Platforms/GTK/GTKHotkeyRecorder.h"
+
 #include <gtk/gtk.h>
 
 #include <algorithm>
@@ -59,6 +61,9 @@ SettingsControl shapeOf(SettingsControl control)
     control.tone = MenuTone::plain;
     if (control.kind == Kind::button)
         control.label.clear();
+    // A recorder shows its chord's caps in place.
+    if (control.kind == Kind::chord)
+        control.cells.clear();
     for (SettingsControl& button : control.buttons)
         button = shapeOf(button);
     return control;
@@ -190,6 +195,18 @@ GtkWidget* input(const SettingsControl& control, Reports reports)
         widget = label(control.value, true);
         setTone(widget, control.tone);
         break;
+    case Kind::chord:
+        widget = GTKHotkeyRecorder::make(control, reports.changed);
+        break;
+    case Kind::busy: {
+        widget = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 8);
+        GtkWidget* spinner = gtk_spinner_new();
+        gtk_spinner_start(GTK_SPINNER(spinner));
+        gtk_box_pack_start(GTK_BOX(widget), spinner, FALSE, FALSE, 0);
+        gtk_box_pack_start(GTK_BOX(widget), label(control.value, true), FALSE, FALSE, 0);
+        setAccessibleName(spinner, control.value);
+        break;
+    }
     }
     gtk_widget_set_sensitive(widget, control.enabled);
     setAccessibleName(widget, control.accessibleName.empty() ? control.label : control.accessibleName);
@@ -238,7 +255,11 @@ void refresh(GtkWidget* input, const SettingsControl& shown, const SettingsContr
         if (wanted.tone != shown.tone)
             setTone(input, wanted.tone);
         break;
+    case Kind::chord:
+        GTKHotkeyRecorder::refresh(input, wanted);
+        break;
     case Kind::row:
+    case Kind::busy:
         break;
     }
     if (input && wanted.enabled != shown.enabled)

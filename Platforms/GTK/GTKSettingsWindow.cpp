@@ -13,6 +13,9 @@ namespace {
 
 constexpr int defaultWidth = 760;
 constexpr int defaultHeight = 640;
+// A panel: one page, no tabs.
+constexpr int panelWidth = 540;
+constexpr int panelHeight = 420;
 constexpr int pageBorder = 18;
 constexpr int cellWidth = 18;
 
@@ -30,7 +33,9 @@ GTKSettingsWindow::GTKSettingsWindow(const SettingsForm& form, const std::string
     m_captions = gtk_size_group_new(GTK_SIZE_GROUP_HORIZONTAL);
     m_window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_window_set_title(GTK_WINDOW(m_window), form.title.c_str());
-    gtk_window_set_default_size(GTK_WINDOW(m_window), defaultWidth, defaultHeight);
+    bool panel = form.pages.size() == 1;
+    gtk_window_set_default_size(
+        GTK_WINDOW(m_window), panel ? panelWidth : defaultWidth, panel ? panelHeight : defaultHeight);
     gtk_window_set_position(GTK_WINDOW(m_window), GTK_WIN_POS_CENTER);
     gtk_window_set_icon_name(GTK_WINDOW(m_window), "preferences-system");
     g_signal_connect(m_window, "delete-event", G_CALLBACK(+[](GtkWidget*, GdkEvent*, gpointer self) -> gboolean {
@@ -44,6 +49,7 @@ GTKSettingsWindow::GTKSettingsWindow(const SettingsForm& form, const std::string
     GtkWidget* column = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
     m_notebook = gtk_notebook_new();
     gtk_notebook_set_scrollable(GTK_NOTEBOOK(m_notebook), TRUE);
+    gtk_notebook_set_show_tabs(GTK_NOTEBOOK(m_notebook), !panel);
     m_status = label("", true);
     gtk_widget_set_margin_start(m_status, pageBorder);
     gtk_widget_set_margin_end(m_status, pageBorder);

@@ -15,6 +15,17 @@ const SettingsControl* find(const std::vector<SettingsControl>& controls, const 
     return nullptr;
 }
 
+const SettingsControl* find(const SettingsForm& form, const std::string& name)
+{
+    for (const SettingsPage& page : form.pages) {
+        for (const SettingsSection& section : page.sections) {
+            if (const SettingsControl* found = find(section.controls, name))
+                return found;
+        }
+    }
+    return nullptr;
+}
+
 } // namespace
 
 void SimulatedAppWindows::showSettings(const SettingsForm& form, const std::string& page)
@@ -51,13 +62,7 @@ void SimulatedAppWindows::minimiseFrontWindow()
 
 const SettingsControl* SimulatedAppWindows::control(const std::string& name) const
 {
-    for (const SettingsPage& page : m_form.pages) {
-        for (const SettingsSection& section : page.sections) {
-            if (const SettingsControl* found = find(section.controls, name))
-                return found;
-        }
-    }
-    return nullptr;
+    return find(m_form, name);
 }
 
 bool SimulatedAppWindows::edit(const std::string& name, const std::string& value)
@@ -95,6 +100,70 @@ void SimulatedAppWindows::close()
 bool SimulatedAppWindows::type(const OwnKeyPress& key)
 {
     return m_monitor && m_monitor(key);
+}
+
+void SimulatedAppWindows::showPanel(const std::string& key, const SettingsForm& form, SettingsEvents events)
+{
+    Panel& panel = m_panels[key];
+    panel.form = form;
+    panel.events = std::move(events);
+    panel.open = true;
+}
+
+void SimulatedAppWindows::updatePanel(const std::string& key, const SettingsForm& form)
+{
+    auto found = m_panels.find(key);
+    if (found != m_panels.end() && found->second.open)
+        found->second.form = form;
+}
+
+void SimulatedAppWindows::closePanel(const std::string& key)
+{
+    auto found = m_panels.find(key);
+    if (found == m_panels.end() || !found->second.open)
+        return;
+    found->second.open = false;
+    if (auto closed = found->second.events.closed)
+        closed();
+}
+
+bool SimulatedAppWindows::panelOpen(const std::string& key) const
+{
+    auto found = m_panels.find(key);
+    return found != m_panels.end() && found->second.open;
+}
+
+SettingsForm SimulatedAppWindows::panelForm(const std::string& key) const
+{
+    auto found = m_panels.find(key);
+    return found == m_panels.end() ? SettingsForm {} : found->second.form;
+}
+
+const SettingsControl* SimulatedAppWindows::panelControl(const std::string& key, const std::string& name) const
+{
+    auto found = m_panels.find(key);
+    return found == m_panels.end() || !found->second.open ? nullptr : find(found->second.form, name);
+}
+
+bool SimulatedAppWindows::editPanel(const std::string& key, const std::string& name, const std::string& value)
+{
+    const SettingsControl* found = panelControl(key, name);
+    auto edited = m_panels[key].events.edited;
+    if (!found || !found->enabled || !edited)
+        return false;
+    std::string control = found->key;
+    edited(control, value);
+    return true;
+}
+
+bool SimulatedAppWindows::pressPanel(const std::string& key, const std::string& name)
+{
+    const SettingsControl* found = panelControl(key, name);
+    auto pressed = m_panels[key].events.pressed;
+    if (!found || found->kind != SettingsControl::Kind::button || !found->enabled || !pressed)
+        return false;
+    pressed(std::string(found->key));
+    return true;
 }
 
 } // namespace quorvane

@@ -2,6 +2,7 @@
 
 #include "QuorvaneApp/Platform/AppWindows.h"
 
+#include <map>
 #include <optional>
 #include <string>
 
@@ -19,6 +20,9 @@ public:
     void setKeyMonitor(std::function<bool(const OwnKeyPress&)> monitor) override { m_monitor = std::move(monitor); }
     void closeFrontWindow() override { closeSettings(); }
     void minimiseFrontWindow() override;
+    void showPanel(const std::string& key, const SettingsForm& form, SettingsEvents events) override;
+    void updatePanel(const std::string& key, const SettingsForm& form) override;
+    void closePanel(const std::string& key) override;
 
     bool settingsOpen() const { return m_open; }
     const SettingsForm& form() const { return m_form; }
@@ -39,8 +43,23 @@ public:
     // A key typed into the window; answers whether the application swallowed it.
     bool type(const OwnKeyPress& key);
 
+    // The panel `key`: whether it is open, what it shows (or showed last), and the person's doing in it, as
+    // for the settings window. Closing it by `closePanel` is the person's close as well.
+    bool panelOpen(const std::string& key) const;
+    SettingsForm panelForm(const std::string& key) const;
+    const SettingsControl* panelControl(const std::string& key, const std::string& name) const;
+    bool editPanel(const std::string& key, const std::string& name, const std::string& value);
+    bool pressPanel(const std::string& key, const std::string& name);
+
 private:
+    struct Panel {
+        SettingsForm form;
+        SettingsEvents events;
+        bool open = false;
+    };
+
     SettingsEvents m_events;
+    std::map<std::string, Panel> m_panels;
     std::function<bool(const OwnKeyPress&)> m_monitor;
     SettingsForm m_form;
     std::string m_page;

@@ -27,6 +27,14 @@ void SimulatedApplications::install(const std::string& bundleIdentifier, const s
     m_installed[bundleIdentifier] = location;
 }
 
+std::vector<InstalledApplication> SimulatedApplications::installed()
+{
+    std::vector<InstalledApplication> found;
+    for (const auto& [identifier, location] : m_installed)
+        found.push_back({ identifier, identifier });
+    return found;
+}
+
 void SimulatedApplications::terminate(int32_t pid)
 {
     RunningApplication* application = find(pid);

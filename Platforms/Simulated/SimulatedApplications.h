@@ -42,6 +42,8 @@ public:
     void activate(int32_t pid) override;
     void hide(int32_t pid) override;
     std::optional<std::string> locate(const std::string& bundleIdentifier) override;
+    // Each installed application, named by its identifier.
+    std::vector<InstalledApplication> installed() override;
     bool open(const std::string& location) override;
     bool openInTerminal(const std::string& script, const std::optional<std::string>& terminalLocation) override;
     // Records the address; a browser always answers.

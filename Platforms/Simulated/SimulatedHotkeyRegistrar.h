@@ -27,6 +27,8 @@ public:
 
     bool registerChord(uint32_t id, const KeyChord& chord) override;
     void unregisterChord(uint32_t id) override;
+    // Free unless another program holds it.
+    bool chordFree(const KeyChord& chord) override { return !m_refused.contains(chord); }
     void setPressHandler(std::function<void(uint32_t id)>) override;
 
 private:

@@ -92,6 +92,23 @@ void X11HotkeyRegistrar::unregisterChord(uint32_t id)
     m_registrations.erase(found);
 }
 
+bool X11HotkeyRegistrar::chordFree(const KeyChord& chord)
+{
+    for (const auto& [id, registration] : m_registrations) {
+        // A grab of one's own would be replaced by the test grab and then lost with it.
+        if (registration.chord == chord)
+            return true;
+    }
+    std::optional<uint32_t> keysym = X11KeyTable::keysym(chord.keyCode);
+    if (!keysym || m_keymap->keycodes(*keysym).empty())
+        return true;
+    Registration test { chord, {} };
+    if (!grab(test))
+        return false;
+    ungrab(test);
+    return true;
+}
+
 void X11HotkeyRegistrar::setPressHandler(std::function<void(uint32_t id)> handler)
 {
     m_pressHandler = std::move(handler);

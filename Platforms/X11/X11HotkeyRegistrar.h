@@ -30,6 +30,9 @@ public:
     // refused (another client holds the chord); a refused chord keeps none of its grabs.
     bool registerChord(uint32_t id, const KeyChord& chord) override;
     void unregisterChord(uint32_t id) override;
+    // A test grab of every key and lock combination, given back at once. A key nothing types is free: its
+    // registration fails for another reason.
+    bool chordFree(const KeyChord& chord) override;
     // Each press fires once however long the chord is held.
     void setPressHandler(std::function<void(uint32_t id)> handler) override;
 

@@ -61,8 +61,10 @@ void AppHotkeyActions::performToken(const std::string& token)
         m_tiling.toggleTileMode();
     else if (token == "quorvane.agent")
         m_agents.launchAgent();
-    else if (token == "quorvane.new-app")
-        m_banner.setBanner(newAppBanner, true);
+    else if (token == "quorvane.new-app") {
+        if (m_onNewApp)
+            m_onNewApp();
+    }
     else if (token == "quorvane.layout")
         m_tiling.cycleLayouts();
     else

@@ -2,6 +2,7 @@
 
 #include "QuorvaneApp/Platform/Platform.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -32,8 +33,8 @@ public:
     // Launches the application, or says in the banner that it cannot be found.
     void openBundle(const std::string& bundleIdentifier);
 
-    // The banner the new-web-app token shows until there is a window for it.
-    static constexpr const char* newAppBanner = "Add a web app with quorvane app add <address> --name <name>.";
+    // What the new-web-app token opens.
+    void setOnNewApp(std::function<void()> showPanel) { m_onNewApp = std::move(showPanel); }
 
 private:
     // The application's manageable windows, left to right; windows with equal x keep the desktop's order.
@@ -46,6 +47,7 @@ private:
     const ConfigSource& m_config;
     const ApplicationLocator& m_locator;
     BannerSink& m_banner;
+    std::function<void()> m_onNewApp;
 };
 
 } // namespace quorvane

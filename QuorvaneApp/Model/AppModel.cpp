@@ -6,6 +6,7 @@
 #include "Command/CommandOutput.h"
 #include "Command/CommandParser.h"
 #include "Command/Invocation.h"
+#include "WebApps/WebAppName.h"
 #include "Configuration/GeneralValidation.h"
 #include "QuorvaneApp/Agents/AgentActions.h"
 #include "QuorvaneApp/Config/ConfigLifecycle.h"
@@ -24,11 +25,14 @@
 #include "QuorvaneApp/Tiling/TilingActions.h"
 #include "QuorvaneApp/Updates/UpdateChecker.h"
 #include "QuorvaneApp/Views/AgentSettings.h"
+#include "QuorvaneApp/Views/AppsSettings.h"
+#include "QuorvaneApp/Views/ChordCheck.h"
 #include "QuorvaneApp/Views/AgentToast.h"
 #include "QuorvaneApp/Views/AppKeys.h"
 #include "QuorvaneApp/Views/GeneralSettings.h"
+#include "QuorvaneApp/Views/HotkeySettings.h"
+#include "QuorvaneApp/Views/NewAppPanel.h"
 #include "QuorvaneApp/Views/SettingsWindow.h"
-#include "QuorvaneApp/Views/ShortcutListSettings.h"
 #include "QuorvaneApp/Views/StatusMenu.h"
 #include "QuorvaneApp/Views/TileOverlay.h"
 #include "QuorvaneApp/Views/TilingSettings.h"
@@ -173,6 +177,9 @@ AppModel::~AppModel()
 {
     m_banner.setOnChange(nullptr);
     m_appKeys.reset();
+    if (m_keys)
+        m_keys->setOnNewApp(nullptr);
+    m_newApp.reset();
     m_settings.reset();
     m_statusMenu.reset();
     m_updater.reset();
@@ -244,10 +251,12 @@ void AppModel::makeSettingsWindow()
 {
     auto saveGeneral = [this](const GeneralConfig& general) { setGeneral(general); };
     auto runCommand = [this](const std::vector<std::string>& arguments) { return handleRPC(arguments); };
+    m_chordCheck = std::make_unique<ChordCheck>(*m_configuration, m_platform.hotkeys,
+        [this](const std::string& word) { return isApplicationId(m_platform.applications, word); });
     std::vector<std::unique_ptr<SettingsPane>> panes;
-    panes.push_back(
-        std::make_unique<GeneralSettings>(*m_configuration, saveGeneral, [this] { return permissionChecks(); }));
-    panes.push_back(std::make_unique<TilingSettings>(*m_configuration, m_banner,
+    panes.push_back(std::make_unique<GeneralSettings>(
+        *m_configuration, saveGeneral, [this] { return permissionChecks(); }, *m_chordCheck, m_banner));
+    panes.push_back(std::make_unique<TilingSettings>(*m_configuration, m_banner, *m_chordCheck,
         TilingSettings::Actions {
             saveGeneral,
             runCommand,
@@ -258,9 +267,34 @@ void AppModel::makeSettingsWindow()
                     m_settings->refresh();
             },
         }));
-    panes.push_back(std::make_unique<ShortcutListSettings>(*m_configuration, SettingsTab::hotkeys));
-    panes.push_back(std::make_unique<ShortcutListSettings>(*m_configuration, SettingsTab::apps));
-    panes.push_back(std::make_unique<AgentSettings>(*m_configuration, m_banner,
+    panes.push_back(std::make_unique<HotkeySettings>(*m_configuration, m_banner, *m_chordCheck,
+        HotkeySettings::Actions {
+            [this](const std::string& oldChord, const std::string& newChord, const std::string& bundle) {
+                m_edits->replaceNativeHotkey(oldChord, newChord, bundle);
+            },
+            runCommand,
+            [this] { return m_platform.applications.running(); },
+            [this] { return m_platform.applications.installed(); },
+        }));
+    panes.push_back(std::make_unique<AppsSettings>(*m_configuration, m_banner, *m_chordCheck,
+        AppsSettings::Actions {
+            runCommand,
+            [this](const std::string& oldName, const WebAppRecord& record) -> std::optional<std::string> {
+                if (std::optional<std::string> failure = m_configuration->persist([&](ConfigFile& file) {
+                        file.upsertApp(record);
+                        return true;
+                    }))
+                    return failure;
+                setBanner("Saved " + record.spec.name + ".", true);
+                m_webHosts->refreshWebBundle(oldName, record);
+                return std::nullopt;
+            },
+            [this](const std::string& slug, const std::string& chord) { m_edits->setAppHotkey(slug, chord); },
+            [this](const std::string& bundleIdentifier) { m_keys->focusBundle(bundleIdentifier); },
+            [this] { m_newApp->show(); },
+            [this] { return WebAppName::maximumLength(m_paths.appsDirectory()); },
+        }));
+    panes.push_back(std::make_unique<AgentSettings>(*m_configuration, m_banner, *m_chordCheck,
         AgentSettings::Actions {
             saveGeneral,
             runCommand,
@@ -271,6 +305,14 @@ void AppModel::makeSettingsWindow()
         }));
     m_settings
         = std::make_unique<SettingsWindow>(m_platform.mainLoop, m_platform.appWindows, m_banner, std::move(panes));
+    m_newApp = std::make_unique<NewAppPanel>(m_platform.mainLoop, m_platform.workers, m_platform.appWindows,
+        *m_chordCheck, m_banner,
+        NewAppPanel::Actions {
+            m_environment.fetchIcon,
+            [this](const Invocation& invocation, const std::optional<std::string>& iconURL,
+                const std::optional<std::string>& iconBytes) { return handleRPC(invocation, iconURL, iconBytes); },
+        });
+    m_keys->setOnNewApp([this] { m_newApp->show(); });
     m_appKeys = std::make_unique<AppKeys>(m_platform.appWindows,
         AppKeys::Actions {
             [this] { showSettings(settingsTab().value_or(SettingsTab::general)); }, [this] { quit(); } });

@@ -25,10 +25,12 @@ class AgentActions;
 class AppKeys;
 class AgentToast;
 class AppHotkeyActions;
+class ChordCheck;
 class ApplicationLocator;
 class ConfigLifecycle;
 class HotkeyCenter;
 class HotkeyEdits;
+class NewAppPanel;
 class SocketLink;
 class SettingsWindow;
 class SocketServer;
@@ -130,6 +132,8 @@ public:
     UpdateChecker* updater() { return m_updater.get(); }
     // The settings window; none in a setup probe.
     SettingsWindow* settingsWindow() { return m_settings.get(); }
+    // The panel that makes a web app; none in a setup probe.
+    NewAppPanel* newAppPanel() { return m_newApp.get(); }
     HotkeyCenter& hotkeys() { return *m_hotkeys; }
     // What fired hotkeys do.
     AppHotkeyActions& keys() { return *m_keys; }
@@ -189,7 +193,9 @@ private:
     // Before the menu, which reads it, and gone after it.
     std::unique_ptr<UpdateChecker> m_updater;
     std::unique_ptr<StatusMenu> m_statusMenu;
+    std::unique_ptr<ChordCheck> m_chordCheck;
     std::unique_ptr<SettingsWindow> m_settings;
+    std::unique_ptr<NewAppPanel> m_newApp;
     std::unique_ptr<AppKeys> m_appKeys;
     std::optional<SettingsTab> m_settingsTab;
     // Shared so that a quit notice already on its way finds out whether the model is still there.

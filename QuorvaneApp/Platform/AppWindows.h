@@ -54,6 +54,15 @@ public:
     virtual void closeFrontWindow() = 0;
     // Minimises the window that has the keyboard, else the one active last; nothing when there is none.
     virtual void minimiseFrontWindow() = 0;
+
+    // Panels: small windows drawn from a form as the settings window is (one page, its tab not shown), each
+    // known by its key ("new-app"). Opens the panel with `form`, or gives the open one the form and brings
+    // it forward; what the person does in it goes to `events`.
+    virtual void showPanel(const std::string& key, const SettingsForm& form, SettingsEvents events) = 0;
+    // Brings the open panel in line with `form`; nothing when it is closed.
+    virtual void updatePanel(const std::string& key, const SettingsForm& form) = 0;
+    // Closes the panel (reported as its `closed`); nothing when it is closed.
+    virtual void closePanel(const std::string& key) = 0;
 };
 
 } // namespace quorvane

@@ -21,6 +21,14 @@ struct RunningApplication {
     friend bool operator==(const RunningApplication&, const RunningApplication&) = default;
 };
 
+// An application installed on the desktop, as its launcher shows it.
+struct InstalledApplication {
+    std::string bundleIdentifier;
+    std::string name;
+
+    friend bool operator==(const InstalledApplication&, const InstalledApplication&) = default;
+};
+
 // The desktop's applications: which run, which is in front, and launching, raising and hiding them.
 // Main thread only.
 class Applications {
@@ -35,6 +43,8 @@ public:
     virtual void activate(int32_t pid) = 0;
     // Hides every window of the application.
     virtual void hide(int32_t pid) = 0;
+    // The applications the desktop's launcher offers, in its order; none where the desktop cannot tell.
+    virtual std::vector<InstalledApplication> installed() { return {}; }
     // Where the application with this identifier is installed (a path or a desktop file), or none.
     virtual std::optional<std::string> locate(const std::string& bundleIdentifier) = 0;
     // Launches (or activates) the application at `location`: a desktop entry file, or an executable file

@@ -35,6 +35,12 @@ struct SettingsControl {
         note,
         // One line of a list: its `cells` side by side, then its `buttons`.
         row,
+        // A chord recorder showing `value`'s key caps, `cells`. Pressed, it takes the keyboard and hands back
+        // the next chord typed, as text ("ctrl+opt+k"), or "" for Backspace alone; Escape, leaving the window
+        // and five seconds without a chord give the keyboard back and hand back nothing.
+        chord,
+        // A spinner turning beside the sentence `value`, while work the window waits for runs.
+        busy,
     };
 
     Kind kind = Kind::note;

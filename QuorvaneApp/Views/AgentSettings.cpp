@@ -35,9 +35,10 @@ std::string statusText(const SkillRow& skill)
 
 } // namespace
 
-AgentSettings::AgentSettings(const ConfigSource& config, BannerSink& banner, Actions actions)
+AgentSettings::AgentSettings(const ConfigSource& config, BannerSink& banner, const ChordCheck& chords, Actions actions)
     : m_config(config)
     , m_banner(banner)
+    , m_chords(chords)
     , m_actions(std::move(actions))
 {
 }
@@ -85,7 +86,7 @@ SettingsSection AgentSettings::agentSection()
     return { "agents.agent", "Agent", "",
         { std::move(command), choice("agents.terminal", "Terminal", chosen, std::move(terminals)),
             toggle("agents.chord-enabled", "Agent chord on", general.agentHotkeyEnabled),
-            text("agents.chord", "Agent chord", general.agentHotkey) } };
+            chord("agents.chord", "Agent chord", general.agentHotkey) } };
 }
 
 SettingsSection AgentSettings::skillSection()
@@ -121,7 +122,10 @@ void AgentSettings::edit(const std::string& key, const std::string& value)
     } else if (key == "agents.chord-enabled") {
         general.agentHotkeyEnabled = value == "true";
     } else if (key == "agents.chord") {
-        general.agentHotkey = value;
+        std::optional<std::string> chord = recordedChord(m_chords, m_banner, value, "quorvane.agent");
+        if (!chord)
+            return;
+        general.agentHotkey = *chord;
     } else {
         if (key == "agents.skill-folder")
             m_folderDraft = value;

@@ -11,6 +11,7 @@
 namespace quorvane {
 
 class BannerSink;
+class ChordCheck;
 class ConfigSource;
 struct GeneralConfig;
 
@@ -37,7 +38,8 @@ public:
     static constexpr const char* skillIntro = "Install the Quorvane skill only in the folders you choose. It is a "
                                               "plain-text instruction file. Quorvane does not call an AI service.";
 
-    AgentSettings(const ConfigSource&, BannerSink&, Actions);
+    // The recorded agent chord is checked with `chords` before it is saved.
+    AgentSettings(const ConfigSource&, BannerSink&, const ChordCheck& chords, Actions);
 
     SettingsTab tab() const override { return SettingsTab::agents; }
     std::vector<SettingsSection> sections() override;
@@ -55,6 +57,7 @@ private:
 
     const ConfigSource& m_config;
     BannerSink& m_banner;
+    const ChordCheck& m_chords;
     Actions m_actions;
     // The command as the person typed it last, kept while it still stands for the words in force.
     std::optional<std::string> m_typedCommand;

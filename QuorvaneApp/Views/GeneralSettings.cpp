@@ -5,6 +5,8 @@
 #include "QuorvaneApp/Views/SettingsControls.h"
 #include "Router/DoctorCheck.h"
 
+#include <optional>
+
 #include <algorithm>
 #include <map>
 
@@ -21,7 +23,7 @@ bool on(const std::string& value)
     return value == "true";
 }
 
-// What each control sets; chords and the leader key are kept as typed, the update checks them.
+// What each control sets; the leader key is kept as typed and the update checks it, chords come checked.
 const std::map<std::string, Apply>& fields()
 {
     static const std::map<std::string, Apply> table {
@@ -43,6 +45,18 @@ const std::map<std::string, Apply>& fields()
     return table;
 }
 
+// The token each chord field fires, which owns the chord already there.
+const std::map<std::string, std::string>& chordOwners()
+{
+    static const std::map<std::string, std::string> owners {
+        { "general.tile-mode-chord", "quorvane.tile-mode" },
+        { "general.agent-chord", "quorvane.agent" },
+        { "general.new-app-chord", "quorvane.new-app" },
+        { "general.layout-chord", "quorvane.layout" },
+    };
+    return owners;
+}
+
 SettingsControl withHint(SettingsControl control, std::string hint)
 {
     control.hint = std::move(hint);
@@ -52,10 +66,12 @@ SettingsControl withHint(SettingsControl control, std::string hint)
 } // namespace
 
 GeneralSettings::GeneralSettings(const ConfigSource& config, std::function<void(const GeneralConfig&)> saveGeneral,
-    std::function<std::vector<DoctorCheck>()> checks)
+    std::function<std::vector<DoctorCheck>()> checks, const ChordCheck& chords, BannerSink& banner)
     : m_config(config)
     , m_saveGeneral(std::move(saveGeneral))
     , m_checks(std::move(checks))
+    , m_chords(chords)
+    , m_banner(banner)
 {
 }
 
@@ -88,11 +104,11 @@ std::vector<SettingsSection> GeneralSettings::sections()
             choice("general.window-style", "Web app window style", std::string(toString(general.windowChrome)),
                 { { "slim", "Slim title bar" }, { "standard", "Standard title bar" } }) } });
     sections.push_back({ "general.keys", "Keys", "Chords are written as ctrl+opt+space; opt is the Alt key.",
-        { std::move(leader), text("general.tile-mode-chord", "Tile mode chord", general.tileModeHotkey),
+        { std::move(leader), chord("general.tile-mode-chord", "Tile mode chord", general.tileModeHotkey),
             toggle("general.agent-chord-enabled", "Agent chord on", general.agentHotkeyEnabled),
-            text("general.agent-chord", "Agent chord", general.agentHotkey),
-            text("general.new-app-chord", "New web app chord", general.newAppHotkey),
-            text("general.layout-chord", "Cycle layouts chord", general.layoutHotkey) } });
+            chord("general.agent-chord", "Agent chord", general.agentHotkey),
+            chord("general.new-app-chord", "New web app chord", general.newAppHotkey),
+            chord("general.layout-chord", "Cycle layouts chord", general.layoutHotkey) } });
     SettingsSection permissions { "general.permissions", "Permissions", "", {} };
     std::vector<std::string> said;
     for (const DoctorCheck& row : m_checks()) {
@@ -111,8 +127,15 @@ void GeneralSettings::edit(const std::string& key, const std::string& value)
     auto field = fields().find(key);
     if (field == fields().end())
         return;
+    std::string chosen = value;
+    if (auto owner = chordOwners().find(key); owner != chordOwners().end()) {
+        std::optional<std::string> chord = recordedChord(m_chords, m_banner, value, owner->second);
+        if (!chord)
+            return;
+        chosen = *chord;
+    }
     GeneralConfig general = m_config.config().general;
-    field->second(general, value);
+    field->second(general, chosen);
     m_saveGeneral(general);
 }
 

@@ -8,6 +8,8 @@
 
 namespace quorvane {
 
+class BannerSink;
+class ChordCheck;
 class ConfigSource;
 struct DoctorCheck;
 struct GeneralConfig;
@@ -18,8 +20,9 @@ struct GeneralConfig;
 class GeneralSettings : public SettingsPane {
 public:
     // `saveGeneral` validates, saves and applies general settings; `checks` gives the doctor's permission rows.
+    // Chords come from recorders and are checked with `chords` first; a refused one is said in `banner`.
     GeneralSettings(const ConfigSource&, std::function<void(const GeneralConfig&)> saveGeneral,
-        std::function<std::vector<DoctorCheck>()> checks);
+        std::function<std::vector<DoctorCheck>()> checks, const ChordCheck& chords, BannerSink& banner);
 
     SettingsTab tab() const override { return SettingsTab::general; }
     std::vector<SettingsSection> sections() override;
@@ -33,6 +36,8 @@ private:
     const ConfigSource& m_config;
     std::function<void(const GeneralConfig&)> m_saveGeneral;
     std::function<std::vector<DoctorCheck>()> m_checks;
+    const ChordCheck& m_chords;
+    BannerSink& m_banner;
 };
 
 } // namespace quorvane

@@ -1,5 +1,6 @@
 #include "QuorvaneApp/Views/SettingsControls.h"
 
+#include "Hotkeys/HotkeyParser.h"
 #include "Router/DoctorCheck.h"
 
 #include <charconv>
@@ -57,6 +58,21 @@ SettingsControl note(std::string key, std::string text, MenuTone tone)
 {
     SettingsControl control = make(SettingsControl::Kind::note, std::move(key), "", std::move(text));
     control.tone = tone;
+    return control;
+}
+
+SettingsControl chord(std::string key, std::string label, std::string chord, std::string accessibleName)
+{
+    SettingsControl control = make(SettingsControl::Kind::chord, std::move(key), std::move(label), std::move(chord));
+    control.cells = hotkeyKeycaps(control.value);
+    control.accessibleName = std::move(accessibleName);
+    return control;
+}
+
+SettingsControl busy(std::string key, std::string text)
+{
+    SettingsControl control = make(SettingsControl::Kind::busy, std::move(key), "", std::move(text));
+    control.accessibleName = control.value;
     return control;
 }
 

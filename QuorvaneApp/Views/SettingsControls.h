@@ -19,6 +19,10 @@ SettingsControl choice(std::string key, std::string label, std::string value, st
 SettingsControl text(std::string key, std::string label, std::string value);
 SettingsControl button(std::string key, std::string label, std::string accessibleName = "");
 SettingsControl note(std::string key, std::string text, MenuTone tone = MenuTone::plain);
+// A chord recorder showing `chord`'s key caps.
+SettingsControl chord(std::string key, std::string label, std::string chord, std::string accessibleName = "");
+// A spinner beside `text`, which also names it.
+SettingsControl busy(std::string key, std::string text);
 SettingsControl row(std::string key, std::vector<std::string> cells, std::vector<SettingsControl> buttons);
 // A row of `quorvane doctor` as a toned sentence: a passing check reads well, a warning or failure badly.
 SettingsControl check(std::string key, const DoctorCheck&);

@@ -4,12 +4,14 @@
 #include "QuorvaneApp/State/SettingsTab.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace quorvane {
 
 class BannerSink;
+class ChordCheck;
 struct RPCResponse;
 
 // One tab of the settings window: what it shows and what its controls do. The keys of its controls begin
@@ -33,6 +35,10 @@ protected:
     // Shows a command's outcome in the status line: a failure's message in the error tone, a success's
     // message (or nothing) in the success tone.
     static void report(BannerSink&, const RPCResponse&);
+    // The chord recorded for `owner` (see ChordCheck) in canonical text, blank for a blank one; none once the
+    // reason it may not be saved is in the status line.
+    static std::optional<std::string> recordedChord(
+        const ChordCheck&, BannerSink&, const std::string& text, const std::string& owner);
 };
 
 } // namespace quorvane

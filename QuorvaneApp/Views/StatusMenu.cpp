@@ -151,6 +151,8 @@ StatusMenuContent StatusMenu::build() const
         webApps.push_back(action(webAppPrefix + app.slug, app.spec.name));
     if (webApps.empty())
         webApps.push_back(action(std::string(webAppPrefix), "No web apps yet", false));
+    webApps.push_back(separator(newAppKey));
+    webApps.push_back(action(newAppKey, "New Web App…"));
     items.push_back(submenu(webAppsKey, "Web Apps", std::move(webApps)));
     items.push_back(action(settingsKey, "Settings…"));
 
@@ -196,6 +198,8 @@ void StatusMenu::choose(const std::string& key)
                 m_self.bind([](StatusMenu& menu, const UpdateCheckResult& result) { menu.report(result); }));
     } else if (key == quitKey) {
         m_actions.quit();
+    } else if (key == newAppKey) {
+        m_actions.fireToken("quorvane.new-app");
     } else if (key.starts_with(layoutPrefix)) {
         report(m_actions.runCommand({ "layout", "apply", key.substr(std::string_view(layoutPrefix).size()) }));
     } else if (key.starts_with(webAppPrefix)) {

@@ -47,6 +47,7 @@ public:
     static constexpr const char* layoutsKey = "layouts";
     static constexpr const char* saveLayoutKey = "save-layout";
     static constexpr const char* webAppsKey = "web-apps";
+    static constexpr const char* newAppKey = "new-app";
     static constexpr const char* updateAvailableKey = "update-available";
     static constexpr const char* settingsKey = "settings";
     static constexpr const char* aboutKey = "about";

@@ -44,9 +44,10 @@ SettingsControl named(SettingsControl control, std::string accessibleName, std::
 
 } // namespace
 
-TilingSettings::TilingSettings(const ConfigSource& config, BannerSink& banner, Actions actions)
+TilingSettings::TilingSettings(const ConfigSource& config, BannerSink& banner, const ChordCheck& chords, Actions actions)
     : m_config(config)
     , m_banner(banner)
+    , m_chords(chords)
     , m_actions(std::move(actions))
 {
 }
@@ -84,7 +85,7 @@ SettingsSection TilingSettings::chordSection() const
         auto binding
             = std::find_if(bindings.begin(), bindings.end(), [&](const TileKeyBinding& b) { return b.id == chord.id; });
         std::string hint = binding == bindings.end() ? "" : "Default: " + binding->defaultChord;
-        section.controls.push_back(named(text(std::string(chordPrefix) + chord.id, chord.title, chord.chord),
+        section.controls.push_back(named(SettingsControls::chord(std::string(chordPrefix) + chord.id, chord.title, chord.chord),
             chord.title + " chord", std::move(hint)));
     }
     return section;
@@ -162,8 +163,17 @@ void TilingSettings::edit(const std::string& key, const std::string& value)
         if (std::optional<TileGapPreset> preset = parseTileGapPreset(value))
             saveGap(points(*preset));
     } else if (key.starts_with(chordPrefix)) {
+        std::string id = key.substr(chordPrefix.size());
+        std::string token;
+        for (const ResolvedTileChord& chord : TileKeys::resolved(m_config.config().general.tileHotkeys)) {
+            if (chord.id == id)
+                token = chord.token;
+        }
+        std::optional<std::string> chord = recordedChord(m_chords, m_banner, value, token);
+        if (!chord)
+            return;
         GeneralConfig general = m_config.config().general;
-        general.tileHotkeys[key.substr(chordPrefix.size())] = UnicodeText::trimmed(value);
+        general.tileHotkeys[id] = *chord;
         m_actions.saveGeneral(general);
     } else if (key == "tiling.rule-app") {
         m_draft.app = value;

@@ -12,6 +12,7 @@
 namespace quorvane {
 
 class BannerSink;
+class ChordCheck;
 class ConfigSource;
 struct GeneralConfig;
 
@@ -38,7 +39,8 @@ public:
     // The largest gap the spin button offers, in points.
     static constexpr double maximumGap = 200;
 
-    TilingSettings(const ConfigSource&, BannerSink&, Actions);
+    // Recorded tile chords are checked with `chords` before they are saved.
+    TilingSettings(const ConfigSource&, BannerSink&, const ChordCheck& chords, Actions);
 
     SettingsTab tab() const override { return SettingsTab::tiling; }
     std::vector<SettingsSection> sections() override;
@@ -69,6 +71,7 @@ private:
 
     const ConfigSource& m_config;
     BannerSink& m_banner;
+    const ChordCheck& m_chords;
     Actions m_actions;
     Draft m_draft;
     bool m_picking = false;

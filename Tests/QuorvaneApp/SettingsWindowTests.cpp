@@ -123,10 +123,11 @@ TEST_F(SettingsWindowTest, GeneralEditsSaveThroughTheUpdateOrShowItsRefusal)
         { "Web app window style", "standard", "window_style = \"standard\"", "" },
         { "Leader key", "caps", "leader_key = \"caps\"", "" },
         { "Leader key", "", "leader_key = \"\"", "" },
-        { "Tile mode chord", "Opt + Control + T", "tile_mode_hotkey = \"Opt + Control + T\"", "" },
+        // Recorded chords are checked here and saved canonical, with the grammar's and the table's own words.
+        { "Tile mode chord", "Opt + Control + T", "tile_mode_hotkey = \"ctrl+opt+t\"", "" },
         { "Leader key", "hyperspace", "", "Use a key name such as caps for the leader key, or leave it empty." },
-        { "Tile mode chord", "ctrl+opt+nope", "", "Could not read hotkey ctrl+opt+nope." },
-        { "Cycle layouts chord", "ctrl+opt+a", "", "ctrl+opt+a is already used." },
+        { "Tile mode chord", "ctrl+opt+nope", "", "\u201cnope\u201d is not a key Quorvane can bind." },
+        { "Cycle layouts chord", "ctrl+opt+a", "", "ctrl+opt+a is used by Quorvane itself. It fires the agent." },
     };
     begin();
     open();

@@ -59,6 +59,11 @@ std::string Accessible::name() const
     return m_node ? take(atspi_accessible_get_name(m_node, nullptr)) : "";
 }
 
+std::string Accessible::description() const
+{
+    return m_node ? take(atspi_accessible_get_description(m_node, nullptr)) : "";
+}
+
 std::string Accessible::role() const
 {
     return m_node ? take(atspi_accessible_get_role_name(m_node, nullptr)) : "";

@@ -23,6 +23,8 @@ public:
     explicit operator bool() const { return m_node != nullptr; }
     AtspiAccessible* get() const { return m_node; }
     std::string name() const;
+    // What the node says of itself beyond its name, such as a chord recorder that is recording.
+    std::string description() const;
     // The role as AT-SPI names it: "push button", "page tab", "spin button", "text", "label", "frame"...
     std::string role() const;
     std::vector<Accessible> children() const;

@@ -170,7 +170,7 @@ TEST_F(X11SettingsTest, OpensFromTheTrayAndItsEditsReachTheFileAndTheRunningAppl
     // An edit made with the command line while the window is open shows in it.
     ASSERT_EQ(runTool({ "hotkey", "set", "ctrl+opt+e", "org.example.First" }).status, 0);
     ASSERT_TRUE(turnTo("Hotkeys"));
-    EXPECT_TRUE(shows("ctrl+opt+e"));
+    EXPECT_TRUE(control("push button", "Hotkey for org.example.First"));
     EXPECT_TRUE(shows("org.example.First"));
 
     // ctrl+w closes the window; the application keeps running.

@@ -1,0 +1,141 @@
+// The Apps tab on the simulated desktop: edits of a web app (its bundle following a new name), its hotkey
+// recorder, and removal only after the row asked.
+#include "AppTesting.h"
+#include "KeysTesting.h"
+#include "TilingTesting.h"
+
+#include "QuorvaneApp/Views/SettingsWindow.h"
+
+#include <filesystem>
+
+namespace quorvane {
+namespace {
+
+class AppsSettingsTest : public test::AppTest {
+protected:
+    SimulatedAppWindows& windows = desktop.appWindows;
+
+    void begin()
+    {
+        test::oneDisplay(desktop);
+        startWith(test::configText({}));
+        ASSERT_EQ(model->handleRPC({ "app", "add", "https://mail.example.com", "--name", "Mail" }).exitCode, 0);
+        ASSERT_EQ(model->handleRPC({ "app", "add", "https://notes.example.com", "--name", "Notes" }).exitCode, 0);
+        model->showSettings(SettingsTab::apps);
+        settle();
+    }
+
+    void settle() { desktop.loop.runPending(); }
+
+    bool edit(const std::string& name, const std::string& value)
+    {
+        bool found = windows.edit(name, value);
+        settle();
+        return found;
+    }
+
+    bool press(const std::string& name)
+    {
+        bool found = windows.press(name);
+        settle();
+        return found;
+    }
+
+    // Each web app as "name url tile".
+    std::vector<std::string> apps()
+    {
+        std::vector<std::string> lines;
+        for (const WebAppRecord& app : model->config().apps)
+            lines.push_back(app.spec.name + " " + app.spec.url + " " + app.spec.tile.value_or("-"));
+        return lines;
+    }
+
+    bool bundle(const std::string& name)
+    {
+        return std::filesystem::exists(paths().appsDirectory() + "/" + name + ".app/Contents");
+    }
+};
+
+using Lines = std::vector<std::string>;
+
+TEST_F(AppsSettingsTest, AnEditSavesWhatIsValidAndTheBundleFollowsTheName)
+{
+    struct Case {
+        std::string name, address, tile;
+        // The status line afterwards.
+        std::string status;
+        Lines after;
+    };
+    const Case cases[] = {
+        { "Post", "https://post.example.com/", "left-half", "Saved Post.",
+            { "Post https://post.example.com/ left-half", "Notes https://notes.example.com -" } },
+        { "notes", "https://post.example.com/", "", "An app named notes already exists.",
+            { "Post https://post.example.com/ left-half", "Notes https://notes.example.com -" } },
+        { "../Post", "https://post.example.com/", "", "", { "Post https://post.example.com/ left-half",
+            "Notes https://notes.example.com -" } },
+        { "Post", "ftp://post.example.com/", "", "", { "Post https://post.example.com/ left-half",
+            "Notes https://notes.example.com -" } },
+        { "Mail", "https://mail.example.com", "", "Saved Mail.",
+            { "Mail https://mail.example.com -", "Notes https://notes.example.com -" } },
+    };
+    begin();
+    for (const Case& c : cases) {
+        const std::string current = model->config().apps.front().spec.name;
+        ASSERT_TRUE(press("Edit " + current)) << c.name;
+        ASSERT_TRUE(edit("App name", c.name));
+        ASSERT_TRUE(edit("App address", c.address));
+        ASSERT_TRUE(edit("App tile", c.tile));
+        ASSERT_TRUE(press("Save"));
+        EXPECT_EQ(apps(), c.after) << c.name;
+        bool saved = c.status.starts_with("Saved");
+        if (!c.status.empty()) {
+            EXPECT_EQ(windows.form().status, c.status) << c.name;
+        }
+        EXPECT_EQ(windows.form().statusTone, saved ? MenuTone::success : MenuTone::failure) << c.name;
+        // A refused edit stays open to be put right.
+        EXPECT_EQ(windows.control("App name") != nullptr, !saved) << c.name;
+        if (!saved) {
+            ASSERT_TRUE(press("Cancel editing"));
+        }
+        EXPECT_TRUE(bundle(model->config().apps.front().spec.name)) << c.name;
+    }
+    EXPECT_FALSE(bundle("Post"));
+}
+
+TEST_F(AppsSettingsTest, TheRowsRecorderSetsAndRemovesTheHotkey)
+{
+    begin();
+    const std::pair<std::string, std::string> steps[] = {
+        { "ctrl+shift+m", "ctrl+shift+m" },
+        // Refused: the old chord stays.
+        { "ctrl+opt+f", "ctrl+shift+m" },
+        { "", "-" },
+    };
+    for (const auto& [recorded, hotkey] : steps) {
+        ASSERT_TRUE(edit("Hotkey for Mail", recorded));
+        EXPECT_EQ(model->config().apps.front().spec.hotkey.value_or("-"), hotkey) << recorded;
+    }
+}
+
+TEST_F(AppsSettingsTest, RemoveAsksInTheRowFirst)
+{
+    begin();
+    ASSERT_TRUE(press("Remove Mail"));
+    ASSERT_TRUE(press("Keep Mail"));
+    EXPECT_EQ(apps().size(), 2u);
+    EXPECT_TRUE(windows.control("Remove Mail"));
+
+    ASSERT_TRUE(press("Remove Mail"));
+    EXPECT_FALSE(windows.control("Open Mail"));
+    ASSERT_TRUE(press("Remove Mail and its launcher"));
+    EXPECT_EQ(apps(), (Lines { "Notes https://notes.example.com -" }));
+    EXPECT_FALSE(bundle("Mail"));
+    EXPECT_EQ(windows.form().statusTone, MenuTone::success);
+    EXPECT_FALSE(windows.control("Edit Mail"));
+
+    ASSERT_TRUE(press("New Web App\u2026"));
+    EXPECT_TRUE(windows.panelOpen("new-app"));
+}
+
+} // namespace
+} // namespace quorvane
