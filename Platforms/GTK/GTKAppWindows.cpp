@@ -1,5 +1,7 @@
 #include "Platforms/GTK/GTKAppWindows.h"
 
+#include "Configuration/QuorvaneConfig.h"
+#include "Platforms/GTK/GTKOnboardingWindow.h"
 #include "Platforms/GTK/GTKSettingsWindow.h"
 
 #include <gtk/gtk.h>
@@ -63,6 +65,7 @@ bool ordinary(GtkWidget* widget)
 } // namespace
 
 GTKAppWindows::GTKAppWindows()
+    : m_chrome(WindowChrome::slim)
 {
     gdk_event_handler_set(dispatch, this, nullptr);
 }
@@ -70,6 +73,7 @@ GTKAppWindows::GTKAppWindows()
 GTKAppWindows::~GTKAppWindows()
 {
     gdk_event_handler_set([](GdkEvent* event, gpointer) { gtk_main_do_event(event); }, nullptr, nullptr);
+    m_onboarding.reset();
     m_settings.reset();
 }
 
@@ -103,7 +107,7 @@ void GTKAppWindows::showSettings(const SettingsForm& form, const std::string& pa
         m_settings->present(page);
         return;
     }
-    m_settings = std::make_unique<GTKSettingsWindow>(form, page, m_events, [this] { closeSettings(); });
+    m_settings = std::make_unique<GTKSettingsWindow>(form, page, m_chrome, m_events, [this] { closeSettings(); });
 }
 
 void GTKAppWindows::updateSettings(const SettingsForm& form)
@@ -121,6 +125,33 @@ void GTKAppWindows::closeSettings()
     m_settings.reset();
     malloc_trim(0);
     if (auto closed = m_events.closed)
+        closed();
+}
+
+void GTKAppWindows::showOnboarding(const OnboardingForm& form)
+{
+    if (m_onboarding) {
+        m_onboarding->update(form);
+        m_onboarding->present();
+        return;
+    }
+    m_onboarding
+        = std::make_unique<GTKOnboardingWindow>(form, m_chrome, m_onboardingEvents, [this] { closeOnboarding(); });
+}
+
+void GTKAppWindows::updateOnboarding(const OnboardingForm& form)
+{
+    if (m_onboarding)
+        m_onboarding->update(form);
+}
+
+void GTKAppWindows::closeOnboarding()
+{
+    if (!m_onboarding)
+        return;
+    m_onboarding.reset();
+    malloc_trim(0);
+    if (auto closed = m_onboardingEvents.closed)
         closed();
 }
 
@@ -149,6 +180,8 @@ void GTKAppWindows::closeFrontWindow()
     GtkWidget* window = frontWindow(true);
     if (m_settings && window == m_settings->window())
         closeSettings();
+    else if (m_onboarding && window == m_onboarding->window())
+        closeOnboarding();
     else if (window)
         // As the window's own close button does: each window answers its delete event.
         gtk_window_close(GTK_WINDOW(window));

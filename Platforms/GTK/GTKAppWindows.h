@@ -9,9 +9,11 @@ typedef union _GdkEvent GdkEvent;
 
 namespace quorvane {
 
+class GTKOnboardingWindow;
 class GTKSettingsWindow;
 
-// The application's own GTK windows: the settings window, made when it opens and destroyed when it closes,
+// The application's own GTK windows: the settings window and the onboarding panel, each made when it opens
+// and destroyed when it closes,
 // and a monitor that sees every key pressed in any of the application's windows before GTK does. GTK must
 // be initialised (GTKOverlayPanels::start) before one is made; one at a time. Main thread only.
 class GTKAppWindows : public AppWindows {
@@ -28,6 +30,11 @@ public:
     void setKeyMonitor(std::function<bool(const OwnKeyPress&)> monitor) override { m_monitor = std::move(monitor); }
     void closeFrontWindow() override;
     void minimiseFrontWindow() override;
+    void setWindowChrome(WindowChrome chrome) override { m_chrome = chrome; }
+    void setOnboardingEvents(SettingsEvents events) override { m_onboardingEvents = std::move(events); }
+    void showOnboarding(const OnboardingForm& form) override;
+    void updateOnboarding(const OnboardingForm& form) override;
+    void closeOnboarding() override;
 
 private:
     // Every event of the application's windows passes here on its way to GTK.
@@ -39,6 +46,9 @@ private:
     GtkWidget* frontWindow(bool anyShown) const;
 
     SettingsEvents m_events;
+    SettingsEvents m_onboardingEvents;
+    WindowChrome m_chrome;
+    std::unique_ptr<GTKOnboardingWindow> m_onboarding;
     std::function<bool(const OwnKeyPress&)> m_monitor;
     std::unique_ptr<GTKSettingsWindow> m_settings;
     // The window of the key being monitored, while the monitor runs.

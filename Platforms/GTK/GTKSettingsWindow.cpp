@@ -1,6 +1,7 @@
 #include "Platforms/GTK/GTKSettingsWindow.h"
 
 #include "Platforms/GTK/GTKSettingsControls.h"
+#include "QuorvaneChrome/SlimTitleBar.h"
 
 #include <gtk/gtk.h>
 #ifdef GDK_WINDOWING_X11
@@ -21,8 +22,8 @@ using namespace GTKSettingsControls;
 
 } // namespace
 
-GTKSettingsWindow::GTKSettingsWindow(const SettingsForm& form, const std::string& page, const SettingsEvents& events,
-    std::function<void()> closeRequested)
+GTKSettingsWindow::GTKSettingsWindow(const SettingsForm& form, const std::string& page, WindowChrome chrome,
+    const SettingsEvents& events, std::function<void()> closeRequested)
     : m_events(events)
     , m_closeRequested(std::move(closeRequested))
 {
@@ -33,6 +34,7 @@ GTKSettingsWindow::GTKSettingsWindow(const SettingsForm& form, const std::string
     gtk_window_set_default_size(GTK_WINDOW(m_window), defaultWidth, defaultHeight);
     gtk_window_set_position(GTK_WINDOW(m_window), GTK_WIN_POS_CENTER);
     gtk_window_set_icon_name(GTK_WINDOW(m_window), "preferences-system");
+    SlimTitleBar::apply(GTK_WINDOW(m_window), chrome);
     g_signal_connect(m_window, "delete-event", G_CALLBACK(+[](GtkWidget*, GdkEvent*, gpointer self) -> gboolean {
         // The owner destroys the window; GTK holds it until this handler returns.
         if (auto requested = static_cast<GTKSettingsWindow*>(self)->m_closeRequested)

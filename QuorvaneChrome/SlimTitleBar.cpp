@@ -1,0 +1,57 @@
+#include "QuorvaneChrome/SlimTitleBar.h"
+
+#include "Configuration/QuorvaneConfig.h"
+
+#include <gtk/gtk.h>
+
+namespace quorvane::SlimTitleBar {
+
+namespace {
+
+// Tighter than the theme's header bar, about the height of a window manager's title bar.
+constexpr const char* styleSheet = R"css(
+.quorvane-slim-titlebar { min-height: 0; padding: 0 4px; }
+.quorvane-slim-titlebar button.titlebutton { min-height: 18px; min-width: 18px; padding: 2px; margin: 2px 0; }
+.quorvane-slim-titlebar .title { font-weight: normal; }
+)css";
+
+void installStyle()
+{
+    static bool installed = false;
+    if (installed)
+        return;
+    installed = true;
+    GtkCssProvider* provider = gtk_css_provider_new();
+    gtk_css_provider_load_from_data(provider, styleSheet, -1, nullptr);
+    gtk_style_context_add_provider_for_screen(
+        gdk_screen_get_default(), GTK_STYLE_PROVIDER(provider), GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+    g_object_unref(provider);
+}
+
+// The bar follows the window's title, which pages and steps change.
+void followTitle(GtkWindow* window, GParamSpec*, GtkHeaderBar* bar)
+{
+    gtk_header_bar_set_title(bar, gtk_window_get_title(window));
+}
+
+} // namespace
+
+void apply(GtkWindow* window, WindowChrome chrome)
+{
+    if (chrome == WindowChrome::standard) {
+        gtk_window_set_decorated(window, TRUE);
+        return;
+    }
+    installStyle();
+    GtkWidget* bar = gtk_header_bar_new();
+    gtk_style_context_add_class(gtk_widget_get_style_context(bar), styleClass);
+    // The buttons on the right in this order, whatever the desktop's layout says.
+    gtk_header_bar_set_decoration_layout(GTK_HEADER_BAR(bar), ":minimize,maximize,close");
+    gtk_header_bar_set_show_close_button(GTK_HEADER_BAR(bar), TRUE);
+    gtk_header_bar_set_title(GTK_HEADER_BAR(bar), gtk_window_get_title(window));
+    g_signal_connect_object(window, "notify::title", G_CALLBACK(followTitle), bar, GConnectFlags(0));
+    gtk_widget_show(bar);
+    gtk_window_set_titlebar(window, bar);
+}
+
+} // namespace quorvane::SlimTitleBar
