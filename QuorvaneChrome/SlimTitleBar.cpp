@@ -28,12 +28,6 @@ void installStyle()
     g_object_unref(provider);
 }
 
-// The bar follows the window's title, which pages and steps change.
-void followTitle(GtkWindow* window, GParamSpec*, GtkHeaderBar* bar)
-{
-    gtk_header_bar_set_title(bar, gtk_window_get_title(window));
-}
-
 } // namespace
 
 void apply(GtkWindow* window, WindowChrome chrome)
@@ -48,9 +42,8 @@ void apply(GtkWindow* window, WindowChrome chrome)
     // The buttons on the right in this order, whatever the desktop's layout says.
     gtk_header_bar_set_decoration_layout(GTK_HEADER_BAR(bar), ":minimize,maximize,close");
     gtk_header_bar_set_show_close_button(GTK_HEADER_BAR(bar), TRUE);
-    gtk_header_bar_set_title(GTK_HEADER_BAR(bar), gtk_window_get_title(window));
-    g_signal_connect_object(window, "notify::title", G_CALLBACK(followTitle), bar, GConnectFlags(0));
     gtk_widget_show(bar);
+    // The window hands its title, now and whenever it changes, to a header bar that is its title bar.
     gtk_window_set_titlebar(window, bar);
 }
 
