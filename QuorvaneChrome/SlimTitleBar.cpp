@@ -4,6 +4,8 @@
 
 #include <gtk/gtk.h>
 
+#include <string>
+
 namespace quorvane::SlimTitleBar {
 
 namespace {
@@ -43,8 +45,12 @@ void apply(GtkWindow* window, WindowChrome chrome)
     gtk_header_bar_set_decoration_layout(GTK_HEADER_BAR(bar), ":minimize,maximize,close");
     gtk_header_bar_set_show_close_button(GTK_HEADER_BAR(bar), TRUE);
     gtk_widget_show(bar);
-    // The window hands its title, now and whenever it changes, to a header bar that is its title bar.
+    // Taking a title bar drops the window's title; given again, it goes to the bar as well, as each later
+    // change does.
+    const char* title = gtk_window_get_title(window);
+    std::string kept = title ? title : "";
     gtk_window_set_titlebar(window, bar);
+    gtk_window_set_title(window, kept.c_str());
 }
 
 } // namespace quorvane::SlimTitleBar
