@@ -73,7 +73,7 @@ AppEnvironment environmentOfProcess()
     // Beside this executable when installed; in the build tree, in the tool's own folder.
     if (std::optional<std::string> folder = ProcessPlaces::executableFolder()) {
         environment.cliCommands.push_back(*folder + "quorvane");
-        environment.cliCommands.push_back(*folder + "../cli/quorvane");
+        environment.cliCommands.push_back(std::filesystem::path(*folder + "../cli/quorvane").lexically_normal());
     }
     if (const char* path = std::getenv("PATH"))
         environment.searchPath = path;

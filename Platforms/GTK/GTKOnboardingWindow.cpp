@@ -102,7 +102,8 @@ GTKOnboardingWindow::GTKOnboardingWindow(const OnboardingForm& form, WindowChrom
     gtk_style_context_add_class(gtk_widget_get_style_context(m_heading), "quorvane-heading");
     m_intro = label("", true);
     m_body = gtk_box_new(GTK_ORIENTATION_VERTICAL, 16);
-    GtkWidget* scroller = gtk_scrolled_window_new(nullptr, nullptr);
+    m_scroller = gtk_scrolled_window_new(nullptr, nullptr);
+    GtkWidget* scroller = m_scroller;
     gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scroller), GTK_POLICY_NEVER, GTK_POLICY_AUTOMATIC);
     gtk_container_add(GTK_CONTAINER(scroller), m_body);
     m_pressedNote = label("", true);
@@ -303,7 +304,9 @@ void GTKOnboardingWindow::refreshTexts(const OnboardingForm& form)
     setText(m_eyebrow, form.eyebrow);
     setText(m_heading, form.heading);
     setText(m_intro, form.intro);
-    setText(m_pressedNote, form.pressedNote);
+    // Its line stays, empty or not, so that the list above keeps its height when a chord is pressed.
+    gtk_label_set_text(GTK_LABEL(m_pressedNote), form.pressedNote.c_str());
+    gtk_widget_set_visible(m_pressedNote, !form.chords.empty());
     setText(m_status, form.status);
     setTone(m_status, form.statusTone);
 }
@@ -317,6 +320,12 @@ void GTKOnboardingWindow::refreshChord(const OnboardingChord& wanted)
         setClass(cap, "quorvane-lit", wanted.lit);
     setClass(found->second.action, "quorvane-lit", wanted.lit);
     setAccessibleName(found->second.row, chordName(wanted));
+    // A lit chord further down the list scrolls into view.
+    int x = 0, y = 0;
+    if (wanted.lit && gtk_widget_translate_coordinates(found->second.row, m_body, 0, 0, &x, &y)) {
+        GtkAdjustment* adjustment = gtk_scrolled_window_get_vadjustment(GTK_SCROLLED_WINDOW(m_scroller));
+        gtk_adjustment_clamp_page(adjustment, y, y + gtk_widget_get_allocated_height(found->second.row));
+    }
 }
 
 void GTKOnboardingWindow::commitText(const std::string& key)

@@ -61,6 +61,7 @@ private:
     GtkWidget* m_heading = nullptr;
     GtkWidget* m_intro = nullptr;
     GtkWidget* m_body = nullptr;
+    GtkWidget* m_scroller = nullptr;
     GtkWidget* m_pressedNote = nullptr;
     GtkWidget* m_status = nullptr;
     GtkWidget* m_buttons = nullptr;

@@ -248,9 +248,13 @@ std::vector<OnboardingChord> OnboardingPanel::chords() const
 std::vector<SettingsSection> OnboardingPanel::windowControlSections(bool allowed, const PermissionWording& wording)
 {
     SettingsSection rows { "onboarding.checks", "What Quorvane finds", "", {} };
+    std::vector<std::string> said;
     for (const DoctorCheck& check : m_actions.checks()) {
-        if (permissionRow(check))
-            rows.controls.push_back(SettingsControls::check("onboarding.check:" + check.name, check));
+        // The desktop's own row often says what the window-control row says; once is enough.
+        if (!permissionRow(check) || std::find(said.begin(), said.end(), check.detail) != said.end())
+            continue;
+        said.push_back(check.detail);
+        rows.controls.push_back(SettingsControls::check("onboarding.check:" + check.name, check));
     }
     if (!allowed && !wording.windowControlHelp.empty())
         rows.controls.push_back(note("onboarding.help", wording.windowControlHelp));

@@ -52,8 +52,12 @@ protected:
         s_desktop = new VirtualDesktop;
         s_bus = new AccessibilityBus;
         s_server = new LocalHTTPServer({ { "/start",
-            Reply { 200, "<!DOCTYPE html><html><head><title>Chrome</title></head><body>A page</body></html>",
-                "Content-Type: text/html; charset=utf-8\r\n" } } });
+            Reply { 200,
+                "<!DOCTYPE html><html><head><title>Chrome</title></head><body style=\"font-family:sans-serif\">"
+                "<h1>Notes</h1><p>A web app with the slim header bar.</p><script>addEventListener('load', () => "
+                "requestAnimationFrame(() => requestAnimationFrame(() => fetch('/ready'))));</script></body></html>",
+                "Content-Type: text/html; charset=utf-8\r\n" } },
+            { "/ready", Reply { 200, "", "" } } });
     }
 
     static void TearDownTestSuite()
@@ -161,6 +165,10 @@ TEST_F(X11WindowChromeTest, SlimWebAppsDrawTheirOwnBarAndStandardOnesTakeTheWind
             ASSERT_EQ(extents.size(), 4u);
             EXPECT_GT(extents[2], 0u);
         }
+
+        // Once the page is painted.
+        if (c.slim && s_server->waitForRequest("/ready", std::chrono::seconds(30)))
+            runProgram({ "import", "-window", std::to_string(window->handle.value), builtProgram("webapp-slim.png") });
 
         // Tiled exactly, whoever draws the frame.
         Frame target = frameForTile(TileSlot::leftHalf, mainArea(), 0);
