@@ -281,6 +281,11 @@ TEST_F(OnboardingTest, WindowStyleReachesTheWindowsOpenedNext)
         startWith(text);
         EXPECT_EQ(windows().chrome(), chrome) << value;
     }
+    // A change saved while running reaches the windows opened from then on.
+    GeneralConfig general = model->config().general;
+    general.windowChrome = WindowChrome::standard;
+    model->setGeneral(general);
+    EXPECT_EQ(windows().chrome(), WindowChrome::standard);
 }
 
 TEST(OnboardingKeyCaps, ChordsReadAsAPCKeyboardLabelsThem)
