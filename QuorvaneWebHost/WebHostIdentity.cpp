@@ -72,11 +72,16 @@ WebHostOptions WebHostOptions::forSlug(const std::string& configFile, const std:
         // A config line that does not parse: the web app opens without its extras.
         return {};
     }
+    WebHostOptions options;
+    options.chrome = config.general.windowChrome;
     for (const WebAppRecord& record : config.apps) {
-        if (record.slug == slug)
-            return { record.spec.userCSS, record.spec.userJS, record.spec.standardUserAgent };
+        if (record.slug == slug) {
+            options.userCSS = record.spec.userCSS;
+            options.userJS = record.spec.userJS;
+            options.standardUserAgent = record.spec.standardUserAgent;
+        }
     }
-    return {};
+    return options;
 }
 
 } // namespace quorvane

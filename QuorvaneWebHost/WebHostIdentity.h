@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Configuration/QuorvaneConfig.h"
 #include "Support/UUID.h"
 
 #include <string>
@@ -22,11 +23,14 @@ struct WebHostIdentity {
     static WebHostIdentity forBundle(const std::string& bundlePath);
 };
 
-// What the person configured for one web app under `[apps.<slug>]`; the defaults when there is nothing.
+// What the person configured for one web app under `[apps.<slug>]`, and the window chrome of all web apps;
+// the defaults when there is nothing.
 struct WebHostOptions {
     std::string userCSS;
     std::string userJS;
     bool standardUserAgent = true;
+    // `window_style` of `[general]`, read at each start.
+    WindowChrome chrome = WindowChrome::slim;
 
     // The options of `slug` in the config file at `configFile`. A missing, unreadable or broken file, or
     // no table for the slug, gives the defaults: the window opens whatever the config holds.

@@ -1,5 +1,7 @@
 #include "WebHostWindow.h"
 
+#include "QuorvaneChrome/SlimTitleBar.h"
+
 #include "Support/QuorvaneVersion.h"
 #include "WebApps/NavigationPolicy.h"
 #include "WebApps/URLComponents.h"
@@ -77,6 +79,7 @@ WebHostWindow::WebHostWindow(GtkApplication* application, WebHostIdentity identi
     , m_places(std::move(places))
     , m_desktopIdentifier(std::move(desktopIdentifier))
     , m_sessionBus(sessionBus)
+    , m_chrome(options.chrome)
 {
     WebKitWebsiteDataManager* data = webkit_website_data_manager_new("base-data-directory",
         m_places.websiteData.c_str(), "base-cache-directory", m_places.websiteCache.c_str(), nullptr);
@@ -124,6 +127,7 @@ WebHostWindow::WebHostWindow(GtkApplication* application, WebHostIdentity identi
     gtk_window_set_default_size(GTK_WINDOW(m_window), defaultWidth, defaultHeight);
     gtk_window_set_title(GTK_WINDOW(m_window), m_identity.name.c_str());
     gtk_window_set_icon_name(GTK_WINDOW(m_window), m_desktopIdentifier.c_str());
+    SlimTitleBar::apply(GTK_WINDOW(m_window), m_chrome);
     m_view = makeView(nullptr);
     g_signal_connect(m_view, "notify::title", G_CALLBACK(onTitle), this);
     gtk_container_add(GTK_CONTAINER(m_window), GTK_WIDGET(m_view));
@@ -168,6 +172,7 @@ GtkWidget* WebHostWindow::makePopup(WebKitWebView* opener)
     WebKitWebView* view = makeView(opener);
     GtkWidget* window = gtk_application_window_new(m_application);
     gtk_window_set_title(GTK_WINDOW(window), m_identity.name.c_str());
+    SlimTitleBar::apply(GTK_WINDOW(window), m_chrome);
     gtk_window_set_icon_name(GTK_WINDOW(window), m_desktopIdentifier.c_str());
     gtk_window_set_transient_for(GTK_WINDOW(window), GTK_WINDOW(m_window));
     gtk_container_add(GTK_CONTAINER(window), GTK_WIDGET(view));

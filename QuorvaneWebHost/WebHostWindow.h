@@ -82,6 +82,8 @@ private:
     WebHostPlaces m_places;
     std::string m_desktopIdentifier;
     bool m_sessionBus;
+    // Read at start: a change applies from the next start.
+    WindowChrome m_chrome;
     WebKitWebContext* m_context = nullptr;
     WebKitSettings* m_settings = nullptr;
     WebKitUserContentManager* m_content = nullptr;

@@ -70,6 +70,13 @@ AppEnvironment environmentOfProcess()
     if (const char* step = std::getenv("QUORVANE_SETUP_STEP"))
         environment.setupStep = step;
     environment.hostBinary = ProcessPlaces::hostBinary();
+    // Beside this executable when installed; in the build tree, in the tool's own folder.
+    if (std::optional<std::string> folder = ProcessPlaces::executableFolder()) {
+        environment.cliCommands.push_back(*folder + "quorvane");
+        environment.cliCommands.push_back(std::filesystem::path(*folder + "../cli/quorvane").lexically_normal());
+    }
+    if (const char* path = std::getenv("PATH"))
+        environment.searchPath = path;
     environment.fetchIcon = fetchIcon;
     environment.updateFeed = ProcessPlaces::updateFeed();
     // The tray's menu shows the banner; where no tray runs, a person who started the application from a

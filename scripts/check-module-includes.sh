@@ -21,7 +21,7 @@ allowed=(
     '^curl/'        'QuorvaneNet/QuietSession.cpp'
     # The desktop itself stays in its backend folders, so the application logic builds without a display.
     '^(glib|gio/|glib-unix)' 'Platforms/GLib/ Platforms/X11/ Platforms/KWin/ QuorvaneWebHost/'
-    '^(gtk/|gdk/|webkit2/)' 'QuorvaneWebHost/ Platforms/GTK/'
+    '^(gtk/|gdk/|webkit2/)' 'QuorvaneWebHost/ Platforms/GTK/ QuorvaneChrome/'
     '^libayatana-appindicator/' 'Platforms/GTK/GTKStatusItem.cpp'
     '^(xcb/|xkbcommon/)' 'Platforms/X11/'
     '^openssl/'     'QuorvaneNet/HostDigest.cpp'
@@ -121,7 +121,7 @@ while IFS=: read -r file header; do
         done
     done
     $permitted || fail "$file includes <$header>, which belongs elsewhere (see the table in this script)."
-done < <(sources QuorvaneCore QuorvaneIPC QuorvaneNet cli QuorvaneApp Platforms app QuorvaneWebHost \
+done < <(sources QuorvaneCore QuorvaneIPC QuorvaneNet cli QuorvaneApp Platforms app QuorvaneWebHost QuorvaneChrome \
     | xargs -r grep -HoE '^[[:space:]]*#[[:space:]]*include[[:space:]]*<[^>]+>' || true)
 
 if ((failures)); then

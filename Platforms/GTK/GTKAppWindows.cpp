@@ -1,6 +1,8 @@
 #include "Platforms/GTK/GTKAppWindows.h"
 
 #include "Platforms/GTK/GTKHotkeyRecorder.h"
+#include "Configuration/QuorvaneConfig.h"
+#include "Platforms/GTK/GTKOnboardingWindow.h"
 #include "Platforms/GTK/GTKSettingsWindow.h"
 
 #include <gtk/gtk.h>
@@ -64,6 +66,7 @@ bool ordinary(GtkWidget* widget)
 } // namespace
 
 GTKAppWindows::GTKAppWindows()
+    : m_chrome(WindowChrome::slim)
 {
     gdk_event_handler_set(dispatch, this, nullptr);
 }
@@ -71,6 +74,7 @@ GTKAppWindows::GTKAppWindows()
 GTKAppWindows::~GTKAppWindows()
 {
     gdk_event_handler_set([](GdkEvent* event, gpointer) { gtk_main_do_event(event); }, nullptr, nullptr);
+    m_onboarding.reset();
     m_settings.reset();
     m_panels.clear();
 }
@@ -106,7 +110,7 @@ void GTKAppWindows::showSettings(const SettingsForm& form, const std::string& pa
         m_settings->present(page);
         return;
     }
-    m_settings = std::make_unique<GTKSettingsWindow>(form, page, m_events, [this] { closeSettings(); });
+    m_settings = std::make_unique<GTKSettingsWindow>(form, page, m_chrome, m_events, [this] { closeSettings(); });
 }
 
 void GTKAppWindows::updateSettings(const SettingsForm& form)
@@ -124,6 +128,33 @@ void GTKAppWindows::closeSettings()
     m_settings.reset();
     malloc_trim(0);
     if (auto closed = m_events.closed)
+        closed();
+}
+
+void GTKAppWindows::showOnboarding(const OnboardingForm& form)
+{
+    if (m_onboarding) {
+        m_onboarding->update(form);
+        m_onboarding->present();
+        return;
+    }
+    m_onboarding
+        = std::make_unique<GTKOnboardingWindow>(form, m_chrome, m_onboardingEvents, [this] { closeOnboarding(); });
+}
+
+void GTKAppWindows::updateOnboarding(const OnboardingForm& form)
+{
+    if (m_onboarding)
+        m_onboarding->update(form);
+}
+
+void GTKAppWindows::closeOnboarding()
+{
+    if (!m_onboarding)
+        return;
+    m_onboarding.reset();
+    malloc_trim(0);
+    if (auto closed = m_onboardingEvents.closed)
         closed();
 }
 
@@ -157,7 +188,7 @@ void GTKAppWindows::showPanel(const std::string& key, const SettingsForm& form, 
         return;
     }
     panel.window = std::make_unique<GTKSettingsWindow>(
-        form, form.pages.empty() ? "" : form.pages.front().key, panel.events, [this, key] { closePanel(key); });
+        form, form.pages.empty() ? "" : form.pages.front().key, m_chrome, panel.events, [this, key] { closePanel(key); });
 }
 
 void GTKAppWindows::updatePanel(const std::string& key, const SettingsForm& form)
@@ -190,6 +221,8 @@ void GTKAppWindows::closeFrontWindow()
     }
     if (m_settings && window == m_settings->window())
         closeSettings();
+    else if (m_onboarding && window == m_onboarding->window())
+        closeOnboarding();
     else if (window)
         // As the window's own close button does: each window answers its delete event.
         gtk_window_close(GTK_WINDOW(window));

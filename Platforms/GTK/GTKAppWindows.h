@@ -11,10 +11,11 @@ typedef union _GdkEvent GdkEvent;
 
 namespace quorvane {
 
+class GTKOnboardingWindow;
 class GTKSettingsWindow;
 
-// The application's own GTK windows: the settings window and the panels, made when they open and destroyed
-// when they close,
+// The application's own GTK windows: the settings window, the onboarding panel and the other panels, each made
+// when it opens and destroyed when it closes,
 // and a monitor that sees every key pressed in any of the application's windows before GTK does. GTK must
 // be initialised (GTKOverlayPanels::start) before one is made; one at a time. Main thread only.
 class GTKAppWindows : public AppWindows {
@@ -34,6 +35,11 @@ public:
     void showPanel(const std::string& key, const SettingsForm& form, SettingsEvents events) override;
     void updatePanel(const std::string& key, const SettingsForm& form) override;
     void closePanel(const std::string& key) override;
+    void setWindowChrome(WindowChrome chrome) override { m_chrome = chrome; }
+    void setOnboardingEvents(SettingsEvents events) override { m_onboardingEvents = std::move(events); }
+    void showOnboarding(const OnboardingForm& form) override;
+    void updateOnboarding(const OnboardingForm& form) override;
+    void closeOnboarding() override;
 
 private:
     // Every event of the application's windows passes here on its way to GTK.
@@ -51,6 +57,9 @@ private:
     };
 
     SettingsEvents m_events;
+    SettingsEvents m_onboardingEvents;
+    WindowChrome m_chrome;
+    std::unique_ptr<GTKOnboardingWindow> m_onboarding;
     std::function<bool(const OwnKeyPress&)> m_monitor;
     std::unique_ptr<GTKSettingsWindow> m_settings;
     std::map<std::string, Panel> m_panels;

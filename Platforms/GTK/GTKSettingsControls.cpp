@@ -209,7 +209,10 @@ GtkWidget* input(const SettingsControl& control, Reports reports)
     }
     }
     gtk_widget_set_sensitive(widget, control.enabled);
-    setAccessibleName(widget, control.accessibleName.empty() ? control.label : control.accessibleName);
+    // A note without a name of its own is read by its text, which follows each change.
+    std::string name = control.accessibleName.empty() ? control.label : control.accessibleName;
+    if (!name.empty())
+        setAccessibleName(widget, name);
     return widget;
 }
 

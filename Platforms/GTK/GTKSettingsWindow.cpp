@@ -1,6 +1,7 @@
 #include "Platforms/GTK/GTKSettingsWindow.h"
 
 #include "Platforms/GTK/GTKSettingsControls.h"
+#include "QuorvaneChrome/SlimTitleBar.h"
 
 #include <gtk/gtk.h>
 #ifdef GDK_WINDOWING_X11
@@ -24,8 +25,8 @@ using namespace GTKSettingsControls;
 
 } // namespace
 
-GTKSettingsWindow::GTKSettingsWindow(const SettingsForm& form, const std::string& page, const SettingsEvents& events,
-    std::function<void()> closeRequested)
+GTKSettingsWindow::GTKSettingsWindow(const SettingsForm& form, const std::string& page, WindowChrome chrome,
+    const SettingsEvents& events, std::function<void()> closeRequested)
     : m_events(events)
     , m_closeRequested(std::move(closeRequested))
 {
@@ -38,6 +39,7 @@ GTKSettingsWindow::GTKSettingsWindow(const SettingsForm& form, const std::string
         GTK_WINDOW(m_window), panel ? panelWidth : defaultWidth, panel ? panelHeight : defaultHeight);
     gtk_window_set_position(GTK_WINDOW(m_window), GTK_WIN_POS_CENTER);
     gtk_window_set_icon_name(GTK_WINDOW(m_window), "preferences-system");
+    SlimTitleBar::apply(GTK_WINDOW(m_window), chrome);
     g_signal_connect(m_window, "delete-event", G_CALLBACK(+[](GtkWidget*, GdkEvent*, gpointer self) -> gboolean {
         // The owner destroys the window; GTK holds it until this handler returns.
         if (auto requested = static_cast<GTKSettingsWindow*>(self)->m_closeRequested)

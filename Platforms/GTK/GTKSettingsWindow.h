@@ -19,10 +19,10 @@ namespace quorvane {
 // are not reported back. Main thread only.
 class GTKSettingsWindow {
 public:
-    // Shows the window with `form` on `page`. `events` must outlive the window; `closeRequested` runs when
-    // the person asks the window to close (its close button, or the desktop's close).
-    GTKSettingsWindow(const SettingsForm& form, const std::string& page, const SettingsEvents& events,
-        std::function<void()> closeRequested);
+    // Shows the window with `form` on `page`, framed as `chrome` says. `events` must outlive the window;
+    // `closeRequested` runs when the person asks the window to close (its close button, or the desktop's close).
+    GTKSettingsWindow(const SettingsForm& form, const std::string& page, WindowChrome chrome,
+        const SettingsEvents& events, std::function<void()> closeRequested);
     // Destroys the window.
     ~GTKSettingsWindow();
     GTKSettingsWindow(const GTKSettingsWindow&) = delete;

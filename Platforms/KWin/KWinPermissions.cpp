@@ -67,6 +67,9 @@ std::vector<DoctorCheck> KWinPermissions::checks()
 PermissionWording KWinPermissions::wording()
 {
     PermissionWording wording;
+    wording.windowControlName = "Window control through KWin";
+    wording.windowControlHelp = "KWin did not run Quorvane's script. Check that scripting is enabled in KWin, then "
+                                "come back: this step checks again every second.";
     wording.windowControlAllowed = "Quorvane can move windows through KWin.";
     wording.windowControlDenied = "Quorvane cannot move windows: KWin does not run its script.";
     wording.keyboardWatched = "The bare keys of tile mode work through KWin's shortcuts.";

@@ -26,6 +26,24 @@ const SettingsControl* find(const SettingsForm& form, const std::string& name)
     return nullptr;
 }
 
+bool pressIn(const SettingsControl* found, const SettingsEvents& events)
+{
+    if (!found || found->kind != SettingsControl::Kind::button || !found->enabled || !events.pressed)
+        return false;
+    std::string key = found->key;
+    events.pressed(key);
+    return true;
+}
+
+bool editIn(const SettingsControl* found, const SettingsEvents& events, const std::string& value)
+{
+    if (!found || !found->enabled || !events.edited)
+        return false;
+    std::string key = found->key;
+    events.edited(key, value);
+    return true;
+}
+
 } // namespace
 
 void SimulatedAppWindows::showSettings(const SettingsForm& form, const std::string& page)
@@ -67,22 +85,66 @@ const SettingsControl* SimulatedAppWindows::control(const std::string& name) con
 
 bool SimulatedAppWindows::edit(const std::string& name, const std::string& value)
 {
-    const SettingsControl* found = m_open ? control(name) : nullptr;
-    if (!found || !found->enabled || !m_events.edited)
-        return false;
-    std::string key = found->key;
-    m_events.edited(key, value);
-    return true;
+    return editIn(m_open ? control(name) : nullptr, m_events, value);
 }
 
 bool SimulatedAppWindows::press(const std::string& name)
 {
-    const SettingsControl* found = m_open ? control(name) : nullptr;
-    if (!found || found->kind != SettingsControl::Kind::button || !found->enabled || !m_events.pressed)
-        return false;
-    std::string key = found->key;
-    m_events.pressed(key);
-    return true;
+    return pressIn(m_open ? control(name) : nullptr, m_events);
+}
+
+void SimulatedAppWindows::closeFrontWindow()
+{
+    // The panel opens over the settings window.
+    if (m_onboardingOpen)
+        closeOnboarding();
+    else
+        closeSettings();
+}
+
+void SimulatedAppWindows::showOnboarding(const OnboardingForm& form)
+{
+    m_onboarding = form;
+    m_onboardingOpen = true;
+    ++m_onboardingShows;
+}
+
+void SimulatedAppWindows::updateOnboarding(const OnboardingForm& form)
+{
+    if (m_onboardingOpen)
+        m_onboarding = form;
+}
+
+void SimulatedAppWindows::closeOnboarding()
+{
+    if (!m_onboardingOpen)
+        return;
+    m_onboardingOpen = false;
+    if (auto closed = m_onboardingEvents.closed)
+        closed();
+}
+
+const SettingsControl* SimulatedAppWindows::onboardingControl(const std::string& name) const
+{
+    if (!m_onboardingOpen)
+        return nullptr;
+    if (const SettingsControl* button = find(m_onboarding.buttons, name))
+        return button;
+    for (const SettingsSection& section : m_onboarding.sections) {
+        if (const SettingsControl* found = find(section.controls, name))
+            return found;
+    }
+    return nullptr;
+}
+
+bool SimulatedAppWindows::editOnboarding(const std::string& name, const std::string& value)
+{
+    return editIn(onboardingControl(name), m_onboardingEvents, value);
+}
+
+bool SimulatedAppWindows::pressOnboarding(const std::string& name)
+{
+    return pressIn(onboardingControl(name), m_onboardingEvents);
 }
 
 void SimulatedAppWindows::choosePage(const std::string& page)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Configuration/QuorvaneConfig.h"
 #include "QuorvaneApp/Platform/AppWindows.h"
 
 #include <map>
@@ -18,11 +19,16 @@ public:
     void updateSettings(const SettingsForm& form) override;
     void closeSettings() override;
     void setKeyMonitor(std::function<bool(const OwnKeyPress&)> monitor) override { m_monitor = std::move(monitor); }
-    void closeFrontWindow() override { closeSettings(); }
+    void closeFrontWindow() override;
     void minimiseFrontWindow() override;
     void showPanel(const std::string& key, const SettingsForm& form, SettingsEvents events) override;
     void updatePanel(const std::string& key, const SettingsForm& form) override;
     void closePanel(const std::string& key) override;
+    void setWindowChrome(WindowChrome chrome) override { m_chrome = chrome; }
+    void setOnboardingEvents(SettingsEvents events) override { m_onboardingEvents = std::move(events); }
+    void showOnboarding(const OnboardingForm& form) override;
+    void updateOnboarding(const OnboardingForm& form) override;
+    void closeOnboarding() override;
 
     bool settingsOpen() const { return m_open; }
     const SettingsForm& form() const { return m_form; }
@@ -50,6 +56,18 @@ public:
     const SettingsControl* panelControl(const std::string& key, const std::string& name) const;
     bool editPanel(const std::string& key, const std::string& name, const std::string& value);
     bool pressPanel(const std::string& key, const std::string& name);
+    WindowChrome chrome() const { return m_chrome; }
+
+    // The onboarding panel, as the person sees and works it.
+    bool onboardingOpen() const { return m_onboardingOpen; }
+    const OnboardingForm& onboarding() const { return m_onboarding; }
+    int onboardingShows() const { return m_onboardingShows; }
+    // The panel's control or bottom button named `name`, as for the settings window.
+    const SettingsControl* onboardingControl(const std::string& name) const;
+    bool editOnboarding(const std::string& name, const std::string& value);
+    bool pressOnboarding(const std::string& name);
+    // The person closes the panel.
+    void closeOnboardingByPerson() { closeOnboarding(); }
 
 private:
     struct Panel {
@@ -60,6 +78,11 @@ private:
 
     SettingsEvents m_events;
     std::map<std::string, Panel> m_panels;
+    SettingsEvents m_onboardingEvents;
+    OnboardingForm m_onboarding;
+    bool m_onboardingOpen = false;
+    int m_onboardingShows = 0;
+    WindowChrome m_chrome = WindowChrome::slim;
     std::function<bool(const OwnKeyPress&)> m_monitor;
     SettingsForm m_form;
     std::string m_page;

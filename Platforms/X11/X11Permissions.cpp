@@ -94,6 +94,15 @@ PermissionWording X11Permissions::wording()
 PermissionWording X11Permissions::wordingFor(const X11PermissionFacts& facts)
 {
     PermissionWording wording;
+    wording.windowControlName = "Window control";
+    if (!facts.windowManager)
+        wording.windowControlHelp = "Start a window manager that supports EWMH (Openbox, Xfwm, Mutter, KWin and most "
+                                    "others do), then come back: this step notices it within a second. In a Wayland "
+                                    "session, Quorvane moves windows only through KWin.";
+    else if (!facts.takesMoveRequests)
+        wording.windowControlHelp = *facts.windowManager
+            + " does not take move requests from other programs, so Quorvane cannot tile under it. Switch to a "
+              "window manager that supports _NET_MOVERESIZE_WINDOW.";
     if (facts.windowManager && facts.takesMoveRequests)
         wording.windowControlAllowed = "Quorvane can move windows through " + *facts.windowManager + ".";
     else if (facts.windowManager)

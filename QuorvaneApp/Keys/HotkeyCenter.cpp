@@ -102,6 +102,7 @@ void HotkeyCenter::release()
         registrar.unregisterChord(id);
     m_refs.clear();
     m_tokens.clear();
+    m_chords.clear();
     m_tap.update(false, std::nullopt, {});
 }
 
@@ -125,6 +126,7 @@ void HotkeyCenter::apply(
         registrar.unregisterChord(id);
     m_refs.clear();
     m_tokens.clear();
+    m_chords.clear();
 
     // The first registration of a key and modifiers holds it; a refused one leaves it to later rows.
     std::set<std::string> registered;
@@ -139,8 +141,10 @@ void HotkeyCenter::apply(
             = std::to_string(*code) + "-" + std::to_string(MacKeyCodes::carbonModifiers(binding.chord.modifiers));
         if (registered.contains(signature))
             continue;
-        if (registerHotkey(binding.token, *code, binding.chord.modifiers))
+        if (registerHotkey(binding.token, *code, binding.chord.modifiers)) {
             registered.insert(signature);
+            m_chords[m_refs.back()] = binding.chord.canonical();
+        }
         else
             refused.emplace_back(signature, binding.chord.canonical());
     }
@@ -168,6 +172,8 @@ void HotkeyCenter::fire(uint32_t id)
     auto found = m_tokens.find(id);
     if (found == m_tokens.end() || !m_onAction)
         return;
+    if (auto chord = m_chords.find(id); chord != m_chords.end() && m_onChord)
+        m_onChord(chord->second);
     m_onAction(TapAction::forToken(found->second));
 }
 

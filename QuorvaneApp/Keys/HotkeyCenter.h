@@ -52,6 +52,8 @@ public:
 
     // Where fired actions go.
     void setOnAction(std::function<void(const TapAction&)>);
+    // Told the canonical text of each registered chord that fires, before its action.
+    void setOnChord(std::function<void(const std::string& chord)> observer) { m_onChord = std::move(observer); }
     // Receives the presses of registered chords; at most once.
     void installHandler();
     // Replaces every registration: ordinary chords go to the desktop, the first of each key and modifiers
@@ -77,6 +79,8 @@ private:
     std::function<void(const TapAction&)> m_onAction;
     std::vector<uint32_t> m_refs;
     std::map<uint32_t, std::string> m_tokens;
+    std::map<uint32_t, std::string> m_chords;
+    std::function<void(const std::string&)> m_onChord;
     // Never reset, so a late press of a dropped registration finds nothing.
     uint32_t m_nextID = 1;
     bool m_handlerInstalled = false;

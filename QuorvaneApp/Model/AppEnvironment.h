@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace quorvane {
 
@@ -24,6 +25,12 @@ struct AppEnvironment {
     std::optional<std::string> setupStep;
     // The web host written into generated bundles.
     std::optional<std::string> hostBinary;
+    // Where this installation's `quorvane` command may be, first choice first.
+    std::vector<std::string> cliCommands;
+    // The PATH the person's shells search.
+    std::string searchPath;
+    // Where the command is linked into the PATH, first choice first; empty: the usual places of `paths`.
+    std::vector<std::string> cliLinks;
     // The build string of this installation, when the package names one.
     std::optional<std::string> bundleVersion;
     IconFetch fetchIcon = [](const std::string&, double) { return std::nullopt; };

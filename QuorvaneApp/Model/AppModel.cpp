@@ -18,10 +18,12 @@
 #include "QuorvaneApp/Model/ApplicationIds.h"
 #include "QuorvaneApp/Model/MachineName.h"
 #include "QuorvaneApp/Model/SocketLink.h"
+#include "QuorvaneApp/Platform/AppWindows.h"
 #include "QuorvaneApp/Platform/Applications.h"
 #include "QuorvaneApp/Platform/LoginItem.h"
 #include "QuorvaneApp/Platform/Permissions.h"
 #include "QuorvaneApp/Platform/WindowSystem.h"
+#include "QuorvaneApp/Setup/CLILink.h"
 #include "QuorvaneApp/Tiling/TilingActions.h"
 #include "QuorvaneApp/Updates/UpdateChecker.h"
 #include "QuorvaneApp/Views/AgentSettings.h"
@@ -32,6 +34,7 @@
 #include "QuorvaneApp/Views/GeneralSettings.h"
 #include "QuorvaneApp/Views/HotkeySettings.h"
 #include "QuorvaneApp/Views/NewAppPanel.h"
+#include "QuorvaneApp/Views/OnboardingPanel.h"
 #include "QuorvaneApp/Views/SettingsWindow.h"
 #include "QuorvaneApp/Views/StatusMenu.h"
 #include "QuorvaneApp/Views/TileOverlay.h"
@@ -120,6 +123,8 @@ AppModel::AppModel(const Platform& platform, AppEnvironment environment)
             m_statusMenu->refresh();
         if (m_settings)
             m_settings->refresh();
+        if (m_onboarding)
+            m_onboarding->refresh();
     });
     m_webHosts = std::make_shared<WebHostRefresh>(m_platform.applications, m_paths, m_environment.hostBinary,
         [this](const std::string& text) { setBanner(text, false); });
@@ -135,6 +140,11 @@ AppModel::AppModel(const Platform& platform, AppEnvironment environment)
     m_hotkeys->setOnAction([this](const TapAction& action) { m_keys->perform(action); });
     // 4.
     refreshSkills();
+    m_platform.appWindows.setWindowChrome(config().general.windowChrome);
+    // Chord fields check what they record here, in the onboarding panel as in the settings window.
+    m_chordCheck = std::make_unique<ChordCheck>(*m_configuration, m_platform.hotkeys,
+        [this](const std::string& word) { return isApplicationId(m_platform.applications, word); });
+    makeOnboarding();
     // 5. A setup probe shows only the onboarding panel.
     if (m_environment.setupStep && parseSetupStep(*m_environment.setupStep)) {
         m_setupProbe = true;
@@ -160,6 +170,7 @@ AppModel::AppModel(const Platform& platform, AppEnvironment environment)
             [this](const std::string& url) { return m_platform.applications.openURL(url); },
             m_updater.get(),
             [this] { showSettings(settingsTab().value_or(SettingsTab::general)); },
+            [this] { showOnboarding(rawValue(SetupStep::welcome)); },
         });
     makeSettingsWindow();
     // 6.
@@ -176,6 +187,8 @@ AppModel::AppModel(const Platform& platform, AppEnvironment environment)
 AppModel::~AppModel()
 {
     m_banner.setOnChange(nullptr);
+    m_hotkeys->setOnChord(nullptr);
+    m_onboarding.reset();
     m_appKeys.reset();
     if (m_keys)
         m_keys->setOnNewApp(nullptr);
@@ -238,6 +251,8 @@ void AppModel::census()
 void AppModel::beginQuitting()
 {
     m_quitting = true;
+    // Panels closed by quitting skip their close-time actions.
+    m_onboarding->close();
     stopSocket();
 }
 
@@ -247,12 +262,52 @@ void AppModel::quit()
     m_platform.mainLoop.quit();
 }
 
+AgentSettings::Actions AppModel::agentActions()
+{
+    return AgentSettings::Actions {
+        [this](const GeneralConfig& general) { setGeneral(general); },
+        [this](const std::vector<std::string>& arguments) { return handleRPC(arguments); },
+        [this] { return m_skills; },
+        [this] { refreshSkills(); },
+        [this](const std::string& folder) { addCustomSkillFolder(folder); },
+        [this](const std::string& identifier) { return m_platform.applications.locate(identifier).has_value(); },
+    };
+}
+
+void AppModel::makeOnboarding()
+{
+    m_onboarding = std::make_unique<OnboardingPanel>(m_platform.mainLoop, m_platform.appWindows, *m_configuration,
+        m_banner, *m_chordCheck,
+        OnboardingPanel::Actions {
+            [this] {
+                m_accessibilityOn = m_platform.permissions.windowControlAllowed();
+                return m_accessibilityOn;
+            },
+            [this] { return permissionChecks(); },
+            [this] { return m_platform.permissions.wording(); },
+            [this] {
+                return OnboardingPanel::CommandLine { CLILink::firstExecutable(m_environment.cliCommands),
+                    CLILink::onPath(m_environment.searchPath) };
+            },
+            [this] {
+                return CLILink::install(m_environment.cliCommands,
+                    m_environment.cliLinks.empty() ? m_paths.preferredCLILinks() : m_environment.cliLinks);
+            },
+            [this](const GeneralConfig& general) { setGeneral(general); },
+            agentActions(),
+            [this](bool) {
+                // Closed by the person: a regrant is over either way; a grant found meanwhile is kept.
+                m_regrantingAccessibility = false;
+                rememberAccessibilityGrant();
+            },
+        });
+    m_hotkeys->setOnChord([this](const std::string& chord) { m_onboarding->noteChord(chord); });
+}
+
 void AppModel::makeSettingsWindow()
 {
     auto saveGeneral = [this](const GeneralConfig& general) { setGeneral(general); };
     auto runCommand = [this](const std::vector<std::string>& arguments) { return handleRPC(arguments); };
-    m_chordCheck = std::make_unique<ChordCheck>(*m_configuration, m_platform.hotkeys,
-        [this](const std::string& word) { return isApplicationId(m_platform.applications, word); });
     std::vector<std::unique_ptr<SettingsPane>> panes;
     panes.push_back(std::make_unique<GeneralSettings>(
         *m_configuration, saveGeneral, [this] { return permissionChecks(); }, *m_chordCheck, m_banner));
@@ -294,15 +349,7 @@ void AppModel::makeSettingsWindow()
             [this] { m_newApp->show(); },
             [this] { return WebAppName::maximumLength(m_paths.appsDirectory()); },
         }));
-    panes.push_back(std::make_unique<AgentSettings>(*m_configuration, m_banner, *m_chordCheck,
-        AgentSettings::Actions {
-            saveGeneral,
-            runCommand,
-            [this] { return m_skills; },
-            [this] { refreshSkills(); },
-            [this](const std::string& folder) { addCustomSkillFolder(folder); },
-            [this](const std::string& identifier) { return m_platform.applications.locate(identifier).has_value(); },
-        }));
+    panes.push_back(std::make_unique<AgentSettings>(*m_configuration, m_banner, *m_chordCheck, agentActions()));
     m_settings
         = std::make_unique<SettingsWindow>(m_platform.mainLoop, m_platform.appWindows, m_banner, std::move(panes));
     m_newApp = std::make_unique<NewAppPanel>(m_platform.mainLoop, m_platform.workers, m_platform.appWindows,
@@ -360,6 +407,10 @@ void AppModel::configurationChanged()
         m_statusMenu->refresh();
     if (m_settings)
         m_settings->refresh();
+    if (m_onboarding)
+        m_onboarding->refresh();
+    // Windows opened from now on take the new chrome; open ones keep theirs.
+    m_platform.appWindows.setWindowChrome(config().general.windowChrome);
 }
 
 std::optional<std::string> AppModel::validate(const GeneralConfig& general) const
@@ -587,6 +638,8 @@ void AppModel::addCustomSkillFolder(const std::string& text)
     refreshSkills();
     if (m_settings)
         m_settings->refresh();
+    if (m_onboarding)
+        m_onboarding->refresh();
 }
 
 // Steps whose subject lives in a later part of the application
@@ -598,8 +651,14 @@ void AppModel::syncLoginItem()
 
 void AppModel::showOnboarding(int step)
 {
-    // The onboarding panel comes with the guided setup; until then the model only records the step.
-    m_onboardingStep = step;
+    m_onboarding->show(setupStep(step).value_or(SetupStep::welcome));
+}
+
+std::optional<int> AppModel::onboardingStep() const
+{
+    if (!m_onboarding || !m_onboarding->isOpen())
+        return std::nullopt;
+    return rawValue(m_onboarding->step());
 }
 
 void AppModel::sweepWebHosts()

@@ -10,6 +10,7 @@
 #include "QuorvaneApp/State/Banner.h"
 #include "QuorvaneApp/State/SettingsTab.h"
 #include "QuorvaneApp/State/SkillRow.h"
+#include "QuorvaneApp/Views/AgentSettings.h"
 #include "Router/QuorvaneControlling.h"
 
 #include <cstdint>
@@ -31,6 +32,7 @@ class ConfigLifecycle;
 class HotkeyCenter;
 class HotkeyEdits;
 class NewAppPanel;
+class OnboardingPanel;
 class SocketLink;
 class SettingsWindow;
 class SocketServer;
@@ -134,6 +136,10 @@ public:
     SettingsWindow* settingsWindow() { return m_settings.get(); }
     // The panel that makes a web app; none in a setup probe.
     NewAppPanel* newAppPanel() { return m_newApp.get(); }
+    // The guided setup's panel.
+    OnboardingPanel& onboarding() { return *m_onboarding; }
+    // Opens the onboarding panel at the step with this raw value (the first one for any other).
+    void showOnboarding(int step);
     HotkeyCenter& hotkeys() { return *m_hotkeys; }
     // What fired hotkeys do.
     AppHotkeyActions& keys() { return *m_keys; }
@@ -151,7 +157,7 @@ public:
     // Whether start-up stopped after the configuration because a setup step was asked for.
     bool setupProbe() const { return m_setupProbe; }
     // The onboarding step shown, when the onboarding panel is open.
-    std::optional<int> onboardingStep() const { return m_onboardingStep; }
+    std::optional<int> onboardingStep() const;
     TimerId censusTimer() const { return m_censusTimer; }
 
 private:
@@ -162,12 +168,13 @@ private:
     void refreshSkills();
     // The settings window over its panes, the application's own keys and the cheat sheet's way there.
     void makeSettingsWindow();
+    void makeOnboarding();
+    AgentSettings::Actions agentActions();
     void sweepTemporaryFiles();
     void stopSocket();
     std::string currentBuild() const;
     // Steps whose subject lives elsewhere or comes later.
     void syncLoginItem();
-    void showOnboarding(int step);
     void sweepWebHosts();
     void startUpdater();
     void rememberAccessibilityGrant();
@@ -196,6 +203,7 @@ private:
     std::unique_ptr<ChordCheck> m_chordCheck;
     std::unique_ptr<SettingsWindow> m_settings;
     std::unique_ptr<NewAppPanel> m_newApp;
+    std::unique_ptr<OnboardingPanel> m_onboarding;
     std::unique_ptr<AppKeys> m_appKeys;
     std::optional<SettingsTab> m_settingsTab;
     // Shared so that a quit notice already on its way finds out whether the model is still there.
@@ -207,7 +215,6 @@ private:
     std::optional<std::string> m_rememberedBuild;
     TimerId m_censusTimer = 0;
     bool m_setupProbe = false;
-    std::optional<int> m_onboardingStep;
     bool m_didFinishLaunch = false;
     bool m_quitting = false;
 };

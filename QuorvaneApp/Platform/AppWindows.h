@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Hotkeys/HotkeyModifier.h"
+#include "QuorvaneApp/Platform/OnboardingForm.h"
 #include "QuorvaneApp/Platform/SettingsForm.h"
 
 #include <functional>
@@ -31,8 +32,10 @@ struct OwnKeyPress {
     friend bool operator==(const OwnKeyPress&, const OwnKeyPress&) = default;
 };
 
-// The application's own ordinary windows, as opposed to its overlay panels: the settings window, and the keys
-// typed into any of its windows. Main thread only.
+enum class WindowChrome;
+
+// The application's own ordinary windows, as opposed to its overlay panels: the settings window, the
+// onboarding panel, and the keys typed into any of its windows. Main thread only.
 class AppWindows {
 public:
     virtual ~AppWindows() = default;
@@ -63,6 +66,19 @@ public:
     virtual void updatePanel(const std::string& key, const SettingsForm& form) = 0;
     // Closes the panel (reported as its `closed`); nothing when it is closed.
     virtual void closePanel(const std::string& key) = 0;
+    // How the windows opened from now on are framed (open ones keep theirs): `slim`, a compact header bar the
+    // application draws (title, minimise, maximise, close; dragged to move, double-clicked to maximise), or
+    // `standard`, the window manager's own decorations.
+    virtual void setWindowChrome(WindowChrome) = 0;
+    // The onboarding panel's controls and buttons report here (`pageChosen` is never called).
+    virtual void setOnboardingEvents(SettingsEvents) = 0;
+    // Opens the onboarding panel centred on the main display showing `form`; an open one takes the form and
+    // comes forward.
+    virtual void showOnboarding(const OnboardingForm& form) = 0;
+    // Brings the open panel in line with `form`; nothing when it is closed.
+    virtual void updateOnboarding(const OnboardingForm& form) = 0;
+    // Closes the panel (reported as `closed`); nothing when it is closed.
+    virtual void closeOnboarding() = 0;
 };
 
 } // namespace quorvane

@@ -10,6 +10,10 @@ struct DoctorCheck;
 // The sentences of the permission rows of `quorvane doctor`, in the words of the desktop the application
 // runs on, so that each one is true there.
 struct PermissionWording {
+    // What the desktop calls reading and moving other applications' windows: the onboarding step's heading.
+    std::string windowControlName = "Window control";
+    // What to do while windows cannot be moved; empty when there is nothing to say.
+    std::string windowControlHelp;
     // The "window-control" row.
     std::string windowControlAllowed = "Quorvane can move windows.";
     std::string windowControlDenied = "Quorvane may not move windows.";

@@ -33,10 +33,36 @@ bool link(const std::string& command, const std::string& path)
 
 } // namespace
 
-std::string install(const std::vector<std::string>& commands, const std::vector<std::string>& linkPaths)
+std::optional<std::string> firstExecutable(const std::vector<std::string>& commands)
 {
     auto command = std::find_if(commands.begin(), commands.end(), isExecutableFile);
     if (command == commands.end())
+        return std::nullopt;
+    return *command;
+}
+
+std::optional<std::string> onPath(const std::string& searchPath, const std::string& name)
+{
+    size_t start = 0;
+    while (start <= searchPath.size()) {
+        size_t end = searchPath.find(':', start);
+        if (end == std::string::npos)
+            end = searchPath.size();
+        std::string folder = searchPath.substr(start, end - start);
+        if (folder.starts_with('/')) {
+            std::string candidate = folder + (folder.ends_with('/') ? "" : "/") + name;
+            if (isExecutableFile(candidate))
+                return candidate;
+        }
+        start = end + 1;
+    }
+    return std::nullopt;
+}
+
+std::string install(const std::vector<std::string>& commands, const std::vector<std::string>& linkPaths)
+{
+    std::optional<std::string> command = firstExecutable(commands);
+    if (!command)
         return "The quorvane command is not in this build.";
     for (const std::string& path : linkPaths) {
         if (link(*command, path))

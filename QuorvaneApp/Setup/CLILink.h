@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,11 @@ namespace CLILink {
 // folder is created, a file or link already there (a dangling one too) is replaced, and a folder there is
 // never deleted (that path counts as failed). Gives the sentence for the user.
 std::string install(const std::vector<std::string>& commands, const std::vector<std::string>& linkPaths);
+// The first executable file `name` in the folders of `searchPath` (a PATH value), as a shell finds it; empty
+// and relative pieces are skipped.
+std::optional<std::string> onPath(const std::string& searchPath, const std::string& name = "quorvane");
+// The first executable file of `commands`.
+std::optional<std::string> firstExecutable(const std::vector<std::string>& commands);
 
 } // namespace CLILink
 

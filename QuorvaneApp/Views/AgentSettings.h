@@ -50,9 +50,11 @@ public:
     // quoted ones elsewhere.
     static std::string typedCommand(const std::vector<std::string>& argv);
 
-private:
+    // The agent command, terminal and chord; the skill folders. The onboarding panel shows them too.
     SettingsSection agentSection();
     SettingsSection skillSection();
+
+private:
     void runSkillCommand(std::vector<std::string> arguments);
 
     const ConfigSource& m_config;

@@ -155,6 +155,7 @@ StatusMenuContent StatusMenu::build() const
     webApps.push_back(action(newAppKey, "New Web App…"));
     items.push_back(submenu(webAppsKey, "Web Apps", std::move(webApps)));
     items.push_back(action(settingsKey, "Settings…"));
+    items.push_back(action(setupGuideKey, "Setup Guide…"));
 
     items.push_back(separator(aboutKey));
     if (m_updates && m_updates->available())
@@ -181,6 +182,9 @@ void StatusMenu::choose(const std::string& key)
         // The settings window's status line shows the banner in full.
         if (m_actions.showSettings)
             m_actions.showSettings();
+    } else if (key == setupGuideKey) {
+        if (m_actions.showSetupGuide)
+            m_actions.showSetupGuide();
     } else if (key == tileModeKey) {
         m_actions.fireToken("quorvane.tile-mode");
     } else if (key == cycleLayoutsKey) {

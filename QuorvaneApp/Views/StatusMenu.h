@@ -38,6 +38,8 @@ public:
         UpdateChecker* updates = nullptr;
         // Brings up the settings window where it was last (on General the first time).
         std::function<void()> showSettings;
+        // Opens the onboarding panel at its first step.
+        std::function<void()> showSetupGuide;
     };
 
     // Line keys, the application's own: stable across rebuilds.
@@ -50,6 +52,7 @@ public:
     static constexpr const char* newAppKey = "new-app";
     static constexpr const char* updateAvailableKey = "update-available";
     static constexpr const char* settingsKey = "settings";
+    static constexpr const char* setupGuideKey = "setup-guide";
     static constexpr const char* aboutKey = "about";
     static constexpr const char* checkForUpdatesKey = "check-for-updates";
     static constexpr const char* quitKey = "quit";

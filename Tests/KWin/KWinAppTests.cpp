@@ -242,6 +242,8 @@ TEST(KWinAppEndTest, TheScriptLivesAsLongAsTheAppAndTheAppAsLongAsKWin)
     test::HeadlessKWin desktop;
     if (desktop.skipReason())
         GTEST_SKIP() << *desktop.skipReason();
+    // Without the setup guide's window: what goes with KWin here is the script and the application.
+    test::writeConfig(test::configWith({ "onboarding_complete = true" }));
     std::unique_ptr<ChildProcess> app = test::startApp();
     EXPECT_TRUE(scriptLoaded());
     app->signal(SIGTERM);

@@ -57,7 +57,10 @@ TEST_F(AppStartup, TheSetupProbeStartsNothingButTheOnboarding)
     model->finishLaunch();
     EXPECT_TRUE(model->setupProbe());
     EXPECT_EQ(model->onboardingStep(), 1);
-    EXPECT_EQ(desktop.loop.timerCount(), 0u);
+    EXPECT_EQ(desktop.appWindows.onboarding().eyebrow, "STEP 2 OF 6");
+    // No census: the one timer is the window-control step's own re-check.
+    EXPECT_EQ(model->censusTimer(), 0u);
+    EXPECT_EQ(desktop.loop.timerCount(), 1u);
     EXPECT_EQ(desktop.fileWatcher.watchCount(), 0u);
     EXPECT_FALSE(fs::exists(*environment.socketPath));
     EXPECT_EQ(desktop.loginItem.changes(), 0);

@@ -90,6 +90,25 @@ TEST_F(CLILinkTest, WithoutACommandOrAnyPlaceItSaysSo)
     EXPECT_EQ(install(), "Could not link quorvane. Copy the command into a directory on your PATH.");
 }
 
+TEST_F(CLILinkTest, TheCommandIsFoundOnThePathAsAShellFindsIt)
+{
+    std::string folder = fs::path(command).parent_path().string();
+    fs::create_directories(root.file("empty"));
+    const std::pair<std::string, std::optional<std::string>> cases[] = {
+        { folder, command },
+        { folder + "/", folder + "/quorvane" },
+        { root.file("empty") + ":" + folder, command },
+        { "::" + root.file("empty"), std::nullopt },
+        // A relative folder depends on where the shell stands, so it never counts.
+        { "opt/quorvane", std::nullopt },
+        { "", std::nullopt },
+    };
+    for (const auto& [path, found] : cases)
+        EXPECT_EQ(CLILink::onPath(path), found) << path;
+    fs::permissions(command, fs::perms(0644));
+    EXPECT_EQ(CLILink::onPath(folder), std::nullopt);
+}
+
 TEST(MachineName, ThePrettyHostNameIsReadAsAShellValue)
 {
     const std::pair<std::string, std::optional<std::string>> cases[] = {

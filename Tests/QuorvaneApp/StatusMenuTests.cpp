@@ -55,19 +55,19 @@ TEST_F(StatusMenuTest, ShowsWhatTheModelHas)
         std::vector<std::pair<std::string, std::string>> general;
         Labels top, layouts, webApps;
     };
-    const Labels plainTop { "Tile Mode (ctrl+opt+space)", "Layouts", "Web Apps", "Settings…", "-", "About Quorvane", "-",
+    const Labels plainTop { "Tile Mode (ctrl+opt+space)", "Layouts", "Web Apps", "Settings…", "Setup Guide…", "-", "About Quorvane", "-",
         "Quit Quorvane" };
     const Case cases[] = {
         { "fresh", "", {}, plainTop, { "Save Layout…" }, { "No web apps yet", "-", "New Web App…" } },
         { "layouts and a web app", twoLayouts + notesApp, {},
-            { "Tile Mode (ctrl+opt+space)", "Cycle Layouts (ctrl+opt+l)", "Layouts", "Web Apps", "Settings…", "-",
+            { "Tile Mode (ctrl+opt+space)", "Cycle Layouts (ctrl+opt+l)", "Layouts", "Web Apps", "Settings…", "Setup Guide…", "-",
                 "About Quorvane", "-", "Quit Quorvane" },
             { "work", "home", "-", "Save Layout…" }, { "Notes", "-", "New Web App…" } },
         { "chords switched off", twoLayouts, { { "tile_mode_hotkey", "\"\"" }, { "layout_hotkey", "\"\"" } },
-            { "Tile Mode", "Cycle Layouts", "Layouts", "Web Apps", "Settings…", "-", "About Quorvane", "-", "Quit Quorvane" },
+            { "Tile Mode", "Cycle Layouts", "Layouts", "Web Apps", "Settings…", "Setup Guide…", "-", "About Quorvane", "-", "Quit Quorvane" },
             { "work", "home", "-", "Save Layout…" }, { "No web apps yet", "-", "New Web App…" } },
         { "a chord written loosely shows canonical", "", { { "tile_mode_hotkey", "\"Opt + Control + T\"" } },
-            { "Tile Mode (ctrl+opt+t)", "Layouts", "Web Apps", "Settings…", "-", "About Quorvane", "-", "Quit Quorvane" },
+            { "Tile Mode (ctrl+opt+t)", "Layouts", "Web Apps", "Settings…", "Setup Guide…", "-", "About Quorvane", "-", "Quit Quorvane" },
             { "Save Layout…" }, { "No web apps yet", "-", "New Web App…" } },
     };
     for (const Case& c : cases) {

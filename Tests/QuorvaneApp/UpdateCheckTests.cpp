@@ -71,7 +71,7 @@ TEST_F(UpdateCheckTest, ANewerReleaseShowsItsLineWhichOpensItsAddress)
     server.route("/feed.json", feed("99.0"));
     launch();
     EXPECT_EQ(item.labels(),
-        (std::vector<std::string> { "Tile Mode (ctrl+opt+space)", "Layouts", "Web Apps", "Settings…", "-", available,
+        (std::vector<std::string> { "Tile Mode (ctrl+opt+space)", "Layouts", "Web Apps", "Settings…", "Setup Guide…", "-", available,
             "About Quorvane", "Check for Updates…", "-", "Quit Quorvane" }));
     // A daily check tells through the menu alone.
     EXPECT_EQ(model->banner(), "");

@@ -17,6 +17,7 @@ struct OptionsCase {
     std::function<void(const std::string& path)> prepare;
     std::string userCSS;
     bool standardUserAgent;
+    WindowChrome chrome = WindowChrome::slim;
 };
 
 TEST(WebHostOptions, TheConfigGivesTheAppsExtrasAndAnythingElseTheDefaults)
@@ -28,6 +29,12 @@ TEST(WebHostOptions, TheConfigGivesTheAppsExtrasAndAnythingElseTheDefaults)
                    "standard_user_agent = false\n"),
             "b { }", false },
         { "another app's table", config("[apps.mail]\nurl = \"https://m.example\"\nuser_css = \"b { }\"\n"), "", true },
+        { "standard chrome, no table of its own",
+            config("[general]\nwindow_style = \"standard\"\n[apps.mail]\nurl = \"https://m.example\"\n"), "", true,
+            WindowChrome::standard },
+        { "slim chrome and its own table",
+            config("[general]\nwindow_style = \"slim\"\n[apps.notes]\nurl = \"https://n.example\"\nuser_css = \"i { }\"\n"),
+            "i { }", true, WindowChrome::slim },
         { "a broken line", config("[apps.notes\n"), "", true },
         { "no file", [](const std::string&) {}, "", true },
         { "a folder", [](const std::string& path) { std::filesystem::create_directory(path); }, "", true },
@@ -40,6 +47,7 @@ TEST(WebHostOptions, TheConfigGivesTheAppsExtrasAndAnythingElseTheDefaults)
         WebHostOptions options = WebHostOptions::forSlug(path, "notes");
         EXPECT_EQ(options.userCSS, row.userCSS);
         EXPECT_EQ(options.standardUserAgent, row.standardUserAgent);
+        EXPECT_EQ(options.chrome, row.chrome);
     }
 }
 

@@ -140,7 +140,7 @@ TEST_F(X11TrayTest, TheItemRegistersWithItsLookAndMenuAndTileModeTogglesFromIt)
     ASSERT_TRUE(eventually([&] { return (themes = host->property("IconThemePath")) && !themes->empty(); }));
     EXPECT_TRUE(std::filesystem::exists(*themes + "/hicolor/scalable/apps/quorvane-tile-mode-symbolic.svg")) << *themes;
 
-    EXPECT_EQ(labels(), (std::vector<std::string> { tileModeLine, "Layouts", "Web Apps", "Settings…", "-", "About Quorvane", "-",
+    EXPECT_EQ(labels(), (std::vector<std::string> { tileModeLine, "Layouts", "Web Apps", "Settings…", "Setup Guide…", "-", "About Quorvane", "-",
                             "Quit Quorvane" }));
     EXPECT_EQ(labels("Layouts"), std::vector<std::string> { "Save Layout…" });
     std::optional<TrayMenuItem> tileMode = line(tileModeLine);
