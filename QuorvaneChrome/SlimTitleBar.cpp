@@ -1,5 +1,7 @@
 #include "QuorvaneChrome/SlimTitleBar.h"
 
+#include "QuorvaneChrome/StyleSheet.h"
+
 #include "Configuration/QuorvaneConfig.h"
 
 #include <gtk/gtk.h>
@@ -17,19 +19,6 @@ constexpr const char* styleSheet = R"css(
 .quorvane-slim-titlebar .title { font-weight: normal; }
 )css";
 
-void installStyle()
-{
-    static bool installed = false;
-    if (installed)
-        return;
-    installed = true;
-    GtkCssProvider* provider = gtk_css_provider_new();
-    gtk_css_provider_load_from_data(provider, styleSheet, -1, nullptr);
-    gtk_style_context_add_provider_for_screen(
-        gdk_screen_get_default(), GTK_STYLE_PROVIDER(provider), GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
-    g_object_unref(provider);
-}
-
 } // namespace
 
 void apply(GtkWindow* window, WindowChrome chrome)
@@ -38,7 +27,7 @@ void apply(GtkWindow* window, WindowChrome chrome)
         gtk_window_set_decorated(window, TRUE);
         return;
     }
-    installStyle();
+    installStyleSheet(styleSheet);
     GtkWidget* bar = gtk_header_bar_new();
     gtk_style_context_add_class(gtk_widget_get_style_context(bar), styleClass);
     // The buttons on the right in this order, whatever the desktop's layout says.

@@ -1,6 +1,7 @@
 #include "Platforms/GTK/GTKOnboardingWindow.h"
 
 #include "QuorvaneChrome/SlimTitleBar.h"
+#include "QuorvaneChrome/StyleSheet.h"
 
 #include <gtk/gtk.h>
 #ifdef GDK_WINDOWING_X11
@@ -27,19 +28,6 @@ constexpr const char* styleSheet = R"css(
 
 using Kind = SettingsControl::Kind;
 using namespace GTKSettingsControls;
-
-void installOnboardingStyle()
-{
-    static bool installed = false;
-    if (installed)
-        return;
-    installed = true;
-    GtkCssProvider* provider = gtk_css_provider_new();
-    gtk_css_provider_load_from_data(provider, styleSheet, -1, nullptr);
-    gtk_style_context_add_provider_for_screen(
-        gdk_screen_get_default(), GTK_STYLE_PROVIDER(provider), GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
-    g_object_unref(provider);
-}
 
 void setAccessibleName(GtkWidget* widget, const std::string& name)
 {
@@ -79,7 +67,7 @@ GTKOnboardingWindow::GTKOnboardingWindow(const OnboardingForm& form, WindowChrom
     , m_closeRequested(std::move(closeRequested))
 {
     installStyle();
-    installOnboardingStyle();
+    installStyleSheet(styleSheet);
     m_window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_window_set_title(GTK_WINDOW(m_window), form.title.c_str());
     gtk_window_set_default_size(GTK_WINDOW(m_window), defaultWidth, defaultHeight);
@@ -202,23 +190,8 @@ GtkWidget* GTKOnboardingWindow::buildChords(const std::vector<OnboardingChord>& 
 
 GtkWidget* GTKOnboardingWindow::buildSection(const SettingsSection& section)
 {
-    GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 6);
-    if (!section.title.empty()) {
-        GtkWidget* heading = label("");
-        char* markup = g_markup_printf_escaped("<b>%s</b>", section.title.c_str());
-        gtk_label_set_markup(GTK_LABEL(heading), markup);
-        g_free(markup);
-        gtk_box_pack_start(GTK_BOX(box), heading, FALSE, FALSE, 0);
-    }
-    if (!section.intro.empty()) {
-        GtkWidget* intro = label(section.intro, true);
-        gtk_style_context_add_class(gtk_widget_get_style_context(intro), "dim-label");
-        gtk_box_pack_start(GTK_BOX(box), intro, FALSE, FALSE, 0);
-    }
-    GtkWidget* grid = gtk_grid_new();
-    gtk_grid_set_row_spacing(GTK_GRID(grid), 6);
-    gtk_grid_set_column_spacing(GTK_GRID(grid), 12);
-    gtk_widget_set_margin_start(grid, 12);
+    GtkWidget* box = sectionBox(section);
+    GtkWidget* grid = controlGrid();
     int line = 0;
     for (const SettingsControl& control : section.controls) {
         if (control.kind == Kind::row) {
@@ -231,11 +204,8 @@ GtkWidget* GTKOnboardingWindow::buildSection(const SettingsSection& section)
             gtk_label_set_mnemonic_widget(GTK_LABEL(caption), input);
             gtk_grid_attach(GTK_GRID(grid), caption, 0, line, 1, 1);
             gtk_grid_attach(GTK_GRID(grid), input, 1, line++, 1, 1);
-            if (!control.hint.empty()) {
-                GtkWidget* hint = label(control.hint, true);
-                gtk_style_context_add_class(gtk_widget_get_style_context(hint), "dim-label");
-                gtk_grid_attach(GTK_GRID(grid), hint, 1, line++, 1, 1);
-            }
+            if (!control.hint.empty())
+                gtk_grid_attach(GTK_GRID(grid), hintLabel(control.hint), 1, line++, 1, 1);
         }
     }
     gtk_box_pack_start(GTK_BOX(box), grid, FALSE, FALSE, 0);

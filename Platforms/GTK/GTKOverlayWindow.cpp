@@ -1,5 +1,7 @@
 #include "Platforms/GTK/GTKOverlayWindow.h"
 
+#include "QuorvaneChrome/StyleSheet.h"
+
 #include <gdk/gdk.h>
 #include <gtk/gtk.h>
 #ifdef GDK_WINDOWING_X11
@@ -10,7 +12,6 @@
 #endif
 
 #include <cmath>
-#include <set>
 
 namespace quorvane::GTKOverlayWindow {
 
@@ -59,7 +60,7 @@ bool composited(GdkScreen* screen)
 
 GtkWidget* create(const std::string& title, GdkScreen* screen)
 {
-    installStyle(screen);
+    installStyleSheet(styleSheet, screen);
     // Wayland has no unmanaged windows: a popup without a parent would not map at all.
     bool wayland = onWayland(screen);
     GtkWidget* window = gtk_window_new(wayland ? GTK_WINDOW_TOPLEVEL : GTK_WINDOW_POPUP);
@@ -134,18 +135,6 @@ std::string windowId(GtkWidget* window)
     (void)window;
 #endif
     return "";
-}
-
-void installStyle(GdkScreen* screen)
-{
-    static std::set<GdkScreen*> installed;
-    if (!installed.insert(screen).second)
-        return;
-    GtkCssProvider* provider = gtk_css_provider_new();
-    gtk_css_provider_load_from_data(provider, styleSheet, -1, nullptr);
-    gtk_style_context_add_provider_for_screen(
-        screen, GTK_STYLE_PROVIDER(provider), GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
-    g_object_unref(provider);
 }
 
 } // namespace quorvane::GTKOverlayWindow

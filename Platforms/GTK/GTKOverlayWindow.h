@@ -29,8 +29,6 @@ void passClicksThrough(GtkWidget* window);
 // The window system's id of `window` ("x11:<xid>", as the X11 backend names windows), or "" when it has
 // none yet.
 std::string windowId(GtkWidget* window);
-// Adds the overlay's style sheet to `screen` once (the dark palette, key caps, tints).
-void installStyle(GdkScreen* screen);
 
 } // namespace GTKOverlayWindow
 

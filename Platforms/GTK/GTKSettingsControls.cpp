@@ -1,6 +1,7 @@
 #include "Platforms/GTK/GTKSettingsControls.h"
 
 #include "Platforms/GTK/GTKHotkeyRecorder.h"
+#include "QuorvaneChrome/StyleSheet.h"
 
 #include <gtk/gtk.h>
 
@@ -96,15 +97,7 @@ void reportAccepted(GtkWidget* entry, const Run& accepted)
 
 void installStyle()
 {
-    static bool installed = false;
-    if (installed)
-        return;
-    installed = true;
-    GtkCssProvider* provider = gtk_css_provider_new();
-    gtk_css_provider_load_from_data(provider, styleSheet, -1, nullptr);
-    gtk_style_context_add_provider_for_screen(
-        gdk_screen_get_default(), GTK_STYLE_PROVIDER(provider), GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
-    g_object_unref(provider);
+    installStyleSheet(styleSheet);
 }
 
 void setTone(GtkWidget* widget, MenuTone tone)
@@ -127,6 +120,37 @@ GtkWidget* label(const std::string& text, bool wrap)
         gtk_label_set_max_width_chars(GTK_LABEL(widget), wrapWidth);
     }
     return widget;
+}
+
+GtkWidget* sectionBox(const SettingsSection& section)
+{
+    GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 6);
+    if (!section.title.empty()) {
+        GtkWidget* heading = label("");
+        char* markup = g_markup_printf_escaped("<b>%s</b>", section.title.c_str());
+        gtk_label_set_markup(GTK_LABEL(heading), markup);
+        g_free(markup);
+        gtk_box_pack_start(GTK_BOX(box), heading, FALSE, FALSE, 0);
+    }
+    if (!section.intro.empty())
+        gtk_box_pack_start(GTK_BOX(box), hintLabel(section.intro), FALSE, FALSE, 0);
+    return box;
+}
+
+GtkWidget* controlGrid()
+{
+    GtkWidget* grid = gtk_grid_new();
+    gtk_grid_set_row_spacing(GTK_GRID(grid), 6);
+    gtk_grid_set_column_spacing(GTK_GRID(grid), 12);
+    gtk_widget_set_margin_start(grid, 12);
+    return grid;
+}
+
+GtkWidget* hintLabel(const std::string& text)
+{
+    GtkWidget* hint = label(text, true);
+    gtk_style_context_add_class(gtk_widget_get_style_context(hint), "dim-label");
+    return hint;
 }
 
 GtkWidget* input(const SettingsControl& control, Reports reports)

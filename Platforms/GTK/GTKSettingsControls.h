@@ -29,6 +29,12 @@ void installStyle();
 void setTone(GtkWidget* widget, MenuTone tone);
 // A left-aligned label; `wrap`ped ones break their lines.
 GtkWidget* label(const std::string& text, bool wrap = false);
+// A section's column with its bold title (when it has one) and its dimmed introduction packed in.
+GtkWidget* sectionBox(const SettingsSection& section);
+// The grid a section lays its controls out in: captions in the first column, inputs and hints in the second.
+GtkWidget* controlGrid();
+// A control's hint, dimmed under its input.
+GtkWidget* hintLabel(const std::string& text);
 // The widget of a control other than a row.
 GtkWidget* input(const SettingsControl& control, Reports reports);
 // Brings the widget of `shown` in line with `wanted` without reporting it; the text of a field (and

@@ -147,21 +147,8 @@ void GTKSettingsWindow::buildPages(const SettingsForm& form)
 
 GtkWidget* GTKSettingsWindow::buildSection(const SettingsSection& section, std::vector<std::string>& keys)
 {
-    GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 6);
-    GtkWidget* heading = label("");
-    char* markup = g_markup_printf_escaped("<b>%s</b>", section.title.c_str());
-    gtk_label_set_markup(GTK_LABEL(heading), markup);
-    g_free(markup);
-    gtk_box_pack_start(GTK_BOX(box), heading, FALSE, FALSE, 0);
-    if (!section.intro.empty()) {
-        GtkWidget* intro = label(section.intro, true);
-        gtk_style_context_add_class(gtk_widget_get_style_context(intro), "dim-label");
-        gtk_box_pack_start(GTK_BOX(box), intro, FALSE, FALSE, 0);
-    }
-    GtkWidget* grid = gtk_grid_new();
-    gtk_grid_set_row_spacing(GTK_GRID(grid), 6);
-    gtk_grid_set_column_spacing(GTK_GRID(grid), 12);
-    gtk_widget_set_margin_start(grid, 12);
+    GtkWidget* box = sectionBox(section);
+    GtkWidget* grid = controlGrid();
     int line = 0;
     for (const SettingsControl& control : section.controls) {
         Control made { control, nullptr, nullptr, control.value };
@@ -179,8 +166,7 @@ GtkWidget* GTKSettingsWindow::buildSection(const SettingsSection& section, std::
                 gtk_grid_attach(GTK_GRID(grid), caption, 0, line, 1, 1);
             }
             gtk_grid_attach(GTK_GRID(grid), made.input, 1, line++, 1, 1);
-            made.hint = label(control.hint, true);
-            gtk_style_context_add_class(gtk_widget_get_style_context(made.hint), "dim-label");
+            made.hint = hintLabel(control.hint);
             gtk_grid_attach(GTK_GRID(grid), made.hint, 1, line++, 1, 1);
         }
         keys.push_back(control.key);

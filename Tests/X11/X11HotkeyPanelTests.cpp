@@ -15,6 +15,7 @@
 #include "X11/TestAccessibility.h"
 #include "X11/TestKeyboard.h"
 #include "X11/TestTrayHost.h"
+#include "X11/TrayAppTest.h"
 #include "X11/VirtualDesktop.h"
 
 #include <gtest/gtest.h>
@@ -34,40 +35,9 @@ const std::string settingsTitle = "Quorvane Settings";
 const std::string panelTitle = "New web app";
 const std::string recordingText = GTKHotkeyRecorder::recordingText;
 
-class X11HotkeyPanelTest : public testing::Test {
+class X11HotkeyPanelTest : public TrayAppTest {
 protected:
-    static void SetUpTestSuite()
-    {
-        s_desktop = new VirtualDesktop;
-        s_bus = new AccessibilityBus;
-    }
-
-    static void TearDownTestSuite()
-    {
-        delete s_bus;
-        delete s_desktop;
-    }
-
-    X11HotkeyPanelTest() { m_connection = xcb_connect(nullptr, nullptr); }
-
-    ~X11HotkeyPanelTest() override
-    {
-        if (app) {
-            app->signal(SIGTERM);
-            EXPECT_EQ(app->finish(), 0);
-        }
-        xcb_disconnect(m_connection);
-    }
-
-    void startWith(const std::string& extra = "")
-    {
-        writeConfig(configWith({ "animate_tiles = false", "onboarding_complete = true" }, extra));
-        app = startApp();
-        ASSERT_TRUE(eventually([&] {
-            std::optional<TrayMenuItem> menu = host.menu();
-            return menu && menu->find("Settings…");
-        }));
-    }
+    void startWith(const std::string& extra = "") { startWithTray({}, extra); }
 
     // Chooses the tray's line `line` and waits for the window titled `title` it opens.
     void openFromTray(const std::string& line, const std::string& title)
@@ -100,15 +70,15 @@ protected:
     // Whether some client holds the keyboard grabbed: a grab of our own would then fail.
     bool keyboardGrabbed()
     {
-        xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
-        xcb_grab_keyboard_reply_t* reply = xcb_grab_keyboard_reply(m_connection,
-            xcb_grab_keyboard(m_connection, 0, root, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
+        xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection())).data->root;
+        xcb_grab_keyboard_reply_t* reply = xcb_grab_keyboard_reply(connection(),
+            xcb_grab_keyboard(connection(), 0, root, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
             nullptr);
         bool grabbed = reply && reply->status == XCB_GRAB_STATUS_ALREADY_GRABBED;
         if (reply && reply->status == XCB_GRAB_STATUS_SUCCESS)
-            xcb_ungrab_keyboard(m_connection, XCB_CURRENT_TIME);
+            xcb_ungrab_keyboard(connection(), XCB_CURRENT_TIME);
         std::free(reply);
-        xcb_flush(m_connection);
+        xcb_flush(connection());
         return grabbed;
     }
 
@@ -137,18 +107,7 @@ protected:
         return eventually([&] { return focusedNow(id); });
     }
 
-    static inline VirtualDesktop* s_desktop = nullptr;
-    static inline AccessibilityBus* s_bus = nullptr;
-    Keyboard keyboard;
-    GLibMainLoop loop;
-    X11Desktop windows { loop };
-    TestTrayHost host;
-    std::unique_ptr<ChildProcess> app;
-    Accessible application;
     Accessible window;
-
-private:
-    xcb_connection_t* m_connection;
 };
 
 TEST_F(X11HotkeyPanelTest, ARecordedHotkeyFiresAndChordsThatCannotAreNamedAndNotSaved)

@@ -172,7 +172,7 @@ TEST_F(X11OnboardingTest, AFirstStartWalksToDoneAndTheNextStartAsksNothing)
     ASSERT_TRUE(pressTo("Continue", "STEP 4 OF 6"));
     EXPECT_TRUE(shows("Skill file"));
     ASSERT_TRUE(pressTo("Continue", "STEP 5 OF 6"));
-    EXPECT_TRUE(control("text", "Agent chord"));
+    EXPECT_TRUE(control("push button", "Agent chord"));
     ASSERT_TRUE(pressTo("Continue", "STEP 6 OF 6"));
     ASSERT_TRUE(control("push button", "Done").act());
     EXPECT_TRUE(fileHas("onboarding_complete = true"));

@@ -11,6 +11,7 @@
 #include "X11/TestAccessibility.h"
 #include "X11/TestKeyboard.h"
 #include "X11/TestTrayHost.h"
+#include "X11/TrayAppTest.h"
 #include "X11/VirtualDesktop.h"
 
 #include <gtest/gtest.h>
@@ -28,41 +29,12 @@ using namespace test;
 constexpr uint8_t keyW = 25, keyEscape = 9;
 const std::string settingsTitle = "Quorvane Settings";
 
-// The tests of this suite share one desktop, whose accessibility bus this process opens once.
-class X11SettingsTest : public testing::Test {
+class X11SettingsTest : public TrayAppTest {
 protected:
-    static void SetUpTestSuite()
-    {
-        s_desktop = new VirtualDesktop;
-        s_bus = new AccessibilityBus;
-    }
-
-    static void TearDownTestSuite()
-    {
-        delete s_bus;
-        delete s_desktop;
-    }
-
-    X11SettingsTest() { m_connection = xcb_connect(nullptr, nullptr); }
-
-    ~X11SettingsTest() override
-    {
-        if (app) {
-            app->signal(SIGTERM);
-            EXPECT_EQ(app->finish(), 0);
-        }
-        xcb_disconnect(m_connection);
-    }
-
     // Starts the application with the tray host and opens its settings from the menu.
     void openSettings()
     {
-        writeConfig(configWith({ "animate_tiles = false", "onboarding_complete = true" }));
-        app = startApp();
-        ASSERT_TRUE(eventually([&] {
-            std::optional<TrayMenuItem> menu = host.menu();
-            return menu && menu->find("Settings…");
-        }));
+        startWithTray();
         ASSERT_TRUE(host.click("Settings…"));
         application = s_bus->application("quorvane-app");
         ASSERT_TRUE(application);
@@ -113,31 +85,21 @@ protected:
     // A click of the first button at (`x`, `y`) on the screen, as the person's mouse makes it.
     void click(int x, int y)
     {
-        xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
-        xcb_test_fake_input(m_connection, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, root, int16_t(x), int16_t(y), 0);
-        xcb_test_fake_input(m_connection, XCB_BUTTON_PRESS, 1, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
-        xcb_test_fake_input(m_connection, XCB_BUTTON_RELEASE, 1, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+        xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection())).data->root;
+        xcb_test_fake_input(connection(), XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, root, int16_t(x), int16_t(y), 0);
+        xcb_test_fake_input(connection(), XCB_BUTTON_PRESS, 1, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+        xcb_test_fake_input(connection(), XCB_BUTTON_RELEASE, 1, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
         waitForServer();
     }
 
-    static inline VirtualDesktop* s_desktop = nullptr;
-    static inline AccessibilityBus* s_bus = nullptr;
-    Keyboard keyboard;
-    GLibMainLoop loop;
-    X11Desktop windows { loop };
-    TestTrayHost host;
-    std::unique_ptr<ChildProcess> app;
-    Accessible application;
     Accessible settings;
 
 private:
     // Returns once the server has handled everything sent so far.
     void waitForServer()
     {
-        std::free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
+        std::free(xcb_get_input_focus_reply(connection(), xcb_get_input_focus(connection()), nullptr));
     }
-
-    xcb_connection_t* m_connection;
 };
 
 TEST_F(X11SettingsTest, OpensFromTheTrayAndItsEditsReachTheFileAndTheRunningApplication)
