@@ -117,4 +117,28 @@ public:
     }
 };
 
+// An application whose settings window a test works as a person would: each edit and press is followed by
+// the main loop's next turn.
+class SettingsTest : public AppTest {
+public:
+    SimulatedAppWindows& windows = desktop.appWindows;
+
+    // Lets posted updates run, as the main loop's next turn does.
+    void settle() { desktop.loop.runPending(); }
+
+    bool edit(const std::string& name, const std::string& value)
+    {
+        bool found = windows.edit(name, value);
+        settle();
+        return found;
+    }
+
+    bool press(const std::string& name)
+    {
+        bool found = windows.press(name);
+        settle();
+        return found;
+    }
+};
+
 } // namespace quorvane::test

@@ -11,10 +11,8 @@
 namespace quorvane {
 namespace {
 
-class AppsSettingsTest : public test::AppTest {
+class AppsSettingsTest : public test::SettingsTest {
 protected:
-    SimulatedAppWindows& windows = desktop.appWindows;
-
     void begin()
     {
         test::oneDisplay(desktop);
@@ -23,22 +21,6 @@ protected:
         ASSERT_EQ(model->handleRPC({ "app", "add", "https://notes.example.com", "--name", "Notes" }).exitCode, 0);
         model->showSettings(SettingsTab::apps);
         settle();
-    }
-
-    void settle() { desktop.loop.runPending(); }
-
-    bool edit(const std::string& name, const std::string& value)
-    {
-        bool found = windows.edit(name, value);
-        settle();
-        return found;
-    }
-
-    bool press(const std::string& name)
-    {
-        bool found = windows.press(name);
-        settle();
-        return found;
     }
 
     // Each web app as "name url tile".

@@ -10,32 +10,14 @@
 namespace quorvane {
 namespace {
 
-class HotkeySettingsTest : public test::AppTest {
+class HotkeySettingsTest : public test::SettingsTest {
 protected:
-    SimulatedAppWindows& windows = desktop.appWindows;
-
     void begin(const std::string& tail = "")
     {
         test::oneDisplay(desktop);
         startWith(test::configText({}, tail));
         model->showSettings(SettingsTab::hotkeys);
         settle();
-    }
-
-    void settle() { desktop.loop.runPending(); }
-
-    bool edit(const std::string& name, const std::string& value)
-    {
-        bool found = windows.edit(name, value);
-        settle();
-        return found;
-    }
-
-    bool press(const std::string& name)
-    {
-        bool found = windows.press(name);
-        settle();
-        return found;
     }
 
     // The app hotkeys in force, as "chord app".

@@ -15,10 +15,8 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-class SettingsWindowTest : public test::AppTest {
+class SettingsWindowTest : public test::SettingsTest {
 protected:
-    SimulatedAppWindows& windows = desktop.appWindows;
-
     void begin(const std::string& tail = "", const std::vector<std::pair<std::string, std::string>>& general = {})
     {
         test::oneDisplay(desktop);
@@ -32,23 +30,6 @@ protected:
     {
         model->showSettings(tab);
         settle();
-    }
-
-    // Lets posted updates run, as the main loop's next turn does.
-    void settle() { desktop.loop.runPending(); }
-
-    bool edit(const std::string& name, const std::string& value)
-    {
-        bool found = windows.edit(name, value);
-        settle();
-        return found;
-    }
-
-    bool press(const std::string& name)
-    {
-        bool found = windows.press(name);
-        settle();
-        return found;
     }
 
     std::string value(const std::string& name)
