@@ -215,6 +215,8 @@ GtkWidget* GTKOnboardingWindow::buildSection(const SettingsSection& section)
 GtkWidget* GTKOnboardingWindow::buildRow(const SettingsControl& control)
 {
     GtkWidget* line = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 12);
+    if (GtkWidget* image = rowImage(control))
+        gtk_box_pack_start(GTK_BOX(line), image, FALSE, FALSE, 0);
     for (const std::string& cell : control.cells) {
         GtkWidget* text = label(cell);
         gtk_label_set_ellipsize(GTK_LABEL(text), PANGO_ELLIPSIZE_MIDDLE);

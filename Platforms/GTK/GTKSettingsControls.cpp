@@ -122,6 +122,24 @@ GtkWidget* label(const std::string& text, bool wrap)
     return widget;
 }
 
+GtkWidget* rowImage(const SettingsControl& row)
+{
+    if (row.image.empty())
+        return nullptr;
+    constexpr int edge = 24;
+    GtkWidget* image = nullptr;
+    if (GdkPixbuf* pixbuf = gdk_pixbuf_new_from_file_at_scale(row.image.c_str(), edge, edge, TRUE, nullptr)) {
+        image = gtk_image_new_from_pixbuf(pixbuf);
+        g_object_unref(pixbuf);
+    } else {
+        image = gtk_image_new_from_icon_name("application-x-executable", GTK_ICON_SIZE_LARGE_TOOLBAR);
+        gtk_image_set_pixel_size(GTK_IMAGE(image), edge);
+    }
+    if (AtkObject* accessible = gtk_widget_get_accessible(image); accessible && !row.cells.empty())
+        atk_object_set_name(accessible, ("Icon of " + row.cells.front()).c_str());
+    return image;
+}
+
 GtkWidget* sectionBox(const SettingsSection& section)
 {
     GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 6);

@@ -35,6 +35,9 @@ GtkWidget* sectionBox(const SettingsSection& section);
 GtkWidget* controlGrid();
 // A control's hint, dimmed under its input.
 GtkWidget* hintLabel(const std::string& text);
+// A row's picture, named after its first cell for screen readers; a generic application icon when its file
+// cannot be read; none when the row has no image.
+GtkWidget* rowImage(const SettingsControl& row);
 // The widget of a control other than a row.
 GtkWidget* input(const SettingsControl& control, Reports reports);
 // Brings the widget of `shown` in line with `wanted` without reporting it; the text of a field (and

@@ -179,6 +179,8 @@ GtkWidget* GTKSettingsWindow::buildSection(const SettingsSection& section, std::
 GtkWidget* GTKSettingsWindow::buildRow(const SettingsControl& control, std::vector<std::string>& keys)
 {
     GtkWidget* line = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 12);
+    if (GtkWidget* image = rowImage(control))
+        gtk_box_pack_start(GTK_BOX(line), image, FALSE, FALSE, 0);
     for (const std::string& cell : control.cells) {
         GtkWidget* text = label(cell);
         gtk_label_set_width_chars(GTK_LABEL(text), cellWidth);

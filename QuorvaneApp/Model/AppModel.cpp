@@ -6,6 +6,7 @@
 #include "Command/CommandOutput.h"
 #include "Command/CommandParser.h"
 #include "Command/Invocation.h"
+#include "WebApps/DesktopEntryWriter.h"
 #include "WebApps/WebAppName.h"
 #include "Configuration/GeneralValidation.h"
 #include "QuorvaneApp/Agents/AgentActions.h"
@@ -348,6 +349,9 @@ void AppModel::makeSettingsWindow()
             [this](const std::string& bundleIdentifier) { m_keys->focusBundle(bundleIdentifier); },
             [this] { m_newApp->show(); },
             [this] { return WebAppName::maximumLength(m_paths.appsDirectory()); },
+            [this](const std::string& bundleIdentifier, int edge) {
+                return DesktopEntryWriter(m_paths).installedIcon(bundleIdentifier, edge).value_or("");
+            },
         }));
     panes.push_back(std::make_unique<AgentSettings>(*m_configuration, m_banner, *m_chordCheck, agentActions()));
     m_settings

@@ -60,6 +60,8 @@ struct SettingsControl {
     bool enabled = true;
     MenuTone tone = MenuTone::plain;
     std::vector<std::string> cells;
+    // A row's picture before its cells: an image file, drawn small; nothing when empty or unreadable.
+    std::string image;
     std::vector<SettingsControl> buttons;
 
     friend bool operator==(const SettingsControl&, const SettingsControl&) = default;

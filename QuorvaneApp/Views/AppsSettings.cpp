@@ -80,8 +80,10 @@ SettingsSection AppsSettings::listSection() const
             buttons.push_back(button(keyed(removePrefix, record.slug), "Remove", "Remove " + name));
         }
         std::string tile = record.spec.tile ? "opens on " + *record.spec.tile : "";
-        section.controls.push_back(
-            row("apps.app:" + record.slug, { name, record.spec.url, std::move(tile) }, std::move(buttons)));
+        SettingsControl line = row("apps.app:" + record.slug, { name, record.spec.url, std::move(tile) }, std::move(buttons));
+        if (m_actions.iconPath)
+            line.image = m_actions.iconPath(record.spec.bundleIdentifier, iconEdge);
+        section.controls.push_back(std::move(line));
         if (m_removing == record.slug)
             section.controls.push_back(note("apps.asking:" + record.slug,
                 "Remove " + name + "? Its launcher goes too; its cookies stay for a web app of the same name.",

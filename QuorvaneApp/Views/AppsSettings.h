@@ -31,9 +31,15 @@ public:
         std::function<void()> newApp;
         // The longest name the web-apps folder takes, in bytes.
         std::function<size_t()> longestName;
+        // The path of the web app's installed icon image nearest this many pixels, as its launcher shows it; "" when
+        // it has none.
+        std::function<std::string(const std::string& bundleIdentifier, int edge)> iconPath;
     };
 
     AppsSettings(const ConfigSource&, BannerSink&, const ChordCheck&, Actions);
+
+    // The edge in pixels of the icon each web app's row shows.
+    static constexpr int iconEdge = 24;
 
     SettingsTab tab() const override { return SettingsTab::apps; }
     std::vector<SettingsSection> sections() override;

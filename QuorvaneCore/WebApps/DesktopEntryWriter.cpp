@@ -82,6 +82,22 @@ void DesktopEntryWriter::install(const WebAppBundlePlan& plan, std::string_view 
 void DesktopEntryWriter::remove(const std::string& bundleIdentifier) const
 {
     fs::remove(entryPath(bundleIdentifier));
+    for (int edge : installedEdges(bundleIdentifier))
+        fs::remove(iconPath(bundleIdentifier, edge));
+}
+
+std::optional<std::string> DesktopEntryWriter::installedIcon(const std::string& bundleIdentifier, int edge) const
+{
+    std::set<int> edges = installedEdges(bundleIdentifier);
+    if (edges.empty())
+        return std::nullopt;
+    auto atLeast = edges.lower_bound(edge);
+    return iconPath(bundleIdentifier, atLeast != edges.end() ? *atLeast : *edges.rbegin());
+}
+
+std::set<int> DesktopEntryWriter::installedEdges(const std::string& bundleIdentifier) const
+{
+    std::set<int> edges;
     std::error_code error;
     for (const fs::directory_entry& size : fs::directory_iterator(m_paths.iconThemeDirectory(), error)) {
         std::string name = size.path().filename().string();
@@ -89,8 +105,11 @@ void DesktopEntryWriter::remove(const std::string& bundleIdentifier) const
         bool digits = cross > 0 && cross < 5 && std::all_of(name.begin(), name.begin() + cross, ::isdigit);
         if (!digits || name.substr(0, cross) != name.substr(cross + 1))
             continue;
-        fs::remove(iconPath(bundleIdentifier, std::stoi(name.substr(0, cross))));
+        int edge = std::stoi(name.substr(0, cross));
+        if (fs::exists(iconPath(bundleIdentifier, edge), error))
+            edges.insert(edge);
     }
+    return edges;
 }
 
 std::string DesktopEntryWriter::entryText(const WebAppBundlePlan& plan, const std::string& iconName)

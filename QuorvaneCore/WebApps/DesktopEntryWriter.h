@@ -2,6 +2,8 @@
 
 #include "Configuration/QuorvanePaths.h"
 
+#include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -27,11 +29,16 @@ public:
     std::string entryPath(const std::string& bundleIdentifier) const;
     // Its icon image of `edge` pixels.
     std::string iconPath(const std::string& bundleIdentifier, int edge) const;
+    // Of its installed icon images, the smallest of at least `edge` pixels, else the largest; none when none is.
+    std::optional<std::string> installedIcon(const std::string& bundleIdentifier, int edge) const;
 
     // The entry's text; `iconName` is what its Icon key names.
     static std::string entryText(const WebAppBundlePlan&, const std::string& iconName);
 
 private:
+    // The edges of its icon images on disk.
+    std::set<int> installedEdges(const std::string& bundleIdentifier) const;
+
     QuorvanePaths m_paths;
 };
 

@@ -84,6 +84,18 @@ TEST_F(AppsSettingsTest, AnEditSavesWhatIsValidAndTheBundleFollowsTheName)
     EXPECT_FALSE(bundle("Post"));
 }
 
+// Each row shows the icon its launcher shows, one that was written when the app was added.
+TEST_F(AppsSettingsTest, EachRowShowsItsLaunchersIcon)
+{
+    begin();
+    for (const WebAppRecord& record : model->config().apps) {
+        const SettingsControl* row = windows.control(record.spec.name);
+        ASSERT_TRUE(row) << record.spec.name;
+        EXPECT_NE(row->image.find(record.spec.bundleIdentifier), std::string::npos) << row->image;
+        EXPECT_TRUE(std::filesystem::is_regular_file(row->image)) << row->image;
+    }
+}
+
 TEST_F(AppsSettingsTest, TheRowsRecorderSetsAndRemovesTheHotkey)
 {
     begin();

@@ -188,6 +188,7 @@ TEST_F(X11HotkeyPanelTest, AWebAppMadeInThePanelIsEverywhereAndGoesFromTheAppsTa
     EXPECT_TRUE(fs::exists(launcher));
 
     openSettings("Apps");
+    EXPECT_TRUE(control("icon", "Icon of Local Notes"));
     ASSERT_TRUE(control("push button", "Remove Local Notes").act());
     ASSERT_TRUE(control("push button", "Remove Local Notes and its launcher").act());
     EXPECT_TRUE(eventually([&] { return !fs::exists(bundle) && !fs::exists(launcher); }));

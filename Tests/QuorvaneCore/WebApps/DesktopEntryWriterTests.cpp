@@ -84,6 +84,16 @@ TEST_F(DesktopEntryWriterTest, iconsGoWhereTheThemeLooksOrAreNamedByPath)
                   .find("\nIcon=" + writer.iconPath(odd.bundleIdentifier, 180) + "\n"),
         std::string::npos);
 
+    // A small picture is drawn from the nearest image at least as large, else from the largest.
+    const std::pair<int, std::string> nearest[] = {
+        { 24, writer.iconPath(themed.bundleIdentifier, 128) },
+        { 200, writer.iconPath(themed.bundleIdentifier, 256) },
+        { 512, writer.iconPath(themed.bundleIdentifier, 256) },
+    };
+    for (const auto& [edge, path] : nearest)
+        EXPECT_EQ(writer.installedIcon(themed.bundleIdentifier, edge), path) << edge;
+    EXPECT_EQ(writer.installedIcon(odd.bundleIdentifier, 24), writer.iconPath(odd.bundleIdentifier, 180));
+
     // Only this web app's files go.
     writer.remove(themed.bundleIdentifier);
     EXPECT_FALSE(fs::exists(writer.entryPath(themed.bundleIdentifier)));
@@ -92,6 +102,7 @@ TEST_F(DesktopEntryWriterTest, iconsGoWhereTheThemeLooksOrAreNamedByPath)
     EXPECT_TRUE(fs::exists(writer.entryPath(odd.bundleIdentifier)));
     EXPECT_TRUE(fs::exists(writer.iconPath(odd.bundleIdentifier, 180)));
     writer.remove(themed.bundleIdentifier);
+    EXPECT_EQ(writer.installedIcon(themed.bundleIdentifier, 24), std::nullopt);
 }
 
 // A site's image goes to the theme as it came; an image the theme cannot use gives the fallback artwork.
