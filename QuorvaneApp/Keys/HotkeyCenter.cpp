@@ -103,6 +103,7 @@ void HotkeyCenter::release()
     m_refs.clear();
     m_tokens.clear();
     m_chords.clear();
+    m_signatures.clear();
     m_tap.update(false, std::nullopt, {});
 }
 
@@ -121,12 +122,15 @@ void HotkeyCenter::apply(
             leaderTokens.emplace_back(binding.token, *code);
     }
 
-    HotkeyRegistrar& registrar = m_registrar;
+    // A chord held before and still bound keeps its registration, only its token changes: letting go and
+    // taking it again would let a press in between reach the focused window.
+    std::map<std::string, uint32_t> held;
     for (uint32_t id : m_refs)
-        registrar.unregisterChord(id);
+        held[m_signatures.at(id)] = id;
     m_refs.clear();
     m_tokens.clear();
     m_chords.clear();
+    m_signatures.clear();
 
     // The first registration of a key and modifiers holds it; a refused one leaves it to later rows.
     std::set<std::string> registered;
@@ -141,13 +145,25 @@ void HotkeyCenter::apply(
             = std::to_string(*code) + "-" + std::to_string(MacKeyCodes::carbonModifiers(binding.chord.modifiers));
         if (registered.contains(signature))
             continue;
-        if (registerHotkey(binding.token, *code, binding.chord.modifiers)) {
-            registered.insert(signature);
-            m_chords[m_refs.back()] = binding.chord.canonical();
+        std::optional<uint32_t> id;
+        if (auto kept = held.find(signature); kept != held.end()) {
+            id = kept->second;
+            held.erase(kept);
+        } else {
+            id = registerChord(*code, binding.chord.modifiers);
         }
-        else
+        if (!id) {
             refused.emplace_back(signature, binding.chord.canonical());
+            continue;
+        }
+        registered.insert(signature);
+        m_refs.push_back(*id);
+        m_tokens[*id] = binding.token;
+        m_chords[*id] = binding.chord.canonical();
+        m_signatures[*id] = signature;
     }
+    for (const auto& [signature, id] : held)
+        m_registrar.unregisterChord(id);
     m_refused.clear();
     for (const auto& [signature, chord] : refused) {
         if (!registered.contains(signature) && std::find(m_refused.begin(), m_refused.end(), chord) == m_refused.end())
@@ -157,14 +173,12 @@ void HotkeyCenter::apply(
     m_tap.update(tileMode && m_tap.running(), m_leaderKeyCode, leaderTokens);
 }
 
-bool HotkeyCenter::registerHotkey(const std::string& token, uint32_t keyCode, const std::set<HotkeyModifier>& modifiers)
+std::optional<uint32_t> HotkeyCenter::registerChord(uint32_t keyCode, const std::set<HotkeyModifier>& modifiers)
 {
     uint32_t id = m_nextID++;
     if (!m_registrar.registerChord(id, KeyChord { keyCode, modifiers }))
-        return false;
-    m_refs.push_back(id);
-    m_tokens[id] = token;
-    return true;
+        return std::nullopt;
+    return id;
 }
 
 void HotkeyCenter::fire(uint32_t id)

@@ -59,8 +59,8 @@ public:
     // Replaces every registration: ordinary chords go to the desktop, the first of each key and modifiers
     // holding it; leader chords go to the tap, whose tile mode is on only while it runs.
     void apply(const std::vector<Binding>& permanent, bool tileMode, const std::optional<HotkeyKey>& leaderKey);
-    // One registration under the next id; false when the desktop refuses it.
-    bool registerHotkey(const std::string& token, uint32_t keyCode, const std::set<HotkeyModifier>& modifiers);
+    // One registration under the next id; none when the desktop refuses it.
+    std::optional<uint32_t> registerChord(uint32_t keyCode, const std::set<HotkeyModifier>& modifiers);
     // A registered chord was pressed; an id no registration holds does nothing.
     void fire(uint32_t id);
 
@@ -80,6 +80,8 @@ private:
     std::vector<uint32_t> m_refs;
     std::map<uint32_t, std::string> m_tokens;
     std::map<uint32_t, std::string> m_chords;
+    // Each registration's key and modifiers, as the desktop tells chords apart.
+    std::map<uint32_t, std::string> m_signatures;
     std::function<void(const std::string&)> m_onChord;
     // Never reset, so a late press of a dropped registration finds nothing.
     uint32_t m_nextID = 1;
