@@ -4,9 +4,6 @@
 #include "QuorvaneChrome/StyleSheet.h"
 
 #include <gtk/gtk.h>
-#ifdef GDK_WINDOWING_X11
-#include <gdk/gdkx.h>
-#endif
 
 namespace quorvane {
 
@@ -63,7 +60,7 @@ void setText(GtkWidget* label, const std::string& text)
 
 GTKOnboardingWindow::GTKOnboardingWindow(const OnboardingForm& form, WindowChrome chrome, const SettingsEvents& events,
     std::function<void()> closeRequested)
-    : m_events(events)
+    : m_controls(events)
     , m_closeRequested(std::move(closeRequested))
 {
     installStyle();
@@ -106,9 +103,9 @@ GTKOnboardingWindow::GTKOnboardingWindow(const OnboardingForm& form, WindowChrom
         gtk_box_pack_start(GTK_BOX(column), part, FALSE, FALSE, 0);
     gtk_container_add(GTK_CONTAINER(m_window), column);
 
-    m_updating = true;
+    m_controls.beginUpdate();
     build(form);
-    m_updating = false;
+    m_controls.endUpdate();
     gtk_widget_show_all(m_window);
     refreshTexts(form);
     present();
@@ -116,21 +113,13 @@ GTKOnboardingWindow::GTKOnboardingWindow(const OnboardingForm& form, WindowChrom
 
 GTKOnboardingWindow::~GTKOnboardingWindow()
 {
-    m_updating = true;
+    m_controls.beginUpdate();
     gtk_widget_destroy(m_window);
 }
 
 void GTKOnboardingWindow::present()
 {
-    // Asked for from the tray or at start, the window comes with no event of its own: the server's time now
-    // stands for the request, so that the window manager lets it take the focus.
-    guint32 time = GDK_CURRENT_TIME;
-#ifdef GDK_WINDOWING_X11
-    GdkWindow* window = gtk_widget_get_window(m_window);
-    if (window && GDK_IS_X11_WINDOW(window))
-        time = gdk_x11_get_server_time(window);
-#endif
-    gtk_window_present_with_time(GTK_WINDOW(m_window), time);
+    presentNow(m_window);
 }
 
 OnboardingForm GTKOnboardingWindow::shapeOf(OnboardingForm form)
@@ -160,7 +149,7 @@ void GTKOnboardingWindow::build(const OnboardingForm& form)
     for (const SettingsSection& section : form.sections)
         gtk_box_pack_start(GTK_BOX(m_body), buildSection(section), FALSE, FALSE, 0);
     for (const SettingsControl& button : form.buttons)
-        gtk_box_pack_start(GTK_BOX(m_buttons), addControl(button), FALSE, FALSE, 0);
+        gtk_box_pack_start(GTK_BOX(m_buttons), m_controls.add(button), FALSE, FALSE, 0);
     m_shape = shapeOf(form);
 }
 
@@ -197,9 +186,9 @@ GtkWidget* GTKOnboardingWindow::buildSection(const SettingsSection& section)
         if (control.kind == Kind::row) {
             gtk_grid_attach(GTK_GRID(grid), buildRow(control), 0, line++, 2, 1);
         } else if (control.kind == Kind::note || control.kind == Kind::button) {
-            gtk_grid_attach(GTK_GRID(grid), addControl(control), 0, line++, 2, 1);
+            gtk_grid_attach(GTK_GRID(grid), m_controls.add(control), 0, line++, 2, 1);
         } else {
-            GtkWidget* input = addControl(control);
+            GtkWidget* input = m_controls.add(control);
             GtkWidget* caption = label(control.label);
             gtk_label_set_mnemonic_widget(GTK_LABEL(caption), input);
             gtk_grid_attach(GTK_GRID(grid), caption, 0, line, 1, 1);
@@ -223,51 +212,33 @@ GtkWidget* GTKOnboardingWindow::buildRow(const SettingsControl& control)
         gtk_box_pack_start(GTK_BOX(line), text, TRUE, TRUE, 0);
     }
     for (auto button = control.buttons.rbegin(); button != control.buttons.rend(); ++button)
-        gtk_box_pack_end(GTK_BOX(line), addControl(*button), FALSE, FALSE, 0);
+        gtk_box_pack_end(GTK_BOX(line), m_controls.add(*button), FALSE, FALSE, 0);
     return line;
-}
-
-GtkWidget* GTKOnboardingWindow::addControl(const SettingsControl& control)
-{
-    std::string key = control.key;
-    GtkWidget* widget = input(control,
-        Reports {
-            [this, key](const std::string& value) { edited(key, value); },
-            [this, key] { commitText(key); },
-            [this, key] { pressed(key); },
-        });
-    m_controls.insert_or_assign(key, Control { control, widget, control.value });
-    return widget;
 }
 
 void GTKOnboardingWindow::update(const OnboardingForm& form)
 {
-    m_updating = true;
+    m_controls.beginUpdate();
     if (shapeOf(form) != m_shape) {
         build(form);
         gtk_widget_show_all(m_body);
         gtk_widget_show_all(m_buttons);
     } else {
-        auto refreshOne = [this](const SettingsControl& wanted) {
-            Control& control = m_controls.at(wanted.key);
-            GTKSettingsControls::refresh(control.input, control.shown, wanted, control.current);
-            control.shown = wanted;
-        };
         for (const SettingsSection& section : form.sections) {
             for (const SettingsControl& control : section.controls) {
                 if (control.kind != Kind::row)
-                    refreshOne(control);
+                    m_controls.refresh(control);
                 for (const SettingsControl& button : control.buttons)
-                    refreshOne(button);
+                    m_controls.refresh(button);
             }
         }
         for (const SettingsControl& button : form.buttons)
-            refreshOne(button);
+            m_controls.refresh(button);
         for (const OnboardingChord& chord : form.chords)
             refreshChord(chord);
     }
     refreshTexts(form);
-    m_updating = false;
+    m_controls.endUpdate();
 }
 
 void GTKOnboardingWindow::refreshTexts(const OnboardingForm& form)
@@ -298,36 +269,6 @@ void GTKOnboardingWindow::refreshChord(const OnboardingChord& wanted)
         GtkAdjustment* adjustment = gtk_scrolled_window_get_vadjustment(GTK_SCROLLED_WINDOW(m_scroller));
         gtk_adjustment_clamp_page(adjustment, y, y + gtk_widget_get_allocated_height(found->second.row));
     }
-}
-
-void GTKOnboardingWindow::commitText(const std::string& key)
-{
-    auto found = m_controls.find(key);
-    if (m_updating || found == m_controls.end())
-        return;
-    std::string text = enteredText(found->second.input, found->second.shown);
-    if (text != found->second.current)
-        edited(key, text);
-}
-
-void GTKOnboardingWindow::edited(const std::string& key, const std::string& value)
-{
-    if (m_updating)
-        return;
-    if (auto found = m_controls.find(key); found != m_controls.end())
-        found->second.current = value;
-    if (auto handler = m_events.edited)
-        handler(key, value);
-}
-
-void GTKOnboardingWindow::pressed(const std::string& key)
-{
-    if (m_updating)
-        return;
-    // A press that turns the step destroys the pressed button while its signal runs: GTK holds the
-    // button and the handler until the emission ends.
-    if (auto handler = m_events.pressed)
-        handler(key);
 }
 
 } // namespace quorvane

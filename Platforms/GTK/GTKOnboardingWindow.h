@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platforms/GTK/GTKFormControls.h"
 #include "Platforms/GTK/GTKSettingsControls.h"
 #include "QuorvaneApp/Platform/AppWindows.h"
 
@@ -30,11 +31,6 @@ public:
     GtkWidget* window() const { return m_window; }
 
 private:
-    struct Control {
-        SettingsControl shown;
-        GtkWidget* input = nullptr;
-        std::string current;
-    };
     struct Chord {
         std::vector<GtkWidget*> caps;
         GtkWidget* row = nullptr;
@@ -47,14 +43,10 @@ private:
     GtkWidget* buildChords(const std::vector<OnboardingChord>& chords);
     GtkWidget* buildSection(const SettingsSection& section);
     GtkWidget* buildRow(const SettingsControl& control);
-    GtkWidget* addControl(const SettingsControl& control);
     void refreshTexts(const OnboardingForm& form);
     void refreshChord(const OnboardingChord& wanted);
-    void commitText(const std::string& key);
-    void edited(const std::string& key, const std::string& value);
-    void pressed(const std::string& key);
 
-    const SettingsEvents& m_events;
+    GTKFormControls m_controls;
     std::function<void()> m_closeRequested;
     GtkWidget* m_window = nullptr;
     GtkWidget* m_eyebrow = nullptr;
@@ -66,9 +58,7 @@ private:
     GtkWidget* m_status = nullptr;
     GtkWidget* m_buttons = nullptr;
     OnboardingForm m_shape;
-    std::map<std::string, Control> m_controls;
     std::map<std::string, Chord> m_chords;
-    bool m_updating = false;
 };
 
 } // namespace quorvane

@@ -4,6 +4,9 @@
 #include "QuorvaneChrome/StyleSheet.h"
 
 #include <gtk/gtk.h>
+#ifdef GDK_WINDOWING_X11
+#include <gdk/gdkx.h>
+#endif
 
 #include <algorithm>
 #include <charconv>
@@ -138,6 +141,17 @@ GtkWidget* rowImage(const SettingsControl& row)
     if (AtkObject* accessible = gtk_widget_get_accessible(image); accessible && !row.cells.empty())
         atk_object_set_name(accessible, ("Icon of " + row.cells.front()).c_str());
     return image;
+}
+
+void presentNow(GtkWidget* window)
+{
+    guint32 time = GDK_CURRENT_TIME;
+#ifdef GDK_WINDOWING_X11
+    GdkWindow* surface = gtk_widget_get_window(window);
+    if (surface && GDK_IS_X11_WINDOW(surface))
+        time = gdk_x11_get_server_time(surface);
+#endif
+    gtk_window_present_with_time(GTK_WINDOW(window), time);
 }
 
 GtkWidget* sectionBox(const SettingsSection& section)

@@ -29,6 +29,10 @@ void installStyle();
 void setTone(GtkWidget* widget, MenuTone tone);
 // A left-aligned label; `wrap`ped ones break their lines.
 GtkWidget* label(const std::string& text, bool wrap = false);
+// Presents `window` with the server's time now: asked for from the tray, a panel or at start, a window comes
+// with no event of its own, and that time stands for the person's request so that the window manager lets it
+// take the focus.
+void presentNow(GtkWidget* window);
 // A section's column with its bold title (when it has one) and its dimmed introduction packed in.
 GtkWidget* sectionBox(const SettingsSection& section);
 // The grid a section lays its controls out in: captions in the first column, inputs and hints in the second.

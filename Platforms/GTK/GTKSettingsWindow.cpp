@@ -4,9 +4,6 @@
 #include "QuorvaneChrome/SlimTitleBar.h"
 
 #include <gtk/gtk.h>
-#ifdef GDK_WINDOWING_X11
-#include <gdk/gdkx.h>
-#endif
 
 namespace quorvane {
 
@@ -28,6 +25,7 @@ using namespace GTKSettingsControls;
 GTKSettingsWindow::GTKSettingsWindow(const SettingsForm& form, const std::string& page, WindowChrome chrome,
     const SettingsEvents& events, std::function<void()> closeRequested)
     : m_events(events)
+    , m_controls(events)
     , m_closeRequested(std::move(closeRequested))
 {
     installStyle();
@@ -63,13 +61,13 @@ GTKSettingsWindow::GTKSettingsWindow(const SettingsForm& form, const std::string
     gtk_box_pack_start(GTK_BOX(column), m_status, FALSE, FALSE, 0);
     gtk_container_add(GTK_CONTAINER(m_window), column);
 
-    m_updating = true;
+    m_controls.beginUpdate();
     buildPages(form);
     setStatus(form.status, form.statusTone);
-    m_updating = false;
+    m_controls.endUpdate();
     g_signal_connect(m_notebook, "switch-page", G_CALLBACK(+[](GtkNotebook*, GtkWidget*, guint index, gpointer self) {
         auto* window = static_cast<GTKSettingsWindow*>(self);
-        if (window->m_updating || index >= window->m_pages.size())
+        if (window->m_controls.updating() || index >= window->m_pages.size())
             return;
         if (auto chosen = window->m_events.pageChosen)
             chosen(window->m_pages[index].key);
@@ -77,7 +75,7 @@ GTKSettingsWindow::GTKSettingsWindow(const SettingsForm& form, const std::string
         this);
     gtk_widget_show_all(m_window);
     // Hints without text take no room.
-    for (auto& [key, control] : m_controls) {
+    for (const auto& [key, control] : m_controls.all()) {
         if (control.hint && control.shown.hint.empty())
             gtk_widget_hide(control.hint);
     }
@@ -86,7 +84,7 @@ GTKSettingsWindow::GTKSettingsWindow(const SettingsForm& form, const std::string
 
 GTKSettingsWindow::~GTKSettingsWindow()
 {
-    m_updating = true;
+    m_controls.beginUpdate();
     // While the notebook takes its pages down, GTK's accessible of each page that leaves (made once a screen
     // reader has looked at the tabs) asks the notebook for the page's tab after it is gone, and GTK reports
     // that as a critical warning once a page. That one warning is expected here; anything else passes on.
@@ -106,20 +104,12 @@ void GTKSettingsWindow::present(const std::string& page)
 {
     for (size_t index = 0; index < m_pages.size(); ++index) {
         if (m_pages[index].key == page) {
-            m_updating = true;
+            m_controls.beginUpdate();
             gtk_notebook_set_current_page(GTK_NOTEBOOK(m_notebook), static_cast<int>(index));
-            m_updating = false;
+            m_controls.endUpdate();
         }
     }
-    // Asked for from the tray or a panel, the window comes with no event of its own: the server's time now
-    // stands for the person's request, so that the window manager lets it take the focus.
-    guint32 time = GDK_CURRENT_TIME;
-#ifdef GDK_WINDOWING_X11
-    GdkWindow* window = gtk_widget_get_window(m_window);
-    if (window && GDK_IS_X11_WINDOW(window))
-        time = gdk_x11_get_server_time(window);
-#endif
-    gtk_window_present_with_time(GTK_WINDOW(m_window), time);
+    presentNow(m_window);
 }
 
 void GTKSettingsWindow::buildPages(const SettingsForm& form)
@@ -151,26 +141,25 @@ GtkWidget* GTKSettingsWindow::buildSection(const SettingsSection& section, std::
     GtkWidget* grid = controlGrid();
     int line = 0;
     for (const SettingsControl& control : section.controls) {
-        Control made { control, nullptr, nullptr, control.value };
         if (control.kind == Kind::row) {
             gtk_grid_attach(GTK_GRID(grid), buildRow(control, keys), 0, line++, 2, 1);
-        } else if (control.kind == Kind::note) {
-            made.input = input(control, {});
-            gtk_grid_attach(GTK_GRID(grid), made.input, 0, line++, 2, 1);
-        } else {
-            made.input = input(control, reportsOf(control.key));
-            if (control.kind != Kind::button) {
-                GtkWidget* caption = label(control.label);
-                gtk_label_set_mnemonic_widget(GTK_LABEL(caption), made.input);
-                gtk_size_group_add_widget(m_captions, caption);
-                gtk_grid_attach(GTK_GRID(grid), caption, 0, line, 1, 1);
-            }
-            gtk_grid_attach(GTK_GRID(grid), made.input, 1, line++, 1, 1);
-            made.hint = hintLabel(control.hint);
-            gtk_grid_attach(GTK_GRID(grid), made.hint, 1, line++, 1, 1);
+            continue;
         }
+        GtkWidget* made = m_controls.add(control);
         keys.push_back(control.key);
-        m_controls.insert_or_assign(control.key, std::move(made));
+        if (control.kind == Kind::note) {
+            gtk_grid_attach(GTK_GRID(grid), made, 0, line++, 2, 1);
+            continue;
+        }
+        if (control.kind != Kind::button) {
+            GtkWidget* caption = label(control.label);
+            gtk_label_set_mnemonic_widget(GTK_LABEL(caption), made);
+            gtk_size_group_add_widget(m_captions, caption);
+            gtk_grid_attach(GTK_GRID(grid), caption, 0, line, 1, 1);
+        }
+        gtk_grid_attach(GTK_GRID(grid), made, 1, line++, 1, 1);
+        GtkWidget* hint = m_controls.at(control.key).hint = hintLabel(control.hint);
+        gtk_grid_attach(GTK_GRID(grid), hint, 1, line++, 1, 1);
     }
     gtk_box_pack_start(GTK_BOX(box), grid, FALSE, FALSE, 0);
     return box;
@@ -189,17 +178,15 @@ GtkWidget* GTKSettingsWindow::buildRow(const SettingsControl& control, std::vect
         gtk_box_pack_start(GTK_BOX(line), text, FALSE, FALSE, 0);
     }
     for (auto button = control.buttons.rbegin(); button != control.buttons.rend(); ++button) {
-        GtkWidget* widget = input(*button, reportsOf(button->key));
-        gtk_box_pack_end(GTK_BOX(line), widget, FALSE, FALSE, 0);
+        gtk_box_pack_end(GTK_BOX(line), m_controls.add(*button), FALSE, FALSE, 0);
         keys.push_back(button->key);
-        m_controls.insert_or_assign(button->key, Control { *button, widget, nullptr, "" });
     }
     return line;
 }
 
 void GTKSettingsWindow::update(const SettingsForm& form)
 {
-    m_updating = true;
+    m_controls.beginUpdate();
     bool samePages = form.pages.size() == m_pages.size();
     for (size_t index = 0; samePages && index < form.pages.size(); ++index)
         samePages = form.pages[index].key == m_pages[index].key
@@ -218,14 +205,15 @@ void GTKSettingsWindow::update(const SettingsForm& form)
                 SettingsSection shape = shapeOf(wanted);
                 if (shape == section.structure) {
                     for (const SettingsControl& control : wanted.controls) {
-                        refreshControl(control);
+                        if (control.kind != Kind::row)
+                            m_controls.refresh(control);
                         for (const SettingsControl& button : control.buttons)
-                            refreshControl(button);
+                            m_controls.refresh(button);
                     }
                     continue;
                 }
                 // Another list of controls: the section is made again where it stood.
-                forget(section.keys);
+                m_controls.forget(section.keys);
                 section.keys.clear();
                 gtk_widget_destroy(section.box);
                 section.box = buildSection(wanted, section.keys);
@@ -234,7 +222,7 @@ void GTKSettingsWindow::update(const SettingsForm& form)
                 gtk_box_reorder_child(GTK_BOX(page.column), section.box, static_cast<int>(at));
                 gtk_widget_show_all(section.box);
                 for (const std::string& key : section.keys) {
-                    Control& control = m_controls.at(key);
+                    GTKFormControls::Control& control = m_controls.at(key);
                     if (control.hint && control.shown.hint.empty())
                         gtk_widget_hide(control.hint);
                 }
@@ -242,69 +230,13 @@ void GTKSettingsWindow::update(const SettingsForm& form)
         }
     }
     setStatus(form.status, form.statusTone);
-    m_updating = false;
-}
-
-GTKSettingsControls::Reports GTKSettingsWindow::reportsOf(const std::string& key)
-{
-    return GTKSettingsControls::Reports {
-        [this, key](const std::string& value) { edited(key, value); },
-        [this, key] { commitText(key); },
-        [this, key] { pressed(key); },
-    };
-}
-
-void GTKSettingsWindow::refreshControl(const SettingsControl& wanted)
-{
-    Control& control = m_controls.at(wanted.key);
-    refresh(control.input, control.shown, wanted, control.current);
-    if (control.hint && wanted.hint != control.shown.hint) {
-        gtk_label_set_text(GTK_LABEL(control.hint), wanted.hint.c_str());
-        gtk_widget_set_visible(control.hint, !wanted.hint.empty());
-    }
-    control.shown = wanted;
+    m_controls.endUpdate();
 }
 
 void GTKSettingsWindow::setStatus(const std::string& text, MenuTone tone)
 {
     gtk_label_set_text(GTK_LABEL(m_status), text.c_str());
     setTone(m_status, tone);
-}
-
-void GTKSettingsWindow::forget(const std::vector<std::string>& keys)
-{
-    for (const std::string& key : keys)
-        m_controls.erase(key);
-}
-
-void GTKSettingsWindow::commitText(const std::string& key)
-{
-    auto found = m_controls.find(key);
-    if (m_updating || found == m_controls.end())
-        return;
-    std::string text = enteredText(found->second.input, found->second.shown);
-    if (text != found->second.current)
-        edited(key, text);
-}
-
-void GTKSettingsWindow::edited(const std::string& key, const std::string& value)
-{
-    if (m_updating)
-        return;
-    auto found = m_controls.find(key);
-    if (found != m_controls.end())
-        found->second.current = value;
-    // Copied: the handler may change the events.
-    if (auto handler = m_events.edited)
-        handler(key, value);
-}
-
-void GTKSettingsWindow::pressed(const std::string& key)
-{
-    if (m_updating)
-        return;
-    if (auto handler = m_events.pressed)
-        handler(key);
 }
 
 } // namespace quorvane

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platforms/GTK/GTKFormControls.h"
 #include "Platforms/GTK/GTKSettingsControls.h"
 #include "QuorvaneApp/Platform/AppWindows.h"
 
@@ -34,14 +35,6 @@ public:
     GtkWidget* window() const { return m_window; }
 
 private:
-    // One control as it was last given, and its widgets.
-    struct Control {
-        SettingsControl shown;
-        GtkWidget* input = nullptr;
-        GtkWidget* hint = nullptr;
-        // The text last given or handed back, for text fields and typed choices.
-        std::string current;
-    };
     struct Section {
         SettingsSection structure;
         GtkWidget* box = nullptr;
@@ -57,17 +50,10 @@ private:
     void buildPages(const SettingsForm& form);
     GtkWidget* buildSection(const SettingsSection& section, std::vector<std::string>& keys);
     GtkWidget* buildRow(const SettingsControl& control, std::vector<std::string>& keys);
-    // What the widgets of the control with `key` report goes to `edited`, `commitText` and `pressed`.
-    GTKSettingsControls::Reports reportsOf(const std::string& key);
-    void refreshControl(const SettingsControl& wanted);
     void setStatus(const std::string& text, MenuTone tone);
-    void forget(const std::vector<std::string>& keys);
-    // Hands the text of a field (or a typed choice) back when it differs from what was last given.
-    void commitText(const std::string& key);
-    void edited(const std::string& key, const std::string& value);
-    void pressed(const std::string& key);
 
     const SettingsEvents& m_events;
+    GTKFormControls m_controls;
     std::function<void()> m_closeRequested;
     GtkWidget* m_window = nullptr;
     GtkWidget* m_notebook = nullptr;
@@ -75,9 +61,6 @@ private:
     // The captions of every page, one width, so that controls line up from section to section.
     GtkSizeGroup* m_captions = nullptr;
     std::vector<Page> m_pages;
-    std::map<std::string, Control> m_controls;
-    // Set while the application's own changes are applied, whose signals are not the person's.
-    bool m_updating = false;
 };
 
 } // namespace quorvane
