@@ -1,10 +1,10 @@
 // Where a forwarded tile's time goes. The whole: from a `tile` request sent on the application's socket to the
 // window's new size in a ConfigureNotify. Its floor: the same window manager moving the same window on a bare
-// _NET_MOVERESIZE_WINDOW. And our parts between them, each timed alone with the application's own pieces: the
+// _NET_MOVERESIZE_WINDOW, timed in turns with the tiles. And our parts between them, each timed alone with the application's own pieces: the
 // socket round trip with its hop to the main thread (a ping), the window-control check, the window and display
 // reads, the frame read and the backend's frame write, all in one piece of work on the main thread as a tile
-// makes them (an unanimated move is written there, not handed to a worker). All wall time. Run on an X display where quorvane-app
-// runs with animate_tiles = false (bench/x11-figures.sh does both); the breakdown is printed at the end.
+// makes them (an unanimated move is written there, not handed to a worker). All wall time. Run on an X display
+// where quorvane-app runs with animate_tiles = false (bench/x11-figures.sh does both); the breakdown is printed at the end.
 #include "helpers/LatencyWindow.h"
 #include "helpers/Percentile.h"
 
@@ -104,21 +104,6 @@ double secondsSince(Clock::time_point start)
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-void tileToConfigureNotify(benchmark::State& state)
-{
-    // Two tiles of different sizes in turn, so that every request resizes the window.
-    static bool half = false;
-    for (auto _ : state) {
-        half = !half;
-        std::optional<double> seconds = tiled().tile(half ? "left-half" : "top-right");
-        if (!seconds) {
-            state.SkipWithError("the tile failed or the window kept its size");
-            break;
-        }
-        state.SetIterationTime(*seconds);
-    }
-}
-
 // Where the two tiles put the window. The window manager's work depends on what moves and how far, so the floor
 // and the frame write replay these.
 const LatencyWindow::Placement& tilePlacement(bool half)
@@ -134,21 +119,45 @@ const LatencyWindow::Placement& tilePlacement(bool half)
     return placements[half ? 0 : 1];
 }
 
-void bareMoveResize(benchmark::State& state)
+// Seconds from a bare _NET_MOVERESIZE_WINDOW to one of the tiles' placements to the window's new size.
+std::optional<double> bareMoveResize(bool half)
 {
-    static LatencyWindow& window = tiled().window();
-    static bool half = false;
+    LatencyWindow& window = tiled().window();
+    const LatencyWindow::Placement& placement = tilePlacement(half);
+    Clock::time_point sent = Clock::now();
+    window.moveResize(placement.x, placement.y, placement.width, placement.height);
+    if (!window.nextSize(sent + std::chrono::seconds(2)))
+        return std::nullopt;
+    double seconds = secondsSince(sent);
+    window.settle();
+    return seconds;
+}
+
+// The tile and its floor in pairs, so that both meet the same load on a noisy machine: each repetition tiles
+// the window to one placement and has the window manager alone move it to the other, in turns, so that each
+// direction and each order comes as often. The tile is the repetition's time; the floor and the difference
+// within the pair are counters in ms.
+void tileToConfigureNotify(benchmark::State& state)
+{
+    static int pair = 0;
+    tilePlacement(true);
     for (auto _ : state) {
-        half = !half;
-        const LatencyWindow::Placement& placement = tilePlacement(half);
-        Clock::time_point sent = Clock::now();
-        window.moveResize(placement.x, placement.y, placement.width, placement.height);
-        if (!window.nextSize(sent + std::chrono::seconds(2))) {
-            state.SkipWithError("the window manager did not resize the window");
+        // From the top right the tile goes to the left half and the floor back; then the floor goes first.
+        std::optional<double> whole, floor;
+        if (++pair % 2) {
+            whole = tiled().tile("left-half");
+            floor = bareMoveResize(false);
+        } else {
+            floor = bareMoveResize(true);
+            whole = tiled().tile("top-right");
+        }
+        if (!whole || !floor) {
+            state.SkipWithError("the tile failed, or the window kept its size");
             break;
         }
-        state.SetIterationTime(secondsSince(sent));
-        window.settle();
+        state.SetIterationTime(*whole);
+        state.counters["floor_ms"] = *floor * 1e3;
+        state.counters["ours_ms"] = (*whole - *floor) * 1e3;
     }
 }
 
@@ -269,7 +278,6 @@ void frameWrite(benchmark::State& state)
 
 constexpr int repetitions = 100;
 BENCHMARK(tileToConfigureNotify)->Apply(quorvane::bench::singleEvents<repetitions>);
-BENCHMARK(bareMoveResize)->Apply(quorvane::bench::singleEvents<repetitions>);
 BENCHMARK(forwardedPing)->Apply(quorvane::bench::singleEvents<repetitions>);
 BENCHMARK(mainThreadHop)->Apply(quorvane::bench::singleEvents<repetitions>);
 BENCHMARK(tileReads)->Name("windowControlCheck")->Arg(0)->Apply(quorvane::bench::singleEvents<repetitions>);
@@ -284,19 +292,23 @@ public:
     {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
-                m_medians[run.run_name.function_name] = run.GetAdjustedRealTime();
+            if (run.run_type != Run::RT_Aggregate || run.aggregate_name != "median")
+                continue;
+            m_medians[run.run_name.function_name] = run.GetAdjustedRealTime();
+            for (const auto& [name, counter] : run.counters)
+                m_medians[run.run_name.function_name + "." + name] = counter.value;
         }
     }
     void Finalize() override
     {
         ConsoleReporter::Finalize();
         auto median = [&](const char* name) { return m_medians.count(name) ? m_medians[name] : 0.0; };
-        double whole = median("tileToConfigureNotify"), floor = median("bareMoveResize");
+        double whole = median("tileToConfigureNotify"), floor = median("tileToConfigureNotify.floor_ms");
         std::printf("\nA forwarded tile, medians in ms of wall time\n");
         std::printf("  %-58s %7.3f\n", "whole: tile request -> ConfigureNotify", whole);
         std::printf("  %-58s %7.3f\n", "floor: _NET_MOVERESIZE_WINDOW -> ConfigureNotify", floor);
         std::printf("  %-58s %7.3f\n", "ours: whole - floor", whole - floor);
+        std::printf("  %-58s %7.3f\n", "ours within each pair", median("tileToConfigureNotify.ours_ms"));
         std::printf("    %-56s %7.3f\n", "socket round trip with the main-thread hop (ping)", median("forwardedPing"));
         std::printf("      %-54s %7.3f\n", "of which the main-thread hop", median("mainThreadHop"));
         std::printf("    %-56s %7.3f\n", "window-control check", median("windowControlCheck"));
