@@ -144,6 +144,8 @@ TEST_F(X11HotkeyPanelTest, ARecordedHotkeyFiresAndChordsThatCannotAreNamedAndNot
     ASSERT_TRUE(record("New hotkey chord", { keyControl, keyShift, keyG }));
     ASSERT_TRUE(control("push button", "Add Hotkey").act());
     ASSERT_TRUE(eventually([&] { return configText().find(bound) != std::string::npos; }));
+    // The file is saved a moment before the chord is taken.
+    ASSERT_TRUE(eventually([&] { return keyboard.heldElsewhere(keyG, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_SHIFT); }));
 
     // Typed again with the settings in front, it brings the target forward.
     ASSERT_FALSE(focusedNow(target.id));
