@@ -3,8 +3,6 @@
 #include "Agents/BundledResources.h"
 #include "Agents/SkillFiles.h"
 #include "Agents/SkillPaths.h"
-#include "Command/CommandOutput.h"
-#include "Command/CommandParser.h"
 #include "Command/Invocation.h"
 #include "WebApps/DesktopEntryWriter.h"
 #include "WebApps/WebAppName.h"
@@ -18,6 +16,7 @@
 #include "QuorvaneApp/Keys/TapAction.h"
 #include "QuorvaneApp/Model/ApplicationIds.h"
 #include "QuorvaneApp/Model/MachineName.h"
+#include "QuorvaneApp/Model/RequestRunner.h"
 #include "QuorvaneApp/Model/SocketLink.h"
 #include "QuorvaneApp/Platform/AppWindows.h"
 #include "QuorvaneApp/Platform/Applications.h"
@@ -45,13 +44,10 @@
 #include "QuorvaneIPC/SocketServer.h"
 #include "RPC/RPCResponse.h"
 #include "Router/CommandContext.h"
-#include "Router/CommandRouter.h"
 #include "Router/DoctorCheck.h"
 #include "Setup/AccessibilityGrant.h"
 #include "Setup/AccessibilityGrantDisk.h"
 #include "Setup/SetupStep.h"
-#include "Support/ExitCode.h"
-#include "Support/QuorvaneError.h"
 #include "Support/UnicodeText.h"
 #include "JSON/JSONValue.h"
 
@@ -74,11 +70,6 @@ double systemSeconds()
     return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
 }
 
-RPCResponse responseFor(const QuorvaneError& error)
-{
-    return RPCResponse("", error.exitCode(), error.message(), "{}");
-}
-
 } // namespace
 
 AppModel::AppModel(const Platform& platform, AppEnvironment environment)
@@ -96,9 +87,13 @@ AppModel::AppModel(const Platform& platform, AppEnvironment environment)
     m_socketPath = m_environment.socketPath.value_or(m_paths.resolvedSocketFile(QuorvanePaths::socketPathLimit));
     m_skillText = BundledResources::skillText();
     m_manifestFolders = BundledResources::skillFolders();
+    m_isApplicationId = [&applications = m_platform.applications](const std::string& word) {
+        return isApplicationId(applications, word);
+    };
 
     // 1. Census and tiling state, keys.
     m_configuration = std::make_unique<ConfigLifecycle>(m_paths.configFile(), m_environment.wallClock, m_banner);
+    m_requests = std::make_unique<RequestRunner>(*m_configuration, commandBase(), m_environment.wallClock);
     m_locator = std::make_unique<ApplicationLocator>(m_platform.applications, *m_configuration, m_paths);
     m_tiling = std::make_unique<TilingActions>(m_platform, *m_configuration, *m_locator, m_banner);
     m_overlay = std::make_unique<TileOverlay>(
@@ -143,8 +138,7 @@ AppModel::AppModel(const Platform& platform, AppEnvironment environment)
     refreshSkills();
     m_platform.appWindows.setWindowChrome(config().general.windowChrome);
     // Chord fields check what they record here, in the onboarding panel as in the settings window.
-    m_chordCheck = std::make_unique<ChordCheck>(*m_configuration, m_platform.hotkeys,
-        [this](const std::string& word) { return isApplicationId(m_platform.applications, word); });
+    m_chordCheck = std::make_unique<ChordCheck>(*m_configuration, m_platform.hotkeys, m_isApplicationId);
     makeOnboarding();
     // 5. A setup probe shows only the onboarding panel.
     if (m_environment.setupStep && parseSetupStep(*m_environment.setupStep)) {
@@ -491,78 +485,31 @@ void AppModel::stopSocket()
 
 RPCResponse AppModel::handleRPC(const std::vector<std::string>& arguments)
 {
-    Invocation invocation;
-    try {
-        invocation = CommandParser::parse(arguments);
-    } catch (const QuorvaneError& error) {
-        return responseFor(error);
-    } catch (const std::exception& error) {
-        return RPCResponse("", ExitCode::usage, error.what(), "{}");
-    }
-    return handleRPC(invocation, std::nullopt, std::nullopt);
+    return m_requests->run(arguments);
 }
 
 RPCResponse AppModel::handleRPC(const Invocation& invocation, const std::optional<std::string>& iconURL,
     const std::optional<std::string>& iconBytes)
 {
-    CommandContext context = makeContext();
-    // Icons are fetched on the socket thread before the request reaches the main thread, never here.
-    context.iconForURL = [&](const std::string& url) -> std::optional<std::string> {
-        return iconURL && url == *iconURL ? iconBytes : std::nullopt;
-    };
-    if (!invocation.command.changesConfig())
-        return RPCResponse("", runWithoutChanges(invocation, context));
-    CommandOutput output;
-    bool destructive = invocation.command.isDestructive();
-    std::optional<std::string> failure = m_configuration->persist([&](ConfigFile& copy) {
-        output = CommandRouter::run(invocation, copy, context);
-        // A destructive command that failed part-way saves nothing, as when the tool runs it itself.
-        return output.ok() || !destructive;
-    });
-    if (failure && output.ok())
-        output = CommandOutput::failure(QuorvaneError::failed(*failure));
-    return RPCResponse("", output);
+    return m_requests->run(invocation, iconURL, iconBytes);
 }
 
-CommandOutput AppModel::runWithoutChanges(const Invocation& invocation, CommandContext& context)
+std::optional<ResolvedTarget> AppModel::resolveTarget(std::string_view text)
 {
-    // `apply` is "use what I just saved" and `doctor` reports on the file as it stands, so both take in a
-    // change on disk first, as the watch would; the rest answer from the configuration in force. None of
-    // them takes the lock: they write nothing.
-    const Command& command = invocation.command;
-    if (command.is<Command::Apply>() || command.is<Command::Doctor>()) {
-        m_configuration->reloadFromDisk();
-        if (std::optional<std::string> problem = m_configuration->problemOnDisk()) {
-            if (command.is<Command::Apply>())
-                return CommandOutput::failure(QuorvaneError::config(*problem));
-            context.configCheck = DoctorCheck { "config", DoctorCheck::Status::fail,
-                *problem + " The settings in force stay until it is fixed." };
-        }
-    }
-    return CommandRouter::runReadOnly(invocation, m_configuration->file(), context);
+    return quorvane::resolveTarget(text, config(), m_isApplicationId);
 }
 
-CommandContext AppModel::makeContext()
+CommandContext AppModel::commandBase()
 {
     CommandContext context;
-    context.now = m_environment.wallClock();
-    context.interactive = false;
     context.paths = m_paths;
     context.hostBinary = m_environment.hostBinary;
     context.skillText = m_skillText;
     context.manifestFolders = m_manifestFolders;
     context.controller = this;
     context.updateFeed = m_environment.updateFeed;
-    context.isApplicationId
-        = [this](const std::string& word) { return isApplicationId(m_platform.applications, word); };
-    context.confirm = [](const std::string&) { return false; };
+    context.isApplicationId = m_isApplicationId;
     return context;
-}
-
-std::optional<ResolvedTarget> AppModel::resolveTarget(std::string_view text)
-{
-    return quorvane::resolveTarget(
-        text, config(), [this](const std::string& word) { return isApplicationId(m_platform.applications, word); });
 }
 
 // Live window control

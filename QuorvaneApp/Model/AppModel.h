@@ -33,6 +33,7 @@ class HotkeyCenter;
 class HotkeyEdits;
 class NewAppPanel;
 class OnboardingPanel;
+class RequestRunner;
 class SocketLink;
 class SettingsWindow;
 class SocketServer;
@@ -42,7 +43,6 @@ class TilingActions;
 class UpdateChecker;
 class WebHostRefresh;
 struct CommandContext;
-struct CommandOutput;
 struct Invocation;
 struct RPCResponse;
 
@@ -93,7 +93,6 @@ public:
     // `app add` of `iconURL`.
     RPCResponse handleRPC(
         const Invocation&, const std::optional<std::string>& iconURL, const std::optional<std::string>& iconBytes);
-    CommandContext makeContext();
     // The target a user's word names, dotless identifiers of this desktop's applications included: what
     // commands and saved layouts resolve their targets with.
     std::optional<ResolvedTarget> resolveTarget(std::string_view text);
@@ -163,8 +162,8 @@ public:
 private:
     // Everything derived from the configuration follows a new one.
     void configurationChanged();
-    // Runs a command that cannot change the configuration against the one in force: no lock, no save.
-    CommandOutput runWithoutChanges(const Invocation&, CommandContext&);
+    // What every command's context shares.
+    CommandContext commandBase();
     void refreshSkills();
     // The settings window over its panes, the application's own keys and the cheat sheet's way there.
     void makeSettingsWindow();
@@ -184,6 +183,8 @@ private:
     QuorvanePaths m_paths;
     Banner m_banner;
     std::unique_ptr<ConfigLifecycle> m_configuration;
+    ApplicationIdCheck m_isApplicationId;
+    std::unique_ptr<RequestRunner> m_requests;
     std::unique_ptr<ApplicationLocator> m_locator;
     std::vector<SkillRow> m_skills;
     std::string m_skillText;
