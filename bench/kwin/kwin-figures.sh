@@ -18,8 +18,9 @@ trap '"$root/scripts/kwin-desktop.sh" stop "$environment"' EXIT
 export QUORVANE_BUILD=$build
 
 "$build/cli/quorvane" rule add org.example.BenchRuled --tile right-half >/dev/null
+# Set up as a returning user has it: no guided setup window open during the figures.
 sed -i -e 's/^animate_tiles = true/animate_tiles = false/' -e 's/^leader_key = ""/leader_key = "caps"/' \
-    "$XDG_CONFIG_HOME/quorvane/config.toml"
+    -e 's/^onboarding_complete = false/onboarding_complete = true/' "$XDG_CONFIG_HOME/quorvane/config.toml"
 printf '\n[hotkeys]\n"leader+e" = "org.example.BenchWayland"\n' >>"$XDG_CONFIG_HOME/quorvane/config.toml"
 
 "$build/app/quorvane-app" >"$XDG_RUNTIME_DIR/app.log" 2>&1 &
