@@ -22,6 +22,7 @@ public:
     // `base` holds what every command's context shares; the moment and the icon are set per command.
     RequestRunner(ConfigLifecycle&, CommandContext base, std::function<double()> wallClock);
 
+    // Parses and runs one command line; a line the grammar refuses is answered with its usage error.
     RPCResponse run(const std::vector<std::string>& arguments);
     // A command line already parsed, with the site icon already fetched for an `app add` of `iconURL`.
     RPCResponse run(
