@@ -7,6 +7,7 @@
 #include <xcb/res.h>
 
 #include <algorithm>
+#include <utility>
 #include <unistd.h>
 
 namespace quorvane {
@@ -15,6 +16,10 @@ namespace {
 
 // Longest text property read, in 32-bit units.
 constexpr uint32_t textLength = 1024;
+// Selected on every window whose lasting facts are kept. It brings no events: it only marks the window.
+constexpr uint32_t readMark = XCB_EVENT_MASK_OWNER_GRAB_BUTTON;
+// Selected on windows still being set up.
+constexpr uint32_t watchMask = XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
 
 } // namespace
 
@@ -31,11 +36,14 @@ std::string X11ClientReader::windowId(uint32_t window)
 }
 
 struct PendingClients::Requests {
-    xcb_get_window_attributes_cookie_t attributes;
-    xcb_get_geometry_cookie_t geometry;
-    xcb_translate_coordinates_cookie_t origin;
-    xcb_get_property_cookie_t type, state, desktop, transient, extents, wmState, netName, name, gtkId, kdeFile, pid,
-        wmClass, strutPartial, strut;
+    xcb_get_window_attributes_cookie_t attributes {};
+    xcb_get_geometry_cookie_t geometry {};
+    xcb_translate_coordinates_cookie_t origin {};
+    xcb_get_property_cookie_t type {}, state {}, desktop {}, transient {}, extents {}, wmState {}, netName {}, name {},
+        strutPartial {}, strut {};
+    // Asked only of windows whose lasting facts are not kept.
+    xcb_get_property_cookie_t gtkId {}, kdeFile {}, pid {}, wmClass {};
+    bool lasting = false;
 };
 
 PendingClients::PendingClients() = default;
@@ -56,27 +64,35 @@ PendingClients X11ClientReader::request(const std::vector<uint32_t>& windows)
     pending.m_windows = windows;
     std::vector<PendingClients::Requests>& requests = pending.m_requests;
     requests.reserve(windows.size());
+    bool mainThread = m_mainLoop.isMainThread();
     // Every request goes out before the first reply is read: one round trip for the whole list.
     for (xcb_window_t window : windows) {
-        requests.push_back({
-            xcb_get_window_attributes(xcb, window),
-            xcb_get_geometry(xcb, window),
-            xcb_translate_coordinates(xcb, window, m_connection.root(), 0, 0),
-            requestProperty(xcb, window, ewmh->_NET_WM_WINDOW_TYPE),
-            requestProperty(xcb, window, ewmh->_NET_WM_STATE),
-            requestProperty(xcb, window, ewmh->_NET_WM_DESKTOP, 1),
-            requestProperty(xcb, window, XCB_ATOM_WM_TRANSIENT_FOR, 1),
-            requestProperty(xcb, window, ewmh->_NET_FRAME_EXTENTS, 4),
-            requestProperty(xcb, window, m_connection.wmState(), 2),
-            requestProperty(xcb, window, ewmh->_NET_WM_NAME, textLength),
-            requestProperty(xcb, window, XCB_ATOM_WM_NAME, textLength),
-            requestProperty(xcb, window, m_connection.gtkApplicationId(), textLength),
-            requestProperty(xcb, window, m_connection.kdeDesktopFile(), textLength),
-            requestProperty(xcb, window, ewmh->_NET_WM_PID, 1),
-            requestProperty(xcb, window, XCB_ATOM_WM_CLASS, textLength),
-            requestProperty(xcb, window, ewmh->_NET_WM_STRUT_PARTIAL, 12),
-            requestProperty(xcb, window, ewmh->_NET_WM_STRUT, 4),
-        });
+        PendingClients::Requests& sent = requests.emplace_back();
+        sent.lasting = mainThread && m_lasting.contains(window);
+        // Marked before it is read, so that the facts kept belong to the window that carries the mark.
+        if (mainThread && !sent.lasting) {
+            uint32_t mask = maskFor(window);
+            xcb_change_window_attributes(xcb, window, XCB_CW_EVENT_MASK, &mask);
+        }
+        sent.attributes = xcb_get_window_attributes(xcb, window);
+        sent.geometry = xcb_get_geometry(xcb, window);
+        sent.origin = xcb_translate_coordinates(xcb, window, m_connection.root(), 0, 0);
+        sent.type = requestProperty(xcb, window, ewmh->_NET_WM_WINDOW_TYPE);
+        sent.state = requestProperty(xcb, window, ewmh->_NET_WM_STATE);
+        sent.desktop = requestProperty(xcb, window, ewmh->_NET_WM_DESKTOP, 1);
+        sent.transient = requestProperty(xcb, window, XCB_ATOM_WM_TRANSIENT_FOR, 1);
+        sent.extents = requestProperty(xcb, window, ewmh->_NET_FRAME_EXTENTS, 4);
+        sent.wmState = requestProperty(xcb, window, m_connection.wmState(), 2);
+        sent.netName = requestProperty(xcb, window, ewmh->_NET_WM_NAME, textLength);
+        sent.name = requestProperty(xcb, window, XCB_ATOM_WM_NAME, textLength);
+        sent.strutPartial = requestProperty(xcb, window, ewmh->_NET_WM_STRUT_PARTIAL, 12);
+        sent.strut = requestProperty(xcb, window, ewmh->_NET_WM_STRUT, 4);
+        if (sent.lasting)
+            continue;
+        sent.gtkId = requestProperty(xcb, window, m_connection.gtkApplicationId(), textLength);
+        sent.kdeFile = requestProperty(xcb, window, m_connection.kdeDesktopFile(), textLength);
+        sent.pid = requestProperty(xcb, window, ewmh->_NET_WM_PID, 1);
+        sent.wmClass = requestProperty(xcb, window, XCB_ATOM_WM_CLASS, textLength);
     }
     return pending;
 }
@@ -85,7 +101,10 @@ std::vector<X11Client> X11ClientReader::collect(PendingClients pending)
 {
     xcb_connection_t* xcb = m_connection.xcb();
     const std::vector<uint32_t>& windows = pending.m_windows;
+    bool mainThread = m_mainLoop.isMainThread();
     std::vector<X11Client> clients(windows.size());
+    // Windows whose kept facts belong to a window that has gone: another one has taken over the id.
+    std::vector<size_t> replaced;
     for (size_t i = 0; i < windows.size(); ++i) {
         PendingClients::Requests& request = pending.m_requests[i];
         X11Client& client = clients[i];
@@ -101,6 +120,8 @@ std::vector<X11Client> X11ClientReader::collect(PendingClients pending)
             client.client
                 = { double(origin->dst_x), double(origin->dst_y), double(geometry->width), double(geometry->height) };
         }
+        if (request.lasting && client.readable && !(attributes->your_event_mask & readMark))
+            replaced.push_back(i);
         client.types = cardinals(propertyReply(xcb, request.type));
         client.states = cardinals(propertyReply(xcb, request.state));
         if (std::vector<uint32_t> desktop = cardinals(propertyReply(xcb, request.desktop)); !desktop.empty())
@@ -114,6 +135,14 @@ std::vector<X11Client> X11ClientReader::collect(PendingClients pending)
         client.wmState = !cardinals(propertyReply(xcb, request.wmState)).empty();
         client.netName = propertyText(propertyReply(xcb, request.netName));
         client.name = propertyText(propertyReply(xcb, request.name));
+        if (request.lasting) {
+            const LastingFacts& kept = m_lasting.at(client.window);
+            client.declaredApplication = kept.declaredApplication;
+            client.instance = kept.instance;
+            client.className = kept.className;
+            client.pid = kept.pid;
+            continue;
+        }
         auto gtkId = propertyText(propertyReply(xcb, request.gtkId));
         auto kdeFile = propertyText(propertyReply(xcb, request.kdeFile));
         if (gtkId && !gtkId->empty())
@@ -133,11 +162,23 @@ std::vector<X11Client> X11ClientReader::collect(PendingClients pending)
             if (split != std::string::npos)
                 client.className = UnicodeText::utf8OrLatin1(both.c_str() + split + 1);
         }
+        if (mainThread && client.readable)
+            m_lasting[client.window] = { client.declaredApplication, client.instance, client.className, client.pid };
+    }
+    if (!replaced.empty()) {
+        std::vector<uint32_t> again;
+        for (size_t index : replaced) {
+            again.push_back(windows[index]);
+            m_lasting.erase(windows[index]);
+            m_connectionPids.erase(windows[index]);
+        }
+        std::vector<X11Client> fresh = read(again);
+        for (size_t k = 0; k < replaced.size(); ++k)
+            clients[replaced[k]] = std::move(fresh[k]);
     }
 
     // Clients that do not say their pid: ask the server which process holds their connection, once per window
     // (the connection that made a window never changes).
-    bool mainThread = m_mainLoop.isMainThread();
     if (m_connection.hasRes()) {
         std::vector<std::pair<size_t, xcb_res_query_client_ids_cookie_t>> queries;
         for (size_t i = 0; i < clients.size(); ++i) {
@@ -211,12 +252,39 @@ WindowFacts X11ClientReader::factsOf(const X11Client& client) const
     return facts;
 }
 
-void X11ClientReader::keepProcessesOf(const std::vector<uint32_t>& listed)
+void X11ClientReader::keepOnly(const std::vector<uint32_t>& listed)
 {
     // A window id that has left the list may come back naming another client's window.
-    std::erase_if(m_connectionPids, [&](const auto& entry) {
-        return std::find(listed.begin(), listed.end(), entry.first) == listed.end();
-    });
+    auto unlisted = [&](const auto& entry) { return std::find(listed.begin(), listed.end(), entry.first) == listed.end(); };
+    std::erase_if(m_connectionPids, unlisted);
+    std::erase_if(m_lasting, unlisted);
+}
+
+uint32_t X11ClientReader::maskFor(uint32_t window) const
+{
+    return readMark | (m_watched.contains(window) ? watchMask : 0);
+}
+
+void X11ClientReader::watch(std::set<uint32_t> windows)
+{
+    xcb_connection_t* xcb = m_connection.xcb();
+    std::set<uint32_t> before = std::exchange(m_watched, std::move(windows));
+    // Newly unready windows tell when they are mapped or get their title or decoration; the others no longer
+    // (a window that has gone answers with an error, which is harmless).
+    bool changed = false;
+    auto select = [&](xcb_window_t window) {
+        uint32_t mask = maskFor(window);
+        xcb_change_window_attributes(xcb, window, XCB_CW_EVENT_MASK, &mask);
+        changed = true;
+    };
+    for (xcb_window_t window : m_watched)
+        if (!before.contains(window))
+            select(window);
+    for (xcb_window_t window : before)
+        if (!m_watched.contains(window))
+            select(window);
+    if (changed)
+        m_connection.flush();
 }
 
 } // namespace quorvane

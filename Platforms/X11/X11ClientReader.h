@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -73,7 +74,8 @@ private:
 };
 
 // Reads the window manager's clients in one pipelined pass and tells what each one is: its application,
-// process, title, kind and frame.
+// process, title, kind and frame. On the main thread it keeps what a client cannot change while its window
+// is managed, and it owns the events this connection asks of client windows.
 class X11ClientReader {
 public:
     X11ClientReader(X11Connection&, MainLoop&);
@@ -86,8 +88,12 @@ public:
     PendingClients request(const std::vector<uint32_t>& windows);
     std::vector<X11Client> collect(PendingClients);
     WindowFacts factsOf(const X11Client&) const;
-    // Forgets the processes of windows that are not `listed` any more. Main thread.
-    void keepProcessesOf(const std::vector<uint32_t>& listed);
+    // Forgets what it keeps of windows that are not `listed` any more. Main thread.
+    void keepOnly(const std::vector<uint32_t>& listed);
+    // Asks these windows, still being set up, to tell when they change; stops asking the windows watched
+    // before that are not among them. Main thread.
+    void watch(std::set<uint32_t> windows);
+    bool watched(uint32_t window) const { return m_watched.contains(window); }
 
     // The window id the rest of the application knows the window by.
     static std::string windowId(uint32_t window);
@@ -97,8 +103,23 @@ private:
     MainLoop& m_mainLoop;
     // Mutable: resolving an id remembers what the desktop files said.
     mutable ApplicationIds m_applicationIds;
+    // What a client sets before its window is managed and keeps while it is: its class (by ICCCM only while
+    // withdrawn), its process and its declared application.
+    struct LastingFacts {
+        std::optional<std::string> declaredApplication;
+        std::string instance;
+        std::string className;
+        int32_t pid = 0;
+    };
+    // The event mask this connection selects on a client window.
+    uint32_t maskFor(uint32_t window) const;
+
     // The process of each listed window that does not say it, as the server told it (main thread).
     std::map<uint32_t, int32_t> m_connectionPids;
+    // The lasting facts of each listed window read on the main thread. Each such window carries `readMark`
+    // in this connection's event mask from before the read: a window that takes over the id lacks it.
+    std::map<uint32_t, LastingFacts> m_lasting;
+    std::set<uint32_t> m_watched;
     int32_t m_ownPid;
 };
 

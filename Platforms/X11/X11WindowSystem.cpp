@@ -66,14 +66,14 @@ void X11WindowSystem::handleEvent(const void* raw)
             if (property.atom == ewmh->_NET_SUPPORTING_WM_CHECK || property.atom == ewmh->_NET_SUPPORTED)
                 m_connection.noteWindowManagerChange();
         } else
-            changed = m_watched.contains(property.window)
+            changed = m_clients.watched(property.window)
                 && (property.atom == ewmh->_NET_WM_NAME || property.atom == XCB_ATOM_WM_NAME
                     || property.atom == ewmh->_NET_FRAME_EXTENTS || property.atom == m_connection.wmState());
     } else if (type == XCB_DESTROY_NOTIFY) {
         // Perhaps the window manager's check window: the manager has gone.
         m_connection.noteWindowManagerChange();
     } else if (type == XCB_MAP_NOTIFY) {
-        changed = m_watched.contains(reinterpret_cast<const xcb_map_notify_event_t&>(event).window);
+        changed = m_clients.watched(reinterpret_cast<const xcb_map_notify_event_t&>(event).window);
     } else if (type == XCB_CONFIGURE_NOTIFY) {
         changed = reinterpret_cast<const xcb_configure_notify_event_t&>(event).window == m_connection.root();
         if (changed)
@@ -144,8 +144,9 @@ std::vector<WindowFacts> X11WindowSystem::windows()
             writes.emplace(client.window, WriteFacts { std::move(client.states), std::move(client.extents) });
     }
     if (mainThread) {
-        watch(std::move(unready));
-        m_clients.keepProcessesOf(stacking);
+        // Forgotten first: a window that is gone must not pass what was kept of it to one taking over its id.
+        m_clients.keepOnly(stacking);
+        m_clients.watch(std::move(unready));
         m_knownClients = stacking;
     }
     if (!serving)
@@ -175,31 +176,6 @@ std::vector<X11Client> X11WindowSystem::clientsOf(const std::vector<uint32_t>& w
     for (uint32_t window : windows)
         clients.push_back(*byWindow.at(window));
     return clients;
-}
-
-void X11WindowSystem::watch(std::set<uint32_t> windows)
-{
-    xcb_connection_t* xcb = m_connection.xcb();
-    bool changed = false;
-    // Newly unready windows tell when they are mapped or get their title or decoration; the others no longer
-    // (a window that has gone answers with an error, which is harmless).
-    for (xcb_window_t window : windows) {
-        if (m_watched.contains(window))
-            continue;
-        uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
-        xcb_change_window_attributes(xcb, window, XCB_CW_EVENT_MASK, &mask);
-        changed = true;
-    }
-    for (xcb_window_t window : m_watched) {
-        if (windows.contains(window))
-            continue;
-        uint32_t none = 0;
-        xcb_change_window_attributes(xcb, window, XCB_CW_EVENT_MASK, &none);
-        changed = true;
-    }
-    m_watched = std::move(windows);
-    if (changed)
-        m_connection.flush();
 }
 
 const WindowFacts* X11WindowSystem::listedInThisWork(WindowHandle handle) const

@@ -49,9 +49,6 @@ private:
     void handleEvent(const void* event);
     // After a reply waited for off the main thread, the events it read must still reach the main loop.
     void wakeIfWorker();
-    // Asks these windows, still being set up, to tell when they change, so that the census sees them as
-    // soon as they are ready; stops asking the windows watched before that are not among them.
-    void watch(std::set<uint32_t> windows);
     // The clients of `windows`, in their order: those of `known` as they are, the others read now.
     std::vector<X11Client> clientsOf(const std::vector<uint32_t>& windows, std::vector<X11Client> known);
     // The window as this piece of work has listed it already, if it has.
@@ -89,7 +86,6 @@ private:
     // The clients of the latest listing on the main thread, read again in the next listing's first round trip.
     std::vector<uint32_t> m_knownClients;
     // Clients being set up whose changes are watched (main thread).
-    std::set<uint32_t> m_watched;
     // Work posted to the main loop reaches the window system through this while it lives.
     WeakSelf<X11WindowSystem> m_self { *this };
 };

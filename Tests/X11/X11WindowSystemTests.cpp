@@ -1,6 +1,7 @@
 // The X11 backend against a real X server and window manager: the private virtual desktop of
 // scripts/virtual-desktop.sh with Openbox, two monitors side by side and our own test windows.
 #include "Platforms/GLib/GLibMainLoop.h"
+#include "Platforms/X11/X11Connection.h"
 #include "Platforms/X11/X11Desktop.h"
 #include "QuorvaneApp/Platform/Applications.h"
 #include "QuorvaneApp/Platform/Permissions.h"
@@ -12,6 +13,7 @@
 #include <glib.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <unistd.h>
 
@@ -258,6 +260,33 @@ TEST_F(X11WindowSystemTest, ApplicationIds)
         ASSERT_TRUE(facts);
         EXPECT_EQ(facts->bundleIdentifier, each.expected);
     }
+}
+
+// What a client cannot change while its window is managed is read once per window; a window that takes over a
+// gone window's id is read afresh. X11 hands a gone client's ids to the next client, so the next window most
+// likely has the same id.
+TEST_F(X11WindowSystemTest, AWindowThatTakesOverAnIdIsReadAfresh)
+{
+    uint32_t first = 0;
+    {
+        TestWindow gone({ "--class", "gone,GoneClass", "--pid", "0" });
+        first = gone.id;
+        ASSERT_EQ(listed(first)->bundleIdentifier, "GoneClass");
+        EXPECT_EQ(listed(first)->pid, gone.process.pid());
+    }
+    TestWindow next({ "--class", "next,NextClass", "--pid", "0" });
+    if (next.id != first)
+        GTEST_SKIP() << "the server gave the next window another id";
+    // Managed before the backend lists again, so that the id never leaves its list.
+    X11Connection own;
+    ASSERT_TRUE(eventually([&] {
+        std::vector<uint32_t> clients = readCardinals(own.xcb(), own.root(), own.ewmh()->_NET_CLIENT_LIST, 65536);
+        return std::find(clients.begin(), clients.end(), next.id) != clients.end();
+    }));
+    std::optional<WindowFacts> facts = listed(next.id);
+    ASSERT_TRUE(facts);
+    EXPECT_EQ(facts->bundleIdentifier, "NextClass");
+    EXPECT_EQ(facts->pid, next.process.pid());
 }
 
 TEST_F(X11WindowSystemTest, DisplaysAreTheMonitorsWithoutDockStruts)
