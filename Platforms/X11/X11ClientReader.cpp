@@ -7,8 +7,8 @@
 #include <xcb/res.h>
 
 #include <algorithm>
-#include <utility>
 #include <unistd.h>
+#include <utility>
 
 namespace quorvane {
 
@@ -255,7 +255,8 @@ WindowFacts X11ClientReader::factsOf(const X11Client& client) const
 void X11ClientReader::keepOnly(const std::vector<uint32_t>& listed)
 {
     // A window id that has left the list may come back naming another client's window.
-    auto unlisted = [&](const auto& entry) { return std::find(listed.begin(), listed.end(), entry.first) == listed.end(); };
+    auto unlisted
+        = [&](const auto& entry) { return std::find(listed.begin(), listed.end(), entry.first) == listed.end(); };
     std::erase_if(m_connectionPids, unlisted);
     std::erase_if(m_lasting, unlisted);
 }

@@ -1,10 +1,11 @@
 // Where a forwarded tile's time goes. The whole: from a `tile` request sent on the application's socket to the
 // window's new size in a ConfigureNotify. Its floor: the same window manager moving the same window on a bare
-// _NET_MOVERESIZE_WINDOW, timed in turns with the tiles. And our parts between them, each timed alone with the application's own pieces: the
-// socket round trip with its hop to the main thread (a ping), the window-control check, the window and display
-// reads, the frame read and the backend's frame write, all in one piece of work on the main thread as a tile
-// makes them (an unanimated move is written there, not handed to a worker). All wall time. Run on an X display
-// where quorvane-app runs with animate_tiles = false (bench/x11-figures.sh does both); the breakdown is printed at the end.
+// _NET_MOVERESIZE_WINDOW, timed in turns with the tiles. And our parts between them, each timed alone with the
+// application's own pieces: the socket round trip with its hop to the main thread (a ping), the window-control
+// check, the window and display reads, the frame read and the backend's frame write, all in one piece of work on
+// the main thread as a tile makes them (an unanimated move is written there, not handed to a worker). All wall
+// time. Run on an X display where quorvane-app runs with animate_tiles = false (bench/x11-figures.sh does both);
+// the breakdown is printed at the end.
 #include "helpers/LatencyWindow.h"
 #include "helpers/Percentile.h"
 
