@@ -26,6 +26,14 @@ wait_for() {
     return 1
 }
 
+# Whether the X server `pid` serves display `number`: the lock file names it and the socket file is there.
+serves() {
+    local holder
+    [[ -r /tmp/.X$1-lock ]] || return 1
+    holder=$(tr -d ' \n' <"/tmp/.X$1-lock") || return 1
+    [[ $holder == "$2" && -S /tmp/.X11-unix/X$1 ]]
+}
+
 start() {
     local dir
     dir=$(mktemp -d "${TMPDIR:-/tmp}/quorvane-desktop.XXXXXX")
@@ -38,10 +46,27 @@ start() {
     # Everything below writes down what it started, so a failure part-way still stops all of it.
     trap 'stop "$environment" >/dev/null 2>&1 || true' ERR
 
-    Xvfb -displayfd 3 -screen 0 1920x1080x24 -noreset -nolisten tcp 3>"$dir/display" >"$dir/xvfb.log" 2>&1 &
-    echo "QUORVANE_DESKTOP_PIDS='$!'" >>"$environment"
-    wait_for 10 test -s "$dir/display"
-    local display=":$(head -n1 "$dir/display")"
+    # A display number of its own, above the low ones other servers take for themselves (KWin's Xwayland among
+    # them): a server on its way out may remove the socket file of its number after another server has taken
+    # that number, and a sandboxed web process reaches the display only through that file.
+    local number server=""
+    for number in $(seq 100 199); do
+        [[ -e /tmp/.X$number-lock ]] && continue
+        Xvfb ":$number" -screen 0 1920x1080x24 -noreset -nolisten tcp >"$dir/xvfb.log" 2>&1 &
+        server=$!
+        # A server that lost the race for the number to another one ends at once.
+        local tries=500
+        while ((tries-- > 0)) && kill -0 "$server" 2>/dev/null && ! serves "$number" "$server"; do
+            sleep 0.02
+        done
+        serves "$number" "$server" && break
+        kill "$server" 2>/dev/null || true
+        wait "$server" 2>/dev/null || true
+        server=""
+    done
+    [[ -n $server ]] || { echo "virtual desktop: no free display number" >&2; return 1; }
+    echo "QUORVANE_DESKTOP_PIDS='$server'" >>"$environment"
+    local display=":$number"
     export DISPLAY=$display
     wait_for 10 xdpyinfo
 

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <poll.h>
 #include <stdexcept>
@@ -94,15 +95,38 @@ TestDesktop::TestDesktop()
         { "LANG", "C.UTF-8" },
     };
 
+    // A display number of its own, above the low ones other servers take for themselves (KWin's Xwayland among
+    // them): a server on its way out may remove the socket file of its number after another server has taken
+    // that number, and the sandboxed web process reaches the display only through that file.
+    std::string display;
+    for (int number = 200; number < 300 && display.empty(); ++number) {
+        std::string lock = "/tmp/.X" + std::to_string(number) + "-lock";
+        if (std::filesystem::exists(lock))
+            continue;
+        auto server = std::make_unique<ChildProcess>(
+            std::vector<std::string> { "Xvfb", ":" + std::to_string(number), "-screen", "0", "1280x800x24",
+                "-nolisten", "tcp", "-noreset" },
+            m_environment, logFile("xvfb"));
+        // The server holding the lock file owns the number; one that lost the race for it ends at once.
+        auto serves = [&] {
+            std::ifstream holder(lock);
+            pid_t pid = 0;
+            return holder >> pid && pid == server->pid()
+                && std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(number));
+        };
+        waitUntil([&] { return serves() || server->waitForExit(0) != -1; }, 10);
+        if (serves()) {
+            m_display = std::move(server);
+            display = ":" + std::to_string(number);
+        }
+    }
+    if (display.empty())
+        throw std::runtime_error("no free display number");
+    m_environment["DISPLAY"] = display;
+
     int pipe[2];
     if (::pipe2(pipe, O_CLOEXEC) != 0)
         throw std::runtime_error("pipe failed");
-    // -displayfd needs the descriptor open in the child: duplicate it over itself without close-on-exec.
-    m_display = std::make_unique<ChildProcess>(std::vector<std::string> { "Xvfb", "-displayfd", std::to_string(pipe[1]),
-                                                   "-screen", "0", "1280x800x24", "-nolisten", "tcp", "-noreset" },
-        m_environment, logFile("xvfb"), pipe[1]);
-    std::string display = ":" + readLine(pipe[0]);
-    m_environment["DISPLAY"] = display;
 
     m_bus = std::make_unique<ChildProcess>(std::vector<std::string> { "dbus-daemon", "--session", "--nofork",
                                                "--print-address=" + std::to_string(pipe[1]) },
