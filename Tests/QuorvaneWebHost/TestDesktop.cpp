@@ -103,10 +103,10 @@ TestDesktop::TestDesktop()
         std::string lock = "/tmp/.X" + std::to_string(number) + "-lock";
         if (std::filesystem::exists(lock))
             continue;
-        auto server = std::make_unique<ChildProcess>(
-            std::vector<std::string> { "Xvfb", ":" + std::to_string(number), "-screen", "0", "1280x800x24",
-                "-nolisten", "tcp", "-noreset" },
-            m_environment, logFile("xvfb"));
+        auto server
+            = std::make_unique<ChildProcess>(std::vector<std::string> { "Xvfb", ":" + std::to_string(number), "-screen",
+                                                 "0", "1280x800x24", "-nolisten", "tcp", "-noreset" },
+                m_environment, logFile("xvfb"));
         // The server holding the lock file owns the number; one that lost the race for it ends at once.
         auto serves = [&] {
             std::ifstream holder(lock);
