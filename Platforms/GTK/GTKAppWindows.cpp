@@ -13,6 +13,18 @@ namespace quorvane {
 
 namespace {
 
+// Destroys an open window rather than hiding it, and hands the heap's free pages back, so that a closed window
+// holds no memory; then tells its owner. `closed` is a copy: the owner may open the window again from it.
+template <typename Window> void closeAndTell(std::unique_ptr<Window>& window, std::function<void()> closed)
+{
+    if (!window)
+        return;
+    window.reset();
+    malloc_trim(0);
+    if (closed)
+        closed();
+}
+
 // The modifiers that count, as the application names them: Alt is opt and the Super key cmd; Caps Lock and
 // Num Lock do not count.
 std::set<HotkeyModifier> modifiersOf(guint state)
@@ -121,14 +133,7 @@ void GTKAppWindows::updateSettings(const SettingsForm& form)
 
 void GTKAppWindows::closeSettings()
 {
-    if (!m_settings)
-        return;
-    // Destroyed rather than hidden, and the heap's free pages handed back, so that a closed window holds no
-    // memory.
-    m_settings.reset();
-    malloc_trim(0);
-    if (auto closed = m_events.closed)
-        closed();
+    closeAndTell(m_settings, m_events.closed);
 }
 
 void GTKAppWindows::showOnboarding(const OnboardingForm& form)
@@ -150,12 +155,7 @@ void GTKAppWindows::updateOnboarding(const OnboardingForm& form)
 
 void GTKAppWindows::closeOnboarding()
 {
-    if (!m_onboarding)
-        return;
-    m_onboarding.reset();
-    malloc_trim(0);
-    if (auto closed = m_onboardingEvents.closed)
-        closed();
+    closeAndTell(m_onboarding, m_onboardingEvents.closed);
 }
 
 GtkWidget* GTKAppWindows::frontWindow(bool anyShown) const
@@ -201,13 +201,8 @@ void GTKAppWindows::updatePanel(const std::string& key, const SettingsForm& form
 void GTKAppWindows::closePanel(const std::string& key)
 {
     auto found = m_panels.find(key);
-    if (found == m_panels.end() || !found->second.window)
-        return;
-    found->second.window.reset();
-    malloc_trim(0);
-    // Copied: the owner may open the panel again from its close.
-    if (auto closed = found->second.events.closed)
-        closed();
+    if (found != m_panels.end())
+        closeAndTell(found->second.window, found->second.events.closed);
 }
 
 void GTKAppWindows::closeFrontWindow()

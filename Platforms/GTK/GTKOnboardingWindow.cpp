@@ -1,6 +1,5 @@
 #include "Platforms/GTK/GTKOnboardingWindow.h"
 
-#include "QuorvaneChrome/SlimTitleBar.h"
 #include "QuorvaneChrome/StyleSheet.h"
 
 #include <gtk/gtk.h>
@@ -65,18 +64,7 @@ GTKOnboardingWindow::GTKOnboardingWindow(const OnboardingForm& form, WindowChrom
 {
     installStyle();
     installStyleSheet(styleSheet);
-    m_window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-    gtk_window_set_title(GTK_WINDOW(m_window), form.title.c_str());
-    gtk_window_set_default_size(GTK_WINDOW(m_window), defaultWidth, defaultHeight);
-    gtk_window_set_position(GTK_WINDOW(m_window), GTK_WIN_POS_CENTER);
-    gtk_window_set_icon_name(GTK_WINDOW(m_window), "preferences-system");
-    SlimTitleBar::apply(GTK_WINDOW(m_window), chrome);
-    g_signal_connect(m_window, "delete-event", G_CALLBACK(+[](GtkWidget*, GdkEvent*, gpointer self) -> gboolean {
-        if (auto requested = static_cast<GTKOnboardingWindow*>(self)->m_closeRequested)
-            requested();
-        return TRUE;
-    }),
-        this);
+    m_window = formWindow(form.title, defaultWidth, defaultHeight, chrome, m_closeRequested);
 
     GtkWidget* column = gtk_box_new(GTK_ORIENTATION_VERTICAL, 8);
     gtk_container_set_border_width(GTK_CONTAINER(column), border);

@@ -1,6 +1,7 @@
 #include "Platforms/GTK/GTKSettingsControls.h"
 
 #include "Platforms/GTK/GTKHotkeyRecorder.h"
+#include "QuorvaneChrome/SlimTitleBar.h"
 #include "QuorvaneChrome/StyleSheet.h"
 
 #include <gtk/gtk.h>
@@ -141,6 +142,25 @@ GtkWidget* rowImage(const SettingsControl& row)
     if (AtkObject* accessible = gtk_widget_get_accessible(image); accessible && !row.cells.empty())
         atk_object_set_name(accessible, ("Icon of " + row.cells.front()).c_str());
     return image;
+}
+
+GtkWidget* formWindow(const std::string& title, int width, int height, WindowChrome chrome,
+    const std::function<void()>& closeRequested)
+{
+    GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    gtk_window_set_title(GTK_WINDOW(window), title.c_str());
+    gtk_window_set_default_size(GTK_WINDOW(window), width, height);
+    gtk_window_set_position(GTK_WINDOW(window), GTK_WIN_POS_CENTER);
+    gtk_window_set_icon_name(GTK_WINDOW(window), "preferences-system");
+    SlimTitleBar::apply(GTK_WINDOW(window), chrome);
+    g_signal_connect(window, "delete-event", G_CALLBACK(+[](GtkWidget*, GdkEvent*, gpointer requested) -> gboolean {
+        // The owner destroys the window; GTK holds it until this handler returns.
+        if (auto& close = *static_cast<const std::function<void()>*>(requested))
+            close();
+        return TRUE;
+    }),
+        const_cast<std::function<void()>*>(&closeRequested));
+    return window;
 }
 
 void presentNow(GtkWidget* window)

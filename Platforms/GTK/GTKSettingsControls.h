@@ -9,6 +9,8 @@ typedef struct _GtkWidget GtkWidget;
 
 namespace quorvane {
 
+enum class WindowChrome;
+
 // The widgets of the settings window's controls, in the desktop's theme: a switch, a spin button, a combo
 // box (with an entry when text may be typed), an entry, a button or a wrapped label, each with its
 // accessible name; and the changes the application makes to them in place.
@@ -29,6 +31,10 @@ void installStyle();
 void setTone(GtkWidget* widget, MenuTone tone);
 // A left-aligned label; `wrap`ped ones break their lines.
 GtkWidget* label(const std::string& text, bool wrap = false);
+// A form's top-level window: titled, centred, in `chrome`. Closing it calls `closeRequested` (which must outlive
+// the window) and leaves the destroying to its owner.
+GtkWidget* formWindow(const std::string& title, int width, int height, WindowChrome chrome,
+    const std::function<void()>& closeRequested);
 // Presents `window` with the server's time now: asked for from the tray, a panel or at start, a window comes
 // with no event of its own, and that time stands for the person's request so that the window manager lets it
 // take the focus.

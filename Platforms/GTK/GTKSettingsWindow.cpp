@@ -1,7 +1,6 @@
 #include "Platforms/GTK/GTKSettingsWindow.h"
 
 #include "Platforms/GTK/GTKSettingsControls.h"
-#include "QuorvaneChrome/SlimTitleBar.h"
 
 #include <gtk/gtk.h>
 
@@ -30,21 +29,9 @@ GTKSettingsWindow::GTKSettingsWindow(const SettingsForm& form, const std::string
 {
     installStyle();
     m_captions = gtk_size_group_new(GTK_SIZE_GROUP_HORIZONTAL);
-    m_window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-    gtk_window_set_title(GTK_WINDOW(m_window), form.title.c_str());
     bool panel = form.pages.size() == 1;
-    gtk_window_set_default_size(
-        GTK_WINDOW(m_window), panel ? panelWidth : defaultWidth, panel ? panelHeight : defaultHeight);
-    gtk_window_set_position(GTK_WINDOW(m_window), GTK_WIN_POS_CENTER);
-    gtk_window_set_icon_name(GTK_WINDOW(m_window), "preferences-system");
-    SlimTitleBar::apply(GTK_WINDOW(m_window), chrome);
-    g_signal_connect(m_window, "delete-event", G_CALLBACK(+[](GtkWidget*, GdkEvent*, gpointer self) -> gboolean {
-        // The owner destroys the window; GTK holds it until this handler returns.
-        if (auto requested = static_cast<GTKSettingsWindow*>(self)->m_closeRequested)
-            requested();
-        return TRUE;
-    }),
-        this);
+    m_window = formWindow(form.title, panel ? panelWidth : defaultWidth, panel ? panelHeight : defaultHeight, chrome,
+        m_closeRequested);
 
     GtkWidget* column = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
     m_notebook = gtk_notebook_new();
