@@ -170,16 +170,8 @@ void AppsSettings::save()
     std::string oldName = record.spec.name;
     try {
         std::string name = UnicodeText::trimmed(m_draft->name);
-        if (name.empty())
-            throw QuorvaneError::usage("A web app needs a name.");
-        WebAppName::requireSafe(name);
-        if (m_actions.longestName && name.size() > m_actions.longestName())
-            throw QuorvaneError::usage(
-                "A web app name can be at most " + std::to_string(m_actions.longestName()) + " bytes long.");
-        for (const WebAppRecord& other : m_config.config().apps) {
-            if (other.slug != record.slug && UnicodeText::equalsIgnoringCaseAndNormalization(other.spec.name, name))
-                throw QuorvaneError::conflict("An app named " + name + " already exists.");
-        }
+        size_t longest = m_actions.longestName ? m_actions.longestName() : std::string::npos;
+        WebAppName::requireAvailable(name, longest, m_config.config().apps, record.slug);
         record.spec.name = name;
         record.spec.url = validatedWebURL(m_draft->address);
         record.spec.tile.reset();

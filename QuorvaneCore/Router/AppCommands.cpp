@@ -17,8 +17,6 @@
 #include "WebApps/WebAppName.h"
 #include "WebApps/WebBundleWriter.h"
 
-#include <algorithm>
-
 namespace quorvane::CommandRouter {
 
 using Object = JSONValue::Object;
@@ -48,21 +46,10 @@ CommandOutput appAdd(const Command::AppAdd& command, ConfigFile& file, const Com
         name = URLComponents::parse(url).value().host.value_or("");
     // The name becomes the bundle's file name: refuse one that could point outside the web-apps folder
     // before anything is written.
-    WebAppName::requireSafe(name);
-    size_t longest = WebAppName::maximumLength(context.paths.appsDirectory());
-    if (name.size() > longest)
-        throw QuorvaneError::usage("A web app name can be at most " + std::to_string(longest) + " bytes long.");
-    std::string slug = slugify(name);
-
     auto decoded = file.decoded();
     const QuorvaneConfig& config = *decoded;
-    // Two names that differ only in case or in Unicode form ("Café" precomposed or decomposed) would
-    // share one bundle on a case- and normalisation-insensitive disk.
-    bool taken = std::any_of(config.apps.begin(), config.apps.end(), [&](const WebAppRecord& app) {
-        return app.slug == slug || UnicodeText::equalsIgnoringCaseAndNormalization(app.spec.name, name);
-    });
-    if (taken)
-        throw QuorvaneError::conflict("An app named " + name + " already exists.");
+    WebAppName::requireAvailable(name, WebAppName::maximumLength(context.paths.appsDirectory()), config.apps);
+    std::string slug = slugify(name);
 
     std::optional<std::string> hotkey;
     if (command.hotkey) {

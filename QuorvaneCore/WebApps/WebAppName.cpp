@@ -1,7 +1,9 @@
 #include "WebApps/WebAppName.h"
 
+#include "Configuration/QuorvaneConfig.h"
 #include "Support/QuorvaneError.h"
 #include "Support/UnicodeText.h"
+#include "WebApps/WebAppBundlePlan.h"
 
 #include <algorithm>
 #include <climits>
@@ -49,6 +51,23 @@ size_t maximumLength(std::string_view folder)
     if (limit <= 0)
         limit = NAME_MAX;
     return static_cast<size_t>(limit) - std::min(static_cast<size_t>(limit), bundleExtension.size());
+}
+
+void requireAvailable(
+    std::string_view name, size_t longest, const std::vector<WebAppRecord>& apps, std::string_view renaming)
+{
+    requireSafe(name);
+    if (name.size() > longest)
+        throw QuorvaneError::usage("A web app name can be at most " + std::to_string(longest) + " bytes long.");
+    // Two names that differ only in case or in Unicode form ("Café" precomposed or decomposed) would share one
+    // bundle on a case- and normalisation-insensitive disk. A renamed app keeps its slug.
+    std::string slug = renaming.empty() ? slugify(name) : std::string(renaming);
+    for (const WebAppRecord& app : apps) {
+        if (!renaming.empty() && app.slug == renaming)
+            continue;
+        if (app.slug == slug || UnicodeText::equalsIgnoringCaseAndNormalization(app.spec.name, name))
+            throw QuorvaneError::conflict("An app named " + std::string(name) + " already exists.");
+    }
 }
 
 std::string bundlePath(std::string_view folder, std::string_view name)

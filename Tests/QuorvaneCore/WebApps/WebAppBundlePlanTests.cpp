@@ -109,5 +109,37 @@ TEST(WebAppName, namesThatCouldLeaveTheFolderAreRefused)
         EXPECT_THROW(WebAppName::requireSafeBundlePath(path), QuorvaneError) << path;
 }
 
+// One rule for a new app's name and a renamed one's: what the error code is, or "" when the name may be taken.
+TEST(WebAppName, aNameIsAvailableOnceNoOtherAppHasIt)
+{
+    const std::vector<WebAppRecord> apps = { record("mail", "Mail", "https://mail.example.com"),
+        record("caf", "Caf\u00e9", "https://cafe.example.com") };
+    struct Case {
+        std::string name, renaming, code;
+    };
+    const Case cases[] = {
+        { "Notes", "", "" },
+        { "MAIL", "", "conflict" },
+        // The same name in the other Unicode form.
+        { "Cafe\u0301", "", "conflict" },
+        // Another app's slug: the two bundles would share one identifier.
+        { "caf", "", "conflict" },
+        { "mail", "mail", "" },
+        { "Caf\u00e9", "mail", "conflict" },
+        { "caf", "mail", "" },
+        { "a/b", "mail", "usage" },
+        { "Twelve bytes", "", "usage" },
+    };
+    for (const Case& c : cases) {
+        std::string code;
+        try {
+            WebAppName::requireAvailable(c.name, 11, apps, c.renaming);
+        } catch (const QuorvaneError& error) {
+            code = error.code();
+        }
+        EXPECT_EQ(code, c.code) << c.name << " renaming " << c.renaming;
+    }
+}
+
 } // namespace
 } // namespace quorvane
