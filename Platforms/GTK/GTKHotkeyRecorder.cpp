@@ -1,6 +1,9 @@
 #include "Platforms/GTK/GTKHotkeyRecorder.h"
 
 #include <gtk/gtk.h>
+#ifdef GDK_WINDOWING_X11
+#include <gdk/gdkx.h>
+#endif
 
 #include <map>
 #include <string_view>
@@ -10,6 +13,8 @@ namespace quorvane::GTKHotkeyRecorder {
 namespace {
 
 constexpr guint recordingLimit = 5000;
+// How often a recorder on X looks whether another window has taken the focus.
+constexpr guint focusCheckInterval = 100;
 constexpr const char* unsetText = "Not set";
 
 int recorders = 0;
@@ -22,6 +27,9 @@ struct Recorder {
     std::vector<std::string> cells;
     GdkSeat* seat = nullptr;
     guint timer = 0;
+    guint focusCheck = 0;
+    // The window manager's active window when last looked at, on X.
+    unsigned long activeWindow = 0;
     bool active = false;
 };
 
@@ -56,15 +64,49 @@ void showCaps(Recorder& recorder, const std::vector<std::string>& cells, const c
     gtk_widget_show_all(recorder.caps);
 }
 
+// The window manager's active window on X, or none (0) elsewhere or when it names none.
+unsigned long activeWindowOf(GtkWidget* widget)
+{
+#ifdef GDK_WINDOWING_X11
+    GdkScreen* screen = gtk_widget_get_screen(widget);
+    if (!GDK_IS_X11_SCREEN(screen))
+        return 0;
+    // Deprecated for reading a hint not every window manager keeps; here the hint is exactly what is wanted.
+    G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+    GdkWindow* active = gdk_screen_get_active_window(screen);
+    G_GNUC_END_IGNORE_DEPRECATIONS
+    if (!active)
+        return 0;
+    unsigned long id = gdk_x11_window_get_xid(active);
+    g_object_unref(active);
+    return id;
+#else
+    (void)widget;
+    return 0;
+#endif
+}
+
+unsigned long windowIdOf(GdkWindow* window)
+{
+#ifdef GDK_WINDOWING_X11
+    if (GDK_IS_X11_WINDOW(window))
+        return gdk_x11_window_get_xid(window);
+#endif
+    (void)window;
+    return 0;
+}
+
 void stop(Recorder& recorder)
 {
     if (!recorder.active)
         return;
     recorder.active = false;
     --recorders;
-    if (recorder.timer)
-        g_source_remove(recorder.timer);
-    recorder.timer = 0;
+    for (guint* source : { &recorder.timer, &recorder.focusCheck }) {
+        if (*source)
+            g_source_remove(*source);
+        *source = 0;
+    }
     if (recorder.seat)
         gdk_seat_ungrab(recorder.seat);
     recorder.seat = nullptr;
@@ -98,6 +140,28 @@ void start(Recorder& recorder)
             return G_SOURCE_REMOVE;
         },
         &recorder);
+    // While the keyboard is grabbed, X reports the focus moving away as a change "while grabbed", which GDK does
+    // not pass on as losing the focus; the window manager's active window shows it instead. Without this the
+    // chord typed for the other window would be recorded.
+    recorder.activeWindow = activeWindowOf(recorder.button);
+    if (recorder.activeWindow) {
+        recorder.focusCheck = g_timeout_add(
+            focusCheckInterval,
+            [](gpointer data) -> gboolean {
+                auto* self = static_cast<Recorder*>(data);
+                GtkWidget* toplevel = gtk_widget_get_toplevel(self->button);
+                unsigned long active = activeWindowOf(self->button);
+                bool away
+                    = active && active != self->activeWindow && active != windowIdOf(gtk_widget_get_window(toplevel));
+                self->activeWindow = active;
+                if (!away)
+                    return G_SOURCE_CONTINUE;
+                self->focusCheck = 0;
+                stop(*self);
+                return G_SOURCE_REMOVE;
+            },
+            &recorder);
+    }
 }
 
 gboolean keyPressed(GtkWidget* button, GdkEventKey* event, gpointer)

@@ -164,6 +164,30 @@ TEST_F(X11HotkeyPanelTest, ARecordedHotkeyFiresAndChordsThatCannotAreNamedAndNot
     EXPECT_TRUE(eventually([&] { return configText().find("ctrl+shift+g") == std::string::npos; }));
 }
 
+// A recorder holds the whole keyboard while it records, so it gives it back by itself: when another window takes
+// the focus, and when nothing is typed in time.
+TEST_F(X11HotkeyPanelTest, ARecorderGivesTheKeyboardBackWhenLeftOrKeptWaiting)
+{
+    TestWindow other({ "--app-id", "org.example.Other", "--title", "Other", "--size", "300x200" });
+    startWith();
+    openSettings("Hotkeys");
+    Accessible button = control("push button", "New hotkey chord");
+    auto recording = [&] { return button.description() == recordingText; };
+    auto givenBack = [&] { return !recording() && !keyboardGrabbed(); };
+
+    ASSERT_TRUE(button.act() && eventually(recording));
+    ASSERT_TRUE(keyboardGrabbed());
+    windows.windowSystem().raise(WindowHandle { other.id });
+    EXPECT_TRUE(focused(other.id));
+    // Well before the time limit.
+    EXPECT_TRUE(eventually(givenBack, 2));
+
+    ASSERT_TRUE(button.act() && eventually(recording));
+    ASSERT_TRUE(keyboardGrabbed());
+    // Five seconds, and the poll's margin.
+    EXPECT_TRUE(eventually(givenBack, 8));
+}
+
 TEST_F(X11HotkeyPanelTest, AWebAppMadeInThePanelIsEverywhereAndGoesFromTheAppsTab)
 {
     LocalHTTPServer server({ { "/",
