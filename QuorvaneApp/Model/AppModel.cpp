@@ -4,8 +4,6 @@
 #include "Agents/SkillFiles.h"
 #include "Agents/SkillPaths.h"
 #include "Command/Invocation.h"
-#include "WebApps/DesktopEntryWriter.h"
-#include "WebApps/WebAppName.h"
 #include "Configuration/GeneralValidation.h"
 #include "QuorvaneApp/Agents/AgentActions.h"
 #include "QuorvaneApp/Config/ConfigLifecycle.h"
@@ -27,10 +25,10 @@
 #include "QuorvaneApp/Tiling/TilingActions.h"
 #include "QuorvaneApp/Updates/UpdateChecker.h"
 #include "QuorvaneApp/Views/AgentSettings.h"
-#include "QuorvaneApp/Views/AppsSettings.h"
-#include "QuorvaneApp/Views/ChordCheck.h"
 #include "QuorvaneApp/Views/AgentToast.h"
 #include "QuorvaneApp/Views/AppKeys.h"
+#include "QuorvaneApp/Views/AppsSettings.h"
+#include "QuorvaneApp/Views/ChordCheck.h"
 #include "QuorvaneApp/Views/GeneralSettings.h"
 #include "QuorvaneApp/Views/HotkeySettings.h"
 #include "QuorvaneApp/Views/NewAppPanel.h"
@@ -40,6 +38,7 @@
 #include "QuorvaneApp/Views/TileOverlay.h"
 #include "QuorvaneApp/Views/TilingSettings.h"
 #include "QuorvaneApp/WebApps/ApplicationLocator.h"
+#include "QuorvaneApp/WebApps/WebAppEdits.h"
 #include "QuorvaneApp/WebApps/WebHostRefresh.h"
 #include "QuorvaneIPC/SocketServer.h"
 #include "RPC/RPCResponse.h"
@@ -49,6 +48,7 @@
 #include "Setup/AccessibilityGrantDisk.h"
 #include "Setup/SetupStep.h"
 #include "Support/UnicodeText.h"
+#include "WebApps/DesktopEntryWriter.h"
 #include "JSON/JSONValue.h"
 
 #include <algorithm>
@@ -329,20 +329,13 @@ void AppModel::makeSettingsWindow()
     panes.push_back(std::make_unique<AppsSettings>(*m_configuration, m_banner, *m_chordCheck,
         AppsSettings::Actions {
             runCommand,
-            [this](const std::string& oldName, const WebAppRecord& record) -> std::optional<std::string> {
-                if (std::optional<std::string> failure = m_configuration->persist([&](ConfigFile& file) {
-                        file.upsertApp(record);
-                        return true;
-                    }))
-                    return failure;
-                setBanner("Saved " + record.spec.name + ".", true);
-                m_webHosts->refreshWebBundle(oldName, record);
-                return std::nullopt;
+            [this](const std::string& oldName, const WebAppRecord& record) {
+                return WebAppEdits(*m_configuration, m_banner, *m_webHosts, m_paths.appsDirectory())
+                    .save(oldName, record);
             },
             [this](const std::string& slug, const std::string& chord) { m_edits->setAppHotkey(slug, chord); },
             [this](const std::string& bundleIdentifier) { m_keys->focusBundle(bundleIdentifier); },
             [this] { m_newApp->show(); },
-            [this] { return WebAppName::maximumLength(m_paths.appsDirectory()); },
             [this](const std::string& bundleIdentifier, int edge) {
                 return DesktopEntryWriter(m_paths).installedIcon(bundleIdentifier, edge).value_or("");
             },

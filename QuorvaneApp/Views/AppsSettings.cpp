@@ -9,7 +9,6 @@
 #include "Support/UnicodeText.h"
 #include "Tiling/TileSlot.h"
 #include "WebApps/WebAppBundlePlan.h"
-#include "WebApps/WebAppName.h"
 
 #include <algorithm>
 
@@ -169,10 +168,7 @@ void AppsSettings::save()
     WebAppRecord record = *current;
     std::string oldName = record.spec.name;
     try {
-        std::string name = UnicodeText::trimmed(m_draft->name);
-        size_t longest = m_actions.longestName ? m_actions.longestName() : std::string::npos;
-        WebAppName::requireAvailable(name, longest, m_config.config().apps, record.slug);
-        record.spec.name = name;
+        record.spec.name = UnicodeText::trimmed(m_draft->name);
         record.spec.url = validatedWebURL(m_draft->address);
         record.spec.tile.reset();
         if (!m_draft->tile.empty()) {

@@ -21,16 +21,14 @@ class AppsSettings : public SettingsPane {
 public:
     struct Actions {
         RunCommand runCommand;
-        // Saves the edited record of the web app called `oldName`; its bundle follows. The reason it could
-        // not be saved, or none.
+        // Saves the edited record of the web app called `oldName`, whose new name is checked against the
+        // file as it is then; its bundle follows. The reason it could not be saved, or none.
         std::function<std::optional<std::string>(const std::string& oldName, const WebAppRecord&)> saveApp;
         // Sets (a blank chord: removes) the web app's hotkey and reports it.
         std::function<void(const std::string& slug, const std::string& chord)> setHotkey;
         // Launches or brings forward the app, as its hotkey does.
         std::function<void(const std::string& bundleIdentifier)> open;
         std::function<void()> newApp;
-        // The longest name the web-apps folder takes, in bytes.
-        std::function<size_t()> longestName;
         // The path of the web app's installed icon image nearest this many pixels, as its launcher shows it; "" when
         // it has none.
         std::function<std::string(const std::string& bundleIdentifier, int edge)> iconPath;

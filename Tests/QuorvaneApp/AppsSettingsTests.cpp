@@ -7,6 +7,7 @@
 #include "QuorvaneApp/Views/SettingsWindow.h"
 
 #include <filesystem>
+#include <functional>
 
 namespace quorvane {
 namespace {
@@ -81,6 +82,50 @@ TEST_F(AppsSettingsTest, AnEditSavesWhatIsValidAndTheBundleFollowsTheName)
         }
         EXPECT_TRUE(bundle(model->config().apps.front().spec.name)) << c.name;
     }
+    EXPECT_FALSE(bundle("Post"));
+}
+
+// An edit is checked against the file as it is when it is saved: the tool may have changed it since the tab
+// last showed it, and the watch has not yet taken that in.
+TEST_F(AppsSettingsTest, AnEditIsCheckedOnTheFileAsItIsWhenSaved)
+{
+    const std::string postApp = "[apps.post]\nurl = \"https://post.example.com/\"\nname = \"Post\"\n"
+                                "bundle_id = \"app.quorvane.web.post\"\n";
+    struct Case {
+        std::string label;
+        std::function<std::string(const std::string&)> changeOnDisk;
+        std::string status;
+        // Whether the edit stays open to be put right; an app that is gone closes it.
+        bool editing;
+    };
+    const Case cases[] = {
+        { "the name taken", [&](const std::string& text) { return text + postApp; },
+            "An app named Post already exists.", true },
+        { "the app removed",
+            [](const std::string& text) {
+                size_t start = text.find("[apps.mail]");
+                return text.substr(0, start) + text.substr(text.find("[apps.notes]"));
+            },
+            "No web app named Mail.", false },
+    };
+    begin();
+    const std::string before = test::readFile(configPath());
+    for (const Case& c : cases) {
+        ASSERT_TRUE(press("Edit Mail")) << c.label;
+        ASSERT_TRUE(edit("App name", "Post"));
+        const std::string changed = c.changeOnDisk(before);
+        test::writeFile(configPath(), changed);
+        ASSERT_TRUE(press("Save"));
+        EXPECT_EQ(windows.form().status, c.status) << c.label;
+        EXPECT_EQ(test::readFile(configPath()), changed) << c.label;
+        EXPECT_EQ(windows.control("App name") != nullptr, c.editing) << c.label;
+        if (c.editing) {
+            ASSERT_TRUE(press("Cancel editing"));
+        }
+        test::writeFile(configPath(), before);
+        desktop.advance(0.5);
+    }
+    EXPECT_TRUE(bundle("Mail"));
     EXPECT_FALSE(bundle("Post"));
 }
 
