@@ -70,20 +70,6 @@ void Keyboard::grab(uint8_t key, uint16_t modifiers)
     sync();
 }
 
-bool Keyboard::heldElsewhere(uint8_t key, uint16_t modifiers)
-{
-    xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
-    xcb_generic_error_t* refused = xcb_request_check(m_connection,
-        xcb_grab_key_checked(m_connection, 0, root, modifiers, key, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
-    if (refused) {
-        std::free(refused);
-        return true;
-    }
-    xcb_ungrab_key(m_connection, key, root, modifiers);
-    sync();
-    return false;
-}
-
 void Keyboard::sync()
 {
     std::free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));

@@ -32,8 +32,6 @@ public:
     void lockGroup(uint8_t group);
     // Grabs a chord for this client, as another program holding it would.
     void grab(uint8_t key, uint16_t modifiers);
-    // Whether another client grabs the chord: this one's own grab of it is refused.
-    bool heldElsewhere(uint8_t key, uint16_t modifiers);
     // Waits until the server has handled everything sent so far.
     void sync();
 

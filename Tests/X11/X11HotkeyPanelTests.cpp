@@ -144,13 +144,15 @@ TEST_F(X11HotkeyPanelTest, ARecordedHotkeyFiresAndChordsThatCannotAreNamedAndNot
     ASSERT_TRUE(record("New hotkey chord", { keyControl, keyShift, keyG }));
     ASSERT_TRUE(control("push button", "Add Hotkey").act());
     ASSERT_TRUE(eventually([&] { return configText().find(bound) != std::string::npos; }));
-    // The file is saved a moment before the chord is taken.
-    ASSERT_TRUE(eventually([&] { return keyboard.heldElsewhere(keyG, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_SHIFT); }));
 
-    // Typed again with the settings in front, it brings the target forward.
+    // Typed again with the settings in front, it brings the target forward. The file is saved a moment before
+    // the chord is taken, so it is typed until it works; a test grab to see whether it is taken would itself
+    // hold the chord for a moment, and could make the application's grab fail.
     ASSERT_FALSE(focusedNow(target.id));
-    keyboard.chord({ keyControl, keyShift, keyG });
-    EXPECT_TRUE(focused(target.id));
+    EXPECT_TRUE(eventually([&] {
+        keyboard.chord({ keyControl, keyShift, keyG });
+        return eventually([&] { return focusedNow(target.id); }, 0.5);
+    }));
 
     // An edit to a chord another program holds is named, and the old chord stays and still fires.
     ASSERT_TRUE(host.click("Settings…"));
