@@ -411,15 +411,27 @@ std::optional<std::string> AppModel::validate(const GeneralConfig& general) cons
 
 void AppModel::setGeneral(const GeneralConfig& general)
 {
-    if (std::optional<std::string> problem = validate(general)) {
+    // Checked as the caller saw the configuration; then only what the caller changed is written, onto the file as
+    // it is under the lock, and checked again there: a change the tool made meanwhile, not yet taken in, stays.
+    std::optional<std::string> problem = validate(general);
+    const GeneralConfig base = config().general;
+    uint64_t generation = configGeneration();
+    std::optional<std::string> failure;
+    if (!problem) {
+        failure = m_configuration->persist([&](ConfigFile& file) {
+            ConfigFile changed = file;
+            changed.changeGeneral(base, general);
+            std::shared_ptr<const QuorvaneConfig> merged = changed.decoded();
+            problem = quorvane::validate(merged->general, *merged);
+            if (!problem)
+                file = std::move(changed);
+            return !problem;
+        });
+    }
+    if (problem) {
         setBanner(*problem, false);
         return;
     }
-    uint64_t generation = configGeneration();
-    std::optional<std::string> failure = m_configuration->persist([&](ConfigFile& file) {
-        file.setGeneral(general);
-        return true;
-    });
     // A save that changed nothing still brings the login item in line; one that changed something did so.
     if (configGeneration() == generation)
         syncLoginItem();

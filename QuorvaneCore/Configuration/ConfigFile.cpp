@@ -7,6 +7,7 @@
 #include "Hotkeys/TileKeys.h"
 
 #include <algorithm>
+#include <optional>
 #include <set>
 #include <utility>
 
@@ -124,6 +125,37 @@ void ConfigFile::setGeneral(const GeneralConfig& general)
     writeFields(document, "general", config);
     rewriteTileHotkeys(document, general.tileHotkeys);
     replaceDocument(std::move(document));
+}
+
+void ConfigFile::changeGeneral(const GeneralConfig& base, const GeneralConfig& edited)
+{
+    QuorvaneConfig before;
+    before.general = base;
+    QuorvaneConfig after;
+    after.general = edited;
+    QuorvaneConfig merged = *decoded();
+    for (const ConfigKey* key : ConfigKeys::of("general")) {
+        if (!key->hasField())
+            continue;
+        TOMLValue value = ConfigKeys::value(*key, after);
+        if (value != ConfigKeys::value(*key, before))
+            ConfigKeys::read(*key, value, merged);
+    }
+    auto chordIn = [](const std::map<std::string, std::string>& chords, const std::string& id) {
+        auto found = chords.find(id);
+        return found == chords.end() ? std::nullopt : std::optional<std::string>(found->second);
+    };
+    std::map<std::string, std::string>& chords = merged.general.tileHotkeys;
+    for (const TileKeyBinding& binding : TileKeys::bindings()) {
+        std::optional<std::string> now = chordIn(edited.tileHotkeys, binding.id);
+        if (now == chordIn(base.tileHotkeys, binding.id))
+            continue;
+        if (now)
+            chords[binding.id] = *now;
+        else
+            chords.erase(binding.id);
+    }
+    setGeneral(merged.general);
 }
 
 void ConfigFile::upsertApp(const WebAppRecord& record)

@@ -41,6 +41,9 @@ public:
     // Writes every general setting, changed or not, and rewrites `[tile_hotkeys]` to exactly the tile
     // binding ids with the chords in force.
     void setGeneral(const GeneralConfig& general);
+    // Saves the general settings and tile chords that `edited` changes from `base` as `setGeneral` does; every
+    // other one keeps the document's value, which another writer may have changed since `base` was read.
+    void changeGeneral(const GeneralConfig& base, const GeneralConfig& edited);
     // Creates or updates `[apps.<slug>]`, keeping keys it does not know and optional keys the user wrote.
     void upsertApp(const WebAppRecord& record);
     // Removes `[apps.<slug>]` with the lines up to the next table; nothing when absent.

@@ -121,6 +121,28 @@ TEST_F(ConfigLifecycle, TheModelsOwnWritesCauseNoReload)
     EXPECT_EQ(model->banner(), "");
 }
 
+// A general setting saved a moment after another program saved the file, before the watch took that in: the
+// other program's change stays, and a chord it took meanwhile is not given to a second action.
+TEST_F(ConfigLifecycle, AGeneralSettingIsSavedOntoTheFileAsItIsThen)
+{
+    start();
+    GeneralConfig general = model->config().general;
+    general.animateTiles = false;
+    writeFile(configPath(), withGap(7));
+    model->setGeneral(general);
+    EXPECT_EQ(model->config().general.tileGap, 7);
+    EXPECT_FALSE(model->config().general.animateTiles);
+    EXPECT_NE(readFile(configPath()).find("tile_gap = 7"), std::string::npos);
+
+    general = model->config().general;
+    general.layoutHotkey = "ctrl+opt+u";
+    const std::string taken = readFile(configPath()) + "\n[hotkeys]\n\"ctrl+opt+u\" = \"org.example.Editor\"\n";
+    writeFile(configPath(), taken);
+    model->setGeneral(general);
+    EXPECT_EQ(readFile(configPath()), taken);
+    EXPECT_EQ(model->banner(), "ctrl+opt+u is already used.");
+}
+
 TEST_F(ConfigLifecycle, ABrokenSaveKeepsTheLastGoodCopyInForce)
 {
     start();

@@ -150,6 +150,34 @@ TEST(ConfigFile, SavingGeneralSettingsChangesOnlyTheirLinesAndAddsWindowStyleAbo
         replaced(saved, "fill = ", "bogus = \"x\"\nfill = "), [&](auto& file) { file.setGeneral(general); }, expected);
 }
 
+// The settings window changes general settings from the copy it showed; another writer may have saved the file
+// since. Each side's changes stay, and where both changed a setting the window's comes last.
+TEST(ConfigFile, ChangingGeneralSettingsKeepsWhatAnotherWriterChanged)
+{
+    auto base = ConfigFile::makeDefault().decode().general;
+    std::string onDisk = replaced(defaults, "tile_gap = 0\n", "tile_gap = 12\n");
+    onDisk = replaced(onDisk, "fill = \"ctrl+opt+f\"", "fill = \"ctrl+opt+g\"");
+    onDisk = replaced(onDisk, "layout_hotkey = \"ctrl+opt+l\"", "layout_hotkey = \"ctrl+opt+y\"");
+    auto edited = base;
+    edited.animateTiles = false;
+    edited.tileHotkeys["exit_return"] = "ctrl+opt+k";
+    edited.layoutHotkey = "ctrl+opt+u";
+
+    ConfigFile file(onDisk);
+    file.changeGeneral(base, edited);
+    const GeneralConfig& saved = file.decoded()->general;
+    EXPECT_EQ(saved.tileGap, 12);
+    EXPECT_EQ(saved.tileHotkeys.at("fill"), "ctrl+opt+g");
+    EXPECT_FALSE(saved.animateTiles);
+    EXPECT_EQ(saved.tileHotkeys.at("exit_return"), "ctrl+opt+k");
+    EXPECT_EQ(saved.layoutHotkey, "ctrl+opt+u");
+
+    // Nothing changed in the window: the file stays as it is.
+    ConfigFile unchanged(onDisk);
+    unchanged.changeGeneral(base, base);
+    EXPECT_EQ(*unchanged.decoded(), ConfigFile(onDisk).decode());
+}
+
 TEST(ConfigFile, AFailedEditLeavesTheDocumentUnchanged)
 {
     auto file = ConfigFile::makeDefault();
