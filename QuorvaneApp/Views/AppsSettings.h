@@ -21,8 +21,8 @@ class AppsSettings : public SettingsPane {
 public:
     struct Actions {
         RunCommand runCommand;
-        // Saves the edited record of the web app called `oldName`, whose new name is checked against the
-        // file as it is then; its bundle follows. The reason it could not be saved, or none.
+        // Saves the edited name, address and tile of the web app called `oldName`, checked against the file as
+        // it is then; its bundle follows. The reason it could not be saved, or none.
         std::function<std::optional<std::string>(const std::string& oldName, const WebAppRecord&)> saveApp;
         // Sets (a blank chord: removes) the web app's hotkey and reports it.
         std::function<void(const std::string& slug, const std::string& chord)> setHotkey;

@@ -17,9 +17,10 @@ public:
     // `appsDirectory` is the folder of the web-app bundles, whose file system limits a name's length.
     WebAppEdits(ConfigLifecycle&, BannerSink&, WebHostRefresh&, std::string appsDirectory);
 
-    // Saves `record`, the edit of the web app that was called `oldName`, and says so in the banner; the reason
-    // it was not saved, or none. The tool may have taken the name or removed the app since the window showed it.
-    std::optional<std::string> save(const std::string& oldName, const WebAppRecord& record);
+    // Saves the name, address and tile of `edited`, the web app that was called `oldName`, and says so in the
+    // banner; the reason it was not saved, or none. The tool may have taken the name, removed the app or changed
+    // its other keys since the window showed it.
+    std::optional<std::string> save(const std::string& oldName, const WebAppRecord& edited);
 
 private:
     ConfigLifecycle& m_configuration;

@@ -129,6 +129,21 @@ TEST_F(AppsSettingsTest, AnEditIsCheckedOnTheFileAsItIsWhenSaved)
     EXPECT_FALSE(bundle("Post"));
 }
 
+// What the edit does not show stays as the file has it, also when the tool changed it a moment before.
+TEST_F(AppsSettingsTest, AnEditKeepsTheKeysItDoesNotShow)
+{
+    begin();
+    ASSERT_TRUE(press("Edit Mail"));
+    ASSERT_TRUE(edit("App name", "Post"));
+    std::string text = test::readFile(configPath());
+    text.insert(text.find("[apps.mail]\n") + 12, "hotkey = \"ctrl+shift+m\"\n");
+    test::writeFile(configPath(), text);
+    ASSERT_TRUE(press("Save"));
+    EXPECT_EQ(windows.form().status, "Saved Post.");
+    EXPECT_EQ(apps().front(), "Post https://mail.example.com -");
+    EXPECT_EQ(model->config().apps.front().spec.hotkey.value_or("none"), "ctrl+shift+m");
+}
+
 // Each row shows the icon its launcher shows, one that was written when the app was added.
 TEST_F(AppsSettingsTest, EachRowShowsItsLaunchersIcon)
 {
