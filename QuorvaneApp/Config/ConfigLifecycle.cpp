@@ -3,6 +3,7 @@
 #include "QuorvaneApp/Config/ConfigStore.h"
 #include "QuorvaneApp/Config/ConfigWatch.h"
 #include "QuorvaneApp/State/Banner.h"
+#include "Support/QuorvaneError.h"
 
 #include <filesystem>
 
@@ -73,7 +74,13 @@ void ConfigLifecycle::reloadFromDisk()
 
 std::optional<std::string> ConfigLifecycle::persist(const std::function<bool(ConfigFile&)>& edit)
 {
-    ConfigStore::SaveResult result = m_store->update(edit);
+    ConfigStore::SaveResult result;
+    try {
+        result = m_store->update(edit);
+    } catch (const QuorvaneError& refusal) {
+        // The file as read under the lock may still be newer than the one in force.
+        result.failure = refusal.message();
+    }
     if (adopt() && m_changed)
         m_changed();
     if (result.keptBrokenAs) {

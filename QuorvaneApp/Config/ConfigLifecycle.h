@@ -35,7 +35,8 @@ public:
     // Takes in a change of the file on disk; a broken one leaves the last good copy in force.
     void reloadFromDisk();
     // Applies `edit` to the configuration in force under the config lock and saves the result when `edit`
-    // answers true and the text changed. Gives the sentence of a failed save, which is also the banner.
+    // answers true and the text changed. An edit that throws a QuorvaneError refuses the change and saves nothing.
+    // Gives the sentence of a refused change or a failed save, which is also the banner.
     std::optional<std::string> persist(const std::function<bool(ConfigFile&)>& edit);
     // Why the file on disk is not the configuration in force (the reader's sentence), or none.
     std::optional<std::string> problemOnDisk() const;

@@ -47,6 +47,7 @@
 #include "Setup/AccessibilityGrant.h"
 #include "Setup/AccessibilityGrantDisk.h"
 #include "Setup/SetupStep.h"
+#include "Support/QuorvaneError.h"
 #include "Support/UnicodeText.h"
 #include "WebApps/DesktopEntryWriter.h"
 #include "JSON/JSONValue.h"
@@ -411,27 +412,21 @@ std::optional<std::string> AppModel::validate(const GeneralConfig& general) cons
 
 void AppModel::setGeneral(const GeneralConfig& general)
 {
-    // Checked as the caller saw the configuration; then only what the caller changed is written, onto the file as
-    // it is under the lock, and checked again there: a change the tool made meanwhile, not yet taken in, stays.
-    std::optional<std::string> problem = validate(general);
-    const GeneralConfig base = config().general;
-    uint64_t generation = configGeneration();
-    std::optional<std::string> failure;
-    if (!problem) {
-        failure = m_configuration->persist([&](ConfigFile& file) {
-            ConfigFile changed = file;
-            changed.changeGeneral(base, general);
-            std::shared_ptr<const QuorvaneConfig> merged = changed.decoded();
-            problem = quorvane::validate(merged->general, *merged);
-            if (!problem)
-                file = std::move(changed);
-            return !problem;
-        });
-    }
-    if (problem) {
+    if (std::optional<std::string> problem = validate(general)) {
         setBanner(*problem, false);
         return;
     }
+    // Only what the caller changed is written, onto the file as it is under the lock, and checked again there: a
+    // change the tool made meanwhile, not yet taken in, stays.
+    const GeneralConfig base = config().general;
+    uint64_t generation = configGeneration();
+    std::optional<std::string> failure = m_configuration->persist([&](ConfigFile& file) {
+        file.changeGeneral(base, general);
+        std::shared_ptr<const QuorvaneConfig> merged = file.decoded();
+        if (std::optional<std::string> problem = quorvane::validate(merged->general, *merged))
+            throw QuorvaneError::conflict(*problem);
+        return true;
+    });
     // A save that changed nothing still brings the login item in line; one that changed something did so.
     if (configGeneration() == generation)
         syncLoginItem();

@@ -23,33 +23,24 @@ WebAppEdits::WebAppEdits(
 
 std::optional<std::string> WebAppEdits::save(const std::string& oldName, const WebAppRecord& edited)
 {
-    std::optional<std::string> refused;
     WebAppRecord saved;
-    std::optional<std::string> failure = m_configuration.persist([&](ConfigFile& file) {
-        const std::vector<WebAppRecord>& apps = file.decoded()->apps;
-        auto current
-            = std::find_if(apps.begin(), apps.end(), [&](const WebAppRecord& app) { return app.slug == edited.slug; });
-        if (current == apps.end()) {
-            refused = "No web app named " + oldName + ".";
-            return false;
-        }
-        try {
+    if (std::optional<std::string> failure = m_configuration.persist([&](ConfigFile& file) {
+            const std::vector<WebAppRecord>& apps = file.decoded()->apps;
+            auto current = std::find_if(
+                apps.begin(), apps.end(), [&](const WebAppRecord& app) { return app.slug == edited.slug; });
+            if (current == apps.end())
+                throw QuorvaneError::notFound("No web app named " + oldName + ".");
             WebAppName::requireAvailable(
                 edited.spec.name, WebAppName::maximumLength(m_appsDirectory), apps, edited.slug);
-        } catch (const QuorvaneError& error) {
-            refused = error.message();
-            return false;
-        }
-        // What the edit does not show (the chord, the style sheets, the icon) stays as the file has it.
-        saved = *current;
-        saved.spec.name = edited.spec.name;
-        saved.spec.url = edited.spec.url;
-        saved.spec.tile = edited.spec.tile;
-        file.upsertApp(saved);
-        return true;
-    });
-    if (refused || failure)
-        return refused ? refused : failure;
+            // What the edit does not show (the chord, the style sheets, the icon) stays as the file has it.
+            saved = *current;
+            saved.spec.name = edited.spec.name;
+            saved.spec.url = edited.spec.url;
+            saved.spec.tile = edited.spec.tile;
+            file.upsertApp(saved);
+            return true;
+        }))
+        return failure;
     m_banner.setBanner("Saved " + saved.spec.name + ".", true);
     m_webHosts.refreshWebBundle(oldName, saved);
     return std::nullopt;
