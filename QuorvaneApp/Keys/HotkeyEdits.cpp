@@ -55,9 +55,15 @@ void HotkeyEdits::setAppHotkey(const std::string& slug, const std::string& chord
         return;
     std::string trimmed = UnicodeText::trimmed(chord);
     if (trimmed.empty()) {
-        WebAppRecord record = *found;
-        record.spec.hotkey.reset();
+        // Only the chord goes, from the app as the file has it: the tool may have changed its other keys.
         m_configuration.persist([&](ConfigFile& file) {
+            const std::vector<WebAppRecord>& fresh = file.decoded()->apps;
+            auto app
+                = std::find_if(fresh.begin(), fresh.end(), [&](const WebAppRecord& each) { return each.slug == slug; });
+            if (app == fresh.end())
+                return false;
+            WebAppRecord record = *app;
+            record.spec.hotkey.reset();
             file.upsertApp(record);
             return true;
         });

@@ -171,6 +171,19 @@ TEST_F(AppsSettingsTest, TheRowsRecorderSetsAndRemovesTheHotkey)
     }
 }
 
+// Clearing the row's chord takes away the chord alone, from the app as the file has it.
+TEST_F(AppsSettingsTest, ClearingTheChordKeepsWhatTheToolChangedMeanwhile)
+{
+    begin();
+    ASSERT_TRUE(edit("Hotkey for Mail", "ctrl+shift+m"));
+    std::string text = test::readFile(configPath());
+    text.insert(text.find("[apps.mail]\n") + 12, "tile = \"fill\"\n");
+    test::writeFile(configPath(), text);
+    ASSERT_TRUE(edit("Hotkey for Mail", ""));
+    EXPECT_EQ(apps().front(), "Mail https://mail.example.com fill");
+    EXPECT_FALSE(model->config().apps.front().spec.hotkey);
+}
+
 TEST_F(AppsSettingsTest, RemoveAsksInTheRowFirst)
 {
     begin();
