@@ -268,18 +268,15 @@ void TOMLDocument::remove(const TOMLPath& table, std::string_view key)
 
 void TOMLDocument::removeTable(const TOMLPath& path)
 {
-    auto header
-        = std::find_if(nodes.begin(), nodes.end(), [&](const TOMLNode& node) { return isHeaderOf(node, path); });
-    if (header == nodes.end()) {
-        std::erase_if(nodes, [&](const TOMLNode& node) {
-            const TOMLNode::Key* key = node.asKey();
-            return key && key->table == path;
-        });
-        return;
-    }
-    auto next
-        = std::find_if(std::next(header), nodes.end(), [](const TOMLNode& node) { return node.asHeader() != nullptr; });
-    nodes.erase(header, next);
+    // A hand edit may repeat a table's header: every section of the table goes, or the table would outlive
+    // its removal.
+    bool inTable = false;
+    std::erase_if(nodes, [&](const TOMLNode& node) {
+        if (node.asHeader())
+            inTable = isHeaderOf(node, path);
+        const TOMLNode::Key* key = node.asKey();
+        return inTable || (key && key->table == path);
+    });
 }
 
 std::string TOMLDocument::text() const

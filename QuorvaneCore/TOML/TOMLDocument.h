@@ -27,8 +27,8 @@ struct TOMLDocument {
     void set(const TOMLPath& table, const std::string& key, TOMLValue value);
     // Removes every node of this key, with their comments.
     void remove(const TOMLPath& table, std::string_view key);
-    // Removes the table's first header and everything up to the next header; without a header,
-    // only the table's key lines.
+    // Removes each header of the table with everything up to the next header, and the table's key lines
+    // written elsewhere.
     void removeTable(const TOMLPath& path);
 
     // The document as file text.

@@ -125,7 +125,8 @@ TEST(TOMLDocument, RemovesKeysAndTables)
     expectEdit("[t]\nk = 1\n", remove({}, "k"), "[t]\nk = 1\n");
     expectEdit("a = 1\n\n# about t\n[t]\nk = 1\n\n# about u\n[u]\nj = 2\n", removeTable({ "t" }),
         "a = 1\n\n# about t\n[u]\nj = 2\n");
-    expectEdit("[t]\nk = 1\n[t.sub]\nj = 2\n[t]\nk = 3\n", removeTable({ "t" }), "[t.sub]\nj = 2\n[t]\nk = 3\n");
+    // A header written twice: both sections go, the sub-table stays.
+    expectEdit("[t]\nk = 1\n[t.sub]\nj = 2\n[t]\nk = 3\n", removeTable({ "t" }), "[t.sub]\nj = 2\n");
     expectEdit("t.k = 1\n[u]\nt.k = 2\nj = 3\n", removeTable({ "t" }), "[u]\nt.k = 2\nj = 3\n");
 }
 
