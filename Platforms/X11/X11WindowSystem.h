@@ -85,7 +85,6 @@ private:
     bool m_forgetPosted = false;
     // The clients of the latest listing on the main thread, read again in the next listing's first round trip.
     std::vector<uint32_t> m_knownClients;
-    // Clients being set up whose changes are watched (main thread).
     // Work posted to the main loop reaches the window system through this while it lives.
     WeakSelf<X11WindowSystem> m_self { *this };
 };
