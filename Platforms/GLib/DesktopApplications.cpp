@@ -213,6 +213,11 @@ void DesktopApplications::setQuitHandler(std::function<void(const RunningApplica
     if (m_quitHandler && !m_quitTimer) {
         lookForQuits();
         m_quitTimer = m_mainLoop.addTimer(1.0, true, [this] { lookForQuits(); });
+    } else if (!m_quitHandler && m_quitTimer) {
+        m_mainLoop.cancelTimer(m_quitTimer);
+        m_quitTimer = 0;
+        m_seen.clear();
+        m_leaving.clear();
     }
 }
 
@@ -230,9 +235,10 @@ void DesktopApplications::lookForQuits()
             owner = m_leaving.erase(owner);
         } else if (processGone(owner->second)) {
             RunningApplication quit { owner->first, owner->second, owner->first, true, false };
+            // A copy runs: the handler may replace itself.
             m_mainLoop.post([this, quit] {
-                if (m_quitHandler)
-                    m_quitHandler(quit);
+                if (auto handler = m_quitHandler)
+                    handler(quit);
             });
             owner = m_leaving.erase(owner);
         } else {

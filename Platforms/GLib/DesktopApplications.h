@@ -32,10 +32,10 @@ public:
     // Runs the script with the terminal catalogue's words for the entry's desktop id, else with
     // x-terminal-emulator.
     bool openInTerminal(const std::string& script, const std::optional<std::string>& terminalLocation) override;
-    // An application quits when the last window of its id and process leaves the window list and the
-    // process is gone; looked for every second while a handler is set.
     // Through GIO's default handler for the address's scheme.
     bool openURL(const std::string& url) override;
+    // An application quits when the last window of its id and process leaves the window list and the
+    // process is gone; looked for every second while a handler is set.
     void setQuitHandler(std::function<void(const RunningApplication&)> handler) override;
     int32_t ownPid() override;
 

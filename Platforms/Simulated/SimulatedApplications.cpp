@@ -45,7 +45,10 @@ void SimulatedApplications::terminate(int32_t pid)
     for (WindowHandle handle : m_windows.windowsOf(pid))
         m_windows.removeWindow(handle);
     if (m_quitHandler)
-        m_loop.post([handler = m_quitHandler, gone] { handler(gone); });
+        m_loop.post([this, gone] {
+            if (auto handler = m_quitHandler)
+                handler(gone);
+        });
 }
 
 RunningApplication* SimulatedApplications::find(int32_t pid)

@@ -49,6 +49,8 @@ public:
     // Records the address; a browser always answers.
     bool openURL(const std::string& url) override;
     void setQuitHandler(std::function<void(const RunningApplication&)>) override;
+    // Whether a quit handler is set.
+    bool watchingQuits() const { return bool(m_quitHandler); }
     int32_t ownPid() override { return 1; }
 
 private:

@@ -123,13 +123,8 @@ AppModel::AppModel(const Platform& platform, AppEnvironment environment)
         if (m_onboarding)
             m_onboarding->refresh();
     });
-    m_webHosts = std::make_shared<WebHostRefresh>(m_platform.applications, m_paths, m_environment.hostBinary,
+    m_webHosts = std::make_unique<WebHostRefresh>(m_platform.applications, m_paths, m_environment.hostBinary,
         [this](const std::string& text) { setBanner(text, false); });
-    m_platform.applications.setQuitHandler(
-        [hosts = std::weak_ptr<WebHostRefresh>(m_webHosts)](const RunningApplication& application) {
-            if (std::shared_ptr<WebHostRefresh> live = hosts.lock())
-                live->applicationQuit(application);
-        });
     sweepTemporaryFiles();
     // 2. The configuration.
     m_configuration->load();

@@ -207,8 +207,7 @@ private:
     std::unique_ptr<OnboardingPanel> m_onboarding;
     std::unique_ptr<AppKeys> m_appKeys;
     std::optional<SettingsTab> m_settingsTab;
-    // Shared so that a quit notice already on its way finds out whether the model is still there.
-    std::shared_ptr<WebHostRefresh> m_webHosts;
+    std::unique_ptr<WebHostRefresh> m_webHosts;
     std::string m_socketPath;
     std::shared_ptr<SocketServer> m_server;
     std::shared_ptr<SocketLink> m_socketLink;

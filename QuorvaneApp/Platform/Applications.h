@@ -66,7 +66,8 @@ public:
         (void)url;
         return false;
     }
-    // `handler` is posted to the main loop with each application that quits.
+    // `handler` is posted to the main loop with each application that quits, and is looked up when the post
+    // runs; an empty handler stops the watch.
     virtual void setQuitHandler(std::function<void(const RunningApplication&)> handler) = 0;
     // The process id of this application itself.
     virtual int32_t ownPid() = 0;

@@ -47,6 +47,12 @@ WebHostRefresh::WebHostRefresh(Applications& applications, QuorvanePaths paths, 
 {
 }
 
+WebHostRefresh::~WebHostRefresh()
+{
+    if (m_watchingQuits)
+        m_applications.setQuitHandler(nullptr);
+}
+
 std::vector<InstalledWebHost> WebHostRefresh::installedWebHosts(const QuorvaneConfig& config) const
 {
     std::map<std::string, std::string> found;
@@ -98,6 +104,7 @@ void WebHostRefresh::refreshStaleWebHosts(const QuorvaneConfig& config)
             break;
         }
     }
+    watchQuitsWhileWaiting();
 }
 
 void WebHostRefresh::applicationQuit(const RunningApplication& application)
@@ -109,6 +116,7 @@ void WebHostRefresh::applicationQuit(const RunningApplication& application)
         return;
     InstalledWebHost host { waiting->second, waiting->first };
     m_pending.erase(waiting);
+    watchQuitsWhileWaiting();
     std::optional<std::string> current = m_shippedHost ? digest(*m_shippedHost) : std::nullopt;
     if (current && digest(webHostExecutable(host.bundlePath)) != current)
         refreshHost(host);
@@ -164,6 +172,18 @@ void WebHostRefresh::refreshHost(const InstalledWebHost& host)
     } catch (const std::system_error&) {
         // The host stays as it was; the next start-up sweep tries again.
     }
+}
+
+// The watch lists the windows every second, so an idle application without a waiting host does not run it.
+void WebHostRefresh::watchQuitsWhileWaiting()
+{
+    if (m_watchingQuits == !m_pending.empty())
+        return;
+    m_watchingQuits = !m_pending.empty();
+    if (m_watchingQuits)
+        m_applications.setQuitHandler([this](const RunningApplication& application) { applicationQuit(application); });
+    else
+        m_applications.setQuitHandler(nullptr);
 }
 
 } // namespace quorvane

@@ -19,7 +19,7 @@ struct WebAppRecord;
 
 // Keeps the web host inside every web-app bundle in step with the one shipped beside the application, and
 // a bundle in step with its web app after an edit. A running web app keeps its host until its last instance
-// quits. Main thread only.
+// quits; application quits are watched only while some host waits for one. Main thread only.
 class WebHostRefresh {
 public:
     // Shows a sentence in the status line.
@@ -28,6 +28,9 @@ public:
     // `shippedHost` is the host executable shipped with the application, when there is one.
     WebHostRefresh(Applications&, QuorvanePaths, std::optional<std::string> shippedHost, BannerSink,
         WebBundleWriter = WebBundleWriter());
+    ~WebHostRefresh();
+    WebHostRefresh(const WebHostRefresh&) = delete;
+    WebHostRefresh& operator=(const WebHostRefresh&) = delete;
 
     // The bundles that carry a host or belong to a configured web app, with a readable bundle identifier, in
     // path order: those in the web-apps folder, then configured web apps' bundles elsewhere.
@@ -43,14 +46,14 @@ public:
 
     // Bundle identifier to bundle path of the hosts waiting for their web app to quit.
     const std::map<std::string, std::string>& pendingHostRefreshes() const { return m_pending; }
-    // Whether application quits matter: some host is waiting.
-    bool watchingHostQuits() const { return !m_pending.empty(); }
 
 private:
     // Whether an instance of the app other than `quittingPid` is among `running`.
     static bool isRunning(
         const std::vector<RunningApplication>& running, const std::string& bundleIdentifier, int32_t quittingPid = 0);
     void refreshHost(const InstalledWebHost&);
+    // Starts or stops the platform's watch for quits as hosts wait or stop waiting.
+    void watchQuitsWhileWaiting();
 
     Applications& m_applications;
     QuorvanePaths m_paths;
@@ -58,6 +61,7 @@ private:
     BannerSink m_banner;
     WebBundleWriter m_writer;
     std::map<std::string, std::string> m_pending;
+    bool m_watchingQuits = false;
 };
 
 } // namespace quorvane

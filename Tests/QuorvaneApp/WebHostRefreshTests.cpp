@@ -118,7 +118,7 @@ TEST_F(WebHostTest, TheSweepDecidesByDigestAndByWhetherTheWebAppRuns)
         sweep();
         EXPECT_EQ(hostOf("Mail"), test.after);
         EXPECT_EQ(hosts().pendingHostRefreshes().size(), test.waits ? 1u : 0u);
-        EXPECT_EQ(hosts().watchingHostQuits(), test.waits);
+        EXPECT_EQ(desktop.applications.watchingQuits(), test.waits);
         if (pid)
             quit(pid);
         ASSERT_EQ(model->handleRPC({ "app", "remove", "Mail", "--yes" }).exitCode, 0);
@@ -179,11 +179,11 @@ TEST_F(WebHostTest, ARunningWebAppsHostIsReplacedOnlyAfterItsLastInstanceQuits)
     EXPECT_EQ(hostOf("Café Crème"), oldBytes);
     quit(third);
     EXPECT_EQ(hostOf("Café Crème"), shippedBytes);
-    EXPECT_TRUE(hosts().watchingHostQuits());
+    EXPECT_TRUE(desktop.applications.watchingQuits());
     // The last instance reports its quit while the platform still lists it.
     hosts().applicationQuit(RunningApplication { identifier, second, identifier, true, false });
     EXPECT_EQ(hostOf("Mail"), shippedBytes);
-    EXPECT_FALSE(hosts().watchingHostQuits());
+    EXPECT_FALSE(desktop.applications.watchingQuits());
 }
 
 TEST_F(WebHostTest, AQuitAfterTheModelIsGoneIsIgnored)
@@ -195,6 +195,7 @@ TEST_F(WebHostTest, AQuitAfterTheModelIsGoneIsIgnored)
     int32_t pid = launchInstance(record("Mail").spec.bundleIdentifier);
     sweep();
     model.reset();
+    EXPECT_FALSE(desktop.applications.watchingQuits());
     quit(pid);
     EXPECT_EQ(hostOf("Mail"), oldBytes);
 }
