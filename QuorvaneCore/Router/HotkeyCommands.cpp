@@ -24,6 +24,20 @@ bool namesChord(const std::string& text, const std::string& canonical)
     return chord && chord->canonical() == canonical;
 }
 
+// Removes every `[hotkeys]` entry of the chord, however its key is spelled, but the one spelled `keep`;
+// whether one went.
+bool removeNativeChord(ConfigFile& file, const std::string& canonical, const std::string& keep = {})
+{
+    bool removed = false;
+    for (const auto& [key, value] : file.document().pairs({ "hotkeys" })) {
+        if (key != keep && namesChord(key, canonical)) {
+            file.removeNativeHotkey(key);
+            removed = true;
+        }
+    }
+    return removed;
+}
+
 } // namespace
 
 CommandOutput hotkeySet(const Command::HotkeySet& command, ConfigFile& file, const CommandContext& context)
@@ -38,13 +52,16 @@ CommandOutput hotkeySet(const Command::HotkeySet& command, ConfigFile& file, con
         throw QuorvaneError::notFound(
             "No app named " + command.target + ". Use a web app name or a bundle id such as com.example.editor.");
     }
+    // An entry of the chord spelled another way ("opt+ctrl+t") would stay beside the new one, bound twice.
+    // One spelled as written is changed in place, keeping its comment.
     if (target->kind == ResolvedTarget::Kind::bundle) {
+        removeNativeChord(file, canonical, canonical);
         file.setNativeHotkey(canonical, target->identifier);
     } else {
         WebAppRecord record = target->record;
         record.spec.hotkey = canonical;
         file.upsertApp(record);
-        file.removeNativeHotkey(canonical);
+        removeNativeChord(file, canonical);
     }
     return success(
         chord.display() + " \u2192 " + command.target, Object { { "chord", canonical }, { "target", command.target } });
@@ -63,12 +80,7 @@ CommandOutput hotkeyUnset(const Command::HotkeyUnset& command, ConfigFile& file)
             removed = true;
         }
     }
-    for (const auto& [key, value] : file.document().pairs({ "hotkeys" })) {
-        if (namesChord(key, canonical)) {
-            file.removeNativeHotkey(key);
-            removed = true;
-        }
-    }
+    removed = removeNativeChord(file, canonical) || removed;
     if (!removed)
         throw QuorvaneError::notFound("No hotkey " + canonical + ".");
     return success("Removed " + canonical + ".", Object { { "chord", canonical } });

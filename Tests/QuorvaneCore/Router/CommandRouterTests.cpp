@@ -353,6 +353,24 @@ TEST_F(CommandRouterTest, SettingAndRemovingHotkeys)
     expectOutput({ "hotkey", "list" }, 0, "No hotkeys yet.");
 }
 
+// A chord the file spells another way is the same chord: setting it again leaves one entry, not two.
+TEST_F(CommandRouterTest, SettingAChordTheFileSpellsAnotherWayReplacesIt)
+{
+    const std::string hotkeys = "\n[hotkeys]\n\"cmd+ctrl+t\" = \"com.example.term\" # mine\n"
+                                "\"ctrl+cmd+u\" = \"com.example.u\" # kept\n";
+    useConfig(mailApp + hotkeys);
+    EXPECT_EQ(run({ "hotkey", "set", "ctrl+cmd+t", "com.example.term" }).exitCode, 0);
+    EXPECT_EQ(run({ "hotkey", "set", "cmd+ctrl+t", "com.example.other" }).exitCode, 6) << "held by another app";
+    EXPECT_EQ(run({ "hotkey", "set", "ctrl+cmd+u", "com.example.u" }).exitCode, 0);
+    expectInFile("\"ctrl+cmd+u\" = { bundle = \"com.example.u\" } # kept\n");
+    expectOutput({ "hotkey", "list" }, 0, "ctrl+cmd+u\tcom.example.u\nctrl+cmd+t\tcom.example.term");
+    // Given to a web app, the chord leaves [hotkeys] whatever its spelling there.
+    file = ConfigFile::makeDefault();
+    useConfig(mailApp + "\n[hotkeys]\n\"cmd+ctrl+t\" = \"app.quorvane.web.mail\"\n");
+    EXPECT_EQ(run({ "hotkey", "set", "ctrl+cmd+t", "Mail" }).exitCode, 0);
+    expectOutput({ "hotkey", "list" }, 0, "ctrl+cmd+t\tapp.quorvane.web.mail");
+}
+
 TEST_F(CommandRouterTest, Rules)
 {
     useConfig(mailApp);
