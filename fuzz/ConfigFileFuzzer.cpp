@@ -21,6 +21,17 @@ namespace {
     std::abort();
 }
 
+// Runs an edit; true when the file refused it, as it does for a table the file gives as one value.
+template <typename Edit> bool refused(Edit edit)
+{
+    try {
+        edit();
+        return false;
+    } catch (const QuorvaneError&) {
+        return true;
+    }
+}
+
 std::optional<std::string> nonEmpty(const std::optional<std::string>& text)
 {
     return text && !text->empty() ? text : std::nullopt;
@@ -28,7 +39,8 @@ std::optional<std::string> nonEmpty(const std::optional<std::string>& text)
 
 void checkGeneral(ConfigFile file, GeneralConfig general)
 {
-    file.setGeneral(general);
+    if (refused([&] { file.setGeneral(general); }))
+        return;
     general.tileHotkeys.clear();
     for (auto& resolved : TileKeys::resolved(file.decode().general.tileHotkeys))
         general.tileHotkeys[resolved.id] = resolved.chord;
@@ -39,7 +51,8 @@ void checkGeneral(ConfigFile file, GeneralConfig general)
 
 void checkApp(ConfigFile file, WebAppRecord record)
 {
-    file.upsertApp(record);
+    if (refused([&] { file.upsertApp(record); }))
+        return;
     record.spec.hotkey = nonEmpty(record.spec.hotkey);
     record.spec.tile = nonEmpty(record.spec.tile);
     record.spec.iconPath = nonEmpty(record.spec.iconPath);
@@ -51,7 +64,8 @@ void checkApp(ConfigFile file, WebAppRecord record)
 
 void checkRule(ConfigFile file, TileRule rule)
 {
-    file.upsertRule(rule);
+    if (refused([&] { file.upsertRule(rule); }))
+        return;
     rule.app = nonEmpty(rule.app);
     rule.titlePattern = nonEmpty(rule.titlePattern);
     for (auto& read : ConfigFile(file.text()).decode().rules) {
@@ -67,7 +81,8 @@ void checkLayout(ConfigFile file, const Layout& layout)
         if (!targets.insert(assignment.target).second)
             return;
     }
-    file.upsertLayout(layout);
+    if (refused([&] { file.upsertLayout(layout); }))
+        return;
     for (auto& read : ConfigFile(file.text()).decode().layouts) {
         if (read.name == layout.name && (layout.assignments.empty() || read != layout))
             fail("a layout does not read back", file);

@@ -12,17 +12,19 @@ namespace quorvane::ConfigDecoder {
 
 namespace {
 
-// The key nodes of every table, and the header paths in document order, gathered in one pass so that
+// The key nodes of every table, and the paths of the tables as they appear, gathered in one pass so that
 // a file with hundreds of tables decodes in linear time.
 class DocumentIndex {
 public:
     explicit DocumentIndex(const TOMLDocument& document)
     {
         for (auto& node : document.nodes) {
-            if (auto* header = node.asHeader())
-                m_headers.push_back(&header->path);
-            else if (auto* key = node.asKey())
+            if (auto* header = node.asHeader()) {
+                m_tables.push_back(&header->path);
+            } else if (auto* key = node.asKey()) {
                 m_pairs[key->table].push_back(key);
+                m_tables.push_back(&key->table);
+            }
         }
     }
 
@@ -34,13 +36,14 @@ public:
         return found == m_pairs.end() ? none : found->second;
     }
 
-    // The second segment of every `[<parent>.<name>]` header, in document order. A header written twice
-    // names one table, whose keys are gathered from both, so it is listed once.
+    // The second segment of every `<parent>.<name>` table, made by a header or by dotted keys (`name.url`
+    // under `[parent]`), in document order. A table written in several places is listed once, its keys
+    // gathered from all of them: the file's edits find them there too.
     std::vector<std::string> tableNames(std::string_view parent) const
     {
         std::vector<std::string> names;
         std::set<std::string_view> seen;
-        for (auto* path : m_headers) {
+        for (auto* path : m_tables) {
             if (path->size() == 2 && (*path)[0] == parent && seen.insert((*path)[1]).second)
                 names.push_back((*path)[1]);
         }
@@ -48,7 +51,7 @@ public:
     }
 
 private:
-    std::vector<const TOMLPath*> m_headers;
+    std::vector<const TOMLPath*> m_tables;
     std::map<TOMLPath, std::vector<const TOMLNode::Key*>> m_pairs;
 };
 

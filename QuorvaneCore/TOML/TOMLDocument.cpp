@@ -159,6 +159,25 @@ std::string renderTOMLKey(const std::string& key)
     return TOMLParser::isBareKey(key) ? key : renderTOMLString(key);
 }
 
+// The segments as a header writes them, joined with dots.
+std::string renderTOMLPath(const TOMLPath& path)
+{
+    std::string text;
+    for (size_t i = 0; i < path.size(); ++i)
+        text += (i ? "." : "") + renderTOMLKey(path[i]);
+    return text;
+}
+
+// Whether `node` is a key whose own path is `path` or leads to it: a table given as one value, inline or
+// not, cannot be added to or written again under a header of its own.
+bool holdsAsValue(const TOMLNode& node, const TOMLPath& path)
+{
+    const TOMLNode::Key* key = node.asKey();
+    if (!key || key->table.size() >= path.size() || key->key != path[key->table.size()])
+        return false;
+    return std::equal(key->table.begin(), key->table.end(), path.begin());
+}
+
 } // namespace
 
 std::string renderTOMLValue(const TOMLValue& value)
@@ -251,6 +270,15 @@ void TOMLDocument::set(const TOMLPath& table, const std::string& key, TOMLValue 
             nodes.end());
         return;
     }
+    if (auto holder
+        = std::find_if(nodes.begin(), nodes.end(), [&](const TOMLNode& node) { return holdsAsValue(node, table); });
+        holder != nodes.end()) {
+        const TOMLNode::Key& value = *holder->asKey();
+        TOMLPath path = value.table;
+        path.push_back(value.key);
+        throw QuorvaneError::config("The config file writes " + renderTOMLPath(path)
+            + " on one line, so it cannot be changed here. Write it as a [" + renderTOMLPath(path) + "] table.");
+    }
     ensureTable(table);
     size_t index = insertionIndex(table);
     // A last comment line without a line feed would otherwise swallow the new key.
@@ -288,7 +316,12 @@ void TOMLDocument::ensureTable(const TOMLPath& path)
 {
     if (path.empty())
         return;
-    if (std::any_of(nodes.begin(), nodes.end(), [&](const TOMLNode& node) { return isHeaderOf(node, path); }))
+    // Dotted keys under another header make a table too; a header of its own would make it twice.
+    auto defines = [&](const TOMLNode& node) {
+        const TOMLNode::Key* key = node.asKey();
+        return isHeaderOf(node, path) || (key && key->table == path);
+    };
+    if (std::any_of(nodes.begin(), nodes.end(), defines))
         return;
     if (!nodes.empty() && !endsInLineFeed(nodes.back()))
         nodes.push_back(TOMLNode::raw("\n"));
@@ -304,8 +337,14 @@ size_t TOMLDocument::insertionIndex(const TOMLPath& path) const
     }
     auto header
         = std::find_if(nodes.begin(), nodes.end(), [&](const TOMLNode& node) { return isHeaderOf(node, path); });
-    if (header == nodes.end())
-        return nodes.size();
+    if (header == nodes.end()) {
+        // A table of dotted keys only: after its last key, written dotted under the same header.
+        auto last = std::find_if(nodes.rbegin(), nodes.rend(), [&](const TOMLNode& node) {
+            const TOMLNode::Key* key = node.asKey();
+            return key && key->table == path;
+        });
+        return last == nodes.rend() ? nodes.size() : static_cast<size_t>(nodes.rend() - last);
+    }
     auto end = std::find_if(std::next(header), nodes.end(), isHeader);
     return skipBlank(static_cast<size_t>(end - nodes.begin()), static_cast<size_t>(header - nodes.begin()) + 1);
 }
@@ -330,10 +369,7 @@ std::string renderTOML(const std::vector<TOMLNode>& nodes)
         if (const TOMLNode::Raw* raw = node.asRaw()) {
             text += raw->text;
         } else if (const TOMLNode::Header* header = node.asHeader()) {
-            text += '[';
-            for (size_t i = 0; i < header->path.size(); ++i)
-                text += (i ? "." : "") + renderTOMLKey(header->path[i]);
-            text += ']' + renderTrailing(header->trailing) + '\n';
+            text += '[' + renderTOMLPath(header->path) + ']' + renderTrailing(header->trailing) + '\n';
             headerPath = &header->path;
         } else if (const TOMLNode::Key* key = node.asKey()) {
             for (size_t i = headerPath->size(); i < key->table.size(); ++i)

@@ -23,7 +23,8 @@ struct TOMLDocument {
 
     // Replaces the key's first node in place (keeping its comment) and drops any later repeats,
     // or adds the key after the table's last key, creating the table at the end when missing.
-    // Throws a config QuorvaneError for a double that is not finite, which the file cannot hold.
+    // Throws a config QuorvaneError for a double that is not finite, which the file cannot hold, and for
+    // a table the file gives as one value (`t = { ... }`), which cannot be added to.
     void set(const TOMLPath& table, const std::string& key, TOMLValue value);
     // Removes every node of this key, with their comments.
     void remove(const TOMLPath& table, std::string_view key);

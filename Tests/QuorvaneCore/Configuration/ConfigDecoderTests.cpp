@@ -130,6 +130,23 @@ TEST(ConfigDecoder, TablesWithoutTheirRequiredKeyAreSkippedAndRepeatedHeadersAre
     EXPECT_EQ(config.rules[0].id, "r3");
 }
 
+// The file's edits find a table's dotted keys, so decoding must see the table too: an app it missed would
+// be overwritten by the next `app add` of its name.
+TEST(ConfigDecoder, TablesMadeOfDottedKeysCount)
+{
+    auto config = decoded("[apps]\nmail.url = \"https://mail.example\"\nmail.name = \"Mail\"\n[apps.note]\n"
+                          "url = \"https://note.example\"\n[apps]\nmail.hotkey = \"ctrl+shift+9\"\n"
+                          "rules.term.tile = \"fill\"\nrules.term.bundle = \"org.example.Term\"\n");
+    ASSERT_EQ(config.apps.size(), 2u);
+    EXPECT_EQ(config.apps[0].slug, "mail");
+    EXPECT_EQ(config.apps[0].spec.name, "Mail");
+    EXPECT_EQ(config.apps[0].spec.hotkey, "ctrl+shift+9");
+    EXPECT_EQ(config.apps[1].slug, "note");
+    // Keys under [apps] make the table apps.rules.term, not a rule.
+    EXPECT_TRUE(config.rules.empty());
+    EXPECT_EQ(decoded("rules.term.tile = \"fill\"\nrules.term.bundle = \"org.example.Term\"\n").rules.size(), 1u);
+}
+
 TEST(ConfigDecoder, HotkeysLayoutsAndAgents)
 {
     auto config

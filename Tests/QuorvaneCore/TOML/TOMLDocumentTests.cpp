@@ -86,6 +86,30 @@ TEST(TOMLDocument, SetAddsKeysAfterTheTablesLastKey)
     expectSet("[t]\n", { "u" }, "k", boolean(true), "[t]\n\n[u]\nk = true\n");
     expectSet("[t]\n\n", { "u" }, "k", boolean(true), "[t]\n\n[u]\nk = true\n");
     expectSet("", { "u" }, "k", boolean(true), "[u]\nk = true\n");
+    // A table made of dotted keys grows there: a header of its own would make it twice.
+    expectSet(
+        "[apps]\nm.url = 1\n\n[g]\n", { "apps", "m" }, "name", integer(2), "[apps]\nm.url = 1\nm.name = 2\n\n[g]\n");
+    expectSet("[apps]\nm.url = 1\n[apps.x]\n", { "apps", "m" }, "name", integer(2),
+        "[apps]\nm.url = 1\nm.name = 2\n[apps.x]\n");
+}
+
+// A table given as one value cannot take another key, inline or under a header of its own.
+TEST(TOMLDocument, SetRefusesToAddToATableGivenAsOneValue)
+{
+    const std::pair<std::string, TOMLPath> cases[] = {
+        { "hotkeys = { a = 1 }\n", { "hotkeys" } },
+        { "[rules]\nterm = { tile = \"fill\" }\n", { "rules", "term" } },
+        { "apps = \"none\"\n", { "apps", "mail" } },
+        { "[apps]\nmail = { a = 1 }\n", { "apps", "mail", "icon" } },
+    };
+    for (const auto& [text, table] : cases) {
+        TOMLDocument document = TOMLDocument::parse(text);
+        EXPECT_THROW(document.set(table, "k", integer(1)), QuorvaneError) << text;
+        EXPECT_EQ(document.text(), text);
+    }
+    // A sibling of such a value is a table of its own.
+    expectSet("[apps]\nmail = { url = \"u\" }\n", { "apps", "note" }, "k", integer(1),
+        "[apps]\nmail = { url = \"u\" }\n\n[apps.note]\nk = 1\n");
 }
 
 // A last comment line without a line feed must not swallow the new key.
