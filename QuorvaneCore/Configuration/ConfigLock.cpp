@@ -7,6 +7,7 @@
 #include <chrono>
 #include <fcntl.h>
 #include <filesystem>
+#include <optional>
 #include <sstream>
 #include <sys/file.h>
 #include <system_error>
@@ -23,6 +24,8 @@ namespace {
 {
     throw std::system_error(errno, std::generic_category(), what);
 }
+
+using Clock = std::chrono::steady_clock;
 
 int openLockFile(const std::string& path)
 {
@@ -46,6 +49,24 @@ int openLockFile(const std::string& path)
     return fd;
 }
 
+// The lock file beside the file that `configPath` finally names, when links make that another one than
+// beside `configPath` itself.
+std::optional<std::string> resolvedLockFilePath(const std::string& configPath)
+{
+    std::error_code error;
+    fs::path given = fs::absolute(configPath, error);
+    fs::path file = error ? fs::path() : fs::weakly_canonical(given, error);
+    fs::path folder = error ? fs::path() : fs::weakly_canonical(given.parent_path(), error);
+    if (error)
+        return std::nullopt;
+    std::string lock = ConfigLock::lockFilePath(file.string());
+    // A link to a folder that is not there yet gets no folder made for a lock.
+    if (lock == ConfigLock::lockFilePath((folder / given.filename()).string())
+        || !fs::is_directory(file.parent_path(), error))
+        return std::nullopt;
+    return lock;
+}
+
 std::string secondsText(double seconds)
 {
     std::ostringstream text;
@@ -53,27 +74,18 @@ std::string secondsText(double seconds)
     return text.str();
 }
 
-} // namespace
-
-ConfigLock::ConfigLock(const std::string& configPath, double timeoutSeconds)
-    : m_fd(openLockFile(lockFilePath(configPath)))
+// Takes the lock on `fd` by `deadline`: flock has no timeout of its own, so it tries without blocking and
+// pauses between tries, briefly at first.
+void lockBy(int fd, Clock::time_point deadline, const std::string& configPath, double timeoutSeconds)
 {
-    using Clock = std::chrono::steady_clock;
-    auto deadline
-        = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(timeoutSeconds));
-    // flock has no timeout of its own: try without blocking and pause between tries, briefly at first.
     auto pause = std::chrono::milliseconds(1);
-    while (::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         if (errno == EINTR)
             continue;
-        if (errno != EWOULDBLOCK) {
-            int error = errno;
-            ::close(m_fd);
-            throw std::system_error(error, std::generic_category(), "Cannot lock " + lockFilePath(configPath));
-        }
+        if (errno != EWOULDBLOCK)
+            throwErrno("Cannot lock " + ConfigLock::lockFilePath(configPath));
         auto now = Clock::now();
         if (now >= deadline) {
-            ::close(m_fd);
             throw QuorvaneError::usage("Another change to " + configPath + " did not finish within "
                 + secondsText(timeoutSeconds) + " seconds. Try again.");
         }
@@ -82,9 +94,38 @@ ConfigLock::ConfigLock(const std::string& configPath, double timeoutSeconds)
     }
 }
 
+} // namespace
+
+ConfigLock::ConfigLock(const std::string& configPath, double timeoutSeconds)
+{
+    auto deadline
+        = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(timeoutSeconds));
+    try {
+        m_fds.push_back(openLockFile(lockFilePath(configPath)));
+        lockBy(m_fds.back(), deadline, configPath, timeoutSeconds);
+        // A writer that names the file by another path, through a link or straight, locks beside the file
+        // itself too; always second, so two writers never wait on each other's first lock.
+        if (std::optional<std::string> resolved = resolvedLockFilePath(configPath)) {
+            try {
+                m_fds.push_back(openLockFile(*resolved));
+            } catch (const std::system_error&) {
+                // Where no lock file can be made (a read-only folder, /proc) the file cannot be replaced either,
+                // and the save reports that itself; the lock beside the path still keeps its writers in turn.
+            }
+            if (m_fds.size() == 2)
+                lockBy(m_fds.back(), deadline, configPath, timeoutSeconds);
+        }
+    } catch (...) {
+        for (int fd : m_fds)
+            ::close(fd);
+        throw;
+    }
+}
+
 ConfigLock::~ConfigLock()
 {
-    ::close(m_fd);
+    for (int fd : m_fds)
+        ::close(fd);
 }
 
 bool ConfigLock::folderExists(const std::string& configPath)

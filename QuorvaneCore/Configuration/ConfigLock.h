@@ -1,12 +1,15 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace quorvane {
 
 // An advisory lock (flock) on a lock file beside a config file, held for one read-modify-write of it.
 // The command line and the application both take it around every change they make, so their changes
-// never interleave; reading alone needs no lock. The lock is released when the object is destroyed.
+// never interleave; reading alone needs no lock. When links lead the path to a file elsewhere, the lock
+// file beside that file is locked too, so that writers naming the file by different paths still take turns.
+// The locks are released when the object is destroyed.
 class ConfigLock {
 public:
     // Takes the lock for the config file at `configPath`, trying for up to `timeoutSeconds`. Throws a
@@ -24,7 +27,7 @@ public:
     static bool folderExists(const std::string& configPath);
 
 private:
-    int m_fd;
+    std::vector<int> m_fds;
 };
 
 } // namespace quorvane

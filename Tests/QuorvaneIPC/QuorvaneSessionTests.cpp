@@ -422,23 +422,34 @@ TEST_F(QuorvaneSessionTest, AFailedChangeInAFreshHomeLeavesNoTrace)
 
 TEST_F(QuorvaneSessionTest, ParallelChangesAllPersist)
 {
-    const std::string keys = "abcdefghijklmnop";
-    std::vector<pid_t> children;
-    for (char key : keys) {
-        pid_t child = ::fork();
-        if (child == 0) {
-            std::string chord = std::string("ctrl+shift+cmd+") + key;
-            ::_exit(run({ "hotkey", "set", chord, std::string("com.example.") + key }).exitCode);
+    // The second round names the file both through a link to it and straight: both ways lock the same file.
+    fs::create_directories(folder.file("dotfiles"));
+    const std::string straight = folder.file("dotfiles/config.toml");
+    for (const std::string keys : { "abcdefgh", "ijklmnop" }) {
+        if (keys == "ijklmnop") {
+            fs::rename(config, straight);
+            fs::create_symlink(straight, config);
         }
-        children.push_back(child);
-    }
-    for (pid_t child : children) {
-        int status = 0;
-        ASSERT_EQ(::waitpid(child, &status, 0), child);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+        std::vector<pid_t> children;
+        for (char key : keys) {
+            pid_t child = ::fork();
+            if (child == 0) {
+                std::vector<std::string> words { "hotkey", "set", std::string("ctrl+shift+cmd+") + key,
+                    std::string("com.example.") + key };
+                if (fs::is_symlink(config) && key % 2)
+                    words.insert(words.begin(), { "--config", straight });
+                ::_exit(run(words).exitCode);
+            }
+            children.push_back(child);
+        }
+        for (pid_t child : children) {
+            int status = 0;
+            ASSERT_EQ(::waitpid(child, &status, 0), child);
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+        }
     }
     std::string text = test::readFile(config);
-    for (char key : keys)
+    for (char key : std::string("abcdefghijklmnop"))
         EXPECT_THAT(text, HasSubstr(std::string("com.example.") + key));
 }
 
