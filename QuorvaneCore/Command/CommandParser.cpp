@@ -218,6 +218,10 @@ Invocation parse(const std::vector<std::string>& arguments)
                     throw QuorvaneError::usage("--" + name + " needs a value.");
                 value = arguments[++i];
             }
+            // An empty path names no file: saving would fail only after a lock file was made in the folder
+            // the command runs in.
+            if (name == "config" && value->empty())
+                throw QuorvaneError::usage("--config needs a value.");
             if (name == "config")
                 invocation.configPath = std::move(*value);
             else if (name == "timeout")

@@ -76,6 +76,8 @@ TEST(CommandParser, OptionFailures)
     expectError(
         { "--frameless" }, "Window style is set in Settings \u203A Tiling. --frameless and --titlebar are not used.");
     expectError({ "app", "list", "--name" }, "--name needs a value.");
+    expectError({ "app", "list", "--config", "" }, "--config needs a value.");
+    expectError({ "app", "list", "--config=" }, "--config needs a value.");
     for (const char* timeout : { "0", "-1", "abc", "", "1x", "inf", "nan", "-0" })
         expectError({ "ping", "--timeout", timeout }, "--timeout needs a positive number of seconds.");
     EXPECT_EQ(parse({ "ping", "--timeout", "+2" }).timeout, 2.0);
