@@ -176,13 +176,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
         case 1: {
             std::string key = randomText(data);
             TOMLValue value = randomValue(data, 2);
+            TOMLDocument before = document;
             try {
                 document.set(table, key, value);
             } catch (const QuorvaneError&) {
-                // Only a number the file cannot hold, or text that is not UTF-8, is refused.
+                // Only a number the file cannot hold, text that is not UTF-8, or a table given as one value
+                // is refused, and a refusal changes nothing.
                 if (value.kind() != TOMLValue::Kind::array && value.kind() != TOMLValue::Kind::table
-                    && value.kind() != TOMLValue::Kind::decimal && holdsOnlyUTF8(table, key, value))
+                    && value.kind() != TOMLValue::Kind::decimal && holdsOnlyUTF8(table, key, value)
+                    && !document.valueHolding(table))
                     fail("set refused a value", key);
+                if (document != before)
+                    fail("a refused set changed the document", document.text());
             }
             break;
         }

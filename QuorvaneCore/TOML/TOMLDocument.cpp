@@ -168,16 +168,6 @@ std::string renderTOMLPath(const TOMLPath& path)
     return text;
 }
 
-// Whether `node` is a key whose own path is `path` or leads to it: a table given as one value, inline or
-// not, cannot be added to or written again under a header of its own.
-bool holdsAsValue(const TOMLNode& node, const TOMLPath& path)
-{
-    const TOMLNode::Key* key = node.asKey();
-    if (!key || key->table.size() >= path.size() || key->key != path[key->table.size()])
-        return false;
-    return std::equal(key->table.begin(), key->table.end(), path.begin());
-}
-
 } // namespace
 
 std::string renderTOMLValue(const TOMLValue& value)
@@ -250,6 +240,20 @@ std::vector<TOMLPath> TOMLDocument::headers(const TOMLPath& parent) const
     return result;
 }
 
+std::optional<TOMLPath> TOMLDocument::valueHolding(const TOMLPath& table) const
+{
+    for (const TOMLNode& node : nodes) {
+        const TOMLNode::Key* key = node.asKey();
+        if (key && key->table.size() < table.size() && key->key == table[key->table.size()]
+            && std::equal(key->table.begin(), key->table.end(), table.begin())) {
+            TOMLPath path = key->table;
+            path.push_back(key->key);
+            return path;
+        }
+    }
+    return std::nullopt;
+}
+
 void TOMLDocument::set(const TOMLPath& table, const std::string& key, TOMLValue value)
 {
     if (!holdsOnlyFiniteNumbers(value))
@@ -270,14 +274,9 @@ void TOMLDocument::set(const TOMLPath& table, const std::string& key, TOMLValue 
             nodes.end());
         return;
     }
-    if (auto holder
-        = std::find_if(nodes.begin(), nodes.end(), [&](const TOMLNode& node) { return holdsAsValue(node, table); });
-        holder != nodes.end()) {
-        const TOMLNode::Key& value = *holder->asKey();
-        TOMLPath path = value.table;
-        path.push_back(value.key);
-        throw QuorvaneError::config("The config file writes " + renderTOMLPath(path)
-            + " on one line, so it cannot be changed here. Write it as a [" + renderTOMLPath(path) + "] table.");
+    if (std::optional<TOMLPath> path = valueHolding(table)) {
+        throw QuorvaneError::config("The config file writes " + renderTOMLPath(*path)
+            + " on one line, so it cannot be changed here. Write it as a [" + renderTOMLPath(*path) + "] table.");
     }
     ensureTable(table);
     size_t index = insertionIndex(table);

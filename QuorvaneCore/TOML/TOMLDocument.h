@@ -3,6 +3,7 @@
 #include "TOML/TOMLNode.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,11 +21,14 @@ struct TOMLDocument {
     TOMLValue::Table pairs(const TOMLPath& table) const;
     // Paths of every header one segment below `parent`, in document order.
     std::vector<TOMLPath> headers(const TOMLPath& parent) const;
+    // The path of the key that gives `table`, or a table above it, as one value (`t = { ... }`), if one does:
+    // such a table cannot be added to.
+    std::optional<TOMLPath> valueHolding(const TOMLPath& table) const;
 
     // Replaces the key's first node in place (keeping its comment) and drops any later repeats,
     // or adds the key after the table's last key, creating the table at the end when missing.
     // Throws a config QuorvaneError for a double that is not finite, which the file cannot hold, and for
-    // a table the file gives as one value (`t = { ... }`), which cannot be added to.
+    // a table given as one value (see valueHolding).
     void set(const TOMLPath& table, const std::string& key, TOMLValue value);
     // Removes every node of this key, with their comments.
     void remove(const TOMLPath& table, std::string_view key);
