@@ -15,10 +15,36 @@ namespace quorvane::CommandRouter {
 
 using Object = JSONValue::Object;
 
+namespace {
+
+// The table an application's rule goes to. The rule it already has for the same title, whatever its table is
+// called, is changed: a second one would never be reached. Otherwise its slug, unless another application's
+// rule holds that name ("org.a-b" and "org.a.b" slug alike); then the slug with the first free number.
+std::string ruleIdFor(
+    const std::vector<TileRule>& rules, const std::string& bundleIdentifier, const std::optional<std::string>& title)
+{
+    for (const TileRule& rule : rules) {
+        if (rule.bundleIdentifier == bundleIdentifier && rule.titlePattern == title)
+            return rule.id;
+    }
+    auto takenByAnother = [&](const std::string& id) {
+        return std::any_of(rules.begin(), rules.end(),
+            [&](const TileRule& rule) { return rule.id == id && rule.bundleIdentifier != bundleIdentifier; });
+    };
+    std::string slug = slugify(bundleIdentifier);
+    std::string id = slug;
+    for (int number = 2; takenByAnother(id); ++number)
+        id = slug + "-" + std::to_string(number);
+    return id;
+}
+
+} // namespace
+
 CommandOutput ruleAdd(const Command::RuleAdd& command, ConfigFile& file, const CommandContext& context)
 {
     std::string tileName(toString(requireSlot(command.tile)));
-    auto target = resolveTarget(command.target, *file.decoded(), context.isApplicationId);
+    auto decoded = file.decoded();
+    auto target = resolveTarget(command.target, *decoded, context.isApplicationId);
     if (!target)
         throw QuorvaneError::notFound("No app named " + command.target + ".");
 
@@ -27,7 +53,7 @@ CommandOutput ruleAdd(const Command::RuleAdd& command, ConfigFile& file, const C
     rule.tile = tileName;
     rule.display = command.display;
     if (target->kind == ResolvedTarget::Kind::bundle) {
-        rule.id = slugify(target->identifier);
+        rule.id = ruleIdFor(decoded->rules, target->identifier, command.title);
         rule.bundleIdentifier = target->identifier;
         file.upsertRule(rule);
     } else if (!command.title && !command.display) {
@@ -56,11 +82,11 @@ CommandOutput ruleRemove(const Command::RuleRemove& command, ConfigFile& file, c
         file.removeRule(record.slug);
     } else if (target) {
         // Every rule of the app goes, whatever its table is called: one left behind would still place its
-        // windows after "Removed the rule".
+        // windows after "Removed the rule". The table of its slug goes only when no other app's rule it is.
         std::string id = slugify(target->identifier);
         std::vector<std::string> ids;
         for (const TileRule& rule : config.rules) {
-            if (rule.bundleIdentifier == target->identifier || rule.id == id)
+            if (rule.bundleIdentifier == target->identifier || (rule.id == id && rule.bundleIdentifier.empty()))
                 ids.push_back(rule.id);
         }
         if (ids.empty())

@@ -403,6 +403,35 @@ TEST_F(CommandRouterTest, Rules)
     expectError({ "rule", "remove", "scratch", "--yes" }, 5, "not_found", "No rule for scratch.");
 }
 
+// Each application keeps one rule per title, and no application's rule takes another's place.
+TEST_F(CommandRouterTest, ARuleIsAddedWhereItTakesEffectAndReplacesNoOtherApps)
+{
+    auto rules = [&] {
+        std::vector<std::string> placed;
+        for (const TileRule& rule : file.decode().rules)
+            placed.push_back(
+                rule.id + " " + rule.bundleIdentifier + " " + rule.tile + " " + rule.titlePattern.value_or(""));
+        return placed;
+    };
+    // A rule written by hand under another name is the app's rule: it changes, instead of a second one that
+    // would never be reached.
+    useConfig("\n[rules.term] # mine\nbundle = \"org.example.Term\"\ntile = \"left-half\"\n");
+    EXPECT_EQ(run({ "rule", "add", "org.example.Term", "--tile", "right-half" }).exitCode, 0);
+    EXPECT_EQ(run({ "rule", "add", "org.example.Term", "--tile", "fill", "--title", "Log" }).exitCode, 0);
+    EXPECT_EQ(rules(),
+        (std::vector<std::string> {
+            "term org.example.Term right-half ", "org-example-term org.example.Term fill Log" }));
+    // Two ids with one slug: the second takes the next free name, and each removal takes its own.
+    EXPECT_EQ(run({ "rule", "add", "org.a-b", "--tile", "left-half" }).exitCode, 0);
+    EXPECT_EQ(run({ "rule", "add", "org.a.b", "--tile", "right-half" }).exitCode, 0);
+    EXPECT_EQ(run({ "rule", "add", "org.a.b", "--tile", "fill" }).exitCode, 0);
+    EXPECT_EQ(rules()[2], "org-a-b org.a-b left-half ");
+    EXPECT_EQ(rules()[3], "org-a-b-2 org.a.b fill ");
+    EXPECT_EQ(run({ "rule", "remove", "org.a.b", "--yes" }).exitCode, 0);
+    EXPECT_EQ(rules().size(), 3u);
+    EXPECT_EQ(rules()[2], "org-a-b org.a-b left-half ");
+}
+
 TEST_F(CommandRouterTest, ListsAndShow)
 {
     expectOutput({ "app", "list" }, 0, "No web apps yet.", "{\"apps\":[]}");
