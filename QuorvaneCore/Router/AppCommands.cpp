@@ -87,12 +87,24 @@ CommandOutput appAdd(const Command::AppAdd& command, ConfigFile& file, const Com
 
 CommandOutput appRemove(const Command::AppRemove& command, ConfigFile& file, const CommandContext& context)
 {
-    auto target = resolveTarget(command.name, *file.decoded());
+    auto decoded = file.decoded();
+    auto target = resolveTarget(command.name, *decoded);
     if (!target || target->kind != ResolvedTarget::Kind::webApp)
         throw QuorvaneError::notFound("No web app named " + command.name + ".");
     const WebAppRecord& record = target->record;
     Object payload { { "slug", record.slug } };
     file.removeApp(record.slug);
+    // Its rules and its chords in [hotkeys] go with it: left behind, a chord would stay taken by an app that
+    // is gone, and its rules could no longer be removed by its name.
+    const std::string& bundle = record.spec.bundleIdentifier;
+    for (const TileRule& rule : decoded->rules) {
+        if (!bundle.empty() && rule.bundleIdentifier == bundle)
+            file.removeRule(rule.id);
+    }
+    for (const NativeHotkey& hotkey : decoded->hotkeys) {
+        if (!bundle.empty() && hotkey.bundleIdentifier == bundle)
+            file.removeNativeHotkey(hotkey.chord);
+    }
     // A hand-edited name such as "../x" never names a bundle of ours, so the disk is left alone.
     if (!WebAppName::isSafe(record.spec.name)) {
         return success("Removed " + record.spec.name

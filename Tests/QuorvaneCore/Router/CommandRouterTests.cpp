@@ -272,6 +272,18 @@ TEST_F(CommandRouterTest, RemovingAWebApp)
     EXPECT_FALSE(fs::exists(appsFolder() + "/Mail.app"));
     expectError({ "app", "remove", "Mail", "--yes" }, 5, "not_found", "No web app named Mail.");
     expectError({ "app", "remove", "com.apple.Safari", "--yes" }, 5, "not_found", "No web app named com.apple.Safari.");
+
+    // Its rules and chords go with it; another app's stay.
+    ASSERT_EQ(run({ "app", "add", "https://mail.example.com", "--name", "Mail" }).exitCode, 0);
+    ASSERT_EQ(run({ "rule", "add", "Mail", "--tile", "fill", "--title", "Inbox" }).exitCode, 0);
+    ASSERT_EQ(run({ "rule", "add", "com.example.editor", "--tile", "fill" }).exitCode, 0);
+    useConfig("\n[hotkeys]\n\"ctrl+opt+m\" = \"app.quorvane.web.mail\"\n\"ctrl+opt+e\" = "
+              "\"com.example.editor\"\n");
+    ASSERT_EQ(run({ "app", "remove", "Mail", "--yes" }).exitCode, 0);
+    QuorvaneConfig left = file.decode();
+    ASSERT_EQ(left.rules.size(), 1u);
+    EXPECT_EQ(left.rules[0].bundleIdentifier, "com.example.editor");
+    EXPECT_EQ(left.hotkeys, (std::vector<NativeHotkey> { { "ctrl+opt+e", "com.example.editor" } }));
 }
 
 // Records whose name can never be a bundle's (hand-edited, or too long for a file name) can still be
