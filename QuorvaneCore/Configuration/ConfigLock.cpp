@@ -55,14 +55,17 @@ std::optional<std::string> resolvedLockFilePath(const std::string& configPath)
 {
     std::error_code error;
     fs::path given = fs::absolute(configPath, error);
-    fs::path file = error ? fs::path() : fs::weakly_canonical(given, error);
-    fs::path folder = error ? fs::path() : fs::weakly_canonical(given.parent_path(), error);
     if (error)
         return std::nullopt;
-    std::string lock = ConfigLock::lockFilePath(file.string());
+    fs::path file = fs::weakly_canonical(given, error);
+    if (error)
+        return std::nullopt;
+    fs::path folder = fs::weakly_canonical(given.parent_path(), error);
     // A link to a folder that is not there yet gets no folder made for a lock.
-    if (lock == ConfigLock::lockFilePath((folder / given.filename()).string())
-        || !fs::is_directory(file.parent_path(), error))
+    if (error || !fs::is_directory(file.parent_path(), error))
+        return std::nullopt;
+    std::string lock = ConfigLock::lockFilePath(file.string());
+    if (lock == ConfigLock::lockFilePath((folder / given.filename()).string()))
         return std::nullopt;
     return lock;
 }

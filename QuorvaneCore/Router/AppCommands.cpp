@@ -96,14 +96,15 @@ CommandOutput appRemove(const Command::AppRemove& command, ConfigFile& file, con
     file.removeApp(record.slug);
     // Its rules and its chords in [hotkeys] go with it: left behind, a chord would stay taken by an app that
     // is gone, and its rules could no longer be removed by its name.
-    const std::string& bundle = record.spec.bundleIdentifier;
-    for (const TileRule& rule : decoded->rules) {
-        if (!bundle.empty() && rule.bundleIdentifier == bundle)
-            file.removeRule(rule.id);
-    }
-    for (const NativeHotkey& hotkey : decoded->hotkeys) {
-        if (!bundle.empty() && hotkey.bundleIdentifier == bundle)
-            file.removeNativeHotkey(hotkey.chord);
+    if (const std::string& bundle = record.spec.bundleIdentifier; !bundle.empty()) {
+        for (const TileRule& rule : decoded->rules) {
+            if (rule.bundleIdentifier == bundle)
+                file.removeRule(rule.id);
+        }
+        for (const NativeHotkey& hotkey : decoded->hotkeys) {
+            if (hotkey.bundleIdentifier == bundle)
+                file.removeNativeHotkey(hotkey.chord);
+        }
     }
     // A hand-edited name such as "../x" never names a bundle of ours, so the disk is left alone.
     if (!WebAppName::isSafe(record.spec.name)) {

@@ -82,7 +82,7 @@ CommandOutput ruleRemove(const Command::RuleRemove& command, ConfigFile& file, c
         file.removeRule(record.slug);
     } else if (target) {
         // Every rule of the app goes, whatever its table is called: one left behind would still place its
-        // windows after "Removed the rule". The table of its slug goes only when no other app's rule it is.
+        // windows after "Removed the rule". The table named by its slug goes only when it names no other app.
         std::string id = slugify(target->identifier);
         std::vector<std::string> ids;
         for (const TileRule& rule : config.rules) {
