@@ -349,12 +349,15 @@ void TilingActions::applyLayout(const std::string& name)
     std::vector<DisplayFacts> displays = m_access.orderedScreens();
     for (const LayoutAssignment& assignment : layout->assignments) {
         std::optional<TileSlot> slot = parseTileSlot(assignment.tile);
-        std::optional<ResolvedTarget> target = resolveTarget(assignment.target, config);
-        if (!slot || !target)
+        if (!slot)
             continue;
+        // A saved target is a window's own id, which need not look like a bundle identifier ("xterm", a
+        // window class): one that names no web app is matched as it stands.
+        std::optional<ResolvedTarget> target = resolveTarget(assignment.target, config);
+        const std::string& bundleIdentifier = target ? target->bundleIdentifier() : assignment.target;
         std::vector<LiveWindow> windows;
         for (const LiveWindow& window : listed) {
-            if (window.bundleIdentifier == target->bundleIdentifier())
+            if (window.bundleIdentifier == bundleIdentifier)
                 windows.push_back(window);
         }
         std::optional<DisplayFacts> display = windows.empty() ? WindowAccess::mainScreen(displays)

@@ -485,15 +485,19 @@ TEST_F(TilingActionsTest, LayoutsAreSavedAndAppliedEndToEnd)
 
 TEST_F(TilingActionsTest, AssignmentsWithUnknownTilesOrTargetsAreSkipped)
 {
+    // An id without a dot (a desktop-file id, a window class) is a window's id like any other.
+    int32_t xterm = launchApp(desktop, "xterm");
     begin("",
         "[layouts.mixed]\n\"org.example.Editor\" = \"middle\"\n\"nothing here\" = \"left-half\"\n"
-        "\"org.example.Absent\" = \"fill\"\n\"org.example.Terminal\" = \"right-half\"\n");
+        "\"org.example.Absent\" = \"fill\"\n\"org.example.Terminal\" = \"right-half\"\nxterm = \"left-half\"\n");
     WindowHandle editorWindow = open(editor, { 100, 100, 300, 300 });
     WindowHandle terminalWindow = open(terminal, { 100, 100, 300, 300 });
+    WindowHandle xtermWindow = open(xterm, { 100, 100, 300, 300 });
     tiling().applyLayout("mixed");
     settle();
     EXPECT_EQ(frameOf(desktop, editorWindow), (Frame { 100, 100, 300, 300 }));
     EXPECT_EQ(frameOf(desktop, terminalWindow), tile(TileSlot::rightHalf));
+    EXPECT_EQ(frameOf(desktop, xtermWindow), tile(TileSlot::leftHalf));
     EXPECT_THROW(tiling().applyLayout("absent"), QuorvaneError);
 }
 
