@@ -24,7 +24,9 @@
 #include "Support/UnicodeText.h"
 #include "JSON/JSONValue.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <filesystem>
 #include <sys/stat.h>
 #include <system_error>
 #include <uuid/uuid.h>
@@ -68,6 +70,21 @@ bool fileExists(const std::string& path)
 {
     struct stat status;
     return ::lstat(path.c_str(), &status) == 0;
+}
+
+// The words with each relative file or folder made absolute against this process's working folder, so that
+// they name the same place in the application, which runs in a folder of its own, and in what is recorded.
+// "~" stays: both expand it to the same home.
+std::vector<std::string> anchored(std::vector<std::string> arguments, const Invocation& invocation)
+{
+    for (const PathWord& place : invocation.pathWords) {
+        std::string& word = arguments.at(place.index);
+        std::string_view path = std::string_view(word).substr(std::min(place.offset, word.size()));
+        if (path.empty() || path.starts_with('/') || path.starts_with('~'))
+            continue;
+        word = word.substr(0, place.offset) + (std::filesystem::current_path() / path).string();
+    }
+    return arguments;
 }
 
 SessionResult forward(const std::vector<std::string>& arguments, const Invocation& invocation, const std::string& path)
@@ -173,9 +190,12 @@ SessionResult run(const SessionOptions& options)
                                                                       : std::string(QuorvaneVersion::current);
             return rendered(CommandOutput { ExitCode::ok, text, JSONValue(text) }, invocation.json);
         }
+        std::vector<std::string> words = anchored(options.arguments, invocation);
+        if (words != options.arguments)
+            invocation = CommandParser::parse(words);
         std::string path = options.socketPath.value_or(options.paths.resolvedSocketFile(QuorvanePaths::socketPathLimit));
         if (!invocation.configPath && !options.controller && fileExists(path))
-            return forward(options.arguments, invocation, path);
+            return forward(words, invocation, path);
         return runDirectly(invocation, options);
     } catch (const QuorvaneError& error) {
         return failure(error.exitCode(), error.message());

@@ -4,6 +4,7 @@
 #include "Command/Invocation.h"
 #include "Support/QuorvaneError.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <map>
@@ -21,6 +22,36 @@ std::optional<std::string> option(const Options& options, std::string_view name)
     if (found == options.end())
         return std::nullopt;
     return found->second;
+}
+
+bool isPath(WordKind kind)
+{
+    return kind == WordKind::file || kind == WordKind::folder;
+}
+
+// Where the words stand that the command of `positional` reads as files or folders, by the grammar's kinds.
+std::vector<PathWord> pathWordsOf(const std::vector<std::string>& positional, const std::vector<size_t>& positionalAt,
+    const std::map<std::string, PathWord, std::less<>>& optionAt)
+{
+    std::vector<PathWord> places;
+    for (const GrammarCommand& form : CommandGrammar::commands()) {
+        if (positional.size() < form.words.size()
+            || !std::equal(form.words.begin(), form.words.end(), positional.begin()))
+            continue;
+        for (size_t operand = 0; operand < form.operands.size(); ++operand) {
+            size_t at = form.words.size() + operand;
+            if (at < positional.size() && isPath(form.operands[operand].kind))
+                places.push_back(PathWord { positionalAt[at], 0 });
+        }
+        for (const auto& [name, use] : form.options) {
+            const GrammarOption* option = CommandGrammar::option(name);
+            auto found = optionAt.find(name);
+            if (option && isPath(option->value) && found != optionAt.end())
+                places.push_back(found->second);
+        }
+        break;
+    }
+    return places;
 }
 
 double parseTimeout(std::string_view text)
@@ -182,11 +213,17 @@ Invocation parse(const std::vector<std::string>& arguments)
     Invocation invocation;
     Options options;
     std::vector<std::string> positional;
+    // Where each positional word and each option's value stands among the arguments.
+    std::vector<size_t> positionalAt;
+    std::map<std::string, PathWord, std::less<>> optionAt;
 
     for (size_t i = 0; i < arguments.size(); ++i) {
         const std::string& word = arguments[i];
         if (word == "--") {
-            positional.insert(positional.end(), arguments.begin() + static_cast<std::ptrdiff_t>(i) + 1, arguments.end());
+            for (size_t rest = i + 1; rest < arguments.size(); ++rest) {
+                positional.push_back(arguments[rest]);
+                positionalAt.push_back(rest);
+            }
             break;
         }
         if (word == "--json") {
@@ -206,9 +243,11 @@ Invocation parse(const std::vector<std::string>& arguments)
             std::string_view text = std::string_view(word).substr(2);
             std::string name(text);
             std::optional<std::string> value;
+            PathWord place { i, 0 };
             if (auto equals = text.find('='); equals != std::string_view::npos) {
                 name = text.substr(0, equals);
                 value = std::string(text.substr(equals + 1));
+                place.offset = 2 + equals + 1;
             }
             // Flags take no value, so `--json=1` names no option that exists.
             if (const GrammarOption* known = CommandGrammar::option(name); !known || !known->takesValue())
@@ -217,6 +256,7 @@ Invocation parse(const std::vector<std::string>& arguments)
                 if (i + 1 >= arguments.size())
                     throw QuorvaneError::usage("--" + name + " needs a value.");
                 value = arguments[++i];
+                place.index = i;
             }
             // An empty path names no file: saving would fail only after a lock file was made in the folder
             // the command runs in.
@@ -228,11 +268,14 @@ Invocation parse(const std::vector<std::string>& arguments)
                 invocation.timeout = parseTimeout(*value);
             else
                 options.insert_or_assign(name, std::move(*value));
+            optionAt.insert_or_assign(name, place);
         } else {
             positional.push_back(word);
+            positionalAt.push_back(i);
         }
     }
     invocation.command = chooseCommand(positional, options);
+    invocation.pathWords = pathWordsOf(positional, positionalAt, optionAt);
     return invocation;
 }
 

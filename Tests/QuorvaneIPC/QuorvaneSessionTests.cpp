@@ -128,6 +128,41 @@ TEST_F(QuorvaneSessionTest, ForwardsTheWordsUnchangedWithAFreshIdentifier)
     EXPECT_NE(seen[0].id, seen[1].id);
 }
 
+// The application runs in a folder of its own, so a relative file or folder would name another place there.
+TEST_F(QuorvaneSessionTest, ForwardedPathsAreMadeAbsolute)
+{
+    auto server = serve(RPCResponse("other", 0, "Done.", "{}"));
+    const std::string here = fs::current_path().string();
+    const std::pair<std::vector<std::string>, std::vector<std::string>> cases[] = {
+        { { "skill", "install", "agents/skills" }, { "skill", "install", here + "/agents/skills" } },
+        { { "--json", "skill", "uninstall", "--", "x" }, { "--json", "skill", "uninstall", "--", here + "/x" } },
+        { { "app", "add", "u", "--name", "N", "--icon", "i.png" },
+            { "app", "add", "u", "--name", "N", "--icon", here + "/i.png" } },
+        { { "app", "add", "u", "--icon=i.png", "--name=i.png" },
+            { "app", "add", "u", "--icon=" + here + "/i.png", "--name=i.png" } },
+        { { "skill", "install", "~/skills" }, { "skill", "install", "~/skills" } },
+        { { "skill", "install", "/abs" }, { "skill", "install", "/abs" } },
+        { { "tile", "icon.png", "fill" }, { "tile", "icon.png", "fill" } },
+    };
+    for (const auto& [words, sent] : cases)
+        run(words);
+    auto seen = received();
+    ASSERT_EQ(seen.size(), std::size(cases));
+    for (size_t index = 0; index < seen.size(); ++index)
+        EXPECT_EQ(seen[index].arguments, cases[index].second);
+
+    // Run here, the folder is recorded as the place it is, so a removal from elsewhere finds it.
+    server->stop();
+    fs::remove(paths.resolvedSocketFile(QuorvanePaths::socketPathLimit));
+    fs::path previous = fs::current_path();
+    fs::current_path(folder.path());
+    EXPECT_EQ(run({ "skill", "install", "agents" }).exitCode, 0);
+    fs::current_path(previous);
+    EXPECT_THAT(test::readFile(config), HasSubstr("installed = [\"" + folder.file("agents") + "\"]"));
+    EXPECT_EQ(run({ "skill", "uninstall", folder.file("agents"), "--yes" }).exitCode, 0);
+    EXPECT_THAT(test::readFile(config), HasSubstr("installed = []"));
+}
+
 TEST_F(QuorvaneSessionTest, RendersForwardedAnswers)
 {
     auto expectForwarded = [&](RPCResponse response, std::vector<std::string> words, SessionResult expected) {
