@@ -83,9 +83,11 @@ std::optional<std::string> ConfigLifecycle::persist(const std::function<bool(Con
     }
     if (adopt() && m_changed)
         m_changed();
+    m_keptByLastSave.reset();
     if (result.keptBrokenAs) {
         std::string name = std::filesystem::path(*result.keptBrokenAs).filename().string();
-        m_banner.setBanner("The config.toml that could not be read was kept as " + name + ".", false);
+        m_keptByLastSave = "The config.toml that could not be read was kept as " + name + ".";
+        m_banner.setBanner(*m_keptByLastSave, false);
     }
     if (result.failure)
         m_banner.setBanner(*result.failure, false);

@@ -38,6 +38,8 @@ public:
     // answers true and the text changed. An edit that throws a QuorvaneError refuses the change and saves nothing.
     // Gives the sentence of a refused change or a failed save, which is also the banner.
     std::optional<std::string> persist(const std::function<bool(ConfigFile&)>& edit);
+    // The sentence saying where the last `persist` kept text that did not parse, when it kept any.
+    const std::optional<std::string>& keptByLastSave() const { return m_keptByLastSave; }
     // Why the file on disk is not the configuration in force (the reader's sentence), or none.
     std::optional<std::string> problemOnDisk() const;
     // `changed` runs whenever another configuration has come into force after start-up.
@@ -61,6 +63,7 @@ private:
     std::string m_adoptedText;
     uint64_t m_generation = 0;
     std::function<void()> m_changed;
+    std::optional<std::string> m_keptByLastSave;
 };
 
 } // namespace quorvane

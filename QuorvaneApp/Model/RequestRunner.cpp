@@ -52,6 +52,9 @@ RPCResponse RequestRunner::run(const Invocation& invocation, const std::optional
     });
     if (failure && output.ok())
         output = CommandOutput::failure(QuorvaneError::failed(*failure));
+    // The save replaced a file that did not parse: the tool's user, who sees no banner, learns where it went.
+    if (const std::optional<std::string>& kept = m_configuration.keptByLastSave(); kept && output.ok())
+        output.message += "\n" + *kept;
     return RPCResponse("", output);
 }
 
