@@ -6,9 +6,12 @@
 #include "Hotkeys/TileKeys.h"
 #include "Support/QuorvaneError.h"
 #include "Support/UnicodeText.h"
+#include "TOML/TOMLDocument.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
 #include <set>
 
 using namespace quorvane;
@@ -21,13 +24,16 @@ namespace {
     std::abort();
 }
 
-// Runs an edit; true when the file refused it, as it does for a table the file gives as one value.
-template <typename Edit> bool refused(Edit edit)
+// Runs an edit of `tables`; true when the file refused it, which it may only for a table it gives as one value.
+template <typename Edit> bool refused(const ConfigFile& file, std::initializer_list<TOMLPath> tables, Edit edit)
 {
     try {
         edit();
         return false;
-    } catch (const QuorvaneError&) {
+    } catch (const QuorvaneError& error) {
+        if (std::none_of(tables.begin(), tables.end(),
+                [&](const TOMLPath& table) { return file.document().valueHolding(table).has_value(); }))
+            fail(("an edit was refused: " + error.message()).c_str(), file);
         return true;
     }
 }
@@ -39,7 +45,7 @@ std::optional<std::string> nonEmpty(const std::optional<std::string>& text)
 
 void checkGeneral(ConfigFile file, GeneralConfig general)
 {
-    if (refused([&] { file.setGeneral(general); }))
+    if (refused(file, { { "general" }, { "tile_hotkeys" } }, [&] { file.setGeneral(general); }))
         return;
     general.tileHotkeys.clear();
     for (auto& resolved : TileKeys::resolved(file.decode().general.tileHotkeys))
@@ -51,7 +57,7 @@ void checkGeneral(ConfigFile file, GeneralConfig general)
 
 void checkApp(ConfigFile file, WebAppRecord record)
 {
-    if (refused([&] { file.upsertApp(record); }))
+    if (refused(file, { { "apps", record.slug } }, [&] { file.upsertApp(record); }))
         return;
     record.spec.hotkey = nonEmpty(record.spec.hotkey);
     record.spec.tile = nonEmpty(record.spec.tile);
@@ -64,7 +70,7 @@ void checkApp(ConfigFile file, WebAppRecord record)
 
 void checkRule(ConfigFile file, TileRule rule)
 {
-    if (refused([&] { file.upsertRule(rule); }))
+    if (refused(file, { { "rules", rule.id } }, [&] { file.upsertRule(rule); }))
         return;
     rule.app = nonEmpty(rule.app);
     rule.titlePattern = nonEmpty(rule.titlePattern);
@@ -81,7 +87,7 @@ void checkLayout(ConfigFile file, const Layout& layout)
         if (!targets.insert(assignment.target).second)
             return;
     }
-    if (refused([&] { file.upsertLayout(layout); }))
+    if (refused(file, { { "layouts", layout.name } }, [&] { file.upsertLayout(layout); }))
         return;
     for (auto& read : ConfigFile(file.text()).decode().layouts) {
         if (read.name == layout.name && (layout.assignments.empty() || read != layout))
