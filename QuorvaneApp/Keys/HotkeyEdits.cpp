@@ -9,8 +9,6 @@
 #include "Support/QuorvaneError.h"
 #include "Support/UnicodeText.h"
 
-#include <algorithm>
-
 namespace quorvane {
 
 namespace {
@@ -49,18 +47,15 @@ void HotkeyEdits::setShortcutHotkey(const SavedShortcut& shortcut, const std::st
 
 void HotkeyEdits::setAppHotkey(const std::string& slug, const std::string& chord)
 {
-    const std::vector<WebAppRecord>& apps = m_configuration.config().apps;
-    auto found = std::find_if(apps.begin(), apps.end(), [&](const WebAppRecord& app) { return app.slug == slug; });
-    if (found == apps.end())
+    const WebAppRecord* found = webAppWithSlug(m_configuration.config(), slug);
+    if (!found)
         return;
     std::string trimmed = UnicodeText::trimmed(chord);
     if (trimmed.empty()) {
         // Only the chord goes, from the app as the file has it: the tool may have changed its other keys.
         m_configuration.persist([&](ConfigFile& file) {
-            const std::vector<WebAppRecord>& fresh = file.decoded()->apps;
-            auto app
-                = std::find_if(fresh.begin(), fresh.end(), [&](const WebAppRecord& each) { return each.slug == slug; });
-            if (app == fresh.end())
+            const WebAppRecord* app = webAppWithSlug(*file.decoded(), slug);
+            if (!app)
                 return false;
             WebAppRecord record = *app;
             record.spec.hotkey.reset();

@@ -10,8 +10,6 @@
 #include "Tiling/TileSlot.h"
 #include "WebApps/WebAppBundlePlan.h"
 
-#include <algorithm>
-
 namespace quorvane {
 
 namespace {
@@ -43,9 +41,7 @@ AppsSettings::AppsSettings(const ConfigSource& config, BannerSink& banner, const
 
 const WebAppRecord* AppsSettings::app(const std::string& slug) const
 {
-    const std::vector<WebAppRecord>& apps = m_config.config().apps;
-    auto found = std::find_if(apps.begin(), apps.end(), [&](const WebAppRecord& a) { return a.slug == slug; });
-    return found == apps.end() ? nullptr : &*found;
+    return webAppWithSlug(m_config.config(), slug);
 }
 
 std::vector<SettingsSection> AppsSettings::sections()

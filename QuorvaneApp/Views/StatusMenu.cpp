@@ -207,13 +207,9 @@ void StatusMenu::choose(const std::string& key)
     } else if (key.starts_with(layoutPrefix)) {
         report(m_actions.runCommand({ "layout", "apply", key.substr(std::string_view(layoutPrefix).size()) }));
     } else if (key.starts_with(webAppPrefix)) {
-        std::string slug = key.substr(std::string_view(webAppPrefix).size());
-        for (const WebAppRecord& app : m_config.config().apps) {
-            if (app.slug == slug) {
-                m_actions.fireToken(app.spec.bundleIdentifier);
-                break;
-            }
-        }
+        if (const WebAppRecord* app
+            = webAppWithSlug(m_config.config(), key.substr(std::string_view(webAppPrefix).size())))
+            m_actions.fireToken(app->spec.bundleIdentifier);
     }
     refresh();
 }

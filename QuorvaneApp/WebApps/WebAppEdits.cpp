@@ -8,8 +8,6 @@
 #include "Support/QuorvaneError.h"
 #include "WebApps/WebAppName.h"
 
-#include <algorithm>
-
 namespace quorvane {
 
 WebAppEdits::WebAppEdits(
@@ -25,13 +23,12 @@ std::optional<std::string> WebAppEdits::save(const std::string& oldName, const W
 {
     WebAppRecord saved;
     if (std::optional<std::string> failure = m_configuration.persist([&](ConfigFile& file) {
-            const std::vector<WebAppRecord>& apps = file.decoded()->apps;
-            auto current = std::find_if(
-                apps.begin(), apps.end(), [&](const WebAppRecord& app) { return app.slug == edited.slug; });
-            if (current == apps.end())
+            std::shared_ptr<const QuorvaneConfig> fresh = file.decoded();
+            const WebAppRecord* current = webAppWithSlug(*fresh, edited.slug);
+            if (!current)
                 throw QuorvaneError::notFound("No web app named " + oldName + ".");
             WebAppName::requireAvailable(
-                edited.spec.name, WebAppName::maximumLength(m_appsDirectory), apps, edited.slug);
+                edited.spec.name, WebAppName::maximumLength(m_appsDirectory), fresh->apps, edited.slug);
             // What the edit does not show (the chord, the style sheets, the icon) stays as the file has it.
             saved = *current;
             saved.spec.name = edited.spec.name;

@@ -4,6 +4,7 @@
 #include "Support/RegularExpression.h"
 #include "Support/UnicodeText.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -98,6 +99,13 @@ std::string_view toString(SavedShortcutKind kind)
 std::optional<SavedShortcutKind> parseSavedShortcutKind(std::string_view rawValue)
 {
     return parseRawValue<SavedShortcutKind>(rawValue, { SavedShortcutKind::webApp, SavedShortcutKind::appHotkey });
+}
+
+const WebAppRecord* webAppWithSlug(const QuorvaneConfig& config, std::string_view slug)
+{
+    auto found = std::find_if(
+        config.apps.begin(), config.apps.end(), [&](const WebAppRecord& app) { return app.slug == slug; });
+    return found == config.apps.end() ? nullptr : &*found;
 }
 
 namespace {

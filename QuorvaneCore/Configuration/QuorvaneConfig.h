@@ -167,6 +167,9 @@ struct SavedShortcut {
     friend bool operator==(const SavedShortcut&, const SavedShortcut&) = default;
 };
 
+// The web app of `config` whose table is `apps.<slug>`, or null.
+const WebAppRecord* webAppWithSlug(const QuorvaneConfig& config, std::string_view slug);
+
 // The first rule of `config` that places a window of `bundleIdentifier` titled `title`, or none.
 std::optional<TileRule> matchingRule(
     const QuorvaneConfig& config, std::string_view bundleIdentifier, std::string_view title);
