@@ -47,9 +47,9 @@ int linkCommandLineTool()
     std::vector<std::string> commands;
     if (std::optional<std::string> folder = ProcessPlaces::executableFolder())
         commands.push_back(*folder + "quorvane");
-    std::string message = CLILink::install(commands, ProcessPlaces::paths().preferredCLILinks());
-    std::puts(message.c_str());
-    return message.starts_with("Linked ") ? 0 : 1;
+    CLILink::Outcome outcome = CLILink::install(commands, ProcessPlaces::paths().preferredCLILinks());
+    std::puts(outcome.message.c_str());
+    return outcome.linked ? 0 : 1;
 }
 
 std::optional<std::string> fetchIcon(const std::string& url, double seconds)

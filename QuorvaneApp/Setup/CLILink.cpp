@@ -16,19 +16,26 @@ bool isExecutableFile(const std::string& path)
     return fs::is_regular_file(path, error) && ::access(path.c_str(), X_OK) == 0;
 }
 
-bool link(const std::string& command, const std::string& path)
+enum class Placed { linked, alreadyThere, taken, failed };
+
+Placed link(const std::string& command, const std::string& path)
 {
     std::error_code error;
+    if (fs::equivalent(command, path, error))
+        return Placed::alreadyThere;
     fs::create_directories(fs::path(path).parent_path(), error);
     if (error)
-        return false;
+        return Placed::failed;
     fs::file_status present = fs::symlink_status(path, error);
+    // A link holds nothing of its own, but a file there may be the only copy of someone's program.
     if (fs::is_directory(present))
-        return false;
-    if (fs::exists(present) && !fs::remove(path, error))
-        return false;
+        return Placed::failed;
+    if (fs::exists(present) && !fs::is_symlink(present))
+        return Placed::taken;
+    if (fs::is_symlink(present) && !fs::remove(path, error))
+        return Placed::failed;
     fs::create_symlink(command, path, error);
-    return !error;
+    return error ? Placed::failed : Placed::linked;
 }
 
 } // namespace
@@ -59,16 +66,26 @@ std::optional<std::string> onPath(const std::string& searchPath, const std::stri
     return std::nullopt;
 }
 
-std::string install(const std::vector<std::string>& commands, const std::vector<std::string>& linkPaths)
+Outcome install(const std::vector<std::string>& commands, const std::vector<std::string>& linkPaths)
 {
     std::optional<std::string> command = firstExecutable(commands);
     if (!command)
-        return "The quorvane command is not in this build.";
+        return { false, "The quorvane command is not in this build." };
+    std::string kept;
     for (const std::string& path : linkPaths) {
-        if (link(*command, path))
-            return "Linked quorvane at " + path;
+        switch (link(*command, path)) {
+        case Placed::linked:
+            return { true, "Linked quorvane at " + path + (kept.empty() ? "" : kept + ".") };
+        case Placed::alreadyThere:
+            return { true, "quorvane is already at " + path + "." };
+        case Placed::taken:
+            kept += ". " + path + " is another file, left as it was";
+            break;
+        case Placed::failed:
+            break;
+        }
     }
-    return "Could not link quorvane. Copy the command into a directory on your PATH.";
+    return { false, "Could not link quorvane" + kept + ". Copy the command into a directory on your PATH." };
 }
 
 } // namespace quorvane::CLILink

@@ -199,7 +199,7 @@ void OnboardingPanel::pressed(const std::string& key)
     } else if (key == doneKey) {
         finish();
     } else if (key == linkKey) {
-        m_linkMessage = m_actions.linkCommandLine();
+        m_link = m_actions.linkCommandLine();
         update();
     } else if (key.starts_with(agentsPrefix)) {
         m_agents.press(key);
@@ -277,9 +277,9 @@ std::vector<SettingsSection> OnboardingPanel::commandLineSections()
     } else {
         section.controls.push_back(note("onboarding.on-path", "The quorvane command is not in this build."));
     }
-    if (m_linkMessage)
-        section.controls.push_back(note("onboarding.link-message", *m_linkMessage,
-            m_linkMessage->starts_with("Linked ") ? MenuTone::success : MenuTone::failure));
+    if (m_link)
+        section.controls.push_back(
+            note("onboarding.link-message", m_link->message, m_link->linked ? MenuTone::success : MenuTone::failure));
     return { section };
 }
 

@@ -3,6 +3,7 @@
 #include "QuorvaneApp/Platform/OnboardingForm.h"
 #include "QuorvaneApp/Platform/Permissions.h"
 #include "QuorvaneApp/Platform/WeakSelf.h"
+#include "QuorvaneApp/Setup/CLILink.h"
 #include "QuorvaneApp/Views/AgentSettings.h"
 #include "Setup/SetupStep.h"
 
@@ -52,7 +53,7 @@ public:
         std::function<PermissionWording()> wording;
         std::function<CommandLine()> commandLine;
         // Links the command into the PATH; gives the sentence for the person.
-        std::function<std::string()> linkCommandLine;
+        std::function<CLILink::Outcome()> linkCommandLine;
         // Validates, saves and applies general settings.
         std::function<void(const GeneralConfig&)> saveGeneral;
         AgentSettings::Actions agents;
@@ -109,7 +110,7 @@ private:
     bool m_quietClose = false;
     bool m_finished = false;
     std::string m_litChord;
-    std::optional<std::string> m_linkMessage;
+    std::optional<CLILink::Outcome> m_link;
     uint64_t m_timer = 0;
     WeakSelf<OnboardingPanel> m_self { *this };
 };

@@ -27,51 +27,67 @@ public:
         fs::permissions(command, fs::perms(0755));
     }
 
-    std::string install() { return CLILink::install({ command }, { system, user }); }
+    std::string install() { return CLILink::install({ command }, { system, user }).message; }
 
     bool linksToCommand(const std::string& path) { return fs::is_symlink(path) && fs::read_symlink(path) == command; }
+
+    void makeSystemFolder() { fs::create_directories(fs::path(system).parent_path()); }
 };
 
-TEST_F(CLILinkTest, WhateverStandsAtTheFirstPlaceIsReplacedUnlessItIsAFolder)
+TEST_F(CLILinkTest, ALinkIsReplacedAndAnythingElseIsKept)
 {
     struct Case {
         const char* name;
         std::function<void(CLILinkTest&)> prepare;
         bool linkedAtSystem;
+        const char* keptAtSystem; // what the first place still holds, when it is a file of its own
     };
     const Case cases[] = {
-        { "nothing there, no folder yet", [](auto&) {}, true },
-        { "a regular file",
-            [](auto& t) {
-                fs::create_directories(fs::path(t.system).parent_path());
-                writeFile(t.system, "an old copy");
-            },
-            true },
+        { "nothing there, no folder yet", [](auto&) {}, true, nullptr },
         { "a dangling link",
             [](auto& t) {
-                fs::create_directories(fs::path(t.system).parent_path());
+                t.makeSystemFolder();
                 fs::create_symlink(t.root.file("gone"), t.system);
             },
-            true },
-        { "a folder, which is kept",
+            true, nullptr },
+        { "a link to another program",
+            [](auto& t) {
+                t.makeSystemFolder();
+                writeFile(t.root.file("other"), "another program");
+                fs::create_symlink(t.root.file("other"), t.system);
+            },
+            true, nullptr },
+        { "someone's own script",
+            [](auto& t) {
+                t.makeSystemFolder();
+                writeFile(t.system, "#!/bin/sh\necho mine\n");
+            },
+            false, "#!/bin/sh\necho mine\n" },
+        { "a folder",
             [](auto& t) {
                 fs::create_directories(t.system);
                 writeFile(t.system + "/keep", "mine");
             },
-            false },
+            false, nullptr },
         { "a first folder that cannot be made",
             [](auto& t) {
                 fs::create_directories(t.root.file("usr/local"));
                 writeFile(t.root.file("usr/local/bin"), "a file where the folder belongs");
             },
-            false },
+            false, nullptr },
     };
     for (const Case& c : cases) {
         fs::remove_all(root.file("usr"));
         fs::remove_all(root.file("home"));
         c.prepare(*this);
         std::string linked = c.linkedAtSystem ? system : user;
-        EXPECT_EQ(install(), "Linked quorvane at " + linked) << c.name;
+        std::string expected = "Linked quorvane at " + linked;
+        if (c.keptAtSystem)
+            expected += ". " + system + " is another file, left as it was.";
+        EXPECT_EQ(install(), expected) << c.name;
+        if (c.keptAtSystem) {
+            EXPECT_EQ(readFile(system), c.keptAtSystem) << c.name;
+        }
         EXPECT_TRUE(linksToCommand(linked)) << c.name;
         if (!c.linkedAtSystem && fs::is_directory(system)) {
             EXPECT_EQ(readFile(system + "/keep"), "mine") << c.name;
@@ -79,15 +95,40 @@ TEST_F(CLILinkTest, WhateverStandsAtTheFirstPlaceIsReplacedUnlessItIsAFolder)
     }
 }
 
+// Installed into /usr/local or ~/.local, the command already stands at a place it would be linked at.
+TEST_F(CLILinkTest, ACommandAlreadyAtThePlaceIsLeftAsItIs)
+{
+    for (const std::string& place : { system, user }) {
+        fs::remove_all(root.file("usr"));
+        fs::remove_all(root.file("home"));
+        fs::create_directories(fs::path(place).parent_path());
+        writeFile(place, "#!/bin/sh\n");
+        fs::permissions(place, fs::perms(0755));
+        CLILink::Outcome outcome = CLILink::install({ place }, { place });
+        EXPECT_TRUE(outcome.linked) << place;
+        EXPECT_EQ(outcome.message, "quorvane is already at " + place + ".");
+        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(place))) << place;
+        EXPECT_EQ(readFile(place), "#!/bin/sh\n");
+    }
+}
+
 TEST_F(CLILinkTest, WithoutACommandOrAnyPlaceItSaysSo)
 {
     fs::permissions(command, fs::perms(0644));
     EXPECT_EQ(install(), "The quorvane command is not in this build.");
-    EXPECT_EQ(CLILink::install({ root.file("missing") }, { system }), "The quorvane command is not in this build.");
+    EXPECT_EQ(
+        CLILink::install({ root.file("missing") }, { system }).message, "The quorvane command is not in this build.");
     fs::permissions(command, fs::perms(0755));
     fs::create_directories(system);
     fs::create_directories(user);
+    EXPECT_FALSE(CLILink::install({ command }, { system, user }).linked);
     EXPECT_EQ(install(), "Could not link quorvane. Copy the command into a directory on your PATH.");
+    fs::remove_all(user);
+    fs::create_directories(fs::path(user).parent_path());
+    writeFile(user, "mine");
+    EXPECT_EQ(install(),
+        "Could not link quorvane. " + user
+            + " is another file, left as it was. Copy the command into a directory on your PATH.");
 }
 
 TEST_F(CLILinkTest, TheCommandIsFoundOnThePathAsAShellFindsIt)
