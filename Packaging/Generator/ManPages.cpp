@@ -87,6 +87,13 @@ void placesOfTheTool(Roff& page)
         "$XDG_DATA_HOME/applications.");
 }
 
+void updateFeed(Roff& page)
+{
+    page.item(Roff::bold("QUORVANE_UPDATE_FEED"),
+        "The address of the release feed, in place of the one this build names; set but empty, there is none, and "
+        "no update is looked for.");
+}
+
 void environment(Roff& page)
 {
     page.section("ENVIRONMENT");
@@ -95,6 +102,7 @@ void environment(Roff& page)
             + Roff::bold("XDG_RUNTIME_DIR"),
         "The base folders of the settings, the data and the socket. Each counts only when it holds an absolute path. "
         "The tool and the application find each other through them, so they must agree between the two.");
+    updateFeed(page);
 }
 
 } // namespace
@@ -178,7 +186,7 @@ std::string application()
 {
     Roff page("QUORVANE-APP", 1, source(), "Quorvane Manual");
     page.section("NAME");
-    page.raw("quorvane-app \\- keyboard-driven window management for the X11 desktop");
+    page.raw("quorvane-app \\- keyboard-driven window management for the Linux desktop");
     page.section("SYNOPSIS");
     std::string flags;
     for (const AppOption& option : AppUsage::options())
@@ -190,8 +198,9 @@ std::string application()
         + ": it binds the tile chords and the hotkeys of config.toml, shows tile mode's cheat sheet, places new "
           "windows by the rules, keeps the web apps and their web host up to date, and answers quorvane(1) over a "
           "local socket. Its item in the desktop's tray has a menu of layouts and web apps.");
-    page.paragraph("It needs an X11 session run by a window manager that supports the EWMH protocol; Wayland "
-                   "sessions are not supported yet. One runs per login: a second one says so and exits. It reloads "
+    page.paragraph("It runs in an X11 session whose window manager supports the EWMH protocol, and in a KDE Plasma "
+                   "session on Wayland, where KWin carries out its moves through scripts it loads. One runs per "
+                   "login: a second one says so and exits. It reloads "
                    "config.toml whenever the file changes, and keeps the last good configuration when a change "
                    "cannot be read.");
     page.section("OPTIONS");
@@ -204,9 +213,13 @@ std::string application()
     page.section("EXIT STATUS");
     page.item(Roff::bold("0"), "It was quit, from its menu or by a signal.");
     page.item(Roff::bold("1"), "Another quorvane-app runs for this login, or an option was not understood.");
-    page.item(Roff::bold("3"), "There is no X display to run on, or the display went away.");
+    page.item(
+        Roff::bold("3"), "The session is neither X11 nor KDE Plasma on Wayland, or its display or KWin went away.");
     page.section("ENVIRONMENT");
-    page.item(Roff::bold("DISPLAY"), "The X display whose windows it manages.");
+    page.item(Roff::bold("DISPLAY"), "The X display whose windows it manages in an X11 session.");
+    page.item(Roff::bold("WAYLAND_DISPLAY"), "Set in a Wayland session, where it manages KWin's windows.");
+    updateFeed(page);
+
     page.item(Roff::bold("QUORVANE_SETUP_STEP"), "A step number of the guided setup to open at start-up.");
     page.item(Roff::bold("XDG_CONFIG_HOME") + ", " + Roff::bold("XDG_DATA_HOME") + ", "
             + Roff::bold("XDG_RUNTIME_DIR"),

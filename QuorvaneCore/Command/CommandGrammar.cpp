@@ -78,7 +78,7 @@ const std::vector<GrammarOption>& options()
         { "name", "<name>", text, false, "the web app's name" },
         { "hotkey", "<chord>", chord, false, "a chord that opens the web app" },
         { "tile", "<tile>", tile, false, "the tile for the application's windows" },
-        { "icon", "<path>", file, false, "an image file for the web app's icon" },
+        { "icon", "<path>", file, false, "a PNG image or .icns icon file for the web app's icon" },
         { "css", "<css>", text, false, "a style sheet added to the web app's pages" },
         { "js", "<script>", text, false, "a script added to the web app's pages" },
         { "display", "<n>", display, false, "the display, counted from 1" },

@@ -17,6 +17,8 @@
 #include "WebApps/WebAppName.h"
 #include "WebApps/WebBundleWriter.h"
 
+#include <algorithm>
+
 namespace quorvane::CommandRouter {
 
 using Object = JSONValue::Object;
@@ -60,8 +62,12 @@ CommandOutput appAdd(const Command::AppAdd& command, ConfigFile& file, const Com
     if (command.tile)
         tile = std::string(toString(requireSlot(*command.tile)));
     std::string icon;
-    if (command.icon)
+    if (command.icon) {
         icon = FileContents::read(*command.icon, iconSizeLimit);
+        // Neither the bundle nor the desktop can show any other image, so it would quietly become the fallback.
+        if (!icon.starts_with("\x89PNG") && !icon.starts_with("icns"))
+            throw QuorvaneError::usage(*command.icon + " is not a PNG image or an .icns icon file.");
+    }
 
     WebAppRecord record;
     record.slug = slug;
@@ -116,7 +122,12 @@ CommandOutput appRemove(const Command::AppRemove& command, ConfigFile& file, con
     std::string folder = context.paths.appsDirectory();
     if (record.spec.name.size() <= WebAppName::maximumLength(folder))
         WebBundleWriter(context.runTool).remove(WebAppName::bundlePath(folder, record.spec.name));
-    DesktopEntryWriter(context.paths).remove(record.spec.bundleIdentifier);
+    // A copied table may share the bundle_id of another web app, whose launcher that entry then is.
+    bool shared = std::ranges::any_of(decoded->apps, [&](const WebAppRecord& other) {
+        return other.slug != record.slug && other.spec.bundleIdentifier == record.spec.bundleIdentifier;
+    });
+    if (!shared)
+        DesktopEntryWriter(context.paths).remove(record.spec.bundleIdentifier);
     return success("Removed " + record.spec.name + ".", std::move(payload));
 }
 

@@ -42,14 +42,21 @@ std::vector<DoctorCheck> configDoctor(const QuorvaneConfig& config)
             checks.push_back({ "hotkey", Status::fail, "Tile hotkey " + binding.id + " could not be read." });
     }
 
-    for (const WebAppRecord& app : config.apps) {
-        const WebAppSpec& spec = app.spec;
+    for (auto app = config.apps.begin(); app != config.apps.end(); ++app) {
+        const WebAppSpec& spec = app->spec;
+        // Two web apps of one bundle_id share a launcher, a data store and a desktop identity.
+        auto first = std::find_if(config.apps.begin(), app,
+            [&](const WebAppRecord& other) { return other.spec.bundleIdentifier == spec.bundleIdentifier; });
+        if (first != app) {
+            checks.push_back({ app->slug, Status::fail,
+                "bundle_id " + spec.bundleIdentifier + " is already the bundle_id of " + first->spec.name + "." });
+        }
         if (!isWebURL(spec.url))
-            checks.push_back({ app.slug, Status::fail, spec.url + " is not an http or https address." });
+            checks.push_back({ app->slug, Status::fail, spec.url + " is not an http or https address." });
         if (spec.tile && !parseTileSlot(*spec.tile))
-            checks.push_back({ app.slug, Status::fail, "Unknown tile " + *spec.tile + "." });
+            checks.push_back({ app->slug, Status::fail, "Unknown tile " + *spec.tile + "." });
         if (spec.hotkey && !HotkeyParser::tryParse(*spec.hotkey))
-            checks.push_back({ app.slug, Status::fail, "Hotkey " + *spec.hotkey + " could not be read." });
+            checks.push_back({ app->slug, Status::fail, "Hotkey " + *spec.hotkey + " could not be read." });
     }
 
     std::vector<EffectiveHotkey> rows = effectiveHotkeys(config);

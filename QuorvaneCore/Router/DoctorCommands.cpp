@@ -24,7 +24,7 @@ DoctorCheck updatesCheck(const std::optional<std::string>& feed, bool checkForUp
     if (!feed)
         return { "updates", Status::pass, "Updates come from the package manager that installed Quorvane." };
     std::optional<URLComponents> address = URLComponents::parse(*feed);
-    if (!address || !address->hasWebScheme())
+    if (!address || !address->hasWebScheme() || address->host.value_or("").empty())
         return { "updates", Status::warn,
             "The update feed " + *feed + " is not an http or https address, so Quorvane cannot check for updates." };
     if (!checkForUpdates)

@@ -3,6 +3,7 @@
 #include "Configuration/DesktopEntryEscaping.h"
 #include "Resources/BundledResource.h"
 #include "Support/AtomicFile.h"
+#include "Support/FileContents.h"
 #include "Support/QuorvaneError.h"
 #include "WebApps/DesktopIdentifier.h"
 #include "WebApps/ICNSReader.h"
@@ -45,6 +46,9 @@ std::string requireFileName(std::string name)
     return name;
 }
 
+// The largest launcher entry read to learn whose it is.
+constexpr size_t entrySizeLimit = 1024 * 1024;
+
 } // namespace
 
 DesktopEntryWriter::DesktopEntryWriter(QuorvanePaths paths)
@@ -66,6 +70,11 @@ std::string DesktopEntryWriter::iconPath(const std::string& bundleIdentifier, in
 
 void DesktopEntryWriter::install(const WebAppBundlePlan& plan, std::string_view icon) const
 {
+    if (heldByAnother(plan.bundleIdentifier)) {
+        throw QuorvaneError::conflict(entryPath(plan.bundleIdentifier)
+            + " belongs to another application, so it was left as it was. Give " + plan.name
+            + " a bundle_id of its own.");
+    }
     std::map<int, std::string> images = iconImages(icon);
     bool themed = false;
     for (const auto& [edge, png] : images) {
@@ -81,9 +90,24 @@ void DesktopEntryWriter::install(const WebAppBundlePlan& plan, std::string_view 
 
 void DesktopEntryWriter::remove(const std::string& bundleIdentifier) const
 {
+    // Its icons have no mark of their own: they share the name of the entry, and stay with it.
+    if (heldByAnother(bundleIdentifier))
+        return;
     fs::remove(entryPath(bundleIdentifier));
     for (int edge : installedEdges(bundleIdentifier))
         fs::remove(iconPath(bundleIdentifier, edge));
+}
+
+bool DesktopEntryWriter::heldByAnother(const std::string& bundleIdentifier) const
+{
+    std::string path = entryPath(bundleIdentifier);
+    std::error_code error;
+    // A link holds nothing of its own and is replaced like an absent file.
+    if (!fs::is_regular_file(fs::symlink_status(path, error)))
+        return false;
+    std::string mark = "\n" + std::string(bundleMarkKey) + "=" + DesktopEntryEscaping::string(bundleIdentifier) + "\n";
+    std::optional<std::string> text = FileContents::readIfReadable(path, entrySizeLimit);
+    return !text || ("\n" + *text + "\n").find(mark) == std::string::npos;
 }
 
 std::optional<std::string> DesktopEntryWriter::installedIcon(const std::string& bundleIdentifier, int edge) const
@@ -122,8 +146,7 @@ std::string DesktopEntryWriter::entryText(const WebAppBundlePlan& plan, const st
         + DesktopEntryEscaping::string(plan.name) + "\nComment=" + DesktopEntryEscaping::string(plan.url)
         + "\nExec=" + DesktopEntryEscaping::execArgument(webHostExecutable(plan.bundlePath)) + "\nIcon="
         + DesktopEntryEscaping::string(iconName) + "\nTerminal=false\nStartupNotify=true\nStartupWMClass=" + id
-        + "\nCategories=Network;\nX-Quorvane-BundleIdentifier=" + DesktopEntryEscaping::string(plan.bundleIdentifier)
-        + "\n";
+        + "\nCategories=Network;\n" + bundleMarkKey + "=" + DesktopEntryEscaping::string(plan.bundleIdentifier) + "\n";
 }
 
 } // namespace quorvane

@@ -94,6 +94,11 @@ desktop=$("$source_folder/scripts/virtual-desktop.sh" start)
 "$source_folder/scripts/virtual-desktop.sh" stop "$desktop" >/dev/null 2>&1
 desktop=
 
+# The launcher starts the installed program wherever the prefix is.
+launcher=$root/share/applications/app.quorvane.Quorvane.desktop
+grep -qxF "Exec=\"$prefix/bin/quorvane-app\"" "$launcher" && grep -qxF "TryExec=$prefix/bin/quorvane-app" "$launcher" \
+    || fail "the launcher starts another program: $(cat "$launcher")"
+
 # The desktop's checkers.
 for entry in "$root/share/applications/app.quorvane.Quorvane.desktop" \
     "$HOME/.local/share/applications/"*.desktop; do

@@ -262,6 +262,12 @@ TEST_F(CommandRouterTest, AnIconFileIsWrappedWhenItIsAPNG)
         home.file("huge.png") + " is larger than 5 MiB, more than Quorvane reads.");
     expectError({ "app", "add", "https://y.example", "--name", "Y", "--icon", "/dev/zero" }, 1, "usage",
         "Quorvane reads only regular files, and /dev/zero is not one.");
+    // Images of other kinds would quietly become the fallback artwork.
+    for (const std::string& image : { std::string("\xff\xd8\xff\xe0JFIF"), std::string("<svg/>"), std::string() }) {
+        test::writeFile(home.file("other"), image);
+        expectError({ "app", "add", "https://y.example", "--name", "Y", "--icon", home.file("other") }, 1, "usage",
+            home.file("other") + " is not a PNG image or an .icns icon file.");
+    }
 }
 
 TEST_F(CommandRouterTest, RemovingAWebApp)
@@ -341,6 +347,25 @@ TEST_F(CommandRouterTest, WebAppsAreDesktopApplications)
     EXPECT_FALSE(fs::exists(entry));
     for (const auto& file : fs::recursive_directory_iterator(home.file(".local/share/icons")))
         EXPECT_TRUE(file.is_directory()) << file.path() << " left behind";
+}
+
+// A table copied by hand keeps the bundle_id of the app it was copied from.
+TEST_F(CommandRouterTest, TwoWebAppsOfOneBundleIdAreReportedAndKeepTheirLauncher)
+{
+    std::string entry = home.file(".local/share/applications/app.quorvane.web.mail.desktop");
+    ASSERT_EQ(run({ "app", "add", "https://mail.example.com", "--name", "Mail" }).exitCode, 0);
+    useConfig("\n[apps.mail-work]\nurl = \"https://work.example.com\"\nname = \"Mail Work\"\n"
+              "bundle_id = \"app.quorvane.web.mail\"\n");
+    CommandOutput doctor = run({ "doctor" });
+    EXPECT_EQ(doctor.exitCode, 8);
+    EXPECT_NE(
+        doctor.message.find("[fail] mail-work: bundle_id app.quorvane.web.mail is already the bundle_id of Mail.\n"),
+        std::string::npos)
+        << doctor.message;
+
+    ASSERT_EQ(run({ "app", "remove", "Mail Work", "--yes" }).exitCode, 0);
+    EXPECT_NE(test::readFile(entry).find("\nName=Mail\n"), std::string::npos);
+    EXPECT_TRUE(fs::exists(appsFolder() + "/Mail.app"));
 }
 
 TEST_F(CommandRouterTest, SettingAndRemovingHotkeys)
@@ -483,6 +508,9 @@ TEST_F(CommandRouterTest, Doctor)
         { "ftp://example.com/feed",
             "[warn] updates: The update feed ftp://example.com/feed is not an http or https "
             "address, so Quorvane cannot check for updates." },
+        { "http://",
+            "[warn] updates: The update feed http:// is not an http or https address, so Quorvane cannot check for "
+            "updates." },
     };
     for (const auto& [feed, row] : feeds) {
         updateFeed = feed;

@@ -1,5 +1,6 @@
 #include "WebApps/DesktopEntryWriter.h"
 
+#include "Support/QuorvaneError.h"
 #include "TestSupport/TemporaryFolder.h"
 #include "WebApps/ICNSWriter.h"
 #include "WebApps/StableIdentity.h"
@@ -146,6 +147,46 @@ TEST_F(DesktopEntryWriterTest, aLinkWhereTheEntryGoesIsReplacedNotFollowed)
     writer.install(app, "");
     EXPECT_EQ(test::readFile(home.file("victim")), "untouched");
     EXPECT_FALSE(fs::is_symlink(writer.entryPath(app.bundleIdentifier)));
+}
+
+// A bundle_id edited by hand may name another application's launcher; that entry and its icons stay.
+TEST_F(DesktopEntryWriterTest, AnotherApplicationsEntryIsNeitherWrittenOverNorDeleted)
+{
+    WebAppBundlePlan app = plan("Mine", "mine");
+    app.bundleIdentifier = "org.example.Editor";
+    std::string entry = writer.entryPath(app.bundleIdentifier);
+    std::string icon = writer.iconPath(app.bundleIdentifier, 48);
+    fs::create_directories(fs::path(entry).parent_path());
+    fs::create_directories(fs::path(icon).parent_path());
+    const std::pair<const char*, std::string> others[] = {
+        { "no mark", "[Desktop Entry]\nType=Application\nName=My Editor\nExec=xterm\n" },
+        { "another web app's mark", "[Desktop Entry]\nName=Mail\nX-Quorvane-BundleIdentifier=app.quorvane.web.mail\n" },
+        { "the mark as part of a value", "[Desktop Entry]\nComment=X-Quorvane-BundleIdentifier=org.example.Editor\n" },
+    };
+    for (const auto& [name, text] : others) {
+        SCOPED_TRACE(name);
+        test::writeFile(entry, text);
+        test::writeFile(icon, "their icon");
+        try {
+            writer.install(app, png(48));
+            ADD_FAILURE() << "installed over another application's entry";
+        } catch (const QuorvaneError& error) {
+            EXPECT_EQ(error.code(), "conflict");
+            EXPECT_EQ(error.message(),
+                entry + " belongs to another application, so it was left as it was. Give Mine a bundle_id of its own.");
+        }
+        writer.remove(app.bundleIdentifier);
+        EXPECT_EQ(test::readFile(entry), text);
+        EXPECT_EQ(test::readFile(icon), "their icon");
+    }
+
+    // The web app's own entry is replaced and removed with its icons.
+    fs::remove(entry);
+    writer.install(app, png(48));
+    writer.install(app, png(48));
+    writer.remove(app.bundleIdentifier);
+    EXPECT_FALSE(fs::exists(entry));
+    EXPECT_FALSE(fs::exists(icon));
 }
 
 } // namespace
