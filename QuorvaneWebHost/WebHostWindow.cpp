@@ -18,6 +18,8 @@ namespace {
 
 constexpr int defaultWidth = 1200;
 constexpr int defaultHeight = 800;
+// The smallest pop-up WebKit makes, in each direction.
+constexpr int smallestPopUpEdge = 100;
 constexpr const char* launcherEntryPath = "/app/quorvane/LauncherEntry";
 
 // Frees a GLib-allocated text when it goes out of scope.
@@ -373,8 +375,10 @@ void WebHostWindow::onReadyToShow(WebKitWebView* view, WebHostWindow* self)
     GdkRectangle geometry;
     webkit_window_properties_get_geometry(properties, &geometry);
     GtkWindow* window = GTK_WINDOW(popup->second.window);
-    gtk_window_set_default_size(window, geometry.width > 0 ? geometry.width : defaultWidth * 2 / 3,
-        geometry.height > 0 ? geometry.height : defaultHeight * 3 / 4);
+    // WebKit raises every size to its smallest window, and reports that smallest window for a size the page did
+    // not give (a target="_blank" link gives none): such a size means none.
+    gtk_window_set_default_size(window, geometry.width > smallestPopUpEdge ? geometry.width : defaultWidth * 2 / 3,
+        geometry.height > smallestPopUpEdge ? geometry.height : defaultHeight * 3 / 4);
     gtk_widget_show_all(popup->second.window);
 }
 

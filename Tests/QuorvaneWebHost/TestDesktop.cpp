@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <poll.h>
 #include <stdexcept>
 #include <sys/stat.h>
@@ -159,6 +160,29 @@ void TestDesktop::click(int x, int y)
     xcb_test_fake_input(m_connection, XCB_BUTTON_PRESS, 1, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
     xcb_test_fake_input(m_connection, XCB_BUTTON_RELEASE, 1, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
     free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
+}
+
+std::string TestDesktop::windowSizes() const
+{
+    xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
+    std::unique_ptr<xcb_query_tree_reply_t, decltype(&free)> tree(
+        xcb_query_tree_reply(m_connection, xcb_query_tree(m_connection, root), nullptr), free);
+    if (!tree)
+        return "";
+    std::string sizes;
+    xcb_window_t* children = xcb_query_tree_children(tree.get());
+    for (int index = 0; index < xcb_query_tree_children_length(tree.get()); ++index) {
+        std::unique_ptr<xcb_get_window_attributes_reply_t, decltype(&free)> attributes(
+            xcb_get_window_attributes_reply(
+                m_connection, xcb_get_window_attributes(m_connection, children[index]), nullptr),
+            free);
+        std::unique_ptr<xcb_get_geometry_reply_t, decltype(&free)> geometry(
+            xcb_get_geometry_reply(m_connection, xcb_get_geometry(m_connection, children[index]), nullptr), free);
+        if (attributes && geometry && attributes->map_state == XCB_MAP_STATE_VIEWABLE
+            && attributes->_class == XCB_WINDOW_CLASS_INPUT_OUTPUT)
+            sizes += std::to_string(geometry->width) + "x" + std::to_string(geometry->height) + "\n";
+    }
+    return sizes;
 }
 
 void TestDesktop::screenshot(const std::string& path) const

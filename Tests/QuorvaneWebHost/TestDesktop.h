@@ -32,6 +32,8 @@ public:
 
     // Presses and releases the first button at (x, y) of the screen through XTest.
     void click(int x, int y);
+    // The sizes of the mapped top-level windows, as "WIDTHxHEIGHT", one a line.
+    std::string windowSizes() const;
     // Saves the whole screen as a PNG image.
     void screenshot(const std::string& path) const;
 

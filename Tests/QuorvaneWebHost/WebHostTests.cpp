@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <set>
+#include <sstream>
 
 namespace quorvane {
 namespace {
@@ -143,6 +144,28 @@ TEST_F(WebHost, navigationsFollowThePolicyInTheEngine)
         host->stop();
     }
     EXPECT_EQ(s_desktop->handedOut().find("file:"), std::string::npos) << "a local file was handed out";
+}
+
+// A pop-up the page gives no size (a target="_blank" link) gets a usable window, not WebKit's smallest one.
+TEST_F(WebHost, aPopUpWithoutASizeGetsAUsableWindow)
+{
+    s_server->route("/blank/start", html(page("/blank/ready", wholePageLink("/blank/next", "target=\"_blank\""))));
+    s_server->route("/blank/next", html(page("/blank/next-ready", "")));
+    auto host = start(install("Blank Target", "/blank/start"));
+    ASSERT_TRUE(requested("/blank/ready"));
+    s_desktop->click(400, 300);
+    ASSERT_TRUE(requested("/blank/next-ready"));
+    auto popUpSize = [&] {
+        std::istringstream lines(s_desktop->windowSizes());
+        int smallest = 0;
+        int count = 0;
+        for (std::string line; std::getline(lines, line); ++count) {
+            int width = std::stoi(line);
+            smallest = count == 0 ? width : std::min(smallest, width);
+        }
+        return count >= 2 ? smallest : 0;
+    };
+    EXPECT_TRUE(test::waitUntil([&] { return popUpSize() >= 800; }, 20)) << s_desktop->windowSizes();
 }
 
 TEST_F(WebHost, eachWebAppKeepsItsOwnCookies)
