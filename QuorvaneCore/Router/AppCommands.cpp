@@ -12,6 +12,7 @@
 #include "Support/UnicodeText.h"
 #include "WebApps/DesktopEntryWriter.h"
 #include "WebApps/ICNSWriter.h"
+#include "WebApps/InternationalAddress.h"
 #include "WebApps/URLComponents.h"
 #include "WebApps/WebAppBundlePlan.h"
 #include "WebApps/WebAppName.h"
@@ -45,7 +46,7 @@ CommandOutput appAdd(const Command::AppAdd& command, ConfigFile& file, const Com
     std::string url = validatedWebURL(command.url);
     std::string name = UnicodeText::trimmed(command.name.value_or(""));
     if (name.empty())
-        name = URLComponents::parse(url).value().host.value_or("");
+        name = InternationalAddress::unicodeHost(URLComponents::parse(url).value().host.value_or(""));
     // The name becomes the bundle's file name: refuse one that could point outside the web-apps folder
     // before anything is written.
     auto decoded = file.decoded();

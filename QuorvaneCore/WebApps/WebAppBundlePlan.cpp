@@ -4,6 +4,7 @@
 #include "Support/QuorvaneError.h"
 #include "Support/QuorvaneVersion.h"
 #include "Support/UnicodeText.h"
+#include "WebApps/InternationalAddress.h"
 #include "WebApps/StableIdentity.h"
 #include "WebApps/URLComponents.h"
 #include "WebApps/WebAppName.h"
@@ -105,10 +106,12 @@ std::string WebAppBundlePlan::stubJSON() const
 std::string validatedWebURL(std::string_view text)
 {
     std::string trimmed = UnicodeText::trimmed(text);
-    std::optional<URLComponents> components = URLComponents::parse(trimmed);
+    // An address copied from a browser may hold letters of any script; it is kept in the form the network takes.
+    std::optional<std::string> ascii = InternationalAddress::ascii(trimmed);
+    std::optional<URLComponents> components = ascii ? URLComponents::parse(*ascii) : std::nullopt;
     if (!components || !components->hasWebScheme() || !components->host)
         throw QuorvaneError::usage("\u201C" + std::string(text) + "\u201D needs to be an http or https address.");
-    return trimmed;
+    return *ascii;
 }
 
 std::string slugify(std::string_view text)

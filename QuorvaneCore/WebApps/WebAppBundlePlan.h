@@ -37,7 +37,8 @@ struct WebAppBundlePlan {
     friend bool operator==(const WebAppBundlePlan&, const WebAppBundlePlan&) = default;
 };
 
-// The trimmed `text` when it is an http or https address with a host; otherwise a usage error.
+// The trimmed `text` when it is an http or https address with a host, with any letters beyond ASCII in the
+// form the network takes (InternationalAddress::ascii); otherwise a usage error.
 std::string validatedWebURL(std::string_view text);
 
 // Lower-case letters and numbers of `text`, runs of anything else as one "-" between them; "app" when empty.

@@ -211,6 +211,10 @@ TEST_F(CommandRouterTest, AddingAWebApp)
     expectError({ "app", "add", "https://c.example", "--name", std::string(252, 'n') }, 1, "usage",
         "A web app name can be at most 251 bytes long.");
     EXPECT_EQ(run({ "app", "add", "https://c.example", "--name", std::string(251, 'n') }).exitCode, 0);
+    // An address in another script is stored in its network form and named by its host as people write it.
+    expectOutput({ "app", "add", "https://b\u00FCcher.de/" }, 0,
+        "Added b\u00FCcher.de\n  " + appsFolder() + "/b\u00FCcher.de.app");
+    EXPECT_EQ(file.decode().apps.back().spec.url, "https://xn--bcher-kva.de/");
 }
 
 TEST_F(CommandRouterTest, BundlesWithAHostAreSignedAndRegisteredThroughTheContextWhereTheSystemCan)

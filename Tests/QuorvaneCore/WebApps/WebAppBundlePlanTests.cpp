@@ -1,5 +1,6 @@
 #include "Configuration/QuorvaneConfig.h"
 #include "Support/QuorvaneError.h"
+#include "WebApps/InternationalAddress.h"
 #include "WebApps/WebAppBundlePlan.h"
 #include "WebApps/WebAppName.h"
 
@@ -34,6 +35,27 @@ TEST(WebAppBundlePlan, webAddressesAreAcceptedAsTypedButTrimmed)
              "example.com", "", " https://exa mple.com", "file:///etc/passwd" })
         expectUsageError(
             [&] { validatedWebURL(text); }, "\u201C" + text + "\u201D needs to be an http or https address.");
+}
+
+// As copied from a browser's address bar.
+TEST(WebAppBundlePlan, addressesInAnyScriptAreKeptInTheirNetworkForm)
+{
+    const std::pair<std::string, std::string> accepted[] = {
+        { "https://bücher.de/", "https://xn--bcher-kva.de/" },
+        { "https://de.wikipedia.org/wiki/Köln", "https://de.wikipedia.org/wiki/K%C3%B6ln" },
+        { " https://ü:p@Bücher.DE:8443/ä?q=ü#ö ", "https://%C3%BC:p@xn--bcher-kva.de:8443/%C3%A4?q=%C3%BC#%C3%B6" },
+        { "http://東京.jp", "http://xn--1lqs71d.jp" },
+    };
+    for (const auto& [typed, stored] : accepted)
+        EXPECT_EQ(validatedWebURL(typed), stored) << typed;
+    for (std::string text : { "https://bü cher.de/", "https://bü..de/", "https:bücher.de", "ftp://bücher.de",
+             "bücher.de", "https://a\u200Db.de/" })
+        expectUsageError(
+            [&] { validatedWebURL(text); }, "\u201C" + text + "\u201D needs to be an http or https address.");
+
+    EXPECT_EQ(InternationalAddress::unicodeHost("xn--bcher-kva.de"), "bücher.de");
+    EXPECT_EQ(InternationalAddress::unicodeHost("example.com"), "example.com");
+    EXPECT_EQ(InternationalAddress::unicodeHost("xn--.de"), "xn--.de");
 }
 
 TEST(WebAppBundlePlan, slugsKeepLettersAndNumbersOfAnyScript)
