@@ -106,9 +106,9 @@ void AppHotkeyActions::focusBundle(const std::string& bundleIdentifier)
     case FocusAction::Kind::cycle:
         // The list may have changed between reading and acting.
         if (decision.index >= 0 && static_cast<size_t>(decision.index) < windows.size()) {
-            const LiveWindow& window = windows[static_cast<size_t>(decision.index)];
-            m_platform.windowSystem.raise(window.handle);
-            applications.activate(window.pid);
+            // Raising gives the window focus; activating its process as well could hand focus back to the
+            // window of that process the desktop still lists on top.
+            m_platform.windowSystem.raise(windows[static_cast<size_t>(decision.index)].handle);
         }
         break;
     case FocusAction::Kind::launch:
@@ -121,8 +121,11 @@ void AppHotkeyActions::focusBundle(const std::string& bundleIdentifier)
             openBundle(bundleIdentifier);
         break;
     case FocusAction::Kind::hide:
-        if (isRunning)
-            applications.hide(first->pid);
+        // One application may run as several processes, each with windows of its own.
+        for (const RunningApplication& application : running) {
+            if (WebAppLocations::isInstance(application, bundleIdentifier))
+                applications.hide(application.pid);
+        }
         break;
     }
 }

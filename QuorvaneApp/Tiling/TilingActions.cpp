@@ -196,13 +196,9 @@ void TilingActions::focusNeighbor(Direction direction)
         return;
     auto chosen = std::find_if(
         candidates.begin(), candidates.end(), [&](const LiveWindow& candidate) { return candidate.id == *neighbor; });
-    const Platform& platform = m_platform;
-    platform.windowSystem.raise(chosen->handle);
-    std::vector<RunningApplication> running = platform.applications.running();
-    bool stillRunning = std::any_of(running.begin(), running.end(),
-        [&](const RunningApplication& application) { return application.pid == chosen->pid; });
-    if (stillRunning)
-        platform.applications.activate(chosen->pid);
+    // Raising gives the window focus; activating its process as well could hand focus back to the window of
+    // that process the desktop still lists on top.
+    m_platform.windowSystem.raise(chosen->handle);
 }
 
 void TilingActions::applyLayoutNumber(int number)

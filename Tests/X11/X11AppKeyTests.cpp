@@ -12,6 +12,7 @@
 #include "X11/VirtualDesktop.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -508,13 +509,14 @@ TEST_F(X11AppKeyTest, AnAppHotkeyLaunchesThenFocusesTheApplication)
     EXPECT_EQ(other.count(press(keyG, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1)), 0u);
 }
 
-TEST_F(X11AppKeyTest, AnAppHotkeyCyclesThreeWindowsLeftToRight)
+// The three windows name one process, as the windows of a browser or a terminal server do.
+TEST_F(X11AppKeyTest, AnAppHotkeyCyclesThreeWindowsOfOneProcessLeftToRight)
 {
     startApp(keyConfig({}, "\n[hotkeys]\n\"ctrl+opt+g\" = \"org.example.Cycle\"\n"));
     std::vector<std::unique_ptr<TestWindow>> cycled;
     for (const char* position : { "0,0", "500,0", "1000,0" }) {
-        cycled.push_back(std::make_unique<TestWindow>(std::vector<std::string> {
-            "--app-id", "org.example.Cycle", "--title", "Cycle", "--position", position, "--size", "300x200" }));
+        cycled.push_back(std::make_unique<TestWindow>(std::vector<std::string> { "--app-id", "org.example.Cycle",
+            "--title", "Cycle", "--position", position, "--size", "300x200", "--pid", std::to_string(::getpid()) }));
         opened(cycled.back()->id);
     }
     focus(cycled[1]->id);
@@ -524,16 +526,21 @@ TEST_F(X11AppKeyTest, AnAppHotkeyCyclesThreeWindowsLeftToRight)
     }
 }
 
+// Each window has a process of its own: the whole application hides, not only its first process.
 TEST_F(X11AppKeyTest, AnAppHotkeyHidesTheFrontApplicationOnRepeat)
 {
-    startApp(keyConfig({ "hide_on_repeat = true" }, "\n[hotkeys]\n\"ctrl+opt+g\" = \"org.example.Hide\"\n"));
-    TestWindow only({ "--app-id", "org.example.Hide", "--title", "Hide", "--size", "300x200" });
-    opened(only.id);
-    focus(only.id);
+    startApp(keyConfig(
+        { "hide_on_repeat = true", "cycle_windows = false" }, "\n[hotkeys]\n\"ctrl+opt+g\" = \"org.example.Hide\"\n"));
+    TestWindow first({ "--app-id", "org.example.Hide", "--title", "Hide", "--size", "300x200" });
+    TestWindow second(
+        { "--app-id", "org.example.Hide", "--title", "Hide", "--position", "500,0", "--size", "300x200" });
+    opened(first.id);
+    opened(second.id);
+    focus(second.id);
     keyboard.chord({ keyControl, keyAlt, keyG });
     EXPECT_TRUE(eventually([&] {
         std::vector<WindowFacts> hidden = windowsOf("org.example.Hide");
-        return hidden.size() == 1 && hidden.front().minimized;
+        return hidden.size() == 2 && hidden[0].minimized && hidden[1].minimized;
     }));
 }
 
