@@ -9,6 +9,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace quorvane::X11KeyTable {
 
@@ -48,6 +49,9 @@ const std::map<std::string_view, uint32_t>& namedKeysyms()
     };
     return keysyms;
 }
+
+// Keys that count as another: a key's keysym, then its twin's.
+constexpr std::pair<uint32_t, uint32_t> twins[] = { { XKB_KEY_Return, XKB_KEY_KP_Enter } };
 
 struct Tables {
     std::map<uint32_t, uint32_t> keysymByCode;
@@ -90,10 +94,21 @@ std::optional<uint32_t> keysym(uint32_t keyCode)
     return found->second;
 }
 
+std::optional<uint32_t> twin(uint32_t keysym)
+{
+    for (const auto& [key, itsTwin] : twins)
+        if (key == keysym)
+            return itsTwin;
+    return std::nullopt;
+}
+
 std::optional<uint32_t> keyCode(uint32_t keysym)
 {
     if (keysym >= XKB_KEY_A && keysym <= XKB_KEY_Z)
         keysym += XKB_KEY_a - XKB_KEY_A;
+    for (const auto& [key, itsTwin] : twins)
+        if (itsTwin == keysym)
+            keysym = key;
     auto found = tables().codeByKeysym.find(keysym);
     if (found == tables().codeByKeysym.end())
         return std::nullopt;

@@ -146,8 +146,13 @@ uint16_t X11Keymap::modifierState() const
 const std::vector<xcb_keycode_t>& X11Keymap::keycodes(uint32_t keysym) const
 {
     auto [known, added] = m_keycodes.try_emplace(keysym);
-    if (added)
+    if (added) {
         known->second = findKeycodes(keysym);
+        if (std::optional<uint32_t> twin = X11KeyTable::twin(keysym)) {
+            std::vector<xcb_keycode_t> more = findKeycodes(*twin);
+            known->second.insert(known->second.end(), more.begin(), more.end());
+        }
+    }
     return known->second;
 }
 

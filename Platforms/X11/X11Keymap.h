@@ -36,8 +36,8 @@ public:
     bool handleEvent(const xcb_generic_event_t&);
 
     // The X key codes that type `keysym`: in the layout group in effect when it has the keysym, otherwise in
-    // the first group after it (in group order) that has it, at the lowest shift level it appears on. Kept
-    // until `handleEvent` next reports a change.
+    // the first group after it (in group order) that has it, at the lowest shift level it appears on; then
+    // those of its twin (X11KeyTable::twin). Kept until `handleEvent` next reports a change.
     const std::vector<xcb_keycode_t>& keycodes(uint32_t keysym) const;
     // The application's key code of an X key code (the first group, in group order from the event's, whose
     // keysym the key table knows), or none.

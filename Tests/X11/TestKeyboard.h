@@ -12,7 +12,8 @@
 namespace quorvane::test {
 
 // X key codes of the virtual desktop's keyboard (evdev, us).
-constexpr uint8_t keyE = 26, keyQ = 24, keyH = 43, keyJ = 44, keyF = 41, keyG = 42, keySpace = 65, keyReturn = 36;
+constexpr uint8_t keyE = 26, keyQ = 24, keyH = 43, keyJ = 44, keyF = 41, keyG = 42, keySpace = 65, keyReturn = 36,
+                  keyKeypadEnter = 104;
 constexpr uint8_t keyControl = 37, keyAlt = 64, keyShift = 50, keySuper = 133, keyCaps = 66;
 
 // A keyboard for tests: XTest presses and releases, lock and group state through XKB.

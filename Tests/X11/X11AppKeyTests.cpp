@@ -279,15 +279,20 @@ TEST_F(X11AppKeyTest, TileModeTakesItsBareKeysAndPassesTheRest)
     EXPECT_TRUE(eventually([&] { return frameOf(right->window.id)->x < before - 10; }));
     EXPECT_EQ(right->seen(), (std::vector<std::string> { press(keyShift), release(keyShift, XCB_MOD_MASK_SHIFT) }));
 
-    // Return leaves tile mode and never arrives; H types again afterwards.
-    right->clear();
-    keyboard.chord({ keyReturn });
-    EXPECT_TRUE(eventually([&] {
-        keyboard.chord({ keyH });
-        return right->count(press(keyH), 0.1) > 0;
-    }));
-    EXPECT_EQ(right->count(press(keyReturn)), 0u);
-    EXPECT_EQ(active(), right->window.id);
+    // Return, and the keypad's Enter, leave tile mode and never arrive; H types again afterwards.
+    for (uint8_t exitKey : { keyReturn, keyKeypadEnter }) {
+        SCOPED_TRACE(int(exitKey));
+        if (exitKey != keyReturn)
+            enterTileMode();
+        right->clear();
+        keyboard.chord({ exitKey });
+        EXPECT_TRUE(eventually([&] {
+            keyboard.chord({ keyH });
+            return right->count(press(keyH), 0.1) > 0;
+        }));
+        EXPECT_EQ(right->count(press(exitKey)), 0u);
+        EXPECT_EQ(active(), right->window.id);
+    }
 }
 
 TEST_F(X11AppKeyTest, AnUnboundKeyRolledOverABoundOneArrivesOnce)
