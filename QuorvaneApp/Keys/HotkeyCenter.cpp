@@ -64,8 +64,16 @@ void HotkeyCenter::noteInputMonitoring()
     }
 }
 
+void HotkeyCenter::retryRefused()
+{
+    // Chords already held keep their registrations, so trying again lets no press slip through.
+    if (!m_refused.empty())
+        rebind();
+}
+
 std::vector<DoctorCheck> HotkeyCenter::permissionChecks()
 {
+    retryRefused();
     PermissionWording wording = m_permissions.wording();
     std::vector<DoctorCheck> checks;
     if (m_tap.running())

@@ -47,6 +47,8 @@ public:
     void release();
     // Census tick: starts the tap once input monitoring is allowed, and rebinds when it first runs.
     void noteInputMonitoring();
+    // Census tick: tries again to take the chords another program held; it may have let go of them since.
+    void retryRefused();
     // The "keyboard" row of `quorvane doctor`, and a "hotkeys" row per chord another program holds.
     std::vector<DoctorCheck> permissionChecks();
 

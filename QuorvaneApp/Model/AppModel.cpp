@@ -63,6 +63,8 @@ namespace {
 AppModel* sharedModel = nullptr;
 
 constexpr double censusInterval = 1.2;
+// Chords another program held are tried again every this many census ticks.
+constexpr uint64_t refusedChordTicks = 10;
 // Temporary files younger than this may belong to a write in progress.
 constexpr double temporaryFileAge = 60;
 
@@ -236,6 +238,9 @@ void AppModel::census()
     if (m_accessibilityOn)
         m_tiling->censusWithWindowControl();
     m_hotkeys->noteInputMonitoring();
+    // Not every tick: on some desktops each try loads a script into the compositor.
+    if (++m_censusTicks % refusedChordTicks == 0)
+        m_hotkeys->retryRefused();
     rememberAccessibilityGrant();
 }
 

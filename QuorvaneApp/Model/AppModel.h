@@ -214,6 +214,7 @@ private:
     bool m_socketListening = false;
     std::optional<std::string> m_rememberedBuild;
     TimerId m_censusTimer = 0;
+    uint64_t m_censusTicks = 0;
     bool m_setupProbe = false;
     bool m_didFinishLaunch = false;
     bool m_quitting = false;

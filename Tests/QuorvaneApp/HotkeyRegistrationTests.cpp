@@ -145,6 +145,23 @@ TEST_F(HotkeyRegistration, TheDoctorNamesThePermissionsAndEveryChordHeldElsewher
     }
 }
 
+// Restarting the window manager or mending its settings is how a person frees a chord.
+TEST_F(HotkeyRegistration, AChordLetGoElsewhereIsTakenWithinSecondsAndTheDoctorSaysSoAtOnce)
+{
+    const std::string held = "[warn] hotkeys: ctrl+opt+f is held by another program, so it does nothing.";
+    desktop.hotkeys.refuseOnce(keyChord("ctrl+opt+f"));
+    start();
+    EXPECT_FALSE(press("ctrl+opt+f"));
+    desktop.advance(12.1);
+    EXPECT_TRUE(press("ctrl+opt+f"));
+
+    model.reset();
+    desktop.hotkeys.refuseOnce(keyChord("ctrl+opt+f"));
+    start();
+    EXPECT_EQ(model->handleRPC({ "doctor" }).message.find(held), std::string::npos);
+    EXPECT_TRUE(press("ctrl+opt+f"));
+}
+
 TEST_F(HotkeyRegistration, ReleasingGivesUpEveryKeyUntilTheNextRebind)
 {
     startWith(test::configText({ { "leader_key", "\"caps\"" } }));
