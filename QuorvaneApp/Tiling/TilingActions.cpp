@@ -285,8 +285,15 @@ void TilingActions::snap(const std::string& bundleIdentifier, TileSlot slot, std
         }
     }
     std::optional<std::string> location = m_locator.url(bundleIdentifier);
-    if (!location)
+    if (!location) {
+        // Running with only minimised, full-screen or tiny windows, it is there, just not tileable.
+        std::vector<RunningApplication> running = m_platform.applications.running();
+        if (std::ranges::any_of(running, [&](const RunningApplication& application) {
+                return application.bundleIdentifier == bundleIdentifier;
+            }))
+            throw QuorvaneError::notFound(bundleIdentifier + " runs, but has no window that can be tiled.");
         throw QuorvaneError::notFound("No app with bundle id " + bundleIdentifier + ".");
+    }
     m_pendingSnap[bundleIdentifier] = PendingSnap { slot, display };
     // Before the first census every window counts as present at launch and is never placed: seed it now,
     // so the window the launch opens is new.

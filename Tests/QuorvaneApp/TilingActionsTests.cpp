@@ -383,6 +383,16 @@ TEST_F(TilingActionsTest, SnapFailures)
         EXPECT_EQ(error.message(), "No app with bundle id org.example.Missing.");
         EXPECT_EQ(error.exitCode(), 5);
     }
+    // Running with its only window minimised, and found by no desktop file.
+    WindowHandle minimised = open(terminal, tile(TileSlot::fill));
+    desktop.windowSystem.update(minimised, [](SimulatedWindow& window) { window.facts.minimized = true; });
+    try {
+        model->snap("org.example.Terminal", TileSlot::leftHalf, std::nullopt);
+        ADD_FAILURE() << "no error";
+    } catch (const QuorvaneError& error) {
+        EXPECT_EQ(error.message(), "org.example.Terminal runs, but has no window that can be tiled.");
+        EXPECT_EQ(error.exitCode(), 5);
+    }
     // The web app's bundle is on disk but will not start: the snap fails instead of waiting for ever.
     std::string host = webHostExecutable(paths().appsDirectory() + "/Notes.app");
     std::filesystem::create_directories(std::filesystem::path(host).parent_path());
