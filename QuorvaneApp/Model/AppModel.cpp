@@ -431,7 +431,8 @@ void AppModel::setGeneral(const GeneralConfig& general)
     if (configGeneration() == generation)
         syncLoginItem();
     startUpdater();
-    if (!failure)
+    // Where a save kept text that did not parse, the banner says so, and stays.
+    if (!failure && !m_configuration->keptByLastSave())
         setBanner("", false);
 }
 

@@ -204,6 +204,21 @@ TEST_F(ConfigLifecycle, ABrokenFileAtStartUpIsNeverWrittenOver)
     EXPECT_FALSE(fs::exists(configPath() + brokenCopySuffix + "-3"));
 }
 
+// The settings window has no answer of its own: the banner is where its user reads it.
+TEST_F(ConfigLifecycle, ASettingsSaveThatKeepsBrokenTextAsideSaysWhere)
+{
+    start();
+    writeConfig(brokenText);
+    desktop.advance(0.2);
+    ASSERT_EQ(model->banner(), lastGoodBanner);
+    GeneralConfig general = model->config().general;
+    general.animateTiles = !general.animateTiles;
+    model->setGeneral(general);
+    EXPECT_EQ(readFile(configPath() + brokenCopySuffix), brokenText);
+    EXPECT_EQ(
+        model->banner(), "The config.toml that could not be read was kept as config.toml" + brokenCopySuffix + ".");
+}
+
 TEST_F(ConfigLifecycle, ABrokenReplacementIsKeptAsideBeforeTheNextSaveThroughTheLink)
 {
     startLinked();
