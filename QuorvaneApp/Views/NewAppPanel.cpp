@@ -147,11 +147,10 @@ void NewAppPanel::edited(const std::string& key, const std::string& value)
         if (!m_draft.nameTyped)
             m_draft.name = proposedName(value);
     } else if (key == nameKey) {
+        // Emptied, the name follows the address again, from its next change or at Create: filled in at once, the
+        // proposal would land in the field being typed into (select all, then type).
         m_draft.name = value;
-        // Emptied, the name follows the address again.
         m_draft.nameTyped = !UnicodeText::trimmed(value).empty();
-        if (!m_draft.nameTyped)
-            m_draft.name = proposedName(m_draft.address);
     } else if (key == hotkeyKey) {
         std::string chord = UnicodeText::trimmed(value);
         if (!chord.empty()) {
@@ -183,6 +182,8 @@ void NewAppPanel::create()
     if (m_fetch != 0)
         return;
     std::string name = UnicodeText::trimmed(m_draft.name);
+    if (name.empty())
+        name = proposedName(m_draft.address);
     if (name.empty()) {
         fail(needsName);
         return;

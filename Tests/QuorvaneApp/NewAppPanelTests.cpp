@@ -109,13 +109,21 @@ TEST_F(NewAppPanelTest, TheNameFollowsTheAddressUntilTyped)
         { "Address", "https://mail.example.com", "Mail" },
         { "Name", "Post", "Post" },
         { "Address", "https://calendar.example.com", "Post" },
-        // Emptied, the name follows the address again.
-        { "Name", "", "Calendar" },
+        // Emptied, as select-all and typing do, the field stays the typist's; the address's next change fills it.
+        { "Name", "", "" },
+        { "Name", "Bar", "Bar" },
+        { "Name", "", "" },
+        { "Address", "https://docs.example.com", "Docs" },
     };
     for (const auto& [field, typed, name] : steps) {
         ASSERT_TRUE(edit(field, typed)) << field;
         EXPECT_EQ(value("Name"), name) << typed;
     }
+    // Created with the field emptied, the app takes the address's name.
+    ASSERT_TRUE(edit("Name", ""));
+    ASSERT_TRUE(press("Create"));
+    fetchEnds();
+    EXPECT_EQ(apps(), (std::vector<std::string> { "Docs https://docs.example.com - -" }));
 }
 
 TEST_F(NewAppPanelTest, CreateFetchesOnAWorkerThenAddsTheAppAndCloses)
