@@ -421,9 +421,10 @@ void AppModel::setGeneral(const GeneralConfig& general)
     const GeneralConfig base = config().general;
     uint64_t generation = configGeneration();
     std::optional<std::string> failure = m_configuration->persist([&](ConfigFile& file) {
+        std::shared_ptr<const QuorvaneConfig> before = file.decoded();
         file.changeGeneral(base, general);
         std::shared_ptr<const QuorvaneConfig> merged = file.decoded();
-        if (std::optional<std::string> problem = quorvane::validate(merged->general, *merged))
+        if (std::optional<std::string> problem = quorvane::validate(merged->general, *before))
             throw QuorvaneError::conflict(*problem);
         return true;
     });

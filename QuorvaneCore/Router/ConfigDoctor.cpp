@@ -1,6 +1,7 @@
 #include "Router/ConfigDoctor.h"
 
 #include "Configuration/EffectiveHotkeys.h"
+#include "Configuration/GeneralValidation.h"
 #include "Configuration/QuorvaneConfig.h"
 #include "Hotkeys/HotkeyChord.h"
 #include "Hotkeys/HotkeyParser.h"
@@ -35,6 +36,12 @@ std::vector<DoctorCheck> configDoctor(const QuorvaneConfig& config)
 
     for (const HotkeyConflict& conflict : hotkeyConflicts(config))
         checks.push_back({ "hotkey", Status::fail, conflict.detail });
+
+    for (const auto& [key, chord] : builtInChords(config.general)) {
+        if (!chord.empty() && !HotkeyParser::tryParse(chord))
+            checks.push_back(
+                { "hotkey", Status::fail, "Hotkey " + chord + " of " + std::string(key) + " could not be read." });
+    }
 
     for (const TileKeyBinding& binding : TileKeys::bindings()) {
         auto override = config.general.tileHotkeys.find(binding.id);

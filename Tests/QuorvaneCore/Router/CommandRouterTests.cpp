@@ -522,6 +522,15 @@ TEST_F(CommandRouterTest, Doctor)
     }
     updateFeed.reset();
 
+    // A built-in chord that does not read binds nothing, which the doctor names.
+    std::string text = ConfigFile::makeDefault().text();
+    const std::string chord = "tile_mode_hotkey = \"ctrl+opt+space\"";
+    ASSERT_NE(text.find(chord), std::string::npos);
+    file = ConfigFile(text.replace(text.find(chord), chord.size(), "tile_mode_hotkey = \"bogus+x\""));
+    EXPECT_NE(run({ "doctor" }).message.find("[fail] hotkey: Hotkey bogus+x of tile_mode_hotkey could not be read.\n"),
+        std::string::npos);
+    file = ConfigFile::makeDefault();
+
     useConfig("\n[apps.a]\nurl = \"ftp://host\"\nname = \"A\"\ntile = \"middle\"\nhotkey = \"opt+cmd+m\"\n"
               "\n[apps.b]\nurl = \"https://b.example\"\nname = \"B\"\nhotkey = \"cmd+opt+m\"\n");
     live = true;
