@@ -579,6 +579,11 @@ void AppModel::addCustomSkillFolder(const std::string& text)
     std::string folder = UnicodeText::trimmed(text);
     if (folder.empty())
         return;
+    // A relative folder would name a place in the application's own working folder, which nobody sees.
+    if (!folder.starts_with('/') && folder != "~" && !folder.starts_with("~/")) {
+        setBanner("Give the skill folder as a full path, such as ~/agents/skills.", false);
+        return;
+    }
     const std::vector<std::string>& listed = config().agents.customFolders;
     if (std::find(listed.begin(), listed.end(), folder) == listed.end()) {
         m_configuration->persist([&](ConfigFile& file) {

@@ -258,6 +258,12 @@ TEST_F(SettingsWindowTest, TheAgentCommandKeepsItsTypingAndSkillsInstall)
         terminals.push_back(choice.id);
     EXPECT_EQ(terminals.back(), "com.apple.Terminal");
 
+    // A relative folder would land in the application's working folder.
+    ASSERT_TRUE(edit("Another skill folder", "agent/skills"));
+    ASSERT_TRUE(press("Add the skill folder"));
+    EXPECT_EQ(windows.form().status, "Give the skill folder as a full path, such as ~/agents/skills.");
+    EXPECT_TRUE(model->config().agents.customFolders.empty());
+
     std::string folder = home.path() + "/agent/skills";
     std::filesystem::create_directories(home.path() + "/agent");
     ASSERT_TRUE(edit("Another skill folder", folder));
