@@ -121,6 +121,8 @@ GtkWidget* label(const std::string& text, bool wrap)
     gtk_label_set_xalign(GTK_LABEL(widget), 0);
     if (wrap) {
         gtk_label_set_line_wrap(GTK_LABEL(widget), TRUE);
+        // A word longer than the line (a path, an address, a long name) breaks too, rather than widening the window.
+        gtk_label_set_line_wrap_mode(GTK_LABEL(widget), PANGO_WRAP_WORD_CHAR);
         gtk_label_set_max_width_chars(GTK_LABEL(widget), wrapWidth);
     }
     return widget;

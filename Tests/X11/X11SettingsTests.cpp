@@ -195,6 +195,26 @@ TEST_F(X11SettingsTest, ASkillInstalledFromTheAgentsTabIsInTheToolsFolder)
     EXPECT_TRUE(std::filesystem::exists(home + "/.claude/skills/quorvane/SKILL.md"));
     EXPECT_NE(runTool({ "skill", "paths" }).output.find("found\t" + folder), std::string::npos);
     EXPECT_TRUE(control("push button", "Uninstall the skill from " + folder));
+
+    // A sentence with a word longer than its line breaks inside the window rather than widening it.
+    std::string deep = "~/" + std::string(240, 'w') + "/skills";
+    Accessible field = control("text", "Another skill folder");
+    ASSERT_TRUE(field);
+    ASSERT_TRUE(field.setText(deep));
+    ASSERT_TRUE(field.act("activate"));
+    Accessible add = control("push button", "Add the skill folder");
+    ASSERT_TRUE(add);
+    ASSERT_TRUE(add.act());
+    Accessible installDeep = control("push button", "Install the skill in " + deep);
+    ASSERT_TRUE(installDeep);
+    ASSERT_TRUE(installDeep.act());
+    EXPECT_TRUE(shows("Installed the Quorvane skill in " + deep + "."));
+    std::optional<WindowFacts> window;
+    for (const WindowFacts& facts : windows.windowSystem().windows())
+        if (facts.title == settingsTitle)
+            window = facts;
+    ASSERT_TRUE(window && window->frame);
+    EXPECT_LE(window->frame->width, 960);
 }
 
 } // namespace
