@@ -13,7 +13,7 @@ cd "$root"
 # Header pattern (an extended regular expression on the text between < and >), then the files or folders,
 # relative to the root, that may include it.
 allowed=(
-    '^unicode/'     'QuorvaneCore/Support/UnicodeText.cpp QuorvaneCore/Support/RegularExpression.cpp'
+    '^unicode/'     'QuorvaneCore/Support/UnicodeText.cpp QuorvaneCore/Support/RegularExpression.cpp QuorvaneCore/WebApps/InternationalAddress.cpp'
     '^nlohmann/'    'QuorvaneCore/JSON/JSONParser.cpp'
     '^uriparser/'   'QuorvaneCore/WebApps/URLComponents.cpp'
     '^plist/'       'QuorvaneCore/WebApps/WebBundleWriter.cpp'

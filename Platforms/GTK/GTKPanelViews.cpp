@@ -1,7 +1,5 @@
 #include "Platforms/GTK/GTKPanelViews.h"
 
-#include "Hotkeys/HotkeyParser.h"
-
 #include <gtk/gtk.h>
 
 #include <map>
@@ -35,25 +33,16 @@ void setAccessibleName(GtkWidget* widget, const std::string& name)
     atk_object_set_name(gtk_widget_get_accessible(widget), name.c_str());
 }
 
-// The modifier keys as a PC keyboard labels them.
-std::string pcFace(const std::string& cap)
-{
-    static const std::map<std::string, std::string> faces {
-        { "\u2303", "Ctrl" }, { "\u2325", "Alt" }, { "\u21E7", "Shift" }, { "\u2318", "Super" } };
-    auto found = faces.find(cap);
-    return found == faces.end() ? cap : found->second;
-}
-
-// The chord as key caps, named by its text for assistive technologies.
-GtkWidget* keyCaps(const std::string& chord)
+// The row's keys as caps, named by what they read for assistive technologies ("Ctrl+Alt+Super+L").
+GtkWidget* keyCaps(const PanelRow& row)
 {
     GtkWidget* box = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 3);
-    std::vector<std::string> caps = hotkeyKeycaps(chord);
-    if (caps.empty())
-        caps.push_back(chord);
-    for (const std::string& cap : caps)
-        gtk_box_pack_start(GTK_BOX(box), label(pcFace(cap), { "keycap" }), FALSE, FALSE, 0);
-    setAccessibleName(box, chord);
+    std::string name;
+    for (const std::string& cap : row.caps) {
+        gtk_box_pack_start(GTK_BOX(box), label(cap, { "keycap" }), FALSE, FALSE, 0);
+        name += (name.empty() ? "" : "+") + cap;
+    }
+    setAccessibleName(box, name);
     return box;
 }
 
@@ -69,7 +58,7 @@ GtkWidget* groupColumn(const std::string& heading, unsigned tint, const std::vec
     int line = 0;
     for (const PanelRow* row : rows) {
         int pair = line / keysPerColumn;
-        GtkWidget* caps = keyCaps(row->keys);
+        GtkWidget* caps = keyCaps(*row);
         GtkWidget* name = label(row->label, { "dim" });
         gtk_label_set_ellipsize(GTK_LABEL(name), PANGO_ELLIPSIZE_END);
         gtk_grid_attach(GTK_GRID(grid), caps, pair * 2, line % keysPerColumn, 1, 1);

@@ -23,6 +23,8 @@ struct PanelRow {
     std::string group;
     std::string label;
     std::string keys;
+    // The keys as their caps read, in order.
+    std::vector<std::string> caps;
     // The group's tint: rows of one group share it, and each group has its own (0, 1, 2, …).
     unsigned tint = 0;
 

@@ -7,6 +7,7 @@
 #include "QuorvaneApp/Platform/MainLoop.h"
 #include "QuorvaneApp/State/Banner.h"
 #include "QuorvaneApp/State/ConfigSource.h"
+#include "QuorvaneApp/Views/KeyCaps.h"
 #include "QuorvaneApp/Views/SettingsControls.h"
 #include "Router/DoctorCheck.h"
 
@@ -77,27 +78,6 @@ OnboardingPanel::~OnboardingPanel()
         m_loop.cancelTimer(m_timer);
     if (m_open)
         m_windows.closeOnboarding();
-}
-
-std::vector<std::string> OnboardingPanel::keyCaps(const std::string& chord)
-{
-    std::optional<HotkeyChord> parsed = HotkeyParser::tryParse(chord);
-    if (!parsed)
-        return {};
-    static constexpr std::pair<HotkeyModifier, std::string_view> names[] = {
-        { HotkeyModifier::leader, "Leader" },
-        { HotkeyModifier::ctrl, "Ctrl" },
-        { HotkeyModifier::opt, "Alt" },
-        { HotkeyModifier::shift, "Shift" },
-        { HotkeyModifier::cmd, "Super" },
-    };
-    std::vector<std::string> caps;
-    for (const auto& [modifier, name] : names) {
-        if (parsed->modifiers.contains(modifier))
-            caps.emplace_back(name);
-    }
-    caps.push_back(hotkeyKeyFace(parsed->key));
-    return caps;
 }
 
 void OnboardingPanel::show(SetupStep step)
@@ -239,8 +219,8 @@ std::vector<OnboardingChord> OnboardingPanel::chords() const
         bool listed = std::any_of(
             chords.begin(), chords.end(), [&](const OnboardingChord& chord) { return chord.id == resolved.chord; });
         if (!listed)
-            chords.push_back(
-                { resolved.chord, keyCaps(resolved.chord), resolved.title, !m_litChord.empty() && resolved.chord == m_litChord });
+            chords.push_back({ resolved.chord, KeyCaps::of(resolved.chord), resolved.title,
+                !m_litChord.empty() && resolved.chord == m_litChord });
     }
     return chords;
 }

@@ -80,10 +80,6 @@ public:
     SetupStep step() const { return m_step; }
     const OnboardingForm& form() const { return m_form; }
 
-    // The caps of a chord as a PC keyboard labels them ("Ctrl", "Alt", "Shift", "Super", then the key);
-    // empty when the text is no chord.
-    static std::vector<std::string> keyCaps(const std::string& chord);
-
 private:
     OnboardingForm build();
     void update();

@@ -1,6 +1,7 @@
 #include "QuorvaneApp/Views/SettingsControls.h"
 
 #include "Hotkeys/HotkeyParser.h"
+#include "QuorvaneApp/Views/KeyCaps.h"
 #include "Router/DoctorCheck.h"
 
 #include <charconv>
@@ -64,7 +65,7 @@ SettingsControl note(std::string key, std::string text, MenuTone tone)
 SettingsControl chord(std::string key, std::string label, std::string chord, std::string accessibleName)
 {
     SettingsControl control = make(SettingsControl::Kind::chord, std::move(key), std::move(label), std::move(chord));
-    control.cells = hotkeyKeycaps(control.value);
+    control.cells = KeyCaps::of(control.value);
     control.accessibleName = std::move(accessibleName);
     return control;
 }

@@ -2,6 +2,7 @@
 
 #include "QuorvaneApp/Platform/Permissions.h"
 #include "QuorvaneApp/Tiling/WindowAccess.h"
+#include "QuorvaneApp/Views/KeyCaps.h"
 #include "Tiling/DisplayGeometry.h"
 #include "Tiling/DisplayNotice.h"
 #include "Tiling/TileGeometry.h"
@@ -163,9 +164,13 @@ PanelContent TileOverlay::cheatSheetContent() const
     PanelContent content;
     content.title = "Tile mode";
     content.subtitle = m_subtitle;
-    for (const ResolvedTileChord& key : m_tileKeys)
-        content.rows.push_back(
-            PanelRow { groupHeading(key.group), key.panelLabel, key.chord, static_cast<unsigned>(key.group) });
+    for (const ResolvedTileChord& key : m_tileKeys) {
+        std::vector<std::string> caps = KeyCaps::of(key.chord);
+        if (caps.empty())
+            caps = { key.chord };
+        content.rows.push_back(PanelRow {
+            groupHeading(key.group), key.panelLabel, key.chord, std::move(caps), static_cast<unsigned>(key.group) });
+    }
     content.notes = { "Shift + arrows or HJKL", "Previous / next display", "Fill the screen", "Return or Esc leaves",
         "These chords work any time. While this panel is open, the bare keys work too." };
     if (m_fallback) {

@@ -1,5 +1,6 @@
 #include "KeysTesting.h"
 
+#include "QuorvaneApp/Views/KeyCaps.h"
 #include "QuorvaneApp/Views/OnboardingPanel.h"
 #include "QuorvaneApp/Views/StatusMenu.h"
 #include "Setup/SetupStep.h"
@@ -288,7 +289,7 @@ TEST_F(OnboardingTest, WindowStyleReachesTheWindowsOpenedNext)
     EXPECT_EQ(windows().chrome(), WindowChrome::standard);
 }
 
-TEST(OnboardingKeyCaps, ChordsReadAsAPCKeyboardLabelsThem)
+TEST(KeyCaps, ChordsReadAsAPCKeyboardLabelsThem)
 {
     const std::pair<const char*, std::vector<std::string>> cases[] = {
         { "ctrl+opt+left", { "Ctrl", "Alt", "\u2190" } },
@@ -298,7 +299,9 @@ TEST(OnboardingKeyCaps, ChordsReadAsAPCKeyboardLabelsThem)
         { "", {} },
     };
     for (const auto& [chord, caps] : cases)
-        EXPECT_EQ(OnboardingPanel::keyCaps(chord), caps) << chord;
+        EXPECT_EQ(KeyCaps::of(chord), caps) << chord;
+    EXPECT_EQ(KeyCaps::spoken("ctrl+opt+cmd+l"), "Ctrl+Alt+Super+L");
+    EXPECT_EQ(KeyCaps::spoken("not a chord"), "not a chord");
 }
 
 } // namespace

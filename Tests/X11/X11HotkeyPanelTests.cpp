@@ -142,6 +142,8 @@ TEST_F(X11HotkeyPanelTest, ARecordedHotkeyFiresAndChordsThatCannotAreNamedAndNot
 
     const std::string bound = "\"ctrl+shift+g\" = { bundle = \"org.example.Target\" }";
     ASSERT_TRUE(record("New hotkey chord", { keyControl, keyShift, keyG }));
+    // A screen reader says the keys as the keyboard labels them.
+    EXPECT_EQ(control("push button", "New hotkey chord").description(), "Ctrl Shift G");
     ASSERT_TRUE(control("push button", "Add Hotkey").act());
     ASSERT_TRUE(eventually([&] { return configText().find(bound) != std::string::npos; }));
 
