@@ -53,6 +53,7 @@ void setText(GtkWidget* label, const std::string& text)
 {
     gtk_label_set_text(GTK_LABEL(label), text.c_str());
     gtk_widget_set_visible(label, !text.empty());
+    gtk_widget_set_can_focus(label, gtk_label_get_selectable(GTK_LABEL(label)) && !text.empty());
 }
 
 } // namespace

@@ -4,6 +4,9 @@
 
 #include <gtk/gtk.h>
 
+#include <algorithm>
+#include <optional>
+
 namespace quorvane {
 
 namespace {
@@ -117,7 +120,9 @@ void GTKSettingsWindow::buildPages(const SettingsForm& form)
         GtkWidget* scroller = gtk_scrolled_window_new(nullptr, nullptr);
         gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scroller), GTK_POLICY_NEVER, GTK_POLICY_AUTOMATIC);
         gtk_container_add(GTK_CONTAINER(scroller), built.column);
-        gtk_notebook_append_page(GTK_NOTEBOOK(m_notebook), scroller, gtk_label_new(page.title.c_str()));
+        // A panel's one page shows no tab, but its tab is still named for assistive technologies.
+        const std::string& tabName = page.title.empty() ? form.title : page.title;
+        gtk_notebook_append_page(GTK_NOTEBOOK(m_notebook), scroller, gtk_label_new(tabName.c_str()));
         m_pages.push_back(std::move(built));
     }
 }
@@ -199,8 +204,21 @@ void GTKSettingsWindow::update(const SettingsForm& form)
                     }
                     continue;
                 }
-                // Another list of controls: the section is made again where it stood.
+                // Another list of controls: the section is made again where it stood. The keyboard's focus, when
+                // it was inside, comes back to the control of the same key, else to the first control that came
+                // (a row's question), else to the section's first.
+                GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(m_window));
+                std::optional<std::string> focusedKey;
+                if (focus && gtk_widget_is_ancestor(focus, section.box)) {
+                    focusedKey = "";
+                    for (const std::string& key : section.keys) {
+                        GtkWidget* input = m_controls.at(key).input;
+                        if (input == focus || gtk_widget_is_ancestor(focus, input))
+                            focusedKey = key;
+                    }
+                }
                 m_controls.forget(section.keys);
+                std::vector<std::string> before = std::move(section.keys);
                 section.keys.clear();
                 gtk_widget_destroy(section.box);
                 section.box = buildSection(wanted, section.keys);
@@ -213,6 +231,18 @@ void GTKSettingsWindow::update(const SettingsForm& form)
                     if (control.hint && control.shown.hint.empty())
                         gtk_widget_hide(control.hint);
                 }
+                if (focusedKey) {
+                    auto kept = std::find(section.keys.begin(), section.keys.end(), *focusedKey);
+                    if (kept == section.keys.end())
+                        kept = std::find_if(section.keys.begin(), section.keys.end(), [&](const std::string& key) {
+                            return std::find(before.begin(), before.end(), key) == before.end()
+                                && gtk_widget_get_can_focus(m_controls.at(key).input);
+                        });
+                    if (kept != section.keys.end())
+                        gtk_widget_grab_focus(m_controls.at(*kept).input);
+                    else
+                        gtk_widget_child_focus(section.box, GTK_DIR_TAB_FORWARD);
+                }
             }
         }
     }
@@ -224,6 +254,8 @@ void GTKSettingsWindow::setStatus(const std::string& text, MenuTone tone)
 {
     gtk_label_set_text(GTK_LABEL(m_status), text.c_str());
     setTone(m_status, tone);
+    // Selectable for copying, but an empty line is no stop for the keyboard.
+    gtk_widget_set_can_focus(m_status, !text.empty());
 }
 
 } // namespace quorvane

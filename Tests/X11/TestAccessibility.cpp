@@ -144,6 +144,23 @@ bool Accessible::sensitive() const
     return m_node && hasState(m_node, ATSPI_STATE_SENSITIVE);
 }
 
+bool Accessible::focused() const
+{
+    return m_node && hasState(m_node, ATSPI_STATE_FOCUSED);
+}
+
+bool Accessible::grabFocus() const
+{
+    AtspiComponent* component = m_node ? atspi_accessible_get_component_iface(m_node) : nullptr;
+    if (!component)
+        return false;
+    GError* error = nullptr;
+    bool grabbed = atspi_component_grab_focus(component, &error);
+    g_clear_error(&error);
+    g_object_unref(component);
+    return grabbed;
+}
+
 bool Accessible::act(const std::string& action) const
 {
     AtspiAction* actions = m_node ? atspi_accessible_get_action_iface(m_node) : nullptr;

@@ -35,6 +35,10 @@ public:
     bool showing() const;
     bool selected() const;
     bool sensitive() const;
+    // Whether it has the keyboard's focus.
+    bool focused() const;
+    // Gives it the keyboard's focus.
+    bool grabFocus() const;
 
     // Runs the action called `action` ("click", "activate", "toggle"), or the first one when empty.
     bool act(const std::string& action = "") const;

@@ -219,8 +219,20 @@ TEST_F(X11HotkeyPanelTest, AWebAppMadeInThePanelIsEverywhereAndGoesFromTheAppsTa
 
     openSettings("Apps");
     EXPECT_TRUE(control("icon", "Icon of Local Notes"));
-    ASSERT_TRUE(control("push button", "Remove Local Notes").act());
-    ASSERT_TRUE(control("push button", "Remove Local Notes and its launcher").act());
+    // The row turns into its question and the keyboard's focus goes along, to the answer that keeps the app.
+    Accessible remove = control("push button", "Remove Local Notes");
+    ASSERT_TRUE(remove.grabFocus());
+    ASSERT_TRUE(eventually([&] { return remove.focused(); }));
+    ASSERT_TRUE(remove.act());
+    Accessible confirm = control("push button", "Remove Local Notes and its launcher");
+    ASSERT_TRUE(confirm);
+    EXPECT_TRUE(eventually([&] {
+        for (const Accessible& button : window.findAll("push button"))
+            if (button.focused())
+                return button.name() == "Keep Local Notes";
+        return false;
+    }));
+    ASSERT_TRUE(confirm.act());
     EXPECT_TRUE(eventually([&] { return !fs::exists(bundle) && !fs::exists(launcher); }));
     EXPECT_EQ(runTool({ "app", "list" }).output.find("Local Notes"), std::string::npos);
 }
