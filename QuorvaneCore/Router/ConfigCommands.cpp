@@ -11,12 +11,38 @@
 #include "WebApps/WebAppBundlePlan.h"
 #include "WebApps/WebBundleWriter.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 
 namespace quorvane::CommandRouter {
 
 using Object = JSONValue::Object;
+
+namespace {
+
+// The bundle a web app had before its name was changed by hand in the file: one in the web-apps folder of the
+// app's bundle identifier that no configured app is named for.
+std::optional<std::string> bundleLeftByARename(
+    const WebAppBundlePlan& plan, const QuorvaneConfig& config, const CommandContext& context)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    for (const fs::directory_entry& entry : fs::directory_iterator(context.paths.appsDirectory(), error)) {
+        std::string path = entry.path().string();
+        if (entry.path().extension() != ".app" || !entry.is_directory(error) || entry.is_symlink(error))
+            continue;
+        if (WebBundleWriter::bundleIdentifier(path) != plan.bundleIdentifier)
+            continue;
+        bool named = std::ranges::any_of(
+            config.apps, [&](const WebAppRecord& record) { return planFor(record, context).bundlePath == path; });
+        if (!named)
+            return path;
+    }
+    return std::nullopt;
+}
+
+} // namespace
 
 CommandOutput configShow(const ConfigFile& file)
 {
@@ -42,6 +68,13 @@ CommandOutput reconcile(const ConfigFile& file, const CommandContext& context)
             std::error_code error;
             fs::file_status status = fs::symlink_status(plan.bundlePath, error);
             if (!fs::exists(status)) {
+                // Renamed by hand, the app keeps its bundle and the icon in it, under the new name.
+                if (std::optional<std::string> renamed = bundleLeftByARename(plan, config, context)) {
+                    fs::rename(*renamed, plan.bundlePath);
+                    WebBundleWriter(context.runTool).refreshDetails(plan.bundlePath, plan);
+                    entries.install(plan, WebBundleWriter::icon(plan.bundlePath));
+                    continue;
+                }
                 if (!icon)
                     icon = fallbackIcon();
                 WebBundleWriter(context.runTool).install(plan, context.hostBinary, *icon);

@@ -372,6 +372,29 @@ TEST_F(CommandRouterTest, TwoWebAppsOfOneBundleIdAreReportedAndKeepTheirLauncher
     EXPECT_TRUE(fs::exists(appsFolder() + "/Mail.app"));
 }
 
+// The settings window moves the bundle when it renames an app; a name changed in the file is caught up by apply.
+TEST_F(CommandRouterTest, ApplyMovesTheBundleOfAnAppRenamedByHand)
+{
+    std::string png = std::string("\x89PNG\r\n\x1a\n", 8) + "site icon";
+    test::writeFile(home.file("icon.png"), png);
+    ASSERT_EQ(
+        run({ "app", "add", "https://mail.example.com", "--name", "Mail", "--icon", home.file("icon.png") }).exitCode,
+        0);
+    std::string text = file.text();
+    text.replace(text.find("name = \"Mail\""), std::string("name = \"Mail\"").size(), "name = \"Post\"");
+    file = ConfigFile(text);
+    ASSERT_EQ(run({ "apply" }).exitCode, 0);
+    EXPECT_FALSE(fs::exists(appsFolder() + "/Mail.app"));
+    EXPECT_NE(test::readFile(appsFolder() + "/Post.app/Contents/Resources/AppIcon.icns").find(png), std::string::npos);
+    std::string entry = home.file(".local/share/applications/app.quorvane.web.mail.desktop");
+    EXPECT_NE(test::readFile(entry).find("\nName=Post\n"), std::string::npos);
+    EXPECT_NE(test::readFile(entry).find("Post.app"), std::string::npos);
+
+    // Removed then, nothing of it is left behind.
+    ASSERT_EQ(run({ "app", "remove", "Post", "--yes" }).exitCode, 0);
+    EXPECT_TRUE(fs::is_empty(appsFolder()));
+}
+
 TEST_F(CommandRouterTest, SettingAndRemovingHotkeys)
 {
     useConfig(mailApp);
