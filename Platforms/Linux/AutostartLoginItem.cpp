@@ -90,8 +90,12 @@ void AutostartLoginItem::apply(bool enabled)
     }
     if (existing)
         foreign = DesktopEntryLookup::entryValue(*existing, markKey) != "true";
-    if (foreign)
+    if (foreign) {
+        // Someone's own entry by that name stays; whatever it starts is what the session starts.
+        if (enabled && m_logLine)
+            m_logLine("launch_at_login is on, but " + path + " is not Quorvane's, so it was left as it was.");
         return;
+    }
 
     if (!enabled) {
         if (existing)
