@@ -218,8 +218,12 @@ void StatusMenu::saveLayout()
 {
     TextRequest request { "Save Layout", "Save the tiled windows as a layout named:", "Layout name", "Save", "Cancel" };
     m_item.askForText(request, m_self.bind([](StatusMenu& menu, std::optional<std::string> name) {
-        std::string layoutName = name ? UnicodeText::trimmed(*name) : std::string();
-        if (!layoutName.empty())
+        if (!name)
+            return;
+        std::string layoutName = UnicodeText::trimmed(*name);
+        if (layoutName.empty())
+            menu.m_banner.setBanner("A layout needs a name.", false);
+        else
             menu.report(menu.m_actions.runCommand({ "layout", "save", layoutName }));
     }));
 }

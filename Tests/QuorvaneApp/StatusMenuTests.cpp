@@ -190,7 +190,7 @@ TEST_F(StatusMenuTest, SaveLayoutAsksForANameAndSavesItThroughTheCommand)
     };
     const Case cases[] = {
         { "cancelled", true, std::nullopt, "", { "Save Layout…" } },
-        { "blank", true, "   ", "", { "Save Layout…" } },
+        { "blank", true, "   ", "A layout needs a name.", { "Save Layout…" } },
         { "no tiled window", false, "desk", "No tiled windows to save.", { "Save Layout…" } },
         { "trimmed", true, "  desk  ", "Saved layout desk.", { "desk", "-", "Save Layout…" } },
     };
