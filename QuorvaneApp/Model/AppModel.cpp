@@ -292,6 +292,11 @@ void AppModel::makeOnboarding()
             [this](const GeneralConfig& general) { setGeneral(general); },
             agentActions(),
             [this](bool) {
+                // A setup probe is only this panel: closed, nothing is left to run.
+                if (m_setupProbe) {
+                    quit();
+                    return;
+                }
                 // Closed by the person: a regrant is over either way; a grant found meanwhile is kept.
                 m_regrantingAccessibility = false;
                 rememberAccessibilityGrant();

@@ -66,6 +66,10 @@ TEST_F(AppStartup, TheSetupProbeStartsNothingButTheOnboarding)
     EXPECT_EQ(desktop.loginItem.changes(), 0);
     // The configuration is loaded all the same.
     EXPECT_TRUE(fs::exists(configPath()));
+    // Closed, the panel leaves nothing to run.
+    EXPECT_FALSE(desktop.loop.quitting());
+    desktop.appWindows.closeOnboardingByPerson();
+    EXPECT_TRUE(desktop.loop.quitting());
 }
 
 TEST_F(AppStartup, AnUnknownSetupStepStartsNormally)
