@@ -191,6 +191,13 @@ QuietSession::Result QuietSession::exchange(std::string_view url, size_t cap, co
     case CURLE_WRITE_ERROR:
         result.outcome = Outcome::tooLarge;
         return result;
+    // The first address was checked before sending: a protocol refused now is one a redirect named.
+    case CURLE_UNSUPPORTED_PROTOCOL:
+        result.outcome = Outcome::redirectedAway;
+        return result;
+    case CURLE_TOO_MANY_REDIRECTS:
+        result.outcome = Outcome::tooManyRedirects;
+        return result;
     default:
         return result;
     }

@@ -20,9 +20,12 @@ public:
         received,
         // The address is not an http or https one; nothing was sent.
         notWebAddress,
-        // No answer: the host is unknown or refuses, the connection or TLS broke, a redirect led elsewhere
-        // than http or https, or there were too many redirects.
+        // No answer: the host is unknown or refuses, or the connection or TLS broke.
         failed,
+        // A redirect led elsewhere than http or https; it was not followed.
+        redirectedAway,
+        // More redirects than the limit allows.
+        tooManyRedirects,
         // The time limit ran out first.
         timedOut,
         // The server answered with a status outside 2xx.

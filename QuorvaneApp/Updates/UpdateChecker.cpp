@@ -22,6 +22,10 @@ UpdateCheckResult judged(const QuietSession::Result& fetched)
         return UpdateCheckResult::failure("The update feed's address is not an http or https address.");
     case Outcome::failed:
         return UpdateCheckResult::failure("The update server could not be reached.");
+    case Outcome::redirectedAway:
+        return UpdateCheckResult::failure("The update feed redirects to an address that is not http or https.");
+    case Outcome::tooManyRedirects:
+        return UpdateCheckResult::failure("The update feed redirects too many times.");
     case Outcome::timedOut:
         return UpdateCheckResult::failure("The update server did not answer in time.");
     case Outcome::httpError:

@@ -64,10 +64,11 @@ TEST(QuietSession, fetchSaysHowItEnded)
 {
     using Outcome = QuietSession::Outcome;
     LocalHTTPServer server({ { "/toFile", { 302, "", "Location: file:///etc/hostname\r\n" } },
-        { "/gone", { 404, "missing" } }, { "/endless", { .endless = true } } });
+        { "/loop", { 302, "", "Location: /loop\r\n" } }, { "/gone", { 404, "missing" } },
+        { "/endless", { .endless = true } } });
     QuietSession session(shortLimits);
-    const std::pair<std::string, Outcome> cases[]
-        = { { "/toFile", Outcome::failed }, { "/gone", Outcome::httpError }, { "/endless", Outcome::tooLarge } };
+    const std::pair<std::string, Outcome> cases[] = { { "/toFile", Outcome::redirectedAway },
+        { "/loop", Outcome::tooManyRedirects }, { "/gone", Outcome::httpError }, { "/endless", Outcome::tooLarge } };
     for (const auto& [path, outcome] : cases)
         EXPECT_EQ(session.fetch(server.url(path), 8192, "Agent/1").outcome, outcome) << path;
     EXPECT_EQ(session.fetch("file:///etc/hostname", 100, "Agent/1").outcome, Outcome::notWebAddress);
