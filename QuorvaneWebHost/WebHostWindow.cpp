@@ -181,6 +181,7 @@ GtkWidget* WebHostWindow::makePopup(WebKitWebView* opener)
     m_popups[view] = { window, false };
     g_signal_connect(window, "destroy", G_CALLBACK(onPopupDestroyed), this);
     g_signal_connect(view, "ready-to-show", G_CALLBACK(onReadyToShow), this);
+    g_signal_connect(view, "notify::title", G_CALLBACK(onPopupTitle), this);
     g_signal_connect(view, "close", G_CALLBACK(onClose), this);
     return GTK_WIDGET(view);
 }
@@ -380,6 +381,15 @@ void WebHostWindow::onReadyToShow(WebKitWebView* view, WebHostWindow* self)
     gtk_window_set_default_size(window, geometry.width > smallestPopUpEdge ? geometry.width : defaultWidth * 2 / 3,
         geometry.height > smallestPopUpEdge ? geometry.height : defaultHeight * 3 / 4);
     gtk_widget_show_all(popup->second.window);
+}
+
+void WebHostWindow::onPopupTitle(WebKitWebView* view, void*, WebHostWindow* self)
+{
+    auto popup = self->m_popups.find(view);
+    if (popup == self->m_popups.end())
+        return;
+    const char* page = webkit_web_view_get_title(view);
+    gtk_window_set_title(GTK_WINDOW(popup->second.window), page && *page ? page : self->m_identity.name.c_str());
 }
 
 void WebHostWindow::onClose(WebKitWebView* view, WebHostWindow* self)

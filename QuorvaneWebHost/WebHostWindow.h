@@ -63,6 +63,7 @@ private:
     bool permissionRequest(WebKitWebView*, WebKitPermissionRequest*);
 
     static void onTitle(WebKitWebView*, void*, WebHostWindow*);
+    static void onPopupTitle(WebKitWebView*, void*, WebHostWindow*);
     static int onDecidePolicy(WebKitWebView*, WebKitPolicyDecision*, int type, WebHostWindow*);
     static GtkWidget* onCreate(WebKitWebView*, WebKitNavigationAction*, WebHostWindow*);
     static void onReadyToShow(WebKitWebView*, WebHostWindow*);

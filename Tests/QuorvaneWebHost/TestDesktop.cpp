@@ -162,6 +162,32 @@ void TestDesktop::click(int x, int y)
     free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
 }
 
+std::string TestDesktop::windowTitles() const
+{
+    std::unique_ptr<xcb_intern_atom_reply_t, decltype(&free)> name(
+        xcb_intern_atom_reply(m_connection, xcb_intern_atom(m_connection, 0, 12, "_NET_WM_NAME"), nullptr), free);
+    std::unique_ptr<xcb_intern_atom_reply_t, decltype(&free)> utf8(
+        xcb_intern_atom_reply(m_connection, xcb_intern_atom(m_connection, 0, 11, "UTF8_STRING"), nullptr), free);
+    xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
+    std::unique_ptr<xcb_query_tree_reply_t, decltype(&free)> tree(
+        xcb_query_tree_reply(m_connection, xcb_query_tree(m_connection, root), nullptr), free);
+    if (!name || !utf8 || !tree)
+        return "";
+    std::string titles;
+    xcb_window_t* children = xcb_query_tree_children(tree.get());
+    for (int index = 0; index < xcb_query_tree_children_length(tree.get()); ++index) {
+        std::unique_ptr<xcb_get_property_reply_t, decltype(&free)> title(
+            xcb_get_property_reply(m_connection,
+                xcb_get_property(m_connection, 0, children[index], name->atom, utf8->atom, 0, 1024), nullptr),
+            free);
+        if (title && xcb_get_property_value_length(title.get()) > 0)
+            titles += std::string(static_cast<const char*>(xcb_get_property_value(title.get())),
+                          static_cast<size_t>(xcb_get_property_value_length(title.get())))
+                + "\n";
+    }
+    return titles;
+}
+
 std::string TestDesktop::windowSizes() const
 {
     xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;

@@ -34,6 +34,8 @@ public:
     void click(int x, int y);
     // The sizes of the mapped top-level windows, as "WIDTHxHEIGHT", one a line.
     std::string windowSizes() const;
+    // The titles (_NET_WM_NAME) of the mapped top-level windows, one a line.
+    std::string windowTitles() const;
     // Saves the whole screen as a PNG image.
     void screenshot(const std::string& path) const;
 

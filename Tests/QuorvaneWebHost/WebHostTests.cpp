@@ -146,11 +146,12 @@ TEST_F(WebHost, navigationsFollowThePolicyInTheEngine)
     EXPECT_EQ(s_desktop->handedOut().find("file:"), std::string::npos) << "a local file was handed out";
 }
 
-// A pop-up the page gives no size (a target="_blank" link) gets a usable window, not WebKit's smallest one.
-TEST_F(WebHost, aPopUpWithoutASizeGetsAUsableWindow)
+// A pop-up the page gives no size (a target="_blank" link) gets a usable window, not WebKit's smallest one, and
+// the title of its page.
+TEST_F(WebHost, aPopUpWithoutASizeGetsAUsableWindowAndItsPagesTitle)
 {
     s_server->route("/blank/start", html(page("/blank/ready", wholePageLink("/blank/next", "target=\"_blank\""))));
-    s_server->route("/blank/next", html(page("/blank/next-ready", "")));
+    s_server->route("/blank/next", html(page("/blank/next-ready", "", "", "The next page")));
     auto host = start(install("Blank Target", "/blank/start"));
     ASSERT_TRUE(requested("/blank/ready"));
     s_desktop->click(400, 300);
@@ -166,6 +167,8 @@ TEST_F(WebHost, aPopUpWithoutASizeGetsAUsableWindow)
         return count >= 2 ? smallest : 0;
     };
     EXPECT_TRUE(test::waitUntil([&] { return popUpSize() >= 800; }, 20)) << s_desktop->windowSizes();
+    // Its title is its page's, as the main window's is.
+    EXPECT_TRUE(s_desktop->waitFor(&TestDesktop::windowTitles, "The next page\n", 20)) << s_desktop->windowTitles();
 }
 
 TEST_F(WebHost, eachWebAppKeepsItsOwnCookies)
