@@ -156,7 +156,9 @@ std::string renderTOMLDouble(double value)
 
 std::string renderTOMLKey(const std::string& key)
 {
-    return TOMLParser::isBareKey(key) ? key : renderTOMLString(key);
+    // The reader takes letters of any script in bare keys; other readers take ASCII only, so the rest is quoted.
+    bool ascii = std::ranges::all_of(key, [](char byte) { return static_cast<unsigned char>(byte) < 0x80; });
+    return ascii && TOMLParser::isBareKey(key) ? key : renderTOMLString(key);
 }
 
 // The segments as a header writes them, joined with dots.

@@ -365,8 +365,29 @@ std::string TOMLParser::parseMultilineString()
             error("A multiline string is missing its closing quotes.");
         if (match("\"\"\""))
             return text;
+        if (skipLineEndingBackslash())
+            continue;
         takeStringCharacter(text);
     }
+}
+
+bool TOMLParser::skipLineEndingBackslash()
+{
+    // A backslash with only blanks after it on its line joins the lines: it, the line break and every blank
+    // and line break after it are left out of the string.
+    if (!isAt("\\"))
+        return false;
+    size_t next = m_text.find_first_not_of(" \t\r", m_cursor + 1);
+    if (next == std::string_view::npos || m_text[next] != '\n')
+        return false;
+    m_cursor = next;
+    while (!atEnd() && (isAt(" ") || isAt("\t") || isAt("\r") || isAt("\n"))) {
+        if (isAt("\n"))
+            consumeNewline();
+        else
+            advance();
+    }
+    return true;
 }
 
 void TOMLParser::takeStringRun(std::string& into, const char* stops)
@@ -406,6 +427,12 @@ void TOMLParser::parseEscape(std::string& into)
     }
     // The escape letter is the cluster's first scalar, so a combining mark after it is kept as text.
     switch (character.front()) {
+    case 'b':
+        into += '\b';
+        break;
+    case 'f':
+        into += '\f';
+        break;
     case 'n':
         into += '\n';
         break;

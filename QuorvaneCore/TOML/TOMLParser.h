@@ -59,6 +59,8 @@ private:
     // Appends the character under the cursor to a string's text, reading an escape when it is one.
     void takeStringCharacter(std::string& into);
     // Appends the text up to the next byte of `stops` (or the end) to a string's text.
+    // Steps over a backslash that ends its line in a multiline string, and the blanks after it; false elsewhere.
+    bool skipLineEndingBackslash();
     void takeStringRun(std::string& into, const char* stops);
     void parseEscape(std::string& into);
     // The scalar of the `digits` hex digits under the cursor (after a backslash-u or -U), stepping over them;

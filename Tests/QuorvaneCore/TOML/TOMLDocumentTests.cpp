@@ -163,6 +163,14 @@ TEST(TOMLDocument, RendersLinesInCanonicalForm)
         "[t] # c\n\"u v\".\"\" = \"\"\n");
 }
 
+// The reader takes letters of any script in bare keys; standard TOML does not, so they are written quoted.
+TEST(TOMLDocument, KeysBeyondASCIIAreWrittenQuoted)
+{
+    EXPECT_EQ(
+        renderTOML({ TOMLNode::header({ "apps", "café" }, ""), TOMLNode::key({ "apps", "café" }, "ключ", str("x")) }),
+        "[apps.\"café\"]\n\"ключ\" = \"x\"\n");
+}
+
 TEST(TOMLDocument, RendersValues)
 {
     // The file store turns raw carriage returns into line feeds, so they are escaped in multiline strings too.

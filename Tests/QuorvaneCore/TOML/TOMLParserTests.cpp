@@ -110,6 +110,14 @@ TEST(TOMLParser, ReadsUnicodeEscapes)
         { R"("\u+041")", str("u+041") }, { R"("\user")", str("user") } });
 }
 
+// Valid TOML that other tools write: read as they mean it, since every edit writes the value again.
+TEST(TOMLParser, ReadsBackspaceAndFormFeedEscapesAndLineEndingBackslashes)
+{
+    expectValues({ { R"("a\bb\fc")", str("a\bb\fc") }, { "\"\"\"a\\\n   b\"\"\"", str("ab") },
+        { "\"\"\"\none \\  \t\n\n   two\\\n\"\"\"", str("one two") }, { "\"\"\"a\\ b\"\"\"", str("a b") },
+        { "\"\"\"a\\\\\nb\"\"\"", str("a\\\nb") } });
+}
+
 TEST(TOMLParser, IntViewAcceptsWholeDoublesInRange)
 {
     EXPECT_EQ(integer(42).intValue(), 42);
