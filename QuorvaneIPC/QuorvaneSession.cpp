@@ -174,6 +174,7 @@ SessionResult runDirectly(const Invocation& invocation, const SessionOptions& op
             if (readConfig(path) != stored)
                 continue;
         }
+        ConfigFile::requireReadable(after);
         AtomicFile::writeThroughLinks(after, path, configMode);
         return rendered(output, invocation.json);
     }

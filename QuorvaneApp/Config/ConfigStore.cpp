@@ -207,6 +207,7 @@ ConfigStore::SaveResult ConfigStore::update(const std::function<bool(ConfigFile&
         return result;
     std::string text = copy.text();
     try {
+        ConfigFile::requireReadable(text);
         if (m_brokenText) {
             result.keptBrokenAs = keepBroken(*m_brokenText);
             m_brokenText.reset();

@@ -5,6 +5,7 @@
 #include "Configuration/DefaultConfig.h"
 #include "Configuration/QuorvaneConfig.h"
 #include "Hotkeys/TileKeys.h"
+#include "Support/QuorvaneError.h"
 
 #include <algorithm>
 #include <optional>
@@ -83,6 +84,12 @@ ConfigFile::ConfigFile(std::string_view text)
     : m_document(text.find('\r') == std::string_view::npos ? TOMLDocument::parse(text)
                                                            : TOMLDocument::parse(normalizedLineBreaks(text)))
 {
+}
+
+void ConfigFile::requireReadable(const std::string& text)
+{
+    if (text.size() > maximumFileSize)
+        throw QuorvaneError::usage("The change would make config.toml larger than 1 MiB, more than Quorvane reads.");
 }
 
 ConfigFile ConfigFile::makeDefault()

@@ -28,6 +28,9 @@ public:
 
     // The default file's document.
     static ConfigFile makeDefault();
+    // Throws a usage QuorvaneError when `text` is more than any program reads back: saved, it could not be
+    // read again, nor undone.
+    static void requireReadable(const std::string& text);
 
     // The parsed document, comments and blank lines included.
     const TOMLDocument& document() const { return m_document; }

@@ -289,6 +289,17 @@ TEST_F(QuorvaneSessionTest, DirectModeWritesWhatChanged)
     EXPECT_THAT(test::readFile(config), testing::Not(HasSubstr("com.example.editor")));
 }
 
+// Saved, a file over the size every program reads could be neither read nor changed back.
+TEST_F(QuorvaneSessionTest, AChangeThatWouldOutgrowWhatIsReadIsNotSaved)
+{
+    std::string text = "version = 1\n#" + std::string(ConfigFile::maximumFileSize - 20, '#') + "\n";
+    fs::create_directories(paths.configDirectory());
+    test::writeFile(config, text);
+    expectRun({ "hotkey", "set", "ctrl+opt+e", "com.example.editor" },
+        { 1, "", "The change would make config.toml larger than 1 MiB, more than Quorvane reads.\n" });
+    EXPECT_EQ(test::readFile(config), text);
+}
+
 TEST_F(QuorvaneSessionTest, DotlessIdsOfDesktopFilesInTheDataFoldersAreApplications)
 {
     paths.dataHome = folder.file("data");
