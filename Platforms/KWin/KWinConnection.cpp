@@ -150,6 +150,14 @@ void KWinConnection::runScript(const std::string& path, const std::string& name)
     g_variant_get(loaded, "(i)", &id);
     if (id < 0)
         fail("KWin does not load the script " + path, nullptr);
+    // KWin 5.27 numbers a script by how many are loaded, so after an earlier script was unloaded the number can
+    // be one a running script still holds, and running by number would run that one. Scripting's start runs
+    // every loaded script that is not running yet, whatever its number.
+    g_autoptr(GVariant) started
+        = g_dbus_connection_call_sync(m_bus, kwinService, "/Scripting", "org.kde.kwin.Scripting", "start", nullptr,
+            nullptr, G_DBUS_CALL_FLAGS_NONE, callMilliseconds, nullptr, nullptr);
+    if (started)
+        return;
     // KWin 5 serves a loaded script at /N, KWin 6 at /Scripting/ScriptN; the version decides which is tried
     // first.
     std::string five = "/" + std::to_string(id);

@@ -82,6 +82,18 @@ TEST_F(KWinShortcutsTest, ARegisteredChordReachesThePressHandlerUntilItIsDropped
     EXPECT_TRUE(pressedOnly({ 1, 2, 2 }));
 }
 
+// KWin 5.27 numbers a new script by how many are loaded: once an earlier one is unloaded, the next gets a number
+// a later one still holds, and running the script by its number runs that one instead.
+TEST_F(KWinShortcutsTest, AChordRegisteredAfterAnEarlierOneWasDroppedWorks)
+{
+    ASSERT_TRUE(hotkeys().registerChord(1, chord("p", { cmd, opt })));
+    ASSERT_TRUE(hotkeys().registerChord(2, chord("l", { cmd, opt })));
+    hotkeys().unregisterChord(1);
+    ASSERT_TRUE(hotkeys().registerChord(3, chord("n", { cmd, opt })));
+    ASSERT_TRUE(invoke("Meta+Alt+N"));
+    EXPECT_TRUE(pressedOnly({ 3 }));
+}
+
 TEST_F(KWinShortcutsTest, AChordKWinHoldsIsRefused)
 {
     // Alt+F4 closes windows in KWin.
