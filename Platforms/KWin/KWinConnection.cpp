@@ -184,4 +184,11 @@ bool KWinConnection::unloadScript(const std::string& name, double seconds)
     return unloaded;
 }
 
+void KWinConnection::forgetShortcut(const std::string& name)
+{
+    g_autoptr(GVariant) reply = g_dbus_connection_call_sync(m_bus, "org.kde.kglobalaccel", "/kglobalaccel",
+        "org.kde.KGlobalAccel", "unregister", g_variant_new("(ss)", "kwin", name.c_str()), nullptr,
+        G_DBUS_CALL_FLAGS_NONE, callMilliseconds, nullptr, nullptr);
+}
+
 } // namespace quorvane

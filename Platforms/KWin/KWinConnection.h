@@ -38,6 +38,9 @@ public:
     void runScript(const std::string& path, const std::string& name);
     // Stops and removes the script called `name`, waiting at most `seconds`; false when none was loaded.
     bool unloadScript(const std::string& name, double seconds = 5);
+    // Removes the shortcut `name` of KWin's from the shortcut service, which keeps a script's shortcuts, and
+    // their keys, after the script is gone. Best effort: a failure leaves it there.
+    void forgetShortcut(const std::string& name);
 
     // `handler` runs on the main thread when KWin leaves the bus or the bus goes away.
     void setLostHandler(std::function<void()> handler) { m_lostHandler = std::move(handler); }

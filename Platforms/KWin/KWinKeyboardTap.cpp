@@ -167,8 +167,10 @@ void KWinKeyboardTap::unload(Script& script)
     if (script.token.empty())
         return;
     script.token.clear();
-    script.keys.clear();
     m_connection.unloadScript(script.name, 1);
+    for (const auto& [sequence, key] : script.keys)
+        m_connection.forgetShortcut(&script == &m_leader ? leaderShortcutName(sequence) : shortcutName(sequence));
+    script.keys.clear();
     std::remove((m_scriptFolder + "/" + script.name + ".js").c_str());
 }
 

@@ -72,6 +72,7 @@ KWinShortcuts::~KWinShortcuts()
 {
     for (const auto& [id, registration] : m_registered) {
         m_connection.unloadScript(registration.scriptName, 1);
+        m_connection.forgetShortcut(shortcutName(registration.sequence));
         std::remove((m_scriptFolder + "/" + registration.scriptName + ".js").c_str());
     }
     g_dbus_connection_unregister_object(m_connection.bus(), m_registration);
@@ -112,6 +113,7 @@ bool KWinShortcuts::registerChord(uint32_t id, const KeyChord& chord)
     }
     if (!holdsKey(name)) {
         m_connection.unloadScript(registration.scriptName, 1);
+        m_connection.forgetShortcut(name);
         std::remove(path.c_str());
         return false;
     }
@@ -125,6 +127,7 @@ void KWinShortcuts::unregisterChord(uint32_t id)
     if (found == m_registered.end())
         return;
     m_connection.unloadScript(found->second.scriptName, 1);
+    m_connection.forgetShortcut(shortcutName(found->second.sequence));
     std::remove((m_scriptFolder + "/" + found->second.scriptName + ".js").c_str());
     m_registered.erase(found);
 }

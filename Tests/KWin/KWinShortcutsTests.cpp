@@ -4,6 +4,7 @@
 #include "Hotkeys/MacKeyCodes.h"
 #include "Platforms/KWin/KWinDesktop.h"
 #include "Platforms/KWin/KWinKeyboardTap.h"
+#include "Platforms/KWin/KWinShortcuts.h"
 #include "QuorvaneApp/Platform/HotkeyRegistrar.h"
 #include "QuorvaneApp/Platform/KeyboardTap.h"
 
@@ -80,6 +81,9 @@ TEST_F(KWinShortcutsTest, ARegisteredChordReachesThePressHandlerUntilItIsDropped
     invoke("Meta+Alt+T");
     ASSERT_TRUE(invoke("Meta+Alt+Y"));
     EXPECT_TRUE(pressedOnly({ 1, 2, 2 }));
+    // Dropped, the chord leaves the shortcut service too, so its keys are free for other programs.
+    EXPECT_FALSE(test::shortcutListed(KWinShortcuts::shortcutName("Meta+Alt+T")));
+    EXPECT_TRUE(test::shortcutListed(KWinShortcuts::shortcutName("Meta+Alt+Y")));
 }
 
 // KWin 5.27 numbers a new script by how many are loaded: once an earlier one is unloaded, the next gets a number
