@@ -20,7 +20,9 @@ std::string describe(IPCError::Code code, const std::string& path)
     case IPCError::Code::timedOut:
         if (path.empty())
             return "The socket connection timed out.";
-        return "Quorvane did not answer through " + path + " in time; a longer --timeout gives it more time.";
+        // The request may have reached the application, which then carries it out all the same.
+        return "Quorvane did not answer through " + path
+            + " in time; a longer --timeout gives it more time. The command may have been carried out all the same.";
     case IPCError::Code::badResponse:
         if (path.empty())
             return "The socket message was too long or ended before its line feed.";

@@ -7,6 +7,7 @@
 #include "Router/QuorvaneControlling.h"
 #include "Router/RouterSupport.h"
 #include "Support/QuorvaneError.h"
+#include "Support/UnicodeText.h"
 
 #include <algorithm>
 
@@ -17,6 +18,11 @@ using Object = JSONValue::Object;
 CommandOutput layoutSave(const Command::LayoutSave& command, ConfigFile& file, const CommandContext& context)
 {
     QuorvaneControlling& controller = requireController(context, "Open Quorvane to save the current layout.");
+    // `layout list` gives one name a line, and a name is typed back to apply it.
+    bool control = std::ranges::any_of(
+        command.name, [](char byte) { return static_cast<unsigned char>(byte) < 0x20 || byte == 0x7F; });
+    if (UnicodeText::trimmed(command.name).empty() || control)
+        throw QuorvaneError::usage("A layout name cannot be blank or hold a control character.");
     Layout layout = controller.captureLayout(command.name);
     file.upsertLayout(layout);
     return success("Saved layout " + command.name + ".", layoutJSON(layout));

@@ -7,6 +7,7 @@
 #include "Router/CommandContext.h"
 #include "Router/RouterSupport.h"
 #include "Support/QuorvaneError.h"
+#include "Support/RegularExpression.h"
 #include "WebApps/WebAppBundlePlan.h"
 
 #include <algorithm>
@@ -47,6 +48,10 @@ CommandOutput ruleAdd(const Command::RuleAdd& command, ConfigFile& file, const C
     auto target = resolveTarget(command.target, *decoded, context.isApplicationId);
     if (!target)
         throw QuorvaneError::notFound("No app named " + command.target + ".");
+
+    // A pattern that does not compile matches no title, so the rule would never act.
+    if (command.title && !RegularExpression::make(*command.title))
+        throw QuorvaneError::usage(*command.title + " is not a regular expression Quorvane can read.");
 
     TileRule rule;
     rule.titlePattern = command.title;

@@ -166,6 +166,10 @@ TEST_F(CommandRouterTest, LiveCommandsReachTheController)
     expectOutput({ "layout", "save", "work" }, 0, "Saved layout work.");
     expectOutput({ "layout", "apply", "work" }, 0, "Applied work.");
     expectError({ "layout", "apply", "Work" }, 5, "not_found", "No layout named Work.");
+    // Listed one a line and typed back to apply, a name holds neither line breaks nor nothing at all.
+    for (const char* name : { "", "  ", "new\nline", "tab\there" })
+        expectError(
+            { "layout", "save", name }, 1, "usage", "A layout name cannot be blank or hold a control character.");
     EXPECT_EQ(controller.calls,
         Words({ "snap app.quorvane.web.mail left-half 2", "snap com.apple.Safari fill -", "capture work",
             "apply work" }));
@@ -448,6 +452,9 @@ TEST_F(CommandRouterTest, Rules)
     EXPECT_EQ(run({ "rule", "add", "com.apple.Terminal", "--tile", "right-third", "--display", "2" }).exitCode, 0);
     expectInFile("[rules.com-apple-terminal]\nbundle = \"com.apple.Terminal\"\ntile = \"right-third\"\ndisplay = 2\n");
     expectError({ "rule", "add", "Terminal", "--tile", "fill" }, 5, "not_found", "No app named Terminal.");
+    // A title pattern that does not compile would match no window, so the rule would never act.
+    expectError({ "rule", "add", "com.apple.Terminal", "--tile", "fill", "--title", "(unclosed" }, 1, "usage",
+        "(unclosed is not a regular expression Quorvane can read.");
     expectError({ "rule", "add", "Terminal", "--tile", "nowhere" }, 1, "usage", "Unknown tile nowhere.");
 
     expectOutput({ "rule", "remove", "com.apple.Terminal", "--yes" }, 0, "Removed the rule for com.apple.Terminal.");
