@@ -24,15 +24,36 @@ namespace {
     std::abort();
 }
 
-// Runs an edit of `tables`; true when the file refused it, which it may only for a table it gives as one value.
-template <typename Edit> bool refused(const ConfigFile& file, std::initializer_list<TOMLPath> tables, Edit edit)
+// Whether the file gives a table below `table`, where a key of `table` would be a table and not one value.
+bool holdsTableBelow(const TOMLDocument& document, const TOMLPath& table)
+{
+    auto below = [&](const TOMLPath& path) {
+        return path.size() > table.size() && std::equal(table.begin(), table.end(), path.begin());
+    };
+    return std::any_of(document.nodes.begin(), document.nodes.end(), [&](const TOMLNode& node) {
+        if (const TOMLNode::Header* header = node.asHeader())
+            return below(header->path);
+        const TOMLNode::Key* key = node.asKey();
+        return key && below(key->table);
+    });
+}
+
+// Runs an edit of `tables`; true when the file refused it, which it may only for a table it gives as one value,
+// or one with a table below it (where a key of it would go); `keys` are further keys the edit sets.
+template <typename Edit>
+bool refused(const ConfigFile& file, std::initializer_list<TOMLPath> tables, Edit edit,
+    std::initializer_list<TOMLPath> keys = {})
 {
     try {
         edit();
         return false;
     } catch (const QuorvaneError& error) {
-        if (std::none_of(tables.begin(), tables.end(),
-                [&](const TOMLPath& table) { return file.document().valueHolding(table).has_value(); }))
+        bool tableRefused = std::any_of(tables.begin(), tables.end(), [&](const TOMLPath& table) {
+            return file.document().valueHolding(table).has_value() || holdsTableBelow(file.document(), table);
+        });
+        bool keyRefused = std::any_of(
+            keys.begin(), keys.end(), [&](const TOMLPath& key) { return file.document().holdsTable(key); });
+        if (!tableRefused && !keyRefused)
             fail(("an edit was refused: " + error.message()).c_str(), file);
         return true;
     }
@@ -45,7 +66,7 @@ std::optional<std::string> nonEmpty(const std::optional<std::string>& text)
 
 void checkGeneral(ConfigFile file, GeneralConfig general)
 {
-    if (refused(file, { { "general" }, { "tile_hotkeys" } }, [&] { file.setGeneral(general); }))
+    if (refused(file, { { "general" }, { "tile_hotkeys" } }, [&] { file.setGeneral(general); }, { { "version" } }))
         return;
     general.tileHotkeys.clear();
     for (auto& resolved : TileKeys::resolved(file.decode().general.tileHotkeys))

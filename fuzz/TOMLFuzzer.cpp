@@ -180,11 +180,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
             try {
                 document.set(table, key, value);
             } catch (const QuorvaneError&) {
-                // Only a number the file cannot hold, text that is not UTF-8, or a table given as one value
-                // is refused, and a refusal changes nothing.
+                // Only a number the file cannot hold, text that is not UTF-8, a table given as one value or a
+                // key given as a table is refused, and a refusal changes nothing.
+                TOMLPath asTable = table;
+                asTable.push_back(key);
                 if (value.kind() != TOMLValue::Kind::array && value.kind() != TOMLValue::Kind::table
                     && value.kind() != TOMLValue::Kind::decimal && holdsOnlyUTF8(table, key, value)
-                    && !document.valueHolding(table))
+                    && !document.valueHolding(table) && !document.holdsTable(asTable))
                     fail("set refused a value", key);
                 if (document != before)
                     fail("a refused set changed the document", document.text());

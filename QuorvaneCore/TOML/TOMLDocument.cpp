@@ -256,6 +256,19 @@ std::optional<TOMLPath> TOMLDocument::valueHolding(const TOMLPath& table) const
     return std::nullopt;
 }
 
+bool TOMLDocument::holdsTable(const TOMLPath& path) const
+{
+    auto under = [&](const TOMLPath& other) {
+        return other.size() >= path.size() && std::equal(path.begin(), path.end(), other.begin());
+    };
+    return std::any_of(nodes.begin(), nodes.end(), [&](const TOMLNode& node) {
+        if (const TOMLNode::Header* header = node.asHeader())
+            return under(header->path);
+        const TOMLNode::Key* key = node.asKey();
+        return key && under(key->table);
+    });
+}
+
 void TOMLDocument::set(const TOMLPath& table, const std::string& key, TOMLValue value)
 {
     if (!holdsOnlyFiniteNumbers(value))
@@ -279,6 +292,13 @@ void TOMLDocument::set(const TOMLPath& table, const std::string& key, TOMLValue 
     if (std::optional<TOMLPath> path = valueHolding(table)) {
         throw QuorvaneError::config("The config file writes " + renderTOMLPath(*path)
             + " on one line, so it cannot be changed here. Write it as a [" + renderTOMLPath(*path) + "] table.");
+    }
+    // Written beside the table, the key would be given twice, and no TOML reader would take the file.
+    TOMLPath asTable = table;
+    asTable.push_back(key);
+    if (holdsTable(asTable)) {
+        throw QuorvaneError::config("The config file writes " + renderTOMLPath(asTable)
+            + " as a table, so it cannot be set to one value here. Remove that table first.");
     }
     ensureTable(table);
     size_t index = insertionIndex(table);

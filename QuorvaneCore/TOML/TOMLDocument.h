@@ -24,11 +24,13 @@ struct TOMLDocument {
     // The path of the key that gives `table`, or a table above it, as one value (`t = { ... }`), if one does:
     // such a table cannot be added to.
     std::optional<TOMLPath> valueHolding(const TOMLPath& table) const;
+    // Whether the file gives `path` as a table of its own: a header at or below it, or a key inside it.
+    bool holdsTable(const TOMLPath& path) const;
 
     // Replaces the key's first node in place (keeping its comment) and drops any later repeats,
     // or adds the key after the table's last key, creating the table at the end when missing.
-    // Throws a config QuorvaneError for a double that is not finite, which the file cannot hold, and for
-    // a table given as one value (see valueHolding).
+    // Throws a config QuorvaneError for a double that is not finite, which the file cannot hold, for a table
+    // given as one value (see valueHolding), and for a new key the file gives as a table (see holdsTable).
     void set(const TOMLPath& table, const std::string& key, TOMLValue value);
     // Removes every node of this key, with their comments.
     void remove(const TOMLPath& table, std::string_view key);

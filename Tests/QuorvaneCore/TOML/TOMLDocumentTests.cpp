@@ -112,6 +112,23 @@ TEST(TOMLDocument, SetRefusesToAddToATableGivenAsOneValue)
         "[apps]\nmail = { url = \"u\" }\n\n[apps.note]\nk = 1\n");
 }
 
+// Given beside its own table, the key would be written twice, and no TOML reader takes that.
+TEST(TOMLDocument, SetRefusesAKeyTheFileGivesAsATable)
+{
+    const std::tuple<std::string, TOMLPath, std::string> cases[] = {
+        { "[hotkeys.\"ctrl+opt+e\"]\nbundle = \"a\"\n", { "hotkeys" }, "ctrl+opt+e" },
+        { "[hotkeys]\n\"ctrl+opt+e\".bundle = \"a\"\n", { "hotkeys" }, "ctrl+opt+e" },
+        { "[general.tile_gap.deeper]\nx = 1\n", { "general" }, "tile_gap" },
+    };
+    for (const auto& [text, table, key] : cases) {
+        TOMLDocument document = TOMLDocument::parse(text);
+        EXPECT_THROW(document.set(table, key, integer(1)), QuorvaneError) << text;
+        EXPECT_EQ(document.text(), text);
+    }
+    expectSet("[hotkeys.\"ctrl+opt+e\"]\nbundle = \"a\"\n", { "hotkeys" }, "ctrl+opt+f", integer(1),
+        "[hotkeys.\"ctrl+opt+e\"]\nbundle = \"a\"\n\n[hotkeys]\n\"ctrl+opt+f\" = 1\n");
+}
+
 // A last comment line without a line feed must not swallow the new key.
 TEST(TOMLDocument, SetEndsAnUnterminatedLastCommentFirst)
 {
