@@ -186,9 +186,11 @@ bool KWinConnection::unloadScript(const std::string& name, double seconds)
 
 void KWinConnection::forgetShortcut(const std::string& name)
 {
-    g_autoptr(GVariant) reply = g_dbus_connection_call_sync(m_bus, "org.kde.kglobalaccel", "/kglobalaccel",
-        "org.kde.KGlobalAccel", "unregister", g_variant_new("(ss)", "kwin", name.c_str()), nullptr,
-        G_DBUS_CALL_FLAGS_NONE, callMilliseconds, nullptr, nullptr);
+    // Not waited for: leaving tile mode lets go of some thirty keys at once. The service is KWin's own, so the
+    // call stays in order with the script loads that follow.
+    g_dbus_connection_call(m_bus, "org.kde.kglobalaccel", "/kglobalaccel", "org.kde.KGlobalAccel", "unregister",
+        g_variant_new("(ss)", "kwin", name.c_str()), nullptr, G_DBUS_CALL_FLAGS_NONE, callMilliseconds, nullptr,
+        nullptr, nullptr);
 }
 
 } // namespace quorvane

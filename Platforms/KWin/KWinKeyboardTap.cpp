@@ -137,11 +137,12 @@ void KWinKeyboardTap::sync(Script& script, const std::map<std::string, Key>& key
 {
     if (!script.token.empty() && keys == script.keys)
         return;
-    script.keys = keys;
+    // The keys held so far leave the shortcut service with their script.
+    unload(script);
     if (keys.empty())
-        unload(script);
-    else
-        load(script);
+        return;
+    script.keys = keys;
+    load(script);
 }
 
 void KWinKeyboardTap::load(Script& script)

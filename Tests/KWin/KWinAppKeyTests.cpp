@@ -142,8 +142,9 @@ TEST_F(KWinAppKeyTest, TileModesBareKeysActWhileItIsOnAndAreGivenBackAfter)
         << (windows().focusedWindow() ? windows().focusedWindow()->bundleIdentifier : "none")
         << ", keys loaded: " << test::kwinScriptLoaded("quorvane-keys");
     ASSERT_TRUE(test::invokeShortcutNamed(KWinKeyboardTap::shortcutName("Esc")));
-    // Leaving tile mode gives the bare keys back to the window in front.
+    // Leaving tile mode gives the bare keys back to the window in front, and to other programs.
     EXPECT_TRUE(eventually([] { return !test::kwinScriptLoaded("quorvane-keys"); }));
+    EXPECT_TRUE(eventually([] { return !test::shortcutListed(KWinKeyboardTap::shortcutName("F")); }));
 }
 
 TEST_F(KWinAppKeyTest, TheLeaderSequenceFiresItsHotkeyAndGivesTheSecondKeyBack)

@@ -229,7 +229,7 @@ TEST(X11AppTest, AWindowClassThatIsNotUTF8IsSavedAsText)
     ASSERT_TRUE(eventually([] { return runTool({ "layout", "save", "work" }).status == 0; }, 10));
     std::string text = test::readFile(config);
     EXPECT_TRUE(UnicodeText::isValidUTF8(text));
-    EXPECT_NE(text.find("\n\u00C9diteur = \"fill\"\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\n\"\u00C9diteur\" = \"fill\"\n"), std::string::npos) << text;
     ToolRun listed = runTool({ "--config", config, "layout", "list" });
     EXPECT_EQ(listed.status, 0) << listed.output;
     app->signal(SIGTERM);
