@@ -29,6 +29,9 @@ constexpr const char* introspection = R"XML(
 // KWin registers a script's shortcuts as actions of its own component.
 constexpr const char* shortcutComponent = "kwin";
 constexpr const char* shortcutComponentText = "KWin";
+// How long a script may take to register its shortcut, and how often the service is asked meanwhile, in µs.
+constexpr gint64 registrationWait = 2'000'000;
+constexpr gulong registrationPoll = 5'000;
 
 } // namespace
 
@@ -148,21 +151,28 @@ void KWinShortcuts::pressed(const std::string& token)
 
 bool KWinShortcuts::holdsKey(const std::string& name)
 {
-    g_autoptr(GError) error = nullptr;
     const char* action[] = { shortcutComponent, name.c_str(), shortcutComponentText, name.c_str(), nullptr };
-    g_autoptr(GVariant) reply = g_dbus_connection_call_sync(m_connection.bus(), "org.kde.kglobalaccel", "/kglobalaccel",
-        "org.kde.KGlobalAccel", "shortcut", g_variant_new("(^as)", action), G_VARIANT_TYPE("(ai)"),
-        G_DBUS_CALL_FLAGS_NONE, 2000, nullptr, &error);
-    if (!reply)
-        return true;
-    // A refused shortcut is listed with the key 0.
-    g_autoptr(GVariant) keys = g_variant_get_child_value(reply, 0);
-    for (size_t index = 0; index < g_variant_n_children(keys); ++index) {
-        g_autoptr(GVariant) key = g_variant_get_child_value(keys, index);
-        if (g_variant_get_int32(key) != 0)
+    // KWin runs a script a moment after it is told to, on a thread that reads its file: until the script has
+    // registered the shortcut, the service lists no key for it at all.
+    gint64 deadline = g_get_monotonic_time() + registrationWait;
+    for (;;) {
+        g_autoptr(GVariant) reply = g_dbus_connection_call_sync(m_connection.bus(), "org.kde.kglobalaccel",
+            "/kglobalaccel", "org.kde.KGlobalAccel", "shortcut", g_variant_new("(^as)", action), G_VARIANT_TYPE("(ai)"),
+            G_DBUS_CALL_FLAGS_NONE, 2000, nullptr, nullptr);
+        if (!reply)
             return true;
+        g_autoptr(GVariant) keys = g_variant_get_child_value(reply, 0);
+        if (g_variant_n_children(keys) > 0 || g_get_monotonic_time() >= deadline) {
+            // A refused shortcut is listed with the key 0.
+            for (size_t index = 0; index < g_variant_n_children(keys); ++index) {
+                g_autoptr(GVariant) key = g_variant_get_child_value(keys, index);
+                if (g_variant_get_int32(key) != 0)
+                    return true;
+            }
+            return false;
+        }
+        g_usleep(registrationPoll);
     }
-    return false;
 }
 
 } // namespace quorvane
