@@ -537,9 +537,9 @@ TEST_F(X11AppKeyTest, AnAppHotkeyHidesTheFrontApplicationOnRepeat)
     startApp(keyConfig(
         { "hide_on_repeat = true", "cycle_windows = false" }, "\n[hotkeys]\n\"ctrl+opt+g\" = \"org.example.Hide\"\n"));
     TestWindow first({ "--app-id", "org.example.Hide", "--title", "Hide", "--size", "300x200" });
+    opened(first.id);
     TestWindow second(
         { "--app-id", "org.example.Hide", "--title", "Hide", "--position", "500,0", "--size", "300x200" });
-    opened(first.id);
     opened(second.id);
     focus(second.id);
     keyboard.chord({ keyControl, keyAlt, keyG });
